@@ -1,0 +1,15 @@
+#ifndef DORVELLXSD_DORVELLXSD_H
+#define DORVELLXSD_DORVELLXSD_H
+
+// Every public class of namespace pelmak.
+
+#include <dorvellxsd/schema/xsdattribute.h>
+#include <dorvellxsd/schema/xsdcomplextype.h>
+#include <dorvellxsd/schema/xsdelement.h>
+#include <dorvellxsd/schema/xsdprovider.h>
+#include <dorvellxsd/schema/xsdtables.h>
+
+#include <dorvellxsd/data/xsdfeaturedata.h>
+#include <dorvellxsd/data/xsdtabledata.h>
+
+#endif

@@ -1,0 +1,7 @@
+#include "xsdattribute.h"
+
+namespace pelmak {
+
+XsdAttribute::~XsdAttribute() = default;
+
+} // namespace pelmak

@@ -1,0 +1,39 @@
+#ifndef DORVELLXSD_XSDATTRIBUTE_H
+#define DORVELLXSD_XSDATTRIBUTE_H
+
+#include <dorvellxsd/dorvellxsd_export.h>
+
+#include <QString>
+
+#include <cstdint>
+
+namespace pelmak {
+
+/**
+ * One attribute (column) of a table: the name of its child element in the exchange document
+ * and of its field in a data source.
+ */
+class DORVELLXSD_EXPORT XsdAttribute
+{
+public:
+    enum Kind : std::int32_t {
+        Plain = 0,    ///< a value carried as text
+        Geometry = 1, ///< the table's geometry, carried as a GML 3 fragment
+    };
+
+    XsdAttribute() = default;
+    XsdAttribute(const XsdAttribute &) = default;
+    XsdAttribute(XsdAttribute &&) = default;
+    XsdAttribute &operator=(const XsdAttribute &) = default;
+    XsdAttribute &operator=(XsdAttribute &&) = default;
+    virtual ~XsdAttribute();
+
+    Kind kind = Plain;
+    QString name;      ///< "Geometry" from a schema; empty for a geometry read from a document
+    QString userName;  ///< the user-facing name given by the schema, or empty
+    int minOccurs = 1; ///< 0 marks an optional attribute
+};
+
+} // namespace pelmak
+
+#endif

@@ -1,0 +1,7 @@
+#include "xsdcomplextype.h"
+
+namespace pelmak {
+
+XsdComplexType::~XsdComplexType() = default;
+
+} // namespace pelmak

@@ -1,0 +1,7 @@
+#include "xsdelement.h"
+
+namespace pelmak {
+
+XsdElement::~XsdElement() = default;
+
+} // namespace pelmak

@@ -1,0 +1,61 @@
+# Installs the build tree into a fresh prefix and builds a consumer against the installed
+# package twice: through find_package(dorvellxsd) and through pkg-config.
+#
+# Variables: BUILD_DIR, WORK_DIR, CONSUMER_DIR, SCHEMA, EXPECTED_TABLES, CONSUMER_FLAGS (optional).
+
+function(run)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT rc EQUAL 0)
+        string(JOIN " " command ${ARGN})
+        message(FATAL_ERROR "${command}\nexited with ${rc}\n${out}\n${err}")
+    endif()
+    set(RUN_OUTPUT "${out}" PARENT_SCOPE)
+endfunction()
+
+set(prefix ${WORK_DIR}/prefix)
+file(REMOVE_RECURSE ${WORK_DIR})
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+# The installed headers show nothing of the private dependencies.
+file(GLOB_RECURSE headers ${prefix}/include/dorvellxsd/*.h)
+list(LENGTH headers header_count)
+if(header_count LESS 5)
+    message(FATAL_ERROR "only ${header_count} headers were installed")
+endif()
+foreach(header IN LISTS headers)
+    file(STRINGS ${header} private_includes REGEX "#[ \t]*include[ \t]*[<\"](gdal|ogr|cpl_|xercesc)")
+    if(private_includes)
+        message(FATAL_ERROR "${header} includes a private dependency: ${private_includes}")
+    endif()
+endforeach()
+
+file(GLOB_RECURSE sonamed ${prefix}/*/libdorvellxsd.so.0.1)
+if(NOT sonamed)
+    message(FATAL_ERROR "no libdorvellxsd.so.0.1 under ${prefix}")
+endif()
+
+# CMake package
+run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer-build
+    -DCMAKE_PREFIX_PATH=${prefix} "-DCMAKE_CXX_FLAGS=${CONSUMER_FLAGS}")
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/consumer-build)
+run(${WORK_DIR}/consumer-build/list-tables ${SCHEMA})
+if(NOT RUN_OUTPUT STREQUAL EXPECTED_TABLES)
+    message(FATAL_ERROR "find_package consumer printed \"${RUN_OUTPUT}\", expected \"${EXPECTED_TABLES}\"")
+endif()
+
+# pkg-config
+file(GLOB_RECURSE pc_file ${prefix}/*/dorvellxsd.pc)
+get_filename_component(pc_dir "${pc_file}" DIRECTORY)
+set(ENV{PKG_CONFIG_PATH} ${pc_dir})
+run(pkg-config --cflags --libs dorvellxsd)
+string(STRIP "${RUN_OUTPUT}" pc_flags)
+separate_arguments(pc_flags UNIX_COMMAND "${pc_flags}")
+separate_arguments(extra_flags UNIX_COMMAND "${CONSUMER_FLAGS}")
+run(c++ -std=c++17 -fPIC ${extra_flags} ${CONSUMER_DIR}/main.cpp ${pc_flags} -o ${WORK_DIR}/list-tables-pc)
+file(GLOB_RECURSE libraries ${prefix}/*/libdorvellxsd.so)
+get_filename_component(lib_dir "${libraries}" DIRECTORY)
+set(ENV{LD_LIBRARY_PATH} ${lib_dir})
+run(${WORK_DIR}/list-tables-pc ${SCHEMA})
+if(NOT RUN_OUTPUT STREQUAL EXPECTED_TABLES)
+    message(FATAL_ERROR "pkg-config consumer printed \"${RUN_OUTPUT}\", expected \"${EXPECTED_TABLES}\"")
+endif()
