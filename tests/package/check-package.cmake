@@ -1,7 +1,7 @@
 # Installs the build tree into a fresh prefix and builds a consumer against the installed
 # package twice: through find_package(dorvellxsd) and through pkg-config.
 #
-# Variables: BUILD_DIR, WORK_DIR, CONSUMER_DIR, SCHEMA, EXPECTED_TABLES, CONSUMER_FLAGS (optional).
+# Variables: BUILD_DIR, WORK_DIR, CONSUMER_DIR, SCHEMA, EXPECTED_TABLES, CXX, CONSUMER_FLAGS (optional).
 
 function(run)
     execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -36,7 +36,7 @@ endif()
 
 # CMake package
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer-build
-    -DCMAKE_PREFIX_PATH=${prefix} "-DCMAKE_CXX_FLAGS=${CONSUMER_FLAGS}")
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX} "-DCMAKE_CXX_FLAGS=${CONSUMER_FLAGS}")
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/consumer-build)
 run(${WORK_DIR}/consumer-build/list-tables ${SCHEMA})
 if(NOT RUN_OUTPUT STREQUAL EXPECTED_TABLES)
@@ -51,7 +51,7 @@ run(pkg-config --cflags --libs dorvellxsd)
 string(STRIP "${RUN_OUTPUT}" pc_flags)
 separate_arguments(pc_flags UNIX_COMMAND "${pc_flags}")
 separate_arguments(extra_flags UNIX_COMMAND "${CONSUMER_FLAGS}")
-run(c++ -std=c++17 -fPIC ${extra_flags} ${CONSUMER_DIR}/main.cpp ${pc_flags} -o ${WORK_DIR}/list-tables-pc)
+run(${CXX} -std=c++17 -fPIC ${extra_flags} ${CONSUMER_DIR}/main.cpp ${pc_flags} -o ${WORK_DIR}/list-tables-pc)
 file(GLOB_RECURSE libraries ${prefix}/*/libdorvellxsd.so)
 get_filename_component(lib_dir "${libraries}" DIRECTORY)
 set(ENV{LD_LIBRARY_PATH} ${lib_dir})
