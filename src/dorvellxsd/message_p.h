@@ -34,6 +34,12 @@ inline constexpr char NoFieldIndex[] =
     QT_TRANSLATE_NOOP("QObject", "Не могу определить индекс поля с именем %1");
 inline constexpr char GeometryNotStored[] =
     QT_TRANSLATE_NOOP("QObject", "Геометрия не сохранена. Слой %1. Объект %2");
+inline constexpr char FeatureNotStored[] =
+    QT_TRANSLATE_NOOP("QObject", "Объект не сохранён. Слой %1. Объект %2");
+inline constexpr char DataSourceNotOpen[] = QT_TRANSLATE_NOOP("QObject", "Источник данных не открыт");
+inline constexpr char CannotReadLayer[] = QT_TRANSLATE_NOOP("QObject", "Ошибка чтения слоя %1\n%2");
+inline constexpr char CannotCommitTransaction[] =
+    QT_TRANSLATE_NOOP("QObject", "Не могу завершить транзакцию в источнике данных %1");
 
 // Document writer
 inline constexpr char DocumentNotStarted[] = QT_TRANSLATE_NOOP("QObject", "Документ не инициализирован");
