@@ -43,9 +43,22 @@ void XsdGdalDataProviderPrivate::open(const QString &sourcePath, bool sourceRead
         throw runtimeError(formatMessage(messages::CannotOpenDataSource, sourcePath, reason));
 }
 
+/*
+ * After a commit that failed, GDAL may count the transaction as ended while the connection
+ * still holds it open (SQLite keeps a transaction whose COMMIT found the file locked, and
+ * with it the written rows and the lock). Where GDAL cannot roll back, closing the connection
+ * discards what it held; the data source is then opened again as before, or stays closed if
+ * that fails, leaving the caller's exception to tell what went wrong first.
+ */
 void XsdGdalDataProviderPrivate::rollBack()
 {
-    dataset->RollbackTransaction();
+    if (dataset->RollbackTransaction() == OGRERR_NONE)
+        return;
+    dataset.reset();
+    try {
+        open(path, readOnly);
+    } catch (const std::runtime_error &) {
+    }
 }
 
 GDALDataset &XsdGdalDataProviderPrivate::openDataset() const
