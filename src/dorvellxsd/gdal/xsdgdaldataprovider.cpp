@@ -87,7 +87,11 @@ int recordId(GIntBig fid)
     return static_cast<int>(static_cast<std::uint32_t>(fid));
 }
 
-QVector<int> fieldIndexes(OGRFeatureDefn &definition, const QList<XsdAttribute> &attributes)
+// The reader refuses a table whose plain attribute has no field; the writer skips the value.
+enum class MissingField { Refuse, Skip };
+constexpr int SkippedColumn = -2;
+
+QVector<int> fieldIndexes(OGRFeatureDefn &definition, const QList<XsdAttribute> &attributes, MissingField missing)
 {
     QVector<int> indexes;
     indexes.reserve(attributes.size());
@@ -97,9 +101,9 @@ QVector<int> fieldIndexes(OGRFeatureDefn &definition, const QList<XsdAttribute> 
             continue;
         }
         const int index = definition.GetFieldIndex(toGdalText(attribute.name).constData());
-        if (index < 0)
+        if (index < 0 && missing == MissingField::Refuse)
             throw logicError(formatMessage(messages::NoFieldIndex, attribute.name));
-        indexes.append(index);
+        indexes.append(index < 0 ? SkippedColumn : index);
     }
     return indexes;
 }
@@ -161,7 +165,7 @@ class FeatureWriter
 {
 public:
     FeatureWriter(OGRLayer &target, const XsdElement &table)
-        : layer(target), element(table), columns(fieldColumns(*target.GetLayerDefn(), table))
+        : layer(target), element(table), columns(fieldIndexes(*target.GetLayerDefn(), table.complexType.attributes, MissingField::Skip))
     {
     }
 
@@ -183,21 +187,9 @@ public:
     }
 
 private:
-    // A plain attribute that the layer lacks is skipped, not refused.
-    static QVector<int> fieldColumns(OGRFeatureDefn &definition, const XsdElement &element)
-    {
-        QVector<int> result;
-        result.reserve(element.complexType.attributes.size());
-        for (const XsdAttribute &attribute : element.complexType.attributes)
-            result.append(attribute.kind == XsdAttribute::Plain
-                              ? definition.GetFieldIndex(toGdalText(attribute.name).constData())
-                              : GeometryColumn);
-        return result;
-    }
-
     static void setField(OGRFeature &feature, int column, const QString &value)
     {
-        if (column >= 0)
+        if (column != SkippedColumn)
             feature.SetField(column, toGdalText(value).constData());
     }
 
@@ -282,7 +274,7 @@ XsdTableData XsdGdalDataProvider::getDataFromLayer(const XsdElement &element, co
     OGRFeatureUniquePtr feature = nextFeature(layer);
     if (!feature && gdalFailed() && !filter.isEmpty())
         throw logicError(formatMessage(messages::InvalidFilter, filter, lastGdalError()));
-    const QVector<int> columns = fieldIndexes(*layer.GetLayerDefn(), element.complexType.attributes);
+    const QVector<int> columns = fieldIndexes(*layer.GetLayerDefn(), element.complexType.attributes, MissingField::Refuse);
 
     const GmlExport toGml;
     QList<XsdFeatureData> records;
