@@ -12,4 +12,7 @@
 #include <dorvellxsd/data/xsdfeaturedata.h>
 #include <dorvellxsd/data/xsdtabledata.h>
 
+#include <dorvellxsd/gml/xsdxmltables.h>
+#include <dorvellxsd/gml/xsdxmlwriter.h>
+
 #endif
