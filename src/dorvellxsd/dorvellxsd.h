@@ -14,4 +14,7 @@
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
 
+#include <dorvellxsd/gml/xsdxmltables.h>
+#include <dorvellxsd/gml/xsdxmlwriter.h>
+
 #endif

@@ -45,6 +45,13 @@ inline constexpr char CannotCommitTransaction[] =
 inline constexpr char DocumentNotStarted[] = QT_TRANSLATE_NOOP("QObject", "Документ не инициализирован");
 inline constexpr char CannotOpenFileForWriting[] =
     QT_TRANSLATE_NOOP("QObject", "Не могу открыть файл %1 на запись");
+inline constexpr char CannotWriteFile[] = QT_TRANSLATE_NOOP("QObject", "Не могу записать файл %1\n%2");
+inline constexpr char InvalidTableName[] =
+    QT_TRANSLATE_NOOP("QObject", "Имя таблицы %1 недопустимо в XML");
+inline constexpr char InvalidAttributeName[] =
+    QT_TRANSLATE_NOOP("QObject", "Имя атрибута %1 недопустимо в XML. Таблица %2");
+inline constexpr char InvalidValueCharacter[] =
+    QT_TRANSLATE_NOOP("QObject", "Значение содержит символ, недопустимый в XML. Таблица %1. Объект %2. Атрибут %3");
 
 // Validator
 inline constexpr char SchemaAlreadyLoaded[] = QT_TRANSLATE_NOOP("QObject", "Схема уже загружена");
@@ -61,6 +68,7 @@ inline constexpr char FileNotLoaded[] = QT_TRANSLATE_NOOP("QObject", "Не за�
 QString formatMessage(const char *sourceText);
 QString formatMessage(const char *sourceText, const QString &arg1);
 QString formatMessage(const char *sourceText, const QString &arg1, const QString &arg2);
+QString formatMessage(const char *sourceText, const QString &arg1, const QString &arg2, const QString &arg3);
 
 // Exceptions carry their message as UTF-8.
 std::logic_error logicError(const QString &message);
