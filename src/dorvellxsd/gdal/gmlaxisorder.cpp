@@ -12,18 +12,37 @@ namespace pelmak {
 
 namespace {
 
+// Only the root's start tag counts: GDAL writes the srsName there and nowhere else. A plain
+// scan, since it runs once per imported geometry.
 QString rootSrsName(const QString &gml)
 {
-    // Only the root's start tag: GDAL writes the srsName there and nowhere else.
-    static const QRegularExpression rootAttribute(
-        QStringLiteral(R"(^\s*<[^>]*?\ssrsName\s*=\s*(["'])(.*?)\1)"));
-    const QRegularExpressionMatch match = rootAttribute.match(gml);
-    return match.hasMatch() ? match.captured(2) : QString();
+    const QLatin1String attribute("srsName");
+    const int tagEnd = gml.indexOf(QLatin1Char('>'));
+    const int limit = tagEnd < 0 ? gml.size() : tagEnd;
+    for (int at = gml.indexOf(attribute); at > 0 && at < limit; at = gml.indexOf(attribute, at + attribute.size())) {
+        if (!gml.at(at - 1).isSpace())
+            continue;
+        int i = at + attribute.size();
+        while (i < limit && gml.at(i).isSpace())
+            ++i;
+        if (i == limit || gml.at(i) != QLatin1Char('='))
+            continue;
+        ++i;
+        while (i < limit && gml.at(i).isSpace())
+            ++i;
+        if (i == limit || (gml.at(i) != QLatin1Char('"') && gml.at(i) != QLatin1Char('\'')))
+            continue;
+        const int close = gml.indexOf(gml.at(i), i + 1);
+        if (close < 0 || close > limit)
+            return QString();
+        return gml.mid(i + 1, close - i - 1);
+    }
+    return QString();
 }
 
 } // namespace
 
-int GmlAxisOrder::epsgCodeOfRoot(const QString &gml)
+int GmlAxisOrder::epsgCodeOf(const QString &srsName)
 {
     static const QRegularExpression urn(QStringLiteral(R"(^urn:ogc:def:crs:EPSG:[^:]*:(\d{1,9})$)"),
                                         QRegularExpression::CaseInsensitiveOption);
@@ -31,19 +50,25 @@ int GmlAxisOrder::epsgCodeOfRoot(const QString &gml)
         QStringLiteral(R"(^https?://www\.opengis\.net/def/crs/EPSG/[^/]+/(\d{1,9})$)"),
         QRegularExpression::CaseInsensitiveOption);
 
-    const QString srsName = rootSrsName(gml).trimmed();
-    if (srsName.isEmpty())
+    const QString name = srsName.trimmed();
+    if (name.isEmpty())
         return 0;
-    QRegularExpressionMatch match = urn.match(srsName);
+    QRegularExpressionMatch match = urn.match(name);
     if (!match.hasMatch())
-        match = url.match(srsName);
+        match = url.match(name);
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
 void GmlAxisOrder::toTraditionalOrder(OGRGeometry &geometry, const QString &gml)
 {
-    const int code = epsgCodeOfRoot(gml);
-    if (code > 0 && northFirst(code))
+    // The geometries of one document mostly share one srsName.
+    const QString srsName = rootSrsName(gml);
+    if (srsName != lastSrsName) {
+        const int code = epsgCodeOf(srsName);
+        lastNorthFirst = code > 0 && northFirst(code);
+        lastSrsName = srsName;
+    }
+    if (lastNorthFirst)
         geometry.swapXY();
 }
 

@@ -26,11 +26,13 @@ public:
     /// Swaps @p geometry, parsed from @p gml, where its srsName makes the first axis north.
     void toTraditionalOrder(OGRGeometry &geometry, const QString &gml);
 
-    /// The EPSG code named by the srsName of the root element of @p gml, 0 for any other form.
-    static int epsgCodeOfRoot(const QString &gml);
-
 private:
+    /// The EPSG code that a URN or URL srsName names, 0 for any other form.
+    static int epsgCodeOf(const QString &srsName);
     bool northFirst(int epsgCode);
+
+    QString lastSrsName;
+    bool lastNorthFirst = false;
 
     // Looking a system up in GDAL's database is far dearer than parsing one geometry.
     QHash<int, bool> northFirstByCode;
