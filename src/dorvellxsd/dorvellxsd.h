@@ -12,4 +12,6 @@
 #include <dorvellxsd/data/xsdfeaturedata.h>
 #include <dorvellxsd/data/xsdtabledata.h>
 
+#include <dorvellxsd/validation/xsdxmlchecker.h>
+
 #endif
