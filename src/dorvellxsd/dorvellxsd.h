@@ -17,4 +17,6 @@
 #include <dorvellxsd/gml/xsdxmltables.h>
 #include <dorvellxsd/gml/xsdxmlwriter.h>
 
+#include <dorvellxsd/validation/xsdxmlchecker.h>
+
 #endif

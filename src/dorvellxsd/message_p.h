@@ -58,6 +58,8 @@ inline constexpr char SchemaAlreadyLoaded[] = QT_TRANSLATE_NOOP("QObject", "Сх
 inline constexpr char CannotLoadSchema[] =
     QT_TRANSLATE_NOOP("QObject", "Не могу загрузить схему из файла %1");
 inline constexpr char FileNotLoaded[] = QT_TRANSLATE_NOOP("QObject", "Не загружен файл %1");
+// Appended on its own line to CannotLoadSchema: the parser's first word on the schema.
+inline constexpr char SchemaDiagnostic[] = QT_TRANSLATE_NOOP("QObject", "Строка %1, столбец %2: %3");
 
 } // namespace messages
 

@@ -207,3 +207,58 @@ TEST(XsdProvider, ReadsASchemaUnderANonAsciiPath)
     EXPECT_EQ(provider.tables().attributeList(QStringLiteral("Well")),
               (QStringList{QStringLiteral("depth"), QStringLiteral("Geometry")}));
 }
+
+// The exchange schema that the validation tests and the sample data share.
+TEST(XsdProvider, ReadsTheExchangeSchema)
+{
+    XsdProvider provider;
+    provider.initFromXsd(QStringLiteral(DORVELLXSD_TEST_DATA_DIR "/exchange/pelmak.xsd"));
+    const XsdTables tables = provider.tables();
+    EXPECT_EQ(tables.tableNameList(),
+              (QStringList{QStringLiteral("Building"), QStringLiteral("Parcel"), QStringLiteral("Road"),
+                           QStringLiteral("Well")}));
+
+    struct Expected
+    {
+        const char *table;
+        const char *type;
+        QStringList attributes;
+        QStringList userNames;
+        QList<int> minOccurs;
+    };
+    const QString geometry = QStringLiteral("Geometry");
+    const Expected expected[] = {
+        {"Parcel", "ParcelType",
+         {QStringLiteral("cadastralNumber"), QStringLiteral("area"), QStringLiteral("landUse"),
+          QStringLiteral("registered"), geometry},
+         {QStringLiteral("Кадастровый номер"), QStringLiteral("Площадь, кв. м"),
+          QStringLiteral("Вид разрешённого использования"), QStringLiteral("Дата постановки на учёт"), QString()},
+         {1, 1, 0, 0, 1}},
+        {"Road", "RoadType",
+         {QStringLiteral("name"), QStringLiteral("lanes"), QStringLiteral("surface"), geometry},
+         {QStringLiteral("Наименование"), QStringLiteral("Число полос"), QStringLiteral("Покрытие"), QString()},
+         {1, 1, 0, 1}},
+        {"Well", "WellType",
+         {QStringLiteral("number"), QStringLiteral("depth"), geometry},
+         {QStringLiteral("Номер скважины"), QStringLiteral("Глубина, м"), QString()},
+         {1, 0, 1}},
+        {"Building", "BuildingType",
+         {QStringLiteral("address"), QStringLiteral("floors"), QStringLiteral("builtYear"), geometry},
+         {QStringLiteral("Адрес"), QStringLiteral("Этажность"), QStringLiteral("Год постройки"), QString()},
+         {1, 0, 0, 1}},
+    };
+    for (const Expected &table : expected) {
+        const XsdElement element = tables.tableByName(QString::fromUtf8(table.table));
+        EXPECT_EQ(element.type, QString::fromUtf8(table.type)) << table.table;
+        EXPECT_EQ(attributeNames(element), table.attributes) << table.table;
+        QStringList userNames;
+        QList<int> minOccurs;
+        for (const XsdAttribute &attribute : element.complexType.attributes) {
+            userNames.append(attribute.userName);
+            minOccurs.append(attribute.minOccurs);
+        }
+        EXPECT_EQ(userNames, table.userNames) << table.table;
+        EXPECT_EQ(minOccurs, table.minOccurs) << table.table;
+        EXPECT_EQ(element.complexType.attributes.last().kind, XsdAttribute::Geometry) << table.table;
+    }
+}

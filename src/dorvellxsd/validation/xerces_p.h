@@ -1,0 +1,68 @@
+/*
+ * This file is not part of the dorvellxsd API. It may change from version to version
+ * without notice, or even be removed.
+ */
+#ifndef DORVELLXSD_XERCES_P_H
+#define DORVELLXSD_XERCES_P_H
+
+#include <QString>
+
+#include <xercesc/util/PlatformUtils.hpp>
+#include <xercesc/util/XMLString.hpp>
+
+#include <type_traits>
+
+namespace pelmak {
+
+static_assert(std::is_same_v<XMLCh, char16_t>, "QString and Xerces-C must share UTF-16 code units");
+
+/*
+ * Holds the Xerces-C platform for the lifetime of its owner. Xerces-C counts the calls itself,
+ * so every owner initialises and terminates it once, and several owners (ours or the host's)
+ * may live at the same time. Declare it before every Xerces-C object it must outlive.
+ */
+class XercesPlatform
+{
+public:
+    XercesPlatform() { xercesc::XMLPlatformUtils::Initialize(); }
+    ~XercesPlatform() { xercesc::XMLPlatformUtils::Terminate(); }
+    XercesPlatform(const XercesPlatform &) = delete;
+    XercesPlatform &operator=(const XercesPlatform &) = delete;
+};
+
+// The QString's own UTF-16, valid while the string lives and is not changed.
+inline const XMLCh *toXmlCh(const QString &text)
+{
+    return reinterpret_cast<const XMLCh *>(text.utf16());
+}
+
+inline QString fromXmlCh(const XMLCh *text)
+{
+    return text ? QString::fromUtf16(text) : QString();
+}
+
+/*
+ * A text transcoded to the local 8-bit code page by Xerces-C, handed back to Xerces-C's memory
+ * manager on every exit.
+ */
+class LocalText
+{
+public:
+    explicit LocalText(const XMLCh *text)
+        : converted(xercesc::XMLString::transcode(text, xercesc::XMLPlatformUtils::fgMemoryManager))
+    {
+    }
+    ~LocalText() { xercesc::XMLString::release(&converted, xercesc::XMLPlatformUtils::fgMemoryManager); }
+    LocalText(const LocalText &) = delete;
+    LocalText &operator=(const LocalText &) = delete;
+
+    // Null when the transcoder gave up on the text.
+    const char *data() const { return converted; }
+
+private:
+    char *converted;
+};
+
+} // namespace pelmak
+
+#endif
