@@ -21,6 +21,11 @@ namespace messages {
 // Reading files (schema reader, document reader, document writer)
 inline constexpr char CannotOpenFile[] = QT_TRANSLATE_NOOP("QObject", "Не могу открыть файл %1");
 inline constexpr char CannotParseFile[] = QT_TRANSLATE_NOOP("QObject", "Ошибка разбора файла: %1");
+// Reasons that fill the %1 of CannotParseFile when a document is refused before it is parsed
+inline constexpr char DoctypeNotAllowed[] = QT_TRANSLATE_NOOP(
+    "QObject", "объявление DOCTYPE в строке %1 не допускается: документ не может объявлять сущности и ссылаться на DTD");
+inline constexpr char NestingTooDeep[] =
+    QT_TRANSLATE_NOOP("QObject", "элемент в строке %1 вложен глубже %2 уровней");
 
 // Data sources
 inline constexpr char CannotOpenDataSource[] =

@@ -1,6 +1,8 @@
 #ifndef DORVELLXSD_TESTS_GMLTESTSUPPORT_H
 #define DORVELLXSD_TESTS_GMLTESTSUPPORT_H
 
+#include "../logicerror.h"
+
 #include <dorvellxsd/data/xsdtabledata.h>
 
 #include <QByteArray>
@@ -22,18 +24,6 @@ pelmak::XsdAttribute plain(const char *name, int minOccurs = 1);
 pelmak::XsdAttribute geometry();
 pelmak::XsdElement table(const QString &name, const QList<pelmak::XsdAttribute> &attributes);
 pelmak::XsdFeatureData feature(int id, const QStringList &values);
-
-// The exception's message, or a note that nothing was thrown.
-template <typename Call>
-std::string logicErrorOf(Call call)
-{
-    try {
-        call();
-    } catch (const std::logic_error &error) {
-        return error.what();
-    }
-    return "(no std::logic_error thrown)";
-}
 
 // A saved document as an independent, namespace-aware parser (Xerces-C) sees it.
 struct CheckedFeature

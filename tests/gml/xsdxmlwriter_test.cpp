@@ -7,8 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -249,6 +253,44 @@ TEST_F(XsdXmlWriterTest, FullDiskLeavesTheEarlierFileAndKeepsTheDocument)
     // The temporary file of the failed attempt is gone.
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files, QDir::Name),
               (QStringList{QStringLiteral("out.gml"), QStringLiteral("second.gml")}));
+}
+
+TEST_F(XsdXmlWriterTest, FolderThatDisappearsWhileSavingLeavesTheEarlierFile)
+{
+    QDir top(folder.path());
+    ASSERT_TRUE(top.mkdir(QStringLiteral("exchange")));
+    const QString target = path("exchange/out.gml");
+    writeFile(target, "earlier content");
+
+    // Large enough that the save is still writing when the folder moves away: the move
+    // follows the opening of the temporary file (named or unnamed) within microseconds.
+    QList<XsdFeatureData> features;
+    for (int i = 0; i < 200; ++i)
+        features.append(feature(i, {QString(100000, QLatin1Char('v'))}));
+    writer.writeTableData(parcels(features));
+
+    const int watch = inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, path("exchange").toLocal8Bit().constData(), IN_CREATE | IN_OPEN), 0);
+    std::thread mover([&] {
+        pollfd event{watch, POLLIN, 0};
+        if (poll(&event, 1, 60000) == 1) // the time-out only keeps a broken writer from hanging the test
+            top.rename(QStringLiteral("exchange"), QStringLiteral("moved"));
+    });
+    const std::string message = logicErrorOf([&] { writer.writeToFile(target); });
+    mover.join();
+    ::close(watch);
+    if (message == "(no std::logic_error thrown)" && QFile::exists(path("moved/out.gml"))
+        && fileContent(path("moved/out.gml")) != "earlier content")
+        GTEST_SKIP() << "the folder moved only after the save had finished";
+
+    EXPECT_EQ(message.rfind("Не могу записать файл " + target.toStdString() + "\n", 0), 0u) << message;
+    EXPECT_EQ(fileContent(path("moved/out.gml")), QByteArray("earlier content"));
+    EXPECT_FALSE(QFile::exists(target));
+
+    ASSERT_TRUE(top.mkdir(QStringLiteral("exchange")));
+    writer.writeToFile(target); // the document was kept
+    EXPECT_EQ(checkWithXerces(target).features.size(), 200u);
 }
 
 TEST_F(XsdXmlWriterTest, WritesIntoANamedPipeWithoutReplacingIt)

@@ -66,12 +66,11 @@ bool isRequested(const QString &tableName, const QStringList &tableNames)
     return false;
 }
 
+// The element as QDomNode::save writes it without indentation.
 QString serialised(const QDomElement &element)
 {
     QString text;
-    QTextStream stream(&text);
-    element.save(stream, 0);
-    stream.flush();
+    saveXmlNode(element, 1, 0, text);
     return text;
 }
 

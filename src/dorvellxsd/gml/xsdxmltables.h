@@ -25,8 +25,10 @@ public:
     /**
      * Replaces the document by the content of the file at @p path, decoded as UTF-8 whatever
      * its declaration says.
-     * @throws std::logic_error when the file cannot be opened or is not well-formed XML; the
-     *         document loaded before is kept then.
+     * @throws std::logic_error when the file cannot be opened or is not well-formed XML, and
+     *         also when it has a DOCTYPE declaration (no entity is ever expanded and no DTD
+     *         fetched) or nests elements deeper than 1,000 levels; the document loaded before
+     *         is kept then.
      */
     void initFromFile(const QString &path);
 

@@ -9,6 +9,7 @@
 #include <QDomDocument>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTextCodec>
 #include <QXmlStreamReader>
 
 #include <vector>
@@ -175,28 +176,40 @@ void writeAll(QFileDevice &file, const QByteArray &text, const QString &path)
     }
 }
 
+// UTF-8 without a byte order mark, in pieces as the text is produced.
+void writeDocument(const QDomDocument &document, QFileDevice &file, const QString &path)
+{
+    const std::unique_ptr<QTextEncoder> encoder(
+        QTextCodec::codecForName("UTF-8")->makeEncoder(QTextCodec::IgnoreHeader));
+    QString pending;
+    saveXmlDocument(document, 1, pending, [&](QString &text) {
+        writeAll(file, encoder->fromUnicode(text), path);
+        text.clear();
+    });
+}
+
 constexpr QIODevice::OpenMode WriteMode = QIODevice::WriteOnly | QIODevice::Text | QIODevice::Unbuffered;
 
 /*
  * A device or a named pipe cannot be replaced by a rename (that would put a regular file where
  * the node was), so the text goes straight to it.
  */
-void writeDirectly(const QByteArray &text, const QString &path)
+void writeDirectly(const QDomDocument &document, const QString &path)
 {
     QFile file(path);
     if (!file.open(WriteMode))
         throw logicError(formatMessage(messages::CannotOpenFileForWriting, path));
-    writeAll(file, text, path);
+    writeDocument(document, file, path);
 }
 
 // The text goes to a temporary file beside the target, which replaces the target only once
 // everything was written; a failure leaves the earlier file as it was and removes the other.
-void writeReplacing(const QByteArray &text, const QString &path)
+void writeReplacing(const QDomDocument &document, const QString &path)
 {
     QSaveFile file(path);
     if (!file.open(WriteMode))
         throw logicError(formatMessage(messages::CannotOpenFileForWriting, path));
-    writeAll(file, text, path);
+    writeDocument(document, file, path);
     if (!file.commit())
         throwWriteError(path, file);
 }
@@ -246,12 +259,11 @@ void XsdXmlWriter::writeToFile(const QString &path)
     if (!d->document)
         throw logicError(formatMessage(messages::DocumentNotStarted));
 
-    const QByteArray text = d->document->toString(1).toUtf8();
     const QFileInfo target(path);
     if (target.exists() && !target.isFile())
-        writeDirectly(text, path);
+        writeDirectly(*d->document, path);
     else
-        writeReplacing(text, path);
+        writeReplacing(*d->document, path);
     d->document.reset();
 }
 
