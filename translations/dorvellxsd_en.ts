@@ -20,6 +20,10 @@
         <translation>element on line %1 is nested deeper than %2 levels</translation>
     </message>
     <message>
+        <source>имя атрибута в строке %1 недопустимо в XML</source>
+        <translation>attribute name on line %1 is not valid XML</translation>
+    </message>
+    <message>
         <source>Не могу открыть источник данных %1
 %2</source>
         <translation>Cannot open data source %1

@@ -26,6 +26,8 @@ inline constexpr char DoctypeNotAllowed[] = QT_TRANSLATE_NOOP(
     "QObject", "объявление DOCTYPE в строке %1 не допускается: документ не может объявлять сущности и ссылаться на DTD");
 inline constexpr char NestingTooDeep[] =
     QT_TRANSLATE_NOOP("QObject", "элемент в строке %1 вложен глубже %2 уровней");
+inline constexpr char AttributeNameNotAllowed[] =
+    QT_TRANSLATE_NOOP("QObject", "имя атрибута в строке %1 недопустимо в XML");
 
 // Data sources
 inline constexpr char CannotOpenDataSource[] =

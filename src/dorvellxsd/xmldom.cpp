@@ -1,8 +1,8 @@
 #include "xmldom_p.h"
 
 #include "message_p.h"
-#include "xmllimits_p.h"
 
+#include <QSet>
 #include <QXmlStreamReader>
 
 namespace pelmak {
@@ -18,28 +18,49 @@ QString lineOf(const QXmlStreamReader &reader)
     return QString::number(reader.lineNumber());
 }
 
+/*
+ * The parser checks the characters of element names but not of attribute names, and would let
+ * a control character through. Documents use few distinct names, so each is checked once.
+ */
+bool copyAttributes(const QXmlStreamReader &reader, QDomElement &element, QSet<QString> &readableNames)
+{
+    for (const QXmlStreamAttribute &attribute : reader.attributes()) {
+        const QString name = attribute.qualifiedName().toString();
+        if (!readableNames.contains(name)) {
+            if (!isReadableXmlName(name))
+                return false;
+            readableNames.insert(name);
+        }
+        element.setAttribute(name, attribute.value().toString());
+    }
+    return true;
+}
+
 } // namespace
 
 bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText blankText,
-                     QString *errorMessage)
+                     QString *errorMessage, int maxDepth)
 {
     reader.setNamespaceProcessing(false);
     QDomDocument built{QString()}; // not null from the start, so that current can stand for it
     QDomNode current = built;
     int depth = 0;
+    QSet<QString> readableNames;
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::DTD:
             refuse(reader, formatMessage(messages::DoctypeNotAllowed, lineOf(reader)));
             break;
         case QXmlStreamReader::StartElement: {
-            if (++depth > MaxXmlDepth) {
-                refuse(reader, formatMessage(messages::NestingTooDeep, lineOf(reader), QString::number(MaxXmlDepth)));
+            if (++depth > maxDepth) {
+                refuse(reader, formatMessage(messages::NestingTooDeep, lineOf(reader), QString::number(maxDepth)));
                 break;
             }
             QDomElement element = built.createElement(reader.qualifiedName().toString());
-            for (const QXmlStreamAttribute &attribute : reader.attributes())
-                element.setAttribute(attribute.qualifiedName().toString(), attribute.value().toString());
+            if (!copyAttributes(reader, element, readableNames)) {
+                refuse(reader, formatMessage(messages::AttributeNameNotAllowed, lineOf(reader)));
+                break;
+            }
             current = current.appendChild(element);
             break;
         }
@@ -74,6 +95,18 @@ bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText
     }
     document = built;
     return true;
+}
+
+bool isReadableXmlName(const QString &name)
+{
+    // The parser itself is asked, so that the writers' rule never drifts from the readers'.
+    QXmlStreamReader probe(QLatin1Char('<') + name + QLatin1String("/>"));
+    probe.setNamespaceProcessing(false);
+    if (!probe.readNextStartElement() || probe.qualifiedName() != name)
+        return false;
+    while (!probe.atEnd())
+        probe.readNext();
+    return !probe.hasError();
 }
 
 namespace {

@@ -5,6 +5,8 @@
 #ifndef DORVELLXSD_XMLDOM_P_H
 #define DORVELLXSD_XMLDOM_P_H
 
+#include "xmllimits_p.h"
+
 #include <QDomDocument>
 #include <QString>
 
@@ -28,15 +30,24 @@ enum class BlankText {
  * Every XML input of the library goes through here, so this is where hostile text stops:
  * a document with a DOCTYPE declaration is refused before any entity is declared or expanded
  * and before any external DTD or entity could be fetched (exchange documents and schemas need
- * none), and one nested deeper than MaxXmlDepth is refused before the tree gets deeper, well
- * before Qt's recursive DOM code would exhaust the stack. Both take linear time.
+ * none), and one nested deeper than @p maxDepth is refused before the tree gets deeper, well
+ * before Qt's recursive DOM code would exhaust the stack. Both take linear time. An attribute
+ * whose name is no XML name, which the parser itself lets through, is refused too.
  *
  * On success @p document is replaced and true returned; otherwise @p document is left as it
  * was, @p errorMessage (when given) receives the parser's text or the reason of the refusal,
  * and false is returned.
  */
 bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText blankText,
-                     QString *errorMessage);
+                     QString *errorMessage, int maxDepth = MaxXmlDepth);
+
+/*
+ * Whether an element named @p name comes back from readXmlDocument under that very name. Its
+ * parser knows the name characters of XML 1.0 before the fifth edition, and a colon only
+ * between a prefix and a local part: a narrower set than the fifth edition's, so a writer that
+ * checks its names here writes nothing that this library or another parser could not read.
+ */
+bool isReadableXmlName(const QString &name);
 
 /*
  * Text in exactly the layout of QDomDocument::save and QDomNode::save (same indentation, line

@@ -169,3 +169,57 @@ TEST_F(RoundTrip, OptionalEmptyValuesAreLeftOutOfTheFeatureReadBack)
     EXPECT_EQ(second.values.mid(0, 2), (QStringList{QString(), QStringLiteral("0")}));
     EXPECT_TRUE(geometryFromGml(second.values.at(2)));
 }
+
+// The reader's parser knows the name characters of XML 1.0 before its fifth edition, and a colon
+// only between a prefix and a local part. The writer once accepted every fifth-edition name
+// and so wrote documents that its own reader refused.
+TEST_F(RoundTrip, EveryNameTheWriterAcceptsReadsBack)
+{
+    const QList<XsdTableData> back = writeAndReadBack({XsdTableData(
+        table(QStringLiteral("p:Участок"), {plain("x:y"), plain("ёлка_1-2.3\xC2\xB7")}),
+        {feature(7, {QStringLiteral("a"), QStringLiteral("b")})})});
+    ASSERT_EQ(back.size(), 1);
+    const XsdElement read = back.front().tableInfo();
+    EXPECT_EQ(read.name, QStringLiteral("p:Участок"));
+    ASSERT_EQ(read.complexType.attributes.size(), 2);
+    EXPECT_EQ(read.complexType.attributes.at(0).name, QStringLiteral("x:y"));
+    EXPECT_EQ(read.complexType.attributes.at(1).name, QString::fromUtf8("ёлка_1-2.3\xC2\xB7"));
+
+    XsdXmlWriter writer;
+    const auto refusal = [&](const XsdElement &description) {
+        return logicErrorOf(
+            [&] { writer.writeTableData(XsdTableData(description, {feature(1, {QStringLiteral("v")})})); });
+    };
+    // Two colons, a colon at either end, a local part that starts with a digit, and characters
+    // that only the fifth edition allows: U+0450, U+FFFD, U+10000.
+    for (const char *name : {"a:b:c", "a:", ":a", "a:1", "\xD1\x90", "x\xEF\xBF\xBD", "\xF0\x90\x80\x80"}) {
+        EXPECT_EQ(refusal(table(QString::fromUtf8(name), {plain("code")})),
+                  "Имя таблицы " + std::string(name) + " недопустимо в XML");
+        EXPECT_EQ(refusal(table(QStringLiteral("Parcel"), {plain(name)})),
+                  "Имя атрибута " + std::string(name) + " недопустимо в XML. Таблица Parcel");
+    }
+}
+
+// A geometry the writer keeps must not make the document one its reader refuses. Qt's parser
+// does not check the characters of attribute names, and the reader allows 1,000 levels in the
+// whole document, of which the feature collection takes three above the geometry.
+TEST_F(RoundTrip, GeometriesTheWriterKeepsReadBack)
+{
+    const auto nested = [](int depth) {
+        return QStringLiteral("<gml:MultiGeometry>").repeated(depth - 1) + QStringLiteral("<gml:Point/>")
+            + QStringLiteral("</gml:MultiGeometry>").repeated(depth - 1);
+    };
+    const QString controlInName = QStringLiteral("<gml:Point s") + QChar(1) + QStringLiteral("e=\"x\"/>");
+    const QStringList geometries{controlInName, nested(997), nested(998)};
+    QList<XsdFeatureData> features;
+    for (int i = 0; i < geometries.size(); ++i)
+        features.append(feature(i, {QStringLiteral("v"), geometries.at(i)}));
+
+    const QList<XsdTableData> back =
+        writeAndReadBack({XsdTableData(table(QStringLiteral("Zone"), {plain("code"), geometry()}), features)});
+    EXPECT_EQ(checkWithXerces(path).error, "");
+    ASSERT_EQ(back.size(), 3);
+    EXPECT_EQ(back.at(0).featureData().front().values.size(), 1) << "an attribute name with U+0001 is left out";
+    EXPECT_EQ(back.at(1).featureData().front().values.size(), 2) << "997 levels fit beneath the feature";
+    EXPECT_EQ(back.at(2).featureData().front().values.size(), 1) << "998 levels would not read back";
+}

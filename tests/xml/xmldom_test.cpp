@@ -133,3 +133,27 @@ TEST(XmlDom, RefusesDoctypesAndExcessiveNestingAndKeepsTheDocument)
     EXPECT_FALSE(message.isEmpty());
     EXPECT_EQ(document.documentElement().tagName(), QStringLiteral("kept"));
 }
+
+// Qt's parser checks the characters of element names but lets anything but a delimiter through
+// in attribute names, control characters included.
+TEST(XmlDom, RefusesAttributeNamesThatAreNoXmlNames)
+{
+    QDomDocument document;
+    ASSERT_TRUE(read(QStringLiteral("<kept/>"), document));
+
+    QString message;
+    const QString names[] = {QStringLiteral("s") + QChar(1) + QStringLiteral("e"), QString(QChar(0x0450)),
+                             QStringLiteral("a") + QChar(0xFFFD)};
+    for (const QString &name : names) {
+        EXPECT_FALSE(read(QStringLiteral("<r>\n<e ") + name + QStringLiteral("=\"x\"/></r>"), document, &message));
+        EXPECT_EQ(message, QStringLiteral("имя атрибута в строке 2 недопустимо в XML"));
+    }
+    EXPECT_EQ(document.documentElement().tagName(), QStringLiteral("kept"));
+
+    ASSERT_TRUE(read(QStringLiteral("<r xmlns=\"u\" xmlns:gml=\"v\" xml:lang=\"ru\"><e gml:id=\"1\" ёлка=\"2\"/>"
+                                    "<e gml:id=\"3\"/></r>"),
+                     document, &message))
+        << message.toStdString();
+    EXPECT_EQ(document.documentElement().firstChildElement().attribute(QStringLiteral("ёлка")), QStringLiteral("2"));
+    EXPECT_EQ(document.documentElement().lastChildElement().attribute(QStringLiteral("gml:id")), QStringLiteral("3"));
+}

@@ -36,52 +36,20 @@ bool isXmlChar(uint c)
         || inRange(c, 0x10000, 0x10FFFF);
 }
 
-// XML 1.0 (fifth edition) NameStartChar; the colon counts, as names are not namespace-processed.
-bool isNameStartChar(uint c)
-{
-    return c == ':' || c == '_' || inRange(c, 'A', 'Z') || inRange(c, 'a', 'z') || inRange(c, 0xC0, 0xD6)
-        || inRange(c, 0xD8, 0xF6) || inRange(c, 0xF8, 0x2FF) || inRange(c, 0x370, 0x37D)
-        || inRange(c, 0x37F, 0x1FFF) || inRange(c, 0x200C, 0x200D) || inRange(c, 0x2070, 0x218F)
-        || inRange(c, 0x2C00, 0x2FEF) || inRange(c, 0x3001, 0xD7FF) || inRange(c, 0xF900, 0xFDCF)
-        || inRange(c, 0xFDF0, 0xFFFD) || inRange(c, 0x10000, 0xEFFFF);
-}
-
-bool isNameChar(uint c)
-{
-    return isNameStartChar(c) || c == '-' || c == '.' || inRange(c, '0', '9') || c == 0xB7
-        || inRange(c, 0x300, 0x36F) || inRange(c, 0x203F, 0x2040);
-}
-
-/*
- * Calls accept(codePoint, index) for each code point of text until it refuses one. A surrogate
- * without its partner is no character at all and is refused here.
- */
-template <typename Accept>
-bool everyCodePoint(const QString &text, Accept accept)
+// Every code point is an XML character; a surrogate without its partner is no character at all.
+bool isXmlText(const QString &text)
 {
     const int size = text.size();
-    int index = 0;
-    for (int i = 0; i < size; ++i, ++index) {
+    for (int i = 0; i < size; ++i) {
         uint c = text.at(i).unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < size && text.at(i + 1).isLowSurrogate())
             c = QChar::surrogateToUcs4(static_cast<char16_t>(c), text.at(++i).unicode());
         else if (QChar::isSurrogate(c))
             return false;
-        if (!accept(c, index))
+        if (!isXmlChar(c))
             return false;
     }
     return true;
-}
-
-bool isXmlName(const QString &name)
-{
-    return !name.isEmpty()
-        && everyCodePoint(name, [](uint c, int index) { return index == 0 ? isNameStartChar(c) : isNameChar(c); });
-}
-
-bool isXmlText(const QString &text)
-{
-    return everyCodePoint(text, [](uint c, int) { return isXmlChar(c); });
 }
 
 bool isGeometry(const XsdAttribute &attribute)
@@ -95,19 +63,19 @@ bool isLeftOut(const XsdAttribute &attribute, const QString &value)
 }
 
 // Refuses, before anything is appended, a table data whose names or values would make the
-// document ill-formed.
+// document ill-formed or unreadable to the library's own reader.
 void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &features)
 {
     if (features.isEmpty())
         return;
-    if (!isXmlName(table.name))
+    if (!isReadableXmlName(table.name))
         throw logicError(formatMessage(messages::InvalidTableName, table.name));
 
     const QList<XsdAttribute> &attributes = table.complexType.attributes;
     std::vector<bool> validName;
     validName.reserve(static_cast<size_t>(attributes.size()));
     for (const XsdAttribute &attribute : attributes)
-        validName.push_back(isXmlName(attribute.name));
+        validName.push_back(isReadableXmlName(attribute.name));
 
     for (const XsdFeatureData &feature : features) {
         for (int i = 0; i < attributes.size(); ++i) {
@@ -124,6 +92,10 @@ void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &feature
     }
 }
 
+// The feature collection, the feature member and the feature lie above a geometry: a deeper
+// fragment would make a document that the readers refuse.
+constexpr int MaxGeometryDepth = MaxXmlDepth - 3;
+
 // The top element of a geometry fragment, taken into document; null when there is none.
 QDomNode geometryElement(QDomDocument &document, const QString &gml)
 {
@@ -131,7 +103,7 @@ QDomNode geometryElement(QDomDocument &document, const QString &gml)
         return {};
     QXmlStreamReader reader(gml);
     QDomDocument fragment;
-    if (!readXmlDocument(reader, fragment, BlankText::Drop, nullptr))
+    if (!readXmlDocument(reader, fragment, BlankText::Drop, nullptr, MaxGeometryDepth))
         return {};
     return document.importNode(fragment.documentElement(), true);
 }

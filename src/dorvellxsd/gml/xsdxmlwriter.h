@@ -37,7 +37,9 @@ public:
      * feature with fewer values than attributes writes the missing ones as empty.
      * @throws std::logic_error when the table name, the name of a plain attribute that would be
      *         written, or a plain value cannot appear in XML; nothing of @p tableData is
-     *         appended then.
+     *         appended then. Names are held to what the reader (XsdXmlTables) reads back: the
+     *         name characters of XML 1.0 before its fifth edition, and a colon only between a
+     *         prefix and a local part.
      */
     void writeTableData(const XsdTableData &tableData);
 
