@@ -1,5 +1,7 @@
 #include <dorvellxsd/schema/xsdprovider.h>
 
+#include "../logicerror.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -16,18 +18,6 @@ namespace {
 QString schemaPath(const char *fileName)
 {
     return QStringLiteral(DORVELLXSD_TEST_DATA_DIR "/xsd/") + QString::fromUtf8(fileName);
-}
-
-// The exception's message, or a note that nothing was thrown.
-template <typename Call>
-std::string logicErrorOf(Call call)
-{
-    try {
-        call();
-    } catch (const std::logic_error &error) {
-        return error.what();
-    }
-    return "(no std::logic_error thrown)";
 }
 
 QStringList attributeNames(const XsdElement &table)
