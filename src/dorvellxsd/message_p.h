@@ -47,6 +47,12 @@ inline constexpr char CannotLoadSchema[] =
 inline constexpr char FileNotLoaded[] = QT_TRANSLATE_NOOP("QObject", "Не загружен файл %1");
 // Appended on its own line to CannotLoadSchema: the parser's first word on the schema.
 inline constexpr char SchemaDiagnostic[] = QT_TRANSLATE_NOOP("QObject", "Строка %1, столбец %2: %3");
+// Schemas and documents that declare a document type are refused unread: their entities and
+// external subsets would make the parser expand text without bound or open other files.
+inline constexpr char DocumentTypeDeclared[] =
+    QT_TRANSLATE_NOOP("QObject", "Объявление типа документа (DOCTYPE) в файле %1 не допускается");
+inline constexpr char NestingTooDeep[] =
+    QT_TRANSLATE_NOOP("QObject", "Вложенность элементов глубже %1 уровней не допускается");
 
 } // namespace messages
 
