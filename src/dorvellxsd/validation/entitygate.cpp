@@ -101,7 +101,8 @@ xercesc::InputSource *EntityGate::resolveEntity(XMLResourceIdentifier *resource)
         if (path.isEmpty() || !(refused = schemaFileRefusal(path)))
             return nullptr; // the parser opens it as usual
     } else {
-        // A DTD or an external entity of a schema the parser fetched from elsewhere.
+        // A DTD or an external entity: only a schema the gate could not look at first (one on
+        // the network) gets this far with a document type.
         refused = Diagnostic{0, 0, formatMessage(messages::DocumentTypeDeclared, fromXmlCh(resource->getBaseURI()))};
     }
     if (!refusal)
