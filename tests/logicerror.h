@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-// The message of the std::logic_error that call() throws, or a note that nothing was thrown.
+// The message of the std::logic_error that call throws, or a note that it threw none.
 template <typename Call>
 std::string logicErrorOf(Call call)
 {

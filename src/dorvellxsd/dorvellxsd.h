@@ -12,6 +12,11 @@
 #include <dorvellxsd/data/xsdfeaturedata.h>
 #include <dorvellxsd/data/xsdtabledata.h>
 
+#include <dorvellxsd/gdal/xsdgdaldataprovider.h>
+
+#include <dorvellxsd/gml/xsdxmltables.h>
+#include <dorvellxsd/gml/xsdxmlwriter.h>
+
 #include <dorvellxsd/validation/xsdxmlchecker.h>
 
 #endif

@@ -21,6 +21,11 @@ namespace messages {
 // Reading files (schema reader, document reader, document writer)
 inline constexpr char CannotOpenFile[] = QT_TRANSLATE_NOOP("QObject", "Не могу открыть файл %1");
 inline constexpr char CannotParseFile[] = QT_TRANSLATE_NOOP("QObject", "Ошибка разбора файла: %1");
+// Reasons that fill the %1 of CannotParseFile when a document is refused before it is parsed
+inline constexpr char DoctypeNotAllowed[] = QT_TRANSLATE_NOOP(
+    "QObject", "объявление DOCTYPE в строке %1 не допускается: документ не может объявлять сущности и ссылаться на DTD");
+inline constexpr char NestingTooDeep[] =
+    QT_TRANSLATE_NOOP("QObject", "элемент в строке %1 вложен глубже %2 уровней");
 
 // Data sources
 inline constexpr char CannotOpenDataSource[] =
@@ -34,11 +39,24 @@ inline constexpr char NoFieldIndex[] =
     QT_TRANSLATE_NOOP("QObject", "Не могу определить индекс поля с именем %1");
 inline constexpr char GeometryNotStored[] =
     QT_TRANSLATE_NOOP("QObject", "Геометрия не сохранена. Слой %1. Объект %2");
+inline constexpr char FeatureNotStored[] =
+    QT_TRANSLATE_NOOP("QObject", "Объект не сохранён. Слой %1. Объект %2");
+inline constexpr char DataSourceNotOpen[] = QT_TRANSLATE_NOOP("QObject", "Источник данных не открыт");
+inline constexpr char CannotReadLayer[] = QT_TRANSLATE_NOOP("QObject", "Ошибка чтения слоя %1\n%2");
+inline constexpr char CannotCommitTransaction[] =
+    QT_TRANSLATE_NOOP("QObject", "Не могу завершить транзакцию в источнике данных %1");
 
 // Document writer
 inline constexpr char DocumentNotStarted[] = QT_TRANSLATE_NOOP("QObject", "Документ не инициализирован");
 inline constexpr char CannotOpenFileForWriting[] =
     QT_TRANSLATE_NOOP("QObject", "Не могу открыть файл %1 на запись");
+inline constexpr char CannotWriteFile[] = QT_TRANSLATE_NOOP("QObject", "Не могу записать файл %1\n%2");
+inline constexpr char InvalidTableName[] =
+    QT_TRANSLATE_NOOP("QObject", "Имя таблицы %1 недопустимо в XML");
+inline constexpr char InvalidAttributeName[] =
+    QT_TRANSLATE_NOOP("QObject", "Имя атрибута %1 недопустимо в XML. Таблица %2");
+inline constexpr char InvalidValueCharacter[] =
+    QT_TRANSLATE_NOOP("QObject", "Значение содержит символ, недопустимый в XML. Таблица %1. Объект %2. Атрибут %3");
 
 // Validator
 inline constexpr char SchemaAlreadyLoaded[] = QT_TRANSLATE_NOOP("QObject", "Схема уже загружена");
@@ -47,12 +65,10 @@ inline constexpr char CannotLoadSchema[] =
 inline constexpr char FileNotLoaded[] = QT_TRANSLATE_NOOP("QObject", "Не загружен файл %1");
 // Appended on its own line to CannotLoadSchema: the parser's first word on the schema.
 inline constexpr char SchemaDiagnostic[] = QT_TRANSLATE_NOOP("QObject", "Строка %1, столбец %2: %3");
-// Schemas and documents that declare a document type are refused unread: their entities and
-// external subsets would make the parser expand text without bound or open other files.
+// A schema file, the loaded one or one it imports, that declares a document type is refused
+// unread; documents are refused with DoctypeNotAllowed and NestingTooDeep as diagnostics.
 inline constexpr char DocumentTypeDeclared[] =
     QT_TRANSLATE_NOOP("QObject", "Объявление типа документа (DOCTYPE) в файле %1 не допускается");
-inline constexpr char NestingTooDeep[] =
-    QT_TRANSLATE_NOOP("QObject", "Вложенность элементов глубже %1 уровней не допускается");
 
 } // namespace messages
 

@@ -3,14 +3,7 @@
 #
 # Variables: BUILD_DIR, WORK_DIR, CONSUMER_DIR, SCHEMA, EXPECTED_TABLES, CXX, CONSUMER_FLAGS (optional).
 
-function(run)
-    execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    if(NOT rc EQUAL 0)
-        string(JOIN " " command ${ARGN})
-        message(FATAL_ERROR "${command}\nexited with ${rc}\n${out}\n${err}")
-    endif()
-    set(RUN_OUTPUT "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})

@@ -1,3 +1,5 @@
+#include "../logicerror.h"
+
 #include <dorvellxsd/schema/xsdprovider.h>
 
 #include "../logicerror.h"

@@ -1,12 +1,14 @@
 #include "xsdprovider.h"
 
 #include "../message_p.h"
+#include "../xmldom_p.h"
 
 #include <QDebug>
 #include <QDomDocument>
 #include <QDomElement>
 #include <QFile>
 #include <QMap>
+#include <QXmlStreamReader>
 
 namespace pelmak {
 namespace {
@@ -89,9 +91,12 @@ QDomDocument parseSchemaFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         throw logicError(formatMessage(messages::CannotOpenFile, path));
 
+    // The parser honours the file's encoding declaration; the tree refuses DTDs and
+    // excessive nesting before they can cost anything.
+    QXmlStreamReader reader(&file);
     QDomDocument document;
     QString parserMessage;
-    if (!document.setContent(&file, false, &parserMessage))
+    if (!readXmlDocument(reader, document, BlankText::Drop, &parserMessage))
         throw logicError(formatMessage(messages::CannotParseFile, parserMessage));
     return document;
 }

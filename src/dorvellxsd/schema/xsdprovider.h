@@ -19,8 +19,10 @@ class DORVELLXSD_EXPORT XsdProvider
 public:
     /**
      * Loads the schema at @p path and replaces the model with its tables.
-     * @throws std::logic_error when the file cannot be opened or is not well-formed XML; the
-     *         model loaded before is kept.
+     * @throws std::logic_error when the file cannot be opened or is not well-formed XML, and
+     *         also when it has a DOCTYPE declaration (no entity is ever expanded and no DTD
+     *         fetched) or nests elements deeper than 1,000 levels; the model loaded before is
+     *         kept.
      */
     void initFromXsd(const QString &path);
 

@@ -20,8 +20,11 @@ void DocumentGuard::startDocument()
 void DocumentGuard::startElement(const XMLCh *const, const XMLCh *const, const XMLCh *const,
                                  const xercesc::Attributes &)
 {
-    if (++depth > MaxXmlDepth)
-        refuse(formatMessage(messages::NestingTooDeep, QString::number(MaxXmlDepth)));
+    if (++depth <= MaxXmlDepth)
+        return;
+    Diagnostic refusal = here();
+    refusal.text = formatMessage(messages::NestingTooDeep, QString::number(refusal.line), QString::number(MaxXmlDepth));
+    throw DocumentRefused{refusal};
 }
 
 void DocumentGuard::endElement(const XMLCh *const, const XMLCh *const, const XMLCh *const)
@@ -31,17 +34,16 @@ void DocumentGuard::endElement(const XMLCh *const, const XMLCh *const, const XML
 
 void DocumentGuard::startDTD(const XMLCh *const, const XMLCh *const, const XMLCh *const)
 {
-    refuse(formatMessage(messages::DocumentTypeDeclared, documentPath));
+    Diagnostic refusal = here();
+    refusal.text = formatMessage(messages::DoctypeNotAllowed, QString::number(refusal.line));
+    throw DocumentRefused{refusal};
 }
 
-void DocumentGuard::refuse(const QString &reason) const
+Diagnostic DocumentGuard::here() const
 {
-    Diagnostic diagnostic{0, 0, reason};
-    if (locator) {
-        diagnostic.line = locator->getLineNumber();
-        diagnostic.column = locator->getColumnNumber();
-    }
-    throw DocumentRefused{diagnostic};
+    if (!locator)
+        return {};
+    return Diagnostic{locator->getLineNumber(), locator->getColumnNumber(), QString()};
 }
 
 } // namespace pelmak

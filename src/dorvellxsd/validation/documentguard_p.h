@@ -26,9 +26,6 @@ struct DocumentRefused
 class DocumentGuard : public xercesc::DefaultHandler
 {
 public:
-    // Named in the refusal of a document type declaration.
-    QString documentPath;
-
     void setDocumentLocator(const xercesc::Locator *const locator) override;
     void startDocument() override;
     void startElement(const XMLCh *const uri, const XMLCh *const localName, const XMLCh *const qualifiedName,
@@ -37,7 +34,8 @@ public:
     void startDTD(const XMLCh *const name, const XMLCh *const publicId, const XMLCh *const systemId) override;
 
 private:
-    [[noreturn]] void refuse(const QString &reason) const;
+    // Where the parser stands, as a diagnostic without text yet.
+    Diagnostic here() const;
 
     const xercesc::Locator *locator = nullptr;
     int depth = 0;

@@ -175,7 +175,6 @@ int XsdXmlChecker::Private::check(const QString &path)
         reportDiagnostic(errorHandler.callback, *refused);
         return 1;
     }
-    documentGuard.documentPath = path;
     try {
         parser->parse(toXmlCh(path));
     } catch (const DocumentRefused &refused) {

@@ -1,0 +1,16 @@
+#ifndef DORVELLXSD_DORVELLXSD_MI_H
+#define DORVELLXSD_DORVELLXSD_MI_H
+
+// Every class of the standard-type facade, namespace pelmak::mi. Nothing here needs Qt, GDAL or
+// Xerces-C headers: strings are UTF-8 std::string, lists std::list, maps std::map.
+
+#include <dorvellxsd/mi/xsdelement.h>
+#include <dorvellxsd/mi/xsdgdaldataprovider.h>
+#include <dorvellxsd/mi/xsdprovider.h>
+#include <dorvellxsd/mi/xsdtabledata.h>
+#include <dorvellxsd/mi/xsdtables.h>
+#include <dorvellxsd/mi/xsdxmlchecker.h>
+#include <dorvellxsd/mi/xsdxmltables.h>
+#include <dorvellxsd/mi/xsdxmlwriter.h>
+
+#endif

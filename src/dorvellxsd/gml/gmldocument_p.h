@@ -1,0 +1,52 @@
+/*
+ * This file is not part of the dorvellxsd API. It may change from version to version
+ * without notice, or even be removed.
+ */
+#ifndef DORVELLXSD_GMLDOCUMENT_P_H
+#define DORVELLXSD_GMLDOCUMENT_P_H
+
+#include <QLatin1String>
+
+/*
+ * The names and values that make up an exchange document: a GML feature collection whose
+ * feature elements live in the exchange namespace. The writer and the reader compare and build
+ * names as literal qualified names, prefixes included.
+ */
+namespace pelmak::gml {
+
+// QLatin1String's own constructor counts with strlen, which not every compiler runs at compile time.
+template <int Size>
+constexpr QLatin1String latin1(const char (&text)[Size])
+{
+    return QLatin1String(text, Size - 1);
+}
+
+// The namespace of the feature and attribute elements. It names this exchange format and
+// nothing else, so it stays the same from version to version of the library.
+inline constexpr QLatin1String TargetNamespaceUri = latin1("urn:pelmak:exchange");
+inline constexpr QLatin1String SchemaLocation = latin1("urn:pelmak:exchange pelmak.xsd");
+inline constexpr QLatin1String GmlNamespaceUri = latin1("http://www.opengis.net/gml");
+inline constexpr QLatin1String XsiNamespaceUri = latin1("http://www.w3.org/2001/XMLSchema-instance");
+
+inline constexpr QLatin1String XmlDeclarationTarget = latin1("xml");
+inline constexpr QLatin1String XmlDeclarationContent = latin1("version=\"1.0\" encoding=\"UTF-8\"");
+
+inline constexpr QLatin1String FeatureCollectionTag = latin1("gml:FeatureCollection");
+inline constexpr QLatin1String FeatureMemberTag = latin1("gml:featureMember");
+inline constexpr QLatin1String IdAttribute = latin1("gml:id");
+inline constexpr QLatin1String XsiNamespaceAttribute = latin1("xmlns:xsi");
+inline constexpr QLatin1String SchemaLocationAttribute = latin1("xsi:schemaLocation");
+inline constexpr QLatin1String GmlNamespaceAttribute = latin1("xmlns:gml");
+inline constexpr QLatin1String DefaultNamespaceAttribute = latin1("xmlns");
+
+// A child of a feature whose name starts with this, in any letter case, is its geometry.
+inline constexpr QLatin1String GeometryPrefix = latin1("gml:");
+
+// The identifier of a feature: table name, full stop, id.
+inline constexpr QLatin1String IdentifierPattern = latin1("%1.%2");
+// Identifiers that do not end in ".<id>" still give the first number after a word.
+inline constexpr QLatin1String LooseIdentifierPattern = latin1("\\w+.(\\d+)");
+
+} // namespace pelmak::gml
+
+#endif

@@ -1,0 +1,159 @@
+#include "xsdxmltables.h"
+
+#include "gmldocument_p.h"
+
+#include "../message_p.h"
+#include "../xmldom_p.h"
+
+#include <QFile>
+#include <QRegExp>
+#include <QSet>
+#include <QTextStream>
+#include <QXmlStreamReader>
+
+namespace pelmak {
+namespace {
+
+bool isSignedDecimal(const QStringRef &text)
+{
+    const int firstDigit = text.startsWith(QLatin1Char('-')) ? 1 : 0;
+    if (text.size() == firstDigit)
+        return false;
+    for (int i = firstDigit; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+
+// 0 when the digits do not fit an int.
+int toIntOrZero(const QStringRef &digits)
+{
+    bool ok = false;
+    const int value = digits.toInt(&ok, 10);
+    return ok ? value : 0;
+}
+
+/*
+ * The writer makes "<table>.<id>", so the number after the last full stop is the id, with its
+ * sign. Identifiers from elsewhere give the first number that follows a word.
+ */
+int featureId(const QString &gmlId)
+{
+    const int dot = gmlId.lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0) {
+        const QStringRef suffix = gmlId.midRef(dot + 1);
+        if (isSignedDecimal(suffix))
+            return toIntOrZero(suffix);
+    }
+    QRegExp loosePattern(gml::LooseIdentifierPattern);
+    if (loosePattern.indexIn(gmlId) >= 0) {
+        const QString digits = loosePattern.cap(1);
+        return toIntOrZero(QStringRef(&digits));
+    }
+    return 0;
+}
+
+bool isRequested(const QString &tableName, const QStringList &tableNames)
+{
+    if (tableNames.isEmpty())
+        return true;
+    for (const QString &name : tableNames) {
+        if (tableName.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The element as QDomNode::save writes it without indentation.
+QString serialised(const QDomElement &element)
+{
+    QString text;
+    saveXmlNode(element, 1, 0, text);
+    return text;
+}
+
+XsdTableData featureTableData(const QDomElement &feature)
+{
+    XsdElement table;
+    table.name = feature.tagName();
+    XsdFeatureData data;
+    data.id = featureId(feature.attribute(gml::IdAttribute));
+
+    // Only child elements carry values: comments, processing instructions and stray text
+    // between them are not attributes.
+    for (QDomElement child = feature.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
+        XsdAttribute attribute;
+        if (child.tagName().startsWith(gml::GeometryPrefix, Qt::CaseInsensitive)) {
+            attribute.kind = XsdAttribute::Geometry;
+            data.values.append(serialised(child));
+        } else {
+            attribute.kind = XsdAttribute::Plain;
+            attribute.name = child.tagName();
+            data.values.append(child.text());
+        }
+        table.complexType.attributes.append(attribute);
+    }
+    return XsdTableData(table, {data});
+}
+
+// Calls visit(featureElement) for each feature member of the document, in document order.
+template <typename Visit>
+void forEachFeature(const QDomDocument &document, Visit visit)
+{
+    for (QDomElement member = document.documentElement().firstChildElement(); !member.isNull();
+         member = member.nextSiblingElement()) {
+        if (member.tagName() != gml::FeatureMemberTag)
+            continue;
+        const QDomElement feature = member.firstChildElement();
+        if (!feature.isNull())
+            visit(feature);
+    }
+}
+
+} // namespace
+
+void XsdXmlTables::initFromFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        throw logicError(formatMessage(messages::CannotOpenFile, path));
+    QTextStream stream(&file);
+    stream.setCodec("UTF-8");
+
+    QDomDocument document;
+    QString parserMessage;
+    {
+        QXmlStreamReader reader(stream.readAll());
+        if (!readXmlDocument(reader, document, BlankText::Keep, &parserMessage))
+            throw logicError(formatMessage(messages::CannotParseFile, parserMessage));
+    }
+    QDomDocument::operator=(document);
+}
+
+QStringList XsdXmlTables::listTables() const
+{
+    QStringList tables;
+    QSet<QString> seen;
+    forEachFeature(*this, [&](const QDomElement &feature) {
+        const QString name = feature.tagName();
+        if (!seen.contains(name)) {
+            seen.insert(name);
+            tables.append(name);
+        }
+    });
+    return tables;
+}
+
+QList<XsdTableData> XsdXmlTables::getDataFromLayers(const QStringList &tableNames) const
+{
+    QList<XsdTableData> result;
+    forEachFeature(*this, [&](const QDomElement &feature) {
+        if (isRequested(feature.tagName(), tableNames))
+            result.append(featureTableData(feature));
+    });
+    return result;
+}
+
+} // namespace pelmak

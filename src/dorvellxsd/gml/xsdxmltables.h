@@ -1,0 +1,55 @@
+#ifndef DORVELLXSD_XSDXMLTABLES_H
+#define DORVELLXSD_XSDXMLTABLES_H
+
+#include <dorvellxsd/data/xsdtabledata.h>
+
+#include <QDomDocument>
+#include <QList>
+#include <QStringList>
+
+namespace pelmak {
+
+/**
+ * An exchange document read from a file, handed out as table names and table data.
+ *
+ * No schema is consulted: each feature member gives a table data of its own, whose
+ * description is built from the feature element alone (its name, and one attribute per child
+ * element: a "gml:" child, in any letter case, is the geometry with an empty name, any other
+ * child a plain attribute named after it). The type names stay empty.
+ */
+class DORVELLXSD_EXPORT XsdXmlTables : public QDomDocument
+{
+public:
+    XsdXmlTables() = default;
+
+    /**
+     * Replaces the document by the content of the file at @p path, decoded as UTF-8 whatever
+     * its declaration says.
+     * @throws std::logic_error when the file cannot be opened or is not well-formed XML, and
+     *         also when it has a DOCTYPE declaration (no entity is ever expanded and no DTD
+     *         fetched) or nests elements deeper than 1,000 levels; the document loaded before
+     *         is kept then.
+     */
+    void initFromFile(const QString &path);
+
+    /// The tables that have at least one feature, each once, in order of first appearance.
+    QStringList listTables() const;
+
+    /**
+     * One table data per feature member of the tables named in @p tableNames (compared
+     * ignoring letter case; all tables when the list is empty), in document order.
+     *
+     * The id of a feature is the number after the last full stop of its gml:id, sign
+     * included (Parcel.-5 gives -5); failing that, the first number that follows a word and
+     * one more character (fid-123 gives 123); failing that, or when the number does not fit
+     * an int, 0.
+     */
+    QList<XsdTableData> getDataFromLayers(const QStringList &tableNames) const;
+
+private:
+    Q_DISABLE_COPY(XsdXmlTables)
+};
+
+} // namespace pelmak
+
+#endif

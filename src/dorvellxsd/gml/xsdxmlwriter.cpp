@@ -1,0 +1,270 @@
+#include "xsdxmlwriter.h"
+
+#include "gmldocument_p.h"
+
+#include "../data/xsdtabledata.h"
+#include "../message_p.h"
+#include "../xmldom_p.h"
+
+#include <QDomDocument>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextCodec>
+#include <QXmlStreamReader>
+
+#include <vector>
+
+namespace pelmak {
+
+class XsdXmlWriterPrivate
+{
+public:
+    std::unique_ptr<QDomDocument> document;
+};
+
+namespace {
+
+bool inRange(uint c, uint first, uint last)
+{
+    return c >= first && c <= last;
+}
+
+// XML 1.0 (fifth edition) Char.
+bool isXmlChar(uint c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || inRange(c, 0x20, 0xD7FF) || inRange(c, 0xE000, 0xFFFD)
+        || inRange(c, 0x10000, 0x10FFFF);
+}
+
+// XML 1.0 (fifth edition) NameStartChar; the colon counts, as names are not namespace-processed.
+bool isNameStartChar(uint c)
+{
+    return c == ':' || c == '_' || inRange(c, 'A', 'Z') || inRange(c, 'a', 'z') || inRange(c, 0xC0, 0xD6)
+        || inRange(c, 0xD8, 0xF6) || inRange(c, 0xF8, 0x2FF) || inRange(c, 0x370, 0x37D)
+        || inRange(c, 0x37F, 0x1FFF) || inRange(c, 0x200C, 0x200D) || inRange(c, 0x2070, 0x218F)
+        || inRange(c, 0x2C00, 0x2FEF) || inRange(c, 0x3001, 0xD7FF) || inRange(c, 0xF900, 0xFDCF)
+        || inRange(c, 0xFDF0, 0xFFFD) || inRange(c, 0x10000, 0xEFFFF);
+}
+
+bool isNameChar(uint c)
+{
+    return isNameStartChar(c) || c == '-' || c == '.' || inRange(c, '0', '9') || c == 0xB7
+        || inRange(c, 0x300, 0x36F) || inRange(c, 0x203F, 0x2040);
+}
+
+/*
+ * Calls accept(codePoint, index) for each code point of text until it refuses one. A surrogate
+ * without its partner is no character at all and is refused here.
+ */
+template <typename Accept>
+bool everyCodePoint(const QString &text, Accept accept)
+{
+    const int size = text.size();
+    int index = 0;
+    for (int i = 0; i < size; ++i, ++index) {
+        uint c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < size && text.at(i + 1).isLowSurrogate())
+            c = QChar::surrogateToUcs4(static_cast<char16_t>(c), text.at(++i).unicode());
+        else if (QChar::isSurrogate(c))
+            return false;
+        if (!accept(c, index))
+            return false;
+    }
+    return true;
+}
+
+bool isXmlName(const QString &name)
+{
+    return !name.isEmpty()
+        && everyCodePoint(name, [](uint c, int index) { return index == 0 ? isNameStartChar(c) : isNameChar(c); });
+}
+
+bool isXmlText(const QString &text)
+{
+    return everyCodePoint(text, [](uint c, int) { return isXmlChar(c); });
+}
+
+bool isGeometry(const XsdAttribute &attribute)
+{
+    return attribute.kind != XsdAttribute::Plain;
+}
+
+bool isLeftOut(const XsdAttribute &attribute, const QString &value)
+{
+    return attribute.minOccurs == 0 && value.isEmpty();
+}
+
+// Refuses, before anything is appended, a table data whose names or values would make the
+// document ill-formed.
+void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &features)
+{
+    if (features.isEmpty())
+        return;
+    if (!isXmlName(table.name))
+        throw logicError(formatMessage(messages::InvalidTableName, table.name));
+
+    const QList<XsdAttribute> &attributes = table.complexType.attributes;
+    std::vector<bool> validName;
+    validName.reserve(static_cast<size_t>(attributes.size()));
+    for (const XsdAttribute &attribute : attributes)
+        validName.push_back(isXmlName(attribute.name));
+
+    for (const XsdFeatureData &feature : features) {
+        for (int i = 0; i < attributes.size(); ++i) {
+            const XsdAttribute &attribute = attributes.at(i);
+            const QString value = feature.values.value(i);
+            if (isGeometry(attribute) || isLeftOut(attribute, value))
+                continue;
+            if (!validName[static_cast<size_t>(i)])
+                throw logicError(formatMessage(messages::InvalidAttributeName, attribute.name, table.name));
+            if (!isXmlText(value))
+                throw logicError(formatMessage(messages::InvalidValueCharacter, table.name,
+                                               QString::number(feature.id), attribute.name));
+        }
+    }
+}
+
+// The top element of a geometry fragment, taken into document; null when there is none.
+QDomNode geometryElement(QDomDocument &document, const QString &gml)
+{
+    if (gml.isEmpty())
+        return {};
+    QXmlStreamReader reader(gml);
+    QDomDocument fragment;
+    if (!readXmlDocument(reader, fragment, BlankText::Drop, nullptr))
+        return {};
+    return document.importNode(fragment.documentElement(), true);
+}
+
+QDomElement featureElement(QDomDocument &document, const XsdElement &table, const XsdFeatureData &feature)
+{
+    QDomElement element = document.createElement(table.name);
+    element.setAttribute(gml::IdAttribute,
+                         QString(gml::IdentifierPattern).arg(table.name).arg(static_cast<qlonglong>(feature.id)));
+
+    const QList<XsdAttribute> &attributes = table.complexType.attributes;
+    for (int i = 0; i < attributes.size(); ++i) {
+        const XsdAttribute &attribute = attributes.at(i);
+        const QString value = feature.values.value(i); // a missing value is written as empty
+        if (isGeometry(attribute)) {
+            element.appendChild(geometryElement(document, value));
+        } else if (!isLeftOut(attribute, value)) {
+            QDomElement child = document.createElement(attribute.name);
+            child.appendChild(document.createTextNode(value));
+            element.appendChild(child);
+        }
+    }
+    return element;
+}
+
+[[noreturn]] void throwWriteError(const QString &path, const QFileDevice &file)
+{
+    throw logicError(formatMessage(messages::CannotWriteFile, path, file.errorString()));
+}
+
+/*
+ * The file is unbuffered and every short write is retried, so that a full disk shows here, with
+ * the system's reason, and not in a final flush whose failure Qt's save file may not notice.
+ */
+void writeAll(QFileDevice &file, const QByteArray &text, const QString &path)
+{
+    for (qint64 written = 0; written < text.size();) {
+        const qint64 count = file.write(text.constData() + written, text.size() - written);
+        if (count <= 0)
+            throwWriteError(path, file);
+        written += count;
+    }
+}
+
+// UTF-8 without a byte order mark, in pieces as the text is produced.
+void writeDocument(const QDomDocument &document, QFileDevice &file, const QString &path)
+{
+    const std::unique_ptr<QTextEncoder> encoder(
+        QTextCodec::codecForName("UTF-8")->makeEncoder(QTextCodec::IgnoreHeader));
+    QString pending;
+    saveXmlDocument(document, 1, pending, [&](QString &text) {
+        writeAll(file, encoder->fromUnicode(text), path);
+        text.clear();
+    });
+}
+
+constexpr QIODevice::OpenMode WriteMode = QIODevice::WriteOnly | QIODevice::Text | QIODevice::Unbuffered;
+
+/*
+ * A device or a named pipe cannot be replaced by a rename (that would put a regular file where
+ * the node was), so the text goes straight to it.
+ */
+void writeDirectly(const QDomDocument &document, const QString &path)
+{
+    QFile file(path);
+    if (!file.open(WriteMode))
+        throw logicError(formatMessage(messages::CannotOpenFileForWriting, path));
+    writeDocument(document, file, path);
+}
+
+// The text goes to a temporary file beside the target, which replaces the target only once
+// everything was written; a failure leaves the earlier file as it was and removes the other.
+void writeReplacing(const QDomDocument &document, const QString &path)
+{
+    QSaveFile file(path);
+    if (!file.open(WriteMode))
+        throw logicError(formatMessage(messages::CannotOpenFileForWriting, path));
+    writeDocument(document, file, path);
+    if (!file.commit())
+        throwWriteError(path, file);
+}
+
+} // namespace
+
+XsdXmlWriter::XsdXmlWriter()
+    : d(std::make_unique<XsdXmlWriterPrivate>())
+{
+}
+
+XsdXmlWriter::~XsdXmlWriter() = default;
+
+void XsdXmlWriter::start()
+{
+    auto document = std::make_unique<QDomDocument>();
+    document->appendChild(
+        document->createProcessingInstruction(gml::XmlDeclarationTarget, gml::XmlDeclarationContent));
+    QDomElement root = document->createElement(gml::FeatureCollectionTag);
+    root.setAttribute(gml::XsiNamespaceAttribute, gml::XsiNamespaceUri);
+    root.setAttribute(gml::SchemaLocationAttribute, gml::SchemaLocation);
+    root.setAttribute(gml::GmlNamespaceAttribute, gml::GmlNamespaceUri);
+    root.setAttribute(gml::DefaultNamespaceAttribute, gml::TargetNamespaceUri);
+    document->appendChild(root);
+    d->document = std::move(document);
+}
+
+void XsdXmlWriter::writeTableData(const XsdTableData &tableData)
+{
+    const XsdElement table = tableData.tableInfo();
+    const QList<XsdFeatureData> features = tableData.featureData();
+    checkWritable(table, features);
+
+    if (!d->document)
+        start();
+    QDomDocument &document = *d->document;
+    QDomElement root = document.documentElement();
+    for (const XsdFeatureData &feature : features) {
+        QDomElement member = document.createElement(gml::FeatureMemberTag);
+        member.appendChild(featureElement(document, table, feature));
+        root.appendChild(member);
+    }
+}
+
+void XsdXmlWriter::writeToFile(const QString &path)
+{
+    if (!d->document)
+        throw logicError(formatMessage(messages::DocumentNotStarted));
+
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile())
+        writeDirectly(*d->document, path);
+    else
+        writeReplacing(*d->document, path);
+    d->document.reset();
+}
+
+} // namespace pelmak

@@ -1,0 +1,60 @@
+#ifndef DORVELLXSD_XSDXMLWRITER_H
+#define DORVELLXSD_XSDXMLWRITER_H
+
+#include <dorvellxsd/dorvellxsd_export.h>
+
+#include <QString>
+#include <QtGlobal>
+
+#include <memory>
+
+namespace pelmak {
+
+class XsdTableData;
+class XsdXmlWriterPrivate;
+
+/**
+ * Builds one exchange document, a GML feature collection, in memory from any number of table
+ * data and saves it as UTF-8.
+ *
+ * Each feature becomes a gml:featureMember holding an element named after its table, with
+ * gml:id "<table>.<id>" and one child per attribute in attribute order: a plain value as an
+ * element of the attribute's name (left out when empty and the attribute is optional), the
+ * geometry as the GML element itself.
+ */
+class DORVELLXSD_EXPORT XsdXmlWriter
+{
+public:
+    XsdXmlWriter();
+    virtual ~XsdXmlWriter();
+
+    /// Begins a new, empty collection; whatever was written before is dropped.
+    void start();
+
+    /**
+     * Appends one feature member per feature of @p tableData, starting a document first if
+     * there is none. A geometry value that is empty or not well-formed XML writes nothing; a
+     * feature with fewer values than attributes writes the missing ones as empty.
+     * @throws std::logic_error when the table name, the name of a plain attribute that would be
+     *         written, or a plain value cannot appear in XML; nothing of @p tableData is
+     *         appended then.
+     */
+    void writeTableData(const XsdTableData &tableData);
+
+    /**
+     * Saves the document to @p path and discards it. A regular file is replaced only once
+     * everything was written, so a failure leaves an earlier file as it was; a device or a
+     * named pipe is written to directly.
+     * @throws std::logic_error when there is no document, or the file cannot be opened,
+     *         written or replaced; the document is kept then, ready for another attempt.
+     */
+    void writeToFile(const QString &path);
+
+private:
+    Q_DISABLE_COPY(XsdXmlWriter)
+    std::unique_ptr<XsdXmlWriterPrivate> const d;
+};
+
+} // namespace pelmak
+
+#endif

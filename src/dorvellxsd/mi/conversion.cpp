@@ -1,0 +1,32 @@
+#include "conversion_p.h"
+
+namespace pelmak::mi {
+
+QString toQString(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+std::string toStdString(const QString &text)
+{
+    return text.toStdString();
+}
+
+QStringList toQStringList(const std::list<std::string> &texts)
+{
+    QStringList result;
+    result.reserve(static_cast<int>(texts.size()));
+    for (const std::string &text : texts)
+        result.append(toQString(text));
+    return result;
+}
+
+std::list<std::string> toStdList(const QStringList &texts)
+{
+    std::list<std::string> result;
+    for (const QString &text : texts)
+        result.push_back(toStdString(text));
+    return result;
+}
+
+} // namespace pelmak::mi

@@ -1,0 +1,23 @@
+/*
+ * This file is not part of the dorvellxsd API. It may change from version to version
+ * without notice, or even be removed.
+ */
+#ifndef DORVELLXSD_MI_CONVERSION_P_H
+#define DORVELLXSD_MI_CONVERSION_P_H
+
+#include <QStringList>
+
+#include <list>
+#include <string>
+
+// Standard strings of the facade are UTF-8 in both directions.
+namespace pelmak::mi {
+
+QString toQString(const std::string &text);
+std::string toStdString(const QString &text);
+QStringList toQStringList(const std::list<std::string> &texts);
+std::list<std::string> toStdList(const QStringList &texts);
+
+} // namespace pelmak::mi
+
+#endif

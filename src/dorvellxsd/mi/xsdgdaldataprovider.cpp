@@ -1,0 +1,40 @@
+#include "xsdgdaldataprovider.h"
+
+#include "conversion_p.h"
+
+#include <dorvellxsd/gdal/xsdgdaldataprovider.h>
+
+namespace pelmak::mi {
+
+XsdGdalDataProvider::XsdGdalDataProvider(const std::string &path, bool readOnly)
+    : impl(std::make_unique<pelmak::XsdGdalDataProvider>(toQString(path), readOnly))
+{
+}
+
+XsdGdalDataProvider::~XsdGdalDataProvider() = default;
+
+std::list<std::string> XsdGdalDataProvider::layerNames() const
+{
+    return toStdList(impl->layerNames());
+}
+
+XsdTableData XsdGdalDataProvider::getDataFromLayer(const XsdElement &table, const std::string &filter) const
+{
+    return XsdTableData(impl->getDataFromLayer(*table.impl, toQString(filter)));
+}
+
+std::map<std::string, int> XsdGdalDataProvider::insertData(const std::list<XsdTableData> &tables)
+{
+    QList<pelmak::XsdTableData> records;
+    records.reserve(static_cast<int>(tables.size()));
+    for (const XsdTableData &table : tables)
+        records.append(*table.impl);
+
+    std::map<std::string, int> counts;
+    const QMap<QString, int> created = impl->insertData(records);
+    for (auto it = created.constBegin(); it != created.constEnd(); ++it)
+        counts[toStdString(it.key())] = it.value();
+    return counts;
+}
+
+} // namespace pelmak::mi

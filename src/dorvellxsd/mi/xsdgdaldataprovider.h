@@ -1,0 +1,45 @@
+#ifndef DORVELLXSD_MI_XSDGDALDATAPROVIDER_H
+#define DORVELLXSD_MI_XSDGDALDATAPROVIDER_H
+
+#include <dorvellxsd/mi/xsdelement.h>
+#include <dorvellxsd/mi/xsdtabledata.h>
+
+#include <list>
+#include <map>
+#include <string>
+
+namespace pelmak {
+class XsdGdalDataProvider;
+}
+
+namespace pelmak::mi {
+
+/**
+ * A GDAL/OGR vector data source: reads a table's layer and inserts table data into layers.
+ * The host registers GDAL's drivers before the first provider is made.
+ */
+class DORVELLXSD_EXPORT XsdGdalDataProvider
+{
+public:
+    /// Opens the data source at the UTF-8 @p path; throws std::runtime_error when it cannot.
+    XsdGdalDataProvider(const std::string &path, bool readOnly);
+    XsdGdalDataProvider(const XsdGdalDataProvider &) = delete;
+    XsdGdalDataProvider &operator=(const XsdGdalDataProvider &) = delete;
+    virtual ~XsdGdalDataProvider();
+
+    /// The layers of the source, less those whose name begins with "STL_".
+    std::list<std::string> layerNames() const;
+    /// The features of @p table's layer, narrowed by the attribute @p filter unless it is empty.
+    XsdTableData getDataFromLayer(const XsdElement &table, const std::string &filter) const;
+    /// Inserts every record into the layer of its table inside one transaction and returns the
+    /// number of features created per table; on failure rolls back and rethrows.
+    /// No handle in @p tables may be a moved-from one.
+    std::map<std::string, int> insertData(const std::list<XsdTableData> &tables);
+
+private:
+    std::unique_ptr<pelmak::XsdGdalDataProvider> impl;
+};
+
+} // namespace pelmak::mi
+
+#endif

@@ -1,0 +1,26 @@
+#include "xsdprovider.h"
+
+#include "conversion_p.h"
+
+#include <dorvellxsd/schema/xsdprovider.h>
+
+namespace pelmak::mi {
+
+XsdProvider::XsdProvider()
+    : impl(std::make_unique<pelmak::XsdProvider>())
+{
+}
+
+XsdProvider::~XsdProvider() = default;
+
+void XsdProvider::initFromXsd(const std::string &path)
+{
+    impl->initFromXsd(toQString(path));
+}
+
+XsdTables XsdProvider::tables() const
+{
+    return XsdTables(impl->tables());
+}
+
+} // namespace pelmak::mi

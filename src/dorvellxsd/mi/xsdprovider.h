@@ -1,0 +1,33 @@
+#ifndef DORVELLXSD_MI_XSDPROVIDER_H
+#define DORVELLXSD_MI_XSDPROVIDER_H
+
+#include <dorvellxsd/mi/xsdtables.h>
+
+namespace pelmak {
+class XsdProvider;
+}
+
+namespace pelmak::mi {
+
+/// Reads an exchange schema into its tables.
+class DORVELLXSD_EXPORT XsdProvider
+{
+public:
+    XsdProvider();
+    XsdProvider(const XsdProvider &) = delete;
+    XsdProvider &operator=(const XsdProvider &) = delete;
+    virtual ~XsdProvider();
+
+    /// Loads the schema at the UTF-8 @p path; throws std::logic_error and keeps the tables
+    /// loaded before when the file cannot be opened or is not well-formed XML.
+    void initFromXsd(const std::string &path);
+    /// A copy of the tables; later loads do not change it.
+    XsdTables tables() const;
+
+private:
+    std::unique_ptr<pelmak::XsdProvider> impl;
+};
+
+} // namespace pelmak::mi
+
+#endif

@@ -1,0 +1,26 @@
+#include "xsdxmlchecker.h"
+
+#include "conversion_p.h"
+
+#include <dorvellxsd/validation/xsdxmlchecker.h>
+
+namespace pelmak::mi {
+
+XsdXmlChecker::XsdXmlChecker()
+    : impl(std::make_unique<pelmak::XsdXmlChecker>())
+{
+}
+
+XsdXmlChecker::~XsdXmlChecker() = default;
+
+void XsdXmlChecker::loadGrammar(const std::string &path, std::function<void(int, int, const std::string &)> callback)
+{
+    impl->loadGrammar(toQString(path), callback);
+}
+
+int XsdXmlChecker::checkXmlFile(const std::string &path)
+{
+    return impl->checkXmlFile(toQString(path));
+}
+
+} // namespace pelmak::mi

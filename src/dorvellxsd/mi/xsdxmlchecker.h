@@ -1,0 +1,37 @@
+#ifndef DORVELLXSD_MI_XSDXMLCHECKER_H
+#define DORVELLXSD_MI_XSDXMLCHECKER_H
+
+#include <dorvellxsd/dorvellxsd_export.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace pelmak {
+class XsdXmlChecker;
+}
+
+namespace pelmak::mi {
+
+/// Validates documents against one XSD schema, loaded once.
+class DORVELLXSD_EXPORT XsdXmlChecker
+{
+public:
+    XsdXmlChecker();
+    XsdXmlChecker(const XsdXmlChecker &) = delete;
+    XsdXmlChecker &operator=(const XsdXmlChecker &) = delete;
+    virtual ~XsdXmlChecker();
+
+    /// Loads the schema at the UTF-8 @p path; @p callback receives every diagnostic of later
+    /// checks as (line, column, text), the text in the local 8-bit code page.
+    void loadGrammar(const std::string &path, std::function<void(int, int, const std::string &)> callback);
+    /// Validates the document at the UTF-8 @p path and returns its number of errors.
+    int checkXmlFile(const std::string &path);
+
+private:
+    std::unique_ptr<pelmak::XsdXmlChecker> impl;
+};
+
+} // namespace pelmak::mi
+
+#endif

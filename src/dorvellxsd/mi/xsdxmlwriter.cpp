@@ -1,0 +1,26 @@
+#include "xsdxmlwriter.h"
+
+#include "conversion_p.h"
+
+#include <dorvellxsd/gml/xsdxmlwriter.h>
+
+namespace pelmak::mi {
+
+XsdXmlWriter::XsdXmlWriter()
+    : impl(std::make_unique<pelmak::XsdXmlWriter>())
+{
+}
+
+XsdXmlWriter::~XsdXmlWriter() = default;
+
+void XsdXmlWriter::writeTableData(const XsdTableData &data)
+{
+    impl->writeTableData(*data.impl);
+}
+
+void XsdXmlWriter::writeToFile(const std::string &path)
+{
+    impl->writeToFile(toQString(path));
+}
+
+} // namespace pelmak::mi

@@ -1,0 +1,35 @@
+#ifndef DORVELLXSD_MI_XSDXMLWRITER_H
+#define DORVELLXSD_MI_XSDXMLWRITER_H
+
+#include <dorvellxsd/mi/xsdtabledata.h>
+
+#include <string>
+
+namespace pelmak {
+class XsdXmlWriter;
+}
+
+namespace pelmak::mi {
+
+/// Builds an exchange document from table data and saves it.
+class DORVELLXSD_EXPORT XsdXmlWriter
+{
+public:
+    XsdXmlWriter();
+    XsdXmlWriter(const XsdXmlWriter &) = delete;
+    XsdXmlWriter &operator=(const XsdXmlWriter &) = delete;
+    virtual ~XsdXmlWriter();
+
+    /// Appends the features of @p data, starting a document when there is none.
+    /// @p data must not be a moved-from handle.
+    void writeTableData(const XsdTableData &data);
+    /// Saves the document to the UTF-8 @p path and discards it; throws std::logic_error.
+    void writeToFile(const std::string &path);
+
+private:
+    std::unique_ptr<pelmak::XsdXmlWriter> impl;
+};
+
+} // namespace pelmak::mi
+
+#endif

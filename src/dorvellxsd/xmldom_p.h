@@ -1,0 +1,56 @@
+/*
+ * This file is not part of the dorvellxsd API. It may change from version to version
+ * without notice, or even be removed.
+ */
+#ifndef DORVELLXSD_XMLDOM_P_H
+#define DORVELLXSD_XMLDOM_P_H
+
+#include <QDomDocument>
+#include <QString>
+
+#include <functional>
+
+class QXmlStreamReader;
+
+namespace pelmak {
+
+// Whether text nodes that hold nothing but whitespace become part of the tree.
+enum class BlankText {
+    Keep, ///< every character of the text survives, as a reader of values needs
+    Drop, ///< the indentation of a pretty-printed fragment is not content
+};
+
+/*
+ * Builds a DOM tree, without namespace processing, from everything @p reader delivers, in one
+ * streaming pass. Unlike QDomDocument::setContent it can keep whitespace-only text, which is a
+ * value like any other in an exchange document.
+ *
+ * Every XML input of the library goes through here, so this is where hostile text stops:
+ * a document with a DOCTYPE declaration is refused before any entity is declared or expanded
+ * and before any external DTD or entity could be fetched (exchange documents and schemas need
+ * none), and one nested deeper than MaxXmlDepth is refused before the tree gets deeper, well
+ * before Qt's recursive DOM code would exhaust the stack. Both take linear time.
+ *
+ * On success @p document is replaced and true returned; otherwise @p document is left as it
+ * was, @p errorMessage (when given) receives the parser's text or the reason of the refusal,
+ * and false is returned.
+ */
+bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText blankText,
+                     QString *errorMessage);
+
+/*
+ * Text in exactly the layout of QDomDocument::save and QDomNode::save (same indentation, line
+ * breaks and escaping), produced in linear time: Qt's own serialiser escapes a text node in
+ * time quadratic in its count of & and < characters.
+ *
+ * The text is appended to @p out; saveXmlDocument hands it to @p flush (which empties it)
+ * whenever a good amount has gathered, and once at the end.
+ */
+void saveXmlDocument(const QDomDocument &document, int indent, QString &out,
+                     const std::function<void(QString &)> &flush);
+// @p depth is the nesting level the node is indented for; QDomNode::save uses 1.
+void saveXmlNode(const QDomNode &node, int depth, int indent, QString &out);
+
+} // namespace pelmak
+
+#endif

@@ -1,0 +1,45 @@
+#include "command.h"
+#include "console.h"
+#include "documentcheck.h"
+#include "exchangesteps.h"
+
+namespace xsdexchange {
+namespace {
+
+const char Help[] =
+    "Usage: xsdexchange export [--table NAME]... [--where FILTER] [--validate] SCHEMA.xsd SOURCE OUT.gml\n\n"
+    "Reads the tables of the exchange schema from the layers of the data source and writes\n"
+    "them to one exchange document. Prints the number of features written per table.\n\n"
+    "  --table NAME     export this table (repeatable); default: every table of the schema\n"
+    "                   that has a layer in the source\n"
+    "  --where FILTER   an attribute filter in OGR SQL, applied to every table\n"
+    "  --validate       validate the saved document against the schema, as 'validate' does";
+
+} // namespace
+
+int exportCommand(const QStringList &arguments)
+{
+    CommandLine commandLine(QString::fromUtf8(Help));
+    commandLine.addOption(QCommandLineOption(QStringLiteral("table"), QString(), QStringLiteral("name")));
+    commandLine.addOption(QCommandLineOption(QStringLiteral("where"), QString(), QStringLiteral("filter")));
+    commandLine.addOption(QCommandLineOption(QStringLiteral("validate")));
+    if (!commandLine.parse(arguments, 3, 3))
+        return Success;
+
+    const QStringList positional = commandLine.positional();
+    ExportRequest request{positional[0], positional[1], positional[2], commandLine.values(QStringLiteral("table")),
+                          commandLine.value(QStringLiteral("where"))};
+    Progress progress;
+    const TableCounts counts = exportTables(request, progress);
+    printCounts(counts, QStringLiteral("features written"));
+    out() << "saved " << request.document << Qt::endl;
+
+    if (!commandLine.isSet(QStringLiteral("validate")))
+        return Success;
+    DocumentChecker checker(request.schema);
+    const DocumentReport report = checker.check(request.document);
+    printText(report);
+    return report.errorCount == 0 ? Success : DocumentsInvalid;
+}
+
+} // namespace xsdexchange

@@ -1,0 +1,110 @@
+#include "command.h"
+#include "console.h"
+#include "translation.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+
+#include <cpl_error.h>
+#include <gdal.h>
+
+#include <exception>
+#include <iterator>
+
+using namespace xsdexchange;
+
+namespace {
+
+const Command Commands[] = {
+    {"tables", "list the tables of an exchange schema", &tablesCommand},
+    {"layers", "list the layers of a data source", &layersCommand},
+    {"export", "write the tables of a data source to an exchange document", &exportCommand},
+    {"validate", "check exchange documents against their schema", &validateCommand},
+    {"import", "insert the features of an exchange document into a data source", &importCommand},
+    {"demo", "run the whole road on the bundled sample data", &demoCommand},
+};
+
+void printHelp()
+{
+    out() << "Usage: xsdexchange [--lang ru|en] COMMAND [OPTIONS] ARGUMENTS...\n\n"
+             "Moves vector features between GDAL/OGR data sources and schema-bound GML 3\n"
+             "exchange documents, and validates such documents against their XSD.\n\n"
+             "Commands:\n";
+    for (const Command &command : Commands)
+        out() << "  " << QString::fromLatin1(command.name).leftJustified(10) << command.summary << '\n';
+    out() << "\nOptions:\n"
+             "  --lang ru|en  the language of the library's messages (default: ru in a Russian\n"
+             "                locale, en elsewhere)\n"
+             "  --help        this text; 'xsdexchange COMMAND --help' describes a command\n"
+             "  --version     the version of the tool and its library\n\n"
+             "Exit status: 0 success, 1 invalid documents (validate), 2 wrong usage or failure.\n"
+          << Qt::flush;
+}
+
+const Command *findCommand(const QString &name)
+{
+    for (const Command &command : Commands) {
+        if (name == QLatin1String(command.name))
+            return &command;
+    }
+    return nullptr;
+}
+
+int runCommand(const Command &command, const QStringList &arguments)
+{
+    try {
+        return command.run(arguments);
+    } catch (const UsageError &error) {
+        err() << "xsdexchange " << command.name << ": " << QString::fromStdString(error.what()) << '\n'
+              << "Try 'xsdexchange " << command.name << " --help'." << Qt::endl;
+    } catch (const std::exception &error) {
+        out() << Qt::flush;
+        err() << "xsdexchange " << command.name << ": " << QString::fromStdString(error.what()) << Qt::endl;
+    }
+    return Failure;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("xsdexchange"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(DORVELLXSD_VERSION));
+
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    QString language;
+    try {
+        language = takeLanguageOption(arguments);
+    } catch (const UsageError &error) {
+        err() << "xsdexchange: " << QString::fromStdString(error.what()) << Qt::endl;
+        return Failure;
+    }
+
+    if (arguments.isEmpty()) {
+        err() << "xsdexchange: missing command\nTry 'xsdexchange --help'." << Qt::endl;
+        return Failure;
+    }
+    const QString first = arguments.first();
+    if (first == QLatin1String("--help") || first == QLatin1String("-h") || first == QLatin1String("help")) {
+        printHelp();
+        return Success;
+    }
+    if (first == QLatin1String("--version")) {
+        out() << "xsdexchange (dorvellxsd) " << DORVELLXSD_VERSION << Qt::endl;
+        return Success;
+    }
+    const Command *command = findCommand(first);
+    if (!command) {
+        err() << "xsdexchange: unknown command '" << first << "'\nTry 'xsdexchange --help'." << Qt::endl;
+        return Failure;
+    }
+
+    installLibraryTranslation(language);
+    // The library's debug line is for developers, not for the tool's users.
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    // The library reports GDAL's errors in its exceptions; GDAL's own printing would repeat them.
+    CPLSetErrorHandler(CPLQuietErrorHandler);
+    GDALAllRegister();
+    return runCommand(*command, arguments);
+}

@@ -1,0 +1,53 @@
+#include "command.h"
+#include "console.h"
+
+#include <dorvellxsd/schema/xsdprovider.h>
+
+namespace xsdexchange {
+namespace {
+
+const char Help[] = "Usage: xsdexchange tables [-v] SCHEMA.xsd\n\n"
+                    "Lists the tables that the exchange schema declares, sorted by name.\n\n"
+                    "  -v, --verbose  also each table's attributes: name, kind, user-facing name, minOccurs";
+
+QString kindName(pelmak::XsdAttribute::Kind kind)
+{
+    return kind == pelmak::XsdAttribute::Plain ? QStringLiteral("plain") : QStringLiteral("geometry");
+}
+
+void printAttributes(const QList<pelmak::XsdAttribute> &attributes)
+{
+    int nameWidth = 0;
+    for (const pelmak::XsdAttribute &attribute : attributes)
+        nameWidth = std::max(nameWidth, static_cast<int>(attribute.name.size()));
+    for (const pelmak::XsdAttribute &attribute : attributes) {
+        out() << "  " << attribute.name.leftJustified(nameWidth + 2) << kindName(attribute.kind).leftJustified(10)
+              << "minOccurs " << attribute.minOccurs;
+        if (!attribute.userName.isEmpty())
+            out() << "  " << attribute.userName;
+        out() << '\n';
+    }
+}
+
+} // namespace
+
+int tablesCommand(const QStringList &arguments)
+{
+    CommandLine commandLine(QString::fromUtf8(Help));
+    commandLine.addOption(QCommandLineOption(QStringList{QStringLiteral("v"), QStringLiteral("verbose")}));
+    if (!commandLine.parse(arguments, 1, 1))
+        return Success;
+
+    pelmak::XsdProvider provider;
+    provider.initFromXsd(commandLine.positional().first());
+    const pelmak::XsdTables tables = provider.tables();
+    for (const QString &name : tables.tableNameList()) {
+        out() << name << '\n';
+        if (commandLine.isSet(QStringLiteral("verbose")))
+            printAttributes(tables.attributes(name));
+    }
+    out() << Qt::flush;
+    return Success;
+}
+
+} // namespace xsdexchange

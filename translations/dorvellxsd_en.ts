@@ -1,0 +1,115 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Не могу открыть файл %1</source>
+        <translation>Cannot open file %1</translation>
+    </message>
+    <message>
+        <source>Ошибка разбора файла: %1</source>
+        <translation>Cannot parse file: %1</translation>
+    </message>
+    <message>
+        <source>объявление DOCTYPE в строке %1 не допускается: документ не может объявлять сущности и ссылаться на DTD</source>
+        <translation>DOCTYPE declaration on line %1 is not allowed: a document may neither declare entities nor refer to a DTD</translation>
+    </message>
+    <message>
+        <source>элемент в строке %1 вложен глубже %2 уровней</source>
+        <translation>element on line %1 is nested deeper than %2 levels</translation>
+    </message>
+    <message>
+        <source>Не могу открыть источник данных %1
+%2</source>
+        <translation>Cannot open data source %1
+%2</translation>
+    </message>
+    <message>
+        <source>Неверные параметры по передаваемому слою</source>
+        <translation>Invalid parameters for the given layer</translation>
+    </message>
+    <message>
+        <source>Невозможно получить информацию по слою %1</source>
+        <translation>Cannot get information on layer %1</translation>
+    </message>
+    <message>
+        <source>Ошибочный фильтр %1
+%2</source>
+        <translation>Invalid filter %1
+%2</translation>
+    </message>
+    <message>
+        <source>Не могу определить индекс поля с именем %1</source>
+        <translation>Cannot find the index of field %1</translation>
+    </message>
+    <message>
+        <source>Геометрия не сохранена. Слой %1. Объект %2</source>
+        <translation>Geometry not stored. Layer %1. Feature %2</translation>
+    </message>
+    <message>
+        <source>Объект не сохранён. Слой %1. Объект %2</source>
+        <translation>Feature not stored. Layer %1. Feature %2</translation>
+    </message>
+    <message>
+        <source>Источник данных не открыт</source>
+        <translation>The data source is not open</translation>
+    </message>
+    <message>
+        <source>Ошибка чтения слоя %1
+%2</source>
+        <translation>Error reading layer %1
+%2</translation>
+    </message>
+    <message>
+        <source>Не могу завершить транзакцию в источнике данных %1</source>
+        <translation>Cannot commit the transaction in data source %1</translation>
+    </message>
+    <message>
+        <source>Документ не инициализирован</source>
+        <translation>The document has not been started</translation>
+    </message>
+    <message>
+        <source>Не могу открыть файл %1 на запись</source>
+        <translation>Cannot open file %1 for writing</translation>
+    </message>
+    <message>
+        <source>Не могу записать файл %1
+%2</source>
+        <translation>Cannot write file %1
+%2</translation>
+    </message>
+    <message>
+        <source>Имя таблицы %1 недопустимо в XML</source>
+        <translation>Table name %1 is not allowed in XML</translation>
+    </message>
+    <message>
+        <source>Имя атрибута %1 недопустимо в XML. Таблица %2</source>
+        <translation>Attribute name %1 is not allowed in XML. Table %2</translation>
+    </message>
+    <message>
+        <source>Значение содержит символ, недопустимый в XML. Таблица %1. Объект %2. Атрибут %3</source>
+        <translation>The value holds a character XML cannot carry. Table %1. Feature %2. Attribute %3</translation>
+    </message>
+    <message>
+        <source>Схема уже загружена</source>
+        <translation>The schema is already loaded</translation>
+    </message>
+    <message>
+        <source>Не могу загрузить схему из файла %1</source>
+        <translation>Cannot load the schema from file %1</translation>
+    </message>
+    <message>
+        <source>Не загружен файл %1</source>
+        <translation>File %1 is not loaded</translation>
+    </message>
+    <message>
+        <source>Строка %1, столбец %2: %3</source>
+        <translation>Line %1, column %2: %3</translation>
+    </message>
+    <message>
+        <source>Объявление типа документа (DOCTYPE) в файле %1 не допускается</source>
+        <translation>A document type declaration (DOCTYPE) in file %1 is not allowed</translation>
+    </message>
+</context>
+</TS>
