@@ -3,8 +3,6 @@
 
 #include <dorvellxsd/schema/xsdprovider.h>
 
-#include "../logicerror.h"
-
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
