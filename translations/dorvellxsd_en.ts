@@ -111,5 +111,9 @@
         <source>Строка %1, столбец %2: %3</source>
         <translation>Line %1, column %2: %3</translation>
     </message>
+    <message>
+        <source>Объявление типа документа (DOCTYPE) в файле %1 не допускается</source>
+        <translation>A document type declaration (DOCTYPE) in file %1 is not allowed</translation>
+    </message>
 </context>
 </TS>

@@ -67,6 +67,10 @@ inline constexpr char CannotLoadSchema[] =
 inline constexpr char FileNotLoaded[] = QT_TRANSLATE_NOOP("QObject", "Не загружен файл %1");
 // Appended on its own line to CannotLoadSchema: the parser's first word on the schema.
 inline constexpr char SchemaDiagnostic[] = QT_TRANSLATE_NOOP("QObject", "Строка %1, столбец %2: %3");
+// A schema file, the loaded one or one it imports, that declares a document type is refused
+// unread; documents are refused with DoctypeNotAllowed and NestingTooDeep as diagnostics.
+inline constexpr char DocumentTypeDeclared[] =
+    QT_TRANSLATE_NOOP("QObject", "Объявление типа документа (DOCTYPE) в файле %1 не допускается");
 
 } // namespace messages
 

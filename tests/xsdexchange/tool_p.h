@@ -6,18 +6,17 @@
 #include <QStringList>
 
 // What one run of the tool printed and how it ended.
-struct ToolRun
-{
+struct ToolRun {
     int exitCode = -1;
     QString output;
     QString errors;
 };
 
-inline ToolRun runTool(const QStringList &arguments, const QString &locale = QStringLiteral("C.UTF-8"))
+inline ToolRun runTool(const QStringList &arguments, const QString &locale = "C.UTF-8")
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), locale);
+    environment.insert("LC_ALL", locale);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(XSDEXCHANGE_PATH), arguments);
     process.waitForFinished(300000);

@@ -21,10 +21,10 @@ QMap<QString, QString> readCatalogue(const QString &path, bool finishedOnly)
     while (!reader.atEnd()) {
         if (reader.readNext() != QXmlStreamReader::StartElement)
             continue;
-        if (reader.name() == QLatin1String("source")) {
+        if (reader.name() == "source") {
             source = reader.readElementText();
-        } else if (reader.name() == QLatin1String("translation")) {
-            const bool finished = reader.attributes().value(QLatin1String("type")).isEmpty();
+        } else if (reader.name() == "translation") {
+            const bool finished = reader.attributes().value("type").isEmpty();
             const QString translation = reader.readElementText();
             if (!finishedOnly || (finished && !translation.isEmpty()))
                 messages.insert(source, translation);
@@ -40,11 +40,10 @@ const QString Catalogue = QStringLiteral(DORVELLXSD_SOURCE_DIR "/translations/do
 TEST(Translation, EveryLibraryMessageHasAnEnglishTranslation)
 {
     QTemporaryDir folder;
-    const QString extracted = folder.filePath(QStringLiteral("extracted.ts"));
+    const QString extracted = folder.filePath("extracted.ts");
     QProcess lupdate;
     lupdate.start(QStringLiteral(DORVELLXSD_LUPDATE),
-                  {QStringLiteral("-silent"), QStringLiteral("-recursive"),
-                   QStringLiteral(DORVELLXSD_SOURCE_DIR "/src/dorvellxsd"), QStringLiteral("-ts"), extracted});
+        {"-silent", "-recursive", QStringLiteral(DORVELLXSD_SOURCE_DIR "/src/dorvellxsd"), "-ts", extracted});
     ASSERT_TRUE(lupdate.waitForFinished(120000));
     ASSERT_EQ(lupdate.exitCode(), 0) << lupdate.readAllStandardError().toStdString();
 
@@ -55,21 +54,18 @@ TEST(Translation, EveryLibraryMessageHasAnEnglishTranslation)
         EXPECT_TRUE(translated.contains(it.key())) << "no English for: " << it.key().toStdString();
     for (auto it = translated.cbegin(); it != translated.cend(); ++it) {
         EXPECT_TRUE(messages.contains(it.key())) << "translated but no longer used: " << it.key().toStdString();
-        EXPECT_EQ(it.key().count(QLatin1Char('%')), it.value().count(QLatin1Char('%'))) << it.key().toStdString();
+        EXPECT_EQ(it.key().count('%'), it.value().count('%')) << it.key().toStdString();
     }
 }
 
 TEST(Translation, TheToolShowsTheMessagesInTheUsersLanguage)
 {
-    const QString missing = QStringLiteral("/nonexistent/схема.xsd");
-    const QString russian = QStringLiteral("xsdexchange tables: Не могу открыть файл ") + missing + QLatin1Char('\n');
-    const QString english = QStringLiteral("xsdexchange tables: Cannot open file ") + missing + QLatin1Char('\n');
+    const QString missing = "/nonexistent/схема.xsd";
+    const QString russian = "xsdexchange tables: Не могу открыть файл " + missing + QLatin1Char('\n');
+    const QString english = "xsdexchange tables: Cannot open file " + missing + QLatin1Char('\n');
 
-    EXPECT_EQ(runTool({QStringLiteral("tables"), missing}, QStringLiteral("C.UTF-8")).errors, english);
-    EXPECT_EQ(runTool({QStringLiteral("tables"), missing}, QStringLiteral("ru_RU.UTF-8")).errors, russian);
-    EXPECT_EQ(runTool({QStringLiteral("--lang"), QStringLiteral("en"), QStringLiteral("tables"), missing},
-                      QStringLiteral("ru_RU.UTF-8"))
-                  .errors,
-              english);
-    EXPECT_EQ(runTool({QStringLiteral("tables"), missing, QStringLiteral("--lang=ru")}).errors, russian);
+    EXPECT_EQ(runTool({"tables", missing}, "C.UTF-8").errors, english);
+    EXPECT_EQ(runTool({"tables", missing}, "ru_RU.UTF-8").errors, russian);
+    EXPECT_EQ(runTool({"--lang", "en", "tables", missing}, "ru_RU.UTF-8").errors, english);
+    EXPECT_EQ(runTool({"tables", missing, "--lang=ru"}).errors, russian);
 }

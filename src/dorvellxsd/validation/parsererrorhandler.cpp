@@ -35,6 +35,11 @@ void reportDiagnostic(const DiagnosticCallback &callback, XMLFileLoc line, XMLFi
     callback(toInt(line), toInt(column), localText(text));
 }
 
+void reportDiagnostic(const DiagnosticCallback &callback, const Diagnostic &diagnostic)
+{
+    reportDiagnostic(callback, diagnostic.line, diagnostic.column, toXmlCh(diagnostic.text));
+}
+
 ParserErrorHandler::~ParserErrorHandler() = default;
 
 void ParserErrorHandler::warning(const xercesc::SAXParseException &exception)

@@ -5,6 +5,8 @@
 #ifndef DORVELLXSD_PARSERERRORHANDLER_P_H
 #define DORVELLXSD_PARSERERRORHANDLER_P_H
 
+#include <QString>
+
 #include <xercesc/sax/HandlerBase.hpp>
 #include <xercesc/util/XercesDefs.hpp>
 
@@ -16,6 +18,14 @@ namespace pelmak {
 // Receives line, column and text of each diagnostic.
 using DiagnosticCallback = std::function<void(int, int, const std::string &)>;
 
+// A diagnostic kept for later or raised by the library itself, placed as the parser places its own.
+struct Diagnostic
+{
+    XMLFileLoc line = 0;
+    XMLFileLoc column = 0;
+    QString text;
+};
+
 /*
  * Hands one diagnostic to the callback, its text transcoded to the local 8-bit code page.
  * Characters that code page cannot carry are replaced; nothing is reported when the callback
@@ -23,6 +33,7 @@ using DiagnosticCallback = std::function<void(int, int, const std::string &)>;
  */
 void reportDiagnostic(const DiagnosticCallback &callback, XMLFileLoc line, XMLFileLoc column,
                       const XMLCh *text);
+void reportDiagnostic(const DiagnosticCallback &callback, const Diagnostic &diagnostic);
 
 /*
  * Forwards every warning, error and fatal error of the parser to the callback, alike: the

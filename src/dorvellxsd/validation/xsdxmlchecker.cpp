@@ -1,13 +1,15 @@
 #include "xsdxmlchecker.h"
 
 #include "../message_p.h"
+#include "documentguard_p.h"
+#include "entitygate_p.h"
 #include "parsererrorhandler_p.h"
 #include "xerces_p.h"
 
+#include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/parsers/SAX2XMLReaderImpl.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
-#include <xercesc/sax2/SAX2XMLReader.hpp>
-#include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/XMLException.hpp>
 #include <xercesc/util/XMLUni.hpp>
@@ -20,10 +22,14 @@ namespace {
 
 using xercesc::XMLUni;
 
-// Validation always, against the cached schema, with every constraint of the schema checked.
-std::unique_ptr<xercesc::SAX2XMLReader> createValidatingReader()
+/*
+ * Validation always, against the cached schema, with every constraint of the schema checked.
+ * The reader is the one XMLReaderFactory makes, created as its own type for the entity resolver
+ * that sees which kind of resource the parser asks for.
+ */
+std::unique_ptr<xercesc::SAX2XMLReaderImpl> createValidatingReader()
 {
-    std::unique_ptr<xercesc::SAX2XMLReader> reader(xercesc::XMLReaderFactory::createXMLReader());
+    auto reader = std::make_unique<xercesc::SAX2XMLReaderImpl>();
     reader->setFeature(XMLUni::fgSAX2CoreValidation, true);
     reader->setFeature(XMLUni::fgXercesDynamic, false);
     reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, true);
@@ -33,13 +39,6 @@ std::unique_ptr<xercesc::SAX2XMLReader> createValidatingReader()
     reader->setFeature(XMLUni::fgXercesUseCachedGrammarInParse, true);
     return reader;
 }
-
-struct Diagnostic
-{
-    XMLFileLoc line = 0;
-    XMLFileLoc column = 0;
-    QString text;
-};
 
 /*
  * Collects what the parser says while a schema loads. Xerces-C returns a grammar for a schema
@@ -66,6 +65,13 @@ public:
     {
         if (!first)
             first = Diagnostic{0, 0, fromXmlCh(message)};
+        failed = true;
+    }
+
+    // A refusal of the library's own outweighs whatever the parser said about the empty input.
+    void noteRefusal(const Diagnostic &refusal)
+    {
+        first = refusal;
         failed = true;
     }
 
@@ -96,22 +102,43 @@ QString loadFailureMessage(const QString &path, const std::optional<Diagnostic> 
 class XsdXmlChecker::Private
 {
 public:
+    Private();
+
     // Declared first: the platform must come up before the parser and go down after it.
     XercesPlatform platform;
     ParserErrorHandler errorHandler;
-    std::unique_ptr<xercesc::SAX2XMLReader> parser = createValidatingReader();
+    EntityGate entityGate;
+    DocumentGuard documentGuard;
+    std::unique_ptr<xercesc::SAX2XMLReaderImpl> parser = createValidatingReader();
     bool grammarLoaded = false;
 
     // A grammar when the schema loaded without any error, null otherwise.
     const xercesc::Grammar *loadSchema(const QString &path, SchemaLoadErrors &errors);
+    void closeForDocuments();
+    int check(const QString &path);
 };
+
+XsdXmlChecker::Private::Private()
+{
+    parser->setXMLEntityResolver(&entityGate);
+    parser->setContentHandler(&documentGuard);
+    parser->setLexicalHandler(&documentGuard);
+}
 
 const xercesc::Grammar *XsdXmlChecker::Private::loadSchema(const QString &path, SchemaLoadErrors &errors)
 {
+    // The schema itself does not pass the entity gate: the parser is given it directly.
+    if (const auto refused = schemaFileRefusal(path)) {
+        errors.noteRefusal(*refused);
+        return nullptr;
+    }
+
+    entityGate.startLoading();
     parser->setErrorHandler(&errors);
     const xercesc::Grammar *grammar = nullptr;
     try {
-        grammar = parser->loadGrammar(toXmlCh(path), xercesc::Grammar::SchemaGrammarType, true);
+        const xercesc::LocalFileInputSource schema(toXmlCh(path));
+        grammar = parser->loadGrammar(schema, xercesc::Grammar::SchemaGrammarType, true);
     } catch (const xercesc::XMLException &exception) {
         errors.noteException(exception.getMessage());
     } catch (const xercesc::SAXException &exception) {
@@ -120,12 +147,41 @@ const xercesc::Grammar *XsdXmlChecker::Private::loadSchema(const QString &path, 
         errors.noteException(nullptr);
     }
     parser->setErrorHandler(nullptr);
+    if (entityGate.refusal)
+        errors.noteRefusal(*entityGate.refusal);
 
     if (grammar && !errors.failed)
         return grammar;
     // Whatever loaded before the failure would stand in for the namespace at the next attempt.
     parser->resetCachedGrammarPool();
     return nullptr;
+}
+
+/*
+ * Only now: with default entity resolution off during the load, Xerces-C could not open the
+ * schema's imports. From here on a document opens nothing, its schema location hints included.
+ */
+void XsdXmlChecker::Private::closeForDocuments()
+{
+    entityGate.closeForDocuments();
+    parser->setFeature(XMLUni::fgXercesLoadSchema, false);
+    parser->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
+    parser->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
+}
+
+int XsdXmlChecker::Private::check(const QString &path)
+{
+    if (const auto refused = folderRefusal(path)) {
+        reportDiagnostic(errorHandler.callback, *refused);
+        return 1;
+    }
+    try {
+        parser->parse(toXmlCh(path));
+    } catch (const DocumentRefused &refused) {
+        reportDiagnostic(errorHandler.callback, refused.diagnostic);
+        return static_cast<int>(parser->getErrorCount()) + 1;
+    }
+    return static_cast<int>(parser->getErrorCount());
 }
 
 XsdXmlChecker::XsdXmlChecker()
@@ -144,6 +200,7 @@ void XsdXmlChecker::loadGrammar(const QString &path, Callback callback)
     if (!d->loadSchema(path, errors))
         throw logicError(loadFailureMessage(path, errors.first));
 
+    d->closeForDocuments();
     d->errorHandler.callback = std::move(callback);
     d->parser->setErrorHandler(&d->errorHandler);
     d->grammarLoaded = true;
@@ -154,8 +211,7 @@ int XsdXmlChecker::checkXmlFile(const QString &path)
     if (!d->grammarLoaded)
         throw logicError(formatMessage(messages::FileNotLoaded, QStringLiteral("XSD")));
 
-    d->parser->parse(toXmlCh(path));
-    return static_cast<int>(d->parser->getErrorCount());
+    return d->check(path);
 }
 
 } // namespace pelmak

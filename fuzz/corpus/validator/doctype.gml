@@ -1,0 +1,14 @@
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE gml:FeatureCollection [
+ <!ENTITY secret SYSTEM "validator-secret.txt">
+]>
+<gml:FeatureCollection xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" xsi:schemaLocation="urn:pelmak:exchange pelmak.xsd" xmlns:gml="http://www.opengis.net/gml" xmlns="urn:pelmak:exchange">
+ <gml:featureMember>
+  <Well gml:id="Well.1">
+   <number>&secret;</number>
+   <gml:Point>
+    <gml:pos>0 0</gml:pos>
+   </gml:Point>
+  </Well>
+ </gml:featureMember>
+</gml:FeatureCollection>

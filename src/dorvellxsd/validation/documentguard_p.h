@@ -1,0 +1,46 @@
+/*
+ * This file is not part of the dorvellxsd API. It may change from version to version
+ * without notice, or even be removed.
+ */
+#ifndef DORVELLXSD_DOCUMENTGUARD_P_H
+#define DORVELLXSD_DOCUMENTGUARD_P_H
+
+#include "parsererrorhandler_p.h"
+
+#include <xercesc/sax2/DefaultHandler.hpp>
+
+namespace pelmak {
+
+// Thrown out of the parse when a document is refused; the checker reports it as a diagnostic.
+struct DocumentRefused
+{
+    Diagnostic diagnostic;
+};
+
+/*
+ * Watches a checked document as it streams by and stops the parse at the first thing no
+ * exchange document has: a document type declaration (before its internal subset is read or
+ * its external subset opened, so no entity is ever declared or expanded), or elements nested
+ * deeper than MaxXmlDepth (before the validator spends its time on them).
+ */
+class DocumentGuard : public xercesc::DefaultHandler
+{
+public:
+    void setDocumentLocator(const xercesc::Locator *const locator) override;
+    void startDocument() override;
+    void startElement(const XMLCh *const uri, const XMLCh *const localName, const XMLCh *const qualifiedName,
+                      const xercesc::Attributes &attributes) override;
+    void endElement(const XMLCh *const uri, const XMLCh *const localName, const XMLCh *const qualifiedName) override;
+    void startDTD(const XMLCh *const name, const XMLCh *const publicId, const XMLCh *const systemId) override;
+
+private:
+    // Where the parser stands, as a diagnostic without text yet.
+    Diagnostic here() const;
+
+    const xercesc::Locator *locator = nullptr;
+    int depth = 0;
+};
+
+} // namespace pelmak
+
+#endif
