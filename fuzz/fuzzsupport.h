@@ -12,8 +12,7 @@
 #include <cstdlib>
 
 // Stops the run as a crash, naming the broken promise, so that libFuzzer keeps the input.
-#define FUZZ_REQUIRE(condition) \
-    ((condition) ? static_cast<void>(0) : fuzzsupport::fail(#condition, __FILE__, __LINE__))
+#define FUZZ_REQUIRE(condition) ((condition) ? static_cast<void>(0) : fuzzsupport::fail(#condition, __FILE__, __LINE__))
 
 namespace fuzzsupport {
 

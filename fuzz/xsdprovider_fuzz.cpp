@@ -67,13 +67,13 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString input = fuzzsupport::writeTemporaryFile(
-        QStringLiteral("input.xsd"), QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<int>(size)));
+    const QString input = fuzzsupport::writeTemporaryFile(QStringLiteral("input.xsd"),
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<int>(size)));
 
     pelmak::XsdProvider provider;
     provider.initFromXsd(fuzzsupport::temporaryPath(QStringLiteral("base.xsd")));
     const pelmak::XsdTables base = provider.tables();
-    FUZZ_REQUIRE(base.tableNameList() == QStringList{QStringLiteral("Base")});
+    FUZZ_REQUIRE(base.tableNameList() == QStringList {QStringLiteral("Base")});
 
     try {
         provider.initFromXsd(input);

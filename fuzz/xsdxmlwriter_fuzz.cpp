@@ -89,8 +89,8 @@ XsdFeatureData featureFrom(const QString &line)
 
 XsdTableData tableDataFrom(const uint8_t *data, size_t size)
 {
-    const QStringList lines =
-        QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<int>(size)).split(QLatin1Char('\n'));
+    const QStringList lines
+        = QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<int>(size)).split(QLatin1Char('\n'));
     XsdElement table;
     table.name = unescaped(lines.first());
     table.type = table.name + QLatin1String("Type");
@@ -131,8 +131,7 @@ bool isXmlText(const QString &text)
     return true;
 }
 
-class ErrorFlag : public xercesc::HandlerBase
-{
+class ErrorFlag : public xercesc::HandlerBase {
 public:
     void error(const xercesc::SAXParseException &) override { failed = true; }
     void fatalError(const xercesc::SAXParseException &) override { failed = true; }
@@ -149,8 +148,8 @@ bool isWellFormed(const QByteArray &text)
     parser.setDisableDefaultEntityResolution(true);
     ErrorFlag errors;
     parser.setErrorHandler(&errors);
-    const xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte *>(text.constData()),
-                                            static_cast<XMLSize_t>(text.size()), "fuzz");
+    const xercesc::MemBufInputSource source(
+        reinterpret_cast<const XMLByte *>(text.constData()), static_cast<XMLSize_t>(text.size()), "fuzz");
     try {
         parser.parse(source);
     } catch (const xercesc::XMLException &) {
@@ -174,8 +173,7 @@ bool isGeometryName(const QString &name)
  * geometry fragment gives at most one element (none when it does not parse), whose name the
  * fragment chose.
  */
-struct Place
-{
+struct Place {
     bool optional = false;
     bool geometry = false;
     QString name;
@@ -247,8 +245,8 @@ void checkFeatureReadBack(const XsdElement &table, const XsdFeatureData &written
 // Whether the reader loads a document whose only element is named @p name.
 bool readerTakes(const QString &name)
 {
-    const QString path = fuzzsupport::writeTemporaryFile(QStringLiteral("name.xml"),
-                                                         (QLatin1Char('<') + name + QLatin1String("/>")).toUtf8());
+    const QString path = fuzzsupport::writeTemporaryFile(
+        QStringLiteral("name.xml"), (QLatin1Char('<') + name + QLatin1String("/>")).toUtf8());
     XsdXmlTables reader;
     try {
         reader.initFromFile(path);
@@ -333,7 +331,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     FUZZ_REQUIRE(read.size() == written.size());
-    FUZZ_REQUIRE(reader.listTables() == (written.isEmpty() ? QStringList() : QStringList{table.name}));
+    FUZZ_REQUIRE(reader.listTables() == (written.isEmpty() ? QStringList() : QStringList {table.name}));
     for (int i = 0; i < written.size(); ++i)
         checkFeatureReadBack(table, written.at(i), read.at(i));
     return 0;

@@ -38,8 +38,8 @@ bool copyAttributes(const QXmlStreamReader &reader, QDomElement &element, QSet<Q
 
 } // namespace
 
-bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText blankText,
-                     QString *errorMessage, int maxDepth)
+bool readXmlDocument(
+    QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage, int maxDepth)
 {
     reader.setNamespaceProcessing(false);
     QDomDocument built{QString()}; // not null from the start, so that current can stand for it

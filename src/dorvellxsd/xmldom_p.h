@@ -38,8 +38,8 @@ enum class BlankText {
  * was, @p errorMessage (when given) receives the parser's text or the reason of the refusal,
  * and false is returned.
  */
-bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText blankText,
-                     QString *errorMessage, int maxDepth = MaxXmlDepth);
+bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage,
+    int maxDepth = MaxXmlDepth);
 
 /*
  * Whether an element named @p name comes back from readXmlDocument under that very name. Its

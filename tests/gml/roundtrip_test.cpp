@@ -175,9 +175,9 @@ TEST_F(RoundTrip, OptionalEmptyValuesAreLeftOutOfTheFeatureReadBack)
 // and so wrote documents that its own reader refused.
 TEST_F(RoundTrip, EveryNameTheWriterAcceptsReadsBack)
 {
-    const QList<XsdTableData> back = writeAndReadBack({XsdTableData(
-        table(QStringLiteral("p:Участок"), {plain("x:y"), plain("ёлка_1-2.3\xC2\xB7")}),
-        {feature(7, {QStringLiteral("a"), QStringLiteral("b")})})});
+    const QList<XsdTableData> back = writeAndReadBack(
+        {XsdTableData(table(QStringLiteral("p:Участок"), {plain("x:y"), plain("ёлка_1-2.3\xC2\xB7")}),
+            {feature(7, {QStringLiteral("a"), QStringLiteral("b")})})});
     ASSERT_EQ(back.size(), 1);
     const XsdElement read = back.front().tableInfo();
     EXPECT_EQ(read.name, QStringLiteral("p:Участок"));
@@ -194,9 +194,9 @@ TEST_F(RoundTrip, EveryNameTheWriterAcceptsReadsBack)
     // that only the fifth edition allows: U+0450, U+FFFD, U+10000.
     for (const char *name : {"a:b:c", "a:", ":a", "a:1", "\xD1\x90", "x\xEF\xBF\xBD", "\xF0\x90\x80\x80"}) {
         EXPECT_EQ(refusal(table(QString::fromUtf8(name), {plain("code")})),
-                  "Имя таблицы " + std::string(name) + " недопустимо в XML");
+            "Имя таблицы " + std::string(name) + " недопустимо в XML");
         EXPECT_EQ(refusal(table(QStringLiteral("Parcel"), {plain(name)})),
-                  "Имя атрибута " + std::string(name) + " недопустимо в XML. Таблица Parcel");
+            "Имя атрибута " + std::string(name) + " недопустимо в XML. Таблица Parcel");
     }
 }
 
@@ -210,13 +210,13 @@ TEST_F(RoundTrip, GeometriesTheWriterKeepsReadBack)
             + QStringLiteral("</gml:MultiGeometry>").repeated(depth - 1);
     };
     const QString controlInName = QStringLiteral("<gml:Point s") + QChar(1) + QStringLiteral("e=\"x\"/>");
-    const QStringList geometries{controlInName, nested(997), nested(998)};
+    const QStringList geometries {controlInName, nested(997), nested(998)};
     QList<XsdFeatureData> features;
     for (int i = 0; i < geometries.size(); ++i)
         features.append(feature(i, {QStringLiteral("v"), geometries.at(i)}));
 
-    const QList<XsdTableData> back =
-        writeAndReadBack({XsdTableData(table(QStringLiteral("Zone"), {plain("code"), geometry()}), features)});
+    const QList<XsdTableData> back
+        = writeAndReadBack({XsdTableData(table(QStringLiteral("Zone"), {plain("code"), geometry()}), features)});
     EXPECT_EQ(checkWithXerces(path).error, "");
     ASSERT_EQ(back.size(), 3);
     EXPECT_EQ(back.at(0).featureData().front().values.size(), 1) << "an attribute name with U+0001 is left out";

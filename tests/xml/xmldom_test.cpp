@@ -143,7 +143,7 @@ TEST(XmlDom, RefusesAttributeNamesThatAreNoXmlNames)
 
     QString message;
     const QString names[] = {QStringLiteral("s") + QChar(1) + QStringLiteral("e"), QString(QChar(0x0450)),
-                             QStringLiteral("a") + QChar(0xFFFD)};
+        QStringLiteral("a") + QChar(0xFFFD)};
     for (const QString &name : names) {
         EXPECT_FALSE(read(QStringLiteral("<r>\n<e ") + name + QStringLiteral("=\"x\"/></r>"), document, &message));
         EXPECT_EQ(message, QStringLiteral("имя атрибута в строке 2 недопустимо в XML"));
@@ -152,7 +152,7 @@ TEST(XmlDom, RefusesAttributeNamesThatAreNoXmlNames)
 
     ASSERT_TRUE(read(QStringLiteral("<r xmlns=\"u\" xmlns:gml=\"v\" xml:lang=\"ru\"><e gml:id=\"1\" ёлка=\"2\"/>"
                                     "<e gml:id=\"3\"/></r>"),
-                     document, &message))
+        document, &message))
         << message.toStdString();
     EXPECT_EQ(document.documentElement().firstChildElement().attribute(QStringLiteral("ёлка")), QStringLiteral("2"));
     EXPECT_EQ(document.documentElement().lastChildElement().attribute(QStringLiteral("gml:id")), QStringLiteral("3"));
