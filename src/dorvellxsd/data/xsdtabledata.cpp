@@ -9,6 +9,7 @@ XsdTableData::XsdTableData(const XsdElement &table, const QList<XsdFeatureData> 
 }
 
 XsdTableData::XsdTableData(const XsdTableData &other) = default;
+XsdTableData &XsdTableData::operator=(const XsdTableData &other) = default;
 
 XsdTableData::~XsdTableData() = default;
 

@@ -11,15 +11,16 @@ namespace pelmak {
 /**
  * The features of one table together with the table's description.
  *
- * A table data never changes once built; copies share their storage until destroyed, so
- * copying one, and asking it for its description or features, costs a reference count.
+ * Nothing changes the content of a table data once built, short of assigning another one
+ * whole (which Qt's containers need); copies share their storage, so copying one, and asking it
+ * for its description or features, costs a reference count.
  */
 class DORVELLXSD_EXPORT XsdTableData
 {
 public:
     XsdTableData(const XsdElement &table, const QList<XsdFeatureData> &tableFeatures);
     XsdTableData(const XsdTableData &other);
-    XsdTableData &operator=(const XsdTableData &) = delete;
+    XsdTableData &operator=(const XsdTableData &other);
     virtual ~XsdTableData();
 
     XsdElement tableInfo() const;
