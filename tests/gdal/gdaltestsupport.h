@@ -4,80 +4,161 @@
 // Builds data sources through GDAL itself and reads them back the same way, so that what the
 // tests check never passes through the code under test.
 
-#include <dorvellxsd/data/xsdtabledata.h>
+#include "../logicerror.h"
 
-#include <QString>
-#include <QStringList>
+#include <dorvellxsd/gdal/xsdgdaldataprovider.h>
+
+#include <QTextCodec>
 
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
+#include <map>
 #include <string>
-#include <utility>
 #include <vector>
+
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace testsupport {
 
-/// Registers GDAL's drivers (the library registers none) and keeps GDAL's messages quiet.
-class GdalEnvironment : public ::testing::Environment
+using Rows = std::vector<std::string>;
+
+// The library registers no drivers: the host does, here before the first test. Its local 8-bit
+// encoding is not UTF-8, so that text sent to GDAL in that encoding would not match.
+inline const bool gdalDriversRegistered = [] {
+    GDALAllRegister();
+    CPLSetErrorHandler(CPLQuietErrorHandler);
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("KOI8-R"));
+    return true;
+}();
+
+inline QString operator""_q(const char *text, size_t size)
 {
-public:
-    void SetUp() override;
-};
+    return QString::fromUtf8(text, static_cast<int>(size));
+}
 
 struct Field
 {
-    std::string name;
+    const char *name;
     OGRFieldType type = OFTString;
+    bool unique = false, nullable = true;
 };
 
-/// A new data source of @p driver at @p path; fails the test when GDAL cannot make it.
-GDALDatasetUniquePtr createDataSource(const QString &path, const char *driver = "GPKG");
-
-/// Opens @p path with GDAL alone, for update or not.
-GDALDatasetUniquePtr openWithGdal(const QString &path, bool update = false);
-
-/// A layer with the fields given; @p epsg 0 leaves it without a system.
-OGRLayer *createLayer(GDALDataset &dataset, const std::string &name, OGRwkbGeometryType type,
-                      std::initializer_list<Field> fields, int epsg = 0);
-
-/// Adds one feature: values by field position ("" leaves a field unset), geometry as WKT.
-void addFeature(OGRLayer &layer, const std::vector<std::string> &values, const std::string &wkt = {},
-                GIntBig fid = OGRNullFID);
-
-/// Runs SQL that returns no rows; fails the test on GDAL's error.
-void execute(GDALDataset &dataset, const std::string &sql);
-
-/// Counts the rows of a layer through a connection of its own.
-int countRows(const QString &dataSource, const std::string &layer);
-
-/// Every feature of a layer as "field=value;...|WKT", in identifier order, read by GDAL alone.
-std::vector<std::string> readRows(const QString &dataSource, const std::string &layer);
-
-/// The table description of a layer: one plain attribute per given name, then the geometry.
-pelmak::XsdElement describeTable(const QString &name, const QStringList &plainAttributes,
-                                 bool withGeometry = true);
-
-/// A table data of @p element holding one record per value list.
-pelmak::XsdTableData tableData(const pelmak::XsdElement &element, const std::vector<QStringList> &records);
-
-/// The message of the std::exception of type E that @p call throws; fails the test otherwise.
-template <typename E, typename Call>
-QString messageOf(Call &&call)
+inline GDALDatasetUniquePtr openWithGdal(const QString &source, unsigned int flags = GDAL_OF_VECTOR)
 {
-    try {
-        std::forward<Call>(call)();
-    } catch (const E &e) {
-        return QString::fromUtf8(e.what());
-    } catch (const std::exception &e) {
-        ADD_FAILURE() << "unexpected exception type: " << e.what();
-        return {};
+    GDALDatasetUniquePtr dataset(GDALDataset::Open(source.toUtf8().constData(), flags));
+    EXPECT_TRUE(dataset) << source.toStdString() << ": " << CPLGetLastErrorMsg();
+    return dataset;
+}
+
+inline GDALDatasetUniquePtr createDataSource(const QString &path, const char *driver = "GPKG")
+{
+    GDALDriver *maker = GetGDALDriverManager()->GetDriverByName(driver);
+    return GDALDatasetUniquePtr(maker->Create(path.toUtf8().constData(), 0, 0, 0, GDT_Unknown, nullptr));
+}
+
+inline OGRLayer *createLayer(GDALDataset &dataset, const char *name, OGRwkbGeometryType type,
+                             const std::vector<Field> &fields = {}, int epsg = 0)
+{
+    OGRSpatialReference srs;
+    OGRLayer *layer = dataset.CreateLayer(name, epsg > 0 && srs.importFromEPSG(epsg) == OGRERR_NONE ? &srs : nullptr, type);
+    for (const Field &field : fields) {
+        OGRFieldDefn definition(field.name, field.type);
+        definition.SetUnique(field.unique);
+        definition.SetNullable(field.nullable);
+        EXPECT_EQ(layer->CreateField(&definition), OGRERR_NONE) << field.name;
     }
-    ADD_FAILURE() << "no exception";
-    return {};
+    return layer;
+}
+
+/// Values by field position ("" leaves a field unset), the geometry as WKT.
+inline void addFeature(OGRLayer *layer, const Rows &values, const char *wkt = "", GIntBig fid = OGRNullFID)
+{
+    OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer->GetLayerDefn()));
+    for (size_t i = 0; i < values.size(); ++i)
+        if (!values[i].empty())
+            feature->SetField(static_cast<int>(i), values[i].c_str());
+    OGRGeometry *geometry = nullptr;
+    if (OGRGeometryFactory::createFromWkt(wkt, nullptr, &geometry) == OGRERR_NONE)
+        feature->SetGeometryDirectly(geometry);
+    feature->SetFID(fid);
+    EXPECT_EQ(layer->CreateFeature(feature.get()), OGRERR_NONE) << CPLGetLastErrorMsg();
+}
+
+inline void execute(GDALDataset &dataset, const std::string &sql)
+{
+    CPLErrorReset();
+    dataset.ReleaseResultSet(dataset.ExecuteSQL(sql.c_str(), nullptr, nullptr));
+    EXPECT_LT(CPLGetLastErrorType(), CE_Failure) << sql << ": " << CPLGetLastErrorMsg();
+}
+
+/// Every feature as "field=value;...|WKT" in identifier order, on a connection of its own; a note
+/// where the source has no such layer.
+inline Rows readRows(const QString &source, const char *layerName)
+{
+    const GDALDatasetUniquePtr dataset = openWithGdal(source);
+    OGRLayer *layer = dataset ? dataset->GetLayerByName(layerName) : nullptr;
+    if (layer == nullptr)
+        return {"no layer " + std::string(layerName)};
+    std::map<GIntBig, std::string> byFid;
+    for (const auto &feature : *layer) {
+        std::string &row = byFid[feature->GetFID()];
+        for (int i = 0; i < feature->GetFieldCount(); ++i)
+            row += feature->GetFieldDefnRef(i)->GetNameRef()
+                + (feature->IsFieldSetAndNotNull(i) ? "=" + std::string(feature->GetFieldAsString(i)) : " null") + ';';
+        row += '|' + (feature->GetGeometryRef() != nullptr ? feature->GetGeometryRef()->exportToWkt() : std::string());
+    }
+    Rows rows;
+    for (const auto &entry : byFid)
+        rows.push_back(entry.second);
+    return rows;
+}
+
+inline pelmak::XsdElement describeTable(const QString &name, const QStringList &plain, bool withGeometry = true)
+{
+    pelmak::XsdElement element;
+    element.name = name;
+    element.type = element.complexType.name = name + QStringLiteral("Type");
+    for (int i = 0; i < plain.size() + (withGeometry ? 1 : 0); ++i) {
+        pelmak::XsdAttribute attribute;
+        attribute.kind = i < plain.size() ? pelmak::XsdAttribute::Plain : pelmak::XsdAttribute::Geometry;
+        attribute.name = i < plain.size() ? plain.at(i) : QStringLiteral("Geometry");
+        element.complexType.attributes.append(attribute);
+    }
+    return element;
+}
+
+/// Records numbered from 1.
+inline pelmak::XsdTableData tableData(const pelmak::XsdElement &element, const std::vector<QStringList> &records)
+{
+    QList<pelmak::XsdFeatureData> features;
+    for (const QStringList &values : records)
+        features.append({features.size() + 1, values});
+    return pelmak::XsdTableData(element, features);
+}
+
+/// An import that must fail with @p expected, the whole message or, where @p exact is false, a part
+/// of GDAL's; every layer named holds the same rows afterwards.
+inline void failedImport(pelmak::XsdGdalDataProvider &provider, const QList<pelmak::XsdTableData> &tables,
+                         const QString &source, const std::vector<const char *> &layers, const QString &expected,
+                         bool exact)
+{
+    std::vector<Rows> before;
+    for (const char *layer : layers)
+        before.push_back(readRows(source, layer));
+    const QString message = QString::fromStdString(logicErrorOf([&] {
+        // A failure that GDAL recorded earlier must not pass for the reason of this one.
+        CPLError(CE_Failure, CPLE_AppDefined, "stale error");
+        provider.insertData(tables);
+    }));
+    EXPECT_TRUE(exact ? message == expected : message.contains(expected)) << message.toStdString();
+    for (size_t i = 0; i < layers.size(); ++i)
+        EXPECT_EQ(readRows(source, layers[i]), before[i]) << layers[i];
 }
 
 } // namespace testsupport
