@@ -3,49 +3,94 @@
 
 #include "../logicerror.h"
 
-#include <dorvellxsd/data/xsdtabledata.h>
+#include <dorvellxsd/gml/xsdxmltables.h>
+#include <dorvellxsd/gml/xsdxmlwriter.h>
 
-#include <QByteArray>
-#include <QString>
-#include <QStringList>
+#include <QFile>
+#include <QTemporaryDir>
 
-#include <map>
-#include <stdexcept>
-#include <string>
-#include <vector>
+#include <gtest/gtest.h>
+#include <xercesc/dom/DOM.hpp>
+#include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/sax/SAXParseException.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+
+#include <set>
 
 namespace gmltest {
+using namespace pelmak;
 
-QString testFile(const char *name);
-QByteArray fileContent(const QString &path);
-void writeFile(const QString &path, const QByteArray &content);
-
-pelmak::XsdAttribute plain(const char *name, int minOccurs = 1);
-pelmak::XsdAttribute geometry();
-pelmak::XsdElement table(const QString &name, const QList<pelmak::XsdAttribute> &attributes);
-pelmak::XsdFeatureData feature(int id, const QStringList &values);
-
-// A saved document as an independent, namespace-aware parser (Xerces-C) sees it.
-struct CheckedFeature
+// Attributes by name: "Geometry" is the geometry, "name?" an optional plain attribute, any other required.
+inline XsdTableData tableData(const QString &name, const QStringList &attributes, const QList<XsdFeatureData> &features)
 {
-    std::string memberName;  // the root's child
-    std::string name;        // its first child element
-    std::string gmlId;
-    std::vector<std::string> childNames;
-    std::vector<std::string> childTexts;
-};
+    XsdElement table;
+    table.name = name;
+    for (const QString &attributeName : attributes) {
+        XsdAttribute attribute;
+        attribute.kind = attributeName == "Geometry" ? XsdAttribute::Geometry : XsdAttribute::Plain;
+        attribute.minOccurs = attributeName.endsWith('?') ? 0 : 1;
+        attribute.name = attributeName.endsWith('?') ? attributeName.chopped(1) : attributeName;
+        table.complexType.attributes.append(attribute);
+    }
+    return XsdTableData(table, features);
+}
 
-struct CheckedDocument
+inline QByteArray fileContent(const QString &path)
 {
-    std::string error; // empty when the document is well-formed
-    std::string version;
-    std::string encoding;
-    std::string rootName;
-    std::map<std::string, std::string> rootAttributes;
-    std::vector<CheckedFeature> features;
-};
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(cannot open)");
+}
 
-CheckedDocument checkWithXerces(const QString &path);
+inline QString writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) == content.size()) << path.toStdString();
+    return path;
+}
+
+// A document as an independent parser (Xerces-C) reads it: "<version> <encoding> <root> <its attributes as
+// name=value, sorted>", then each gml:id in document order; or "error: <line> <message>" alone.
+inline std::vector<std::string> xercesOutline(const QString &path)
+{
+    using namespace xercesc;
+    [[maybe_unused]] static const bool initialised = (XMLPlatformUtils::Initialize(), true);
+    const auto text = [](const XMLCh *xml) { return QString::fromUtf16(xml ? xml : u"").toStdString(); };
+    XercesDOMParser parser; // without an error handler, it throws at the first fatal error
+    try {
+        parser.parse(path.toLocal8Bit().constData());
+    } catch (const SAXParseException &error) {
+        return {"error: " + std::to_string(error.getLineNumber()) + ' ' + text(error.getMessage())};
+    }
+    const DOMDocument *document = parser.getDocument();
+    const DOMNamedNodeMap *attributes = document->getDocumentElement()->getAttributes();
+    std::set<std::string> sorted;
+    for (XMLSize_t i = 0; i < attributes->getLength(); ++i)
+        sorted.insert(text(attributes->item(i)->getNodeName()) + '=' + text(attributes->item(i)->getNodeValue()));
+    std::vector<std::string> outline {text(document->getXmlVersion()) + ' ' + text(document->getXmlEncoding()) + ' '
+        + text(document->getDocumentElement()->getTagName())};
+    for (const std::string &attribute : sorted)
+        outline.front() += ' ' + attribute;
+    const DOMNodeList *elements = document->getElementsByTagName(u"*");
+    for (XMLSize_t i = 0, count = elements->getLength(); i < count; ++i) {
+        if (static_cast<const DOMElement *>(elements->item(i))->hasAttribute(u"gml:id"))
+            outline.push_back(text(static_cast<const DOMElement *>(elements->item(i))->getAttribute(u"gml:id")));
+    }
+    return outline;
+}
+
+// Writes the table data into one document, which Xerces-C must find well-formed, and reads it back.
+inline QList<XsdTableData> writeAndReadBack(const QList<XsdTableData> &tables)
+{
+    QTemporaryDir folder;
+    XsdXmlWriter writer;
+    for (const XsdTableData &data : tables)
+        writer.writeTableData(data);
+    writer.writeToFile(folder.filePath("document.gml"));
+    EXPECT_EQ(xercesOutline(folder.filePath("document.gml")).front().rfind("error", 0), std::string::npos);
+    XsdXmlTables reader;
+    reader.initFromFile(folder.filePath("document.gml"));
+    return reader.getDataFromLayers({});
+}
 
 } // namespace gmltest
 
