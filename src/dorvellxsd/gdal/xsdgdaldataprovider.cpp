@@ -12,6 +12,7 @@
 #include <ogrsf_frmts.h>
 
 #include <cstdint>
+#include <optional>
 
 namespace pelmak {
 
@@ -169,6 +170,20 @@ public:
     {
     }
 
+    // Whether records of table go where this writer puts them, in the same columns.
+    bool writes(const XsdElement &table) const
+    {
+        const QList<XsdAttribute> &mine = element.complexType.attributes;
+        const QList<XsdAttribute> &theirs = table.complexType.attributes;
+        if (table.name != element.name || theirs.size() != mine.size())
+            return false;
+        for (int i = 0; i < mine.size(); ++i) {
+            if (theirs.at(i).kind != mine.at(i).kind || theirs.at(i).name != mine.at(i).name)
+                return false;
+        }
+        return true;
+    }
+
     void store(const XsdFeatureData &record, GmlAxisOrder &axisOrder)
     {
         OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer.GetLayerDefn()));
@@ -216,7 +231,7 @@ private:
     }
 
     OGRLayer &layer;
-    const XsdElement &element;
+    const XsdElement element;
     const QVector<int> columns;
 };
 
@@ -294,14 +309,18 @@ QMap<QString, int> XsdGdalDataProvider::insertData(const QList<XsdTableData> &ta
     try {
         QMap<QString, int> created;
         GmlAxisOrder axisOrder;
+        // A document's reader gives each feature a table data of its own: consecutive ones of
+        // one layout share the layer look-up and the field indexes.
+        std::optional<FeatureWriter> writer;
         for (const XsdTableData &table : tables) {
             const XsdElement element = table.tableInfo();
-            FeatureWriter writer(d->layer(element.name), element);
+            if (!writer || !writer->writes(element))
+                writer.emplace(d->layer(element.name), element);
             const QList<XsdFeatureData> records = table.featureData();
-            for (const XsdFeatureData &record : records) {
-                writer.store(record, axisOrder);
-                ++created[element.name];
-            }
+            for (const XsdFeatureData &record : records)
+                writer->store(record, axisOrder);
+            if (!records.isEmpty())
+                created[element.name] += records.size();
         }
         CPLErrorReset();
         // A server may refuse the whole work only now: that is no success either.
