@@ -2,8 +2,14 @@
 
 #include "message_p.h"
 
+#include <QIODevice>
 #include <QSet>
+#include <QTextCodec>
+#include <QVarLengthArray>
 #include <QXmlStreamReader>
+
+#include <algorithm>
+#include <memory>
 
 namespace pelmak {
 namespace {
@@ -24,7 +30,9 @@ QString lineOf(const QXmlStreamReader &reader)
  */
 bool copyAttributes(const QXmlStreamReader &reader, QDomElement &element, QSet<QString> &readableNames)
 {
-    for (const QXmlStreamAttribute &attribute : reader.attributes()) {
+    // Held in a const copy: iterating the temporary would detach and deep-copy it.
+    const QXmlStreamAttributes attributes = reader.attributes();
+    for (const QXmlStreamAttribute &attribute : attributes) {
         const QString name = attribute.qualifiedName().toString();
         if (!readableNames.contains(name)) {
             if (!isReadableXmlName(name))
@@ -36,65 +44,179 @@ bool copyAttributes(const QXmlStreamReader &reader, QDomElement &element, QSet<Q
     return true;
 }
 
-} // namespace
+// Gives the reader its next piece of text; false when there is none left.
+using MoreText = std::function<bool(QXmlStreamReader &)>;
 
-bool readXmlDocument(
-    QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage, int maxDepth)
+bool needsMoreText(QXmlStreamReader &reader, const MoreText &moreText)
 {
-    reader.setNamespaceProcessing(false);
-    QDomDocument built{QString()}; // not null from the start, so that current can stand for it
-    QDomNode current = built;
-    int depth = 0;
-    QSet<QString> readableNames;
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
+    return reader.error() == QXmlStreamReader::PrematureEndOfDocumentError && moreText && moreText(reader);
+}
+
+/*
+ * Appends everything a reader delivers below a top node without a parent; where the reader runs
+ * dry, the given source of more text (if any) feeds it.
+ */
+class TreeBuilder
+{
+public:
+    TreeBuilder(QXmlStreamReader &xmlReader, QDomDocument &ownerDocument, const QDomNode &top, BlankText blanks,
+                int maxDepth)
+        : reader(xmlReader)
+        , owner(ownerDocument)
+        , treeTop(top)
+        , current(top)
+        , blankText(blanks)
+        , depthLimit(maxDepth)
+    {
+        reader.setNamespaceProcessing(false);
+    }
+
+    bool build(QString *errorMessage, const MoreText &moreText)
+    {
+        while (!reader.atEnd() || needsMoreText(reader, moreText))
+            take(reader.readNext());
+        if (!reader.hasError())
+            return true;
+        if (errorMessage)
+            *errorMessage = reader.errorString();
+        return false;
+    }
+
+private:
+    void take(QXmlStreamReader::TokenType token)
+    {
+        switch (token) {
         case QXmlStreamReader::DTD:
             refuse(reader, formatMessage(messages::DoctypeNotAllowed, lineOf(reader)));
             break;
-        case QXmlStreamReader::StartElement: {
-            if (++depth > maxDepth) {
-                refuse(reader, formatMessage(messages::NestingTooDeep, lineOf(reader), QString::number(maxDepth)));
-                break;
-            }
-            QDomElement element = built.createElement(reader.qualifiedName().toString());
-            if (!copyAttributes(reader, element, readableNames)) {
-                refuse(reader, formatMessage(messages::AttributeNameNotAllowed, lineOf(reader)));
-                break;
-            }
-            current = current.appendChild(element);
+        case QXmlStreamReader::StartElement:
+            startElement();
             break;
-        }
         case QXmlStreamReader::EndElement:
+            settleBlank(Boundary::Other);
             --depth;
             current = current.parentNode();
             break;
         case QXmlStreamReader::Characters:
-            // Outside the root element the parser allows whitespace only, which means nothing.
-            if (current == built || (blankText == BlankText::Drop && reader.isWhitespace()))
-                break;
-            if (reader.isCDATA())
-                current.appendChild(built.createCDATASection(reader.text().toString()));
-            else
-                current.appendChild(built.createTextNode(reader.text().toString()));
+            characters();
             break;
         case QXmlStreamReader::Comment:
-            current.appendChild(built.createComment(reader.text().toString()));
+            append(owner.createComment(reader.text().toString()));
             break;
         case QXmlStreamReader::ProcessingInstruction:
-            current.appendChild(built.createProcessingInstruction(
-                reader.processingInstructionTarget().toString(), reader.processingInstructionData().toString()));
+            append(owner.createProcessingInstruction(reader.processingInstructionTarget().toString(),
+                                                     reader.processingInstructionData().toString()));
             break;
         default:
             break;
         }
     }
-    if (reader.hasError()) {
-        if (errorMessage)
-            *errorMessage = reader.errorString();
-        return false;
+
+    void startElement()
+    {
+        if (++depth > depthLimit) {
+            refuse(reader, formatMessage(messages::NestingTooDeep, lineOf(reader), QString::number(depthLimit)));
+            return;
+        }
+        QDomElement element = owner.createElement(reader.qualifiedName().toString());
+        if (!copyAttributes(reader, element, readableNames)) {
+            refuse(reader, formatMessage(messages::AttributeNameNotAllowed, lineOf(reader)));
+            return;
+        }
+        append(element);
+        current = element;
     }
+
+    void characters()
+    {
+        // Outside the root element the parser allows whitespace only, which means nothing.
+        if (current == treeTop)
+            return;
+        if (reader.isCDATA()) {
+            append(owner.createCDATASection(reader.text().toString()));
+        } else if (!reader.isWhitespace()) {
+            append(owner.createTextNode(reader.text().toString()));
+        } else if (blankText == BlankText::Values) {
+            blank += reader.text();
+        }
+    }
+
+    void append(const QDomNode &node)
+    {
+        settleBlank(node.isText() ? Boundary::Text : node.isElement() ? Boundary::Element : Boundary::Other);
+        current.appendChild(node);
+    }
+
+    enum class Boundary { Text, Element, Other };
+
+    /*
+     * Blanks beside an element are indentation, and most of a document's nodes would be nothing
+     * else; any other blanks (an element's whole content, next to text or a comment) are kept.
+     */
+    void settleBlank(Boundary next)
+    {
+        if (blank.isEmpty())
+            return;
+        const bool besideElement = next == Boundary::Element || current.lastChild().isElement();
+        if (next == Boundary::Text || !besideElement)
+            current.appendChild(owner.createTextNode(blank));
+        blank.clear();
+    }
+
+    QXmlStreamReader &reader;
+    QDomDocument &owner;
+    const QDomNode treeTop;
+    QDomNode current;
+    const BlankText blankText;
+    const int depthLimit;
+    int depth = 0;
+    QString blank; ///< whitespace read but not yet placed
+    QSet<QString> readableNames;
+};
+
+bool buildTree(QXmlStreamReader &reader, QDomDocument &owner, const QDomNode &top, BlankText blankText,
+               QString *errorMessage, int maxDepth, const MoreText &moreText = {})
+{
+    return TreeBuilder(reader, owner, top, blankText, maxDepth).build(errorMessage, moreText);
+}
+
+} // namespace
+
+bool readXmlDocument(
+    QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage, int maxDepth)
+{
+    QDomDocument built{QString()}; // not null from the start, so that it can be the top of the tree
+    if (!buildTree(reader, built, built, blankText, errorMessage, maxDepth))
+        return false;
     document = built;
     return true;
+}
+
+bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, QString *errorMessage)
+{
+    constexpr qint64 PieceSize = 1 << 20;
+    const std::unique_ptr<QTextDecoder> decoder(QTextCodec::codecForName("UTF-8")->makeDecoder());
+    const MoreText nextPiece = [&](QXmlStreamReader &reader) {
+        const QByteArray bytes = file.read(PieceSize);
+        if (bytes.isEmpty())
+            return false;
+        reader.addData(decoder->toUnicode(bytes));
+        return true;
+    };
+    QXmlStreamReader reader;
+    QDomDocument built{QString()};
+    if (!buildTree(reader, built, built, blankText, errorMessage, MaxXmlDepth, nextPiece))
+        return false;
+    document = built;
+    return true;
+}
+
+QDomElement readXmlElement(QXmlStreamReader &reader, QDomDocument &owner, BlankText blankText, int maxDepth)
+{
+    const QDomDocumentFragment fragment = owner.createDocumentFragment();
+    if (!buildTree(reader, owner, fragment, blankText, nullptr, maxDepth))
+        return {};
+    return fragment.firstChildElement();
 }
 
 bool isReadableXmlName(const QString &name)
@@ -163,13 +285,8 @@ private:
         indentUnlessAfterText(element, depth);
         const QString name = element.tagName();
         out += QLatin1Char('<') + name;
-        const QDomNamedNodeMap attributes = element.attributes();
-        for (int i = 0; i < attributes.count(); ++i) {
-            const QDomNode attribute = attributes.item(i);
-            out += QLatin1Char(' ') + attribute.nodeName() + QLatin1String("=\"");
-            appendEscaped(attribute.nodeValue(), TextPlace::AttributeValue);
-            out += QLatin1Char('"');
-        }
+        if (element.hasAttributes()) // most elements have none, and their map costs an allocation
+            writeAttributes(element.attributes());
 
         if (!element.hasChildNodes()) {
             out += QLatin1String("/>");
@@ -185,6 +302,22 @@ private:
         }
         if (!element.nextSibling().isText() && indent != -1)
             out += QLatin1Char('\n');
+    }
+
+    // Qt keeps an element's attributes in a hash whose order changes from run to run: sorted by
+    // name, the same tree gives the same text every time.
+    void writeAttributes(const QDomNamedNodeMap &map)
+    {
+        QVarLengthArray<QDomNode, 8> attributes;
+        for (int i = 0; i < map.count(); ++i)
+            attributes.append(map.item(i));
+        std::sort(attributes.begin(), attributes.end(),
+                  [](const QDomNode &a, const QDomNode &b) { return a.nodeName() < b.nodeName(); });
+        for (const QDomNode &attribute : attributes) {
+            out += QLatin1Char(' ') + attribute.nodeName() + QLatin1String("=\"");
+            appendEscaped(attribute.nodeValue(), TextPlace::AttributeValue);
+            out += QLatin1Char('"');
+        }
     }
 
     void writeComment(const QDomNode &comment, int depth)

@@ -12,20 +12,22 @@
 
 #include <functional>
 
+class QIODevice;
 class QXmlStreamReader;
 
 namespace pelmak {
 
-// Whether text nodes that hold nothing but whitespace become part of the tree.
+// Which text nodes that hold nothing but whitespace become part of the tree.
 enum class BlankText {
-    Keep, ///< every character of the text survives, as a reader of values needs
-    Drop, ///< the indentation of a pretty-printed fragment is not content
+    Values, ///< all but those beside an element (indentation): a reader's values keep their blanks
+    Drop,   ///< none: the indentation of a pretty-printed fragment is not content
 };
 
 /*
  * Builds a DOM tree, without namespace processing, from everything @p reader delivers, in one
- * streaming pass. Unlike QDomDocument::setContent it can keep whitespace-only text, which is a
- * value like any other in an exchange document.
+ * streaming pass. Unlike QDomDocument::setContent it can keep whitespace-only values, which are
+ * values like any other in an exchange document, while leaving out the indentation between
+ * elements.
  *
  * Every XML input of the library goes through here, so this is where hostile text stops:
  * a document with a DOCTYPE declaration is refused before any entity is declared or expanded
@@ -42,6 +44,20 @@ bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText
     int maxDepth = MaxXmlDepth);
 
 /*
+ * Builds the document of @p file as readXmlDocument does, decoding the bytes as UTF-8 whatever
+ * the document declares. The text is parsed in pieces as it is read, never held whole: a parser
+ * given a whole large text at once is several times slower.
+ */
+bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, QString *errorMessage);
+
+/*
+ * The root element of the document @p reader delivers, built as readXmlDocument would build it
+ * but inside @p owner, where it can be appended without a copy; null when readXmlDocument would
+ * refuse the text. Whatever lies outside the root element is left out.
+ */
+QDomElement readXmlElement(QXmlStreamReader &reader, QDomDocument &owner, BlankText blankText, int maxDepth);
+
+/*
  * Whether an element named @p name comes back from readXmlDocument under that very name. Its
  * parser knows the name characters of XML 1.0 before the fifth edition, and a colon only
  * between a prefix and a local part: a narrower set than the fifth edition's, so a writer that
@@ -52,7 +68,8 @@ bool isReadableXmlName(const QString &name);
 /*
  * Text in exactly the layout of QDomDocument::save and QDomNode::save (same indentation, line
  * breaks and escaping), produced in linear time: Qt's own serialiser escapes a text node in
- * time quadratic in its count of & and < characters.
+ * time quadratic in its count of & and < characters. Unlike Qt's, it writes an element's
+ * attributes sorted by name rather than in the order of a hash seeded anew in every process.
  *
  * The text is appended to @p out; saveXmlDocument hands it to @p flush (which empties it)
  * whenever a good amount has gathered, and once at the end.

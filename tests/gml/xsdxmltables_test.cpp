@@ -42,7 +42,8 @@ TEST(XsdXmlTables, EachFeatureMemberGivesATableDataDescribedByItsOwnChildren)
     // attributes; "GML:" in capitals marks a geometry, "gml" alone not.
     EXPECT_EQ(describe(tables.getDataFromLayers({})), R"(Parcel 17 {code=77:01:17} [<GML:Point>
 <GML:pos>1 2</GML:pos>
-</GML:Point>] {gmlPoint=not a geometry} {area=1520.5}
+</GML:Point>
+] {gmlPoint=not a geometry} {area=1520.5}
 Road -5 {name=Ring road}
 parcel 3 {code=lower case} {extra=x}
 pelmak:Parcel 4 {code=prefixed}

@@ -1,7 +1,6 @@
 #include "gmltestsupport.h"
 
 #include <QDir>
-#include <QRegularExpression>
 
 #include <thread>
 
@@ -68,9 +67,8 @@ TEST_F(Writer, BuildsTheExactLayoutWithNothingOfWhatItRefused)
     text.truncate(static_cast<int>(::read(readEnd, text.data(), text.size())));
     ::close(readEnd);
     EXPECT_TRUE(QFileInfo::exists(path("pipe.gml")) && !QFileInfo(path("pipe.gml")).isFile());
-    // The root's attributes come in no fixed order: the outline checks them, the file all the rest.
-    const QRegularExpression rootAttributes("^(<gml:FeatureCollection) [^>]+>$", QRegularExpression::MultilineOption);
-    EXPECT_EQ(QString::fromUtf8(text).replace(rootAttributes, "\\1>").toStdString(),
+    // Attributes are sorted by name, so the text is the same in every process whatever Qt's hash seed.
+    EXPECT_EQ(QString::fromUtf8(text).toStdString(),
         fileContent(DORVELLXSD_TEST_DATA_DIR "/gml/written-layout.gml").toStdString());
     EXPECT_EQ(xercesOutline(writeFile(path("layout.gml"), text)),
         (std::vector<std::string> {Root, "Parcel.17", "Parcel.-3", "Road.2147483647", "Участок.3"}));

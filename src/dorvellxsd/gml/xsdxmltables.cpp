@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QRegExp>
 #include <QSet>
-#include <QTextStream>
 #include <QXmlStreamReader>
 
 namespace pelmak {
@@ -74,28 +73,57 @@ QString serialised(const QDomElement &element)
     return text;
 }
 
-XsdTableData featureTableData(const QDomElement &feature)
+XsdAttribute::Kind attributeKind(const QString &childName)
+{
+    return childName.startsWith(gml::GeometryPrefix, Qt::CaseInsensitive) ? XsdAttribute::Geometry
+                                                                           : XsdAttribute::Plain;
+}
+
+bool isDescribedBy(const XsdAttribute &attribute, XsdAttribute::Kind kind, const QString &childName)
+{
+    return attribute.kind == kind && (kind == XsdAttribute::Geometry || attribute.name == childName);
+}
+
+// The description of a feature as its children give it.
+XsdElement tableDescription(const QDomElement &feature)
 {
     XsdElement table;
     table.name = feature.tagName();
+    for (QDomElement child = feature.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
+        XsdAttribute attribute;
+        attribute.kind = attributeKind(child.tagName());
+        if (attribute.kind == XsdAttribute::Plain)
+            attribute.name = child.tagName();
+        table.complexType.attributes.append(attribute);
+    }
+    return table;
+}
+
+/*
+ * The features of one table mostly come with the same children, so each feature's description
+ * is compared with the one before, and an equal one shares its storage: a document of many
+ * features then holds few descriptions.
+ */
+XsdTableData featureTableData(const QDomElement &feature, XsdElement &lastTable)
+{
     XsdFeatureData data;
     data.id = featureId(feature.attribute(gml::IdAttribute));
 
+    const QList<XsdAttribute> &lastAttributes = lastTable.complexType.attributes;
+    bool described = lastTable.name == feature.tagName();
+    int count = 0;
     // Only child elements carry values: comments, processing instructions and stray text
     // between them are not attributes.
     for (QDomElement child = feature.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
-        XsdAttribute attribute;
-        if (child.tagName().startsWith(gml::GeometryPrefix, Qt::CaseInsensitive)) {
-            attribute.kind = XsdAttribute::Geometry;
-            data.values.append(serialised(child));
-        } else {
-            attribute.kind = XsdAttribute::Plain;
-            attribute.name = child.tagName();
-            data.values.append(child.text());
-        }
-        table.complexType.attributes.append(attribute);
+        const QString name = child.tagName();
+        const XsdAttribute::Kind kind = attributeKind(name);
+        described = described && count < lastAttributes.size() && isDescribedBy(lastAttributes.at(count), kind, name);
+        ++count;
+        data.values.append(kind == XsdAttribute::Geometry ? serialised(child) : child.text());
     }
-    return XsdTableData(table, {data});
+    if (!described || count != lastAttributes.size())
+        lastTable = tableDescription(feature);
+    return XsdTableData(lastTable, {data});
 }
 
 // Calls visit(featureElement) for each feature member of the document, in document order.
@@ -119,16 +147,10 @@ void XsdXmlTables::initFromFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         throw logicError(formatMessage(messages::CannotOpenFile, path));
-    QTextStream stream(&file);
-    stream.setCodec("UTF-8");
-
     QDomDocument document;
     QString parserMessage;
-    {
-        QXmlStreamReader reader(stream.readAll());
-        if (!readXmlDocument(reader, document, BlankText::Keep, &parserMessage))
-            throw logicError(formatMessage(messages::CannotParseFile, parserMessage));
-    }
+    if (!readXmlFile(file, document, BlankText::Values, &parserMessage))
+        throw logicError(formatMessage(messages::CannotParseFile, parserMessage));
     QDomDocument::operator=(document);
 }
 
@@ -149,9 +171,10 @@ QStringList XsdXmlTables::listTables() const
 QList<XsdTableData> XsdXmlTables::getDataFromLayers(const QStringList &tableNames) const
 {
     QList<XsdTableData> result;
+    XsdElement lastTable;
     forEachFeature(*this, [&](const QDomElement &feature) {
         if (isRequested(feature.tagName(), tableNames))
-            result.append(featureTableData(feature));
+            result.append(featureTableData(feature, lastTable));
     });
     return result;
 }

@@ -96,23 +96,26 @@ void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &feature
 // fragment would make a document that the readers refuse.
 constexpr int MaxGeometryDepth = MaxXmlDepth - 3;
 
-// The top element of a geometry fragment, taken into document; null when there is none.
-QDomNode geometryElement(QDomDocument &document, const QString &gml)
+// The top element of a geometry fragment, built in document; null when there is none.
+QDomElement geometryElement(QDomDocument &document, const QString &gml)
 {
     if (gml.isEmpty())
         return {};
     QXmlStreamReader reader(gml);
-    QDomDocument fragment;
-    if (!readXmlDocument(reader, fragment, BlankText::Drop, nullptr, MaxGeometryDepth))
-        return {};
-    return document.importNode(fragment.documentElement(), true);
+    return readXmlElement(reader, document, BlankText::Drop, MaxGeometryDepth);
 }
 
-QDomElement featureElement(QDomDocument &document, const XsdElement &table, const XsdFeatureData &feature)
+// "<table>." of the identifiers of one table's features.
+QString identifierPrefix(const XsdElement &table)
+{
+    return QString(gml::IdentifierPattern).arg(table.name, QString());
+}
+
+QDomElement featureElement(QDomDocument &document, const XsdElement &table, const QString &idPrefix,
+                           const XsdFeatureData &feature)
 {
     QDomElement element = document.createElement(table.name);
-    element.setAttribute(gml::IdAttribute,
-                         QString(gml::IdentifierPattern).arg(table.name).arg(static_cast<qlonglong>(feature.id)));
+    element.setAttribute(gml::IdAttribute, idPrefix + QString::number(feature.id));
 
     const QList<XsdAttribute> &attributes = table.complexType.attributes;
     for (int i = 0; i < attributes.size(); ++i) {
@@ -219,9 +222,10 @@ void XsdXmlWriter::writeTableData(const XsdTableData &tableData)
         start();
     QDomDocument &document = *d->document;
     QDomElement root = document.documentElement();
+    const QString idPrefix = identifierPrefix(table);
     for (const XsdFeatureData &feature : features) {
         QDomElement member = document.createElement(gml::FeatureMemberTag);
-        member.appendChild(featureElement(document, table, feature));
+        member.appendChild(featureElement(document, table, idPrefix, feature));
         root.appendChild(member);
     }
 }

@@ -1,5 +1,5 @@
 <?xml version="1.0" encoding="UTF-8"?>
-<gml:FeatureCollection>
+<gml:FeatureCollection xmlns="urn:pelmak:exchange" xmlns:gml="http://www.opengis.net/gml" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" xsi:schemaLocation="urn:pelmak:exchange pelmak.xsd">
  <gml:featureMember>
   <Parcel gml:id="Parcel.17">
    <code>77:17</code>
