@@ -53,6 +53,32 @@ protected:
 
 } // namespace
 
+// Geometries are exported in batches, partly on a second thread: every record still gets its own, in
+// layer order, in each geometry value of its table.
+TEST_F(GeoPackageTest, ManyFeaturesKeepTheirOrderAndEveryGeometryValue)
+{
+    constexpr int Count = 2500; // more than two batches
+    {
+        GDALDatasetUniquePtr dataset = createDataSource(path("many.gpkg"_q));
+        OGRLayer *wells = createLayer(*dataset, "wells", wkbPoint, {{"n", OFTInteger}}, 4326);
+        ASSERT_EQ(dataset->StartTransaction(), OGRERR_NONE);
+        for (int i = 0; i < Count; ++i) {
+            const std::string wkt = "POINT (" + std::to_string(i % 100) + ' ' + std::to_string(i / 100) + ')';
+            addFeature(wells, {std::to_string(i)}, wkt.c_str(), i + 1);
+        }
+        ASSERT_EQ(dataset->CommitTransaction(), OGRERR_NONE);
+    }
+    XsdElement twice = describeTable("wells"_q, {"n"_q});
+    twice.complexType.attributes.append(twice.complexType.attributes.last());
+    const QList<XsdFeatureData> records = XsdGdalDataProvider(path("many.gpkg"_q), true).getDataFromLayer(twice, {}).featureData();
+    ASSERT_EQ(records.size(), Count);
+    for (int i = 0; i < Count; ++i) {
+        const QString point = QString("<gml:Point srsName=\"urn:ogc:def:crs:EPSG::4326\"><gml:pos>%1 %2</gml:pos></gml:Point>")
+                                  .arg(i / 100).arg(i % 100);
+        ASSERT_EQ(records.at(i).values, (QStringList{QString::number(i), point, point})) << "feature " << i;
+    }
+}
+
 TEST_F(GeoPackageTest, FailedOpenNamesPathAndReasonAndLeavesTheProviderClosed)
 {
     GDALClose(GDALCreate(GDALGetDriverByName("GTiff"), path("raster.tif"_q).toUtf8().constData(), 2, 2, 1, GDT_Byte, nullptr));

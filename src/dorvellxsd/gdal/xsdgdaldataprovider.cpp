@@ -2,12 +2,12 @@
 
 #include "gdalhandles_p.h"
 #include "gdaltext_p.h"
+#include "gmlexport_p.h"
 #include "gmlaxisorder_p.h"
 #include "../message_p.h"
 
 #include <QVector>
 
-#include <cpl_string.h>
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
@@ -121,38 +121,28 @@ void setAttributeFilter(OGRLayer &layer, const QString &filter)
         throw logicError(formatMessage(messages::InvalidFilter, filter, lastGdalError()));
 }
 
-class GmlExport
-{
-public:
-    GmlExport() { options.SetNameValue("FORMAT", "GML3"); }
-
-    // The feature is ours and read once, so its geometry may lose a system it cannot name.
-    QString operator()(OGRGeometry &geometry) const
-    {
-        if (!hasEpsgCode(geometry.getSpatialReference()))
-            geometry.assignSpatialReference(nullptr);
-        const CplCharPtr gml(geometry.exportToGML(options.List()));
-        return fromGdalText(gml.get());
-    }
-
-private:
-    CPLStringList options;
-};
-
-XsdFeatureData recordOf(OGRFeature &feature, const QVector<int> &columns, const GmlExport &toGml)
+// The record of a feature with its plain values; its geometry values stay empty for the export.
+XsdFeatureData recordOf(OGRFeature &feature, const QVector<int> &columns)
 {
     XsdFeatureData record;
     record.id = recordId(feature.GetFID());
     record.values.reserve(columns.size());
-    for (const int column : columns) {
-        if (column != GeometryColumn) {
-            record.values.append(fromGdalText(feature.GetFieldAsString(column)));
-            continue;
-        }
-        OGRGeometry *geometry = feature.GetGeometryRef();
-        record.values.append(geometry != nullptr ? toGml(*geometry) : QString());
-    }
+    for (const int column : columns)
+        record.values.append(column != GeometryColumn ? fromGdalText(feature.GetFieldAsString(column)) : QString());
     return record;
+}
+
+// Hands the feature's geometry to the export, once for each geometry value of the record.
+void exportGeometry(OGRFeature &feature, const QVector<int> &columns, int record, GmlBatchExport &geometries)
+{
+    const int last = columns.lastIndexOf(GeometryColumn);
+    if (last < 0 || feature.GetGeometryRef() == nullptr)
+        return;
+    for (int i = 0; i < last; ++i) {
+        if (columns.at(i) == GeometryColumn)
+            geometries.add(OGRGeometryUniquePtr(feature.GetGeometryRef()->clone()), record, i);
+    }
+    geometries.add(OGRGeometryUniquePtr(feature.StealGeometry()), record, last);
 }
 
 // A fetch that ends on a recorded failure is no end of the layer.
@@ -291,13 +281,16 @@ XsdTableData XsdGdalDataProvider::getDataFromLayer(const XsdElement &element, co
         throw logicError(formatMessage(messages::InvalidFilter, filter, lastGdalError()));
     const QVector<int> columns = fieldIndexes(*layer.GetLayerDefn(), element.complexType.attributes, MissingField::Refuse);
 
-    const GmlExport toGml;
     QList<XsdFeatureData> records;
-    for (; feature; feature = nextFeature(layer))
-        records.append(recordOf(*feature, columns, toGml));
+    GmlBatchExport geometries(records);
+    for (; feature; feature = nextFeature(layer)) {
+        records.append(recordOf(*feature, columns));
+        exportGeometry(*feature, columns, records.size() - 1, geometries);
+    }
     // A lost connection, for one, ends the loop as the end of the layer would.
     if (gdalFailed())
         throw logicError(formatMessage(messages::CannotReadLayer, element.name, lastGdalError()));
+    geometries.finish();
     return XsdTableData(element, records);
 }
 
