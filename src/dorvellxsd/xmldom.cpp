@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QTextCodec>
 #include <QVarLengthArray>
+#include <QVector>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -51,6 +52,30 @@ bool needsMoreText(QXmlStreamReader &reader, const MoreText &moreText)
 {
     return reader.error() == QXmlStreamReader::PrematureEndOfDocumentError && moreText && moreText(reader);
 }
+
+/*
+ * A document uses a few element names many times: each is made once and then shared by all
+ * the elements that bear it, which spares an allocation per element.
+ */
+class NameTable
+{
+public:
+    QString of(const QStringRef &name)
+    {
+        for (const QString &entry : known) {
+            if (entry == name)
+                return entry;
+        }
+        const QString made = name.toString();
+        if (known.size() < Capacity)
+            known.append(made);
+        return made;
+    }
+
+private:
+    static constexpr int Capacity = 64; // a linear search stays cheaper than the allocation
+    QVector<QString> known;
+};
 
 /*
  * Appends everything a reader delivers below a top node without a parent; where the reader runs
@@ -118,7 +143,7 @@ private:
             refuse(reader, formatMessage(messages::NestingTooDeep, lineOf(reader), QString::number(depthLimit)));
             return;
         }
-        QDomElement element = owner.createElement(reader.qualifiedName().toString());
+        QDomElement element = owner.createElement(names.of(reader.qualifiedName()));
         if (!copyAttributes(reader, element, readableNames)) {
             refuse(reader, formatMessage(messages::AttributeNameNotAllowed, lineOf(reader)));
             return;
@@ -160,7 +185,7 @@ private:
         const bool besideElement = next == Boundary::Element || current.lastChild().isElement();
         if (next == Boundary::Text || !besideElement)
             current.appendChild(owner.createTextNode(blank));
-        blank.clear();
+        blank.resize(0); // keeps the storage, unless a text node shares it
     }
 
     QXmlStreamReader &reader;
@@ -172,6 +197,7 @@ private:
     int depth = 0;
     QString blank; ///< whitespace read but not yet placed
     QSet<QString> readableNames;
+    NameTable names;
 };
 
 bool buildTree(QXmlStreamReader &reader, QDomDocument &owner, const QDomNode &top, BlankText blankText,
