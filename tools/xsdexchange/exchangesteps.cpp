@@ -100,6 +100,14 @@ QMap<QString, QString> spatialSystemsByTable(const QString &document)
     return systems;
 }
 
+// The document's tree is let go before the import, which needs memory of its own.
+QList<pelmak::XsdTableData> readRecords(const QString &path, const QStringList &tables)
+{
+    pelmak::XsdXmlTables document;
+    document.initFromFile(path);
+    return document.getDataFromLayers(tables);
+}
+
 bool hasGeometry(const pelmak::XsdElement &table)
 {
     for (const pelmak::XsdAttribute &attribute : table.complexType.attributes) {
@@ -157,9 +165,7 @@ TableCounts exportTables(const ExportRequest &request, Progress &progress)
 QMap<QString, int> importDocument(const ImportRequest &request, Progress &progress)
 {
     progress.show(QStringLiteral("reading %1").arg(request.document));
-    pelmak::XsdXmlTables document;
-    document.initFromFile(request.document);
-    const QList<pelmak::XsdTableData> records = document.getDataFromLayers(request.tables);
+    const QList<pelmak::XsdTableData> records = readRecords(request.document, request.tables);
 
     if (!request.createSchema.isEmpty()) {
         for (const QString &layer : createMissingLayers(request.target, request.createSchema, request.document))
