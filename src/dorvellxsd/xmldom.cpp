@@ -3,10 +3,8 @@
 #include "message_p.h"
 
 #include <QIODevice>
-#include <QSet>
 #include <QTextCodec>
 #include <QVarLengthArray>
-#include <QVector>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -25,21 +23,15 @@ QString lineOf(const QXmlStreamReader &reader)
     return QString::number(reader.lineNumber());
 }
 
-/*
- * The parser checks the characters of element names but not of attribute names, and would let
- * a control character through. Documents use few distinct names, so each is checked once.
- */
-bool copyAttributes(const QXmlStreamReader &reader, QDomElement &element, QSet<QString> &readableNames)
+// Copies the start tag's attributes; false when one has a name that is no XML name.
+bool copyAttributes(const QXmlStreamReader &reader, QDomElement &element, XmlNameCache &names)
 {
     // Held in a const copy: iterating the temporary would detach and deep-copy it.
     const QXmlStreamAttributes attributes = reader.attributes();
     for (const QXmlStreamAttribute &attribute : attributes) {
         const QString name = attribute.qualifiedName().toString();
-        if (!readableNames.contains(name)) {
-            if (!isReadableXmlName(name))
-                return false;
-            readableNames.insert(name);
-        }
+        if (!names.isReadableAttributeName(name))
+            return false;
         element.setAttribute(name, attribute.value().toString());
     }
     return true;
@@ -54,30 +46,6 @@ bool needsMoreText(QXmlStreamReader &reader, const MoreText &moreText)
 }
 
 /*
- * A document uses a few element names many times: each is made once and then shared by all
- * the elements that bear it, which spares an allocation per element.
- */
-class NameTable
-{
-public:
-    QString of(const QStringRef &name)
-    {
-        for (const QString &entry : known) {
-            if (entry == name)
-                return entry;
-        }
-        const QString made = name.toString();
-        if (known.size() < Capacity)
-            known.append(made);
-        return made;
-    }
-
-private:
-    static constexpr int Capacity = 64; // a linear search stays cheaper than the allocation
-    QVector<QString> known;
-};
-
-/*
  * Appends everything a reader delivers below a top node without a parent; where the reader runs
  * dry, the given source of more text (if any) feeds it.
  */
@@ -85,13 +53,14 @@ class TreeBuilder
 {
 public:
     TreeBuilder(QXmlStreamReader &xmlReader, QDomDocument &ownerDocument, const QDomNode &top, BlankText blanks,
-                int maxDepth)
+                int maxDepth, XmlNameCache &nameCache)
         : reader(xmlReader)
         , owner(ownerDocument)
         , treeTop(top)
         , current(top)
         , blankText(blanks)
         , depthLimit(maxDepth)
+        , names(nameCache)
     {
         reader.setNamespaceProcessing(false);
     }
@@ -143,8 +112,8 @@ private:
             refuse(reader, formatMessage(messages::NestingTooDeep, lineOf(reader), QString::number(depthLimit)));
             return;
         }
-        QDomElement element = owner.createElement(names.of(reader.qualifiedName()));
-        if (!copyAttributes(reader, element, readableNames)) {
+        QDomElement element = owner.createElement(names.elementName(reader.qualifiedName()));
+        if (!copyAttributes(reader, element, names)) {
             refuse(reader, formatMessage(messages::AttributeNameNotAllowed, lineOf(reader)));
             return;
         }
@@ -195,15 +164,15 @@ private:
     const BlankText blankText;
     const int depthLimit;
     int depth = 0;
+    XmlNameCache &names;
     QString blank; ///< whitespace read but not yet placed
-    QSet<QString> readableNames;
-    NameTable names;
 };
 
 bool buildTree(QXmlStreamReader &reader, QDomDocument &owner, const QDomNode &top, BlankText blankText,
                QString *errorMessage, int maxDepth, const MoreText &moreText = {})
 {
-    return TreeBuilder(reader, owner, top, blankText, maxDepth).build(errorMessage, moreText);
+    XmlNameCache names;
+    return TreeBuilder(reader, owner, top, blankText, maxDepth, names).build(errorMessage, moreText);
 }
 
 } // namespace
@@ -237,12 +206,37 @@ bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, Q
     return true;
 }
 
-QDomElement readXmlElement(QXmlStreamReader &reader, QDomDocument &owner, BlankText blankText, int maxDepth)
+QDomElement readXmlElement(QXmlStreamReader &reader, QDomDocument &owner, BlankText blankText, int maxDepth,
+                           XmlNameCache &names)
 {
     const QDomDocumentFragment fragment = owner.createDocumentFragment();
-    if (!buildTree(reader, owner, fragment, blankText, nullptr, maxDepth))
+    if (!TreeBuilder(reader, owner, fragment, blankText, maxDepth, names).build(nullptr, {}))
         return {};
     return fragment.firstChildElement();
+}
+
+QString XmlNameCache::elementName(const QStringRef &name)
+{
+    for (const QString &known : elementNames) {
+        if (known == name)
+            return known;
+    }
+    const QString made = name.toString();
+    if (elementNames.size() < MaxElementNames)
+        elementNames.append(made);
+    return made;
+}
+
+// The parser checks the characters of element names but not of attribute names, and would let a
+// control character through.
+bool XmlNameCache::isReadableAttributeName(const QString &name)
+{
+    if (readableAttributeNames.contains(name))
+        return true;
+    if (!isReadableXmlName(name))
+        return false;
+    readableAttributeNames.insert(name);
+    return true;
 }
 
 bool isReadableXmlName(const QString &name)

@@ -8,7 +8,9 @@
 #include "xmllimits_p.h"
 
 #include <QDomDocument>
+#include <QSet>
 #include <QString>
+#include <QVector>
 
 #include <functional>
 
@@ -51,11 +53,30 @@ bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText
 bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, QString *errorMessage);
 
 /*
+ * What the readers learn about names as they go. A document uses a few names many times: each
+ * element name is made once and then shared by every element that bears it, which spares an
+ * allocation per element, and each attribute name is checked once.
+ */
+class XmlNameCache
+{
+public:
+    QString elementName(const QStringRef &name);
+    bool isReadableAttributeName(const QString &name);
+
+private:
+    static constexpr int MaxElementNames = 64; // a linear search stays cheaper than the allocation
+    QVector<QString> elementNames;
+    QSet<QString> readableAttributeNames;
+};
+
+/*
  * The root element of the document @p reader delivers, built as readXmlDocument would build it
  * but inside @p owner, where it can be appended without a copy; null when readXmlDocument would
- * refuse the text. Whatever lies outside the root element is left out.
+ * refuse the text. Whatever lies outside the root element is left out. A caller that reads many
+ * small documents keeps one @p names for all of them.
  */
-QDomElement readXmlElement(QXmlStreamReader &reader, QDomDocument &owner, BlankText blankText, int maxDepth);
+QDomElement readXmlElement(QXmlStreamReader &reader, QDomDocument &owner, BlankText blankText, int maxDepth,
+                           XmlNameCache &names);
 
 /*
  * Whether an element named @p name comes back from readXmlDocument under that very name. Its

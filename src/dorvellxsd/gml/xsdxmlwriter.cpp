@@ -96,14 +96,30 @@ void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &feature
 // fragment would make a document that the readers refuse.
 constexpr int MaxGeometryDepth = MaxXmlDepth - 3;
 
-// The top element of a geometry fragment, built in document; null when there is none.
-QDomElement geometryElement(QDomDocument &document, const QString &gml)
+// Builds geometry fragments into the document; one parser serves all the features of a table.
+class GeometryReader
 {
-    if (gml.isEmpty())
-        return {};
-    QXmlStreamReader reader(gml);
-    return readXmlElement(reader, document, BlankText::Drop, MaxGeometryDepth);
-}
+public:
+    explicit GeometryReader(QDomDocument &target)
+        : document(target)
+    {
+    }
+
+    // The top element of the fragment; null when there is none.
+    QDomElement element(const QString &gml)
+    {
+        if (gml.isEmpty())
+            return {};
+        reader.clear();
+        reader.addData(gml);
+        return readXmlElement(reader, document, BlankText::Drop, MaxGeometryDepth, names);
+    }
+
+private:
+    QDomDocument &document;
+    QXmlStreamReader reader;
+    XmlNameCache names;
+};
 
 // "<table>." of the identifiers of one table's features.
 QString identifierPrefix(const XsdElement &table)
@@ -112,7 +128,7 @@ QString identifierPrefix(const XsdElement &table)
 }
 
 QDomElement featureElement(QDomDocument &document, const XsdElement &table, const QString &idPrefix,
-                           const XsdFeatureData &feature)
+                           const XsdFeatureData &feature, GeometryReader &geometries)
 {
     QDomElement element = document.createElement(table.name);
     element.setAttribute(gml::IdAttribute, idPrefix + QString::number(feature.id));
@@ -122,7 +138,7 @@ QDomElement featureElement(QDomDocument &document, const XsdElement &table, cons
         const XsdAttribute &attribute = attributes.at(i);
         const QString value = feature.values.value(i); // a missing value is written as empty
         if (isGeometry(attribute)) {
-            element.appendChild(geometryElement(document, value));
+            element.appendChild(geometries.element(value));
         } else if (!isLeftOut(attribute, value)) {
             QDomElement child = document.createElement(attribute.name);
             child.appendChild(document.createTextNode(value));
@@ -223,9 +239,10 @@ void XsdXmlWriter::writeTableData(const XsdTableData &tableData)
     QDomDocument &document = *d->document;
     QDomElement root = document.documentElement();
     const QString idPrefix = identifierPrefix(table);
+    GeometryReader geometries(document);
     for (const XsdFeatureData &feature : features) {
         QDomElement member = document.createElement(gml::FeatureMemberTag);
-        member.appendChild(featureElement(document, table, idPrefix, feature));
+        member.appendChild(featureElement(document, table, idPrefix, feature, geometries));
         root.appendChild(member);
     }
 }
