@@ -168,11 +168,16 @@ private:
     QString blank; ///< whitespace read but not yet placed
 };
 
-bool buildTree(QXmlStreamReader &reader, QDomDocument &owner, const QDomNode &top, BlankText blankText,
-               QString *errorMessage, int maxDepth, const MoreText &moreText = {})
+// Replaces document only when the whole text was read.
+bool buildDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage,
+                   int maxDepth, const MoreText &moreText = {})
 {
+    QDomDocument built{QString()}; // not null from the start, so that it can be the top of the tree
     XmlNameCache names;
-    return TreeBuilder(reader, owner, top, blankText, maxDepth, names).build(errorMessage, moreText);
+    if (!TreeBuilder(reader, built, built, blankText, maxDepth, names).build(errorMessage, moreText))
+        return false;
+    document = built;
+    return true;
 }
 
 } // namespace
@@ -180,11 +185,7 @@ bool buildTree(QXmlStreamReader &reader, QDomDocument &owner, const QDomNode &to
 bool readXmlDocument(
     QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage, int maxDepth)
 {
-    QDomDocument built{QString()}; // not null from the start, so that it can be the top of the tree
-    if (!buildTree(reader, built, built, blankText, errorMessage, maxDepth))
-        return false;
-    document = built;
-    return true;
+    return buildDocument(reader, document, blankText, errorMessage, maxDepth);
 }
 
 bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, QString *errorMessage)
@@ -199,11 +200,7 @@ bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, Q
         return true;
     };
     QXmlStreamReader reader;
-    QDomDocument built{QString()};
-    if (!buildTree(reader, built, built, blankText, errorMessage, MaxXmlDepth, nextPiece))
-        return false;
-    document = built;
-    return true;
+    return buildDocument(reader, document, blankText, errorMessage, MaxXmlDepth, nextPiece);
 }
 
 QDomElement readXmlElement(QXmlStreamReader &reader, QDomDocument &owner, BlankText blankText, int maxDepth,

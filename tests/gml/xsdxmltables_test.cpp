@@ -120,7 +120,7 @@ TEST(RoundTrip, PlainValuesAndNamesComeBackExactlyAsWritten)
 {
     const QStringList values {"", "   ", "\t", "\n", "  leading and trailing  ", "line one\nline two",
         "carriage\rreturn", "windows\r\nline\r\n", "& < > \" ' ]]>", "&amp; <![CDATA[ x ]]> <!-- not a comment -->",
-        "Участок № 5 🌲"};
+        "Участок № 5 🌲", QString("Ж€🌲").repeated(400000)}; // the last spans pieces the reader reads
     QStringList names {"x:y", "ёлка_1-2.3·"};
     QStringList bulk {QString("&<>\"]]> \r\n\tx").repeated(1024 * 1024)};
     while (bulk.size() < 100000)
