@@ -15,6 +15,8 @@
 #include <ogrsf_frmts.h>
 #include <ogr_spatialref.h>
 
+#include <future>
+
 namespace xsdexchange {
 namespace {
 
@@ -144,6 +146,15 @@ TableCounts exportTables(const ExportRequest &request, Progress &progress)
     const pelmak::XsdGdalDataProvider source(request.source, true);
     const QStringList names = tablesToExport(tables, request.tables, source.layerNames());
 
+    // The next table is read while the writer takes the one before: the provider is used by one
+    // thread at a time, the writer by this one only.
+    const auto readTable = [&](int i) {
+        return std::async(std::launch::async, [&, i] {
+            return source.getDataFromLayer(tables.tableByName(names[i]), request.filter);
+        });
+    };
+    std::future<pelmak::XsdTableData> next = readTable(0);
+
     pelmak::XsdXmlWriter writer;
     writer.start();
     TableCounts counts;
@@ -151,7 +162,9 @@ TableCounts exportTables(const ExportRequest &request, Progress &progress)
     for (int i = 0; i < names.size(); ++i) {
         progress.show(QStringLiteral("table %1 of %2 (%3), %4 features so far")
                           .arg(QString::number(i + 1), QString::number(names.size()), names[i], QString::number(written)));
-        const pelmak::XsdTableData data = source.getDataFromLayer(tables.tableByName(names[i]), request.filter);
+        const pelmak::XsdTableData data = next.get();
+        if (i + 1 < names.size())
+            next = readTable(i + 1);
         writer.writeTableData(data);
         counts.append({names[i], data.featureData().size()});
         written += data.featureData().size();
