@@ -3,12 +3,19 @@
 #include "message_p.h"
 
 #include <QIODevice>
+#include <QPair>
+#include <QScopeGuard>
 #include <QTextCodec>
 #include <QVarLengthArray>
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <future>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 namespace pelmak {
 namespace {
@@ -23,20 +30,6 @@ QString lineOf(const QXmlStreamReader &reader)
     return QString::number(reader.lineNumber());
 }
 
-// Copies the start tag's attributes; false when one has a name that is no XML name.
-bool copyAttributes(const QXmlStreamReader &reader, QDomElement &element, XmlNameCache &names)
-{
-    // Held in a const copy: iterating the temporary would detach and deep-copy it.
-    const QXmlStreamAttributes attributes = reader.attributes();
-    for (const QXmlStreamAttribute &attribute : attributes) {
-        const QString name = attribute.qualifiedName().toString();
-        if (!names.isReadableAttributeName(name))
-            return false;
-        element.setAttribute(name, attribute.value().toString());
-    }
-    return true;
-}
-
 // Gives the reader its next piece of text; false when there is none left.
 using MoreText = std::function<bool(QXmlStreamReader &)>;
 
@@ -45,96 +38,61 @@ bool needsMoreText(QXmlStreamReader &reader, const MoreText &moreText)
     return reader.error() == QXmlStreamReader::PrematureEndOfDocumentError && moreText && moreText(reader);
 }
 
+using Attributes = QVector<QPair<QString, QString>>;
+
+enum class TextKind { Text, CData, Blank };
+
 /*
- * Appends everything a reader delivers below a top node without a parent; where the reader runs
- * dry, the given source of more text (if any) feeds it.
+ * Builds a tree below a top node without a parent from what a tokenizer tells it, in document
+ * order. It never sees the parser, so it can work on a thread of its own.
  */
 class TreeBuilder
 {
 public:
-    TreeBuilder(QXmlStreamReader &xmlReader, QDomDocument &ownerDocument, const QDomNode &top, BlankText blanks,
-                int maxDepth, XmlNameCache &nameCache)
-        : reader(xmlReader)
-        , owner(ownerDocument)
+    TreeBuilder(QDomDocument &ownerDocument, const QDomNode &top, BlankText blanks)
+        : owner(ownerDocument)
         , treeTop(top)
         , current(top)
         , blankText(blanks)
-        , depthLimit(maxDepth)
-        , names(nameCache)
     {
-        reader.setNamespaceProcessing(false);
     }
 
-    bool build(QString *errorMessage, const MoreText &moreText)
+    void startElement(const QString &name, const Attributes &attributes)
     {
-        while (!reader.atEnd() || needsMoreText(reader, moreText))
-            take(reader.readNext());
-        if (!reader.hasError())
-            return true;
-        if (errorMessage)
-            *errorMessage = reader.errorString();
-        return false;
-    }
-
-private:
-    void take(QXmlStreamReader::TokenType token)
-    {
-        switch (token) {
-        case QXmlStreamReader::DTD:
-            refuse(reader, formatMessage(messages::DoctypeNotAllowed, lineOf(reader)));
-            break;
-        case QXmlStreamReader::StartElement:
-            startElement();
-            break;
-        case QXmlStreamReader::EndElement:
-            settleBlank(Boundary::Other);
-            --depth;
-            current = current.parentNode();
-            break;
-        case QXmlStreamReader::Characters:
-            characters();
-            break;
-        case QXmlStreamReader::Comment:
-            append(owner.createComment(reader.text().toString()));
-            break;
-        case QXmlStreamReader::ProcessingInstruction:
-            append(owner.createProcessingInstruction(reader.processingInstructionTarget().toString(),
-                                                     reader.processingInstructionData().toString()));
-            break;
-        default:
-            break;
-        }
-    }
-
-    void startElement()
-    {
-        if (++depth > depthLimit) {
-            refuse(reader, formatMessage(messages::NestingTooDeep, lineOf(reader), QString::number(depthLimit)));
-            return;
-        }
-        QDomElement element = owner.createElement(names.elementName(reader.qualifiedName()));
-        if (!copyAttributes(reader, element, names)) {
-            refuse(reader, formatMessage(messages::AttributeNameNotAllowed, lineOf(reader)));
-            return;
-        }
+        QDomElement element = owner.createElement(name);
+        for (const auto &attribute : attributes)
+            element.setAttribute(attribute.first, attribute.second);
         append(element);
         current = element;
     }
 
-    void characters()
+    void endElement()
+    {
+        settleBlank(Boundary::Other);
+        current = current.parentNode();
+    }
+
+    void text(const QString &text, TextKind kind)
     {
         // Outside the root element the parser allows whitespace only, which means nothing.
         if (current == treeTop)
             return;
-        if (reader.isCDATA()) {
-            append(owner.createCDATASection(reader.text().toString()));
-        } else if (!reader.isWhitespace()) {
-            append(owner.createTextNode(reader.text().toString()));
-        } else if (blankText == BlankText::Values) {
-            blank += reader.text();
-        }
+        if (kind == TextKind::CData)
+            append(owner.createCDATASection(text));
+        else if (kind == TextKind::Text)
+            append(owner.createTextNode(text));
+        else if (blankText == BlankText::Values)
+            blank += text;
     }
 
+    void comment(const QString &text) { append(owner.createComment(text)); }
+
+    void processingInstruction(const QString &target, const QString &data)
+    {
+        append(owner.createProcessingInstruction(target, data));
+    }
+
+private:
     void append(const QDomNode &node)
     {
         settleBlank(node.isText() ? Boundary::Text : node.isElement() ? Boundary::Element : Boundary::Other);
@@ -157,28 +115,217 @@ private:
         blank.resize(0); // keeps the storage, unless a text node shares it
     }
 
-    QXmlStreamReader &reader;
     QDomDocument &owner;
     const QDomNode treeTop;
     QDomNode current;
     const BlankText blankText;
-    const int depthLimit;
-    int depth = 0;
-    XmlNameCache &names;
     QString blank; ///< whitespace read but not yet placed
 };
 
+// The start tag's attributes; false when one has a name that is no XML name.
+bool readAttributes(const QXmlStreamReader &reader, XmlNameCache &names, Attributes &attributes)
+{
+    const QXmlStreamAttributes all = reader.attributes(); // a const copy: iterating the temporary would detach it
+    attributes.reserve(all.size());
+    for (const QXmlStreamAttribute &attribute : all) {
+        const QString name = attribute.qualifiedName().toString();
+        if (!names.isReadableAttributeName(name))
+            return false;
+        attributes.append({name, attribute.value().toString()});
+    }
+    return true;
+}
+
+/*
+ * Reads tokens from the parser and tells a sink (a TreeBuilder, or whatever carries the tokens to
+ * one) what to build. Here hostile text stops: a DOCTYPE, too deep a nesting, or an attribute
+ * name that is no XML name ends the reading with an error on the parser.
+ */
+template <typename Sink>
+bool tokenize(QXmlStreamReader &reader, Sink &sink, int maxDepth, XmlNameCache &names, QString *errorMessage,
+              const MoreText &moreText)
+{
+    reader.setNamespaceProcessing(false);
+    int depth = 0;
+    while (!reader.atEnd() || needsMoreText(reader, moreText)) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::DTD:
+            refuse(reader, formatMessage(messages::DoctypeNotAllowed, lineOf(reader)));
+            break;
+        case QXmlStreamReader::StartElement: {
+            if (++depth > maxDepth) {
+                refuse(reader, formatMessage(messages::NestingTooDeep, lineOf(reader), QString::number(maxDepth)));
+                break;
+            }
+            Attributes attributes;
+            if (!readAttributes(reader, names, attributes)) {
+                refuse(reader, formatMessage(messages::AttributeNameNotAllowed, lineOf(reader)));
+                break;
+            }
+            sink.startElement(names.elementName(reader.qualifiedName()), attributes);
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            --depth;
+            sink.endElement();
+            break;
+        case QXmlStreamReader::Characters:
+            if (reader.isCDATA())
+                sink.text(reader.text().toString(), TextKind::CData);
+            else if (!reader.isWhitespace())
+                sink.text(reader.text().toString(), TextKind::Text);
+            else
+                sink.text(names.whitespace(reader.text()), TextKind::Blank);
+            break;
+        case QXmlStreamReader::Comment:
+            sink.comment(reader.text().toString());
+            break;
+        case QXmlStreamReader::ProcessingInstruction:
+            sink.processingInstruction(reader.processingInstructionTarget().toString(),
+                                       reader.processingInstructionData().toString());
+            break;
+        default:
+            break;
+        }
+    }
+    if (!reader.hasError())
+        return true;
+    if (errorMessage)
+        *errorMessage = reader.errorString();
+    return false;
+}
+
 // Replaces document only when the whole text was read.
 bool buildDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage,
-                   int maxDepth, const MoreText &moreText = {})
+                   int maxDepth)
 {
     QDomDocument built{QString()}; // not null from the start, so that it can be the top of the tree
+    TreeBuilder builder(built, built, blankText);
     XmlNameCache names;
-    if (!TreeBuilder(reader, built, built, blankText, maxDepth, names).build(errorMessage, moreText))
+    if (!tokenize(reader, builder, maxDepth, names, errorMessage, {}))
         return false;
     document = built;
     return true;
 }
+
+/*
+ * Carries tokens from the parser's thread to the builder's in batches. Parsing and building
+ * take about the same time, so a large document is read in little more than the time of one.
+ */
+class TokenPipe
+{
+public:
+    // What the tokenizer tells a TreeBuilder, kept for it.
+    struct Token
+    {
+        QXmlStreamReader::TokenType type;
+        QString text; ///< element name, text, comment or target
+        QString data; ///< processing instruction data
+        Attributes attributes;
+        TextKind kind = TextKind::Text;
+    };
+    using Batch = std::vector<Token>;
+
+    // The parser's side, a sink for tokenize.
+    void startElement(const QString &name, const Attributes &attributes)
+    {
+        add({QXmlStreamReader::StartElement, name, {}, attributes});
+    }
+    void endElement() { add({QXmlStreamReader::EndElement, {}, {}, {}}); }
+    void text(const QString &text, TextKind kind) { add({QXmlStreamReader::Characters, text, {}, {}, kind}); }
+    void comment(const QString &text) { add({QXmlStreamReader::Comment, text, {}, {}}); }
+    void processingInstruction(const QString &target, const QString &data)
+    {
+        add({QXmlStreamReader::ProcessingInstruction, target, data, {}});
+    }
+    // No more tokens come; also when the parser stopped on an error.
+    void close()
+    {
+        send();
+        const std::lock_guard<std::mutex> lock(mutex);
+        closed = true;
+        changed.notify_all();
+    }
+
+    // The builder's side: replays every token into builder until the pipe is closed. Should the
+    // builder fail, the parser's side stops waiting for it and drops what it sends.
+    void replayInto(TreeBuilder &builder)
+    {
+        const auto leave = qScopeGuard([this] {
+            const std::lock_guard<std::mutex> lock(mutex);
+            builderGone = true;
+            changed.notify_all();
+        });
+        for (Batch batch; take(batch); batch.clear()) {
+            for (const Token &token : batch)
+                replay(token, builder);
+        }
+    }
+
+private:
+    static constexpr size_t BatchSize = 4096;
+    static constexpr size_t MaxBatchesWaiting = 8; // bounds the memory between the threads
+
+    static void replay(const Token &token, TreeBuilder &builder)
+    {
+        switch (token.type) {
+        case QXmlStreamReader::StartElement:
+            builder.startElement(token.text, token.attributes);
+            break;
+        case QXmlStreamReader::EndElement:
+            builder.endElement();
+            break;
+        case QXmlStreamReader::Characters:
+            builder.text(token.text, token.kind);
+            break;
+        case QXmlStreamReader::Comment:
+            builder.comment(token.text);
+            break;
+        default:
+            builder.processingInstruction(token.text, token.data);
+            break;
+        }
+    }
+
+    void add(Token &&token)
+    {
+        filling.push_back(std::move(token));
+        if (filling.size() == BatchSize)
+            send();
+    }
+
+    void send()
+    {
+        if (filling.empty())
+            return;
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [this] { return waiting.size() < MaxBatchesWaiting || builderGone; });
+        if (!builderGone)
+            waiting.push_back(std::move(filling));
+        filling = Batch();
+        filling.reserve(BatchSize);
+        changed.notify_all();
+    }
+
+    bool take(Batch &batch)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [this] { return !waiting.empty() || closed; });
+        if (waiting.empty())
+            return false;
+        batch = std::move(waiting.front());
+        waiting.pop_front();
+        changed.notify_all();
+        return true;
+    }
+
+    Batch filling;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Batch> waiting;
+    bool closed = false;
+    bool builderGone = false;
+};
 
 } // namespace
 
@@ -199,15 +346,35 @@ bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, Q
         reader.addData(decoder->toUnicode(bytes));
         return true;
     };
-    QXmlStreamReader reader;
-    return buildDocument(reader, document, blankText, errorMessage, MaxXmlDepth, nextPiece);
+
+    QDomDocument built{QString()};
+    TokenPipe pipe;
+    // The tree is built on a second thread while this one parses; the builder stops once the
+    // pipe is closed, whatever ends the parsing.
+    std::future<void> building = std::async(std::launch::async, [&] {
+        TreeBuilder builder(built, built, blankText);
+        pipe.replayInto(builder);
+    });
+    bool parsed = false;
+    {
+        const auto closePipe = qScopeGuard([&] { pipe.close(); });
+        QXmlStreamReader reader;
+        XmlNameCache names;
+        parsed = tokenize(reader, pipe, MaxXmlDepth, names, errorMessage, nextPiece);
+    }
+    building.get();
+    if (!parsed)
+        return false;
+    document = built;
+    return true;
 }
 
 QDomElement readXmlElement(QXmlStreamReader &reader, QDomDocument &owner, BlankText blankText, int maxDepth,
                            XmlNameCache &names)
 {
     const QDomDocumentFragment fragment = owner.createDocumentFragment();
-    if (!TreeBuilder(reader, owner, fragment, blankText, maxDepth, names).build(nullptr, {}))
+    TreeBuilder builder(owner, fragment, blankText);
+    if (!tokenize(reader, builder, maxDepth, names, nullptr, {}))
         return {};
     return fragment.firstChildElement();
 }
@@ -221,6 +388,18 @@ QString XmlNameCache::elementName(const QStringRef &name)
     const QString made = name.toString();
     if (elementNames.size() < MaxElementNames)
         elementNames.append(made);
+    return made;
+}
+
+QString XmlNameCache::whitespace(const QStringRef &text)
+{
+    for (const QString &known : blanks) {
+        if (known == text)
+            return known;
+    }
+    const QString made = text.toString();
+    if (blanks.size() < MaxBlanks)
+        blanks.append(made);
     return made;
 }
 

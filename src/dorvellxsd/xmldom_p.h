@@ -47,8 +47,9 @@ bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText
 
 /*
  * Builds the document of @p file as readXmlDocument does, decoding the bytes as UTF-8 whatever
- * the document declares. The text is parsed in pieces as it is read, never held whole: a parser
- * given a whole large text at once is several times slower.
+ * the document declares. The text is parsed in pieces as it is read, never held whole (a parser
+ * given a whole large text at once is several times slower), and the tree is built on a second
+ * thread while this one parses.
  */
 bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, QString *errorMessage);
 
@@ -62,10 +63,15 @@ class XmlNameCache
 public:
     QString elementName(const QStringRef &name);
     bool isReadableAttributeName(const QString &name);
+    // The indentation of a document takes few forms too.
+    QString whitespace(const QStringRef &text);
 
 private:
-    static constexpr int MaxElementNames = 64; // a linear search stays cheaper than the allocation
+    // A linear search stays cheaper than the allocation it spares.
+    static constexpr int MaxElementNames = 64;
+    static constexpr int MaxBlanks = 16;
     QVector<QString> elementNames;
+    QVector<QString> blanks;
     QSet<QString> readableAttributeNames;
 };
 
