@@ -38,8 +38,6 @@ bool needsMoreText(QXmlStreamReader &reader, const MoreText &moreText)
     return reader.error() == QXmlStreamReader::PrematureEndOfDocumentError && moreText && moreText(reader);
 }
 
-using Attributes = QVector<QPair<QString, QString>>;
-
 enum class TextKind { Text, CData, Blank };
 
 /*
@@ -57,7 +55,7 @@ public:
     {
     }
 
-    void startElement(const QString &name, const Attributes &attributes)
+    void startElement(const QString &name, const XmlAttributes &attributes)
     {
         QDomElement element = owner.createElement(name);
         for (const auto &attribute : attributes)
@@ -123,7 +121,7 @@ private:
 };
 
 // The start tag's attributes; false when one has a name that is no XML name.
-bool readAttributes(const QXmlStreamReader &reader, XmlNameCache &names, Attributes &attributes)
+bool readAttributes(const QXmlStreamReader &reader, XmlNameCache &names, XmlAttributes &attributes)
 {
     const QXmlStreamAttributes all = reader.attributes(); // a const copy: iterating the temporary would detach it
     attributes.reserve(all.size());
@@ -157,7 +155,7 @@ bool tokenize(QXmlStreamReader &reader, Sink &sink, int maxDepth, XmlNameCache &
                 refuse(reader, formatMessage(messages::NestingTooDeep, lineOf(reader), QString::number(maxDepth)));
                 break;
             }
-            Attributes attributes;
+            XmlAttributes attributes;
             if (!readAttributes(reader, names, attributes)) {
                 refuse(reader, formatMessage(messages::AttributeNameNotAllowed, lineOf(reader)));
                 break;
@@ -208,37 +206,96 @@ bool buildDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText b
     return true;
 }
 
-/*
- * Carries tokens from the parser's thread to the builder's in batches. Parsing and building
- * take about the same time, so a large document is read in little more than the time of one.
- */
-class TokenPipe
+// What the tokenizer tells a TreeBuilder, kept for it.
+struct Token
+{
+    QXmlStreamReader::TokenType type;
+    QString text; ///< element name, text, comment or target
+    QString data; ///< processing instruction data
+    XmlAttributes attributes;
+    TextKind kind = TextKind::Text;
+};
+using Tokens = std::vector<Token>;
+
+void replay(const Token &token, TreeBuilder &builder)
+{
+    switch (token.type) {
+    case QXmlStreamReader::StartElement:
+        builder.startElement(token.text, token.attributes);
+        break;
+    case QXmlStreamReader::EndElement:
+        builder.endElement();
+        break;
+    case QXmlStreamReader::Characters:
+        builder.text(token.text, token.kind);
+        break;
+    case QXmlStreamReader::Comment:
+        builder.comment(token.text);
+        break;
+    default:
+        builder.processingInstruction(token.text, token.data);
+        break;
+    }
+}
+
+// A sink for tokenize that keeps the tokens, as record() decides.
+class TokenRecorder
 {
 public:
-    // What the tokenizer tells a TreeBuilder, kept for it.
-    struct Token
-    {
-        QXmlStreamReader::TokenType type;
-        QString text; ///< element name, text, comment or target
-        QString data; ///< processing instruction data
-        Attributes attributes;
-        TextKind kind = TextKind::Text;
-    };
-    using Batch = std::vector<Token>;
+    virtual ~TokenRecorder() = default;
 
-    // The parser's side, a sink for tokenize.
-    void startElement(const QString &name, const Attributes &attributes)
+    void startElement(const QString &name, const XmlAttributes &attributes)
     {
-        add({QXmlStreamReader::StartElement, name, {}, attributes});
+        record({QXmlStreamReader::StartElement, name, {}, attributes});
     }
-    void endElement() { add({QXmlStreamReader::EndElement, {}, {}, {}}); }
-    void text(const QString &text, TextKind kind) { add({QXmlStreamReader::Characters, text, {}, {}, kind}); }
-    void comment(const QString &text) { add({QXmlStreamReader::Comment, text, {}, {}}); }
+    void endElement() { record({QXmlStreamReader::EndElement, {}, {}, {}}); }
+    void text(const QString &text, TextKind kind) { record({QXmlStreamReader::Characters, text, {}, {}, kind}); }
+    void comment(const QString &text) { record({QXmlStreamReader::Comment, text, {}, {}}); }
     void processingInstruction(const QString &target, const QString &data)
     {
-        add({QXmlStreamReader::ProcessingInstruction, target, data, {}});
+        record({QXmlStreamReader::ProcessingInstruction, target, data, {}});
     }
-    // No more tokens come; also when the parser stopped on an error.
+
+protected:
+    virtual void record(Token &&token) = 0;
+};
+
+// The tokens of a fragment's root element, its subtree included, and nothing around it.
+class RootElementTokens : public TokenRecorder
+{
+public:
+    Tokens tokens;
+
+protected:
+    void record(Token &&token) override
+    {
+        const QXmlStreamReader::TokenType type = token.type;
+        if (type == QXmlStreamReader::StartElement)
+            ++depth;
+        if (depth > 0)
+            tokens.push_back(std::move(token));
+        if (type == QXmlStreamReader::EndElement)
+            --depth;
+    }
+
+private:
+    int depth = 0;
+};
+
+/*
+ * Carries tokens from one thread to a builder on another in batches, so that making the tokens
+ * (parsing a document, say) and building the tree take place at once.
+ */
+class TokenPipe : public TokenRecorder
+{
+public:
+    void forward(Tokens &tokens)
+    {
+        for (Token &token : tokens)
+            record(std::move(token));
+    }
+
+    // No more tokens come; also when their maker stopped on an error.
     void close()
     {
         send();
@@ -248,7 +305,7 @@ public:
     }
 
     // The builder's side: replays every token into builder until the pipe is closed. Should the
-    // builder fail, the parser's side stops waiting for it and drops what it sends.
+    // builder fail, the other side stops waiting for it and drops what it sends.
     void replayInto(TreeBuilder &builder)
     {
         const auto leave = qScopeGuard([this] {
@@ -256,43 +313,23 @@ public:
             builderGone = true;
             changed.notify_all();
         });
-        for (Batch batch; take(batch); batch.clear()) {
+        for (Tokens batch; take(batch); batch.clear()) {
             for (const Token &token : batch)
                 replay(token, builder);
         }
     }
 
-private:
-    static constexpr size_t BatchSize = 4096;
-    static constexpr size_t MaxBatchesWaiting = 8; // bounds the memory between the threads
-
-    static void replay(const Token &token, TreeBuilder &builder)
-    {
-        switch (token.type) {
-        case QXmlStreamReader::StartElement:
-            builder.startElement(token.text, token.attributes);
-            break;
-        case QXmlStreamReader::EndElement:
-            builder.endElement();
-            break;
-        case QXmlStreamReader::Characters:
-            builder.text(token.text, token.kind);
-            break;
-        case QXmlStreamReader::Comment:
-            builder.comment(token.text);
-            break;
-        default:
-            builder.processingInstruction(token.text, token.data);
-            break;
-        }
-    }
-
-    void add(Token &&token)
+protected:
+    void record(Token &&token) override
     {
         filling.push_back(std::move(token));
         if (filling.size() == BatchSize)
             send();
     }
+
+private:
+    static constexpr size_t BatchSize = 4096;
+    static constexpr size_t MaxBatchesWaiting = 8; // bounds the memory between the threads
 
     void send()
     {
@@ -302,12 +339,12 @@ private:
         changed.wait(lock, [this] { return waiting.size() < MaxBatchesWaiting || builderGone; });
         if (!builderGone)
             waiting.push_back(std::move(filling));
-        filling = Batch();
+        filling = Tokens();
         filling.reserve(BatchSize);
         changed.notify_all();
     }
 
-    bool take(Batch &batch)
+    bool take(Tokens &batch)
     {
         std::unique_lock<std::mutex> lock(mutex);
         changed.wait(lock, [this] { return !waiting.empty() || closed; });
@@ -319,15 +356,50 @@ private:
         return true;
     }
 
-    Batch filling;
+    Tokens filling;
     std::mutex mutex;
     std::condition_variable changed;
-    std::deque<Batch> waiting;
+    std::deque<Tokens> waiting;
     bool closed = false;
     bool builderGone = false;
 };
 
 } // namespace
+
+// A TreeBuilder on a thread of its own, fed through a pipe.
+class BackgroundTreeBuilder
+{
+public:
+    BackgroundTreeBuilder(QDomDocument &owner, const QDomNode &top, BlankText blankText)
+        : building(std::async(std::launch::async, [this, &owner, top, blankText] {
+            TreeBuilder builder(owner, top, blankText);
+            pipe.replayInto(builder);
+        }))
+    {
+    }
+    BackgroundTreeBuilder(const BackgroundTreeBuilder &) = delete;
+    BackgroundTreeBuilder &operator=(const BackgroundTreeBuilder &) = delete;
+
+    ~BackgroundTreeBuilder()
+    {
+        if (building.valid()) {
+            pipe.close();
+            building.wait();
+        }
+    }
+
+    // Waits until everything sent is built; rethrows what stopped the builder.
+    void finish()
+    {
+        pipe.close();
+        building.get();
+    }
+
+    TokenPipe pipe;
+
+private:
+    std::future<void> building;
+};
 
 bool readXmlDocument(
     QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage, int maxDepth)
@@ -348,21 +420,15 @@ bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, Q
     };
 
     QDomDocument built{QString()};
-    TokenPipe pipe;
-    // The tree is built on a second thread while this one parses; the builder stops once the
-    // pipe is closed, whatever ends the parsing.
-    std::future<void> building = std::async(std::launch::async, [&] {
-        TreeBuilder builder(built, built, blankText);
-        pipe.replayInto(builder);
-    });
     bool parsed = false;
     {
-        const auto closePipe = qScopeGuard([&] { pipe.close(); });
+        // The tree is built on a second thread while this one parses.
+        BackgroundTreeBuilder builder(built, built, blankText);
         QXmlStreamReader reader;
         XmlNameCache names;
-        parsed = tokenize(reader, pipe, MaxXmlDepth, names, errorMessage, nextPiece);
+        parsed = tokenize(reader, builder.pipe, MaxXmlDepth, names, errorMessage, nextPiece);
+        builder.finish();
     }
-    building.get();
     if (!parsed)
         return false;
     document = built;
@@ -594,6 +660,40 @@ void saveXmlNode(const QDomNode &node, int depth, int indent, QString &out)
 {
     const std::function<void(QString &)> noFlush;
     XmlTextWriter(indent, out, noFlush).writeNode(node, depth);
+}
+
+ElementStream::ElementStream(QDomDocument &owner, const QDomNode &parent)
+    : builder(std::make_unique<BackgroundTreeBuilder>(owner, parent, BlankText::Drop))
+{
+}
+
+ElementStream::~ElementStream() = default;
+
+void ElementStream::startElement(const QString &name, const XmlAttributes &attributes)
+{
+    builder->pipe.startElement(name, attributes);
+}
+
+void ElementStream::endElement()
+{
+    builder->pipe.endElement();
+}
+
+void ElementStream::text(const QString &text)
+{
+    builder->pipe.text(text, TextKind::Text);
+}
+
+void ElementStream::rootElementOf(QXmlStreamReader &reader, int maxDepth, XmlNameCache &names)
+{
+    RootElementTokens root;
+    if (tokenize(reader, root, maxDepth, names, nullptr, {}))
+        builder->pipe.forward(root.tokens);
+}
+
+void ElementStream::finish()
+{
+    builder->finish();
 }
 
 } // namespace pelmak

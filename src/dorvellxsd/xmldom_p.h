@@ -8,11 +8,13 @@
 #include "xmllimits_p.h"
 
 #include <QDomDocument>
+#include <QPair>
 #include <QSet>
 #include <QString>
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 class QIODevice;
 class QXmlStreamReader;
@@ -73,6 +75,37 @@ private:
     QVector<QString> elementNames;
     QVector<QString> blanks;
     QSet<QString> readableAttributeNames;
+};
+
+using XmlAttributes = QVector<QPair<QString, QString>>; ///< names and values, in order
+
+class BackgroundTreeBuilder;
+
+/*
+ * Appends elements below @p parent on a second thread while the calling thread describes them,
+ * so that describing a tree (parsing fragments of it, say) and building it take place at once.
+ * Nothing else may touch the document until finish() has returned; destroying the stream
+ * waits for the builder too.
+ */
+class ElementStream
+{
+public:
+    ElementStream(QDomDocument &owner, const QDomNode &parent);
+    ~ElementStream();
+    ElementStream(const ElementStream &) = delete;
+    ElementStream &operator=(const ElementStream &) = delete;
+
+    void startElement(const QString &name, const XmlAttributes &attributes = {});
+    void endElement();
+    void text(const QString &text); ///< a text node, even when empty or blank
+    // The root element of what @p reader delivers, as readXmlElement builds it; nothing where
+    // readXmlElement would give a null element.
+    void rootElementOf(QXmlStreamReader &reader, int maxDepth, XmlNameCache &names);
+    // Waits until everything described is built; rethrows what stopped the builder.
+    void finish();
+
+private:
+    std::unique_ptr<BackgroundTreeBuilder> builder;
 };
 
 /*

@@ -96,57 +96,63 @@ void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &feature
 // fragment would make a document that the readers refuse.
 constexpr int MaxGeometryDepth = MaxXmlDepth - 3;
 
-// Builds geometry fragments into the document; one parser serves all the features of a table.
+// Hands geometry fragments to the stream; one parser serves all the features of a table.
 class GeometryReader
 {
 public:
-    explicit GeometryReader(QDomDocument &target)
-        : document(target)
-    {
-    }
-
-    // The top element of the fragment; null when there is none.
-    QDomElement element(const QString &gml)
+    // The top element of the fragment, or nothing when there is none.
+    void describe(const QString &gml, ElementStream &out)
     {
         if (gml.isEmpty())
-            return {};
+            return;
         reader.clear();
         reader.addData(gml);
-        return readXmlElement(reader, document, BlankText::Drop, MaxGeometryDepth, names);
+        out.rootElementOf(reader, MaxGeometryDepth, names);
     }
 
 private:
-    QDomDocument &document;
     QXmlStreamReader reader;
     XmlNameCache names;
 };
 
-// "<table>." of the identifiers of one table's features.
-QString identifierPrefix(const XsdElement &table)
+// Describes the features of one table to the stream; what they share is made once.
+class FeatureDescriber
 {
-    return QString(gml::IdentifierPattern).arg(table.name, QString());
-}
-
-QDomElement featureElement(QDomDocument &document, const XsdElement &table, const QString &idPrefix,
-                           const XsdFeatureData &feature, GeometryReader &geometries)
-{
-    QDomElement element = document.createElement(table.name);
-    element.setAttribute(gml::IdAttribute, idPrefix + QString::number(feature.id));
-
-    const QList<XsdAttribute> &attributes = table.complexType.attributes;
-    for (int i = 0; i < attributes.size(); ++i) {
-        const XsdAttribute &attribute = attributes.at(i);
-        const QString value = feature.values.value(i); // a missing value is written as empty
-        if (isGeometry(attribute)) {
-            element.appendChild(geometries.element(value));
-        } else if (!isLeftOut(attribute, value)) {
-            QDomElement child = document.createElement(attribute.name);
-            child.appendChild(document.createTextNode(value));
-            element.appendChild(child);
-        }
+public:
+    explicit FeatureDescriber(const XsdElement &featureTable)
+        : table(featureTable)
+        , idPrefix(QString(gml::IdentifierPattern).arg(table.name, QString()))
+    {
     }
-    return element;
-}
+
+    // The feature member with its feature element.
+    void describe(const XsdFeatureData &feature, ElementStream &out)
+    {
+        out.startElement(memberTag);
+        out.startElement(table.name, {{idName, idPrefix + QString::number(feature.id)}});
+        const QList<XsdAttribute> &attributes = table.complexType.attributes;
+        for (int i = 0; i < attributes.size(); ++i) {
+            const XsdAttribute &attribute = attributes.at(i);
+            const QString value = feature.values.value(i); // a missing value is written as empty
+            if (isGeometry(attribute)) {
+                geometries.describe(value, out);
+            } else if (!isLeftOut(attribute, value)) {
+                out.startElement(attribute.name);
+                out.text(value);
+                out.endElement();
+            }
+        }
+        out.endElement();
+        out.endElement();
+    }
+
+private:
+    const XsdElement &table;
+    const QString memberTag = gml::FeatureMemberTag;
+    const QString idName = gml::IdAttribute;
+    const QString idPrefix; ///< "<table>."
+    GeometryReader geometries;
+};
 
 [[noreturn]] void throwWriteError(const QString &path, const QFileDevice &file)
 {
@@ -236,15 +242,14 @@ void XsdXmlWriter::writeTableData(const XsdTableData &tableData)
 
     if (!d->document)
         start();
-    QDomDocument &document = *d->document;
-    QDomElement root = document.documentElement();
-    const QString idPrefix = identifierPrefix(table);
-    GeometryReader geometries(document);
-    for (const XsdFeatureData &feature : features) {
-        QDomElement member = document.createElement(gml::FeatureMemberTag);
-        member.appendChild(featureElement(document, table, idPrefix, feature, geometries));
-        root.appendChild(member);
-    }
+    if (features.isEmpty())
+        return;
+    // The tree is built on a second thread while this one parses the geometries.
+    ElementStream out(*d->document, d->document->documentElement());
+    FeatureDescriber describer(table);
+    for (const XsdFeatureData &feature : features)
+        describer.describe(feature, out);
+    out.finish();
 }
 
 void XsdXmlWriter::writeToFile(const QString &path)
