@@ -435,16 +435,6 @@ bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, Q
     return true;
 }
 
-QDomElement readXmlElement(QXmlStreamReader &reader, QDomDocument &owner, BlankText blankText, int maxDepth,
-                           XmlNameCache &names)
-{
-    const QDomDocumentFragment fragment = owner.createDocumentFragment();
-    TreeBuilder builder(owner, fragment, blankText);
-    if (!tokenize(reader, builder, maxDepth, names, nullptr, {}))
-        return {};
-    return fragment.firstChildElement();
-}
-
 QString XmlNameCache::elementName(const QStringRef &name)
 {
     for (const QString &known : elementNames) {

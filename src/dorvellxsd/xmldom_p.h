@@ -98,8 +98,9 @@ public:
     void startElement(const QString &name, const XmlAttributes &attributes = {});
     void endElement();
     void text(const QString &text); ///< a text node, even when empty or blank
-    // The root element of what @p reader delivers, as readXmlElement builds it; nothing where
-    // readXmlElement would give a null element.
+    // The root element of what @p reader delivers, with its subtree, built as readXmlDocument
+    // builds a tree with blanks dropped; nothing where readXmlDocument would refuse the text.
+    // Whatever lies outside the root element is left out.
     void rootElementOf(QXmlStreamReader &reader, int maxDepth, XmlNameCache &names);
     // Waits until everything described is built; rethrows what stopped the builder.
     void finish();
@@ -107,15 +108,6 @@ public:
 private:
     std::unique_ptr<BackgroundTreeBuilder> builder;
 };
-
-/*
- * The root element of the document @p reader delivers, built as readXmlDocument would build it
- * but inside @p owner, where it can be appended without a copy; null when readXmlDocument would
- * refuse the text. Whatever lies outside the root element is left out. A caller that reads many
- * small documents keeps one @p names for all of them.
- */
-QDomElement readXmlElement(QXmlStreamReader &reader, QDomDocument &owner, BlankText blankText, int maxDepth,
-                           XmlNameCache &names);
 
 /*
  * Whether an element named @p name comes back from readXmlDocument under that very name. Its

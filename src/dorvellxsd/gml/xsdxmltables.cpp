@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QRegExp>
 #include <QSet>
-#include <QXmlStreamReader>
 
 namespace pelmak {
 namespace {
