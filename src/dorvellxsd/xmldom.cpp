@@ -15,6 +15,7 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace pelmak {
@@ -256,8 +257,30 @@ public:
         record({QXmlStreamReader::ProcessingInstruction, target, data, {}});
     }
 
+    void forward(Tokens &tokens)
+    {
+        for (Token &token : tokens)
+            record(std::move(token));
+    }
+
 protected:
     virtual void record(Token &&token) = 0;
+};
+
+// Builds each token into the tree as it comes, on the thread that makes them.
+class DirectTokens : public TokenRecorder
+{
+public:
+    DirectTokens(QDomDocument &owner, const QDomNode &top, BlankText blankText)
+        : builder(owner, top, blankText)
+    {
+    }
+
+protected:
+    void record(Token &&token) override { replay(token, builder); }
+
+private:
+    TreeBuilder builder;
 };
 
 // The tokens of a fragment's root element, its subtree included, and nothing around it.
@@ -289,12 +312,6 @@ private:
 class TokenPipe : public TokenRecorder
 {
 public:
-    void forward(Tokens &tokens)
-    {
-        for (Token &token : tokens)
-            record(std::move(token));
-    }
-
     // No more tokens come; also when their maker stopped on an error.
     void close()
     {
@@ -366,21 +383,25 @@ private:
 
 } // namespace
 
-// A TreeBuilder on a thread of its own, fed through a pipe.
-class BackgroundTreeBuilder
+// A TreeBuilder fed with tokens: through a pipe on a thread of its own, or at once.
+class StreamedTreeBuilder
 {
 public:
-    BackgroundTreeBuilder(QDomDocument &owner, const QDomNode &top, BlankText blankText)
-        : building(std::async(std::launch::async, [this, &owner, top, blankText] {
+    StreamedTreeBuilder(QDomDocument &owner, const QDomNode &top, BlankText blankText, BuildOn where)
+    {
+        if (where == BuildOn::ThisThread || std::thread::hardware_concurrency() < 2) {
+            direct = std::make_unique<DirectTokens>(owner, top, blankText);
+            return;
+        }
+        building = std::async(std::launch::async, [this, &owner, top, blankText] {
             TreeBuilder builder(owner, top, blankText);
             pipe.replayInto(builder);
-        }))
-    {
+        });
     }
-    BackgroundTreeBuilder(const BackgroundTreeBuilder &) = delete;
-    BackgroundTreeBuilder &operator=(const BackgroundTreeBuilder &) = delete;
+    StreamedTreeBuilder(const StreamedTreeBuilder &) = delete;
+    StreamedTreeBuilder &operator=(const StreamedTreeBuilder &) = delete;
 
-    ~BackgroundTreeBuilder()
+    ~StreamedTreeBuilder()
     {
         if (building.valid()) {
             pipe.close();
@@ -388,16 +409,25 @@ public:
         }
     }
 
+    TokenRecorder &tokens()
+    {
+        if (direct)
+            return *direct;
+        return pipe;
+    }
+
     // Waits until everything sent is built; rethrows what stopped the builder.
     void finish()
     {
+        if (!building.valid())
+            return;
         pipe.close();
         building.get();
     }
 
-    TokenPipe pipe;
-
 private:
+    TokenPipe pipe;
+    std::unique_ptr<DirectTokens> direct;
     std::future<void> building;
 };
 
@@ -423,10 +453,10 @@ bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, Q
     bool parsed = false;
     {
         // The tree is built on a second thread while this one parses.
-        BackgroundTreeBuilder builder(built, built, blankText);
+        StreamedTreeBuilder builder(built, built, blankText, BuildOn::SecondThread);
         QXmlStreamReader reader;
         XmlNameCache names;
-        parsed = tokenize(reader, builder.pipe, MaxXmlDepth, names, errorMessage, nextPiece);
+        parsed = tokenize(reader, builder.tokens(), MaxXmlDepth, names, errorMessage, nextPiece);
         builder.finish();
     }
     if (!parsed)
@@ -652,8 +682,8 @@ void saveXmlNode(const QDomNode &node, int depth, int indent, QString &out)
     XmlTextWriter(indent, out, noFlush).writeNode(node, depth);
 }
 
-ElementStream::ElementStream(QDomDocument &owner, const QDomNode &parent)
-    : builder(std::make_unique<BackgroundTreeBuilder>(owner, parent, BlankText::Drop))
+ElementStream::ElementStream(QDomDocument &owner, const QDomNode &parent, BuildOn where)
+    : builder(std::make_unique<StreamedTreeBuilder>(owner, parent, BlankText::Drop, where))
 {
 }
 
@@ -661,24 +691,24 @@ ElementStream::~ElementStream() = default;
 
 void ElementStream::startElement(const QString &name, const XmlAttributes &attributes)
 {
-    builder->pipe.startElement(name, attributes);
+    builder->tokens().startElement(name, attributes);
 }
 
 void ElementStream::endElement()
 {
-    builder->pipe.endElement();
+    builder->tokens().endElement();
 }
 
 void ElementStream::text(const QString &text)
 {
-    builder->pipe.text(text, TextKind::Text);
+    builder->tokens().text(text, TextKind::Text);
 }
 
 void ElementStream::rootElementOf(QXmlStreamReader &reader, int maxDepth, XmlNameCache &names)
 {
     RootElementTokens root;
     if (tokenize(reader, root, maxDepth, names, nullptr, {}))
-        builder->pipe.forward(root.tokens);
+        builder->tokens().forward(root.tokens);
 }
 
 void ElementStream::finish()

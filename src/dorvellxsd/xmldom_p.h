@@ -79,18 +79,21 @@ private:
 
 using XmlAttributes = QVector<QPair<QString, QString>>; ///< names and values, in order
 
-class BackgroundTreeBuilder;
+class StreamedTreeBuilder;
+
+// Where a tree is built: a second thread pays off for large trees only, and only on a second core.
+enum class BuildOn { ThisThread, SecondThread };
 
 /*
- * Appends elements below @p parent on a second thread while the calling thread describes them,
- * so that describing a tree (parsing fragments of it, say) and building it take place at once.
- * Nothing else may touch the document until finish() has returned; destroying the stream
- * waits for the builder too.
+ * Appends elements below @p parent as the calling thread describes them. Built on a second
+ * thread, describing a tree (parsing fragments of it, say) and building it take place at once;
+ * nothing else may then touch the document until finish() has returned, and destroying the
+ * stream waits for the builder too.
  */
 class ElementStream
 {
 public:
-    ElementStream(QDomDocument &owner, const QDomNode &parent);
+    ElementStream(QDomDocument &owner, const QDomNode &parent, BuildOn where);
     ~ElementStream();
     ElementStream(const ElementStream &) = delete;
     ElementStream &operator=(const ElementStream &) = delete;
@@ -106,7 +109,7 @@ public:
     void finish();
 
 private:
-    std::unique_ptr<BackgroundTreeBuilder> builder;
+    std::unique_ptr<StreamedTreeBuilder> builder;
 };
 
 /*

@@ -79,6 +79,26 @@ TEST_F(Writer, BuildsTheExactLayoutWithNothingOfWhatItRefused)
     EXPECT_EQ(xercesOutline(path("empty.gml")), std::vector<std::string> {Root});
 }
 
+// A large table's tree is built on a second thread, a small one's on the caller's: the text is the same.
+TEST_F(Writer, LargeTablesWriteWhatFeatureByFeatureWrites)
+{
+    const QString fragments[] = {"<gml:Point srsName=\"EPSG:4326\"><gml:pos>1 2</gml:pos></gml:Point>",
+        "<!-- before --><gml:LineString><gml:posList>1 2 3 4</gml:posList><!-- in --></gml:LineString><?after?>",
+        "<gml:Point><gml:pos>1 2</gml:pos>", "not XML", "", "<gml:Point><![CDATA[ ]]>\n  <gml:pos> 5 6 </gml:pos>\n</gml:Point>"};
+    QList<XsdFeatureData> features;
+    for (int i = 0; i < 1000; ++i)
+        features.append({i - 3, {QString::number(i), i % 7 ? QString("  ") : QString(), fragments[i % 6], "&<>\""}});
+    const XsdTableData large = tableData("Parcel", {"code", "note?", "Geometry", "text"}, features);
+
+    writer.writeTableData(large);
+    writer.writeToFile(path("large.gml"));
+    for (const XsdFeatureData &feature : features)
+        writer.writeTableData(tableData("Parcel", {"code", "note?", "Geometry", "text"}, {feature}));
+    writer.writeToFile(path("one-by-one.gml"));
+    EXPECT_EQ(fileContent(path("large.gml")), fileContent(path("one-by-one.gml")));
+    EXPECT_EQ(fileContent(path("large.gml")).count("<gml:featureMember>"), 1000);
+}
+
 TEST_F(Writer, FailedSavesKeepTheEarlierFileAndTheDocument)
 {
     QDir top(folder.path());

@@ -244,8 +244,11 @@ void XsdXmlWriter::writeTableData(const XsdTableData &tableData)
         start();
     if (features.isEmpty())
         return;
-    // The tree is built on a second thread while this one parses the geometries.
-    ElementStream out(*d->document, d->document->documentElement());
+    // A large table's tree is built on a second thread while this one parses the geometries; for a
+    // few features, starting the thread would cost more than it saves.
+    constexpr int FeaturesWorthAThread = 256;
+    ElementStream out(*d->document, d->document->documentElement(),
+                      features.size() >= FeaturesWorthAThread ? BuildOn::SecondThread : BuildOn::ThisThread);
     FeatureDescriber describer(table);
     for (const XsdFeatureData &feature : features)
         describer.describe(feature, out);
