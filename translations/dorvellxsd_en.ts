@@ -24,6 +24,10 @@
         <translation>attribute name on line %1 is not valid XML</translation>
     </message>
     <message>
+        <source>цель инструкции обработки в строке %1 недопустима в XML</source>
+        <translation>processing instruction target on line %1 is not valid XML</translation>
+    </message>
+    <message>
         <source>Не могу открыть источник данных %1
 %2</source>
         <translation>Cannot open data source %1

@@ -28,6 +28,8 @@ inline constexpr char NestingTooDeep[] =
     QT_TRANSLATE_NOOP("QObject", "элемент в строке %1 вложен глубже %2 уровней");
 inline constexpr char AttributeNameNotAllowed[] =
     QT_TRANSLATE_NOOP("QObject", "имя атрибута в строке %1 недопустимо в XML");
+inline constexpr char ProcessingInstructionTargetNotAllowed[] =
+    QT_TRANSLATE_NOOP("QObject", "цель инструкции обработки в строке %1 недопустима в XML");
 
 // Data sources
 inline constexpr char CannotOpenDataSource[] =

@@ -128,7 +128,7 @@ bool readAttributes(const QXmlStreamReader &reader, XmlNameCache &names, XmlAttr
     attributes.reserve(all.size());
     for (const QXmlStreamAttribute &attribute : all) {
         const QString name = attribute.qualifiedName().toString();
-        if (!names.isReadableAttributeName(name))
+        if (!names.isReadableName(name))
             return false;
         attributes.append({name, attribute.value().toString()});
     }
@@ -179,10 +179,16 @@ bool tokenize(QXmlStreamReader &reader, Sink &sink, int maxDepth, XmlNameCache &
         case QXmlStreamReader::Comment:
             sink.comment(reader.text().toString());
             break;
-        case QXmlStreamReader::ProcessingInstruction:
-            sink.processingInstruction(reader.processingInstructionTarget().toString(),
-                                       reader.processingInstructionData().toString());
+        case QXmlStreamReader::ProcessingInstruction: {
+            // The parser does not check the characters of a target either.
+            const QString target = reader.processingInstructionTarget().toString();
+            if (!names.isReadableName(target)) {
+                refuse(reader, formatMessage(messages::ProcessingInstructionTargetNotAllowed, lineOf(reader)));
+                break;
+            }
+            sink.processingInstruction(target, reader.processingInstructionData().toString());
             break;
+        }
         default:
             break;
         }
@@ -489,15 +495,15 @@ QString XmlNameCache::whitespace(const QStringRef &text)
     return made;
 }
 
-// The parser checks the characters of element names but not of attribute names, and would let a
-// control character through.
-bool XmlNameCache::isReadableAttributeName(const QString &name)
+// The parser checks the characters of element names but not those of attribute names and
+// processing instruction targets, and would let a control character through.
+bool XmlNameCache::isReadableName(const QString &name)
 {
-    if (readableAttributeNames.contains(name))
+    if (readableNames.contains(name))
         return true;
     if (!isReadableXmlName(name))
         return false;
-    readableAttributeNames.insert(name);
+    readableNames.insert(name);
     return true;
 }
 

@@ -38,7 +38,8 @@ enum class BlankText {
  * and before any external DTD or entity could be fetched (exchange documents and schemas need
  * none), and one nested deeper than @p maxDepth is refused before the tree gets deeper, well
  * before Qt's recursive DOM code would exhaust the stack. Both take linear time. An attribute
- * whose name is no XML name, which the parser itself lets through, is refused too.
+ * name or a processing instruction target that is no XML name, which the parser itself lets
+ * through, is refused too.
  *
  * On success @p document is replaced and true returned; otherwise @p document is left as it
  * was, @p errorMessage (when given) receives the parser's text or the reason of the refusal,
@@ -58,13 +59,14 @@ bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, Q
 /*
  * What the readers learn about names as they go. A document uses a few names many times: each
  * element name is made once and then shared by every element that bears it, which spares an
- * allocation per element, and each attribute name is checked once.
+ * allocation per element, and each attribute name or processing instruction target is checked
+ * once.
  */
 class XmlNameCache
 {
 public:
     QString elementName(const QStringRef &name);
-    bool isReadableAttributeName(const QString &name);
+    bool isReadableName(const QString &name); ///< of an attribute or a processing instruction
     // The indentation of a document takes few forms too.
     QString whitespace(const QStringRef &text);
 
@@ -74,7 +76,7 @@ private:
     static constexpr int MaxBlanks = 16;
     QVector<QString> elementNames;
     QVector<QString> blanks;
-    QSet<QString> readableAttributeNames;
+    QSet<QString> readableNames;
 };
 
 using XmlAttributes = QVector<QPair<QString, QString>>; ///< names and values, in order

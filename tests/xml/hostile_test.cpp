@@ -46,6 +46,9 @@ TEST(Hostile, ReadersRefuseWhatTheyCannotReadAndKeepWhatTheyHad)
         {write("<r>\n<e s\001e=\"x\"/></r>"), badName},
         {write("<r>\n<e \u0450=\"x\"/></r>"), badName},
         {write("<r>\n<e a\uFFFD=\"x\"/></r>"), badName},
+        // Nor in processing instruction targets, where a writer would copy them into its output.
+        {write(QByteArray("<r>\n<?p\0\0ta?></r>", 17)), parseError + "цель инструкции обработки в строке 2 недопустима в XML"},
+        {write("<r>\n<?p\001 x?></r>"), parseError}, // this one the parser refuses itself
     };
     for (const auto &[path, message] : cases) {
         SCOPED_TRACE(path.toStdString());
