@@ -458,8 +458,9 @@ bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, Q
     QDomDocument built{QString()};
     bool parsed = false;
     {
-        // The tree is built on a second thread while this one parses.
-        StreamedTreeBuilder builder(built, built, blankText, BuildOn::SecondThread);
+        // The tree of a large file is built on a second thread while this one parses.
+        const BuildOn where = file.size() > PieceSize ? BuildOn::SecondThread : BuildOn::ThisThread;
+        StreamedTreeBuilder builder(built, built, blankText, where);
         QXmlStreamReader reader;
         XmlNameCache names;
         parsed = tokenize(reader, builder.tokens(), MaxXmlDepth, names, errorMessage, nextPiece);
