@@ -227,7 +227,7 @@ void writeEmptyTarget(const std::string &path)
     createLayer(*dataset, RoadLayer, wkbLineString);
 }
 
-const char Schema[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+const char SchemaHead[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 <!-- Exchange schema of the benchmark: land parcels and roads. -->
 <xs:schema xmlns:xs="http://www.w3.org/2001/XMLSchema"
            xmlns:gml="http://www.opengis.net/gml"
@@ -239,47 +239,36 @@ const char Schema[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 
  <xs:element name="Parcel" type="pelmak:ParcelType" substitutionGroup="gml:_Feature"/>
  <xs:element name="Road" type="pelmak:RoadType" substitutionGroup="gml:_Feature"/>
-
- <xs:complexType name="ParcelType">
-  <xs:complexContent>
-   <xs:extension base="gml:AbstractFeatureType">
-    <xs:sequence>
-     <xs:element name="code" type="xs:integer" pelmak:username="Код"/>
-     <xs:element name="name" type="xs:string" pelmak:username="Наименование"/>
-     <xs:element name="area" type="xs:decimal" pelmak:username="Площадь, кв. м"/>
-     <xs:element name="owner" type="xs:string" minOccurs="0" pelmak:username="Правообладатель"/>
-     <xs:element name="date" type="xs:date" pelmak:username="Дата"/>
-     <xs:choice>
-      <xs:element ref="gml:Polygon"/>
-     </xs:choice>
-    </xs:sequence>
-   </xs:extension>
-  </xs:complexContent>
- </xs:complexType>
-
- <xs:complexType name="RoadType">
-  <xs:complexContent>
-   <xs:extension base="gml:AbstractFeatureType">
-    <xs:sequence>
-     <xs:element name="code" type="xs:integer" pelmak:username="Код"/>
-     <xs:element name="name" type="xs:string" pelmak:username="Наименование"/>
-     <xs:element name="area" type="xs:decimal" pelmak:username="Площадь, кв. м"/>
-     <xs:element name="owner" type="xs:string" minOccurs="0" pelmak:username="Правообладатель"/>
-     <xs:element name="date" type="xs:date" pelmak:username="Дата"/>
-     <xs:choice>
-      <xs:element ref="gml:LineString"/>
-     </xs:choice>
-    </xs:sequence>
-   </xs:extension>
-  </xs:complexContent>
- </xs:complexType>
-</xs:schema>
 )";
+
+// Both layers carry the same fields; only their geometry differs.
+std::string featureType(const std::string &name, const std::string &geometry)
+{
+    return R"(
+ <xs:complexType name=")" + name + R"(">
+  <xs:complexContent>
+   <xs:extension base="gml:AbstractFeatureType">
+    <xs:sequence>
+     <xs:element name="code" type="xs:integer" pelmak:username="Код"/>
+     <xs:element name="name" type="xs:string" pelmak:username="Наименование"/>
+     <xs:element name="area" type="xs:decimal" pelmak:username="Площадь, кв. м"/>
+     <xs:element name="owner" type="xs:string" minOccurs="0" pelmak:username="Правообладатель"/>
+     <xs:element name="date" type="xs:date" pelmak:username="Дата"/>
+     <xs:choice>
+      <xs:element ref=")" + geometry + R"("/>
+     </xs:choice>
+    </xs:sequence>
+   </xs:extension>
+  </xs:complexContent>
+ </xs:complexType>
+)";
+}
 
 void writeSchema(const std::string &path)
 {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << Schema;
+    file << SchemaHead << featureType("ParcelType", "gml:Polygon") << featureType("RoadType", "gml:LineString")
+         << "</xs:schema>\n";
     if (!file)
         fail("cannot write " + path);
 }

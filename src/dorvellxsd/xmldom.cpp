@@ -201,13 +201,12 @@ bool tokenize(QXmlStreamReader &reader, Sink &sink, int maxDepth, XmlNameCache &
 }
 
 // Replaces document only when the whole text was read.
-bool buildDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage,
-                   int maxDepth)
+bool buildDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage)
 {
     QDomDocument built{QString()}; // not null from the start, so that it can be the top of the tree
     TreeBuilder builder(built, built, blankText);
     XmlNameCache names;
-    if (!tokenize(reader, builder, maxDepth, names, errorMessage, {}))
+    if (!tokenize(reader, builder, MaxXmlDepth, names, errorMessage, {}))
         return false;
     document = built;
     return true;
@@ -437,10 +436,9 @@ private:
     std::future<void> building;
 };
 
-bool readXmlDocument(
-    QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage, int maxDepth)
+bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage)
 {
-    return buildDocument(reader, document, blankText, errorMessage, maxDepth);
+    return buildDocument(reader, document, blankText, errorMessage);
 }
 
 bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, QString *errorMessage)
@@ -472,28 +470,31 @@ bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, Q
     return true;
 }
 
+namespace {
+
+// The entry of known equal to text, or a new string, kept while known has room.
+QString shared(QVector<QString> &known, int capacity, const QStringRef &text)
+{
+    for (const QString &entry : known) {
+        if (entry == text)
+            return entry;
+    }
+    const QString made = text.toString();
+    if (known.size() < capacity)
+        known.append(made);
+    return made;
+}
+
+} // namespace
+
 QString XmlNameCache::elementName(const QStringRef &name)
 {
-    for (const QString &known : elementNames) {
-        if (known == name)
-            return known;
-    }
-    const QString made = name.toString();
-    if (elementNames.size() < MaxElementNames)
-        elementNames.append(made);
-    return made;
+    return shared(elementNames, MaxElementNames, name);
 }
 
 QString XmlNameCache::whitespace(const QStringRef &text)
 {
-    for (const QString &known : blanks) {
-        if (known == text)
-            return known;
-    }
-    const QString made = text.toString();
-    if (blanks.size() < MaxBlanks)
-        blanks.append(made);
-    return made;
+    return shared(blanks, MaxBlanks, text);
 }
 
 // The parser checks the characters of element names but not those of attribute names and

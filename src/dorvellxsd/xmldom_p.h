@@ -36,7 +36,7 @@ enum class BlankText {
  * Every XML input of the library goes through here, so this is where hostile text stops:
  * a document with a DOCTYPE declaration is refused before any entity is declared or expanded
  * and before any external DTD or entity could be fetched (exchange documents and schemas need
- * none), and one nested deeper than @p maxDepth is refused before the tree gets deeper, well
+ * none), and one nested deeper than MaxXmlDepth is refused before the tree gets deeper, well
  * before Qt's recursive DOM code would exhaust the stack. Both take linear time. An attribute
  * name or a processing instruction target that is no XML name, which the parser itself lets
  * through, is refused too.
@@ -45,14 +45,13 @@ enum class BlankText {
  * was, @p errorMessage (when given) receives the parser's text or the reason of the refusal,
  * and false is returned.
  */
-bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage,
-    int maxDepth = MaxXmlDepth);
+bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage);
 
 /*
  * Builds the document of @p file as readXmlDocument does, decoding the bytes as UTF-8 whatever
  * the document declares. The text is parsed in pieces as it is read, never held whole (a parser
- * given a whole large text at once is several times slower), and the tree is built on a second
- * thread while this one parses.
+ * given a whole large text at once is several times slower), and the tree of a file larger than
+ * one piece is built on a second thread while this one parses.
  */
 bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, QString *errorMessage);
 
