@@ -58,11 +58,12 @@ std::size_t layerLength(OGRLayer &layer)
 
 // ---- the streaming floor ----
 
-const char DocumentStart[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                             "<gml:FeatureCollection xmlns=\"urn:pelmak:exchange\""
-                             " xmlns:gml=\"http://www.opengis.net/gml\""
-                             " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
-                             " xsi:schemaLocation=\"urn:pelmak:exchange pelmak.xsd\">\n";
+const char DocumentStart[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<gml:FeatureCollection xmlns=\"urn:pelmak:exchange\""
+    " xmlns:gml=\"http://www.opengis.net/gml\""
+    " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
+    " xsi:schemaLocation=\"urn:pelmak:exchange pelmak.xsd\">\n";
 const char DocumentEnd[] = "</gml:FeatureCollection>\n";
 
 // Text is collected in blocks of this size and handed to fwrite whole.
