@@ -1,0 +1,1 @@
+#include "xmlreading_p.h"
