@@ -17,7 +17,13 @@
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 
+#include <functional>
 #include <set>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace gmltest {
 using namespace pelmak;
@@ -109,6 +115,25 @@ inline QList<XsdTableData> writeAndReadBack(const QList<XsdTableData> &tables)
     XsdXmlTables reader;
     reader.initFromFile(folder.filePath("document.gml"));
     return reader.getDataFromLayers({});
+}
+
+/*
+ * Whether @p body returns true in a child process whose files may not grow beyond @p bytes: a file size
+ * limit stands for a full disk, and must not reach the test runner itself.
+ */
+inline bool holdsWithFileSizeLimit(rlim_t bytes, const std::function<bool()> &body)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit {};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    return child != -1 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // Names and kinds of the attributes of a description.

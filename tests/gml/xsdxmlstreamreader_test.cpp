@@ -104,7 +104,8 @@ TEST(XsdXmlStreamReader, GivesWhatTheTreeReaderGives)
 TEST(XsdXmlStreamReader, OpensOnlyWhatItCanAndEndsForGood)
 {
     const QString missing = DORVELLXSD_TEST_DATA_DIR "/gml/missing.gml";
-    EXPECT_EQ(logicErrorOf([&] { XsdXmlStreamReader reader(missing); }), "Не могу открыть файл " + missing.toStdString());
+    EXPECT_EQ(
+        logicErrorOf([&] { XsdXmlStreamReader reader(missing); }), "Не могу открыть файл " + missing.toStdString());
 
     XsdXmlStreamReader reader(DORVELLXSD_TEST_DATA_DIR "/gml/members.gml");
     EXPECT_FALSE(reader.atEnd());

@@ -40,14 +40,16 @@ TEST(XmlMarkupGuard, CountsTheAttributesOfEachStartTag)
             ""},
         {"<r>" + lookAlikes + "<e" + attributes(1001, "a") + "/></r>",
             "элемент в строке " + std::to_string(4 * 1500 + 1001 + 1) + " несёт больше 1000 атрибутов"},
-        {"<r xmlns='x'" + attributes(100, "xmlns:p") + "/>", "элемент в строке 101 объявляет больше 100 пространств имён"},
+        {"<r xmlns='x'" + attributes(100, "xmlns:p") + "/>",
+            "элемент в строке 101 объявляет больше 100 пространств имён"},
         // Names that only begin like a declaration are none.
         {"<r" + attributes(100, "xmlns:p") + attributes(100, "xmlnsx") + attributes(100, "xmlns_") + "/>", ""},
         // A line end is a line feed, a carriage return, or both together.
-        {"<r>\r\n\r\r\n<e" + QByteArray(" a='' ").repeated(1001) + "/></r>", "элемент в строке 4 несёт больше 1000 атрибутов"},
+        {"<r>\r\n\r\r\n<e" + QByteArray(" a='' ").repeated(1001) + "/></r>",
+            "элемент в строке 4 несёт больше 1000 атрибутов"},
     };
     for (const auto &[text, expected] : cases) {
         for (const int pieceSize : {1, 3, 1 << 20})
-            EXPECT_EQ(verdict(text, pieceSize), expected) << "pieces of " << pieceSize << ": " << text.left(60).toStdString();
+            EXPECT_EQ(verdict(text, pieceSize), expected) << "pieces of " << pieceSize << ": " << text.left(60).data();
     }
 }
