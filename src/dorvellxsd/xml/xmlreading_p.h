@@ -90,6 +90,7 @@ private:
     enum class State { Text, Open, Bang, Comment, CData, ProcessingInstruction, Declaration, EndTag, StartTag };
 
     void countLine(char c);
+    void countLines(const char *begin, const char *end);
     QString startTag(char c);
     void other(char c);
 
