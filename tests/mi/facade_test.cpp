@@ -88,8 +88,11 @@ TEST_F(Facade, RecordsMoveThroughWriterReaderAndInsert)
         streamWriter.writeTableData(record);
     streamWriter.commit();
     EXPECT_EQ(streamWriter.featureCount(), 44);
-    EXPECT_EQ(QFile(QString::fromStdString(path("потоком.gml"))).size(),
-        QFile(QString::fromStdString(path("дороги.gml"))).size());
+    const auto content = [&](const char *name) {
+        QFile file(QString::fromStdString(path(name)));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    EXPECT_TRUE(!content("потоком.gml").isEmpty() && content("потоком.gml") == content("дороги.gml"));
     mi::XsdXmlStreamReader streamReader(path("потоком.gml"));
     size_t batches = 0;
     while (!streamReader.readBatch(40, {"road"}).empty())
