@@ -1,4 +1,6 @@
-// Feeds arbitrary bytes to the document reader as a file and reads every table back.
+// Feeds arbitrary bytes to the document readers as a file and reads every table back; the stream
+// reader must give what the tree reader gives.
+#include <dorvellxsd/gml/xsdxmlstreamreader.h>
 #include <dorvellxsd/gml/xsdxmltables.h>
 
 #include <QDir>
@@ -19,6 +21,37 @@ const QString &inputPath()
     return path;
 }
 
+// Every feature as one string: table, id, and each attribute's kind, name and value.
+QStringList flattened(const QList<pelmak::XsdTableData> &tables)
+{
+    QStringList features;
+    for (const pelmak::XsdTableData &table : tables) {
+        const QList<pelmak::XsdAttribute> attributes = table.tableInfo().complexType.attributes;
+        for (const pelmak::XsdFeatureData &feature : table.featureData()) {
+            QString text = table.tableInfo().name + QLatin1Char('\n') + QString::number(feature.id);
+            for (int i = 0; i < attributes.size(); ++i)
+                text += QLatin1Char('\n') + QString::number(attributes.at(i).kind) + attributes.at(i).name
+                    + QLatin1Char('=') + feature.values.value(i);
+            features.append(text);
+        }
+    }
+    return features;
+}
+
+// The stream reader's features in small batches, or its refusal.
+QStringList streamed(std::string &refusal)
+{
+    QStringList features;
+    try {
+        pelmak::XsdXmlStreamReader reader(inputPath());
+        for (QList<pelmak::XsdTableData> batch = reader.readBatch(3); !batch.isEmpty(); batch = reader.readBatch(3))
+            features += flattened(batch);
+    } catch (const std::logic_error &error) {
+        refusal = error.what();
+    }
+    return features;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -29,14 +62,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     file.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size));
     file.close();
 
+    std::string streamRefusal;
+    const QStringList streamFeatures = streamed(streamRefusal);
     pelmak::XsdXmlTables tables;
     try {
         tables.initFromFile(inputPath());
-    } catch (const std::logic_error &) {
+    } catch (const std::logic_error &error) {
+        if (streamRefusal != error.what())
+            std::abort();
         return 0; // not well-formed: refused, as it should be
     }
+    if (!streamRefusal.empty())
+        std::abort();
     const QStringList names = tables.listTables();
     const QList<pelmak::XsdTableData> all = tables.getDataFromLayers({});
+    if (flattened(all) != streamFeatures)
+        std::abort();
     // Every feature of a listed table is found again when its table is asked for by name.
     int selected = 0;
     for (const QString &name : names)

@@ -24,10 +24,12 @@ public:
 
     /**
      * Replaces the document by the content of the file at @p path, decoded as UTF-8 whatever
-     * its declaration says.
+     * its declaration says. Line ends follow XML's rule: a raw carriage return, alone or before
+     * a line feed, becomes a line feed, while a "&#13;" reference stays a carriage return.
      * @throws std::logic_error when the file cannot be opened or is not well-formed XML, and
      *         also when it has a DOCTYPE declaration (no entity is ever expanded and no DTD
-     *         fetched) or nests elements deeper than 1,000 levels; the document loaded before
+     *         fetched), nests elements deeper than 1,000 levels, or has an element with more
+     *         than 1,000 attributes or 100 namespace declarations; the document loaded before
      *         is kept then.
      */
     void initFromFile(const QString &path);
