@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <cstdint>
+
 namespace pelmak {
 
 /**
@@ -23,6 +25,14 @@ public:
     XsdTables &operator=(XsdTables &&) = default;
     virtual ~XsdTables();
 
+    /// The GML version of a schema, which its documents are written in.
+    enum class GmlVersion : std::int32_t {
+        Unknown = 0, ///< the schema names no GML (or the set was not read from a schema)
+        Gml311 = 1,  ///< http://www.opengis.net/gml
+        Gml32 = 2,   ///< http://www.opengis.net/gml/3.2
+    };
+
+    /// Removes every table; the GML version stays.
     void clear();
     /// Appends a copy of @p element; neither its validity nor duplicates are checked.
     void append(const XsdElement &element);
@@ -36,10 +46,15 @@ public:
     /// The attribute names of the first table named @p tableName, in schema order.
     QStringList attributeList(const QString &tableName) const;
 
+    /// The GML version the schema imports or refers to; Unknown for a set built by hand.
+    GmlVersion gmlVersion() const { return gml; }
+    void setGmlVersion(GmlVersion version) { gml = version; }
+
 private:
     const XsdElement *findTable(const QString &tableName) const;
 
     QList<XsdElement> elements;
+    GmlVersion gml = GmlVersion::Unknown;
 };
 
 } // namespace pelmak
