@@ -219,5 +219,9 @@
         <source>таблица %1: элемент GML %2 не может быть столбцом; ожидалось свойство, объявленное схемой</source>
         <translation>table %1: the GML element %2 cannot be a column; expected a property the schema declares</translation>
     </message>
+    <message>
+        <source>типы объектов раскрываются более чем в %1 определений</source>
+        <translation>the feature types unfold into more than %1 definitions</translation>
+    </message>
 </context>
 </TS>

@@ -97,6 +97,8 @@ inline constexpr char NameNotDeclared[] = QT_TRANSLATE_NOOP(
 inline constexpr char DefinitionCircular[] = QT_TRANSLATE_NOOP("QObject", "определение %1 ссылается само на себя");
 inline constexpr char DefinitionsTooDeep[] =
     QT_TRANSLATE_NOOP("QObject", "определения вложены глубже %1 уровней");
+inline constexpr char DefinitionsTooMany[] =
+    QT_TRANSLATE_NOOP("QObject", "типы объектов раскрываются более чем в %1 определений");
 inline constexpr char FeatureTypeExpected[] = QT_TRANSLATE_NOOP(
     "QObject", "таблица %1: ожидался сложный тип, расширяющий (xs:complexContent/xs:extension) "
                "gml:AbstractFeatureType или тип другого объекта схемы");

@@ -110,7 +110,9 @@ TEST(XsdProvider, ReadsSchemasByMeaning)
         Version version;
         int skipped;
     } cases[] = {
-        {"default-namespace.xsd", {"Well (WellType): location G 0|depth P 1|casing G 1|status P 0"}, Version::Gml311, 0},
+        {"default-namespace.xsd",
+         {"Well (WellType): location G 0|depth P 1|casing G 1|status P 0"},
+         Version::Gml311, 0},
         {"xsd-prefix.xsd", {"Well (WellType): depth P 1"}, Version::Gml311, 0},
         {"gml32.xsd",
          {"Pipe (PipeType): owner P 1|route G 1|diameter P 0",
@@ -131,7 +133,8 @@ TEST(XsdProvider, ReadsSchemasByMeaning)
         provider.initFromXsd(schemaPath(expected.file));
         EXPECT_EQ(describeTables(provider.tables()), expected.tables);
         EXPECT_EQ(provider.tables().gmlVersion(), expected.version);
-        EXPECT_EQ(provider.skippedDeclarations().size(), expected.skipped) << provider.skippedDeclarations().join('\n').toStdString();
+        EXPECT_EQ(provider.skippedDeclarations().size(), expected.skipped)
+            << provider.skippedDeclarations().join('\n').toStdString();
     }
 
     XsdProvider provider;
@@ -171,9 +174,12 @@ TEST(XsdProvider, RefusesWhatItCannotMap)
         {"<xs:complexType name=\"TType\"><xs:complexContent><xs:restriction base=\"gml:AbstractFeatureType\"/>"
          "</xs:complexContent></xs:complexType>",
          4, featureType},
-        {"<xs:element name=\"U\" type=\"xs:string\" substitutionGroup=\"gml:_Feature\"/>" + sequence("<xs:element name=\"a\"/>"),
+        {"<xs:element name=\"U\" type=\"xs:string\" substitutionGroup=\"gml:_Feature\"/>"
+             + sequence("<xs:element name=\"a\"/>"),
          4, QString(featureType).replace("таблица T", "таблица U")},
-        {"<xs:element name=\"U\" type=\"p:Nothing\" substitutionGroup=\"gml:_Feature\"/>" + sequence("<xs:element name=\"a\"/>"), 4,
+        {"<xs:element name=\"U\" type=\"p:Nothing\" substitutionGroup=\"gml:_Feature\"/>"
+             + sequence("<xs:element name=\"a\"/>"),
+         4,
          "p:Nothing не объявлен ни в схеме, ни в подключённых к ней локальных файлах"},
         {type("<xs:sequence>\n<xs:element name=\"a\" type=\"xs:string\" maxOccurs=\"unbounded\"/></xs:sequence>"), 6,
          "таблица T: a может повторяться (maxOccurs unbounded), а столбец хранит одно значение"},
@@ -190,7 +196,8 @@ TEST(XsdProvider, RefusesWhatItCannotMap)
          "таблица T: элемент GML gml:name не может быть столбцом; ожидалось свойство, объявленное схемой"},
         {sequence("\n<xs:choice><xs:element ref=\"gml:Point\"/><xs:element name=\"a\"/></xs:choice>"), 6,
          "таблица T: выбор (xs:choice) смешивает геометрию GML с другими элементами"},
-        {sequence("\n<xs:group ref=\"p:G\"/>"), 6, "p:G не объявлен ни в схеме, ни в подключённых к ней локальных файлах"},
+        {sequence("\n<xs:group ref=\"p:G\"/>"), 6,
+         "p:G не объявлен ни в схеме, ни в подключённых к ней локальных файлах"},
         {sequence("<xs:group ref=\"p:G\"/>") + "<xs:group name=\"G\">\n<xs:sequence><xs:group ref=\"p:G\"/>"
                                               "</xs:sequence></xs:group>",
          7, "определение G ссылается само на себя"},
@@ -204,6 +211,10 @@ TEST(XsdProvider, RefusesWhatItCannotMap)
         {"<xs:complexType/>", 4, "глобальное объявление xs:complexType без имени"},
         {"<xs:include schemaLocation=\"https://example.org/types.xsd\"/>", 4,
          "подключаемая схема https://example.org/types.xsd не является локальным файлом"},
+        {"<xs:include schemaLocation=\"//server/share/types.xsd\"/>", 4,
+         "подключаемая схема //server/share/types.xsd не является локальным файлом"},
+        {"<xs:include schemaLocation=\"file://server/types.xsd\"/>", 4,
+         "подключаемая схема file://server/types.xsd не является локальным файлом"},
     };
     QTemporaryDir folder;
     XsdProvider provider;
@@ -215,31 +226,62 @@ TEST(XsdProvider, RefusesWhatItCannotMap)
         EXPECT_EQ(logicErrorOf([&] { provider.initFromXsd(path); }),
                   QString("Схема %1, строка %2: %3").arg(path).arg(refused.line).arg(refused.reason).toStdString());
     }
+    // Definitions that unfold without bound, as entities do in a DTD, are refused before they
+    // cost much.
+    QByteArray groups = sequence("<xs:group ref=\"p:G24\"/>") + "<xs:group name=\"G0\"><xs:sequence/></xs:group>\n";
+    for (int level = 1; level <= 24; ++level)
+        groups += QString("<xs:group name=\"G%1\"><xs:sequence><xs:group ref=\"p:G%2\"/><xs:group ref=\"p:G%2\"/>"
+                          "</xs:sequence></xs:group>\n")
+                      .arg(level)
+                      .arg(level - 1)
+                      .toUtf8();
+    QByteArray derivations = type("", "p:D1");
+    for (int level = 1; level < 300; ++level)
+        derivations += QString("<xs:complexType name=\"D%1\"><xs:complexContent><xs:extension base=\"p:D%2\"/>"
+                               "</xs:complexContent></xs:complexType>\n")
+                           .arg(level)
+                           .arg(level + 1)
+                           .toUtf8();
+    for (const auto &[body, reason] : {std::pair(groups, std::string("раскрываются более чем в 500000 определений")),
+                                       std::pair(derivations, std::string("вложены глубже 200 уровней"))}) {
+        const std::string message = logicErrorOf(
+            [&] { provider.initFromXsd(writeFile(folder, "unbounded.xsd", head + body + "</xs:schema>")); });
+        EXPECT_NE(message.find(reason), std::string::npos) << message;
+    }
     EXPECT_EQ(provider.tables().tableNameList(), QStringList{"Well"});
 
-    // Whole-file refusals: a document that is no schema, GML versions mixed, an included file
-    // that is no regular file or has another namespace.
-    const QString notSchema = writeFile(folder, "gml.xsd", "<gml:FeatureCollection xmlns:gml=\"http://www.opengis.net/gml\"/>");
-    EXPECT_EQ(logicErrorOf([&] { provider.initFromXsd(notSchema); }),
-              "Схема " + notSchema.toStdString()
-                  + ", строка 1: корневой элемент gml:FeatureCollection не является элементом schema пространства имён "
-                    "XML Schema");
-    const QString mixed = writeFile(
-        folder, "mixed.xsd", head + "<xs:import namespace=\"http://www.opengis.net/gml/3.2\"/>" + sequence("<xs:element name=\"a\"/>") + "</xs:schema>");
-    EXPECT_EQ(logicErrorOf([&] { provider.initFromXsd(mixed); }),
-              "Схема " + mixed.toStdString() + " ссылается и на GML 3.1.1, и на GML 3.2");
+    // Whole files: a document that is no schema, GML versions mixed, an included file that is
+    // missing, no regular file (it would block) or of another namespace.
     ASSERT_EQ(mkfifo(QFile::encodeName(folder.filePath("fifo.xsd")).constData(), 0600), 0);
-    const QString fifo = writeFile(folder, "fifo-include.xsd", head + "\n<xs:include schemaLocation=\"fifo.xsd\"/></xs:schema>");
-    EXPECT_EQ(logicErrorOf([&] { provider.initFromXsd(fifo); }),
-              "Схема " + fifo.toStdString() + ", строка 5: подключаемая схема " + folder.filePath("fifo.xsd").toStdString()
-                  + " не является обычным файлом");
+    writeFile(folder, "other.xsd",
+              "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\"urn:other\"/>");
+    const auto include = [&](const QByteArray &location) {
+        return head + "\n<xs:include schemaLocation=\"" + location + "\"/></xs:schema>";
+    };
+    const auto included = [&](const QString &file, const QString &reason) {
+        return ", строка 5: подключаемая схема " + folder.filePath(file) + reason;
+    };
+    const struct {
+        QByteArray text;
+        QString message;
+    } files[] = {
+        {"<gml:FeatureCollection xmlns:gml=\"http://www.opengis.net/gml\"/>",
+         ", строка 1: корневой элемент gml:FeatureCollection не является элементом schema "
+         "пространства имён XML Schema"},
+        {head + "<xs:import namespace=\"http://www.opengis.net/gml/3.2\"/>" + sequence("<xs:element name=\"a\"/>")
+             + "</xs:schema>",
+         " ссылается и на GML 3.1.1, и на GML 3.2"},
+        {include("missing.xsd"), ", строка 5: Не могу открыть файл " + folder.filePath("missing.xsd")},
+        {include("fifo.xsd"), included("fifo.xsd", " не является обычным файлом")},
+        {include("other.xsd"),
+         included("other.xsd", " объявляет целевое пространство имён «urn:other», ожидалось «urn:pelmak:exchange»")},
+    };
+    for (const auto &refused : files) {
+        const QString path = writeFile(folder, QString::number(++count) + ".xsd", refused.text);
+        EXPECT_EQ(logicErrorOf([&] { provider.initFromXsd(path); }), ("Схема " + path + refused.message).toStdString());
+    }
     EXPECT_EQ(logicErrorOf([&] { provider.initFromXsd(folder.filePath("fifo.xsd")); }),
               "Не могу открыть файл " + folder.filePath("fifo.xsd").toStdString());
-    writeFile(folder, "other.xsd", "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\"urn:other\"/>");
-    const QString other = writeFile(folder, "other-include.xsd", head + "\n<xs:include schemaLocation=\"other.xsd\"/></xs:schema>");
-    EXPECT_EQ(logicErrorOf([&] { provider.initFromXsd(other); }),
-              "Схема " + other.toStdString() + ", строка 5: подключаемая схема " + folder.filePath("other.xsd").toStdString()
-                  + " объявляет целевое пространство имён «urn:other», ожидалось «urn:pelmak:exchange»");
     EXPECT_EQ(provider.tables().tableNameList(), QStringList{"Well"});
 }
 

@@ -79,11 +79,16 @@ std::unique_ptr<SchemaNode> readSchemaFile(QFile &file, const SchemaFile *owner,
     return readTree(file, owner, errorMessage);
 }
 
+// Anything but a path or a file URL on this machine; a UNC path or a file URL with a host
+// names a share on the network.
 bool isRemote(const QString &location)
 {
     const QUrl url(location);
+    if (url.isLocalFile())
+        return !url.host().isEmpty();
     // A one-letter scheme is a drive letter.
-    return url.scheme().size() > 1 && !url.isLocalFile();
+    return url.scheme().size() > 1 || location.startsWith(QLatin1String("//"))
+        || location.startsWith(QLatin1String("\\\\"));
 }
 
 QString localPath(const QString &location, const SchemaFile &from)
@@ -126,14 +131,22 @@ void SchemaSet::refuse(const SchemaNode &node, const QString &reason)
     throw logicError(formatMessage(messages::SchemaDeclarationRefused, node.file->path, lineOf(node), reason));
 }
 
+// The schema a caller names fails with the bare message, a file the schema names where it names it.
+void SchemaSet::refuseFile(const SchemaNode *reference, const QString &message)
+{
+    if (!reference)
+        throw logicError(message);
+    refuse(*reference, message);
+}
+
 void SchemaSet::load(const QString &path, const SchemaNode *reference, const QString *includingNamespace, int depth)
 {
     const QFileInfo info(path);
     // A FIFO or a device would block or never end; the schema a caller names is refused as a
     // file that cannot be opened, a file the schema names as what it is.
     if (!info.isFile()) {
-        if (!reference)
-            throw logicError(formatMessage(messages::CannotOpenFile, path));
+        if (!reference || !info.exists())
+            refuseFile(reference, formatMessage(messages::CannotOpenFile, path));
         refuse(*reference, formatMessage(messages::SchemaFileNotRegular, path));
     }
     if (loaded.contains(info.canonicalFilePath()))
@@ -141,19 +154,16 @@ void SchemaSet::load(const QString &path, const SchemaNode *reference, const QSt
     loaded.insert(info.canonicalFilePath());
 
     QFile device(path);
-    if (!device.open(QIODevice::ReadOnly)) {
-        if (!reference)
-            throw logicError(formatMessage(messages::CannotOpenFile, path));
-        refuse(*reference, formatMessage(messages::CannotOpenFile, path));
-    }
+    if (!device.open(QIODevice::ReadOnly))
+        refuseFile(reference, formatMessage(messages::CannotOpenFile, path));
     auto file = std::make_unique<SchemaFile>();
     file->path = path;
     QString parserMessage;
     file->root = readSchemaFile(device, file.get(), parserMessage);
     if (!file->root) {
-        if (!reference)
-            throw logicError(formatMessage(messages::CannotParseFile, parserMessage));
-        refuse(*reference, formatMessage(messages::CannotParseFile, path + QLatin1String(": ") + parserMessage));
+        // The parser's text names no file, which only matters for a file the schema names.
+        const QString where = reference ? path + QLatin1String(": ") : QString();
+        refuseFile(reference, formatMessage(messages::CannotParseFile, where + parserMessage));
     }
     const SchemaNode &root = *file->root;
     if (!root.is(xsd::Schema))

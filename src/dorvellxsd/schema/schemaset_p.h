@@ -142,6 +142,7 @@ public:
                              const SchemaNode &node, const QString &value) const;
 
     [[noreturn]] static void refuse(const SchemaNode &node, const QString &reason);
+    [[noreturn]] static void refuseFile(const SchemaNode *reference, const QString &message);
 
     QHash<QualifiedName, const SchemaNode *> elements;
     QHash<QualifiedName, const SchemaNode *> complexTypes;

@@ -17,6 +17,9 @@ const QString GeometryAttributeName = QStringLiteral("Geometry");
 // Particles and derivations nest no deeper than this in any real schema; deeper, the reader's
 // recursion would grow with the input.
 constexpr int MaxDefinitionDepth = 200;
+// Groups that refer to a group twice unfold exponentially, like entities in a DTD; real schemas
+// unfold into some thousands of particles.
+constexpr int MaxDefinitionVisits = 500000;
 
 bool isFeatureHead(const QualifiedName &name)
 {
@@ -120,6 +123,9 @@ private:
         TableReader &reader;
     };
 
+    enum class Substitution { Feature, Collection, Other };
+
+    Substitution substitution(const SchemaNode &element);
     QList<XsdAttribute> featureProperties(const SchemaNode &type);
     void readParticle(const SchemaNode &particle, bool optional, QList<XsdAttribute> &columns);
     void readChildren(const SchemaNode &parent, bool optional, QList<XsdAttribute> &columns);
@@ -133,6 +139,8 @@ private:
     const SchemaSet &schema;
     QString tableName;
     QVector<const SchemaNode *> visiting;
+    int visitsLeft = MaxDefinitionVisits;
+    QHash<const SchemaNode *, Substitution> verdicts;
     QSet<QString> gmlNamespaces;
 };
 
@@ -143,35 +151,68 @@ TableReader::Visit::Visit(TableReader &tableReader, const SchemaNode &node)
         SchemaSet::refuse(node, formatMessage(messages::DefinitionCircular, node.attribute(xsd::NameAttribute)));
     if (reader.visiting.size() >= MaxDefinitionDepth)
         SchemaSet::refuse(node, formatMessage(messages::DefinitionsTooDeep, QString::number(MaxDefinitionDepth)));
+    if (--reader.visitsLeft < 0)
+        SchemaSet::refuse(node, formatMessage(messages::DefinitionsTooMany, QString::number(MaxDefinitionVisits)));
     reader.visiting.append(&node);
 }
 
 QString TableReader::whyNotATable(const SchemaNode &element)
 {
-    if (element.attribute(xsd::AbstractAttribute).trimmed() == QLatin1String("true")
-        || element.attribute(xsd::AbstractAttribute).trimmed() == QLatin1String("1"))
+    const QString abstract = element.attribute(xsd::AbstractAttribute).trimmed();
+    if (abstract == QLatin1String("true") || abstract == QLatin1String("1"))
         return formatMessage(messages::ElementIsAbstract);
+    const QString group = element.attribute(xsd::SubstitutionGroupAttribute);
+    switch (substitution(element)) {
+    case Substitution::Feature:
+        return {};
+    case Substitution::Collection:
+        return formatMessage(messages::ElementIsCollection, group);
+    case Substitution::Other:
+        break;
+    }
+    return group.isEmpty() ? formatMessage(messages::ElementInNoSubstitutionGroup)
+                           : formatMessage(messages::ElementNotInFeatureGroup, group);
+}
+
+// Where the substitution groups from @p element lead. Every element on the way keeps the
+// answer, so a long chain of heads is walked once however many elements hang from it.
+TableReader::Substitution TableReader::substitution(const SchemaNode &element)
+{
     QVector<const SchemaNode *> chain;
+    QSet<const SchemaNode *> seen;
+    Substitution verdict = Substitution::Other;
     for (const SchemaNode *member = &element;;) {
+        const auto known = verdicts.constFind(member);
+        if (known != verdicts.constEnd()) {
+            verdict = *known;
+            break;
+        }
+        chain.append(member);
+        seen.insert(member);
         const QString group = member->attribute(xsd::SubstitutionGroupAttribute);
         if (group.isEmpty())
-            return formatMessage(messages::ElementInNoSubstitutionGroup);
+            break;
         const QualifiedName head = schema.resolve(*member, group);
         if (isFeatureHead(head)) {
             gmlNamespaces.insert(head.namespaceUri);
-            return {};
+            verdict = Substitution::Feature;
+            break;
         }
-        if (isCollectionHead(head))
-            return formatMessage(messages::ElementIsCollection, group);
+        if (isCollectionHead(head)) {
+            verdict = Substitution::Collection;
+            break;
+        }
         if (head.inGml() || head.inXmlSchema())
-            return formatMessage(messages::ElementNotInFeatureGroup, group);
-        chain.append(member);
+            break;
         member = schema.lookup(schema.elements, *member, group);
         if (!member)
             SchemaSet::refuse(*chain.last(), formatMessage(messages::NameNotDeclared, group));
-        if (chain.contains(member))
+        if (seen.contains(member))
             SchemaSet::refuse(*member, formatMessage(messages::DefinitionCircular, group));
     }
+    for (const SchemaNode *member : chain)
+        verdicts.insert(member, verdict);
+    return verdict;
 }
 
 XsdElement TableReader::table(const SchemaNode &element)
@@ -254,10 +295,11 @@ void TableReader::readParticle(const SchemaNode &particle, bool optional, QList<
         checkSingle(particle, particle.writtenName);
         readChoice(particle, optional, columns);
     } else if (particle.is(xsd::Group) && particle.hasAttribute(xsd::RefAttribute)) {
-        checkSingle(particle, particle.attribute(xsd::RefAttribute));
-        const SchemaNode *group = schema.lookup(schema.groups, particle, particle.attribute(xsd::RefAttribute));
+        const QString reference = particle.attribute(xsd::RefAttribute);
+        checkSingle(particle, reference);
+        const SchemaNode *group = schema.lookup(schema.groups, particle, reference);
         if (!group)
-            SchemaSet::refuse(particle, formatMessage(messages::NameNotDeclared, particle.attribute(xsd::RefAttribute)));
+            SchemaSet::refuse(particle, formatMessage(messages::NameNotDeclared, reference));
         const Visit groupVisit(*this, *group);
         readChildren(*group, optionalHere, columns);
     } else {
@@ -347,9 +389,10 @@ XsdAttribute::Kind TableReader::propertyKind(const SchemaNode &declaration, cons
     }
     if ((type.inXmlSchema() && type.name != AnyTypeName) || schema.lookup(schema.simpleTypes, declaration, typeName))
         return XsdAttribute::Plain;
-    if (type.inGml() || type.inXmlSchema() || schema.lookup(schema.complexTypes, declaration, typeName))
-        SchemaSet::refuse(declaration, formatMessage(messages::PropertyTypeNotColumn, tableName, propertyName, typeName));
-    SchemaSet::refuse(declaration, formatMessage(messages::NameNotDeclared, typeName));
+    if (!type.inGml() && !type.inXmlSchema() && !schema.lookup(schema.complexTypes, declaration, typeName))
+        SchemaSet::refuse(declaration, formatMessage(messages::NameNotDeclared, typeName));
+    SchemaSet::refuse(declaration,
+                      formatMessage(messages::PropertyTypeNotColumn, tableName, propertyName, typeName));
 }
 
 XsdTables::GmlVersion TableReader::gmlVersion(const QString &path) const

@@ -14,6 +14,10 @@ namespace pelmak {
  *
  * The lookups by name ignore letter case and answer for the first table that matches, so of
  * two tables whose names differ only in case the earlier one is found.
+ *
+ * Besides its tables a set carries the GML version of the schema it was read from (one 32-bit
+ * field after the list, which made the class larger; copies carry it along). Separate copies
+ * may be used on separate threads; one object must not be changed while another thread reads it.
  */
 class DORVELLXSD_EXPORT XsdTables
 {
