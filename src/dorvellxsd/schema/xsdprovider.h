@@ -9,9 +9,11 @@ namespace pelmak {
  * Reads an exchange schema, a GML 3.1.1 or 3.2 application schema, into the table model.
  *
  * Names are read by their namespace, whatever prefix spells them. Each global element of the
- * schema's target namespace whose substitution group leads, directly or through the schema's
- * own abstract heads, to gml:_Feature (GML 3.1.1) or gml:AbstractFeature (GML 3.2) is a table,
- * in document order, included files in the place of their xs:include. Its type, named or
+ * schema's target namespace whose substitution group leads, directly or through heads of the
+ * schema's own, to gml:_Feature (GML 3.1.1) or gml:AbstractFeature (GML 3.2) is a table, in
+ * document order, included files in the place of their xs:include; an abstract element is not.
+ * An unprefixed name that no default namespace qualifies is also looked for in the target
+ * namespace, as exchange schemas have always been read. Its type, named or
  * anonymous, must extend gml:AbstractFeatureType or another feature type of the schema
  * (xs:complexContent/xs:extension); the columns are the base type's first, then the elements of
  * the type's content, through nested xs:sequence and xs:all, xs:group references and element
@@ -44,9 +46,10 @@ public:
      * @throws std::logic_error when the file or one it includes cannot be opened, is not a
      *         regular file or is not well-formed XML, also when it has a DOCTYPE declaration (no
      *         entity is ever expanded and no DTD fetched) or nests elements deeper than 1,000
-     *         levels, when its document element is not xs:schema, and when a feature
-     *         declaration cannot be mapped (the message names the file, the line, the table
-     *         and what was expected). The model loaded before is kept.
+     *         levels, when its document element is not xs:schema, when it refers to both GML
+     *         3.1.1 and 3.2, and when a feature declaration cannot be mapped (the message names
+     *         the file, the line, the table and what was expected). The model loaded before is
+     *         kept.
      */
     void initFromXsd(const QString &path);
 
