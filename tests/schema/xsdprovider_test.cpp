@@ -111,20 +111,20 @@ TEST(XsdProvider, ReadsSchemasByMeaning)
         int skipped;
     } cases[] = {
         {"default-namespace.xsd",
-         {"Well (WellType): location G 0|depth P 1|casing G 1|status P 0"},
+         {"Well (WellType): location GP 0|depth P 1|casing GP 1|status P 0"},
          Version::Gml311, 0},
         {"xsd-prefix.xsd", {"Well (WellType): depth P 1"}, Version::Gml311, 0},
         {"gml32.xsd",
-         {"Pipe (PipeType): owner P 1|route G 1|diameter P 0",
-          "PressurePipe (PipeType): owner P 1|route G 1|diameter P 0"},
+         {"Pipe (PipeType): owner P 1|route GP 1|diameter P 0",
+          "PressurePipe (PipeType): owner P 1|route GP 1|diameter P 0"},
          Version::Gml32, 2},
         {"include/main.xsd",
-         {"Building (BuildingType): cadastralNumber P 1 Кадастровый номер|shape G 1|floors P 1",
-          "Parcel (ParcelType): cadastralNumber P 1 Кадастровый номер|shape G 1"},
+         {"Building (BuildingType): cadastralNumber P 1 Кадастровый номер|shape GP 1|floors P 1",
+          "Parcel (ParcelType): cadastralNumber P 1 Кадастровый номер|shape GP 1"},
          Version::Gml311, 0},
         {"content.xsd",
          {"Plot (Plot): code P 1 Номер участка|street P 1|house P 0|note P 0|ownerName P 0|ownerId P 0|Geometry G 1|"
-          "centre G 1"},
+          "centre GP 1"},
          Version::Gml311, 1},
     };
     for (const auto &expected : cases) {
@@ -362,7 +362,7 @@ TEST(XsdProvider, ReadsOrRefusesRealSchemas)
 
     provider.initFromXsd(folder + "gdal/expected_gml_gml3degree.xsd");
     EXPECT_EQ(describeTables(provider.tables()),
-              QStringList{"firstlayer (firstlayer_Type): geometryProperty G 0|string_field P 0"});
+              QStringList{"firstlayer (firstlayer_Type): geometryProperty GP 0|string_field P 0"});
     EXPECT_EQ(provider.skippedDeclarations(),
               QStringList{"FeatureCollection (строка 10) не таблица: элемент — коллекция объектов "
                           "(группа замены gml:_FeatureCollection)"});

@@ -372,7 +372,8 @@ XsdAttribute TableReader::readProperty(const SchemaNode &particle, bool optional
     return property;
 }
 
-// Text for simple types, a geometry for GML's geometry property types; nothing else fits a column.
+// Text for simple types, a geometry property for GML's geometry property types; nothing else fits
+// a column.
 XsdAttribute::Kind TableReader::propertyKind(const SchemaNode &declaration, const QString &propertyName)
 {
     if (!declaration.hasAttribute(xsd::TypeAttribute)) {
@@ -385,7 +386,7 @@ XsdAttribute::Kind TableReader::propertyKind(const SchemaNode &declaration, cons
     const QualifiedName type = schema.resolve(declaration, typeName);
     if (isGeometryPropertyType(type)) {
         gmlNamespaces.insert(type.namespaceUri);
-        return XsdAttribute::Geometry;
+        return XsdAttribute::GeometryProperty;
     }
     if ((type.inXmlSchema() && type.name != AnyTypeName) || schema.lookup(schema.simpleTypes, declaration, typeName))
         return XsdAttribute::Plain;

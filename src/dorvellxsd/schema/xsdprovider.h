@@ -20,8 +20,10 @@ namespace pelmak {
  * references:
  * - an element of a simple type is a plain attribute named after it;
  * - an element of one of GML's geometry property types (gml:PointPropertyType,
- *   gml:GeometryPropertyType, ...) is a geometry attribute named after it;
- * - an xs:choice among GML geometry elements is the geometry attribute "Geometry", minOccurs 1;
+ *   gml:GeometryPropertyType, ...) is an attribute of kind XsdAttribute::GeometryProperty named
+ *   after it;
+ * - an xs:choice among GML geometry elements is the attribute "Geometry" of kind
+ *   XsdAttribute::Geometry, minOccurs 1;
  *   the alternatives of any other choice are attributes of their own, each with minOccurs 0.
  * A column inside an optional group has minOccurs 0. Attributes (xs:attribute) of a feature are
  * not columns. The type of an element with an anonymous type is the element's name.
