@@ -127,5 +127,109 @@
         <source>Объявление типа документа (DOCTYPE) в файле %1 не допускается</source>
         <translation>A document type declaration (DOCTYPE) in file %1 is not allowed</translation>
     </message>
+    <message>
+        <source>Схема %1, строка %2: %3</source>
+        <translation>Schema %1, line %2: %3</translation>
+    </message>
+    <message>
+        <source>корневой элемент %1 не является элементом schema пространства имён XML Schema</source>
+        <translation>the document element %1 is not the schema element of the XML Schema namespace</translation>
+    </message>
+    <message>
+        <source>подключаемая схема %1 не является локальным файлом</source>
+        <translation>the included schema %1 is not a local file</translation>
+    </message>
+    <message>
+        <source>подключаемая схема %1 не является обычным файлом</source>
+        <translation>the included schema %1 is not a regular file</translation>
+    </message>
+    <message>
+        <source>подключаемая схема %1 объявляет целевое пространство имён «%2», ожидалось «%3»</source>
+        <translation>the included schema %1 declares the target namespace “%2”, expected “%3”</translation>
+    </message>
+    <message>
+        <source>схемы подключают друг друга глубже %1 уровней</source>
+        <translation>schemas include one another deeper than %1 levels</translation>
+    </message>
+    <message>
+        <source>%1 не поддерживается: ожидались xs:include или xs:import</source>
+        <translation>%1 is not supported: expected xs:include or xs:import</translation>
+    </message>
+    <message>
+        <source>глобальное объявление %1 без имени</source>
+        <translation>global declaration %1 without a name</translation>
+    </message>
+    <message>
+        <source>префикс имени %1 не объявлен</source>
+        <translation>the prefix of the name %1 is not declared</translation>
+    </message>
+    <message>
+        <source>%1 не объявлен ни в схеме, ни в подключённых к ней локальных файлах</source>
+        <translation>%1 is declared neither in the schema nor in the local files it includes or imports</translation>
+    </message>
+    <message>
+        <source>определение %1 ссылается само на себя</source>
+        <translation>the definition of %1 refers to itself</translation>
+    </message>
+    <message>
+        <source>определения вложены глубже %1 уровней</source>
+        <translation>definitions are nested deeper than %1 levels</translation>
+    </message>
+    <message>
+        <source>таблица %1: ожидался сложный тип, расширяющий (xs:complexContent/xs:extension) gml:AbstractFeatureType или тип другого объекта схемы</source>
+        <translation>table %1: expected a complex type that extends (xs:complexContent/xs:extension) gml:AbstractFeatureType or another feature type of the schema</translation>
+    </message>
+    <message>
+        <source>таблица %1: тип объекта не объявляет ни одного свойства</source>
+        <translation>table %1: the feature type declares no property</translation>
+    </message>
+    <message>
+        <source>таблица %1: %2 не может быть столбцом; ожидались xs:element с именем или ссылкой, xs:sequence, xs:choice, xs:all или xs:group со ссылкой</source>
+        <translation>table %1: %2 cannot be a column; expected xs:element with a name or a reference, xs:sequence, xs:choice, xs:all or xs:group with a reference</translation>
+    </message>
+    <message>
+        <source>таблица %1: %2 может повторяться (maxOccurs %3), а столбец хранит одно значение</source>
+        <translation>table %1: %2 may repeat (maxOccurs %3), but a column holds one value</translation>
+    </message>
+    <message>
+        <source>таблица %1: значение свойства %2 (тип %3) не является ни текстом, ни геометрией GML</source>
+        <translation>table %1: the value of property %2 (type %3) is neither text nor a GML geometry</translation>
+    </message>
+    <message>
+        <source>таблица %1: выбор (xs:choice) смешивает геометрию GML с другими элементами</source>
+        <translation>table %1: a choice (xs:choice) mixes GML geometry with other elements</translation>
+    </message>
+    <message>
+        <source>Схема %1 ссылается и на GML 3.1.1, и на GML 3.2</source>
+        <translation>Schema %1 refers to both GML 3.1.1 and GML 3.2</translation>
+    </message>
+    <message>
+        <source>%1 (строка %2) не таблица: %3</source>
+        <translation>%1 (line %2) is not a table: %3</translation>
+    </message>
+    <message>
+        <source>элемент абстрактный</source>
+        <translation>the element is abstract</translation>
+    </message>
+    <message>
+        <source>элемент не входит в группу замены (substitutionGroup)</source>
+        <translation>the element belongs to no substitution group (substitutionGroup)</translation>
+    </message>
+    <message>
+        <source>группа замены %1 не ведёт к gml:_Feature или gml:AbstractFeature</source>
+        <translation>its substitution group %1 does not lead to gml:_Feature or gml:AbstractFeature</translation>
+    </message>
+    <message>
+        <source>элемент — коллекция объектов (группа замены %1)</source>
+        <translation>the element is a feature collection (substitution group %1)</translation>
+    </message>
+    <message>
+        <source>таблица %1: элемент GML %2 не может быть столбцом; ожидалось свойство, объявленное схемой</source>
+        <translation>table %1: the GML element %2 cannot be a column; expected a property the schema declares</translation>
+    </message>
+    <message>
+        <source>типы объектов раскрываются более чем в %1 определений</source>
+        <translation>the feature types unfold into more than %1 definitions</translation>
+    </message>
 </context>
 </TS>

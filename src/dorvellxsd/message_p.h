@@ -80,6 +80,59 @@ inline constexpr char SchemaDiagnostic[] = QT_TRANSLATE_NOOP("QObject", "Стр�
 inline constexpr char DocumentTypeDeclared[] =
     QT_TRANSLATE_NOOP("QObject", "Объявление типа документа (DOCTYPE) в файле %1 не допускается");
 
+// Schema reader
+// %1 the schema file, %2 the line, %3 one of the reasons below
+inline constexpr char SchemaDeclarationRefused[] = QT_TRANSLATE_NOOP("QObject", "Схема %1, строка %2: %3");
+inline constexpr char NotXmlSchema[] =
+    QT_TRANSLATE_NOOP("QObject", "корневой элемент %1 не является элементом schema пространства имён XML Schema");
+inline constexpr char SchemaFileNotLocal[] =
+    QT_TRANSLATE_NOOP("QObject", "подключаемая схема %1 не является локальным файлом");
+inline constexpr char SchemaFileNotRegular[] =
+    QT_TRANSLATE_NOOP("QObject", "подключаемая схема %1 не является обычным файлом");
+inline constexpr char IncludedNamespaceDiffers[] = QT_TRANSLATE_NOOP(
+    "QObject", "подключаемая схема %1 объявляет целевое пространство имён «%2», ожидалось «%3»");
+inline constexpr char IncludesTooDeep[] =
+    QT_TRANSLATE_NOOP("QObject", "схемы подключают друг друга глубже %1 уровней");
+inline constexpr char RedefineNotRead[] = QT_TRANSLATE_NOOP(
+    "QObject", "%1 не поддерживается: ожидались xs:include или xs:import");
+inline constexpr char DeclarationWithoutName[] =
+    QT_TRANSLATE_NOOP("QObject", "глобальное объявление %1 без имени");
+inline constexpr char PrefixNotDeclared[] = QT_TRANSLATE_NOOP("QObject", "префикс имени %1 не объявлен");
+inline constexpr char NameNotDeclared[] = QT_TRANSLATE_NOOP(
+    "QObject", "%1 не объявлен ни в схеме, ни в подключённых к ней локальных файлах");
+inline constexpr char DefinitionCircular[] = QT_TRANSLATE_NOOP("QObject", "определение %1 ссылается само на себя");
+inline constexpr char DefinitionsTooDeep[] =
+    QT_TRANSLATE_NOOP("QObject", "определения вложены глубже %1 уровней");
+inline constexpr char DefinitionsTooMany[] =
+    QT_TRANSLATE_NOOP("QObject", "типы объектов раскрываются более чем в %1 определений");
+inline constexpr char FeatureTypeExpected[] = QT_TRANSLATE_NOOP(
+    "QObject", "таблица %1: ожидался сложный тип, расширяющий (xs:complexContent/xs:extension) "
+               "gml:AbstractFeatureType или тип другого объекта схемы");
+inline constexpr char FeatureHasNoProperty[] =
+    QT_TRANSLATE_NOOP("QObject", "таблица %1: тип объекта не объявляет ни одного свойства");
+inline constexpr char ParticleNotColumn[] = QT_TRANSLATE_NOOP(
+    "QObject", "таблица %1: %2 не может быть столбцом; ожидались xs:element с именем или ссылкой, "
+               "xs:sequence, xs:choice, xs:all или xs:group со ссылкой");
+inline constexpr char PropertyRepeats[] = QT_TRANSLATE_NOOP(
+    "QObject", "таблица %1: %2 может повторяться (maxOccurs %3), а столбец хранит одно значение");
+inline constexpr char PropertyTypeNotColumn[] = QT_TRANSLATE_NOOP(
+    "QObject", "таблица %1: значение свойства %2 (тип %3) не является ни текстом, ни геометрией GML");
+inline constexpr char GmlPropertyNotColumn[] = QT_TRANSLATE_NOOP(
+    "QObject", "таблица %1: элемент GML %2 не может быть столбцом; ожидалось свойство, объявленное схемой");
+inline constexpr char ChoiceMixesGeometry[] =
+    QT_TRANSLATE_NOOP("QObject", "таблица %1: выбор (xs:choice) смешивает геометрию GML с другими элементами");
+inline constexpr char GmlVersionsMixed[] =
+    QT_TRANSLATE_NOOP("QObject", "Схема %1 ссылается и на GML 3.1.1, и на GML 3.2");
+// Why a global element is not a table: %1 the element, %2 its line, %3 one of the reasons below
+inline constexpr char DeclarationNotATable[] = QT_TRANSLATE_NOOP("QObject", "%1 (строка %2) не таблица: %3");
+inline constexpr char ElementIsAbstract[] = QT_TRANSLATE_NOOP("QObject", "элемент абстрактный");
+inline constexpr char ElementInNoSubstitutionGroup[] =
+    QT_TRANSLATE_NOOP("QObject", "элемент не входит в группу замены (substitutionGroup)");
+inline constexpr char ElementNotInFeatureGroup[] =
+    QT_TRANSLATE_NOOP("QObject", "группа замены %1 не ведёт к gml:_Feature или gml:AbstractFeature");
+inline constexpr char ElementIsCollection[] =
+    QT_TRANSLATE_NOOP("QObject", "элемент — коллекция объектов (группа замены %1)");
+
 } // namespace messages
 
 /*

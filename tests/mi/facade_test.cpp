@@ -60,6 +60,8 @@ TEST_F(Facade, HandlesMoveAndTablesStayIndependent)
     EXPECT_EQ(moved.tableNameList().size(), 5u) << "a later load leaves an earlier set alone";
     EXPECT_EQ(provider.tables().tableNameList(), Names {"Well"});
     EXPECT_TRUE(mi::XsdTables().tableNameList().empty());
+    provider.initFromXsd(DORVELLXSD_TEST_DATA_DIR "/xsd/gml32.xsd");
+    EXPECT_EQ(provider.skippedDeclarations().front(), "AbstractAsset (строка 9) не таблица: элемент абстрактный");
 }
 
 TEST_F(Facade, RecordsMoveThroughWriterReaderAndInsert)

@@ -6,13 +6,26 @@
 #include <QList>
 #include <QStringList>
 
+inline QString kindCode(pelmak::XsdAttribute::Kind kind)
+{
+    switch (kind) {
+    case pelmak::XsdAttribute::Plain:
+        return "P";
+    case pelmak::XsdAttribute::Geometry:
+        return "G";
+    case pelmak::XsdAttribute::GeometryProperty:
+        return "GP";
+    }
+    return QString::number(kind);
+}
+
 // Every field of every attribute in one line, "name kind minOccurs userName" joined by "|",
-// so that one comparison checks a whole table.
+// so that one comparison checks a whole table. Kinds: P plain, G geometry, GP geometry property.
 inline QString describe(const QList<pelmak::XsdAttribute> &attributes)
 {
     QStringList parts;
     for (const pelmak::XsdAttribute &attribute : attributes)
-        parts.append(QStringList{attribute.name, attribute.kind == pelmak::XsdAttribute::Plain ? "P" : "G",
+        parts.append(QStringList{attribute.name, kindCode(attribute.kind),
                                  QString::number(attribute.minOccurs), attribute.userName}
                          .join(' ')
                          .trimmed());

@@ -93,6 +93,19 @@ TEST_F(Xsdexchange, TablesLayersAndMissingFiles)
     const ToolRun russian = runTool({"--lang", "ru", "tables", missing});
     EXPECT_EQ(russian.exitCode, 2);
     EXPECT_EQ(russian.errors, "xsdexchange tables: Не могу открыть файл " + missing + '\n');
+    // A schema that declares no table is a failure that says why of each global element.
+    const QString noTables = file("no-tables.xsd");
+    QFile schema(noTables);
+    ASSERT_TRUE(schema.open(QIODevice::WriteOnly));
+    schema.write("<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">\n"
+                 "<xs:element name=\"code\" type=\"xs:string\"/></xs:schema>\n");
+    schema.close();
+    const ToolRun empty = runTool({"--lang", "ru", "tables", noTables});
+    EXPECT_EQ(empty.exitCode, 2);
+    EXPECT_EQ(empty.errors, "xsdexchange tables: " + noTables
+            + " declares no table\n  code (строка 2) не таблица: элемент не входит в группу замены (substitutionGroup)\n");
+    EXPECT_TRUE(empty.output.isEmpty());
+
     const ToolRun layersOfNothing = runTool({"layers", file("nothing.gpkg")});
     EXPECT_EQ(layersOfNothing.exitCode, 2);
     EXPECT_FALSE(layersOfNothing.errors.contains("ERROR 4")) << "GDAL's own printing stays quiet";

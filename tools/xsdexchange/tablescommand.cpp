@@ -7,7 +7,8 @@ namespace xsdexchange {
 namespace {
 
 const char Help[] = "Usage: xsdexchange tables [-v] SCHEMA.xsd\n\n"
-                    "Lists the tables that the exchange schema declares, sorted by name.\n\n"
+                    "Lists the tables that the exchange schema declares, sorted by name. A schema that\n"
+                    "declares none is a failure: the message says why each global element is not a table.\n\n"
                     "  -v, --verbose  also each table's attributes: name, kind, user-facing name, minOccurs";
 
 QString kindName(pelmak::XsdAttribute::Kind kind)
@@ -29,6 +30,16 @@ void printAttributes(const QList<pelmak::XsdAttribute> &attributes)
     }
 }
 
+std::string noTablesMessage(const QString &schema, const QStringList &skippedDeclarations)
+{
+    QString message = schema + QStringLiteral(" declares no table");
+    if (skippedDeclarations.isEmpty())
+        message += QStringLiteral(": it declares no global element");
+    for (const QString &reason : skippedDeclarations)
+        message += QStringLiteral("\n  ") + reason;
+    return message.toStdString();
+}
+
 } // namespace
 
 int tablesCommand(const QStringList &arguments)
@@ -41,6 +52,8 @@ int tablesCommand(const QStringList &arguments)
     pelmak::XsdProvider provider;
     provider.initFromXsd(commandLine.positional().first());
     const pelmak::XsdTables tables = provider.tables();
+    if (tables.tableNameList().isEmpty())
+        throw StepFailure(noTablesMessage(commandLine.positional().first(), provider.skippedDeclarations()));
     for (const QString &name : tables.tableNameList()) {
         out() << name << '\n';
         if (commandLine.isSet(QStringLiteral("verbose")))

@@ -23,4 +23,9 @@ XsdTables XsdProvider::tables() const
     return XsdTables(impl->tables());
 }
 
+std::list<std::string> XsdProvider::skippedDeclarations() const
+{
+    return toStdList(impl->skippedDeclarations());
+}
+
 } // namespace pelmak::mi

@@ -3,6 +3,9 @@
 
 #include <dorvellxsd/mi/xsdtables.h>
 
+#include <list>
+#include <string>
+
 namespace pelmak {
 class XsdProvider;
 }
@@ -19,10 +22,13 @@ public:
     virtual ~XsdProvider();
 
     /// Loads the schema at the UTF-8 @p path; throws std::logic_error and keeps the tables
-    /// loaded before when the file cannot be opened or is not well-formed XML.
+    /// loaded before when the file cannot be opened, is not well-formed XML or declares a
+    /// table it cannot map (pelmak::XsdProvider::initFromXsd says which).
     void initFromXsd(const std::string &path);
     /// A copy of the tables; later loads do not change it.
     XsdTables tables() const;
+    /// Why each global element of the last schema loaded is not a table, one UTF-8 line each.
+    std::list<std::string> skippedDeclarations() const;
 
 private:
     std::unique_ptr<pelmak::XsdProvider> impl;

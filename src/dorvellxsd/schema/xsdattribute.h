@@ -16,9 +16,13 @@ namespace pelmak {
 class DORVELLXSD_EXPORT XsdAttribute
 {
 public:
+    /// Consumers that only tell text from geometry compare with Plain.
     enum Kind : std::int32_t {
         Plain = 0,    ///< a value carried as text
-        Geometry = 1, ///< the table's geometry, carried as a GML 3 fragment
+        Geometry = 1, ///< the table's geometry, a GML 3 fragment that stands in the feature itself
+        /// a geometry that the schema wraps in a property element of the attribute's name, which
+        /// holds the GML 3 fragment
+        GeometryProperty = 2,
     };
 
     XsdAttribute() = default;
@@ -29,7 +33,7 @@ public:
     virtual ~XsdAttribute();
 
     Kind kind = Plain;
-    QString name;      ///< "Geometry" from a schema; empty for a geometry read from a document
+    QString name;      ///< for a geometry: "Geometry" or the property's name from a schema; empty from a document
     QString userName;  ///< the user-facing name given by the schema, or empty
     int minOccurs = 1; ///< 0 marks an optional attribute
 };

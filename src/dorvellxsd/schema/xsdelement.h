@@ -21,7 +21,7 @@ public:
     virtual ~XsdElement();
 
     QString name;
-    QString type; ///< the name of the complex type, without the "pelmak:" prefix
+    QString type; ///< the complex type's name without prefix; for an anonymous type, the element's name
     XsdComplexType complexType;
 };
 

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <cstdint>
+
 namespace pelmak {
 
 /**
@@ -12,6 +14,10 @@ namespace pelmak {
  *
  * The lookups by name ignore letter case and answer for the first table that matches, so of
  * two tables whose names differ only in case the earlier one is found.
+ *
+ * Besides its tables a set carries the GML version of the schema it was read from (one 32-bit
+ * field after the list, which made the class larger; copies carry it along). Separate copies
+ * may be used on separate threads; one object must not be changed while another thread reads it.
  */
 class DORVELLXSD_EXPORT XsdTables
 {
@@ -23,6 +29,14 @@ public:
     XsdTables &operator=(XsdTables &&) = default;
     virtual ~XsdTables();
 
+    /// The GML version of a schema, which its documents are written in.
+    enum class GmlVersion : std::int32_t {
+        Unknown = 0, ///< the schema names no GML (or the set was not read from a schema)
+        Gml311 = 1,  ///< http://www.opengis.net/gml
+        Gml32 = 2,   ///< http://www.opengis.net/gml/3.2
+    };
+
+    /// Removes every table; the GML version stays.
     void clear();
     /// Appends a copy of @p element; neither its validity nor duplicates are checked.
     void append(const XsdElement &element);
@@ -36,10 +50,15 @@ public:
     /// The attribute names of the first table named @p tableName, in schema order.
     QStringList attributeList(const QString &tableName) const;
 
+    /// The GML version the schema imports or refers to; Unknown for a set built by hand.
+    GmlVersion gmlVersion() const { return gml; }
+    void setGmlVersion(GmlVersion version) { gml = version; }
+
 private:
     const XsdElement *findTable(const QString &tableName) const;
 
     QList<XsdElement> elements;
+    GmlVersion gml = GmlVersion::Unknown;
 };
 
 } // namespace pelmak
