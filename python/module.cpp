@@ -126,12 +126,18 @@ std::vector<AttributeRow> attributeRows(const pelmak::XsdElement &table)
     return rows;
 }
 
+// Every table the library's lookups reach: of tables whose names are equal or differ only in
+// letter case, the lookups (and so export) find the first, and only that one is listed.
 std::vector<TableRow> describeSchema(const std::string &schema)
 {
     const pelmak::XsdTables tables = readTables(schema);
     std::vector<TableRow> rows;
+    QStringList listed;
     for (const QString &name : tables.tableNameList()) {
         const pelmak::XsdElement table = tables.tableByName(name);
+        if (listed.contains(table.name, Qt::CaseInsensitive))
+            continue;
+        listed.append(table.name);
         rows.emplace_back(table.name.toStdString(), table.type.toStdString(), attributeRows(table));
     }
     return rows;

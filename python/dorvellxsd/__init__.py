@@ -113,7 +113,9 @@ def _catalog_files(catalog: Catalog) -> list[str]:
 
 
 def read_schema(path: PathArg) -> list[Table]:
-    """Reads an exchange schema; returns its tables in the order the schema declares them.
+    """Reads an exchange schema; returns its tables sorted by name. Of tables whose names are
+    equal or differ only in letter case, the library reaches only the first the schema declares,
+    and only that one is returned.
 
     Raises RefusedError for a schema that cannot be read or that declares nothing usable.
     """

@@ -1,5 +1,8 @@
 """The whole road from Python: schema, export, validation, reading, import, export again."""
 
+import os
+import pathlib
+
 import dorvellxsd
 from conftest import TABLES
 
@@ -13,6 +16,13 @@ def test_schema_describes_tables_and_attributes(schema):
     assert building.attributes[2].min_occurs == 0
     assert building.geometry is not None and building.geometry.kind == "geometry"
     assert tables["Rightholder"].geometry is None
+
+
+def test_schema_lists_each_table_the_lookups_reach():
+    # Two tables named Road, and Zone beside ZONE: the first of each is what export would use.
+    patterns = pathlib.Path(os.environ["DORVELLXSD_TEST_DATA_DIR"]) / "xsd" / "patterns.xsd"
+    tables = dorvellxsd.read_schema(patterns)
+    assert [t.name for t in tables] == ["Marker", "Parcel", "Road", "Zone", "Участок"]
 
 
 def test_export_validate_import_and_export_again(work, schema, source):
