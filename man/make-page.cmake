@@ -5,14 +5,8 @@
 set(ENV{LC_ALL} C.UTF-8)
 set(ENV{LANGUAGE} "")
 
-function(run)
-    execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    if(NOT rc EQUAL 0)
-        string(JOIN " " command ${ARGN})
-        message(FATAL_ERROR "${command}\nexited with ${rc}\n${err}")
-    endif()
-    set(RUN_OUTPUT "${out}" PARENT_SCOPE)
-endfunction()
+# run(<command...>), leaving the standard output in RUN_OUTPUT.
+include(${CMAKE_CURRENT_LIST_DIR}/../tests/package/run.cmake)
 
 # troff reads a backslash as an escape and a leading full stop or quote as a request.
 function(as_troff text result)
