@@ -168,7 +168,8 @@ std::list<std::string> tablesToExport(const pelmak::mi::XsdTables &tables, const
     }
     std::list<std::string> present;
     for (const std::string &name : declared) {
-        if (containsIgnoringCase(layers, name) && std::find(present.begin(), present.end(), name) == present.end())
+        // Of names that differ only in case the lookups reach the first table alone.
+        if (containsIgnoringCase(layers, name) && !containsIgnoringCase(present, name))
             present.push_back(name);
     }
     if (present.empty())
@@ -462,6 +463,8 @@ private:
             if (!known)
                 refuse(where + ": the table has no attribute '" + value.first + "'");
         }
+        if (geometry && !hasGeometry(table))
+            refuse(where + ": the table has no geometry");
         pelmak::XsdFeatureData data;
         data.id = id;
         for (const pelmak::XsdAttribute &attribute : table.complexType.attributes) {

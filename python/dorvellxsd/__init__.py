@@ -93,10 +93,12 @@ class Feature(NamedTuple):
 
 
 def _path(path: PathArg) -> str:
+    """A path argument as the str the native part takes."""
     return os.fsdecode(os.fspath(path))
 
 
 def _names(tables: Union[None, str, Iterable[str]]) -> list[str]:
+    """Table names as a list; None (all tables) becomes the empty list."""
     if tables is None:
         return []
     if isinstance(tables, str):
@@ -105,6 +107,7 @@ def _names(tables: Union[None, str, Iterable[str]]) -> list[str]:
 
 
 def _catalog_files(catalog: Catalog) -> list[str]:
+    """One catalog path or several, as a list of str."""
     if catalog is None:
         return []
     if isinstance(catalog, (str, bytes, os.PathLike)):
@@ -183,6 +186,7 @@ class _FeatureLocator:
         self._spans: list[tuple[tuple[int, int], tuple[int, int], Optional[str]]] = []
 
     def close(self) -> None:
+        """Lets the document go."""
         self._file.close()
 
     def _here(self) -> tuple[int, int]:
@@ -214,6 +218,7 @@ class _FeatureLocator:
                 self._file.close()
 
     def feature_at(self, line: int, column: int) -> Optional[str]:
+        """The gml:id of the feature member that holds the position, or None."""
         position = (line, column)
         self._read_past(position)
         index = bisect.bisect_right(self._begins, position) - 1
@@ -236,6 +241,7 @@ def iter_validate(schema: PathArg, document: PathArg, catalog: Catalog = None) -
 
 
 def _located(document: str, diagnostics: list) -> Iterator[Diagnostic]:
+    """The native diagnostics as Diagnostic records with their features, one at a time."""
     if not diagnostics:
         return
     locator = _FeatureLocator(document)
@@ -257,6 +263,7 @@ def validate(schema: PathArg, document: PathArg, catalog: Catalog = None) -> Val
 
 
 def _validation(schema: PathArg, document: PathArg, catalog: Catalog) -> ValidationResult:
+    """validate() under a name that export's ``validate`` argument does not hide."""
     document = _path(document)
     errors, diagnostics = _core.validate_document(_path(schema), document, _catalog_files(catalog))
     return ValidationResult(errors, list(_located(document, diagnostics)))
@@ -294,6 +301,7 @@ def read_features(document: PathArg, tables: Optional[Iterable[str]] = None,
 
 
 def _check_geometry(feature: Feature) -> None:
+    """Refuses a geometry text that is not well-formed XML."""
     # The document writer leaves out a geometry that is no XML; here it is refused instead.
     if feature.geometry is None:
         return

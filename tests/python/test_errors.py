@@ -40,7 +40,9 @@ def test_failures_raise_the_right_class_with_the_message(work, schema, source, d
      "table Road, feature 5: no value for the geometry, which the schema requires"),
     (dorvellxsd.Feature("Road", 6, {"name": "n", "roadClass": "c", "lanes": "2"}, "<gml:Point>"),
      "table Road, feature 6: the geometry is not well-formed XML"),
-    (dorvellxsd.Feature("Нет", 7, {}), "the schema declares no table 'Нет'"),
+    (dorvellxsd.Feature("Rightholder", 7, {"holderId": "1", "name": "n", "kind": "k", "inn": "7"}, "<gml:Point/>"),
+     "table Rightholder, feature 7: the table has no geometry"),
+    (dorvellxsd.Feature("Нет", 8, {}), "the schema declares no table 'Нет'"),
 ])
 def test_writer_refuses_what_it_cannot_write_exactly(work, schema, feature, message):
     path = work / "отказ.gml"
