@@ -421,8 +421,9 @@ using NewFeature = std::tuple<int, std::map<std::string, std::optional<std::stri
 class DocumentWriter
 {
 public:
-    explicit DocumentWriter(const std::string &schema)
+    DocumentWriter(const std::string &schema, const std::string &documentPath)
         : tables(readTables(schema))
+        , path(documentPath)
     {
     }
 
@@ -439,7 +440,7 @@ public:
         written += static_cast<int>(features.size());
     }
 
-    void commit(const std::string &path)
+    void commit()
     {
         const QuietCall quiet;
         writer.writeToFile(path);
@@ -487,6 +488,7 @@ private:
     }
 
     pelmak::XsdTables tables;
+    std::string path;
     // The one place where the writer road meets the library's document writer.
     pelmak::mi::XsdXmlWriter writer;
     int written = 0;
@@ -525,9 +527,9 @@ PYBIND11_MODULE(_core, m)
              "Up to size features: (table, id, {attribute: value}, geometry or None).");
 
     py::class_<DocumentWriter>(m, "DocumentWriter", "Features of a schema's tables on their way to a document.")
-        .def(py::init<const std::string &>(), py::arg("schema"))
+        .def(py::init<const std::string &, const std::string &>(), py::arg("schema"), py::arg("path"))
         .def("write", &DocumentWriter::write, py::arg("table"), py::arg("features"),
              "Appends features given as (id, {attribute: value}, geometry or None).")
-        .def("commit", &DocumentWriter::commit, py::arg("path"), "Saves the document, replacing the file whole.")
+        .def("commit", &DocumentWriter::commit, "Saves the document, replacing the file whole.")
         .def_property_readonly("feature_count", &DocumentWriter::featureCount, "Features written so far.");
 }

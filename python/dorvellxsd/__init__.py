@@ -323,8 +323,7 @@ class DocumentWriter:
     """
 
     def __init__(self, path: PathArg, schema: PathArg):
-        self._path = _path(path)
-        self._native = _core.DocumentWriter(_path(schema))
+        self._native = _core.DocumentWriter(_path(schema), _path(path))
 
     @property
     def feature_count(self) -> int:
@@ -344,7 +343,7 @@ class DocumentWriter:
 
     def commit(self) -> None:
         """Saves the document to the path, replacing a file there only once it is written whole."""
-        self._native.commit(self._path)
+        self._native.commit()
 
     def __enter__(self) -> "DocumentWriter":
         return self

@@ -11,3 +11,9 @@ class RefusedError(DorvellxsdError, ValueError):
 
 class DataSourceError(DorvellxsdError, OSError):
     """A data source could not be opened or created."""
+
+
+# Shown, and pickled, as members of the package that exports them.
+for _error in (DorvellxsdError, RefusedError, DataSourceError):
+    _error.__module__ = "dorvellxsd"
+del _error
