@@ -43,7 +43,6 @@ QString toQString(const std::string &text)
     return QString::fromStdString(text);
 }
 
-
 // Module-level refusals (an argument the library would not see) are the library's kind of
 // refusal too, so that a caller catches one class for both.
 [[noreturn]] void refuse(const std::string &message)

@@ -2,6 +2,9 @@
 
 import os
 import pathlib
+import subprocess
+
+import pytest
 
 import dorvellxsd
 from conftest import TABLES
@@ -40,6 +43,14 @@ def test_export_validate_import_and_export_again(work, schema, source):
     again = work / "снова.gml"
     dorvellxsd.export(schema, target, again)
     assert again.read_bytes() == document.read_bytes()
+
+
+@pytest.mark.skipif("DORVELLXSD_TOOL" not in os.environ, reason="the build has no xsdexchange")
+def test_export_writes_what_the_command_line_tool_writes(work, schema, source, document):
+    by_tool = work / "инструмент.gml"
+    subprocess.run([os.environ["DORVELLXSD_TOOL"], "export", schema, source, by_tool], check=True,
+                   capture_output=True)
+    assert by_tool.read_bytes() == document.read_bytes()
 
 
 def test_export_of_chosen_tables_with_a_filter(work, schema, source):
