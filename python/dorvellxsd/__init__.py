@@ -333,7 +333,10 @@ class DocumentWriter:
     def write(self, features: Iterable[Feature]) -> None:
         """Appends features; each value a str, each table declared by the schema. A name the table
         lacks, a missing value of a required attribute or a geometry that is no XML is refused
-        (RefusedError) and nothing of that table's run of features is written."""
+        (RefusedError) and nothing of that table's run of features is written. One Feature
+        may be given alone."""
+        if isinstance(features, Feature):
+            features = [features]
         for table, run in groupby(features, key=lambda f: f.table):
             rows = []
             for feature in run:

@@ -39,8 +39,9 @@ def test_writer_interrupted_by_an_exception_leaves_the_earlier_file(work, schema
     feature = dorvellxsd.Feature("Rightholder", 1, {"holderId": "1", "name": "n", "kind": "k", "inn": "7"})
     with pytest.raises(KeyError):
         with dorvellxsd.DocumentWriter(path, schema) as writer:
-            writer.write([feature])
+            writer.write(feature)
             raise KeyError("interrupted")
+    assert writer.feature_count == 1
     assert path.read_bytes() == b"earlier content"
     assert sorted(p.name for p in work.iterdir() if p.name.startswith("прежний")) == ["прежний.gml"]
 
