@@ -176,6 +176,7 @@ class _FeatureLocator:
     _MEMBER = "gml:featureMember"
 
     def __init__(self, document: str):
+        """Opens the document; nothing is parsed before the first question."""
         self._file = open(document, "rb")
         self._parser = xml.parsers.expat.ParserCreate()
         self._parser.StartElementHandler = self._start
@@ -190,9 +191,11 @@ class _FeatureLocator:
         self._file.close()
 
     def _here(self) -> tuple[int, int]:
+        """The parser's position, with columns counted from 1 as the validator counts them."""
         return self._parser.CurrentLineNumber, self._parser.CurrentColumnNumber + 1
 
     def _start(self, name: str, attributes: dict) -> None:
+        """Opens a member span at a gml:featureMember and takes the gml:id of its feature."""
         self._depth += 1
         if self._depth == 2 and name == self._MEMBER:
             self._open = [self._here(), None]
@@ -200,6 +203,7 @@ class _FeatureLocator:
             self._open[1] = attributes.get("gml:id")
 
     def _end(self, name: str) -> None:
+        """Closes the member span just after the member's end tag."""
         if self._depth == 2 and name == self._MEMBER and self._open is not None:
             line, column = self._here()
             self._begins.append(self._open[0])
@@ -208,6 +212,7 @@ class _FeatureLocator:
         self._depth -= 1
 
     def _read_past(self, position: tuple[int, int]) -> None:
+        """Parses on until a member ends after the position, or the document does."""
         while not self._file.closed and (not self._spans or self._spans[-1][1] < position):
             chunk = self._file.read(self._CHUNK)
             try:
@@ -275,14 +280,17 @@ class FeatureReader:
 
     def __init__(self, document: PathArg, tables: Optional[Iterable[str]] = None,
                  batch_size: int = DEFAULT_BATCH_SIZE):
+        """Reads the document; raises RefusedError for one the library cannot read."""
         self._batches = _core.FeatureBatches(_path(document), _names(tables))
         self._batch_size = batch_size
         self._pending: Iterator[tuple] = iter(())
 
     def __iter__(self) -> "FeatureReader":
+        """The reader is its own iterator."""
         return self
 
     def __next__(self) -> Feature:
+        """The next feature, converting the next batch when the last one is used up."""
         for row in self._pending:
             return Feature(*row)
         if self._batches.at_end():
@@ -323,6 +331,7 @@ class DocumentWriter:
     """
 
     def __init__(self, path: PathArg, schema: PathArg):
+        """Reads the schema; nothing is written to ``path`` before commit()."""
         self._native = _core.DocumentWriter(_path(schema), _path(path))
 
     @property
@@ -349,8 +358,10 @@ class DocumentWriter:
         self._native.commit()
 
     def __enter__(self) -> "DocumentWriter":
+        """The writer itself."""
         return self
 
     def __exit__(self, exc_type, exc, traceback) -> None:
+        """Saves the document unless the block raised; the block's exception goes on."""
         if exc_type is None:
             self.commit()
