@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test demo clean
+.PHONY: all deps build test demo package clean
 
 all: build
 
@@ -21,6 +21,11 @@ test: build
 # The main job: the whole road on the bundled sample data.
 demo: build
 	$(BUILD_DIR)/bin/xsdexchange demo
+
+# Debian packages of the library, its development files, the tool and the Python package,
+# written to $(BUILD_DIR)/packages; install them with `apt install ./$(BUILD_DIR)/packages/*.deb`.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB -B packages
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,0 +1,367 @@
+"""Moves vector features between GDAL/OGR data sources and schema-bound GML 3 exchange documents,
+and validates such documents against their XSD.
+
+Paths are str or os.PathLike; texts are str. Errors of the library arrive as
+:class:`RefusedError` (a ValueError: an input it refused) or :class:`DataSourceError` (an
+OSError: a data source it could not open), both :class:`DorvellxsdError`, with the library's
+message unchanged. GDAL's drivers are registered on import unless the host has done so.
+"""
+
+from __future__ import annotations
+
+import bisect
+import os
+import xml.parsers.expat
+from dataclasses import dataclass, field
+from itertools import groupby
+from typing import Callable, Iterable, Iterator, NamedTuple, Optional, Sequence, Union
+
+from ._errors import DataSourceError, DorvellxsdError, RefusedError
+from . import _core
+
+__all__ = [
+    "Attribute", "DataSourceError", "Diagnostic", "DocumentWriter", "DorvellxsdError", "Feature",
+    "FeatureReader", "RefusedError", "Table", "ValidationResult", "export", "import_document",
+    "iter_validate", "read_features", "read_schema", "validate",
+]
+
+PathArg = Union[str, "os.PathLike[str]"]
+Catalog = Union[None, PathArg, Sequence[PathArg]]
+
+#: Features the reader converts at a time.
+DEFAULT_BATCH_SIZE = 1000
+
+_KINDS = ("plain", "geometry")
+
+
+@dataclass(frozen=True)
+class Attribute:
+    """One column of a table: ``kind`` is "plain" or "geometry"; ``min_occurs`` 0 marks an
+    optional one; ``annotation`` is the user-facing name the schema gives it, or None."""
+
+    name: str
+    kind: str
+    min_occurs: int
+    annotation: Optional[str]
+
+
+@dataclass(frozen=True)
+class Table:
+    """A table the schema declares: its element name, its type and its attributes in order."""
+
+    name: str
+    type: str
+    attributes: tuple[Attribute, ...]
+
+    @property
+    def geometry(self) -> Optional[Attribute]:
+        """The geometry attribute, or None for a table without geometry."""
+        return next((a for a in self.attributes if a.kind == "geometry"), None)
+
+
+@dataclass(frozen=True)
+class Diagnostic:
+    """A validator message with its position and the gml:id of the feature it lies in, if any."""
+
+    line: int
+    column: int
+    message: str
+    feature: Optional[str] = None
+
+
+@dataclass(frozen=True)
+class ValidationResult:
+    """Every diagnostic of a document and the number of errors among them (warnings do not count)."""
+
+    error_count: int
+    diagnostics: list[Diagnostic] = field(default_factory=list)
+
+    @property
+    def valid(self) -> bool:
+        """True when the document has no error."""
+        return self.error_count == 0
+
+
+class Feature(NamedTuple):
+    """One feature: its table, its id, its plain values by attribute name, and its geometry as
+    GML 3 text (None for a table without geometry)."""
+
+    table: str
+    id: int
+    values: dict[str, str]
+    geometry: Optional[str] = None
+
+
+def _path(path: PathArg) -> str:
+    """A path argument as the str the native part takes."""
+    return os.fsdecode(os.fspath(path))
+
+
+def _names(tables: Union[None, str, Iterable[str]]) -> list[str]:
+    """Table names as a list; None (all tables) becomes the empty list."""
+    if tables is None:
+        return []
+    if isinstance(tables, str):
+        return [tables]
+    return list(tables)
+
+
+def _catalog_files(catalog: Catalog) -> list[str]:
+    """One catalog path or several, as a list of str."""
+    if catalog is None:
+        return []
+    if isinstance(catalog, (str, bytes, os.PathLike)):
+        return [_path(catalog)]
+    return [_path(entry) for entry in catalog]
+
+
+def read_schema(path: PathArg) -> list[Table]:
+    """Reads an exchange schema; returns its tables sorted by name. Of tables whose names are
+    equal or differ only in letter case, the library reaches only the first the schema declares,
+    and only that one is returned.
+
+    Raises RefusedError for a schema that cannot be read or that declares nothing usable.
+    """
+    return [
+        Table(name, type_, tuple(Attribute(a, _KINDS[kind], min_occurs, annotation or None)
+                                 for a, kind, min_occurs, annotation in attributes))
+        for name, type_, attributes in _core.describe_schema(_path(path))
+    ]
+
+
+def export(schema: PathArg, source: PathArg, output: PathArg, tables: Optional[Iterable[str]] = None,
+           where: Optional[str] = None, catalog: Catalog = None, validate: bool = False,
+           progress: Optional[Callable[[str, int, int], None]] = None) -> Optional[ValidationResult]:
+    """Writes tables of a data source into one exchange document at ``output``.
+
+    ``tables``: the tables to write, each declared by the schema; None writes every table of the
+    schema that has a layer in the source. ``where``: an attribute filter for every layer.
+    ``progress(table, done, total)`` is called after each table. The file is replaced only
+    once the whole document is written. With ``validate`` the saved document is checked against
+    the schema (with ``catalog``, as :func:`validate` does) and the result returned; otherwise
+    None.
+
+    Raises DataSourceError when the source cannot be opened, RefusedError for anything the
+    library refuses (an unknown table, a value it cannot write, an unwritable output).
+    """
+    output = _path(output)
+    _core.export_document(_path(schema), _path(source), output, _names(tables), where or "", progress)
+    return _validation(schema, output, catalog) if validate else None
+
+
+def import_document(document: PathArg, target: PathArg, tables: Optional[Iterable[str]] = None,
+                    create: bool = False, schema: Optional[PathArg] = None) -> dict[str, int]:
+    """Inserts the features of an exchange document into a data source, in one transaction.
+
+    ``tables``: the document's tables to insert; None inserts all. With ``create``, the layers
+    the target lacks are made first (a new GeoPackage when the target does not exist): a text
+    field per attribute and a geometry column in the system of the table's first geometry. The
+    attributes are those of ``schema`` when given, else those the document shows (a document
+    leaves out empty optional values, so give the schema when such a column must exist).
+    Returns the number of features created per table. On failure nothing is inserted; layers
+    already created stay.
+
+    Raises DataSourceError when the target cannot be opened or created, RefusedError for a
+    document or a value the library refuses.
+    """
+    return _core.import_document(_path(document), _path(target), _names(tables), bool(create),
+                                 _path(schema) if schema is not None else "")
+
+
+class _FeatureLocator:
+    """Finds the feature member a position lies in, parsing the document only as far as the
+    positions asked for; a document that stops being well-formed keeps the members before."""
+
+    _CHUNK = 1 << 16
+    _MEMBER = "gml:featureMember"
+
+    def __init__(self, document: str):
+        """Opens the document; nothing is parsed before the first question."""
+        self._file = open(document, "rb")
+        self._parser = xml.parsers.expat.ParserCreate()
+        self._parser.StartElementHandler = self._start
+        self._parser.EndElementHandler = self._end
+        self._depth = 0
+        self._open: Optional[list] = None
+        self._begins: list[tuple[int, int]] = []
+        self._spans: list[tuple[tuple[int, int], tuple[int, int], Optional[str]]] = []
+
+    def close(self) -> None:
+        """Lets the document go."""
+        self._file.close()
+
+    def _here(self) -> tuple[int, int]:
+        """The parser's position, with columns counted from 1 as the validator counts them."""
+        return self._parser.CurrentLineNumber, self._parser.CurrentColumnNumber + 1
+
+    def _start(self, name: str, attributes: dict) -> None:
+        """Opens a member span at a gml:featureMember and takes the gml:id of its feature."""
+        self._depth += 1
+        if self._depth == 2 and name == self._MEMBER:
+            self._open = [self._here(), None]
+        elif self._depth == 3 and self._open is not None and self._open[1] is None:
+            self._open[1] = attributes.get("gml:id")
+
+    def _end(self, name: str) -> None:
+        """Closes the member span just after the member's end tag."""
+        if self._depth == 2 and name == self._MEMBER and self._open is not None:
+            line, column = self._here()
+            self._begins.append(self._open[0])
+            self._spans.append((self._open[0], (line, column + len(name) + 3), self._open[1]))
+            self._open = None
+        self._depth -= 1
+
+    def _read_past(self, position: tuple[int, int]) -> None:
+        """Parses on until a member ends after the position, or the document does."""
+        while not self._file.closed and (not self._spans or self._spans[-1][1] < position):
+            chunk = self._file.read(self._CHUNK)
+            try:
+                self._parser.Parse(chunk, not chunk)
+            except xml.parsers.expat.ExpatError:
+                chunk = b""
+            if not chunk:
+                self._file.close()
+
+    def feature_at(self, line: int, column: int) -> Optional[str]:
+        """The gml:id of the feature member that holds the position, or None."""
+        position = (line, column)
+        self._read_past(position)
+        index = bisect.bisect_right(self._begins, position) - 1
+        if index < 0 or self._spans[index][1] < position:
+            return None
+        return self._spans[index][2]
+
+
+def iter_validate(schema: PathArg, document: PathArg, catalog: Catalog = None) -> Iterator[Diagnostic]:
+    """Validates a document against a schema and yields its diagnostics one by one, in the order
+    the validator found them, each with the feature it lies in. The feature members are located
+    by a streaming pass that goes only as far as the diagnostics reach, so a large document
+    with few diagnostics near its start is not walked whole.
+
+    Raises RefusedError when the schema cannot be loaded.
+    """
+    document = _path(document)
+    _, diagnostics = _core.validate_document(_path(schema), document, _catalog_files(catalog))
+    return _located(document, diagnostics)
+
+
+def _located(document: str, diagnostics: list) -> Iterator[Diagnostic]:
+    """The native diagnostics as Diagnostic records with their features, one at a time."""
+    if not diagnostics:
+        return
+    locator = _FeatureLocator(document)
+    try:
+        for line, column, message in diagnostics:
+            yield Diagnostic(line, column, message, locator.feature_at(line, column))
+    finally:
+        locator.close()
+
+
+def validate(schema: PathArg, document: PathArg, catalog: Catalog = None) -> ValidationResult:
+    """Validates a document against a schema: every diagnostic (line, column, message, feature)
+    and the error count. ``catalog``: catalog files (one path or several) for the schemas the
+    exchange schema imports.
+
+    Raises RefusedError when the schema cannot be loaded.
+    """
+    return _validation(schema, document, catalog)
+
+
+def _validation(schema: PathArg, document: PathArg, catalog: Catalog) -> ValidationResult:
+    """validate() under a name that export's ``validate`` argument does not hide."""
+    document = _path(document)
+    errors, diagnostics = _core.validate_document(_path(schema), document, _catalog_files(catalog))
+    return ValidationResult(errors, list(_located(document, diagnostics)))
+
+
+class FeatureReader:
+    """An iterator of the :class:`Feature` records of a document, converted ``batch_size`` at a
+    time, in document order, table by table."""
+
+    def __init__(self, document: PathArg, tables: Optional[Iterable[str]] = None,
+                 batch_size: int = DEFAULT_BATCH_SIZE):
+        """Reads the document; raises RefusedError for one the library cannot read."""
+        self._batches = _core.FeatureBatches(_path(document), _names(tables))
+        self._batch_size = batch_size
+        self._pending: Iterator[tuple] = iter(())
+
+    def __iter__(self) -> "FeatureReader":
+        """The reader is its own iterator."""
+        return self
+
+    def __next__(self) -> Feature:
+        """The next feature, converting the next batch when the last one is used up."""
+        for row in self._pending:
+            return Feature(*row)
+        if self._batches.at_end():
+            raise StopIteration
+        self._pending = iter(self._batches.next(self._batch_size))
+        return next(self)
+
+
+def read_features(document: PathArg, tables: Optional[Iterable[str]] = None,
+                  batch_size: int = DEFAULT_BATCH_SIZE) -> FeatureReader:
+    """The features of an exchange document (of ``tables`` only, when given) as an iterator.
+
+    Raises RefusedError for a document the library cannot read.
+    """
+    return FeatureReader(document, tables, batch_size)
+
+
+def _check_geometry(feature: Feature) -> None:
+    """Refuses a geometry text that is not well-formed XML."""
+    # The document writer leaves out a geometry that is no XML; here it is refused instead.
+    if feature.geometry is None:
+        return
+    try:
+        xml.parsers.expat.ParserCreate().Parse(feature.geometry, True)
+    except xml.parsers.expat.ExpatError as error:
+        raise RefusedError(f"table {feature.table}, feature {feature.id}: the geometry is not "
+                           f"well-formed XML: {error}") from None
+
+
+class DocumentWriter:
+    """Writes features of a schema's tables into a new exchange document.
+
+    Used as a context manager it saves the document on a normal exit and, when the block
+    raises, drops it and leaves any earlier file at ``path`` as it was::
+
+        with DocumentWriter("out.gml", "pelmak.xsd") as writer:
+            writer.write(read_features("in.gml"))
+    """
+
+    def __init__(self, path: PathArg, schema: PathArg):
+        """Reads the schema; nothing is written to ``path`` before commit()."""
+        self._native = _core.DocumentWriter(_path(schema), _path(path))
+
+    @property
+    def feature_count(self) -> int:
+        """Features written so far."""
+        return self._native.feature_count
+
+    def write(self, features: Iterable[Feature]) -> None:
+        """Appends features; each value a str, each table declared by the schema. A name the table
+        lacks, a missing value of a required attribute or a geometry that is no XML is refused
+        (RefusedError) and nothing of that table's run of features is written. One Feature
+        may be given alone."""
+        if isinstance(features, Feature):
+            features = [features]
+        for table, run in groupby(features, key=lambda f: f.table):
+            rows = []
+            for feature in run:
+                _check_geometry(feature)
+                rows.append((feature.id, dict(feature.values), feature.geometry))
+            self._native.write(table, rows)
+
+    def commit(self) -> None:
+        """Saves the document to the path, replacing a file there only once it is written whole."""
+        self._native.commit()
+
+    def __enter__(self) -> "DocumentWriter":
+        """The writer itself."""
+        return self
+
+    def __exit__(self, exc_type, exc, traceback) -> None:
+        """Saves the document unless the block raised; the block's exception goes on."""
+        if exc_type is None:
+            self.commit()

@@ -1,0 +1,56 @@
+"""The library's failures as Python exceptions, their classes and their messages."""
+
+import pytest
+
+import dorvellxsd
+from dorvellxsd import DataSourceError, DorvellxsdError, RefusedError
+
+
+def test_exception_classes():
+    assert issubclass(RefusedError, ValueError) and issubclass(RefusedError, DorvellxsdError)
+    assert issubclass(DataSourceError, OSError) and issubclass(DataSourceError, DorvellxsdError)
+
+
+@pytest.mark.parametrize("call, error, message_part", [
+    # The library's own messages arrive whole, in its source language.
+    (lambda w, s, d: dorvellxsd.read_schema(w / "нет.xsd"), RefusedError, "нет.xsd"),
+    (lambda w, s, d: dorvellxsd.export(s, w / "нет.gpkg", w / "x.gml"), DataSourceError, "нет.gpkg"),
+    (lambda w, s, d: dorvellxsd.import_document(d, w / "нет.gpkg"), DataSourceError, "нет.gpkg"),
+    (lambda w, s, d: dorvellxsd.validate(w / "нет.xsd", d), RefusedError, "нет.xsd"),
+    (lambda w, s, d: list(dorvellxsd.read_features(w / "нет.gml")), RefusedError, "нет.gml"),
+    (lambda w, s, d: dorvellxsd.export(s, w / "исходные.gpkg", w / "нет" / "x.gml"), RefusedError, "x.gml"),
+    # Refusals of the package itself.
+    (lambda w, s, d: dorvellxsd.export(s, w / "исходные.gpkg", w / "x.gml", tables=["Нет"]),
+     RefusedError, "the schema declares no table 'Нет'"),
+    (lambda w, s, d: dorvellxsd.read_features(d, batch_size=0).__next__(), RefusedError, "batch size"),
+])
+def test_failures_raise_the_right_class_with_the_message(work, schema, source, document, call, error,
+                                                         message_part):
+    with pytest.raises(error) as raised:
+        call(work, schema, document)
+    assert message_part in str(raised.value)
+
+
+@pytest.mark.parametrize("feature, message", [
+    (dorvellxsd.Feature("Road", 3, {"name": "n", "roadClass": "c", "lanes": "2", "width": "7"}, "<gml:Point/>"),
+     "table Road, feature 3: the table has no attribute 'width'"),
+    (dorvellxsd.Feature("Road", 4, {"name": "n", "roadClass": "c"}, "<gml:Point/>"),
+     "table Road, feature 4: no value for the attribute 'lanes', which the schema requires"),
+    (dorvellxsd.Feature("Road", 5, {"name": "n", "roadClass": "c", "lanes": "2"}),
+     "table Road, feature 5: no value for the geometry, which the schema requires"),
+    (dorvellxsd.Feature("Road", 6, {"name": "n", "roadClass": "c", "lanes": "2"}, "<gml:Point>"),
+     "table Road, feature 6: the geometry is not well-formed XML"),
+    (dorvellxsd.Feature("Rightholder", 7, {"holderId": "1", "name": "n", "kind": "k", "inn": "7"}, "<gml:Point/>"),
+     "table Rightholder, feature 7: the table has no geometry"),
+    (dorvellxsd.Feature("Нет", 8, {}), "the schema declares no table 'Нет'"),
+])
+def test_writer_refuses_what_it_cannot_write_exactly(work, schema, feature, message):
+    path = work / "отказ.gml"
+    writer = dorvellxsd.DocumentWriter(path, schema)
+    with pytest.raises(RefusedError, match=message):
+        writer.write([feature])
+    assert writer.feature_count == 0
+    # Nothing was written, so there is no document to save either.
+    with pytest.raises(RefusedError):
+        writer.commit()
+    assert not path.exists()

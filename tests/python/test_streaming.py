@@ -1,0 +1,75 @@
+"""Reading features batch by batch, writing them back, and validation with feature ids."""
+
+import pytest
+
+import dorvellxsd
+from conftest import TABLES
+
+
+def test_features_are_the_same_in_any_batch_size(document):
+    one_batch = list(dorvellxsd.read_features(document, batch_size=100000))
+    assert len(one_batch) == sum(TABLES.values())
+    # 7 divides no table's size, so batches straddle the tables.
+    assert list(dorvellxsd.read_features(document, batch_size=7)) == one_batch
+    assert list(dorvellxsd.read_features(document, batch_size=1)) == one_batch
+
+    parcel = next(f for f in one_batch if f.table == "Parcel" and f.id == 5)
+    assert parcel.values["address"] == "д. Берёзовка, улица Ленина, уч. 5"
+    assert parcel.geometry.startswith("<gml:Polygon")
+    assert all(f.geometry is None for f in one_batch if f.table == "Rightholder")
+    assert {f.table for f in dorvellxsd.read_features(document, tables=["Road"])} == {"Road"}
+
+
+def test_reader_stops_where_the_caller_stops(document):
+    reader = dorvellxsd.read_features(document, batch_size=3)
+    assert [next(reader).id for _ in range(4)] == [1, 2, 3, 4]
+
+
+def test_writer_gives_back_the_document_it_was_fed(work, schema, document):
+    copy = work / "копия.gml"
+    with dorvellxsd.DocumentWriter(copy, schema) as writer:
+        writer.write(dorvellxsd.read_features(document, batch_size=50))
+    assert writer.feature_count == sum(TABLES.values())
+    assert copy.read_bytes() == document.read_bytes()
+
+
+def test_writer_interrupted_by_an_exception_leaves_the_earlier_file(work, schema):
+    path = work / "прежний.gml"
+    path.write_bytes(b"earlier content")
+    feature = dorvellxsd.Feature("Rightholder", 1, {"holderId": "1", "name": "n", "kind": "k", "inn": "7"})
+    with pytest.raises(KeyError):
+        with dorvellxsd.DocumentWriter(path, schema) as writer:
+            writer.write(feature)
+            raise KeyError("interrupted")
+    assert writer.feature_count == 1
+    assert path.read_bytes() == b"earlier content"
+    assert sorted(p.name for p in work.iterdir() if p.name.startswith("прежний")) == ["прежний.gml"]
+
+
+@pytest.fixture(scope="module")
+def broken(work, document):
+    """The document with a letter in Parcel.5's area and a Road without its lanes."""
+    text = document.read_text(encoding="utf-8")
+    text = text.replace("<area>3533.5</area>", "<area>много</area>", 1)
+    start = text.index('<Road gml:id="Road.2">')
+    lanes = text.index("<lanes>", start)
+    text = text[:lanes] + text[text.index("</lanes>", lanes) + len("</lanes>"):]
+    path = work / "испорченный.gml"
+    path.write_text(text, encoding="utf-8")
+    return path
+
+
+def test_validation_names_the_feature_of_each_diagnostic(schema, broken):
+    result = dorvellxsd.validate(schema, broken)
+    assert not result.valid and result.error_count == len(result.diagnostics) == 2
+    assert [d.feature for d in result.diagnostics] == ["Parcel.5", "Road.2"]
+    assert all(d.line > 0 and d.column > 0 and d.message for d in result.diagnostics)
+    # The iterator form yields the same diagnostics, one at a time.
+    diagnostics = dorvellxsd.iter_validate(schema, broken, catalog=[])
+    assert next(diagnostics) == result.diagnostics[0]
+    assert list(diagnostics) == result.diagnostics[1:]
+
+
+def test_valid_document_has_no_diagnostics(schema, document):
+    assert dorvellxsd.validate(schema, document) == dorvellxsd.ValidationResult(0, [])
+    assert list(dorvellxsd.iter_validate(schema, document)) == []
