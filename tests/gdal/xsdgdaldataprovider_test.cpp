@@ -439,3 +439,103 @@ TEST_F(GeoPackageTest, ExportDocumentImportKeepsEveryCoordinate)
         EXPECT_EQ(Rows(rows.begin() + 4, rows.end()), Rows(rows.begin(), rows.begin() + 4));
     }
 }
+
+// GDAL's error handler, last error and thread-local options belong to the host: every operation,
+// whether it succeeds or fails, leaves them as they were, and no report reaches the host's handler.
+TEST_F(GeoPackageTest, EveryOperationLeavesTheHostsGdalStateAsItWas)
+{
+    int reports = 0;
+    CPLPushErrorHandlerEx([](CPLErr, CPLErrorNum, const char *) { ++*static_cast<int *>(CPLGetErrorHandlerUserData()); },
+                          &reports);
+    CPLSetThreadLocalConfigOption("DORVELLXSD_HOST_OPTION", "kept");
+    for (const char *layer : {"first"})
+        createLayer(*createDataSource(path("shapes"_q), "ESRI Shapefile"), layer, wkbPoint, {{"code"}});
+    const QString file = sample();
+    std::optional<XsdGdalDataProvider> provider;
+    std::optional<XsdGdalLayerReader> reader;
+    const XsdElement registry = describeTable("register"_q, {"cadastre"_q, "status"_q});
+    const XsdElement wells = describeTable("wells"_q, {"depth"_q});
+    const std::pair<const char *, std::function<void()>> operations[] = {
+        {"failed open", [&] { XsdGdalDataProvider(path("missing.gpkg"_q), true); }},
+        {"open", [&] { provider.emplace(file, false); }},
+        {"layer names", [&] { provider->layerNames(); }},
+        {"read", [&] { provider->getDataFromLayer(wells, {}); }},
+        {"refused filter", [&] { provider->getDataFromLayer(wells, "depth >"_q); }},
+        {"missing layer", [&] { provider->getDataFromLayer(describeTable("нет"_q, {}), {}); }},
+        {"reader", [&] { reader.emplace(*provider, wells, "depth > 0"_q); }},
+        {"batch", [&] { reader->readBatch(1); }},
+        {"insert", [&] { provider->insertData({tableData(registry, {{"new"_q, "x"_q}})}); }},
+        {"refused value", [&] { provider->insertData({tableData(wells, {{"глубоко"_q}})}); }},
+        {"refused geometry", [&] { provider->insertData({tableData(wells, {{"1"_q, "<gml:Point/>"_q}})}); }},
+        {"refused feature", [&] { provider->insertData({tableData(registry, {{"old-1"_q, "x"_q}})}); }},
+        {"transactions", [&] { provider->supportsTransactions(); }},
+        {"begin twice", [&] { provider->beginTransaction(), provider->beginTransaction(); }},
+        {"insert in the host's transaction", [&] { provider->insertData({tableData(registry, {{"old-2"_q, "x"_q}})}); }},
+        {"rollback", [&] { provider->rollbackTransaction(); }},
+        {"commit without transaction", [&] { provider->commitTransaction(); }},
+        {"close", [&] { reader.reset(), provider.reset(); }},
+        {"shapefile", [&] { XsdGdalDataProvider(path("shapes"_q), false).insertData({tableData(describeTable("first"_q, {}), {{}})}); }},
+    };
+    for (const auto &[name, operation] : operations) {
+        SCOPED_TRACE(name);
+        CPLErrorSetState(CE_Warning, 42, "host's own");
+        try {
+            operation();
+        } catch (const std::exception &) {
+        }
+        EXPECT_EQ(reports, 0);
+        EXPECT_EQ(CPLGetLastErrorType(), CE_Warning);
+        EXPECT_EQ(CPLGetLastErrorNo(), 42);
+        EXPECT_STREQ(CPLGetLastErrorMsg(), "host's own");
+        EXPECT_STREQ(CPLGetThreadLocalConfigOption("DORVELLXSD_HOST_OPTION", nullptr), "kept");
+    }
+    CPLSetThreadLocalConfigOption("DORVELLXSD_HOST_OPTION", nullptr);
+    CPLPopErrorHandler();
+    EXPECT_EQ(readRows(file, "register").size(), 4U) << "one insert went in";
+}
+
+// The host brackets several imports in a transaction of its own: insertData neither commits nor
+// rolls back inside it; the host's commit keeps every batch, and its roll-back after a failure in
+// the last batch, or at the commit, leaves the layer as it was.
+TEST_F(GeoPackageTest, ImportsInTheHostsTransactionStandOrFallWithIt)
+{
+    const QString file = sample();
+    const XsdElement registry = describeTable("register"_q, {"cadastre"_q, "status"_q});
+    const auto batch = [&](const QString &prefix) {
+        return QList<XsdTableData>{tableData(registry, {{prefix + "-1"_q, "x"_q}, {prefix + "-2"_q, "x"_q}})};
+    };
+    XsdGdalDataProvider provider(file, false);
+    enum Fault { None, Driver, Refused, Commit };
+    for (const Fault fault : {None, Driver, Refused, Commit}) {
+        SCOPED_TRACE(fault);
+        const Rows before = readRows(file, "register");
+        ASSERT_TRUE(provider.beginTransaction());
+        EXPECT_EQ(provider.insertData(batch("a%1"_q.arg(fault))).value("register"_q), 2);
+        EXPECT_EQ(provider.insertData(batch("b%1"_q.arg(fault))).value("register"_q), 2);
+        EXPECT_EQ(readRows(file, "register"), before) << "nothing committed yet";
+        QList<XsdTableData> last = batch("c%1"_q.arg(fault));
+        if (fault == Driver)
+            last.append(tableData(registry, {{"old-1"_q, "x"_q}}));
+        if (fault == Refused)
+            last.append(tableData(describeTable("register"_q, {"нет"_q}), {{"x"_q}}));
+        if (fault == Driver || fault == Refused) {
+            EXPECT_NE(logicErrorOf([&] { provider.insertData(last); }), "(no std::logic_error thrown)");
+            EXPECT_EQ(provider.rollbackTransaction(), 0);
+        } else {
+            EXPECT_EQ(provider.insertData(last).value("register"_q), 2);
+            // A reader in a transaction of its own keeps the commit from taking the file.
+            const GDALDatasetUniquePtr holder = fault == Commit ? openWithGdal(file) : nullptr;
+            if (holder) {
+                EXPECT_EQ(holder->StartTransaction(FALSE), OGRERR_NONE);
+                EXPECT_TRUE(OGRFeatureUniquePtr(holder->GetLayerByName("register")->GetNextFeature()));
+            }
+            const int committed = provider.commitTransaction();
+            EXPECT_EQ(committed != 0, fault == Commit);
+            if (committed != 0)
+                EXPECT_EQ(provider.rollbackTransaction(), 0);
+        }
+        EXPECT_EQ(readRows(file, "register").size(), before.size() + (fault == None ? 6 : 0));
+    }
+    EXPECT_EQ(provider.insertData(batch("after"_q)).value("register"_q), 2) << "the provider goes on working";
+    EXPECT_EQ(readRows(file, "register").size(), 11U);
+}

@@ -8,6 +8,7 @@
 #include <QTime>
 
 #include <cpl_string.h>
+#include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
 #include <cfloat>
@@ -18,10 +19,13 @@ namespace pelmak {
 
 namespace {
 
-// A Shapefile's table reports the encoding GDAL recodes its text into ("" for none); other
-// drivers report nothing in this domain.
-const char *shapefileEncoding(OGRLayer &layer)
+// A Shapefile's table reports the encoding GDAL recodes its text into ("" for none). Other
+// drivers are not asked: a GeoPackage goes to its metadata tables to answer.
+const char *shapefileEncoding(GDALDataset &dataset, OGRLayer &layer)
 {
+    const GDALDriver *driver = dataset.GetDriver();
+    if (driver == nullptr || !EQUAL(driver->GetDescription(), "ESRI Shapefile"))
+        return nullptr;
     return layer.GetMetadataItem("SOURCE_ENCODING", "SHAPEFILE");
 }
 
@@ -45,14 +49,14 @@ bool isDateTimeText(const QString &value, OGRFieldType type)
 
 } // namespace
 
-FieldTarget::FieldTarget(OGRLayer &layer, int fieldIndex)
+FieldTarget::FieldTarget(GDALDataset &dataset, OGRLayer &layer, int fieldIndex)
     : index(fieldIndex)
 {
     const OGRFieldDefn &field = *layer.GetLayerDefn()->GetFieldDefn(fieldIndex);
     type = field.GetType();
     subType = field.GetSubType();
     width = field.GetWidth();
-    const char *fileEncoding = shapefileEncoding(layer);
+    const char *fileEncoding = shapefileEncoding(dataset, layer);
     widthInBytes = fileEncoding != nullptr;
     encoding = fileEncoding;
 }

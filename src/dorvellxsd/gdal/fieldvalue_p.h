@@ -10,6 +10,7 @@
 
 #include <ogr_core.h>
 
+class GDALDataset;
 class OGRFeature;
 class OGRFieldDefn;
 class OGRLayer;
@@ -25,7 +26,8 @@ namespace pelmak {
 class FieldTarget
 {
 public:
-    FieldTarget(OGRLayer &layer, int index);
+    /// Field @p index of @p layer, a layer of @p dataset.
+    FieldTarget(GDALDataset &dataset, OGRLayer &layer, int index);
 
     /**
      * Sets @p value into the field of @p feature. An empty value of a field that is not text

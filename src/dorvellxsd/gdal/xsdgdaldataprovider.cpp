@@ -48,15 +48,18 @@ void XsdGdalDataProviderPrivate::open(const QString &sourcePath, bool sourceRead
  * discards what it held; the data source is then opened again as before, or stays closed if
  * that fails, leaving the caller's exception to tell what went wrong first.
  */
-void XsdGdalDataProviderPrivate::rollBack()
+int XsdGdalDataProviderPrivate::rollBack()
 {
-    if (dataset->RollbackTransaction() == OGRERR_NONE)
-        return;
+    const OGRErr result = dataset->RollbackTransaction();
+    if (result == OGRERR_NONE)
+        return result;
     dataset.reset();
     try {
         open(path, readOnly);
     } catch (const std::runtime_error &) {
+        return result;
     }
+    return OGRERR_NONE;
 }
 
 GDALDataset &XsdGdalDataProviderPrivate::openDataset() const
@@ -89,7 +92,7 @@ constexpr int WholeLayer = std::numeric_limits<int>::max();
 class FeatureWriter
 {
 public:
-    FeatureWriter(OGRLayer &target, const XsdElement &table, GmlSystems &systems)
+    FeatureWriter(GDALDataset &dataset, OGRLayer &target, const XsdElement &table, GmlSystems &systems)
         : layer(target)
         , element(table)
         , geometries(target.GetSpatialRef(), systems)
@@ -103,7 +106,7 @@ public:
             const int index = definition.GetFieldIndex(toGdalText(attribute.name).constData());
             if (index < 0)
                 throw logicError(formatMessage(messages::FieldNotInLayer, element.name, attribute.name));
-            fields.emplace_back(FieldTarget(layer, index));
+            fields.emplace_back(FieldTarget(dataset, layer, index));
         }
     }
 
@@ -201,7 +204,7 @@ private:
             if (writer->writes(element))
                 return writer;
         }
-        writers.push_back(std::make_unique<FeatureWriter>(source.layer(element.name), element, systems));
+        writers.push_back(std::make_unique<FeatureWriter>(source.openDataset(), source.layer(element.name), element, systems));
         sameName.push_back(writers.back().get());
         return writers.back().get();
     }
@@ -269,7 +272,8 @@ int XsdGdalDataProvider::commitTransaction()
 int XsdGdalDataProvider::rollbackTransaction()
 {
     GdalErrorScope errors;
-    return d->openDataset().RollbackTransaction();
+    d->openDataset();
+    return d->rollBack();
 }
 
 XsdTableData XsdGdalDataProvider::getDataFromLayer(const XsdElement &element, const QString &filter) const
@@ -284,12 +288,12 @@ QMap<QString, int> XsdGdalDataProvider::insertData(const QList<XsdTableData> &ta
 {
     GdalErrorScope errors;
     GDALDataset &dataset = d->openDataset();
-    const FeatureWriters writers(*d, tables);
     // Where the driver has no transactions, or the host holds one open, nothing can be undone
     // here: every feature is built and checked before the first is written, so that only the
     // driver can still refuse one. In a transaction of its own, each is written as it is built.
     const bool inTransaction = dataset.StartTransaction(FALSE) == OGRERR_NONE;
     try {
+        const FeatureWriters writers(*d, tables);
         QMap<QString, int> created;
         std::vector<BuiltFeature> built;
         for (int i = 0; i < tables.size(); ++i) {

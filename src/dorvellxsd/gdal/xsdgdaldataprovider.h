@@ -67,7 +67,12 @@ public:
     bool beginTransaction();
     /// GDAL's result code of the commit, 0 on success.
     int commitTransaction();
-    /// GDAL's result code of the roll-back, 0 on success.
+    /**
+     * Rolls the data source's transaction back; 0 when the source is back at its last committed
+     * state. Where GDAL cannot roll back (a commit that failed may leave the connection holding
+     * what it wrote), or holds none open, the source is closed and opened again, which ends its
+     * layer readers; GDAL's result code of the roll-back when that open fails too.
+     */
     int rollbackTransaction();
 
     /**

@@ -24,7 +24,8 @@ public:
     OGRLayer &layer(const QString &name) const;
 
     void open(const QString &sourcePath, bool sourceReadOnly);
-    void rollBack();
+    /// Rolls back, or discards the connection's state by opening the source again; 0 on success.
+    int rollBack();
 
     GDALDatasetUniquePtr dataset;
     QString path; ///< as the host named the open data source
