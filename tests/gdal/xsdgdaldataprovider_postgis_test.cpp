@@ -103,8 +103,9 @@ TEST(PostgisTest, ImportsInTheHostsTransactionStandOrFallWithIt)
             EXPECT_EQ(provider.insertData(batch("c"_q + tag, fault == Commit ? "old-1"_q : "d"_q + tag)).value("register"_q), 2);
             const int committed = provider.commitTransaction();
             EXPECT_EQ(committed != 0, fault == Commit);
-            if (committed != 0)
+            if (committed != 0) {
                 EXPECT_EQ(provider.rollbackTransaction(), 0);
+            }
         }
         EXPECT_EQ(countRows(connection, "register"), before + (fault == None ? 4 : 0));
     }
