@@ -342,6 +342,10 @@ TEST_F(GeoPackageTest, GeometriesAreCarriedIntoTheLayersSystemOrRefused)
     const std::pair<QString, QString> refused[] = {
         {gml("412000"_q), "Геометрия не распознана. Слой utm. Объект 2. Атрибут Geometry\n"_q},
         {"not GML"_q, "Геометрия не распознана. Слой utm. Объект 2. Атрибут Geometry\n"_q},
+        {"<"_q, "Геометрия не распознана. Слой utm. Объект 2. Атрибут Geometry\n"_q},
+        {"<gml:Point srsName=\""_q, "Геометрия не распознана. Слой utm. Объект 2. Атрибут Geometry\n"_q},
+        {"<gml:Point><gml:pos>1 2"_q, "Геометрия не распознана. Слой utm. Объект 2. Атрибут Geometry\n"_q},
+        {gml("1 2e"_q), "Геометрия не распознана. Слой utm. Объект 2. Атрибут Geometry\n2e"_q},
         {gml("NaN NaN"_q), "Координата геометрии не является конечным числом. Слой utm. Объект 2. Атрибут Geometry"_q},
         {gml("INF -INF"_q), "Координата геометрии не является конечным числом. Слой utm. Объект 2. Атрибут Geometry"_q},
         {gml("1e999 5"_q), "Координата геометрии не является конечным числом. Слой utm. Объект 2. Атрибут Geometry"_q},
