@@ -352,6 +352,7 @@ TEST_F(GeoPackageTest, GeometriesAreCarriedIntoTheLayersSystemOrRefused)
         {gml("1 2"_q, "urn:ogc:def:crs:EPSG::999999"_q),
          "Неизвестная система координат urn:ogc:def:crs:EPSG::999999. Слой utm. Объект 2. Атрибут Geometry"_q},
         {gml("1 2"_q, "local"_q), "Неизвестная система координат local. Слой utm. Объект 2. Атрибут Geometry"_q},
+        {gml("1 2"_q, "EPSG:5703"_q), "Неизвестная система координат EPSG:5703. Слой utm. Объект 2. Атрибут Geometry"_q},
         {gml("37 100"_q, "EPSG:4326"_q),
          "Геометрия не может быть преобразована из системы координат EPSG:4326 в систему слоя. Слой utm. Объект 2. Атрибут Geometry"_q}};
     for (const auto &[value, expected] : refused) {

@@ -33,8 +33,9 @@ const char *shapefileEncoding(GDALDataset &dataset, OGRLayer &layer)
 // millisecond, and both with a time zone.
 bool isDateTimeText(const QString &value, OGRFieldType type)
 {
-    static const QRegularExpression dateTime(QStringLiteral(
-        R"(^(?:(\d{4})[-/](\d{2})[-/](\d{2}))?(?:(?:^|[T ])(\d{2}):(\d{2})(?::(\d{2})(?:\.\d{1,3})?)?(Z|[+-]\d{2}(?::?\d{2})?)?)?$)"));
+    static const QRegularExpression dateTime(QStringLiteral(R"(^(?:(\d{4})[-/](\d{2})[-/](\d{2}))?)"
+                                                            R"((?:(?:^|[T ])(\d{2}):(\d{2})(?::(\d{2})(?:\.\d{1,3})?)?)"
+                                                            R"((Z|[+-]\d{2}(?::?\d{2})?)?)?$)"));
     const QRegularExpressionMatch match = dateTime.match(value);
     if (!match.hasMatch())
         return false;
@@ -42,9 +43,10 @@ bool isDateTimeText(const QString &value, OGRFieldType type)
     const bool formFits = type == OFTDate ? hasDate && !hasTime : type == OFTTime ? hasTime && !hasDate : hasDate;
     if (!formFits)
         return false;
-    if (hasDate && !QDate(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()).isValid())
+    const auto number = [&](int group) { return match.captured(group).toInt(); };
+    if (hasDate && !QDate(number(1), number(2), number(3)).isValid())
         return false;
-    return !hasTime || QTime(match.captured(4).toInt(), match.captured(5).toInt(), match.captured(6).toInt()).isValid();
+    return !hasTime || QTime(number(4), number(5), number(6)).isValid();
 }
 
 } // namespace

@@ -55,7 +55,8 @@ struct SrsName
 SrsName parseSrsName(const QString &srsName)
 {
     static const QRegularExpression authorityOrder(
-        QStringLiteral(R"(^(?:urn:(?:x-)?ogc:def:crs:EPSG:[^:]*:|https?://www\.opengis\.net/def/crs/EPSG/[^/]+/)(\d{1,9})$)"),
+        QStringLiteral(R"(^(?:urn:(?:x-)?ogc:def:crs:EPSG:[^:]*:)"
+                       R"(|https?://www\.opengis\.net/def/crs/EPSG/[^/]+/)(\d{1,9})$)"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression traditionalOrder(
         QStringLiteral(R"(^(?:EPSG:|https?://www\.opengis\.net/gml/srs/epsg\.xml#)(\d{1,9})$)"),
@@ -79,7 +80,8 @@ struct CoordinateCheck
 // The GML elements whose text is coordinates.
 bool holdsCoordinates(const QStringRef &name)
 {
-    static const char *const names[] = {"pos", "posList", "coordinates", "lowerCorner", "upperCorner", "X", "Y", "Z"};
+    static const char *const names[] = {"pos",         "posList", "coordinates", "lowerCorner",
+                                        "upperCorner", "X",       "Y",           "Z"};
     for (const char *known : names) {
         if (name == QLatin1String(known))
             return true;
@@ -210,10 +212,13 @@ const OGRSpatialReference *GmlSystems::system(int code)
 {
     auto known = systems.find(code);
     if (known == systems.end()) {
-        // A code GDAL does not know is kept as null, and asked for once.
+        // A code GDAL does not know is kept as null, and asked for once; so is one of a system
+        // without horizontal axes (a vertical one), which cannot place a geometry.
         SpatialReferencePtr srs(new OGRSpatialReference());
         srs->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-        if (srs->importFromEPSG(code) != OGRERR_NONE)
+        const bool placesGeometries = srs->importFromEPSG(code) == OGRERR_NONE
+            && (srs->IsGeographic() || srs->IsProjected() || srs->IsGeocentric());
+        if (!placesGeometries)
             srs.reset();
         known = systems.emplace(code, std::move(srs)).first;
     }
@@ -256,7 +261,8 @@ OGRGeometryUniquePtr GmlImport::geometryOf(const QString &gml, const GeometrySou
         anyResolved = true;
     }
     if (lastResolved.system == SystemKnown::No)
-        throw logicError(formatMessage(messages::UnknownCoordinateSystem, source.table, id, source.attribute, srsName));
+        throw logicError(
+            formatMessage(messages::UnknownCoordinateSystem, source.table, id, source.attribute, srsName));
     if (lastResolved.system == SystemKnown::WithoutTransformation)
         throw logicError(formatMessage(messages::NoTransformation, source.table, id, source.attribute, srsName));
     if (lastResolved.swap)

@@ -152,7 +152,8 @@ private:
                   const QString &name) const
     {
         if (!field.set(feature, value))
-            throw logicError(formatMessage(messages::ValueNotStorable, element.name, QString::number(record.id), name, value));
+            throw logicError(
+                formatMessage(messages::ValueNotStorable, element.name, QString::number(record.id), name, value));
     }
 
     void setGeometry(OGRFeature &feature, const QString &gml, const XsdFeatureData &record, const QString &name)
@@ -166,7 +167,8 @@ private:
     QString refusal(int id, const GdalErrorScope &errors) const
     {
         const QString reason = errors.lastError();
-        return reason.isEmpty() ? formatMessage(messages::FeatureNotStored, element.name, QString::number(id)) : reason;
+        return reason.isEmpty() ? formatMessage(messages::FeatureNotStored, element.name, QString::number(id))
+                                : reason;
     }
 
     OGRLayer &layer;
@@ -204,7 +206,8 @@ private:
             if (writer->writes(element))
                 return writer;
         }
-        writers.push_back(std::make_unique<FeatureWriter>(source.openDataset(), source.layer(element.name), element, systems));
+        writers.push_back(
+            std::make_unique<FeatureWriter>(source.openDataset(), source.layer(element.name), element, systems));
         sameName.push_back(writers.back().get());
         return writers.back().get();
     }
