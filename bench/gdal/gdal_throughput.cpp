@@ -1,11 +1,18 @@
 // Rows per second of XsdGdalDataProvider::getDataFromLayer and ::insertData on a GeoPackage
 // polygon layer, each beside a minimal loop of plain GDAL calls doing the same work in the
 // same run (fields as text, geometry to or from GML 3), so the library's overhead shows as a
-// ratio that does not depend on the machine.
+// ratio that does not depend on the machine. Then getDataFromLayer beside XsdGdalLayerReader
+// in batches of 1,000, rows per second.
 //
 //   gdal_throughput [features=100000] [repetitions=3]
+//   gdal_throughput features memory whole|batches
+//
+// The second form reads the layer once, whole or in batches, and prints the peak resident
+// memory that the read added (Linux only): a process of its own for each, since memory that a
+// process has freed stays resident and would hide the next read's peak.
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
+#include <dorvellxsd/gdal/xsdgdallayerreader.h>
 
 #include <QTemporaryDir>
 
@@ -18,6 +25,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <utility>
@@ -186,6 +194,19 @@ std::pair<double, double> bestSeconds(int repetitions, const Timed &library, con
     return best;
 }
 
+// Resident memory from /proc/self/status: the peak (VmHWM) or the current size (VmRSS), in KiB;
+// 0 where there is no such file.
+long residentKiB(const char *key)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(key, 0) == 0)
+            return std::atol(line.c_str() + std::char_traits<char>::length(key) + 1);
+    }
+    return 0;
+}
+
 void report(const char *operation, int rows, double library, double plain)
 {
     std::printf("%-17s library %9.0f rows/s (%.3f s)   plain GDAL %9.0f rows/s (%.3f s)   library/plain speed %.2f\n",
@@ -194,16 +215,40 @@ void report(const char *operation, int rows, double library, double plain)
 
 } // namespace
 
+// Reads the layer once, whole or in batches of 1,000, and prints the peak memory that added.
+int measureMemory(const std::string &source, int features, bool whole)
+{
+    const pelmak::XsdGdalDataProvider reader(QString::fromStdString(source), true);
+    const pelmak::XsdElement table = parcelTable();
+    // The source's creation may have left a higher peak: the read is measured from what is resident.
+    std::ofstream("/proc/self/clear_refs") << "5"; // resets the peak to the current size
+    const long before = residentKiB("VmRSS:");
+    int rows = 0;
+    if (whole) {
+        rows = reader.getDataFromLayer(table, QString()).featureData().size();
+    } else {
+        pelmak::XsdGdalLayerReader batches(reader, table, QString());
+        while (!batches.atEnd())
+            rows += batches.readBatch(1000).featureData().size();
+    }
+    std::printf("%-17s %-16s %d rows, peak %.1f MiB above the process before the read (%d features)\n", "memory",
+                whole ? "whole" : "batches of 1000", rows, static_cast<double>(residentKiB("VmHWM:") - before) / 1024.0, features);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     const int features = argc > 1 ? std::atoi(argv[1]) : 100000;
-    const int repetitions = argc > 2 ? std::atoi(argv[2]) : 3;
+    const bool memoryOnly = argc > 3 && std::string(argv[2]) == "memory";
+    const int repetitions = argc > 2 && !memoryOnly ? std::atoi(argv[2]) : 3;
     GDALAllRegister();
     CPLSetErrorHandler(CPLQuietErrorHandler);
 
     QTemporaryDir folder;
     const std::string source = folder.filePath(QStringLiteral("source.gpkg")).toStdString();
     fillSource(source, features);
+    if (memoryOnly)
+        return measureMemory(source, features, std::string(argv[3]) == "whole");
     std::printf("%d polygon features of 5 vertices and 3 fields in a GeoPackage, best of %d runs\n", features,
                 repetitions);
 
@@ -223,5 +268,18 @@ int main(int argc, char **argv)
          [&] { pelmak::XsdGdalDataProvider(QString::fromStdString(target), false).insertData(read); }},
         {[&] { target = emptyTarget(folder, "plain.gpkg"); }, [&] { plainInsert(target, plainRecords); }});
     report("insertData", features, insert.first, insert.second);
+
+    // The whole layer at once against batches that are let go one after the other.
+    read.clear();
+    const auto inBatches = [&] {
+        pelmak::XsdGdalLayerReader batches(reader, table, QString());
+        while (!batches.atEnd())
+            batches.readBatch(1000);
+    };
+    const auto whole = bestSeconds(repetitions, {[] {}, [&] { reader.getDataFromLayer(table, QString()); }},
+                                   {[] {}, inBatches});
+    std::printf("%-17s whole   %9.0f rows/s (%.3f s)   batches of 1000 %9.0f rows/s (%.3f s)   batches/whole speed %.2f\n",
+                "layer reader", features / whole.first, whole.first, features / whole.second, whole.second,
+                whole.first / whole.second);
     return 0;
 }

@@ -8,6 +8,8 @@
 
 #include <cpl_conv.h>
 
+#include <iostream>
+
 using namespace pelmak;
 using namespace testsupport;
 
@@ -21,25 +23,107 @@ QString clusterValue(const char *key, const QString &fallback = {})
     return state.value(QLatin1String(key), fallback).toString();
 }
 
+// The server's connection string; empty, with the test failed or skipped, when there is none.
+QString connectionOrSkip()
+{
+    const QString connection = clusterValue("CONNECTION");
+    const QString why = "no PostGIS server: "_q + clusterValue("SKIP", "run through ctest, whose postgis fixture starts one"_q);
+    if (connection.isEmpty() && qEnvironmentVariableIntValue("DORVELLXSD_REQUIRE_POSTGIS") == 1)
+        ADD_FAILURE() << why.toStdString() << " (DORVELLXSD_REQUIRE_POSTGIS=1 requires it)";
+    else if (connection.isEmpty())
+        std::cerr << why.toStdString() << '\n';
+    return connection;
+}
+
+void sql(const QString &connection, const std::string &statement)
+{
+    execute(*openWithGdal(connection, GDAL_OF_VECTOR | GDAL_OF_UPDATE), statement);
+}
+
 } // namespace
+
+// Batches of any size join up to what getDataFromLayer reads, filtered or not; an identifier
+// beyond 32 bits is refused rather than cut.
+TEST(PostgisTest, BatchesJoinUpToTheWholeTable)
+{
+    const QString connection = connectionOrSkip();
+    if (connection.isEmpty())
+        GTEST_SKIP();
+    sql(connection, "DROP TABLE IF EXISTS wells, big; CREATE TABLE wells (fid serial PRIMARY KEY, depth integer,"
+                    " name text, geom geometry(Point, 4326)); INSERT INTO wells (depth, name, geom) SELECT n, 'well ' || n,"
+                    " CASE WHEN n % 5 = 0 THEN NULL ELSE ST_SetSRID(ST_MakePoint(n, n / 2.0), 4326) END"
+                    " FROM generate_series(1, 60) AS n; CREATE TABLE big (fid bigint PRIMARY KEY, name text);"
+                    " INSERT INTO big VALUES (1, 'a'), (2147483647, 'b'), (4294967297, 'c')");
+    const XsdGdalDataProvider provider(connection, true);
+    const XsdElement wells = describeTable("wells"_q, {"depth"_q, "name"_q});
+    const Records all = readInBatchesAndWhole(provider, wells, {});
+    ASSERT_EQ(all.size(), 60U);
+    EXPECT_EQ(all.at(1), std::make_pair(2, QStringList{"2"_q, "well 2"_q,
+        "<gml:Point srsName=\"urn:ogc:def:crs:EPSG::4326\"><gml:pos>1 2</gml:pos></gml:Point>"_q}));
+    EXPECT_EQ(all.at(4).second.last(), QString());
+    EXPECT_EQ(readInBatchesAndWhole(provider, wells, "depth > 50 OR name = 'well 3'"_q).size(), 11U);
+
+    const XsdElement big = describeTable("big"_q, {"name"_q}, false);
+    XsdGdalLayerReader reader(provider, big, "fid < 4294967297"_q);
+    EXPECT_EQ(reader.readBatch(5).featureData().size(), 2);
+    const std::string refused = "Идентификатор объекта 4294967297 слоя big не помещается в 32 бита";
+    EXPECT_EQ(logicErrorOf([&] { provider.getDataFromLayer(big, {}); }), refused);
+}
+
+// The host brackets several imports in a transaction of its own; its roll-back after a failure in
+// the last batch, or after a commit the server refuses, leaves the table as it was.
+TEST(PostgisTest, ImportsInTheHostsTransactionStandOrFallWithIt)
+{
+    const QString connection = connectionOrSkip();
+    if (connection.isEmpty())
+        GTEST_SKIP();
+    // The code is unique only at commit, so that a duplicate fails there.
+    sql(connection, "DROP TABLE IF EXISTS register; CREATE TABLE register (fid serial PRIMARY KEY, code text NOT NULL,"
+                    " CONSTRAINT unique_code UNIQUE (code) DEFERRABLE INITIALLY DEFERRED);"
+                    " INSERT INTO register (code) VALUES ('old-1')");
+    const XsdElement registry = describeTable("register"_q, {"code"_q}, false);
+    const auto batch = [&](const QString &first, const QString &second) {
+        return QList<XsdTableData>{tableData(registry, {{first}, {second}})};
+    };
+    XsdGdalDataProvider provider(connection, false);
+    enum Fault { None, Refused, Commit };
+    for (const Fault fault : {None, Refused, Commit}) {
+        SCOPED_TRACE(fault);
+        const GIntBig before = countRows(connection, "register");
+        ASSERT_TRUE(provider.beginTransaction());
+        const QString tag = QString::number(fault);
+        EXPECT_EQ(provider.insertData(batch("a"_q + tag, "b"_q + tag)).value("register"_q), 2);
+        EXPECT_EQ(countRows(connection, "register"), before) << "nothing committed yet";
+        if (fault == Refused) {
+            QList<XsdTableData> last = batch("c"_q + tag, "d"_q + tag);
+            last.append(tableData(describeTable("register"_q, {"нет"_q}, false), {{"x"_q}}));
+            EXPECT_EQ(logicErrorOf([&] { provider.insertData(last); }), "В слое register нет поля нет");
+            EXPECT_EQ(provider.rollbackTransaction(), 0);
+        } else {
+            EXPECT_EQ(provider.insertData(batch("c"_q + tag, fault == Commit ? "old-1"_q : "d"_q + tag)).value("register"_q), 2);
+            const int committed = provider.commitTransaction();
+            EXPECT_EQ(committed != 0, fault == Commit);
+            if (committed != 0) {
+                EXPECT_EQ(provider.rollbackTransaction(), 0);
+            }
+        }
+        EXPECT_EQ(countRows(connection, "register"), before + (fault == None ? 4 : 0));
+    }
+    EXPECT_EQ(provider.insertData(batch("after-1"_q, "after-2"_q)).value("register"_q), 2);
+    EXPECT_EQ(countRows(connection, "register"), 7);
+}
 
 // Whatever ends an import, it throws and the tables hold exactly what they held; a provider open
 // for update goes on working, on a new connection where the server dropped the old one.
 TEST(PostgisTest, FailedImportLeavesTheTablesAsTheyWere)
 {
-    const QString connection = clusterValue("CONNECTION");
-    const QString why = "no PostGIS server: "_q + clusterValue("SKIP", "run through ctest, whose postgis fixture starts one"_q);
-    if (connection.isEmpty() && qEnvironmentVariableIntValue("DORVELLXSD_REQUIRE_POSTGIS") == 1)
-        FAIL() << why.toStdString() << " (DORVELLXSD_REQUIRE_POSTGIS=1 requires it)";
+    const QString connection = connectionOrSkip();
     if (connection.isEmpty())
-        GTEST_SKIP() << why.toStdString();
-    const auto sql = [&](const std::string &statement) {
-        execute(*openWithGdal(connection, GDAL_OF_VECTOR | GDAL_OF_UPDATE), statement);
-    };
+        GTEST_SKIP();
     // A record with the code "terminate" or "stop" ends its connection or stops the server, then
     // lingers so that the fault lands before the next record can.
     const QString stop = "%1/pg_ctl -D %2/data stop -m immediate -W"_q.arg(clusterValue("BINDIR"), clusterValue("CLUSTER_DIR"));
-    sql("DROP TABLE IF EXISTS parcels, second; CREATE TABLE second (code text); CREATE TABLE parcels (fid serial"
+    sql(connection, "DROP TABLE IF EXISTS parcels, second; CREATE TABLE second (code text); CREATE TABLE parcels (fid serial"
         " PRIMARY KEY, code text NOT NULL UNIQUE, status text NOT NULL, geom geometry(Point, 4326));"
         "INSERT INTO parcels (code, status) VALUES ('old-1', 'kept'), ('old-2', 'kept');"
         "CREATE OR REPLACE FUNCTION fault() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "

@@ -159,3 +159,21 @@ TEST_F(Facade, ExceptionsReachTheHostWithTheWrappedMessage)
     mi::XsdGdalDataProvider readOnly(Source, true);
     EXPECT_NE(messageOf<std::logic_error>([&] { readOnly.insertData(records); }), "(nothing thrown)");
 }
+
+TEST_F(Facade, LayerReaderDeliversTheLayerInBatches)
+{
+    const mi::XsdGdalDataProvider source(Source, true);
+    EXPECT_TRUE(source.supportsTransactions());
+    mi::XsdGdalLayerReader reader(source, provider.tables().tableByName("Road"), "");
+    mi::XsdXmlWriter writer;
+    int batches = 0;
+    for (; !reader.atEnd(); ++batches)
+        writer.writeTableData(reader.readBatch(10));
+    EXPECT_EQ(batches, 4);
+    writer.writeToFile(path("roads.gml"));
+    mi::XsdXmlTables document;
+    document.initFromFile(path("roads.gml"));
+    EXPECT_EQ(document.getDataFromLayers({}).size(), 40u) << "as many as getDataFromLayer reads";
+    EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdGdalLayerReader(source, provider.tables().tableByName("Lake"), ""); }),
+        "Неверные параметры по передаваемому слою");
+}

@@ -16,7 +16,8 @@ namespace pelmak::mi {
 
 /**
  * A GDAL/OGR vector data source: reads a table's layer and inserts table data into layers.
- * The host registers GDAL's drivers before the first provider is made.
+ * The host registers GDAL's drivers before the first provider is made. A provider and its layer
+ * readers are used by one thread at a time; distinct providers may be used on distinct threads.
  */
 class DORVELLXSD_EXPORT XsdGdalDataProvider
 {
@@ -30,13 +31,18 @@ public:
     /// The layers of the source, less those whose name begins with "STL_".
     std::list<std::string> layerNames() const;
     /// The features of @p table's layer, narrowed by the attribute @p filter unless it is empty.
+    /// The filter is the driver's own SQL (a database server's), run as it is.
     XsdTableData getDataFromLayer(const XsdElement &table, const std::string &filter) const;
-    /// Inserts every record into the layer of its table inside one transaction and returns the
-    /// number of features created per table; on failure rolls back and rethrows.
-    /// No handle in @p tables may be a moved-from one.
+    /// Inserts every record into the layer of its table and returns the number of features created
+    /// per table; values and geometries that a layer cannot hold exactly are refused. One
+    /// transaction where the driver has them (see supportsTransactions()); on failure rolls back
+    /// and rethrows. No handle in @p tables may be a moved-from one.
     std::map<std::string, int> insertData(const std::list<XsdTableData> &tables);
+    /// True when the source has transactions of its own, so that insertData is all or nothing.
+    bool supportsTransactions() const;
 
 private:
+    friend class XsdGdalLayerReader;
     std::unique_ptr<pelmak::XsdGdalDataProvider> impl;
 };
 
