@@ -1,7 +1,6 @@
 #include "command.h"
 #include "console.h"
-
-#include <dorvellxsd/schema/xsdprovider.h>
+#include "exchangesteps.h"
 
 namespace xsdexchange {
 namespace {
@@ -38,9 +37,7 @@ int tablesCommand(const QStringList &arguments)
     if (!commandLine.parse(arguments, 1, 1))
         return Success;
 
-    pelmak::XsdProvider provider;
-    provider.initFromXsd(commandLine.positional().first());
-    const pelmak::XsdTables tables = provider.tables();
+    const pelmak::XsdTables tables = readSchema(commandLine.positional().first());
     for (const QString &name : tables.tableNameList()) {
         out() << name << '\n';
         if (commandLine.isSet(QStringLiteral("verbose")))
