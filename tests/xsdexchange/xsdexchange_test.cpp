@@ -171,32 +171,10 @@ TEST_F(Xsdexchange, ImportCreatesLayersOrImportsNothing)
     EXPECT_EQ(featureCount(partial, "Parcel"), 0);
 }
 
-namespace {
-
-// A document of @p count survey points, one batch of the tool's and more; the last point's
-// position has one coordinate, which no layer can store.
-QString surveyPointsEndingBadly(const QString &path, int count)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gml:FeatureCollection "
-                      "xmlns:gml=\"http://www.opengis.net/gml\" xmlns=\"urn:pelmak:exchange\">\n";
-    for (int i = 0; i < count; ++i) {
-        const QByteArray position = i + 1 < count ? "412000 6190000" : "412000";
-        text += " <gml:featureMember>\n  <SurveyPoint gml:id=\"SurveyPoint." + QByteArray::number(i)
-            + "\">\n   <pointNumber>" + QByteArray::number(i) + "</pointNumber>\n   <elevation>1</elevation>\n"
-              "   <markType>pin</markType>\n   <gml:Point srsName=\"EPSG:32637\"><gml:pos>" + position
-            + "</gml:pos></gml:Point>\n  </SurveyPoint>\n </gml:featureMember>\n";
-    }
-    file.write(text + "</gml:FeatureCollection>\n");
-    return path;
-}
-
-} // namespace
 
 TEST_F(Xsdexchange, ImportIsAllOrNothingAcrossBatches)
 {
-    const QString document = surveyPointsEndingBadly(file("points.gml"), 2500);
+    const QString document = writeSurveyPoints(file("points.gml"), 2500, LastPointBroken);
     // Into a new GeoPackage: the failure removes the file the run created.
     const QString fresh = file("points-fresh.gpkg");
     const ToolRun created = runTool({"import", "--create", file("pelmak.xsd"), document, fresh});
