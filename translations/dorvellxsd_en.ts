@@ -20,6 +20,14 @@
         <translation>element on line %1 is nested deeper than %2 levels</translation>
     </message>
     <message>
+        <source>элемент в строке %1 несёт больше %2 атрибутов</source>
+        <translation>element on line %1 carries more than %2 attributes</translation>
+    </message>
+    <message>
+        <source>элемент в строке %1 объявляет больше %2 пространств имён</source>
+        <translation>element on line %1 declares more than %2 namespaces</translation>
+    </message>
+    <message>
         <source>имя атрибута в строке %1 недопустимо в XML</source>
         <translation>attribute name on line %1 is not valid XML</translation>
     </message>

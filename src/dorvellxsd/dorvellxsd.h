@@ -14,6 +14,8 @@
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
 
+#include <dorvellxsd/gml/xsdxmlstreamreader.h>
+#include <dorvellxsd/gml/xsdxmlstreamwriter.h>
 #include <dorvellxsd/gml/xsdxmltables.h>
 #include <dorvellxsd/gml/xsdxmlwriter.h>
 

@@ -10,6 +10,8 @@
 #include <dorvellxsd/mi/xsdtabledata.h>
 #include <dorvellxsd/mi/xsdtables.h>
 #include <dorvellxsd/mi/xsdxmlchecker.h>
+#include <dorvellxsd/mi/xsdxmlstreamreader.h>
+#include <dorvellxsd/mi/xsdxmlstreamwriter.h>
 #include <dorvellxsd/mi/xsdxmltables.h>
 #include <dorvellxsd/mi/xsdxmlwriter.h>
 

@@ -31,6 +31,12 @@ inline constexpr char AttributeNameNotAllowed[] =
 inline constexpr char ProcessingInstructionTargetNotAllowed[] =
     QT_TRANSLATE_NOOP("QObject", "цель инструкции обработки в строке %1 недопустима в XML");
 
+// XML layer: reasons that fill the %1 of CannotParseFile when an element carries too much
+inline constexpr char TooManyAttributes[] =
+    QT_TRANSLATE_NOOP("QObject", "элемент в строке %1 несёт больше %2 атрибутов");
+inline constexpr char TooManyNamespaceDeclarations[] =
+    QT_TRANSLATE_NOOP("QObject", "элемент в строке %1 объявляет больше %2 пространств имён");
+
 // Data sources
 inline constexpr char CannotOpenDataSource[] =
     QT_TRANSLATE_NOOP("QObject", "Не могу открыть источник данных %1\n%2");

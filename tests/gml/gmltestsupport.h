@@ -3,6 +3,8 @@
 
 #include "../logicerror.h"
 
+#include <dorvellxsd/gml/xsdxmlstreamreader.h>
+#include <dorvellxsd/gml/xsdxmlstreamwriter.h>
 #include <dorvellxsd/gml/xsdxmltables.h>
 #include <dorvellxsd/gml/xsdxmlwriter.h>
 
@@ -33,6 +35,23 @@ inline XsdTableData tableData(const QString &name, const QStringList &attributes
         table.complexType.attributes.append(attribute);
     }
     return XsdTableData(table, features);
+}
+
+// One line per feature: "<table> <id>", then " {<name>=<value>}" per plain attribute, " [<value>]" per geometry.
+inline std::string describeFeatures(const QList<XsdTableData> &tables)
+{
+    QStringList lines;
+    for (const XsdTableData &data : tables) {
+        const QList<XsdAttribute> attributes = data.tableInfo().complexType.attributes;
+        for (const XsdFeatureData &feature : data.featureData()) {
+            EXPECT_EQ(feature.values.size(), attributes.size());
+            lines.append(data.tableInfo().name + ' ' + QString::number(feature.id));
+            for (int i = 0; i < attributes.size(); ++i)
+                lines.last() += QString(attributes.at(i).kind == XsdAttribute::Plain ? " {%1=%2}" : " [%1%2]")
+                                    .arg(attributes.at(i).name, feature.values.value(i));
+        }
+    }
+    return lines.join('\n').toStdString();
 }
 
 inline QByteArray fileContent(const QString &path)
@@ -90,6 +109,44 @@ inline QList<XsdTableData> writeAndReadBack(const QList<XsdTableData> &tables)
     XsdXmlTables reader;
     reader.initFromFile(folder.filePath("document.gml"));
     return reader.getDataFromLayers({});
+}
+
+// Names and kinds of the attributes of a description.
+inline std::string layout(const XsdElement &table)
+{
+    std::string text = table.name.toStdString() + ':';
+    for (const XsdAttribute &attribute : table.complexType.attributes)
+        text += ' ' + std::to_string(attribute.kind) + attribute.name.toStdString();
+    return text;
+}
+
+// Every feature of the document at @p path, read by the stream reader in batches of @p batchSize; the
+// message of its refusal, if any, goes to @p refusal.
+inline QList<XsdTableData> readInBatches(const QString &path, int batchSize, const QStringList &tableNames = {},
+    std::string *refusal = nullptr, QStringList *tablesSeen = nullptr)
+{
+    QList<XsdTableData> all;
+    try {
+        XsdXmlStreamReader reader(path);
+        for (QList<XsdTableData> batch = reader.readBatch(batchSize, tableNames); !batch.isEmpty();
+             batch = reader.readBatch(batchSize, tableNames)) {
+            int count = 0;
+            for (const XsdTableData &data : batch)
+                count += data.featureData().size();
+            EXPECT_TRUE(count > 0 && count <= batchSize) << count;
+            for (int i = 1; i < batch.size(); ++i) // consecutive features of one layout share a table data
+                EXPECT_NE(layout(batch.at(i - 1).tableInfo()), layout(batch.at(i).tableInfo()));
+            all += batch;
+        }
+        EXPECT_TRUE(reader.atEnd());
+        if (tablesSeen)
+            *tablesSeen = reader.tablesSeen();
+    } catch (const std::logic_error &error) {
+        if (!refusal)
+            throw;
+        *refusal = error.what();
+    }
+    return all;
 }
 
 } // namespace gmltest

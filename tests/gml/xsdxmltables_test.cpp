@@ -10,20 +10,12 @@ using namespace gmltest;
 
 namespace {
 
-// One line per table data: "<table> <id>", then " {<name>=<value>}" per plain attribute, " [<value>]" per geometry.
+// The tree reader gives one table data per feature.
 std::string describe(const QList<XsdTableData> &tables)
 {
-    QStringList lines;
-    for (const XsdTableData &data : tables) {
-        const QList<XsdAttribute> attributes = data.tableInfo().complexType.attributes;
-        const XsdFeatureData feature = data.featureData().front();
-        EXPECT_TRUE(data.featureData().size() == 1 && feature.values.size() == attributes.size());
-        lines.append(data.tableInfo().name + ' ' + QString::number(feature.id));
-        for (int i = 0; i < attributes.size(); ++i)
-            lines.last() += QString(attributes.at(i).kind == XsdAttribute::Plain ? " {%1=%2}" : " [%1%2]")
-                                .arg(attributes.at(i).name, feature.values.value(i));
-    }
-    return lines.join('\n').toStdString();
+    for (const XsdTableData &data : tables)
+        EXPECT_EQ(data.featureData().size(), 1);
+    return describeFeatures(tables);
 }
 
 } // namespace

@@ -82,6 +82,21 @@ TEST_F(Facade, RecordsMoveThroughWriterReaderAndInsert)
     EXPECT_EQ(reader.getDataFromLayers({"ROAD", "Lake"}).size(), 44u);
     EXPECT_TRUE(reader.getDataFromLayers({"Lake"}).empty());
 
+    // The streaming pair writes the same text, and reads the features back in batches.
+    mi::XsdXmlStreamWriter streamWriter(path("потоком.gml"));
+    for (const mi::XsdTableData &record : records)
+        streamWriter.writeTableData(record);
+    streamWriter.commit();
+    EXPECT_EQ(streamWriter.featureCount(), 44);
+    EXPECT_EQ(QFile(QString::fromStdString(path("потоком.gml"))).size(),
+        QFile(QString::fromStdString(path("дороги.gml"))).size());
+    mi::XsdXmlStreamReader streamReader(path("потоком.gml"));
+    size_t batches = 0;
+    while (!streamReader.readBatch(40, {"road"}).empty())
+        ++batches;
+    EXPECT_TRUE(batches == 2 && streamReader.atEnd());
+    EXPECT_EQ(streamReader.tablesSeen(), Names {"Road"});
+
     const std::string target = path("цель.gpkg");
     ASSERT_TRUE(QFile::copy(DORVELLXSD_MI_ROAD_DIR "/empty.gpkg", QString::fromStdString(target)));
     mi::XsdGdalDataProvider targetProvider(target, false);
@@ -124,6 +139,9 @@ TEST_F(Facade, ExceptionsReachTheHostWithTheWrappedMessage)
         "Не могу открыть файл " + missing);
     EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlTables().initFromFile(missing); }),
         "Не могу открыть файл " + missing);
+    EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlStreamReader{missing}; }), "Не могу открыть файл " + missing);
+    EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlStreamWriter{path("нет/нет.gml")}; }),
+        "Не могу открыть файл " + path("нет/нет.gml") + " на запись");
     EXPECT_EQ(messageOf<std::runtime_error>([&] {
         mi::XsdGdalDataProvider(missing, true);
     }).rfind("Не могу открыть источник данных " + missing + "\n", 0),

@@ -1,129 +1,16 @@
 #include "xsdxmltables.h"
 
+#include "featurereader_p.h"
 #include "gmldocument_p.h"
 
 #include "../message_p.h"
-#include "../xmldom_p.h"
+#include "../xml/domtreebuilder_p.h"
 
 #include <QFile>
-#include <QRegExp>
 #include <QSet>
 
 namespace pelmak {
 namespace {
-
-bool isSignedDecimal(const QStringRef &text)
-{
-    const int firstDigit = text.startsWith(QLatin1Char('-')) ? 1 : 0;
-    if (text.size() == firstDigit)
-        return false;
-    for (int i = firstDigit; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return true;
-}
-
-// 0 when the digits do not fit an int.
-int toIntOrZero(const QStringRef &digits)
-{
-    bool ok = false;
-    const int value = digits.toInt(&ok, 10);
-    return ok ? value : 0;
-}
-
-/*
- * The writer makes "<table>.<id>", so the number after the last full stop is the id, with its
- * sign. Identifiers from elsewhere give the first number that follows a word.
- */
-int featureId(const QString &gmlId)
-{
-    const int dot = gmlId.lastIndexOf(QLatin1Char('.'));
-    if (dot >= 0) {
-        const QStringRef suffix = gmlId.midRef(dot + 1);
-        if (isSignedDecimal(suffix))
-            return toIntOrZero(suffix);
-    }
-    QRegExp loosePattern(gml::LooseIdentifierPattern);
-    if (loosePattern.indexIn(gmlId) >= 0) {
-        const QString digits = loosePattern.cap(1);
-        return toIntOrZero(QStringRef(&digits));
-    }
-    return 0;
-}
-
-bool isRequested(const QString &tableName, const QStringList &tableNames)
-{
-    if (tableNames.isEmpty())
-        return true;
-    for (const QString &name : tableNames) {
-        if (tableName.compare(name, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
-
-// The element as QDomNode::save writes it without indentation.
-QString serialised(const QDomElement &element)
-{
-    QString text;
-    saveXmlNode(element, 1, 0, text);
-    return text;
-}
-
-XsdAttribute::Kind attributeKind(const QString &childName)
-{
-    return childName.startsWith(gml::GeometryPrefix, Qt::CaseInsensitive) ? XsdAttribute::Geometry
-                                                                           : XsdAttribute::Plain;
-}
-
-bool isDescribedBy(const XsdAttribute &attribute, XsdAttribute::Kind kind, const QString &childName)
-{
-    return attribute.kind == kind && (kind == XsdAttribute::Geometry || attribute.name == childName);
-}
-
-// The description of a feature as its children give it.
-XsdElement tableDescription(const QDomElement &feature)
-{
-    XsdElement table;
-    table.name = feature.tagName();
-    for (QDomElement child = feature.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
-        XsdAttribute attribute;
-        attribute.kind = attributeKind(child.tagName());
-        if (attribute.kind == XsdAttribute::Plain)
-            attribute.name = child.tagName();
-        table.complexType.attributes.append(attribute);
-    }
-    return table;
-}
-
-/*
- * The features of one table mostly come with the same children, so each feature's description
- * is compared with the one before, and an equal one shares its storage: a document of many
- * features then holds few descriptions.
- */
-XsdTableData featureTableData(const QDomElement &feature, XsdElement &lastTable)
-{
-    XsdFeatureData data;
-    data.id = featureId(feature.attribute(gml::IdAttribute));
-
-    const QList<XsdAttribute> &lastAttributes = lastTable.complexType.attributes;
-    bool described = lastTable.name == feature.tagName();
-    int count = 0;
-    // Only child elements carry values: comments, processing instructions and stray text
-    // between them are not attributes.
-    for (QDomElement child = feature.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
-        const QString name = child.tagName();
-        const XsdAttribute::Kind kind = attributeKind(name);
-        described = described && count < lastAttributes.size() && isDescribedBy(lastAttributes.at(count), kind, name);
-        ++count;
-        data.values.append(kind == XsdAttribute::Geometry ? serialised(child) : child.text());
-    }
-    if (!described || count != lastAttributes.size())
-        lastTable = tableDescription(feature);
-    return XsdTableData(lastTable, {data});
-}
 
 // Calls visit(featureElement) for each feature member of the document, in document order.
 template <typename Visit>
@@ -144,11 +31,13 @@ void forEachFeature(const QDomDocument &document, Visit visit)
 void XsdXmlTables::initFromFile(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    // Binary, so that the parser applies the end-of-line rule of XML: a raw carriage return
+    // becomes a line feed, a "&#13;" stays a carriage return.
+    if (!file.open(QIODevice::ReadOnly))
         throw logicError(formatMessage(messages::CannotOpenFile, path));
     QDomDocument document;
     QString parserMessage;
-    if (!readXmlFile(file, document, BlankText::Values, &parserMessage))
+    if (!readXmlFile(file, XmlFileReader::Encoding::Utf8, document, BlankText::Values, &parserMessage))
         throw logicError(formatMessage(messages::CannotParseFile, parserMessage));
     QDomDocument::operator=(document);
 }
@@ -170,10 +59,12 @@ QStringList XsdXmlTables::listTables() const
 QList<XsdTableData> XsdXmlTables::getDataFromLayers(const QStringList &tableNames) const
 {
     QList<XsdTableData> result;
-    XsdElement lastTable;
+    gml::FeatureMapper features;
     forEachFeature(*this, [&](const QDomElement &feature) {
-        if (isRequested(feature.tagName(), tableNames))
-            result.append(featureTableData(feature, lastTable));
+        if (gml::isRequested(feature.tagName(), tableNames)) {
+            const XsdFeatureData data = features.read(feature);
+            result.append(XsdTableData(features.description(), {data}));
+        }
     });
     return result;
 }

@@ -28,6 +28,7 @@ public:
 
 private:
     friend class XsdXmlWriter;
+    friend class XsdXmlStreamWriter;
     friend class XsdGdalDataProvider;
 
     std::unique_ptr<pelmak::XsdTableData> impl;

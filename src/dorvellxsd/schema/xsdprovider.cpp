@@ -1,14 +1,13 @@
 #include "xsdprovider.h"
 
 #include "../message_p.h"
-#include "../xmldom_p.h"
+#include "../xml/domtreebuilder_p.h"
 
 #include <QDebug>
 #include <QDomDocument>
 #include <QDomElement>
 #include <QFile>
 #include <QMap>
-#include <QXmlStreamReader>
 
 namespace pelmak {
 namespace {
@@ -91,12 +90,11 @@ QDomDocument parseSchemaFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         throw logicError(formatMessage(messages::CannotOpenFile, path));
 
-    // The parser honours the file's encoding declaration; the tree refuses DTDs and
-    // excessive nesting before they can cost anything.
-    QXmlStreamReader reader(&file);
+    // The parser honours the file's encoding declaration; the tree refuses DTDs, excessive
+    // nesting and overladen elements before they can cost anything.
     QDomDocument document;
     QString parserMessage;
-    if (!readXmlDocument(reader, document, BlankText::Drop, &parserMessage))
+    if (!readXmlFile(file, XmlFileReader::Encoding::Declared, document, BlankText::Drop, &parserMessage))
         throw logicError(formatMessage(messages::CannotParseFile, parserMessage));
     return document;
 }

@@ -1,7 +1,7 @@
 #include "documentguard_p.h"
 
 #include "../message_p.h"
-#include "../xmllimits_p.h"
+#include "../xml/xmllimits_p.h"
 
 #include <xercesc/sax/Locator.hpp>
 

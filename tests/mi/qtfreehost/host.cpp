@@ -37,16 +37,27 @@ std::string readFile(const std::string &path)
 
 const std::list<std::string> Tables = {"Parcel", "Road", "SurveyPoint"};
 
-// Exports the tables of a source into one document.
+// Exports the tables of a source into one document, straight to the file.
 void exportTables(const pelmak::mi::XsdTables &tables, const std::string &source, const std::string &document)
 {
     const pelmak::mi::XsdGdalDataProvider provider(source, true);
-    pelmak::mi::XsdXmlWriter writer;
+    pelmak::mi::XsdXmlStreamWriter writer(document);
     for (const std::string &name : Tables) {
         const pelmak::mi::XsdTableData data = provider.getDataFromLayer(tables.tableByName(name), "");
         writer.writeTableData(data);
     }
-    writer.writeToFile(document);
+    writer.commit();
+    check(writer.featureCount() == 150 + 40 + 80, "features written");
+}
+
+// Reads a document back in small batches.
+std::list<pelmak::mi::XsdTableData> readInBatches(pelmak::mi::XsdXmlStreamReader &reader)
+{
+    std::list<pelmak::mi::XsdTableData> records;
+    for (std::list<pelmak::mi::XsdTableData> batch = reader.readBatch(64); !batch.empty(); batch = reader.readBatch(64))
+        records.splice(records.end(), batch);
+    check(reader.atEnd(), "the reader at the end");
+    return records;
 }
 
 void runRoad(const std::string &schema, const std::string &source, const std::string &empty, const std::string &work)
@@ -73,11 +84,13 @@ void runRoad(const std::string &schema, const std::string &source, const std::st
     });
     check(checker.checkXmlFile(document) == 0 && diagnostics == 0, "the exported document is valid");
 
-    pelmak::mi::XsdXmlTables reader;
-    reader.initFromFile(document);
-    check(reader.listTables() == Tables, "the document's tables");
-    const std::list<pelmak::mi::XsdTableData> records = reader.getDataFromLayers({});
-    check(records.size() == 150 + 40 + 80, "one record per feature");
+    pelmak::mi::XsdXmlTables tree;
+    tree.initFromFile(document);
+    check(tree.listTables() == Tables, "the document's tables");
+    check(tree.getDataFromLayers({}).size() == 150 + 40 + 80, "one record per feature");
+    pelmak::mi::XsdXmlStreamReader reader(document);
+    const std::list<pelmak::mi::XsdTableData> records = readInBatches(reader);
+    check(reader.tablesSeen() == Tables, "the tables the stream reader saw");
     check(pelmak::mi::XsdGdalDataProvider(target, false).insertData(records)
             == std::map<std::string, int> {{"Parcel", 150}, {"Road", 40}, {"SurveyPoint", 80}},
         "features created per table");

@@ -1,4 +1,5 @@
-#include "xmldom_p.h"
+#include "domtreebuilder_p.h"
+#include "xmlserializer_p.h"
 
 #include <QXmlStreamReader>
 

@@ -14,6 +14,15 @@ namespace pelmak {
  */
 inline constexpr int MaxXmlDepth = 1000;
 
+/*
+ * The most attributes, and the most namespace declarations among them, that one element may
+ * carry. Exchange documents and schemas need a handful; Qt's parser spends time quadratic in
+ * their number on one element (minutes for a few hundred thousand), so the readers count them
+ * in the raw text before the parser sees the start tag.
+ */
+inline constexpr int MaxXmlAttributes = 1000;
+inline constexpr int MaxXmlNamespaceDeclarations = 100;
+
 } // namespace pelmak
 
 #endif

@@ -1,0 +1,197 @@
+#include "featurewriter_p.h"
+
+#include "gmldocument_p.h"
+
+#include "../message_p.h"
+#include "../xml/domtreebuilder_p.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextCodec>
+
+#include <vector>
+
+namespace pelmak::gml {
+namespace {
+
+bool inRange(uint c, uint first, uint last)
+{
+    return c >= first && c <= last;
+}
+
+// XML 1.0 (fifth edition) Char.
+bool isXmlChar(uint c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || inRange(c, 0x20, 0xD7FF) || inRange(c, 0xE000, 0xFFFD)
+        || inRange(c, 0x10000, 0x10FFFF);
+}
+
+// Every code point is an XML character; a surrogate without its partner is no character at all.
+bool isXmlText(const QString &text)
+{
+    const int size = text.size();
+    for (int i = 0; i < size; ++i) {
+        uint c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < size && text.at(i + 1).isLowSurrogate())
+            c = QChar::surrogateToUcs4(static_cast<char16_t>(c), text.at(++i).unicode());
+        else if (QChar::isSurrogate(c))
+            return false;
+        if (!isXmlChar(c))
+            return false;
+    }
+    return true;
+}
+
+bool isGeometry(const XsdAttribute &attribute)
+{
+    return attribute.kind != XsdAttribute::Plain;
+}
+
+bool isLeftOut(const XsdAttribute &attribute, const QString &value)
+{
+    return attribute.minOccurs == 0 && value.isEmpty();
+}
+
+// The feature collection, the feature member and the feature lie above a geometry: a deeper
+// fragment would make a document that the readers refuse.
+constexpr int MaxGeometryDepth = MaxXmlDepth - 3;
+
+constexpr QIODevice::OpenMode WriteMode = QIODevice::WriteOnly | QIODevice::Text | QIODevice::Unbuffered;
+
+std::unique_ptr<QFileDevice> openForWriting(const QString &path)
+{
+    const QFileInfo target(path);
+    std::unique_ptr<QFileDevice> file;
+    if (target.exists() && !target.isFile())
+        file = std::make_unique<QFile>(path);
+    else
+        file = std::make_unique<QSaveFile>(path);
+    if (!file->open(WriteMode))
+        throw logicError(formatMessage(messages::CannotOpenFileForWriting, path));
+    return file;
+}
+
+} // namespace
+
+void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &features)
+{
+    if (features.isEmpty())
+        return;
+    if (!isReadableXmlName(table.name))
+        throw logicError(formatMessage(messages::InvalidTableName, table.name));
+
+    const QList<XsdAttribute> &attributes = table.complexType.attributes;
+    std::vector<bool> validName;
+    validName.reserve(static_cast<size_t>(attributes.size()));
+    for (const XsdAttribute &attribute : attributes)
+        validName.push_back(isReadableXmlName(attribute.name));
+
+    for (const XsdFeatureData &feature : features) {
+        for (int i = 0; i < attributes.size(); ++i) {
+            const XsdAttribute &attribute = attributes.at(i);
+            const QString value = feature.values.value(i);
+            if (isGeometry(attribute) || isLeftOut(attribute, value))
+                continue;
+            if (!validName[static_cast<size_t>(i)])
+                throw logicError(formatMessage(messages::InvalidAttributeName, attribute.name, table.name));
+            if (!isXmlText(value))
+                throw logicError(formatMessage(messages::InvalidValueCharacter, table.name,
+                                               QString::number(feature.id), attribute.name));
+        }
+    }
+}
+
+QDomDocument newExchangeDocument()
+{
+    QDomDocument document;
+    document.appendChild(document.createProcessingInstruction(XmlDeclarationTarget, XmlDeclarationContent));
+    QDomElement root = document.createElement(FeatureCollectionTag);
+    root.setAttribute(XsiNamespaceAttribute, XsiNamespaceUri);
+    root.setAttribute(SchemaLocationAttribute, SchemaLocation);
+    root.setAttribute(GmlNamespaceAttribute, GmlNamespaceUri);
+    root.setAttribute(DefaultNamespaceAttribute, TargetNamespaceUri);
+    document.appendChild(root);
+    return document;
+}
+
+FeatureMemberBuilder::FeatureMemberBuilder(const XsdElement &featureTable)
+    : table(featureTable)
+    , memberTag(FeatureMemberTag)
+    , idName(IdAttribute)
+    , idPrefix(QString(IdentifierPattern).arg(table.name, QString()))
+{
+}
+
+QDomElement FeatureMemberBuilder::member(const XsdFeatureData &feature, QDomDocument &owner)
+{
+    QDomElement featureElement = owner.createElement(table.name);
+    featureElement.setAttribute(idName, idPrefix + QString::number(feature.id));
+    const QList<XsdAttribute> &attributes = table.complexType.attributes;
+    for (int i = 0; i < attributes.size(); ++i) {
+        const XsdAttribute &attribute = attributes.at(i);
+        const QString value = feature.values.value(i); // a missing value is written as empty
+        if (isGeometry(attribute)) {
+            appendGeometry(value, owner, featureElement);
+        } else if (!isLeftOut(attribute, value)) {
+            QDomElement element = owner.createElement(attribute.name);
+            element.appendChild(owner.createTextNode(value));
+            featureElement.appendChild(element);
+        }
+    }
+    QDomElement memberElement = owner.createElement(memberTag);
+    memberElement.appendChild(featureElement);
+    return memberElement;
+}
+
+// The top element of the fragment, or nothing when there is none.
+void FeatureMemberBuilder::appendGeometry(const QString &gml, QDomDocument &owner, QDomElement &featureElement)
+{
+    if (gml.isEmpty())
+        return;
+    geometryReader.clear();
+    geometryReader.addData(gml);
+    appendRootElementOf(geometryReader, MaxGeometryDepth, geometryNames, owner, featureElement);
+}
+
+DocumentFile::DocumentFile(const QString &filePath)
+    : path(filePath)
+    , file(openForWriting(filePath))
+    , encoder(QTextCodec::codecForName("UTF-8")->makeEncoder(QTextCodec::IgnoreHeader))
+{
+}
+
+DocumentFile::~DocumentFile() = default;
+
+void DocumentFile::throwWriteError() const
+{
+    throw logicError(formatMessage(messages::CannotWriteFile, path, file->errorString()));
+}
+
+/*
+ * The file is unbuffered and every short write is retried, so that a full disk shows here, with
+ * the system's reason, and not in a final flush whose failure Qt's save file may not notice.
+ */
+void DocumentFile::write(QString &text)
+{
+    const QByteArray bytes = encoder->fromUnicode(text);
+    text.clear();
+    for (qint64 written = 0; written < bytes.size();) {
+        const qint64 count = file->write(bytes.constData() + written, bytes.size() - written);
+        if (count <= 0)
+            throwWriteError();
+        written += count;
+    }
+}
+
+void DocumentFile::commit()
+{
+    // A save file must not be closed: only commit() completes it.
+    if (auto *saveFile = qobject_cast<QSaveFile *>(file.get())) {
+        if (!saveFile->commit())
+            throwWriteError();
+    } else {
+        file->close();
+    }
+}
+
+} // namespace pelmak::gml

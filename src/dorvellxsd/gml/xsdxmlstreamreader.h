@@ -1,0 +1,55 @@
+#ifndef DORVELLXSD_XSDXMLSTREAMREADER_H
+#define DORVELLXSD_XSDXMLSTREAMREADER_H
+
+#include <dorvellxsd/data/xsdtabledata.h>
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace pelmak {
+
+class XsdXmlStreamReaderPrivate;
+
+/**
+ * Reads an exchange document from a file in batches of features, never holding more of it than
+ * the batch at hand. The features, their descriptions, ids and values, and the refusals are those
+ * of XsdXmlTables::initFromFile and getDataFromLayers on the same file; only the grouping into
+ * table data differs.
+ *
+ * A reader is used from one thread at a time; distinct readers share nothing.
+ */
+class DORVELLXSD_EXPORT XsdXmlStreamReader
+{
+public:
+    /// Opens the exchange document at @p path. @throws std::logic_error "Не могу открыть файл %1".
+    explicit XsdXmlStreamReader(const QString &path);
+    virtual ~XsdXmlStreamReader();
+
+    /**
+     * The next features in document order, at most @p maxFeatures of them (> 0), of the tables
+     * named in @p tableNames (ignoring case; all when empty). Consecutive features of one table
+     * with the same description share one XsdTableData. An empty list at the end of the document.
+     * @throws std::logic_error "Ошибка разбора файла: %1" with the reasons of
+     *         XsdXmlTables::initFromFile (a DOCTYPE, too deep a nesting, too many attributes,
+     *         names, processing instruction targets, parse errors with their line); the reader
+     *         is then at its end. Features of earlier batches were read before the error.
+     */
+    QList<XsdTableData> readBatch(int maxFeatures, const QStringList &tableNames = {});
+
+    /// Whether the whole document was read, or its reading refused.
+    bool atEnd() const;
+
+    /// Every table met so far (filtered out or not), each once, in order of first appearance.
+    QStringList tablesSeen() const;
+
+private:
+    Q_DISABLE_COPY(XsdXmlStreamReader)
+    std::unique_ptr<XsdXmlStreamReaderPrivate> const d;
+};
+
+} // namespace pelmak
+
+#endif

@@ -1,0 +1,121 @@
+#include "xsdxmlstreamwriter.h"
+
+#include "featurewriter_p.h"
+
+#include "../message_p.h"
+#include "../xml/xmlserializer_p.h"
+
+namespace pelmak {
+
+class XsdXmlStreamWriterPrivate
+{
+public:
+    explicit XsdXmlStreamWriterPrivate(const QString &path)
+        : file(std::make_unique<gml::DocumentFile>(path))
+    {
+    }
+
+    // The document is lost on any failure to write it.
+    template <typename Write>
+    void writeOrDrop(Write write)
+    {
+        try {
+            write();
+        } catch (...) {
+            file.reset();
+            throw;
+        }
+    }
+
+    void writeTableData(const XsdTableData &tableData);
+    void commit();
+
+    std::unique_ptr<gml::DocumentFile> file; ///< none after commit() or a failure
+    QDomDocument document = gml::newExchangeDocument(); ///< whose root stands for the written one
+    bool rootStarted = false;
+    QString pending; ///< text not yet written
+    qint64 featureCount = 0;
+
+private:
+    // The text goes to the file in large pieces.
+    static constexpr int PieceSize = 1 << 20;
+
+    void writeRootStart();
+    void writePending(int atLeast);
+};
+
+void XsdXmlStreamWriterPrivate::writeRootStart()
+{
+    saveXmlNode(document.firstChild(), 0, 1, pending); // the declaration
+    saveXmlStartTag(document.documentElement(), 0, 1, pending);
+    rootStarted = true;
+}
+
+void XsdXmlStreamWriterPrivate::writePending(int atLeast)
+{
+    if (pending.size() >= atLeast)
+        file->write(pending);
+}
+
+void XsdXmlStreamWriterPrivate::writeTableData(const XsdTableData &tableData)
+{
+    const XsdElement table = tableData.tableInfo();
+    const QList<XsdFeatureData> features = tableData.featureData();
+    gml::checkWritable(table, features);
+    if (features.isEmpty())
+        return;
+
+    writeOrDrop([&] {
+        if (!rootStarted)
+            writeRootStart();
+        gml::FeatureMemberBuilder members(table);
+        const XmlTextFlush flush = [&](QString &) { writePending(PieceSize); };
+        for (const XsdFeatureData &feature : features) {
+            // Serialised one level below the root, as in the whole tree; the member is dropped then.
+            saveXmlNode(members.member(feature, document), 1, 1, pending, flush);
+            ++featureCount;
+        }
+        writePending(PieceSize);
+    });
+}
+
+void XsdXmlStreamWriterPrivate::commit()
+{
+    writeOrDrop([&] {
+        if (rootStarted)
+            saveXmlEndTag(document.documentElement(), 0, 1, pending);
+        else
+            saveXmlDocument(document, 1, pending, [](QString &) {}); // an empty collection: a childless root
+        writePending(0);
+        file->commit();
+    });
+    file.reset();
+}
+
+XsdXmlStreamWriter::XsdXmlStreamWriter(const QString &path)
+    : d(std::make_unique<XsdXmlStreamWriterPrivate>(path))
+{
+}
+
+XsdXmlStreamWriter::~XsdXmlStreamWriter() = default;
+
+void XsdXmlStreamWriter::writeTableData(const XsdTableData &tableData)
+{
+    if (!d->file)
+        throw logicError(formatMessage(messages::DocumentNotStarted));
+    d->writeTableData(tableData);
+}
+
+void XsdXmlStreamWriter::commit()
+{
+    if (!d->file)
+        throw logicError(formatMessage(messages::DocumentNotStarted));
+    d->commit();
+}
+
+qint64 XsdXmlStreamWriter::featureCount() const
+{
+    return d->featureCount;
+}
+
+} // namespace pelmak

@@ -1,0 +1,61 @@
+#ifndef DORVELLXSD_XSDXMLSTREAMWRITER_H
+#define DORVELLXSD_XSDXMLSTREAMWRITER_H
+
+#include <dorvellxsd/dorvellxsd_export.h>
+
+#include <QString>
+#include <QtGlobal>
+
+#include <memory>
+
+namespace pelmak {
+
+class XsdTableData;
+class XsdXmlStreamWriterPrivate;
+
+/**
+ * Writes one exchange document straight to a file, table data after table data, holding no
+ * more than the table data at hand: the text is the one XsdXmlWriter and its writeToFile give
+ * for the same table data, byte for byte.
+ *
+ * A writer is used from one thread at a time; distinct writers share nothing.
+ */
+class DORVELLXSD_EXPORT XsdXmlStreamWriter
+{
+public:
+    /**
+     * Opens @p path for writing. A regular file is written beside the path and replaces it only
+     * in commit(); a device or a named pipe is written to directly.
+     * @throws std::logic_error "Не могу открыть файл %1 на запись" when it cannot.
+     */
+    explicit XsdXmlStreamWriter(const QString &path);
+    /// Without a commit() the earlier file at the path is left untouched.
+    virtual ~XsdXmlStreamWriter();
+
+    /**
+     * Writes one feature member per feature of @p tableData to the file.
+     * @throws std::logic_error with the refusals of XsdXmlWriter::writeTableData (names,
+     *         characters), made before any byte of @p tableData is written, and the document
+     *         stays usable; also on a write failure, after which the document is lost; and
+     *         "Документ не инициализирован" after commit() or after a failure.
+     */
+    void writeTableData(const XsdTableData &tableData);
+
+    /**
+     * Ends the document and replaces the file at the path.
+     * @throws std::logic_error "Не могу записать файл %1\n%2" on failure (the earlier file
+     *         stays); after commit(), or after a failure, "Документ не инициализирован".
+     */
+    void commit();
+
+    /// Features written so far.
+    qint64 featureCount() const;
+
+private:
+    Q_DISABLE_COPY(XsdXmlStreamWriter)
+    std::unique_ptr<XsdXmlStreamWriterPrivate> const d;
+};
+
+} // namespace pelmak
+
+#endif

@@ -1,0 +1,40 @@
+#ifndef DORVELLXSD_MI_XSDXMLSTREAMWRITER_H
+#define DORVELLXSD_MI_XSDXMLSTREAMWRITER_H
+
+#include <dorvellxsd/mi/xsdtabledata.h>
+
+#include <cstdint>
+#include <string>
+
+namespace pelmak {
+class XsdXmlStreamWriter;
+}
+
+namespace pelmak::mi {
+
+/// Writes an exchange document straight to a file, table data after table data.
+class DORVELLXSD_EXPORT XsdXmlStreamWriter
+{
+public:
+    /// Opens the UTF-8 @p path for writing; throws std::logic_error when it cannot.
+    explicit XsdXmlStreamWriter(const std::string &path);
+    XsdXmlStreamWriter(const XsdXmlStreamWriter &) = delete;
+    XsdXmlStreamWriter &operator=(const XsdXmlStreamWriter &) = delete;
+    /// Without a commit() the earlier file at the path is left untouched.
+    virtual ~XsdXmlStreamWriter();
+
+    /// Writes the features of @p data; throws std::logic_error. @p data must not be a
+    /// moved-from handle.
+    void writeTableData(const XsdTableData &data);
+    /// Ends the document and replaces the file at the path; throws std::logic_error.
+    void commit();
+    /// Features written so far.
+    std::int64_t featureCount() const;
+
+private:
+    std::unique_ptr<pelmak::XsdXmlStreamWriter> impl;
+};
+
+} // namespace pelmak::mi
+
+#endif

@@ -1,0 +1,303 @@
+#include "xmlreading_p.h"
+
+#include "../message_p.h"
+
+#include <QIODevice>
+#include <QTextCodec>
+
+namespace pelmak {
+namespace {
+
+QString lineOf(const QXmlStreamReader &reader)
+{
+    return QString::number(reader.lineNumber());
+}
+
+bool isNamespaceDeclaration(const QStringRef &name)
+{
+    return name == QLatin1String("xmlns") || name.startsWith(QLatin1String("xmlns:"));
+}
+
+bool isNamespaceDeclaration(const QByteArray &nameStart)
+{
+    return nameStart == "xmlns" || nameStart.startsWith("xmlns:");
+}
+
+QString tooManyAttributes(const QString &line)
+{
+    return formatMessage(messages::TooManyAttributes, line, QString::number(MaxXmlAttributes));
+}
+
+QString tooManyNamespaceDeclarations(const QString &line)
+{
+    return formatMessage(messages::TooManyNamespaceDeclarations, line, QString::number(MaxXmlNamespaceDeclarations));
+}
+
+bool isXmlSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+} // namespace
+
+XmlTokenizer::XmlTokenizer(QXmlStreamReader &xmlReader, int depthLimit, XmlNameCache &nameCache, MoreText more)
+    : reader(xmlReader)
+    , maxDepth(depthLimit)
+    , names(nameCache)
+    , moreText(std::move(more))
+{
+    reader.setNamespaceProcessing(false);
+}
+
+void XmlTokenizer::refuse(const QString &reason)
+{
+    reader.raiseError(reason);
+}
+
+// The start tag's attributes; false, with the parser stopped, when they cannot be read.
+bool XmlTokenizer::readAttributes(XmlAttributes &attributes)
+{
+    const QXmlStreamAttributes all = reader.attributes(); // a const copy: iterating the temporary would detach it
+    // Texts that did not pass an XmlMarkupGuard (a schema's, a fragment's) are held to the same bounds here.
+    if (all.size() > MaxXmlAttributes) {
+        refuse(tooManyAttributes(lineOf(reader)));
+        return false;
+    }
+    int namespaceDeclarations = 0;
+    attributes.reserve(all.size());
+    for (const QXmlStreamAttribute &attribute : all) {
+        const QStringRef qualifiedName = attribute.qualifiedName();
+        if (isNamespaceDeclaration(qualifiedName) && ++namespaceDeclarations > MaxXmlNamespaceDeclarations) {
+            refuse(tooManyNamespaceDeclarations(lineOf(reader)));
+            return false;
+        }
+        const QString name = qualifiedName.toString();
+        if (!names.isReadableName(name)) {
+            refuse(formatMessage(messages::AttributeNameNotAllowed, lineOf(reader)));
+            return false;
+        }
+        attributes.append({name, attribute.value().toString()});
+    }
+    return true;
+}
+
+bool XmlTokenizer::readNext(XmlTokenSink &sink)
+{
+    const bool moreToRead = !reader.atEnd()
+        || (reader.error() == QXmlStreamReader::PrematureEndOfDocumentError && moreText && moreText(reader));
+    if (!moreToRead)
+        return false;
+    switch (reader.readNext()) {
+    case QXmlStreamReader::DTD:
+        refuse(formatMessage(messages::DoctypeNotAllowed, lineOf(reader)));
+        break;
+    case QXmlStreamReader::StartElement: {
+        if (++depth > maxDepth) {
+            refuse(formatMessage(messages::NestingTooDeep, lineOf(reader), QString::number(maxDepth)));
+            break;
+        }
+        XmlAttributes attributes;
+        if (readAttributes(attributes))
+            sink.startElement(names.elementName(reader.qualifiedName()), attributes);
+        break;
+    }
+    case QXmlStreamReader::EndElement:
+        --depth;
+        sink.endElement();
+        break;
+    case QXmlStreamReader::Characters:
+        if (reader.isCDATA())
+            sink.text(reader.text().toString(), TextKind::CData);
+        else if (!reader.isWhitespace())
+            sink.text(reader.text().toString(), TextKind::Text);
+        else
+            sink.text(names.whitespace(reader.text()), TextKind::Blank);
+        break;
+    case QXmlStreamReader::Comment:
+        sink.comment(reader.text().toString());
+        break;
+    case QXmlStreamReader::ProcessingInstruction: {
+        // The parser does not check the characters of a target either.
+        const QString target = reader.processingInstructionTarget().toString();
+        if (!names.isReadableName(target)) {
+            refuse(formatMessage(messages::ProcessingInstructionTargetNotAllowed, lineOf(reader)));
+            break;
+        }
+        sink.processingInstruction(target, reader.processingInstructionData().toString());
+        break;
+    }
+    default:
+        break;
+    }
+    // Running out of text is no error while more may come.
+    return !reader.hasError() || reader.error() == QXmlStreamReader::PrematureEndOfDocumentError;
+}
+
+bool XmlTokenizer::readAll(XmlTokenSink &sink, QString *errorMessage)
+{
+    while (readNext(sink)) {
+    }
+    if (!reader.hasError())
+        return true;
+    if (errorMessage)
+        *errorMessage = reader.errorString();
+    return false;
+}
+
+// Line ends as XML counts them: a line feed, a carriage return, or both together.
+void XmlMarkupGuard::countLine(char c)
+{
+    if (c == '\n' && !afterCarriageReturn)
+        ++line;
+    else if (c == '\r')
+        ++line;
+    afterCarriageReturn = c == '\r';
+}
+
+QString XmlMarkupGuard::scan(const QByteArray &piece)
+{
+    for (const char c : piece) {
+        countLine(c);
+        if (state == State::Text) {
+            if (c == '<')
+                state = State::Open;
+        } else if (state == State::StartTag) {
+            const QString refusal = startTag(c);
+            if (!refusal.isEmpty())
+                return refusal;
+        } else {
+            other(c);
+        }
+    }
+    return {};
+}
+
+QString XmlMarkupGuard::startTag(char c)
+{
+    if (quote != 0) {
+        if (c == quote)
+            quote = 0;
+        return {};
+    }
+    if (c == '"' || c == '\'') {
+        // Every attribute has exactly one quoted value.
+        quote = c;
+        if (++attributes > MaxXmlAttributes)
+            return tooManyAttributes(QString::number(line));
+        if (isNamespaceDeclaration(name) && ++namespaceDeclarations > MaxXmlNamespaceDeclarations)
+            return tooManyNamespaceDeclarations(QString::number(line));
+        name.clear();
+    } else if (c == '>') {
+        state = State::Text;
+    } else if (c == '=' || isXmlSpace(c)) {
+        nameEnded = true;
+    } else {
+        if (nameEnded)
+            name.clear();
+        nameEnded = false;
+        if (name.size() < 6) // enough to tell "xmlns" and "xmlns:" from any other name
+            name += c;
+    }
+    return {};
+}
+
+void XmlMarkupGuard::other(char c)
+{
+    switch (state) {
+    case State::Open:
+        if (c == '/') {
+            state = State::EndTag;
+        } else if (c == '?') {
+            state = State::ProcessingInstruction;
+            closing = 0;
+        } else if (c == '!') {
+            state = State::Bang;
+            bang.clear();
+        } else {
+            state = State::StartTag;
+            attributes = namespaceDeclarations = 0;
+            quote = 0;
+            name = QByteArray(1, c);
+            nameEnded = false;
+        }
+        break;
+    case State::Bang:
+        bang += c;
+        closing = 0;
+        if (bang == "--") {
+            state = State::Comment;
+        } else if (bang == "[CDATA[") {
+            state = State::CData;
+        } else if (!QByteArray("--").startsWith(bang) && !QByteArray("[CDATA[").startsWith(bang)) {
+            state = State::Declaration;
+            quote = 0;
+            bracketDepth = 0;
+            other(c);
+        }
+        break;
+    case State::Comment:
+        if (c == '>' && closing >= 2)
+            state = State::Text;
+        closing = c == '-' ? closing + 1 : 0;
+        break;
+    case State::CData:
+        if (c == '>' && closing >= 2)
+            state = State::Text;
+        closing = c == ']' ? closing + 1 : 0;
+        break;
+    case State::ProcessingInstruction:
+        if (c == '>' && closing > 0)
+            state = State::Text;
+        closing = c == '?' ? 1 : 0;
+        break;
+    case State::Declaration:
+        if (quote != 0) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '[') {
+            ++bracketDepth;
+        } else if (c == ']') {
+            --bracketDepth;
+        } else if (c == '>' && bracketDepth <= 0) {
+            state = State::Text;
+        }
+        break;
+    case State::EndTag:
+        if (c == '>')
+            state = State::Text;
+        break;
+    default:
+        break;
+    }
+}
+
+XmlFileReader::XmlFileReader(QIODevice &device, Encoding encoding)
+    : file(device)
+    , decoder(encoding == Encoding::Utf8 ? QTextCodec::codecForName("UTF-8")->makeDecoder() : nullptr)
+    , tokenizer(reader, MaxXmlDepth, names, [this](QXmlStreamReader &parser) { return readPiece(parser); })
+{
+}
+
+XmlFileReader::~XmlFileReader() = default;
+
+bool XmlFileReader::readPiece(QXmlStreamReader &parser)
+{
+    constexpr qint64 PieceSize = 1 << 20;
+    const QByteArray bytes = file.read(PieceSize);
+    if (bytes.isEmpty())
+        return false;
+    const QString refusal = guard.scan(bytes);
+    if (!refusal.isEmpty()) {
+        parser.raiseError(refusal);
+        return false;
+    }
+    if (decoder)
+        parser.addData(decoder->toUnicode(bytes));
+    else
+        parser.addData(bytes);
+    return true;
+}
+
+} // namespace pelmak

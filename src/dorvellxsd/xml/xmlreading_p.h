@@ -1,0 +1,147 @@
+/*
+ * This file is not part of the dorvellxsd API. It may change from version to version
+ * without notice, or even be removed.
+ */
+#ifndef DORVELLXSD_XMLREADING_P_H
+#define DORVELLXSD_XMLREADING_P_H
+
+#include "xmllimits_p.h"
+#include "xmlnames_p.h"
+
+#include <QPair>
+#include <QString>
+#include <QVector>
+#include <QXmlStreamReader>
+
+#include <functional>
+#include <memory>
+
+class QIODevice;
+class QTextDecoder;
+
+namespace pelmak {
+
+enum class TextKind { Text, CData, Blank };
+
+using XmlAttributes = QVector<QPair<QString, QString>>; ///< names and values, in order
+
+// What a tokenizer tells, in document order.
+class XmlTokenSink
+{
+public:
+    virtual ~XmlTokenSink() = default;
+    virtual void startElement(const QString &name, const XmlAttributes &attributes) = 0;
+    virtual void endElement() = 0;
+    virtual void text(const QString &text, TextKind kind) = 0;
+    virtual void comment(const QString &text) = 0;
+    virtual void processingInstruction(const QString &target, const QString &data) = 0;
+};
+
+/*
+ * Reads tokens from a parser, without namespace processing, and tells a sink about them.
+ *
+ * Every XML input of the library goes through here, so this is where hostile text stops: a
+ * document with a DOCTYPE declaration is refused before any entity is declared or expanded and
+ * before any external DTD or entity could be fetched (exchange documents and schemas need none),
+ * one nested deeper than the given depth is refused before the sink sees the element, and so is
+ * an element with more attributes or namespace declarations than MaxXmlAttributes and
+ * MaxXmlNamespaceDeclarations. An attribute name or a processing instruction target that is no
+ * XML name, which the parser itself lets through, is refused too. All of it takes linear time.
+ * A refusal ends the reading with an error on the parser.
+ */
+class XmlTokenizer
+{
+public:
+    // Gives the parser its next piece of text; false when there is none left.
+    using MoreText = std::function<bool(QXmlStreamReader &)>;
+
+    XmlTokenizer(QXmlStreamReader &reader, int maxDepth, XmlNameCache &names, MoreText moreText = {});
+
+    // Tells @p sink the next token; false once the text is over or refused.
+    bool readNext(XmlTokenSink &sink);
+    // Tells @p sink every token left; false on an error, whose text goes to @p errorMessage.
+    bool readAll(XmlTokenSink &sink, QString *errorMessage);
+
+private:
+    bool readAttributes(XmlAttributes &attributes);
+    void refuse(const QString &reason);
+
+    QXmlStreamReader &reader;
+    const int maxDepth;
+    XmlNameCache &names;
+    const MoreText moreText;
+    int depth = 0;
+};
+
+/*
+ * Counts attributes and namespace declarations per start tag in the raw bytes of a text, piece
+ * after piece, so that an element carrying too many is refused before the parser spends time
+ * quadratic in their number on it. It follows comments, CDATA sections, processing instructions,
+ * declarations and quoted values, whose content is no markup; the delimiters are ASCII, so any
+ * encoding that keeps ASCII as it is (UTF-8, the 8-bit ones) is read correctly.
+ */
+class XmlMarkupGuard
+{
+public:
+    // The reason for refusing the text, once this next piece of it is seen; empty when none.
+    QString scan(const QByteArray &piece);
+
+private:
+    enum class State { Text, Open, Bang, Comment, CData, ProcessingInstruction, Declaration, EndTag, StartTag };
+
+    void countLine(char c);
+    QString startTag(char c);
+    void other(char c);
+
+    State state = State::Text;
+    int line = 1;
+    bool afterCarriageReturn = false;
+    QByteArray bang;        ///< what follows "<!" so far
+    int closing = 0;        ///< the delimiter's closing characters seen ("--", "]]", "?")
+    char quote = 0;         ///< the quote of the value being read, or none
+    int bracketDepth = 0;   ///< of a declaration's internal subset
+    QByteArray name;        ///< the start of the attribute name being read
+    bool nameEnded = false;
+    int attributes = 0;
+    int namespaceDeclarations = 0;
+};
+
+/*
+ * Reads the tokens of an XML file. The text is parsed in pieces as it is read, never held whole
+ * (a parser given a whole large text at once is several times slower), and each piece is counted
+ * by an XmlMarkupGuard first.
+ */
+class XmlFileReader
+{
+public:
+    enum class Encoding {
+        Utf8,     ///< whatever the document declares
+        Declared, ///< as the document declares it
+    };
+
+    // The file is read from where it stands; it must be open in binary mode, so that the parser
+    // applies the end-of-line rule of XML itself.
+    XmlFileReader(QIODevice &file, Encoding encoding);
+    ~XmlFileReader();
+    XmlFileReader(const XmlFileReader &) = delete;
+    XmlFileReader &operator=(const XmlFileReader &) = delete;
+
+    bool readNext(XmlTokenSink &sink) { return tokenizer.readNext(sink); }
+    bool readAll(XmlTokenSink &sink, QString *errorMessage) { return tokenizer.readAll(sink, errorMessage); }
+    bool hasError() const { return reader.hasError(); }
+    QString errorString() const { return reader.errorString(); }
+
+private:
+    bool readPiece(QXmlStreamReader &parser);
+
+    QIODevice &file;
+    std::unique_ptr<QTextDecoder> decoder; ///< none when the parser decodes
+    XmlMarkupGuard guard;
+    QXmlStreamReader reader;
+    XmlNameCache names;
+    XmlTokenizer tokenizer;
+};
+
+} // namespace pelmak
+
+#endif

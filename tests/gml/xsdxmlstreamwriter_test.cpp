@@ -1,0 +1,153 @@
+#include "gmltestsupport.h"
+
+#include <QDir>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace gmltest;
+
+namespace {
+
+// The same table data through both writers; the message of each refusal, the stream writer's first.
+std::vector<std::string> writeBoth(
+    const QList<XsdTableData> &sequence, const QString &treePath, const QString &streamPath)
+{
+    std::vector<std::string> refusals;
+    XsdXmlWriter tree;
+    tree.start();
+    XsdXmlStreamWriter stream(streamPath);
+    qint64 features = 0;
+    for (const XsdTableData &data : sequence) {
+        const std::string refusal = logicErrorOf([&] { stream.writeTableData(data); });
+        EXPECT_EQ(logicErrorOf([&] { tree.writeTableData(data); }), refusal);
+        if (refusal != "(no std::logic_error thrown)")
+            refusals.push_back(refusal);
+        else
+            features += data.featureData().size();
+    }
+    EXPECT_EQ(stream.featureCount(), features);
+    tree.writeToFile(treePath);
+    stream.commit();
+    return refusals;
+}
+
+} // namespace
+
+// Empty collections, optional and required empties, geometries good and bad, escapes, several tables and
+// many batches, values larger than the pieces the text goes out in, refused batches in between.
+TEST(XsdXmlStreamWriter, WritesWhatTheTreeWriterWrites)
+{
+    QTemporaryDir folder;
+    const QString fragments[] = {"<gml:Point srsName=\"EPSG:4326\"><gml:pos>1 2</gml:pos></gml:Point>",
+        "<!-- before --><gml:LineString><gml:posList>1 2 3 4</gml:posList><!-- in --></gml:LineString><?after?>",
+        "<gml:Point><gml:pos>1 2</gml:pos>", "not XML", "",
+        "<gml:Point><![CDATA[ ]]>\n  <gml:pos> 5 6 </gml:pos>\n</gml:Point>"};
+    const QStringList parcel {"code", "note?", "Geometry", "text"};
+    QList<XsdTableData> many;
+    for (int batch = 0, id = -3; batch < 40; ++batch) {
+        QList<XsdFeatureData> features;
+        for (int i = 0; i < batch % 9; ++i, ++id)
+            features.append({id, {QString::number(id), id % 7 ? QString("  ") : QString(), fragments[(id % 6 + 6) % 6],
+                "&<>\"\r\n\t]]>"}});
+        many.append(tableData(batch % 2 ? "Parcel" : "Участок", parcel, features));
+    }
+    many.insert(5, tableData("a b", {"x"}, {{1, {"v"}}}));
+    many.insert(9, tableData("T", {"x"}, {{1, {"v"}}, {2, {"bell\a"}}}));
+    many.append(tableData("Wide", {"text", "Geometry"}, {{1, {QString("Ж€🌲").repeated(700000), fragments[0]}}}));
+
+    const std::pair<const char *, QList<XsdTableData>> sequences[] = {
+        {"nothing", {}},
+        {"no features", {tableData("Parcel", {"code"}, {}), tableData("Road", {"name"}, {})}},
+        {"only refused", {tableData("1T", {"code"}, {{1, {"x"}}})}},
+        {"many", many},
+    };
+    for (const auto &[name, sequence] : sequences) {
+        SCOPED_TRACE(name);
+        const QString tree = folder.filePath(QString(name) + ".tree.gml");
+        const QString stream = folder.filePath(QString(name) + ".stream.gml");
+        const std::vector<std::string> refusals = writeBoth(sequence, tree, stream);
+        EXPECT_TRUE(fileContent(tree) == fileContent(stream));
+        EXPECT_EQ(refusals.size(), std::string(name) == "many" ? 2u : std::string(name) == "only refused" ? 1u : 0u);
+    }
+    EXPECT_EQ(xercesOutline(folder.filePath("nothing.stream.gml")).size(), 1u);
+}
+
+// Until commit() the earlier file stays: after a refusal, a failure while writing, or without commit().
+TEST(XsdXmlStreamWriter, ReplacesTheFileOnlyOnCommit)
+{
+    QTemporaryDir folder;
+    QDir top(folder.path());
+    ASSERT_TRUE(top.mkdir("exchange"));
+    const QString target = writeFile(folder.filePath("exchange/out.gml"), "earlier");
+    const QStringList files {"out.gml"};
+    const XsdTableData large = tableData("Parcel", {"code"}, {{1, {QString(3000000, 'v')}}});
+    const std::string notStarted = "Документ не инициализирован";
+
+    for (const QString &unopenable : {folder.path(), folder.filePath("missing/out.gml")})
+        EXPECT_EQ(logicErrorOf([&] { XsdXmlStreamWriter writer(unopenable); }),
+            "Не могу открыть файл " + unopenable.toStdString() + " на запись");
+    {
+        XsdXmlStreamWriter writer(target);
+        writer.writeTableData(large);
+        EXPECT_NE(logicErrorOf([&] { writer.writeTableData(tableData("T", {"a"}, {{1, {"\x1b"}}})); }),
+            "(no std::logic_error thrown)");
+        writer.writeTableData(large); // a refusal leaves the document usable
+        EXPECT_EQ(writer.featureCount(), 2);
+    }
+    EXPECT_EQ(fileContent(target), "earlier");
+    EXPECT_EQ(QDir(folder.filePath("exchange")).entryList(QDir::Files), files) << "no temporary file left";
+
+    // A file size limit stands for a full disk; it must not reach the test runner itself.
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit {};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 1024 * 1024;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        XsdXmlStreamWriter writer(target);
+        const bool failed = logicErrorOf([&] { writer.writeTableData(large); })
+                                .rfind("Не могу записать файл " + target.toStdString() + "\n", 0)
+            == 0;
+        const bool lost = logicErrorOf([&] { writer.writeTableData(large); }) == notStarted
+            && logicErrorOf([&] { writer.commit(); }) == notStarted;
+        _exit(failed && lost ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "no write error, or the document not lost";
+    EXPECT_EQ(fileContent(target), "earlier");
+    EXPECT_EQ(QDir(folder.filePath("exchange")).entryList(QDir::Files), files);
+
+    XsdXmlStreamWriter writer(target);
+    writer.writeTableData(tableData("Parcel", {"code"}, {{1, {"x"}}}));
+    writer.commit();
+    EXPECT_EQ(describeFeatures(readInBatches(target, 10)), "Parcel 1 {code=x}");
+    EXPECT_EQ(logicErrorOf([&] { writer.commit(); }), notStarted);
+}
+
+// A named pipe, like a device, is written to directly: a rename would put a regular file in its place.
+TEST(XsdXmlStreamWriter, WritesDevicesDirectly)
+{
+    QTemporaryDir folder;
+    const QString pipe = folder.filePath("pipe.gml");
+    ASSERT_EQ(mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+    const int readEnd = ::open(pipe.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(readEnd, 0);
+    {
+        XsdXmlStreamWriter writer(pipe); // the small document fits the pipe's buffer
+        writer.writeTableData(tableData("Parcel", {"code"}, {{1, {"x"}}}));
+        writer.commit();
+    }
+    QByteArray text(1 << 16, '\0');
+    text.truncate(static_cast<int>(::read(readEnd, text.data(), text.size())));
+    ::close(readEnd);
+    EXPECT_FALSE(QFileInfo(pipe).isFile());
+    EXPECT_EQ(xercesOutline(writeFile(folder.filePath("copy.gml"), text)).back(), "Parcel.1");
+}
