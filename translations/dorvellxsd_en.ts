@@ -82,6 +82,50 @@
         <translation>Cannot commit the transaction in data source %1</translation>
     </message>
     <message>
+        <source>В слое %1 нет поля %2</source>
+        <translation>Layer %1 has no field %2</translation>
+    </message>
+    <message>
+        <source>Значение «%4» не может быть сохранено в поле %3 без искажения. Слой %1. Объект %2</source>
+        <translation>The value “%4” cannot be stored in field %3 unchanged. Layer %1. Feature %2</translation>
+    </message>
+    <message>
+        <source>Геометрия не распознана. Слой %1. Объект %2. Атрибут %3
+%4</source>
+        <translation>Geometry not recognised. Layer %1. Feature %2. Attribute %3
+%4</translation>
+    </message>
+    <message>
+        <source>Координата геометрии не является конечным числом. Слой %1. Объект %2. Атрибут %3</source>
+        <translation>A geometry coordinate is not a finite number. Layer %1. Feature %2. Attribute %3</translation>
+    </message>
+    <message>
+        <source>Неизвестная система координат %4. Слой %1. Объект %2. Атрибут %3</source>
+        <translation>Unknown coordinate system %4. Layer %1. Feature %2. Attribute %3</translation>
+    </message>
+    <message>
+        <source>Геометрия не может быть преобразована из системы координат %4 в систему слоя. Слой %1. Объект %2. Атрибут %3</source>
+        <translation>The geometry cannot be transformed from coordinate system %4 into the layer&apos;s. Layer %1. Feature %2. Attribute %3</translation>
+    </message>
+    <message>
+        <source>Идентификатор объекта %2 слоя %1 не помещается в 32 бита</source>
+        <translation>Feature identifier %2 of layer %1 does not fit in 32 bits</translation>
+    </message>
+    <message>
+        <source>Геометрия не выгружена в GML. Слой %1. Объект %2
+%3</source>
+        <translation>Geometry not written as GML. Layer %1. Feature %2
+%3</translation>
+    </message>
+    <message>
+        <source>Размер пакета объектов должен быть положительным, а не %1</source>
+        <translation>The batch size must be positive, not %1</translation>
+    </message>
+    <message>
+        <source>Источник данных слоя %1 закрыт или заменён во время чтения</source>
+        <translation>The data source of layer %1 was closed or replaced while it was being read</translation>
+    </message>
+    <message>
         <source>Документ не инициализирован</source>
         <translation>The document has not been started</translation>
     </message>

@@ -13,6 +13,7 @@
 #include <dorvellxsd/data/xsdtabledata.h>
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
+#include <dorvellxsd/gdal/xsdgdallayerreader.h>
 
 #include <dorvellxsd/gml/xsdxmlstreamreader.h>
 #include <dorvellxsd/gml/xsdxmlstreamwriter.h>

@@ -6,6 +6,7 @@
 
 #include <dorvellxsd/mi/xsdelement.h>
 #include <dorvellxsd/mi/xsdgdaldataprovider.h>
+#include <dorvellxsd/mi/xsdgdallayerreader.h>
 #include <dorvellxsd/mi/xsdprovider.h>
 #include <dorvellxsd/mi/xsdtabledata.h>
 #include <dorvellxsd/mi/xsdtables.h>

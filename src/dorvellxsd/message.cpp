@@ -22,6 +22,12 @@ QString formatMessage(const char *sourceText, const QString &arg1, const QString
     return QObject::tr(sourceText).arg(arg1, arg2, arg3);
 }
 
+QString formatMessage(const char *sourceText, const QString &arg1, const QString &arg2, const QString &arg3,
+                      const QString &arg4)
+{
+    return QObject::tr(sourceText).arg(arg1, arg2, arg3, arg4);
+}
+
 std::logic_error logicError(const QString &message)
 {
     return std::logic_error(message.toStdString());

@@ -56,6 +56,27 @@ inline constexpr char CannotReadLayer[] = QT_TRANSLATE_NOOP("QObject", "Ошиб
 inline constexpr char CannotCommitTransaction[] =
     QT_TRANSLATE_NOOP("QObject", "Не могу завершить транзакцию в источнике данных %1");
 
+// Values and geometries refused on insert, identifiers and geometries refused on reading
+inline constexpr char FieldNotInLayer[] = QT_TRANSLATE_NOOP("QObject", "В слое %1 нет поля %2");
+inline constexpr char ValueNotStorable[] =
+    QT_TRANSLATE_NOOP("QObject", "Значение «%4» не может быть сохранено в поле %3 без искажения. Слой %1. Объект %2");
+inline constexpr char GeometryNotReadable[] =
+    QT_TRANSLATE_NOOP("QObject", "Геометрия не распознана. Слой %1. Объект %2. Атрибут %3\n%4");
+inline constexpr char CoordinateNotFinite[] =
+    QT_TRANSLATE_NOOP("QObject", "Координата геометрии не является конечным числом. Слой %1. Объект %2. Атрибут %3");
+inline constexpr char UnknownCoordinateSystem[] =
+    QT_TRANSLATE_NOOP("QObject", "Неизвестная система координат %4. Слой %1. Объект %2. Атрибут %3");
+inline constexpr char NoTransformation[] = QT_TRANSLATE_NOOP(
+    "QObject", "Геометрия не может быть преобразована из системы координат %4 в систему слоя. Слой %1. Объект %2. Атрибут %3");
+inline constexpr char FeatureIdOutOfRange[] =
+    QT_TRANSLATE_NOOP("QObject", "Идентификатор объекта %2 слоя %1 не помещается в 32 бита");
+inline constexpr char GeometryNotExported[] =
+    QT_TRANSLATE_NOOP("QObject", "Геометрия не выгружена в GML. Слой %1. Объект %2\n%3");
+inline constexpr char BatchSizeNotPositive[] =
+    QT_TRANSLATE_NOOP("QObject", "Размер пакета объектов должен быть положительным, а не %1");
+inline constexpr char LayerReaderSourceClosed[] =
+    QT_TRANSLATE_NOOP("QObject", "Источник данных слоя %1 закрыт или заменён во время чтения");
+
 // Document writer
 inline constexpr char DocumentNotStarted[] = QT_TRANSLATE_NOOP("QObject", "Документ не инициализирован");
 inline constexpr char CannotOpenFileForWriting[] =
@@ -90,6 +111,8 @@ QString formatMessage(const char *sourceText);
 QString formatMessage(const char *sourceText, const QString &arg1);
 QString formatMessage(const char *sourceText, const QString &arg1, const QString &arg2);
 QString formatMessage(const char *sourceText, const QString &arg1, const QString &arg2, const QString &arg3);
+QString formatMessage(const char *sourceText, const QString &arg1, const QString &arg2, const QString &arg3,
+                      const QString &arg4);
 
 // Exceptions carry their message as UTF-8.
 std::logic_error logicError(const QString &message);

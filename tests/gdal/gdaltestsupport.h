@@ -7,6 +7,7 @@
 #include "../logicerror.h"
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
+#include <dorvellxsd/gdal/xsdgdallayerreader.h>
 
 #include <QTextCodec>
 
@@ -47,6 +48,8 @@ struct Field
     const char *name;
     OGRFieldType type = OFTString;
     bool unique = false, nullable = true;
+    OGRFieldSubType subType = OFSTNone;
+    int width = 0;
 };
 
 inline GDALDatasetUniquePtr openWithGdal(const QString &source, unsigned int flags = GDAL_OF_VECTOR)
@@ -71,6 +74,8 @@ inline OGRLayer *createLayer(GDALDataset &dataset, const char *name, OGRwkbGeome
         OGRFieldDefn definition(field.name, field.type);
         definition.SetUnique(field.unique);
         definition.SetNullable(field.nullable);
+        definition.SetSubType(field.subType);
+        definition.SetWidth(field.width);
         EXPECT_EQ(layer->CreateField(&definition), OGRERR_NONE) << field.name;
     }
     return layer;
@@ -159,6 +164,49 @@ inline void failedImport(pelmak::XsdGdalDataProvider &provider, const QList<pelm
     EXPECT_TRUE(exact ? message == expected : message.contains(expected)) << message.toStdString();
     for (size_t i = 0; i < layers.size(); ++i)
         EXPECT_EQ(readRows(source, layers[i]), before[i]) << layers[i];
+}
+
+using Records = std::vector<std::pair<int, QStringList>>;
+
+inline Records recordsOf(const QList<pelmak::XsdFeatureData> &features)
+{
+    Records records;
+    for (const pelmak::XsdFeatureData &feature : features)
+        records.emplace_back(feature.id, feature.values);
+    return records;
+}
+
+/// getDataFromLayer's records, after checking that batches of 1, 7 and many features give the same.
+inline Records readInBatchesAndWhole(const pelmak::XsdGdalDataProvider &provider, const pelmak::XsdElement &element,
+                                     const QString &filter)
+{
+    const Records whole = recordsOf(provider.getDataFromLayer(element, filter).featureData());
+    for (const int size : {1, 7, 1000000}) {
+        SCOPED_TRACE("batches of " + std::to_string(size));
+        pelmak::XsdGdalLayerReader reader(provider, element, filter);
+        Records joined;
+        while (!reader.atEnd()) {
+            const pelmak::XsdTableData batch = reader.readBatch(size);
+            EXPECT_EQ(batch.tableInfo().name, element.name);
+            const Records records = recordsOf(batch.featureData());
+            if (records.empty() || records.size() > size_t(size)) {
+                ADD_FAILURE() << records.size() << " features in a batch before the end";
+                break;
+            }
+            joined.insert(joined.end(), records.begin(), records.end());
+        }
+        EXPECT_TRUE(reader.readBatch(size).featureData().isEmpty());
+        EXPECT_EQ(joined, whole);
+    }
+    return whole;
+}
+
+/// Counts the layer's features on a connection of its own.
+inline GIntBig countRows(const QString &source, const char *layerName)
+{
+    const GDALDatasetUniquePtr dataset = openWithGdal(source);
+    OGRLayer *layer = dataset ? dataset->GetLayerByName(layerName) : nullptr;
+    return layer != nullptr ? layer->GetFeatureCount() : -1;
 }
 
 } // namespace testsupport

@@ -10,6 +10,7 @@
 
 #include <climits>
 #include <functional>
+#include <optional>
 
 using namespace pelmak;
 using namespace testsupport;
@@ -21,8 +22,8 @@ class GeoPackageTest : public ::testing::Test
 protected:
     QString path(const QString &name) const { return folder.filePath(name); }
 
-    // Every kind of layer, Cyrillic names and values, names around the STL_ prefix, identifiers
-    // around 2^31 and 2^32, and a register whose cadastre is unique and whose status is not null.
+    // Every kind of layer, Cyrillic names and values, names around the STL_ prefix, the largest
+    // identifier a record holds, and a register whose cadastre is unique and whose status is not null.
     QString sample()
     {
         GDALDatasetUniquePtr dataset = createDataSource(path("sample.gpkg"_q));
@@ -38,9 +39,7 @@ protected:
         addFeature(createLayer(*dataset, "STL_styles", wkbNone, {{"style"}}), {"red"});
         createLayer(*dataset, "stl_rivers", wkbLineString);
         createLayer(*dataset, "parcelsSTL_", wkbPolygon);
-        OGRLayer *ids = createLayer(*dataset, "ids", wkbNone);
-        for (const GIntBig fid : {GIntBig(INT_MAX), GIntBig(INT_MAX) + 1, (GIntBig(1) << 32) - 1, (GIntBig(1) << 32) + 5})
-            addFeature(ids, {}, "", fid);
+        addFeature(createLayer(*dataset, "ids", wkbNone), {}, "", INT_MAX);
         OGRLayer *registry =
             createLayer(*dataset, "register", wkbNone, {{"cadastre", OFTString, true}, {"status", OFTString, false, false}});
         for (const char *cadastre : {"old-1", "old-2", "old-3"})
@@ -53,29 +52,83 @@ protected:
 
 } // namespace
 
-// Geometries are exported in batches, partly on a second thread: every record still gets its own, in
-// layer order, in each geometry value of its table.
-TEST_F(GeoPackageTest, ManyFeaturesKeepTheirOrderAndEveryGeometryValue)
+// Batches of any size join up to the whole layer, filtered or not, with every geometry value of
+// each record in layer order.
+TEST_F(GeoPackageTest, BatchesJoinUpToTheWholeLayer)
 {
-    constexpr int Count = 2500; // more than two batches
+    constexpr int Count = 2500;
     {
         GDALDatasetUniquePtr dataset = createDataSource(path("many.gpkg"_q));
         OGRLayer *wells = createLayer(*dataset, "wells", wkbPoint, {{"n", OFTInteger}}, 4326);
         ASSERT_EQ(dataset->StartTransaction(), OGRERR_NONE);
         for (int i = 0; i < Count; ++i) {
             const std::string wkt = "POINT (" + std::to_string(i % 100) + ' ' + std::to_string(i / 100) + ')';
-            addFeature(wells, {std::to_string(i)}, wkt.c_str(), i + 1);
+            addFeature(wells, {std::to_string(i)}, i % 10 == 9 ? "" : wkt.c_str(), i + 1);
         }
         ASSERT_EQ(dataset->CommitTransaction(), OGRERR_NONE);
+        createLayer(*dataset, "empty", wkbPoint);
     }
     XsdElement twice = describeTable("wells"_q, {"n"_q});
     twice.complexType.attributes.append(twice.complexType.attributes.last());
-    const QList<XsdFeatureData> records = XsdGdalDataProvider(path("many.gpkg"_q), true).getDataFromLayer(twice, {}).featureData();
-    ASSERT_EQ(records.size(), Count);
+    const XsdGdalDataProvider provider(path("many.gpkg"_q), true);
+    const Records records = readInBatchesAndWhole(provider, twice, {});
+    ASSERT_EQ(records.size(), size_t(Count));
     for (int i = 0; i < Count; ++i) {
-        const QString point = QString("<gml:Point srsName=\"urn:ogc:def:crs:EPSG::4326\"><gml:pos>%1 %2</gml:pos></gml:Point>")
-                                  .arg(i / 100).arg(i % 100);
-        ASSERT_EQ(records.at(i).values, (QStringList{QString::number(i), point, point})) << "feature " << i;
+        const QString point = i % 10 == 9 ? QString()
+            : QString("<gml:Point srsName=\"urn:ogc:def:crs:EPSG::4326\"><gml:pos>%1 %2</gml:pos></gml:Point>")
+                  .arg(i / 100).arg(i % 100);
+        ASSERT_EQ(records.at(size_t(i)), std::make_pair(i + 1, QStringList{QString::number(i), point, point}));
+    }
+    EXPECT_EQ(readInBatchesAndWhole(provider, twice, "n >= 2490 OR n < 3"_q).size(), 13U);
+    EXPECT_EQ(readInBatchesAndWhole(provider, twice, "n < 0"_q).size(), 0U);
+    EXPECT_EQ(readInBatchesAndWhole(provider, describeTable("empty"_q, {}), {}).size(), 0U);
+}
+
+// A reader refuses what getDataFromLayer refuses, at construction where getDataFromLayer does, and
+// a source its provider no longer holds.
+TEST_F(GeoPackageTest, ReaderRefusesBadBatchSizesAndALayerWhoseSourceIsGone)
+{
+    XsdGdalDataProvider provider(sample(), true);
+    const XsdElement owners = describeTable("owners"_q, {"name"_q}, false);
+    EXPECT_EQ(logicErrorOf([&] { XsdGdalLayerReader(provider, describeTable("нет"_q, {}), {}); }),
+              "Невозможно получить информацию по слою нет");
+    EXPECT_EQ(logicErrorOf([&] { XsdGdalLayerReader(provider, owners, "name >"_q); }).rfind("Ошибочный фильтр name >\n", 0), 0U);
+    XsdGdalLayerReader reader(provider, owners, {});
+    EXPECT_EQ(logicErrorOf([&] { reader.readBatch(0); }), "Размер пакета объектов должен быть положительным, а не 0");
+    EXPECT_EQ(reader.readBatch(1).featureData().size(), 1);
+    provider.openSourceFile(path("sample.gpkg"_q), true);
+    EXPECT_EQ(logicErrorOf([&] { reader.readBatch(1); }), "Источник данных слоя owners закрыт или заменён во время чтения");
+    XsdGdalLayerReader again(provider, owners, {});
+    EXPECT_EQ(again.readBatch(5).featureData().size(), 2);
+    EXPECT_TRUE(again.atEnd());
+}
+
+// What a record cannot carry unchanged ends the read with the layer, the feature and the reason:
+// an identifier beyond 32 bits would be cut to a duplicate, a measured point has no GML, an empty
+// point would come out as (0 0). Batches before the bad feature are delivered.
+TEST_F(GeoPackageTest, ReadingRefusesIdentifiersBeyond32BitsAndGeometriesWithoutGml)
+{
+    {
+        GDALDatasetUniquePtr dataset = createDataSource(path("refused.gpkg"_q));
+        for (const GIntBig fid : {GIntBig(INT_MAX) + 1, (GIntBig(1) << 32) + 1})
+            addFeature(createLayer(*dataset, ("fid" + std::to_string(fid)).c_str(), wkbNone), {}, "", fid);
+        OGRLayer *measured = createLayer(*dataset, "measured", wkbPointM);
+        addFeature(measured, {}, "POINT M (1 2 3)", 3);
+        addFeature(createLayer(*dataset, "empty", wkbPoint), {}, "POINT EMPTY", 4);
+    }
+    const XsdGdalDataProvider provider(path("refused.gpkg"_q), true);
+    const std::pair<const char *, QString> cases[] = {
+        {"fid2147483648", "Идентификатор объекта 2147483648 слоя fid2147483648 не помещается в 32 бита"_q},
+        {"fid4294967297", "Идентификатор объекта 4294967297 слоя fid4294967297 не помещается в 32 бита"_q},
+        {"measured", "Геометрия не выгружена в GML. Слой measured. Объект 3\nUnsupported geometry type Measured Point"_q},
+        {"empty", "Геометрия не выгружена в GML. Слой empty. Объект 4\nPOINT EMPTY"_q}};
+    for (const auto &[layer, expected] : cases) {
+        SCOPED_TRACE(layer);
+        const XsdElement element = describeTable(QString::fromUtf8(layer), {});
+        EXPECT_EQ(logicErrorOf([&] { provider.getDataFromLayer(element, {}); }), expected.toStdString());
+        XsdGdalLayerReader reader(provider, element, {});
+        EXPECT_EQ(logicErrorOf([&] { reader.readBatch(10); }), expected.toStdString());
+        EXPECT_TRUE(reader.atEnd());
     }
 }
 
@@ -112,13 +165,8 @@ TEST_F(GeoPackageTest, ReadsEveryKindOfLayerAndChecksElementLayerFilterAndFields
     const XsdGdalDataProvider provider(sample(), true);
     EXPECT_EQ(provider.layerNames(), (QStringList{"parcels"_q, "дороги"_q, "wells"_q, "stl_rivers"_q, "parcelsSTL_"_q,
                                                   "owners"_q, "ids"_q, "register"_q}));
-    using Records = std::vector<std::pair<int, QStringList>>;
     const auto read = [&](const QString &layer, const QStringList &plain, bool geometry = true, const QString &filter = {}) {
-        Records records;
-        const XsdTableData data = provider.getDataFromLayer(describeTable(layer, plain, geometry), filter);
-        for (const XsdFeatureData &feature : data.featureData())
-            records.emplace_back(feature.id, feature.values);
-        return records;
+        return recordsOf(provider.getDataFromLayer(describeTable(layer, plain, geometry), filter).featureData());
     };
     // EPSG:4326 is named, hence latitude first; an unset field and a missing geometry are empty.
     EXPECT_EQ(read("parcels"_q, {"cadastre"_q, "area"_q, "floors"_q}),
@@ -132,7 +180,7 @@ TEST_F(GeoPackageTest, ReadsEveryKindOfLayerAndChecksElementLayerFilterAndFields
     EXPECT_EQ(read("owners"_q, {"SHARE"_q, "name"_q}, false),
               (Records{{1, {"0.5"_q, "Иванов И. И."_q}}, {2, {"0.5"_q, "Petrov"_q}}}));
     EXPECT_EQ(read("STL_styles"_q, {"style"_q}, false), (Records{{1, {"red"_q}}})) << "hidden from the list, not from reading";
-    EXPECT_EQ(read("ids"_q, {}, false), (Records{{INT_MAX, {}}, {INT_MIN, {}}, {-1, {}}, {5, {}}}));
+    EXPECT_EQ(read("ids"_q, {}, false), (Records{{INT_MAX, {}}}));
     // An empty filter lifts the one an earlier read left on the layer.
     EXPECT_EQ(read("parcels"_q, {"cadastre"_q}, false, "cadastre = '77:01:0002'"_q), (Records{{2, {"77:01:0002"_q}}}));
     EXPECT_EQ(read("parcels"_q, {}, false).size(), 2U);
@@ -157,28 +205,156 @@ TEST_F(GeoPackageTest, ReadsEveryKindOfLayerAndChecksElementLayerFilterAndFields
 TEST_F(GeoPackageTest, InsertsEveryRecordAndCountsThemPerTableName)
 {
     XsdGdalDataProvider provider(sample(), false);
-    const XsdElement owners = describeTable("owners"_q, {"name"_q, "nosuchfield"_q, "SHARE"_q}, false);
-    // Stored longitude (easting) first where the srsName, as URN or URL, puts latitude (northing) first.
+    EXPECT_TRUE(provider.supportsTransactions());
+    const XsdElement owners = describeTable("owners"_q, {"name"_q, "SHARE"_q}, false);
+    // Stored longitude (easting) first where the srsName, as URN or URL, puts latitude (northing)
+    // first; "EPSG:n" and the epsg.xml URL keep longitude first. The layer has no system of its own.
     const auto point = [](const QString &srsName) {
         const QString attribute = srsName.isEmpty() ? QString() : " srsName=\"%1\""_q.arg(srsName);
         return "<gml:Point%1><gml:pos>61 31</gml:pos></gml:Point>"_q.arg(attribute);
     };
-    // Short records read as if their missing values were empty; text that is not GML is no geometry.
+    // Short records read as if their missing values were empty; an empty real is null.
     const QMap<QString, int> counts = provider.insertData(
-        {tableData(owners, {{"Кузнецова А. Б."_q, "ignored"_q, "0.25"_q}}),
+        {tableData(owners, {{"Кузнецова А. Б."_q, "0.25"_q}}),
          tableData(describeTable("wells"_q, {"depth"_q}),
                    {{"40"_q, point("http://www.opengis.net/def/crs/EPSG/0/4326"_q)},
                     {"41"_q, point("urn:ogc:def:crs:EPSG:6.6:3006"_q)}, {"42"_q, point("EPSG:4326"_q)},
-                    {"43"_q, point("urn:ogc:def:crs:EPSG::999999"_q)}, {"44"_q, point({})}, {"7"_q}, {{}, "not GML"_q}}),
-         tableData(describeTable("parcels"_q, {}), {}), tableData(owners, {{{}, {}, "1"_q}, {"short record"_q}})});
+                    {"43"_q, point("urn:x-ogc:def:crs:EPSG:6.11.2:4326"_q)},
+                    {"44"_q, point("http://www.opengis.net/gml/srs/epsg.xml#4326"_q)}, {"45"_q, point({})}, {"7"_q}}),
+         tableData(describeTable("parcels"_q, {}), {}), tableData(owners, {{{}, "1"_q}, {"short record"_q}})});
     EXPECT_EQ(counts, (QMap<QString, int>{{"owners"_q, 3}, {"wells"_q, 7}}));
     EXPECT_EQ(readRows(path("sample.gpkg"_q), "owners"),
               (Rows{"name=Иванов И. И.;share=0.5;|", "name=Petrov;share=0.5;|", "name=Кузнецова А. Б.;share=0.25;|",
-                    "name=;share=1;|", "name=short record;share=0;|"}));
+                    "name=;share=1;|", "name=short record;share null;|"}));
     EXPECT_EQ(readRows(path("sample.gpkg"_q), "wells"),
               (Rows{"depth=12;|POINT (30 60)", "depth=40;|POINT (31 61)", "depth=41;|POINT (31 61)", "depth=42;|POINT (61 31)",
-                    "depth=43;|POINT (61 31)", "depth=44;|POINT (61 31)", "depth=7;|", "depth=0;|"}));
+                    "depth=43;|POINT (31 61)", "depth=44;|POINT (61 31)", "depth=45;|POINT (61 31)", "depth=7;|"}));
     EXPECT_TRUE(provider.insertData({}).isEmpty());
+}
+
+// Every value goes in exactly as written or not at all: GDAL alone would store a word as 0, an
+// overflowing integer as its limit, a partial date as its year.
+TEST_F(GeoPackageTest, ValuesGoInExactlyOrAreRefusedWithTableFeatureAndField)
+{
+    const QString file = path("typed.gpkg"_q);
+    const QStringList names = {"i"_q, "i16"_q, "b"_q, "i64"_q, "r"_q, "f"_q, "d"_q, "dt"_q, "s"_q};
+    createLayer(*createDataSource(file), "typed", wkbNone,
+                {{"i", OFTInteger}, {"i16", OFTInteger, false, true, OFSTInt16}, {"b", OFTInteger, false, true, OFSTBoolean},
+                 {"i64", OFTInteger64}, {"r", OFTReal}, {"f", OFTReal, false, true, OFSTFloat32}, {"d", OFTDate},
+                 {"dt", OFTDateTime}, {"s", OFTString, false, true, OFSTNone, 5}});
+    const XsdElement typed = describeTable("typed"_q, names, false);
+    const QStringList good = {"2147483647"_q, "-32768"_q, "true"_q, "-9223372036854775808"_q, "1e308"_q, "0.5"_q,
+                              "1996-05-03"_q, "1996-05-03T10:20:30.125+03:00"_q, "слово"_q};
+    XsdGdalDataProvider provider(file, false);
+    provider.insertData({tableData(typed, {good, QStringList{{}, {}, {}, {}, {}, {}, {}, {}, {}}})});
+    EXPECT_EQ(readRows(file, "typed"),
+              (Rows{"i=2147483647;i16=-32768;b=1;i64=-9223372036854775808;r=1e+308;f=0.5;d=1996/05/03;"
+                    "dt=1996/05/03 10:20:30.125+03;s=слово;|",
+                    "i null;i16 null;b null;i64 null;r null;f null;d null;dt null;s=;|"}));
+
+    const std::pair<const char *, const char *> refused[] = {
+        {"i", "два"}, {"i", "99999999999999999999"}, {"i", "1.5"}, {"i16", "40000"}, {"b", "2"},
+        {"i64", "99999999999999999999"}, {"r", "1,5"}, {"r", "nan"}, {"f", "1e39"}, {"d", "1996-xyz"},
+        {"d", "1996-02-30"}, {"d", "1996-05-03T10:00"}, {"dt", "1996-05-03 25:00"}, {"dt", "1996-13-01 10:00"}};
+    for (const auto &[field, value] : refused) {
+        SCOPED_TRACE(std::string(field) + " = " + value);
+        QStringList bad = good;
+        bad[names.indexOf(QString::fromUtf8(field))] = QString::fromUtf8(value);
+        failedImport(provider, {tableData(typed, {good, bad})}, file, {"typed"},
+                     "Значение «%1» не может быть сохранено в поле %2 без искажения. Слой typed. Объект 2"_q.arg(
+                         QString::fromUtf8(value), QString::fromUtf8(field)),
+                     true);
+    }
+}
+
+// A Shapefile recodes text into its encoding and cuts it at the field's width, and GDAL shortens
+// long field names: refused before anything is written, though the driver has no transactions.
+TEST_F(GeoPackageTest, ShapefileRefusesTextItsEncodingOrWidthCannotHoldAndShortenedFieldNames)
+{
+    const QString folderPath = path("shapes"_q);
+    createLayer(*createDataSource(folderPath, "ESRI Shapefile"), "points", wkbPoint,
+                {{"code", OFTString, false, true, OFSTNone, 10}, {"verylongname"}});
+    std::optional<XsdGdalDataProvider> provider(std::in_place, folderPath, false);
+    EXPECT_FALSE(provider->supportsTransactions());
+    const XsdElement points = describeTable("points"_q, {"code"_q});
+    const std::pair<QList<XsdTableData>, QString> cases[] = {
+        {{tableData(points, {{"a"_q}, {"Тверская"_q}})},
+         "Значение «Тверская» не может быть сохранено в поле code без искажения. Слой points. Объект 2"_q},
+        {{tableData(points, {{"a"_q}, {"abcdefghijk"_q}})},
+         "Значение «abcdefghijk» не может быть сохранено в поле code без искажения. Слой points. Объект 2"_q},
+        {{tableData(points, {{"a"_q}}), tableData(describeTable("points"_q, {"verylongname"_q}), {{"b"_q}})},
+         "В слое points нет поля verylongname"_q},
+        {{tableData(points, {{"a"_q}}), tableData(points, {{"b"_q, "<gml:Point><gml:pos>1 x</gml:pos></gml:Point>"_q}})},
+         "Геометрия не распознана. Слой points. Объект 1. Атрибут Geometry\nx"_q}};
+    for (const auto &[tables, expected] : cases)
+        failedImport(*provider, tables, folderPath, {"points"}, expected, true);
+    EXPECT_EQ(provider->insertData({tableData(points, {{"abcdefghij"_q}, {"Zürich"_q}})}).value("points"_q), 2);
+    provider.reset(); // writes the file's header
+    EXPECT_EQ(readRows(folderPath, "points"), (Rows{"code=abcdefghij;verylongna null;|", "code=Zürich;verylongna null;|"}));
+}
+
+// A geometry goes in as its text describes it or not at all: GDAL alone stores a point of one
+// number as no geometry, NaN and infinity as (0 0), and coordinates of one system in another's
+// layer unchanged.
+TEST_F(GeoPackageTest, GeometriesAreCarriedIntoTheLayersSystemOrRefused)
+{
+    const QString file = path("systems.gpkg"_q);
+    {
+        GDALDatasetUniquePtr dataset = createDataSource(file);
+        createLayer(*dataset, "utm", wkbPoint, {}, 32637);
+        createLayer(*dataset, "geo", wkbPoint, {}, 4326);
+    }
+    // Moscow, latitude first where the srsName says the authority's order applies.
+    const QString latitudeFirst = "55.7558 37.6173"_q, longitudeFirst = "37.6173 55.7558"_q;
+    const std::pair<QString, QString> spellings[] = {
+        {"urn:ogc:def:crs:EPSG::4326"_q, latitudeFirst}, {"urn:x-ogc:def:crs:EPSG:6.11.2:4326"_q, latitudeFirst},
+        {"urn:x-ogc:def:crs:EPSG::4326"_q, latitudeFirst}, {"http://www.opengis.net/def/crs/EPSG/0/4326"_q, latitudeFirst},
+        {"EPSG:4326"_q, longitudeFirst}, {"http://www.opengis.net/gml/srs/epsg.xml#4326"_q, longitudeFirst}};
+    std::vector<QStringList> moscow;
+    for (const auto &[srsName, pos] : spellings)
+        moscow.push_back({"<gml:Point srsName=\"%1\"><gml:pos>%2</gml:pos></gml:Point>"_q.arg(srsName, pos)});
+    XsdGdalDataProvider provider(file, false);
+    provider.insertData({tableData(describeTable("utm"_q, {}), moscow), tableData(describeTable("geo"_q, {}), moscow)});
+
+    OGRSpatialReference wgs84, utm;
+    wgs84.importFromEPSG(4326);
+    utm.importFromEPSG(32637);
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    utm.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    double x = 37.6173, y = 55.7558;
+    ASSERT_TRUE(std::unique_ptr<OGRCoordinateTransformation>(OGRCreateCoordinateTransformation(&wgs84, &utm))->Transform(1, &x, &y));
+    const GDALDatasetUniquePtr stored = openWithGdal(file);
+    for (const auto &[layer, expectedX, expectedY] : {std::tuple("utm", x, y), std::tuple("geo", 37.6173, 55.7558)}) {
+        SCOPED_TRACE(layer);
+        int count = 0;
+        for (const auto &feature : *stored->GetLayerByName(layer)) {
+            const OGRPoint *point = feature->GetGeometryRef()->toPoint();
+            EXPECT_NEAR(point->getX(), expectedX, 1e-6);
+            EXPECT_NEAR(point->getY(), expectedY, 1e-6);
+            ++count;
+        }
+        EXPECT_EQ(count, 6);
+    }
+
+    const auto gml = [](const QString &pos, const QString &srsName = {}) {
+        return "<gml:Point%1><gml:pos>%2</gml:pos></gml:Point>"_q.arg(srsName.isEmpty() ? QString() : " srsName=\"%1\""_q.arg(srsName), pos);
+    };
+    const std::pair<QString, QString> refused[] = {
+        {gml("412000"_q), "Геометрия не распознана. Слой utm. Объект 2. Атрибут Geometry\n"_q},
+        {"not GML"_q, "Геометрия не распознана. Слой utm. Объект 2. Атрибут Geometry\n"_q},
+        {gml("NaN NaN"_q), "Координата геометрии не является конечным числом. Слой utm. Объект 2. Атрибут Geometry"_q},
+        {gml("INF -INF"_q), "Координата геометрии не является конечным числом. Слой utm. Объект 2. Атрибут Geometry"_q},
+        {gml("1e999 5"_q), "Координата геометрии не является конечным числом. Слой utm. Объект 2. Атрибут Geometry"_q},
+        {gml("1 2"_q, "urn:ogc:def:crs:EPSG::999999"_q),
+         "Неизвестная система координат urn:ogc:def:crs:EPSG::999999. Слой utm. Объект 2. Атрибут Geometry"_q},
+        {gml("1 2"_q, "local"_q), "Неизвестная система координат local. Слой utm. Объект 2. Атрибут Geometry"_q},
+        {gml("37 100"_q, "EPSG:4326"_q),
+         "Геометрия не может быть преобразована из системы координат EPSG:4326 в систему слоя. Слой utm. Объект 2. Атрибут Geometry"_q}};
+    for (const auto &[value, expected] : refused) {
+        SCOPED_TRACE(value.toStdString());
+        failedImport(provider, {tableData(describeTable("utm"_q, {}), {moscow.front(), {value}})}, file, {"utm"}, expected,
+                     !expected.endsWith(QLatin1Char('\n')));
+    }
 }
 
 TEST_F(GeoPackageTest, FailedImportLeavesEveryLayerAsItWas)
@@ -221,18 +397,17 @@ TEST_F(GeoPackageTest, FailedImportLeavesEveryLayerAsItWas)
     }
 }
 
-TEST_F(GeoPackageTest, WithoutTransactionsWhatWasWrittenBeforeAFailureStays)
+TEST_F(GeoPackageTest, WithoutTransactionsEveryLayerIsCheckedBeforeTheFirstWrite)
 {
     for (const char *layer : {"first", "second"})
         createLayer(*createDataSource(path("shapes"_q), "ESRI Shapefile"), layer, wkbPoint, {{"code"}});
     XsdGdalDataProvider provider(path("shapes"_q), false);
     EXPECT_FALSE(provider.beginTransaction());
     const auto table = [](const QString &name) { return tableData(describeTable(name, {"code"_q}), {{"a"_q}}); };
-    EXPECT_EQ(logicErrorOf([&] { provider.insertData({table("first"_q), table("second"_q), table("third"_q)}); }),
-              "Невозможно получить информацию по слою third");
-    EXPECT_THROW(provider.openSourceFile(path("nothing"_q), true), std::runtime_error); // closes the shapefiles
+    failedImport(provider, {table("first"_q), table("second"_q), table("third"_q)}, path("shapes"_q), {"first", "second"},
+                 "Невозможно получить информацию по слою third"_q, true);
     for (const char *layer : {"first", "second"})
-        EXPECT_EQ(readRows(path("shapes"_q), layer), Rows{"code=a;|"});
+        EXPECT_TRUE(readRows(path("shapes"_q), layer).empty());
 }
 
 // The whole road: features exported to an exchange document and imported back into their layer

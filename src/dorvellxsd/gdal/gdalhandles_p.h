@@ -29,6 +29,15 @@ struct SpatialReferenceRelease
 };
 using SpatialReferencePtr = std::unique_ptr<OGRSpatialReference, SpatialReferenceRelease>;
 
+struct CoordinateTransformationDestroy
+{
+    void operator()(OGRCoordinateTransformation *transformation) const noexcept
+    {
+        OGRCoordinateTransformation::DestroyCT(transformation);
+    }
+};
+using CoordinateTransformationPtr = std::unique_ptr<OGRCoordinateTransformation, CoordinateTransformationDestroy>;
+
 } // namespace pelmak
 
 #endif

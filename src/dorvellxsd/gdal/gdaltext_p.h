@@ -31,12 +31,6 @@ inline QString lastGdalError()
     return fromGdalText(CPLGetLastErrorMsg());
 }
 
-/// True when GDAL recorded a failure on this thread since the last CPLErrorReset().
-inline bool gdalFailed()
-{
-    return CPLGetLastErrorType() >= CE_Failure;
-}
-
 } // namespace pelmak
 
 #endif

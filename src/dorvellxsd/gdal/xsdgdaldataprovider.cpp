@@ -1,43 +1,40 @@
 #include "xsdgdaldataprovider.h"
 
-#include "gdalhandles_p.h"
-#include "gdaltext_p.h"
-#include "gmlexport_p.h"
-#include "gmlaxisorder_p.h"
+#include "fieldvalue_p.h"
+#include "gdalerrors_p.h"
+#include "gmlimport_p.h"
+#include "layerreading_p.h"
+#include "xsdgdaldataprovider_p.h"
 #include "../message_p.h"
 
+#include <QHash>
 #include <QVector>
 
-#include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
-#include <cstdint>
+#include <limits>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace pelmak {
 
-class XsdGdalDataProviderPrivate
+XsdGdalDataProviderPrivate::~XsdGdalDataProviderPrivate()
 {
-public:
-    GDALDataset &openDataset() const;
-    OGRLayer &layer(const QString &name) const;
-
-    void open(const QString &sourcePath, bool sourceReadOnly);
-    void rollBack();
-
-    GDALDatasetUniquePtr dataset;
-    QString path; ///< as the host named the open data source
-    bool readOnly = true;
-};
+    // Closing a data source may flush, and report what fails.
+    GdalErrorScope errors;
+    dataset.reset();
+}
 
 void XsdGdalDataProviderPrivate::open(const QString &sourcePath, bool sourceReadOnly)
 {
     const unsigned int flags = GDAL_OF_VECTOR | (sourceReadOnly ? 0U : GDAL_OF_UPDATE);
-    CPLErrorReset();
+    GdalErrorScope errors;
     GDALDatasetUniquePtr opened(GDALDataset::Open(toGdalText(sourcePath).constData(), flags));
     // Closing the old data set may report errors of its own: take the reason first.
-    const QString reason = opened ? QString() : lastGdalError();
+    const QString reason = opened ? QString() : errors.lastError();
     dataset = std::move(opened);
+    ++generation;
     path = sourcePath;
     readOnly = sourceReadOnly;
     if (!dataset)
@@ -80,84 +77,34 @@ OGRLayer &XsdGdalDataProviderPrivate::layer(const QString &name) const
 namespace {
 
 const char *const ExcludedLayerPrefix = "STL_";
-constexpr int GeometryColumn = -1;
 
-// GDAL's feature identifiers are 64-bit; a record keeps their low 32 bits, read as signed.
-int recordId(GIntBig fid)
-{
-    return static_cast<int>(static_cast<std::uint32_t>(fid));
-}
+// Getting a whole layer is reading it in one batch of any size.
+constexpr int WholeLayer = std::numeric_limits<int>::max();
 
-// The reader refuses a table whose plain attribute has no field; the writer skips the value.
-enum class MissingField { Refuse, Skip };
-constexpr int SkippedColumn = -2;
-
-QVector<int> fieldIndexes(OGRFeatureDefn &definition, const QList<XsdAttribute> &attributes, MissingField missing)
-{
-    QVector<int> indexes;
-    indexes.reserve(attributes.size());
-    for (const XsdAttribute &attribute : attributes) {
-        if (attribute.kind != XsdAttribute::Plain) {
-            indexes.append(GeometryColumn);
-            continue;
-        }
-        const int index = definition.GetFieldIndex(toGdalText(attribute.name).constData());
-        if (index < 0 && missing == MissingField::Refuse)
-            throw logicError(formatMessage(messages::NoFieldIndex, attribute.name));
-        indexes.append(index < 0 ? SkippedColumn : index);
-    }
-    return indexes;
-}
-
-void setAttributeFilter(OGRLayer &layer, const QString &filter)
-{
-    // An empty filter also lifts one that an earlier read left on the layer.
-    if (filter.isEmpty()) {
-        layer.SetAttributeFilter(nullptr);
-        return;
-    }
-    CPLErrorReset();
-    if (layer.SetAttributeFilter(toGdalText(filter).constData()) != OGRERR_NONE)
-        throw logicError(formatMessage(messages::InvalidFilter, filter, lastGdalError()));
-}
-
-// The record of a feature with its plain values; its geometry values stay empty for the export.
-XsdFeatureData recordOf(OGRFeature &feature, const QVector<int> &columns)
-{
-    XsdFeatureData record;
-    record.id = recordId(feature.GetFID());
-    record.values.reserve(columns.size());
-    for (const int column : columns)
-        record.values.append(column != GeometryColumn ? fromGdalText(feature.GetFieldAsString(column)) : QString());
-    return record;
-}
-
-// Hands the feature's geometry to the export, once for each geometry value of the record.
-void exportGeometry(OGRFeature &feature, const QVector<int> &columns, int record, GmlBatchExport &geometries)
-{
-    const int last = columns.lastIndexOf(GeometryColumn);
-    if (last < 0 || feature.GetGeometryRef() == nullptr)
-        return;
-    for (int i = 0; i < last; ++i) {
-        if (columns.at(i) == GeometryColumn)
-            geometries.add(OGRGeometryUniquePtr(feature.GetGeometryRef()->clone()), record, i);
-    }
-    geometries.add(OGRGeometryUniquePtr(feature.StealGeometry()), record, last);
-}
-
-// A fetch that ends on a recorded failure is no end of the layer.
-OGRFeatureUniquePtr nextFeature(OGRLayer &layer)
-{
-    CPLErrorReset();
-    return OGRFeatureUniquePtr(layer.GetNextFeature());
-}
-
+/*
+ * Stores records of one table layout in its layer. Made for every table before the first
+ * record is written, so that a missing layer or field stops an import that nothing has touched
+ * yet, also on drivers without transactions.
+ */
 class FeatureWriter
 {
 public:
-    FeatureWriter(OGRLayer &target, const XsdElement &table)
-        : layer(target), element(table), columns(fieldIndexes(*target.GetLayerDefn(), table.complexType.attributes, MissingField::Skip))
+    FeatureWriter(OGRLayer &target, const XsdElement &table, GmlSystems &systems)
+        : layer(target)
+        , element(table)
+        , geometries(target.GetSpatialRef(), systems)
     {
+        OGRFeatureDefn &definition = *layer.GetLayerDefn();
+        for (const XsdAttribute &attribute : element.complexType.attributes) {
+            if (attribute.kind != XsdAttribute::Plain) {
+                fields.emplace_back();
+                continue;
+            }
+            const int index = definition.GetFieldIndex(toGdalText(attribute.name).constData());
+            if (index < 0)
+                throw logicError(formatMessage(messages::FieldNotInLayer, element.name, attribute.name));
+            fields.emplace_back(FieldTarget(layer, index));
+        }
     }
 
     // Whether records of table go where this writer puts them, in the same columns.
@@ -174,55 +121,102 @@ public:
         return true;
     }
 
-    void store(const XsdFeatureData &record, GmlAxisOrder &axisOrder)
+    // The feature of @p record, every value and the geometry checked; nothing written yet.
+    OGRFeatureUniquePtr build(const XsdFeatureData &record)
     {
         OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer.GetLayerDefn()));
         const QList<XsdAttribute> &attributes = element.complexType.attributes;
         for (int i = 0; i < attributes.size(); ++i) {
             // A short record is read as if its missing values were empty.
             const QString value = i < record.values.size() ? record.values.at(i) : QString();
-            if (attributes.at(i).kind == XsdAttribute::Plain)
-                setField(*feature, columns.at(i), value);
+            if (fields[size_t(i)])
+                setField(*feature, *fields[size_t(i)], value, record, attributes.at(i).name);
             else
-                setGeometry(*feature, value, record, axisOrder);
+                setGeometry(*feature, value, record, attributes.at(i).name);
         }
-        CPLErrorReset();
-        if (layer.CreateFeature(feature.get()) != OGRERR_NONE)
-            throw logicError(refusal(record));
+        return feature;
+    }
+
+    void store(OGRFeature &feature, int id, GdalErrorScope &errors)
+    {
+        errors.reset();
+        if (layer.CreateFeature(&feature) != OGRERR_NONE)
+            throw logicError(refusal(id, errors));
     }
 
 private:
-    static void setField(OGRFeature &feature, int column, const QString &value)
+    void setField(OGRFeature &feature, const FieldTarget &field, const QString &value, const XsdFeatureData &record,
+                  const QString &name) const
     {
-        if (column != SkippedColumn)
-            feature.SetField(column, toGdalText(value).constData());
+        if (!field.set(feature, value))
+            throw logicError(formatMessage(messages::ValueNotStorable, element.name, QString::number(record.id), name, value));
     }
 
-    void setGeometry(OGRFeature &feature, const QString &gml, const XsdFeatureData &record,
-                     GmlAxisOrder &axisOrder) const
+    void setGeometry(OGRFeature &feature, const QString &gml, const XsdFeatureData &record, const QString &name)
     {
-        // No geometry, or text that is not GML, leaves the feature without one.
-        if (gml.isEmpty())
-            return;
-        const OGRGeometryUniquePtr geometry(OGRGeometryFactory::createFromGML(toGdalText(gml).constData()));
-        if (!geometry)
-            return;
-        axisOrder.toTraditionalOrder(*geometry, gml);
-        if (feature.SetGeometry(geometry.get()) != OGRERR_NONE)
+        // An empty value is no geometry.
+        OGRGeometryUniquePtr geometry = geometries.geometryOf(gml, {element.name, record.id, name});
+        if (geometry && feature.SetGeometryDirectly(geometry.release()) != OGRERR_NONE)
             throw logicError(formatMessage(messages::GeometryNotStored, element.name, QString::number(record.id)));
     }
 
-    QString refusal(const XsdFeatureData &record) const
+    QString refusal(int id, const GdalErrorScope &errors) const
     {
-        const QString reason = lastGdalError();
-        return reason.isEmpty()
-            ? formatMessage(messages::FeatureNotStored, element.name, QString::number(record.id))
-            : reason;
+        const QString reason = errors.lastError();
+        return reason.isEmpty() ? formatMessage(messages::FeatureNotStored, element.name, QString::number(id)) : reason;
     }
 
     OGRLayer &layer;
     const XsdElement element;
-    const QVector<int> columns;
+    std::vector<std::optional<FieldTarget>> fields; ///< per attribute; none for a geometry
+    GmlImport geometries;
+};
+
+/*
+ * The writer of each table data. A document's reader gives each feature a table data of its own:
+ * those of one layout share one writer, its layer look-up and its field checks.
+ */
+class FeatureWriters
+{
+public:
+    FeatureWriters(const XsdGdalDataProviderPrivate &source, const QList<XsdTableData> &tables)
+    {
+        writerOf.reserve(tables.size());
+        FeatureWriter *last = nullptr;
+        for (const XsdTableData &table : tables) {
+            const XsdElement element = table.tableInfo();
+            if (last == nullptr || !last->writes(element))
+                last = writerFor(source, element);
+            writerOf.append(last);
+        }
+    }
+
+    FeatureWriter &of(int table) const { return *writerOf.at(table); }
+
+private:
+    FeatureWriter *writerFor(const XsdGdalDataProviderPrivate &source, const XsdElement &element)
+    {
+        std::vector<FeatureWriter *> &sameName = byName[element.name];
+        for (FeatureWriter *writer : sameName) {
+            if (writer->writes(element))
+                return writer;
+        }
+        writers.push_back(std::make_unique<FeatureWriter>(source.layer(element.name), element, systems));
+        sameName.push_back(writers.back().get());
+        return writers.back().get();
+    }
+
+    GmlSystems systems;
+    std::vector<std::unique_ptr<FeatureWriter>> writers;
+    QHash<QString, std::vector<FeatureWriter *>> byName;
+    QVector<FeatureWriter *> writerOf;
+};
+
+struct BuiltFeature
+{
+    FeatureWriter *writer;
+    OGRFeatureUniquePtr feature;
+    int id;
 };
 
 } // namespace
@@ -245,6 +239,7 @@ QStringList XsdGdalDataProvider::layerNames() const
     QStringList names;
     if (!d->dataset)
         return names;
+    GdalErrorScope errors;
     for (int i = 0; i < d->dataset->GetLayerCount(); ++i) {
         const QString name = fromGdalText(d->dataset->GetLayer(i)->GetName());
         if (!name.startsWith(QLatin1String(ExcludedLayerPrefix), Qt::CaseSensitive))
@@ -253,72 +248,69 @@ QStringList XsdGdalDataProvider::layerNames() const
     return names;
 }
 
+bool XsdGdalDataProvider::supportsTransactions() const
+{
+    GdalErrorScope errors;
+    return d->openDataset().TestCapability(ODsCTransactions) != FALSE;
+}
+
 bool XsdGdalDataProvider::beginTransaction()
 {
+    GdalErrorScope errors;
     return d->openDataset().StartTransaction(FALSE) == OGRERR_NONE;
 }
 
 int XsdGdalDataProvider::commitTransaction()
 {
+    GdalErrorScope errors;
     return d->openDataset().CommitTransaction();
 }
 
 int XsdGdalDataProvider::rollbackTransaction()
 {
+    GdalErrorScope errors;
     return d->openDataset().RollbackTransaction();
 }
 
 XsdTableData XsdGdalDataProvider::getDataFromLayer(const XsdElement &element, const QString &filter) const
 {
-    if (element.name.isEmpty() || element.type.isEmpty())
-        throw logicError(formatMessage(messages::InvalidLayerParameters));
-    OGRLayer &layer = d->layer(element.name);
-    layer.ResetReading();
-    setAttributeFilter(layer, filter);
-    // Some drivers (GeoPackage) check a filter only when the first feature is fetched.
-    OGRFeatureUniquePtr feature = nextFeature(layer);
-    if (!feature && gdalFailed() && !filter.isEmpty())
-        throw logicError(formatMessage(messages::InvalidFilter, filter, lastGdalError()));
-    const QVector<int> columns = fieldIndexes(*layer.GetLayerDefn(), element.complexType.attributes, MissingField::Refuse);
-
+    LayerReading reading(*d, element, filter);
     QList<XsdFeatureData> records;
-    GmlBatchExport geometries(records);
-    for (; feature; feature = nextFeature(layer)) {
-        records.append(recordOf(*feature, columns));
-        exportGeometry(*feature, columns, records.size() - 1, geometries);
-    }
-    // A lost connection, for one, ends the loop as the end of the layer would.
-    if (gdalFailed())
-        throw logicError(formatMessage(messages::CannotReadLayer, element.name, lastGdalError()));
-    geometries.finish();
+    reading.readInto(records, WholeLayer);
     return XsdTableData(element, records);
 }
 
 QMap<QString, int> XsdGdalDataProvider::insertData(const QList<XsdTableData> &tables)
 {
+    GdalErrorScope errors;
     GDALDataset &dataset = d->openDataset();
-    // Where the driver has no transactions, every feature is written as it comes.
+    const FeatureWriters writers(*d, tables);
+    // Where the driver has no transactions, or the host holds one open, nothing can be undone
+    // here: every feature is built and checked before the first is written, so that only the
+    // driver can still refuse one. In a transaction of its own, each is written as it is built.
     const bool inTransaction = dataset.StartTransaction(FALSE) == OGRERR_NONE;
     try {
         QMap<QString, int> created;
-        GmlAxisOrder axisOrder;
-        // A document's reader gives each feature a table data of its own: consecutive ones of
-        // one layout share the layer look-up and the field indexes.
-        std::optional<FeatureWriter> writer;
-        for (const XsdTableData &table : tables) {
-            const XsdElement element = table.tableInfo();
-            if (!writer || !writer->writes(element))
-                writer.emplace(d->layer(element.name), element);
-            const QList<XsdFeatureData> records = table.featureData();
-            for (const XsdFeatureData &record : records)
-                writer->store(record, axisOrder);
+        std::vector<BuiltFeature> built;
+        for (int i = 0; i < tables.size(); ++i) {
+            FeatureWriter &writer = writers.of(i);
+            const QList<XsdFeatureData> records = tables.at(i).featureData();
+            for (const XsdFeatureData &record : records) {
+                OGRFeatureUniquePtr feature = writer.build(record);
+                if (inTransaction)
+                    writer.store(*feature, record.id, errors);
+                else
+                    built.push_back({&writer, std::move(feature), record.id});
+            }
             if (!records.isEmpty())
-                created[element.name] += records.size();
+                created[tables.at(i).tableInfo().name] += records.size();
         }
-        CPLErrorReset();
+        for (const BuiltFeature &feature : built)
+            feature.writer->store(*feature.feature, feature.id, errors);
+        errors.reset();
         // A server may refuse the whole work only now: that is no success either.
         if (inTransaction && dataset.CommitTransaction() != OGRERR_NONE) {
-            const QString reason = lastGdalError();
+            const QString reason = errors.lastError();
             throw logicError(reason.isEmpty() ? formatMessage(messages::CannotCommitTransaction, d->path) : reason);
         }
         return created;

@@ -15,6 +15,7 @@
 namespace pelmak {
 
 class XsdGdalDataProviderPrivate;
+class XsdGdalLayerReader;
 
 /**
  * One vector data source that GDAL can open: its layers are the tables, their fields the plain
@@ -22,6 +23,12 @@ class XsdGdalDataProviderPrivate;
  *
  * The host registers GDAL's drivers before the first provider is made; the provider registers
  * none and sets no GDAL option. Text crosses to and from GDAL as UTF-8.
+ *
+ * Threads: every GDAL call runs on the calling thread; the provider starts no thread. A provider
+ * and the layer readers made from it (XsdGdalLayerReader) are used by one thread at a time, as
+ * GDAL requires of one data source; distinct providers are independent and may be used on
+ * distinct threads at once. Every operation leaves the calling thread's GDAL error handler and
+ * last error as it found them: GDAL's reports reach the host only inside the exceptions.
  */
 class DORVELLXSD_EXPORT XsdGdalDataProvider
 {
@@ -37,7 +44,8 @@ public:
     /**
      * Opens another data source in place of the current one. The current one is closed even
      * when the new one cannot be opened; the provider is then closed, and every operation but
-     * layerNames() throws std::logic_error until a later open succeeds.
+     * layerNames() throws std::logic_error until a later open succeeds. Layer readers of the
+     * provider throw on their next batch.
      * @throws std::runtime_error with GDAL's reason when the open fails.
      */
     void openSourceFile(const QString &path, bool readOnly);
@@ -45,7 +53,17 @@ public:
     /// Layer names in layer order, less those starting with "STL_"; empty when closed.
     QStringList layerNames() const;
 
-    /// Starts a native transaction of the data source; false where the driver has none.
+    /**
+     * True when the driver has transactions of its own, so that insertData() is all or nothing
+     * and the operations below can bracket several calls. Transactions that GDAL can only emulate
+     * (by copying the data source aside) do not count: neither insertData() nor beginTransaction()
+     * asks for them.
+     * @throws std::logic_error when the provider is closed.
+     */
+    bool supportsTransactions() const;
+
+    /// Starts a native transaction of the data source; false where the driver has none, or one is
+    /// open already.
     bool beginTransaction();
     /// GDAL's result code of the commit, 0 on success.
     int commitTransaction();
@@ -54,28 +72,52 @@ public:
 
     /**
      * Reads every feature of the layer named like @p element into table data, one value per
-     * attribute in attribute order. @p filter is an attribute filter in OGR SQL (the condition
-     * of a WHERE clause); an empty one reads the whole layer, also after a filtered read.
+     * attribute in attribute order; every geometry attribute gets the feature's geometry as GML 3.
+     * Reads as XsdGdalLayerReader does, in one batch.
+     *
+     * @p filter is an attribute filter (the condition of a WHERE clause) handed to the driver as it
+     * is: the driver's SQL dialect, for a database the server's own SQL, so that it runs whatever
+     * functions the server offers (a filter may make a PostgreSQL server sleep). It must come from
+     * someone trusted with the data source. An empty one reads the whole layer, also after a
+     * filtered read.
      * @throws std::logic_error when the element describes no table, the layer or a field is
-     *         missing, or GDAL refuses the filter; no partial data is returned.
+     *         missing, GDAL refuses the filter or fails while reading, a feature identifier does
+     *         not fit in 32 bits, or a geometry cannot be written as GML; no partial data is
+     *         returned.
      */
     XsdTableData getDataFromLayer(const XsdElement &element, const QString &filter) const;
 
     /**
-     * Creates one feature per record of @p tables in the layers of the same names, inside one
-     * transaction where the driver has them, and returns the number of features created per
-     * table name. A plain value whose field the layer lacks, and geometry text that is not
-     * GML, are left out without an error. Geometries whose srsName names a system with
-     * latitude/longitude or northing/easting axes are stored in longitude/latitude or
-     * easting/northing order.
-     * @throws std::logic_error on the first failure, after rolling the transaction back: a
-     *         missing layer, a geometry or feature the layer refuses (GDAL's own message), a
-     *         commit that fails.
+     * Creates one feature per record of @p tables in the layers of the same names and returns the
+     * number of features created per table name.
+     *
+     * Every layer and every field is looked up before the first feature is written. A value is
+     * checked against its field's type (integer, 64-bit integer, real, date and time, boolean) and,
+     * where the driver enforces them, its width and encoding: one that the field cannot hold
+     * exactly is refused, never converted; an empty value sets a field that is not text null.
+     * A geometry is refused when its text is not empty and not a GML geometry GDAL can read, or a
+     * coordinate is not a finite number. Its srsName (EPSG:n, urn:ogc:def:crs:EPSG::n,
+     * urn:x-ogc:def:crs:EPSG:v:n, http://www.opengis.net/def/crs/EPSG/0/n or
+     * http://www.opengis.net/gml/srs/epsg.xml#n) gives its system and axis order, as GDAL's GML
+     * reader takes them; the geometry is stored longitude (easting) first and carried into the
+     * layer's system. An srsName of another form or an unknown code is refused; a geometry without
+     * one is taken to be in the layer's system.
+     *
+     * Transactions: where the driver has them (supportsTransactions()) and the host holds none
+     * open, the call is one transaction, committed at its end and rolled back on failure. Inside a
+     * transaction of the host (beginTransaction()), the call neither commits nor rolls back: after
+     * a failure, the host rolls its transaction back to drop what the call had written. Without
+     * transactions, what was written before a failure stays.
+     * @throws std::logic_error on the first failure, after rolling its own transaction back: a
+     *         missing layer or field, a value or geometry refused as above (the message names the
+     *         table, the record's id, the field or attribute and the value), a feature the layer
+     *         refuses (GDAL's own message), a commit that fails.
      */
     QMap<QString, int> insertData(const QList<XsdTableData> &tables);
 
 private:
     Q_DISABLE_COPY(XsdGdalDataProvider)
+    friend class XsdGdalLayerReader;
     std::unique_ptr<XsdGdalDataProviderPrivate> const d;
 };
 

@@ -29,6 +29,7 @@ public:
 
 private:
     friend class XsdGdalDataProvider;
+    friend class XsdGdalLayerReader;
 
     std::unique_ptr<pelmak::XsdElement> impl;
 };

@@ -37,4 +37,9 @@ std::map<std::string, int> XsdGdalDataProvider::insertData(const std::list<XsdTa
     return counts;
 }
 
+bool XsdGdalDataProvider::supportsTransactions() const
+{
+    return impl->supportsTransactions();
+}
+
 } // namespace pelmak::mi

@@ -16,7 +16,8 @@ namespace pelmak::mi {
 
 /**
  * A GDAL/OGR vector data source: reads a table's layer and inserts table data into layers.
- * The host registers GDAL's drivers before the first provider is made.
+ * The host registers GDAL's drivers before the first provider is made. A provider and its layer
+ * readers are used by one thread at a time; distinct providers may be used on distinct threads.
  */
 class DORVELLXSD_EXPORT XsdGdalDataProvider
 {
@@ -35,8 +36,11 @@ public:
     /// number of features created per table; on failure rolls back and rethrows.
     /// No handle in @p tables may be a moved-from one.
     std::map<std::string, int> insertData(const std::list<XsdTableData> &tables);
+    /// True when the source has transactions of its own, so that insertData is all or nothing.
+    bool supportsTransactions() const;
 
 private:
+    friend class XsdGdalLayerReader;
     std::unique_ptr<pelmak::XsdGdalDataProvider> impl;
 };
 

@@ -1,0 +1,163 @@
+#include "fieldvalue_p.h"
+
+#include "gdalhandles_p.h"
+#include "gdaltext_p.h"
+
+#include <QDate>
+#include <QRegularExpression>
+#include <QTime>
+
+#include <cpl_string.h>
+#include <ogrsf_frmts.h>
+
+#include <cfloat>
+#include <cmath>
+#include <limits>
+
+namespace pelmak {
+
+namespace {
+
+// A Shapefile's table reports the encoding GDAL recodes its text into ("" for none); other
+// drivers report nothing in this domain.
+const char *shapefileEncoding(OGRLayer &layer)
+{
+    return layer.GetMetadataItem("SOURCE_ENCODING", "SHAPEFILE");
+}
+
+// Dates as GDAL reads them back, and the ISO 8601 forms: the date, the time to the
+// millisecond, and both with a time zone.
+bool isDateTimeText(const QString &value, OGRFieldType type)
+{
+    static const QRegularExpression dateTime(QStringLiteral(
+        R"(^(?:(\d{4})[-/](\d{2})[-/](\d{2}))?(?:(?:^|[T ])(\d{2}):(\d{2})(?::(\d{2})(?:\.\d{1,3})?)?(Z|[+-]\d{2}(?::?\d{2})?)?)?$)"));
+    const QRegularExpressionMatch match = dateTime.match(value);
+    if (!match.hasMatch())
+        return false;
+    const bool hasDate = match.capturedLength(1) > 0, hasTime = match.capturedLength(4) > 0;
+    const bool formFits = type == OFTDate ? hasDate && !hasTime : type == OFTTime ? hasTime && !hasDate : hasDate;
+    if (!formFits)
+        return false;
+    if (hasDate && !QDate(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()).isValid())
+        return false;
+    return !hasTime || QTime(match.captured(4).toInt(), match.captured(5).toInt(), match.captured(6).toInt()).isValid();
+}
+
+} // namespace
+
+FieldTarget::FieldTarget(OGRLayer &layer, int fieldIndex)
+    : index(fieldIndex)
+{
+    const OGRFieldDefn &field = *layer.GetLayerDefn()->GetFieldDefn(fieldIndex);
+    type = field.GetType();
+    subType = field.GetSubType();
+    width = field.GetWidth();
+    const char *fileEncoding = shapefileEncoding(layer);
+    widthInBytes = fileEncoding != nullptr;
+    encoding = fileEncoding;
+}
+
+bool FieldTarget::set(OGRFeature &feature, const QString &value) const
+{
+    if (type == OFTString)
+        return setText(feature, value);
+    if (value.isEmpty()) {
+        feature.SetFieldNull(index);
+        return true;
+    }
+    switch (type) {
+    case OFTInteger:
+        return setInteger(feature, value);
+    case OFTInteger64:
+        return setInteger64(feature, value);
+    case OFTReal:
+        return setReal(feature, value);
+    case OFTDate:
+    case OFTTime:
+    case OFTDateTime:
+        return setDateTime(feature, value);
+    default:
+        return setAndCompare(feature, value);
+    }
+}
+
+bool FieldTarget::fitsWidth(const QByteArray &text) const
+{
+    return !widthInBytes || width <= 0 || text.size() <= width;
+}
+
+bool FieldTarget::setText(OGRFeature &feature, const QString &value) const
+{
+    const QByteArray text = toGdalText(value);
+    if (!encoding.isEmpty()) {
+        // A character the encoding lacks comes back as "?".
+        const CplCharPtr recoded(CPLRecode(text.constData(), CPL_ENC_UTF8, encoding.constData()));
+        const CplCharPtr back(CPLRecode(recoded.get(), encoding.constData(), CPL_ENC_UTF8));
+        if (text != back.get() || !fitsWidth(QByteArray(recoded.get())))
+            return false;
+    } else if (!fitsWidth(text)) {
+        return false;
+    }
+    feature.SetField(index, text.constData());
+    return true;
+}
+
+bool FieldTarget::setInteger(OGRFeature &feature, const QString &value) const
+{
+    int number = 0;
+    bool ok = false;
+    if (subType == OFSTBoolean) {
+        // xs:boolean's words as well as GDAL's own 0 and 1.
+        ok = value == QLatin1String("0") || value == QLatin1String("1") || value == QLatin1String("false")
+            || value == QLatin1String("true");
+        number = value == QLatin1String("1") || value == QLatin1String("true") ? 1 : 0;
+    } else {
+        number = value.toInt(&ok);
+        if (subType == OFSTInt16)
+            ok = ok && number >= std::numeric_limits<qint16>::min() && number <= std::numeric_limits<qint16>::max();
+    }
+    if (!ok || !fitsWidth(QByteArray::number(number)))
+        return false;
+    feature.SetField(index, number);
+    return true;
+}
+
+bool FieldTarget::setInteger64(OGRFeature &feature, const QString &value) const
+{
+    bool ok = false;
+    const qlonglong number = value.toLongLong(&ok);
+    if (!ok || !fitsWidth(QByteArray::number(number)))
+        return false;
+    feature.SetField(index, static_cast<GIntBig>(number));
+    return true;
+}
+
+bool FieldTarget::setReal(OGRFeature &feature, const QString &value) const
+{
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok || !std::isfinite(number) || (subType == OFSTFloat32 && std::fabs(number) > FLT_MAX))
+        return false;
+    feature.SetField(index, number);
+    return true;
+}
+
+bool FieldTarget::setDateTime(OGRFeature &feature, const QString &value) const
+{
+    if (!isDateTimeText(value, type))
+        return false;
+    feature.SetField(index, toGdalText(value).constData());
+    return feature.IsFieldSetAndNotNull(index);
+}
+
+// Lists and binary fields: GDAL's own text form must come back as it went in.
+bool FieldTarget::setAndCompare(OGRFeature &feature, const QString &value) const
+{
+    feature.SetField(index, toGdalText(value).constData());
+    if (fromGdalText(feature.GetFieldAsString(index)) == value)
+        return true;
+    feature.UnsetField(index);
+    return false;
+}
+
+} // namespace pelmak

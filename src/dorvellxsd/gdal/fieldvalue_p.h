@@ -1,0 +1,56 @@
+/*
+ * This file is not part of the dorvellxsd API. It may change from version to version
+ * without notice, or even be removed.
+ */
+#ifndef DORVELLXSD_FIELDVALUE_P_H
+#define DORVELLXSD_FIELDVALUE_P_H
+
+#include <QByteArray>
+#include <QString>
+
+#include <ogr_core.h>
+
+class OGRFeature;
+class OGRFieldDefn;
+class OGRLayer;
+
+namespace pelmak {
+
+/*
+ * One field of a layer as the target of text values. GDAL converts text to a field's type
+ * without a word when it cannot (a word becomes 0, an overflowing integer its limit, "1996-xyz"
+ * the year 1996, a character that a file's encoding lacks "?"), so every value is checked against
+ * the type, and, where the driver enforces them, the width and the encoding, before it is set.
+ */
+class FieldTarget
+{
+public:
+    FieldTarget(OGRLayer &layer, int index);
+
+    /**
+     * Sets @p value into the field of @p feature. An empty value of a field that is not text
+     * sets it null. Must run inside a GdalErrorScope.
+     * @return false, with nothing set, when the field cannot hold @p value exactly.
+     */
+    bool set(OGRFeature &feature, const QString &value) const;
+
+private:
+    bool setText(OGRFeature &feature, const QString &value) const;
+    bool setInteger(OGRFeature &feature, const QString &value) const;
+    bool setInteger64(OGRFeature &feature, const QString &value) const;
+    bool setReal(OGRFeature &feature, const QString &value) const;
+    bool setDateTime(OGRFeature &feature, const QString &value) const;
+    bool setAndCompare(OGRFeature &feature, const QString &value) const;
+    bool fitsWidth(const QByteArray &text) const;
+
+    int index;
+    OGRFieldType type;
+    OGRFieldSubType subType;
+    int width;
+    bool widthInBytes;  ///< the driver cuts values at the width, counted in bytes of the file
+    QByteArray encoding; ///< the file's encoding where GDAL recodes text into one, else empty
+};
+
+} // namespace pelmak
+
+#endif

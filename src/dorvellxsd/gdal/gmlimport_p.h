@@ -1,0 +1,89 @@
+/*
+ * This file is not part of the dorvellxsd API. It may change from version to version
+ * without notice, or even be removed.
+ */
+#ifndef DORVELLXSD_GMLIMPORT_P_H
+#define DORVELLXSD_GMLIMPORT_P_H
+
+#include "gdalhandles_p.h"
+
+#include <QString>
+
+#include <ogr_geometry.h>
+
+#include <unordered_map>
+
+class OGRSpatialReference;
+
+namespace pelmak {
+
+/// Where a geometry's value came from, for the messages that refuse it.
+struct GeometrySource
+{
+    const QString &table;
+    int id;
+    const QString &attribute;
+};
+
+/*
+ * The coordinate systems that srsNames of one import name, looked up once each: GDAL's database
+ * is far dearer to ask than one geometry is to parse. Shared by the imports into every layer.
+ */
+class GmlSystems
+{
+public:
+    /// The system of EPSG code @p code in longitude/easting-first order, null when GDAL lacks it.
+    const OGRSpatialReference *system(int code);
+    /// True when the authority orders the axes of @p code latitude or northing first.
+    bool northFirst(int code);
+
+private:
+    std::unordered_map<int, SpatialReferencePtr> systems;
+};
+
+/*
+ * Turns the GML 3 text of geometry values into geometries for one layer. GML 3 names a system
+ * by URN or URL (urn:ogc:def:crs:EPSG::4326, http://www.opengis.net/def/crs/EPSG/0/4326) and in
+ * those forms writes coordinates in the authority's axis order, latitude or northing first where
+ * the authority says so; createFromGML reads the numbers as they stand, while data sources keep
+ * longitude/easting first. The geometry is put back in that order, then carried from the system
+ * that its srsName names into the layer's.
+ */
+class GmlImport
+{
+public:
+    /// Imports into a layer of system @p layerSystem (null when the layer names none).
+    GmlImport(const OGRSpatialReference *layerSystem, GmlSystems &systems);
+
+    /**
+     * The geometry that @p gml describes, null for empty text. Must run inside a GdalErrorScope.
+     * @throws std::logic_error naming @p source when the text is no GML geometry GDAL can read,
+     *         holds a coordinate that is no finite number, names a system GDAL does not know, or
+     *         the geometry cannot be carried into the layer's system.
+     */
+    OGRGeometryUniquePtr geometryOf(const QString &gml, const GeometrySource &source);
+
+private:
+    // What an srsName means for this layer, kept for the next geometry with the same srsName.
+    enum class SystemKnown { No, WithoutTransformation, Yes };
+    struct Resolved
+    {
+        SystemKnown system = SystemKnown::No;
+        bool swap = false;
+        OGRCoordinateTransformation *transformation = nullptr; ///< null where no change is needed
+    };
+
+    Resolved resolve(const QString &srsName);
+    OGRCoordinateTransformation *transformationFrom(int code, const OGRSpatialReference &system);
+
+    SpatialReferencePtr layerSystem;
+    GmlSystems &systems;
+    QString lastSrsName;
+    Resolved lastResolved;
+    bool anyResolved = false;
+    std::unordered_map<int, CoordinateTransformationPtr> transformations;
+};
+
+} // namespace pelmak
+
+#endif

@@ -1,0 +1,38 @@
+/*
+ * This file is not part of the dorvellxsd API. It may change from version to version
+ * without notice, or even be removed.
+ */
+#ifndef DORVELLXSD_XSDGDALDATAPROVIDER_P_H
+#define DORVELLXSD_XSDGDALDATAPROVIDER_P_H
+
+#include <QString>
+
+#include <gdal_priv.h>
+
+#include <cstdint>
+
+class OGRLayer;
+
+namespace pelmak {
+
+class XsdGdalDataProviderPrivate
+{
+public:
+    ~XsdGdalDataProviderPrivate();
+
+    GDALDataset &openDataset() const;
+    OGRLayer &layer(const QString &name) const;
+
+    void open(const QString &sourcePath, bool sourceReadOnly);
+    void rollBack();
+
+    GDALDatasetUniquePtr dataset;
+    QString path; ///< as the host named the open data source
+    bool readOnly = true;
+    /// Counts the data sets opened, so that a layer reader can tell that its layer is gone.
+    std::uint64_t generation = 0;
+};
+
+} // namespace pelmak
+
+#endif

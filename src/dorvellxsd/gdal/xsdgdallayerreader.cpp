@@ -1,0 +1,149 @@
+#include "xsdgdallayerreader.h"
+
+#include "gdalerrors_p.h"
+#include "layerreading_p.h"
+#include "xsdgdaldataprovider_p.h"
+#include "../message_p.h"
+
+#include <limits>
+
+namespace pelmak {
+
+namespace {
+
+constexpr int GeometryColumn = -1;
+
+OGRLayer &layerOf(const XsdGdalDataProviderPrivate &source, const XsdElement &element)
+{
+    if (element.name.isEmpty() || element.type.isEmpty())
+        throw logicError(formatMessage(messages::InvalidLayerParameters));
+    return source.layer(element.name);
+}
+
+QVector<int> fieldColumns(OGRFeatureDefn &definition, const QList<XsdAttribute> &attributes)
+{
+    QVector<int> columns;
+    columns.reserve(attributes.size());
+    for (const XsdAttribute &attribute : attributes) {
+        if (attribute.kind != XsdAttribute::Plain) {
+            columns.append(GeometryColumn);
+            continue;
+        }
+        const int index = definition.GetFieldIndex(toGdalText(attribute.name).constData());
+        if (index < 0)
+            throw logicError(formatMessage(messages::NoFieldIndex, attribute.name));
+        columns.append(index);
+    }
+    return columns;
+}
+
+// A record keeps a feature's identifier whole or not at all: cut to 32 bits, two features of a
+// large layer would share one.
+int recordId(GIntBig fid, const QString &table)
+{
+    if (fid < std::numeric_limits<int>::min() || fid > std::numeric_limits<int>::max())
+        throw logicError(formatMessage(messages::FeatureIdOutOfRange, table, QString::number(fid)));
+    return static_cast<int>(fid);
+}
+
+} // namespace
+
+LayerReading::LayerReading(const XsdGdalDataProviderPrivate &source, const XsdElement &element, const QString &filter)
+    : table(element)
+{
+    GdalErrorScope errors;
+    layer = &layerOf(source, element);
+    layer->ResetReading();
+    // An empty filter also lifts one that an earlier read left on the layer.
+    const QByteArray condition = toGdalText(filter);
+    if (layer->SetAttributeFilter(filter.isEmpty() ? nullptr : condition.constData()) != OGRERR_NONE)
+        throw logicError(formatMessage(messages::InvalidFilter, filter, errors.lastError()));
+    // Some drivers (GeoPackage) check a filter only when the first feature is fetched.
+    errors.reset();
+    ahead.reset(layer->GetNextFeature());
+    if (errors.failed()) {
+        ahead.reset();
+        throw logicError(filter.isEmpty() ? formatMessage(messages::CannotReadLayer, table.name, errors.lastError())
+                                          : formatMessage(messages::InvalidFilter, filter, errors.lastError()));
+    }
+    columns = fieldColumns(*layer->GetLayerDefn(), table.complexType.attributes);
+    withGeometry = columns.contains(GeometryColumn);
+}
+
+void LayerReading::readInto(QList<XsdFeatureData> &records, int maxFeatures)
+{
+    GdalErrorScope errors;
+    try {
+        for (int count = 0; ahead && count < maxFeatures; ++count) {
+            records.append(recordOf(*ahead));
+            errors.reset();
+            ahead.reset(layer->GetNextFeature());
+            // A lost connection, for one, ends the layer as its end would.
+            if (errors.failed())
+                throw logicError(formatMessage(messages::CannotReadLayer, table.name, errors.lastError()));
+        }
+    } catch (...) {
+        ahead.reset();
+        throw;
+    }
+}
+
+XsdFeatureData LayerReading::recordOf(OGRFeature &feature) const
+{
+    XsdFeatureData record;
+    record.id = recordId(feature.GetFID(), table.name);
+    record.values.reserve(columns.size());
+    // Every geometry value of a record is the feature's one geometry, written once.
+    QString geometry;
+    if (withGeometry) {
+        const OGRGeometryUniquePtr own(feature.StealGeometry());
+        if (own)
+            geometry = gml.gmlOf(*own, table.name, record.id);
+    }
+    for (const int column : columns)
+        record.values.append(column != GeometryColumn ? fromGdalText(feature.GetFieldAsString(column)) : geometry);
+    return record;
+}
+
+class XsdGdalLayerReaderPrivate
+{
+public:
+    XsdGdalLayerReaderPrivate(const XsdGdalDataProviderPrivate &provider, const XsdElement &element,
+                              const QString &filter)
+        : source(provider)
+        , generation(provider.generation)
+        , reading(provider, element, filter)
+    {
+    }
+
+    const XsdGdalDataProviderPrivate &source;
+    const std::uint64_t generation; ///< of the data source the layer belongs to
+    LayerReading reading;
+};
+
+XsdGdalLayerReader::XsdGdalLayerReader(const XsdGdalDataProvider &provider, const XsdElement &element,
+                                       const QString &filter)
+    : d(std::make_unique<XsdGdalLayerReaderPrivate>(*provider.d, element, filter))
+{
+}
+
+XsdGdalLayerReader::~XsdGdalLayerReader() = default;
+
+XsdTableData XsdGdalLayerReader::readBatch(int maxFeatures)
+{
+    if (maxFeatures <= 0)
+        throw logicError(formatMessage(messages::BatchSizeNotPositive, QString::number(maxFeatures)));
+    // The layer belonged to the data source the provider held when the reader began.
+    if (!d->reading.atEnd() && (d->source.generation != d->generation || !d->source.dataset))
+        throw logicError(formatMessage(messages::LayerReaderSourceClosed, d->reading.element().name));
+    QList<XsdFeatureData> records;
+    d->reading.readInto(records, maxFeatures);
+    return XsdTableData(d->reading.element(), records);
+}
+
+bool XsdGdalLayerReader::atEnd() const
+{
+    return d->reading.atEnd();
+}
+
+} // namespace pelmak
