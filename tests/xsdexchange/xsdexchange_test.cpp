@@ -1,5 +1,7 @@
 #include "tool_p.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -180,4 +182,72 @@ TEST_F(Xsdexchange, ImportCreatesLayersOrImportsNothing)
     EXPECT_TRUE(refused.output.isEmpty());
     EXPECT_EQ(featureCount(partial, "Building"), 0);
     EXPECT_EQ(featureCount(partial, "Parcel"), 0);
+}
+
+
+TEST_F(Xsdexchange, ImportIsAllOrNothingAcrossBatches)
+{
+    const QString document = writeSurveyPoints(file("points.gml"), 2500, LastPointBroken);
+    // Into a new GeoPackage: the failure removes the file the run created.
+    const QString fresh = file("points-fresh.gpkg");
+    const ToolRun created = runTool({"import", "--create", file("pelmak.xsd"), document, fresh});
+    EXPECT_EQ(created.exitCode, 2);
+    EXPECT_TRUE(created.errors.contains("SurveyPoint")) << created.errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(fresh));
+    // Into the layers of an existing one: none of the 2,499 good points stays, nor a created layer.
+    const QString existing = file("points-existing.gpkg");
+    ASSERT_TRUE(QFile::copy(file("imported.gpkg"), existing));
+    EXPECT_EQ(runTool({"import", document, existing}).exitCode, 2);
+    EXPECT_EQ(featureCount(existing, "SurveyPoint"), featureCount(file("imported.gpkg"), "SurveyPoint"));
+}
+
+TEST_F(Xsdexchange, TargetsAndTableNamesAreCheckedBeforeAnythingIsWritten)
+{
+    // A connection string is no file name: it is opened as it is, and its failure reported.
+    const QString connection = "PG:host=127.0.0.1 port=1 dbname=none password=secret";
+    const ToolRun database = runTool({"import", "--create", file("pelmak.xsd"), file("settlement.gml"), connection});
+    EXPECT_EQ(database.exitCode, 2);
+    EXPECT_FALSE(QFileInfo::exists(connection)) << "no file named after the connection";
+    EXPECT_FALSE(database.output.contains("features created"));
+
+    // An output that is one of the inputs is refused, the input kept.
+    const QString source = file("source.gpkg");
+    const ToolRun ontoSource = runTool({"export", file("pelmak.xsd"), source, source});
+    EXPECT_EQ(ontoSource.exitCode, 2);
+    EXPECT_EQ(featureCount(source, "Parcel"), 150);
+    EXPECT_EQ(runTool({"import", file("settlement.gml"), file("settlement.gml")}).exitCode, 2);
+
+    // A table asked twice is written once; a table the document lacks is refused on import.
+    const ToolRun twice = runTool({"export", "--table", "Road", "--table", "road", file("pelmak.xsd"), source,
+        file("twice.gml")});
+    EXPECT_EQ(twice.output, "  Road  40 features written\nsaved " + file("twice.gml") + '\n');
+    const QString target = file("typo.gpkg");
+    ASSERT_TRUE(QFile::copy(file("imported.gpkg"), target));
+    const ToolRun typo = runTool({"import", "--table", "Parcels", file("settlement.gml"), target});
+    EXPECT_EQ(typo.exitCode, 2);
+    EXPECT_TRUE(typo.errors.contains("Parcels"));
+    EXPECT_EQ(featureCount(target, "Parcel"), 150);
+}
+
+TEST_F(Xsdexchange, TargetsWithoutTransactionsNeedConsentAndACompleteCheck)
+{
+    // A folder of Shapefiles with the layers of two tables of the three in the document.
+    const QString folder = file("shapes");
+    {
+        GDALDatasetUniquePtr source(GDALDataset::Open(file("imported.gpkg").toUtf8().constData(), GDAL_OF_VECTOR));
+        GDALDatasetUniquePtr target(GetGDALDriverManager()->GetDriverByName("ESRI Shapefile")
+                                        ->Create(folder.toUtf8().constData(), 0, 0, 0, GDT_Unknown, nullptr));
+        for (const char *layer : {"Road", "SurveyPoint"})
+            ASSERT_NE(target->CopyLayer(source->GetLayerByName(layer), layer), nullptr);
+    }
+    const QStringList tables = {"--table", "Road", "--table", "SurveyPoint", "--table", "Building"};
+    const ToolRun refused = runTool(QStringList{"import"} + tables + QStringList{file("settlement.gml"), folder});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.errors.contains("--without-transaction")) << refused.errors.toStdString();
+    const ToolRun checked = runTool(
+        QStringList{"import", "--without-transaction"} + tables + QStringList{file("settlement.gml"), folder});
+    EXPECT_EQ(checked.exitCode, 2);
+    EXPECT_TRUE(checked.errors.contains("Building")) << checked.errors.toStdString();
+    EXPECT_EQ(featureCount(folder, "Road"), 40);
+    EXPECT_EQ(featureCount(folder, "SurveyPoint"), featureCount(file("imported.gpkg"), "SurveyPoint"));
 }

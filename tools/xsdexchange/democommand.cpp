@@ -1,11 +1,11 @@
 #include "command.h"
 #include "console.h"
+#include "datasources.h"
 #include "documentcheck.h"
 #include "exchangesteps.h"
 #include "translation.h"
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
-#include <dorvellxsd/schema/xsdprovider.h>
 
 #include <QDir>
 #include <QFile>
@@ -64,11 +64,7 @@ private:
         step(QStringLiteral("Source data: a GeoPackage from the sample GeoJSON files"));
         copySchemaFiles();
         QFile::remove(path(SourceFile));
-        GDALDriver *driver = GetGDALDriverManager()->GetDriverByName("GPKG");
-        GDALDatasetUniquePtr target(
-            driver ? driver->Create(path(SourceFile).toUtf8().constData(), 0, 0, 0, GDT_Unknown, nullptr) : nullptr);
-        if (!target)
-            throw StepFailure("cannot create " + path(SourceFile).toStdString() + ": " + CPLGetLastErrorMsg());
+        GDALDatasetUniquePtr target = createGeoPackage(path(SourceFile));
 
         const QStringList files = QDir(examples.filePath(QStringLiteral("data")))
                                       .entryList({QStringLiteral("*.geojson")}, QDir::Files, QDir::Name);
@@ -79,10 +75,10 @@ private:
             const QString input = examples.filePath(QStringLiteral("data/") + file);
             GDALDatasetUniquePtr source(GDALDataset::Open(input.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
             if (!source || source->GetLayerCount() != 1)
-                throw StepFailure("cannot read " + input.toStdString() + ": " + CPLGetLastErrorMsg());
+                throw StepFailure("cannot read " + input.toStdString() + ": " + gdalError());
             const QString layer = QFileInfo(file).completeBaseName();
             if (!target->CopyLayer(source->GetLayer(0), layer.toUtf8().constData()))
-                throw StepFailure("cannot copy " + input.toStdString() + ": " + CPLGetLastErrorMsg());
+                throw StepFailure("cannot copy " + input.toStdString() + ": " + gdalError());
             counts.append({layer, static_cast<int>(source->GetLayer(0)->GetFeatureCount())});
         }
         printCounts(counts, QStringLiteral("features in ") + SourceFile);
@@ -103,9 +99,7 @@ private:
     void showSchema()
     {
         step(QStringLiteral("Schema pelmak.xsd"));
-        pelmak::XsdProvider provider;
-        provider.initFromXsd(path(SchemaFile));
-        const pelmak::XsdTables tables = provider.tables();
+        const pelmak::XsdTables tables = readSchema(path(SchemaFile));
         TableCounts counts;
         for (const QString &name : tables.tableNameList())
             counts.append({name, tables.attributes(name).size()});
@@ -139,18 +133,13 @@ private:
         Progress progress;
         const QMap<QString, int> created =
             xsdexchange::importDocument({path(DocumentFile), path(TargetFile), {}, path(SchemaFile)}, progress);
-        TableCounts counts;
-        for (auto it = created.cbegin(); it != created.cend(); ++it)
-            counts.append({it.key(), it.value()});
-        printCounts(counts, QStringLiteral("features created"));
+        printCounts(toTableCounts(created), QStringLiteral("features created"));
     }
 
     void compareSources()
     {
         step(QStringLiteral("Comparison of ") + SourceFile + QStringLiteral(" and ") + TargetFile);
-        pelmak::XsdProvider provider;
-        provider.initFromXsd(path(SchemaFile));
-        const pelmak::XsdTables tables = provider.tables();
+        const pelmak::XsdTables tables = readSchema(path(SchemaFile));
         const pelmak::XsdGdalDataProvider source(path(SourceFile), true);
         const pelmak::XsdGdalDataProvider target(path(TargetFile), true);
         for (const auto &table : exported) {

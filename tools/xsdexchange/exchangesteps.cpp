@@ -2,214 +2,360 @@
 
 #include "command.h"
 #include "console.h"
+#include "datasources.h"
+#include "pipeline.h"
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
-#include <dorvellxsd/gml/xsdxmltables.h>
-#include <dorvellxsd/gml/xsdxmlwriter.h>
+#include <dorvellxsd/gdal/xsdgdallayerreader.h>
+#include <dorvellxsd/gml/xsdxmlstreamreader.h>
+#include <dorvellxsd/gml/xsdxmlstreamwriter.h>
 #include <dorvellxsd/schema/xsdprovider.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 
-#include <gdal_priv.h>
-#include <ogrsf_frmts.h>
 #include <ogr_spatialref.h>
+#include <ogrsf_frmts.h>
 
-#include <future>
+#include <algorithm>
+#include <memory>
+#include <optional>
 
 namespace xsdexchange {
 namespace {
 
-pelmak::XsdTables readSchema(const QString &path)
-{
-    pelmak::XsdProvider provider;
-    provider.initFromXsd(path);
-    return provider.tables();
-}
+// Features per batch on both roads: large enough that handing a batch between the threads
+// costs nothing, small enough that the batches waiting take a few megabytes.
+const int BatchSize = 1024;
 
 bool containsIgnoringCase(const QStringList &names, const QString &name)
 {
     return names.contains(name, Qt::CaseInsensitive);
 }
 
+// The tables to export, each once, under the schema's spelling of its name.
 QStringList tablesToExport(const pelmak::XsdTables &tables, const QStringList &requested, const QStringList &layers)
 {
+    QStringList names;
     if (requested.isEmpty()) {
-        QStringList present;
         for (const QString &name : tables.tableNameList()) {
-            if (containsIgnoringCase(layers, name) && !present.contains(name))
-                present.append(name);
+            if (containsIgnoringCase(layers, name) && !names.contains(name))
+                names.append(name);
         }
-        if (present.isEmpty())
+        if (names.isEmpty())
             throw StepFailure("no table of the schema has a layer in the data source");
-        return present;
+        return names;
     }
-    QStringList declared;
     for (const QString &name : requested) {
         const QString table = tables.tableByName(name).name;
         if (table.isEmpty())
             throw UsageError("the schema declares no table '" + name.toStdString() + "'");
-        declared.append(table);
+        if (!names.contains(table))
+            names.append(table);
     }
-    return declared;
+    return names;
 }
 
-GDALDatasetUniquePtr openForUpdate(const QString &path)
+// Writing over one of its own inputs would destroy it: the document is only written once read.
+void refuseOverwritingInput(const QString &output, const QStringList &inputs)
 {
-    return GDALDatasetUniquePtr(GDALDataset::FromHandle(
-        GDALOpenEx(path.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_UPDATE, nullptr, nullptr, nullptr)));
-}
-
-GDALDatasetUniquePtr openOrCreateGeoPackage(const QString &path)
-{
-    if (QFileInfo::exists(path)) {
-        GDALDatasetUniquePtr dataset = openForUpdate(path);
-        if (!dataset)
-            throw StepFailure("cannot open " + path.toStdString() + " for update: " + CPLGetLastErrorMsg());
-        return dataset;
+    for (const QString &input : inputs) {
+        if (isSameFile(output, input))
+            throw UsageError("the output " + output.toStdString() + " is the input " + input.toStdString());
     }
-    GDALDriver *driver = GetGDALDriverManager()->GetDriverByName("GPKG");
-    if (!driver)
-        throw StepFailure("GDAL has no GeoPackage driver");
-    GDALDatasetUniquePtr dataset(driver->Create(path.toUtf8().constData(), 0, 0, 0, GDT_Unknown, nullptr));
-    if (!dataset)
-        throw StepFailure("cannot create the GeoPackage " + path.toStdString() + ": " + CPLGetLastErrorMsg());
-    return dataset;
 }
 
-// The srsName of the first geometry of each table in the document.
-QMap<QString, QString> spatialSystemsByTable(const QString &document)
+bool hasGeometry(const pelmak::XsdElement &table)
 {
-    QMap<QString, QString> systems;
-    if (document.isEmpty())
-        return systems;
-    pelmak::XsdXmlTables reader;
-    reader.initFromFile(document);
+    const auto &attributes = table.complexType.attributes;
+    return std::any_of(attributes.cbegin(), attributes.cend(),
+                       [](const pelmak::XsdAttribute &attribute) { return attribute.kind != pelmak::XsdAttribute::Plain; });
+}
+
+/*
+ * The srsName of the first geometry of each table in @p document that @p tables gives a
+ * geometry, found in one streaming pass that stops once every such table has one.
+ */
+QMap<QString, QString> spatialSystemsByTable(const QString &document, const pelmak::XsdTables &tables)
+{
+    int wanted = 0;
+    for (const QString &name : tables.tableNameList())
+        wanted += hasGeometry(tables.tableByName(name)) ? 1 : 0;
     static const QRegularExpression srsName(QStringLiteral("srsName=\"([^\"]+)\""));
-    for (const pelmak::XsdTableData &record : reader.getDataFromLayers({})) {
-        const QString table = record.tableInfo().name.toLower();
-        const QList<pelmak::XsdFeatureData> features = record.featureData();
-        if (systems.contains(table) || features.isEmpty())
-            continue;
-        for (const QString &value : features.first().values) {
-            const QRegularExpressionMatch match = srsName.match(value);
-            if (match.hasMatch()) {
-                systems.insert(table, match.captured(1));
-                break;
+    QMap<QString, QString> systems;
+    pelmak::XsdXmlStreamReader reader(document);
+    while (systems.size() < wanted) {
+        const QList<pelmak::XsdTableData> batch = reader.readBatch(BatchSize);
+        if (batch.isEmpty())
+            break;
+        for (const pelmak::XsdTableData &data : batch) {
+            const QString table = data.tableInfo().name.toLower();
+            if (systems.contains(table))
+                continue;
+            for (const pelmak::XsdFeatureData &feature : data.featureData()) {
+                for (const QString &value : feature.values) {
+                    const QRegularExpressionMatch match = srsName.match(value);
+                    if (match.hasMatch()) {
+                        systems.insert(table, match.captured(1));
+                        break;
+                    }
+                }
+                if (systems.contains(table))
+                    break;
             }
         }
     }
     return systems;
 }
 
-// The document's tree is let go before the import, which needs memory of its own.
-QList<pelmak::XsdTableData> readRecords(const QString &path, const QStringList &tables)
+// A document names its system; GDAL must neither fetch nor read anything to understand it.
+bool readSpatialSystem(const QString &srsName, OGRSpatialReference &system)
 {
-    pelmak::XsdXmlTables document;
-    document.initFromFile(path);
-    return document.getDataFromLayers(tables);
-}
-
-bool hasGeometry(const pelmak::XsdElement &table)
-{
-    for (const pelmak::XsdAttribute &attribute : table.complexType.attributes) {
-        if (attribute.kind != pelmak::XsdAttribute::Plain)
-            return true;
-    }
-    return false;
+    const char *const options[] = {"ALLOW_NETWORK_ACCESS=NO", "ALLOW_FILE_ACCESS=NO", nullptr};
+    system.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    return !srsName.isEmpty() && system.SetFromUserInput(srsName.toUtf8().constData(), options) == OGRERR_NONE;
 }
 
 void createLayer(GDALDataset &dataset, const pelmak::XsdElement &table, const QString &srsName)
 {
     OGRSpatialReference system;
-    system.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    const bool withSystem = !srsName.isEmpty() && system.SetFromUserInput(srsName.toUtf8().constData()) == OGRERR_NONE;
-    OGRLayer *layer = dataset.CreateLayer(table.name.toUtf8().constData(), withSystem ? &system : nullptr,
+    if (!srsName.isEmpty() && !readSpatialSystem(srsName, system))
+        throw StepFailure("the document's srsName '" + srsName.toStdString() + "' of " + table.name.toStdString()
+                          + " names no coordinate system GDAL knows offline");
+    OGRLayer *layer = dataset.CreateLayer(table.name.toUtf8().constData(), srsName.isEmpty() ? nullptr : &system,
                                           hasGeometry(table) ? wkbUnknown : wkbNone, nullptr);
     if (!layer)
-        throw StepFailure("cannot create the layer " + table.name.toStdString() + ": " + CPLGetLastErrorMsg());
+        throw StepFailure("cannot create the layer " + table.name.toStdString() + ": " + gdalError());
     for (const pelmak::XsdAttribute &attribute : table.complexType.attributes) {
         if (attribute.kind != pelmak::XsdAttribute::Plain)
             continue;
         OGRFieldDefn field(attribute.name.toUtf8().constData(), OFTString);
         if (layer->CreateField(&field) != OGRERR_NONE)
-            throw StepFailure("cannot create the field " + attribute.name.toStdString() + " of "
-                              + table.name.toStdString() + ": " + CPLGetLastErrorMsg());
+            throw StepFailure("cannot create the field " + attribute.name.toStdString() + " of " + table.name.toStdString()
+                              + ": " + gdalError());
     }
+}
+
+/*
+ * The layers an import creates in its target (or the GeoPackage it creates), removed again
+ * unless the import keeps them, so that a failed run leaves the target as it found it.
+ */
+class CreatedLayers
+{
+public:
+    CreatedLayers(const QString &target, const QString &schema, const QString &document)
+        : target(target)
+    {
+        const pelmak::XsdTables tables = readSchema(schema);
+        const QMap<QString, QString> systems = spatialSystemsByTable(document, tables);
+        newFile = isFilePath(target) && !QFileInfo::exists(target);
+        GDALDatasetUniquePtr dataset = newFile ? createGeoPackage(target) : openForUpdate(target);
+
+        QStringList existing;
+        for (OGRLayer *layer : dataset->GetLayers())
+            existing.append(QString::fromUtf8(layer->GetName()));
+        for (const QString &name : tables.tableNameList()) {
+            if (containsIgnoringCase(existing, name) || containsIgnoringCase(layers, name))
+                continue;
+            layers.append(name); // before it exists, so that a half-made layer goes too
+            createLayer(*dataset, tables.tableByName(name), systems.value(name.toLower()));
+        }
+    }
+
+    ~CreatedLayers()
+    {
+        if (!kept)
+            remove();
+    }
+
+    CreatedLayers(const CreatedLayers &) = delete;
+    CreatedLayers &operator=(const CreatedLayers &) = delete;
+
+    QStringList names() const { return layers; }
+    void keep() { kept = true; }
+
+private:
+    void remove() noexcept
+    {
+        if (newFile) {
+            QFile::remove(target);
+            return;
+        }
+        GDALDatasetUniquePtr dataset(GDALDataset::FromHandle(
+            GDALOpenEx(target.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_UPDATE, nullptr, nullptr, nullptr)));
+        if (!dataset)
+            return;
+        for (int i = dataset->GetLayerCount() - 1; i >= 0; --i) {
+            if (containsIgnoringCase(layers, QString::fromUtf8(dataset->GetLayer(i)->GetName())))
+                dataset->DeleteLayer(i);
+        }
+    }
+
+    const QString target;
+    bool newFile = false;
+    bool kept = false;
+    QStringList layers;
+};
+
+void addCounts(QMap<QString, int> &total, const QMap<QString, int> &more)
+{
+    for (auto it = more.cbegin(); it != more.cend(); ++it)
+        total[it.key()] += it.value();
+}
+
+// The document's tables that are asked for, each once; a name the document lacks is refused.
+void refuseMissingTables(const QStringList &requested, const QStringList &present)
+{
+    for (const QString &name : requested) {
+        if (!containsIgnoringCase(present, name))
+            throw UsageError("the document has no table '" + name.toStdString() + "'");
+    }
+}
+
+/*
+ * Without transactions nothing can be taken back, so every table of the document (as far as
+ * it is asked for) must find its layer and fields before the first feature is written: the
+ * provider checks them when given the tables' descriptions without features.
+ */
+void checkTargetBeforeWriting(const ImportRequest &request, pelmak::XsdGdalDataProvider &target)
+{
+    pelmak::XsdXmlStreamReader reader(request.document);
+    QList<pelmak::XsdTableData> descriptions;
+    QSet<QString> seen; // table name and attribute names, one per line
+    for (QList<pelmak::XsdTableData> batch = reader.readBatch(BatchSize, request.tables); !batch.isEmpty();
+         batch = reader.readBatch(BatchSize, request.tables)) {
+        for (const pelmak::XsdTableData &data : batch) {
+            QString key = data.tableInfo().name;
+            for (const pelmak::XsdAttribute &attribute : data.tableInfo().complexType.attributes)
+                key += QLatin1Char('\n') + attribute.name;
+            if (!seen.contains(key)) {
+                seen.insert(key);
+                descriptions.append(pelmak::XsdTableData(data.tableInfo(), {}));
+            }
+        }
+    }
+    refuseMissingTables(request.tables, reader.tablesSeen());
+    target.insertData(descriptions);
 }
 
 } // namespace
 
+pelmak::XsdTables readSchema(const QString &path)
+{
+    pelmak::XsdProvider provider;
+    provider.initFromXsd(path);
+    if (provider.tables().tableNameList().isEmpty()) {
+        // Each global element says why it is not a table.
+        QString message = path + QStringLiteral(" declares no table");
+        if (provider.skippedDeclarations().isEmpty())
+            message += QStringLiteral(": it declares no global element");
+        for (const QString &reason : provider.skippedDeclarations())
+            message += QStringLiteral("\n  ") + reason;
+        throw StepFailure(message.toStdString());
+    }
+    return provider.tables();
+}
+
 TableCounts exportTables(const ExportRequest &request, Progress &progress)
 {
+    refuseOverwritingInput(request.document, {request.schema, request.source});
     const pelmak::XsdTables tables = readSchema(request.schema);
     const pelmak::XsdGdalDataProvider source(request.source, true);
     const QStringList names = tablesToExport(tables, request.tables, source.layerNames());
 
-    // The next table is read while the writer takes the one before: the provider is used by one
-    // thread at a time, the writer by this one only.
-    const auto readTable = [&](int i) {
-        return std::async(std::launch::async, [&, i] {
-            return source.getDataFromLayer(tables.tableByName(names[i]), request.filter);
-        });
-    };
-    std::future<pelmak::XsdTableData> next = readTable(0);
+    pelmak::XsdXmlStreamWriter writer(request.document);
+    // From here on the source belongs to the second thread until the pipe is gone.
+    BatchPipe<pelmak::XsdTableData> pipe([&](const BatchPipe<pelmak::XsdTableData>::Push &push) {
+        for (const QString &name : names) {
+            pelmak::XsdGdalLayerReader reader(source, tables.tableByName(name), request.filter);
+            for (pelmak::XsdTableData batch = reader.readBatch(BatchSize); !batch.featureData().isEmpty();
+                 batch = reader.readBatch(BatchSize)) {
+                if (!push(std::move(batch)))
+                    return;
+            }
+        }
+    });
 
-    pelmak::XsdXmlWriter writer;
-    writer.start();
     TableCounts counts;
-    int written = 0;
-    for (int i = 0; i < names.size(); ++i) {
-        progress.show(QStringLiteral("table %1 of %2 (%3), %4 features so far")
-                          .arg(QString::number(i + 1), QString::number(names.size()), names[i], QString::number(written)));
-        const pelmak::XsdTableData data = next.get();
-        if (i + 1 < names.size())
-            next = readTable(i + 1);
-        writer.writeTableData(data);
-        counts.append({names[i], data.featureData().size()});
-        written += data.featureData().size();
+    for (const QString &name : names)
+        counts.append({name, 0});
+    qint64 written = 0;
+    while (const std::optional<pelmak::XsdTableData> batch = pipe.next()) {
+        writer.writeTableData(*batch);
+        const int size = batch->featureData().size();
+        counts[names.indexOf(batch->tableInfo().name)].second += size;
+        written += size;
+        progress.show(QStringLiteral("%1 features written (%2)").arg(QString::number(written), batch->tableInfo().name));
     }
     progress.show(QStringLiteral("saving %1 features").arg(written));
-    writer.writeToFile(request.document);
+    writer.commit();
     progress.clear();
     return counts;
 }
 
 QMap<QString, int> importDocument(const ImportRequest &request, Progress &progress)
 {
-    progress.show(QStringLiteral("reading %1").arg(request.document));
-    const QList<pelmak::XsdTableData> records = readRecords(request.document, request.tables);
-
+    if (isFilePath(request.target))
+        refuseOverwritingInput(request.target, {request.document, request.createSchema});
+    std::unique_ptr<CreatedLayers> created;
     if (!request.createSchema.isEmpty()) {
-        for (const QString &layer : createMissingLayers(request.target, request.createSchema, request.document))
+        created = std::make_unique<CreatedLayers>(request.target, request.createSchema, request.document);
+        for (const QString &layer : created->names())
             out() << "created layer " << layer << '\n';
     }
 
     pelmak::XsdGdalDataProvider target(request.target, false);
-    progress.show(QStringLiteral("inserting %1 features").arg(records.size()));
-    const QMap<QString, int> created = target.insertData(records);
+    const bool transaction = target.supportsTransactions();
+    if (!transaction) {
+        if (!request.withoutTransaction)
+            throw StepFailure("the driver of " + request.target.toStdString()
+                              + " has no transactions, so a failure would leave the features stored before it;"
+                                " pass --without-transaction to import all the same");
+        checkTargetBeforeWriting(request, target);
+    } else if (!target.beginTransaction()) {
+        throw StepFailure("cannot begin a transaction in " + request.target.toStdString());
+    }
+
+    QMap<QString, int> counts;
+    try {
+        BatchPipe<QList<pelmak::XsdTableData>> pipe([&](const BatchPipe<QList<pelmak::XsdTableData>>::Push &push) {
+            pelmak::XsdXmlStreamReader reader(request.document);
+            for (QList<pelmak::XsdTableData> batch = reader.readBatch(BatchSize, request.tables); !batch.isEmpty();
+                 batch = reader.readBatch(BatchSize, request.tables)) {
+                if (!push(std::move(batch)))
+                    return;
+            }
+            refuseMissingTables(request.tables, reader.tablesSeen());
+        });
+        qint64 inserted = 0;
+        while (const std::optional<QList<pelmak::XsdTableData>> batch = pipe.next()) {
+            const QMap<QString, int> batchCounts = target.insertData(*batch);
+            addCounts(counts, batchCounts);
+            for (const int count : batchCounts)
+                inserted += count;
+            progress.show(QStringLiteral("%1 features inserted").arg(inserted));
+        }
+    } catch (...) {
+        if (transaction)
+            target.rollbackTransaction();
+        throw;
+    }
+    if (transaction)
+        target.finishTransaction(); // rolls back itself when the commit fails
     progress.clear();
-    return created;
+    if (created)
+        created->keep();
+    return counts;
 }
 
-QStringList createMissingLayers(const QString &target, const QString &schema, const QString &document)
+TableCounts toTableCounts(const QMap<QString, int> &counts)
 {
-    const pelmak::XsdTables tables = readSchema(schema);
-    const QMap<QString, QString> systems = spatialSystemsByTable(document);
-    GDALDatasetUniquePtr dataset = openOrCreateGeoPackage(target);
-
-    QStringList existing;
-    for (OGRLayer *layer : dataset->GetLayers())
-        existing.append(QString::fromUtf8(layer->GetName()));
-
-    QStringList created;
-    for (const QString &name : tables.tableNameList()) {
-        if (containsIgnoringCase(existing, name) || containsIgnoringCase(created, name))
-            continue;
-        createLayer(*dataset, tables.tableByName(name), systems.value(name.toLower()));
-        created.append(name);
-    }
-    return created;
+    TableCounts list;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        list.append({it.key(), it.value()});
+    return list;
 }
 
 void printCounts(const TableCounts &counts, const QString &what)

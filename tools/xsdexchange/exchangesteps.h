@@ -1,6 +1,8 @@
 #ifndef XSDEXCHANGE_EXCHANGESTEPS_H
 #define XSDEXCHANGE_EXCHANGESTEPS_H
 
+#include <dorvellxsd/schema/xsdtables.h>
+
 #include <QList>
 #include <QMap>
 #include <QPair>
@@ -13,6 +15,10 @@ class Progress;
 
 using TableCounts = QList<QPair<QString, int>>;
 
+/// The tables of the exchange schema at @p path; throws the library's error when it cannot be
+/// read, and StepFailure, with the reason of each global element, when it declares no table.
+pelmak::XsdTables readSchema(const QString &path);
+
 struct ExportRequest
 {
     QString schema;
@@ -22,30 +28,31 @@ struct ExportRequest
     QString filter;
 };
 
-/// Reads the tables from the source and writes them to one exchange document.
-/// Returns the number of features written per table, in the order written.
+/**
+ * Streams the tables from the source into one exchange document, a batch at a time: the source
+ * is read on a second thread while this one writes. The document replaces an earlier file only
+ * once it is complete. Returns the number of features written per table, in the order written.
+ */
 TableCounts exportTables(const ExportRequest &request, Progress &progress);
 
 struct ImportRequest
 {
     QString document;
     QString target;
-    QStringList tables;   ///< empty: every table of the document
-    QString createSchema; ///< non-empty: first create the layers of this schema that the target lacks
+    QStringList tables;        ///< empty: every table of the document
+    QString createSchema;      ///< non-empty: first create the layers of this schema that the target lacks
+    bool withoutTransaction = false; ///< a target whose driver has no transactions is acceptable
 };
 
-/// Inserts the document's features into the target in one transaction.
-/// Returns the number of features created per table.
+/**
+ * Streams the document's features into the target inside one transaction, committed once at
+ * the end: on any failure nothing is stored, and the layers (or the GeoPackage) the run created
+ * are removed again. The document is read on a second thread while this one inserts.
+ * Returns the number of features created per table.
+ */
 QMap<QString, int> importDocument(const ImportRequest &request, Progress &progress);
 
-/**
- * Creates in @p target (a new GeoPackage when nothing is there yet) every layer that the schema
- * declares and the target lacks: one text field per plain attribute and, for a table with a
- * geometry, a geometry column in the system that @p document names for that table's features.
- * Returns the names of the layers created.
- */
-QStringList createMissingLayers(const QString &target, const QString &schema, const QString &document);
-
+TableCounts toTableCounts(const QMap<QString, int> &counts);
 void printCounts(const TableCounts &counts, const QString &what);
 
 } // namespace xsdexchange

@@ -9,10 +9,13 @@ namespace {
 const char Help[] =
     "Usage: xsdexchange export [--table NAME]... [--where FILTER] [--validate] SCHEMA.xsd SOURCE OUT.gml\n\n"
     "Reads the tables of the exchange schema from the layers of the data source and writes\n"
-    "them to one exchange document. Prints the number of features written per table.\n\n"
+    "them to one exchange document, feature after feature, so its size is not bounded by\n"
+    "memory; OUT.gml is replaced only once the document is complete, and may not be one of\n"
+    "the inputs. Prints the number of features written per table.\n\n"
     "  --table NAME     export this table (repeatable); default: every table of the schema\n"
     "                   that has a layer in the source\n"
-    "  --where FILTER   an attribute filter in OGR SQL, applied to every table\n"
+    "  --where FILTER   an attribute filter, applied to every table: the driver's SQL (for\n"
+    "                   a database, the server's), so never pass text from untrusted users\n"
     "  --validate       validate the saved document against the schema, as 'validate' does";
 
 } // namespace

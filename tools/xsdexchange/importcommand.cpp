@@ -6,14 +6,22 @@ namespace xsdexchange {
 namespace {
 
 const char Help[] =
-    "Usage: xsdexchange import [--table NAME]... [--create SCHEMA.xsd] DOC.gml TARGET\n\n"
+    "Usage: xsdexchange import [--table NAME]... [--create SCHEMA.xsd] [--without-transaction]\n"
+    "                          DOC.gml TARGET\n\n"
     "Inserts the features of the exchange document into the layers of the target data\n"
-    "source, all in one transaction: either every feature is stored or none is. Prints\n"
-    "the number of features created per table.\n\n"
-    "  --table NAME          import only this table (repeatable)\n"
-    "  --create SCHEMA.xsd   first create in the target (a new GeoPackage when the file does\n"
-    "                        not exist) every layer of the schema that it lacks, with one\n"
-    "                        text field per attribute and a geometry column";
+    "source (a file, a folder or a connection string such as PG:\"dbname=gis\"), all in one\n"
+    "transaction: either every feature is stored or none is. The document is read as it is\n"
+    "inserted, so its size is not bounded by memory. Prints the number of features created\n"
+    "per table.\n\n"
+    "  --table NAME          import only this table (repeatable); a table the document lacks\n"
+    "                        is an error\n"
+    "  --create SCHEMA.xsd   first create in the target (a new GeoPackage when TARGET is a\n"
+    "                        file path and no file is there) every layer of the schema that it\n"
+    "                        lacks, with one text field per attribute and a geometry column;\n"
+    "                        a failed import removes them again\n"
+    "  --without-transaction import into a target whose driver has no transactions\n"
+    "                        (Shapefile, GeoJSON): every layer and field is checked first, but\n"
+    "                        a feature refused later leaves those before it stored";
 
 } // namespace
 
@@ -22,18 +30,16 @@ int importCommand(const QStringList &arguments)
     CommandLine commandLine(QString::fromUtf8(Help));
     commandLine.addOption(QCommandLineOption(QStringLiteral("table"), QString(), QStringLiteral("name")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("create"), QString(), QStringLiteral("schema")));
+    commandLine.addOption(QCommandLineOption(QStringLiteral("without-transaction")));
     if (!commandLine.parse(arguments, 2, 2))
         return Success;
 
     const QStringList positional = commandLine.positional();
     const ImportRequest request{positional[0], positional[1], commandLine.values(QStringLiteral("table")),
-                                commandLine.value(QStringLiteral("create"))};
+                                commandLine.value(QStringLiteral("create")),
+                                commandLine.isSet(QStringLiteral("without-transaction"))};
     Progress progress;
-    const QMap<QString, int> created = importDocument(request, progress);
-    TableCounts counts;
-    for (auto it = created.cbegin(); it != created.cend(); ++it)
-        counts.append({it.key(), it.value()});
-    printCounts(counts, QStringLiteral("features created"));
+    printCounts(toTableCounts(importDocument(request, progress)), QStringLiteral("features created"));
     return Success;
 }
 

@@ -1,7 +1,6 @@
 #include "command.h"
 #include "console.h"
-
-#include <dorvellxsd/schema/xsdprovider.h>
+#include "exchangesteps.h"
 
 namespace xsdexchange {
 namespace {
@@ -30,16 +29,6 @@ void printAttributes(const QList<pelmak::XsdAttribute> &attributes)
     }
 }
 
-std::string noTablesMessage(const QString &schema, const QStringList &skippedDeclarations)
-{
-    QString message = schema + QStringLiteral(" declares no table");
-    if (skippedDeclarations.isEmpty())
-        message += QStringLiteral(": it declares no global element");
-    for (const QString &reason : skippedDeclarations)
-        message += QStringLiteral("\n  ") + reason;
-    return message.toStdString();
-}
-
 } // namespace
 
 int tablesCommand(const QStringList &arguments)
@@ -49,11 +38,7 @@ int tablesCommand(const QStringList &arguments)
     if (!commandLine.parse(arguments, 1, 1))
         return Success;
 
-    pelmak::XsdProvider provider;
-    provider.initFromXsd(commandLine.positional().first());
-    const pelmak::XsdTables tables = provider.tables();
-    if (tables.tableNameList().isEmpty())
-        throw StepFailure(noTablesMessage(commandLine.positional().first(), provider.skippedDeclarations()));
+    const pelmak::XsdTables tables = readSchema(commandLine.positional().first());
     for (const QString &name : tables.tableNameList()) {
         out() << name << '\n';
         if (commandLine.isSet(QStringLiteral("verbose")))

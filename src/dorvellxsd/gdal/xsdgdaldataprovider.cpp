@@ -62,6 +62,15 @@ int XsdGdalDataProviderPrivate::rollBack()
     return OGRERR_NONE;
 }
 
+void XsdGdalDataProviderPrivate::commit(GdalErrorScope &errors)
+{
+    errors.reset();
+    if (openDataset().CommitTransaction() != OGRERR_NONE) {
+        const QString reason = errors.lastError();
+        throw logicError(reason.isEmpty() ? formatMessage(messages::CannotCommitTransaction, path) : reason);
+    }
+}
+
 GDALDataset &XsdGdalDataProviderPrivate::openDataset() const
 {
     if (!dataset)
@@ -272,6 +281,17 @@ int XsdGdalDataProvider::commitTransaction()
     return d->openDataset().CommitTransaction();
 }
 
+void XsdGdalDataProvider::finishTransaction()
+{
+    GdalErrorScope errors;
+    try {
+        d->commit(errors);
+    } catch (const std::exception &) {
+        d->rollBack();
+        throw;
+    }
+}
+
 int XsdGdalDataProvider::rollbackTransaction()
 {
     GdalErrorScope errors;
@@ -314,12 +334,9 @@ QMap<QString, int> XsdGdalDataProvider::insertData(const QList<XsdTableData> &ta
         }
         for (const BuiltFeature &feature : built)
             feature.writer->store(*feature.feature, feature.id, errors);
-        errors.reset();
         // A server may refuse the whole work only now: that is no success either.
-        if (inTransaction && dataset.CommitTransaction() != OGRERR_NONE) {
-            const QString reason = errors.lastError();
-            throw logicError(reason.isEmpty() ? formatMessage(messages::CannotCommitTransaction, d->path) : reason);
-        }
+        if (inTransaction)
+            d->commit(errors);
         return created;
     } catch (const std::exception &) {
         if (inTransaction)

@@ -68,6 +68,13 @@ public:
     /// GDAL's result code of the commit, 0 on success.
     int commitTransaction();
     /**
+     * Commits the transaction begun with beginTransaction(), like commitTransaction(), but says
+     * why a commit fails, as insertData() does for its own, and rolls the transaction back then.
+     * @throws std::logic_error with GDAL's reason, or "Не могу завершить транзакцию в источнике
+     *         данных %1" where GDAL gives none.
+     */
+    void finishTransaction();
+    /**
      * Rolls the data source's transaction back; 0 when the source is back at its last committed
      * state. Where GDAL cannot roll back (a commit that failed may leave the connection holding
      * what it wrote), or holds none open, the source is closed and opened again, which ends its

@@ -15,6 +15,8 @@ class OGRLayer;
 
 namespace pelmak {
 
+class GdalErrorScope;
+
 class XsdGdalDataProviderPrivate
 {
 public:
@@ -26,6 +28,8 @@ public:
     void open(const QString &sourcePath, bool sourceReadOnly);
     /// Rolls back, or discards the connection's state by opening the source again; 0 on success.
     int rollBack();
+    /// Commits the open transaction; throws GDAL's reason, or CannotCommitTransaction, when it fails.
+    void commit(GdalErrorScope &errors);
 
     GDALDatasetUniquePtr dataset;
     QString path; ///< as the host named the open data source

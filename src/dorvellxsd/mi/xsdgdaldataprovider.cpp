@@ -42,4 +42,19 @@ bool XsdGdalDataProvider::supportsTransactions() const
     return impl->supportsTransactions();
 }
 
+bool XsdGdalDataProvider::beginTransaction()
+{
+    return impl->beginTransaction();
+}
+
+void XsdGdalDataProvider::finishTransaction()
+{
+    impl->finishTransaction();
+}
+
+int XsdGdalDataProvider::rollbackTransaction()
+{
+    return impl->rollbackTransaction();
+}
+
 } // namespace pelmak::mi

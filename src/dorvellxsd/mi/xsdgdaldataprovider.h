@@ -40,6 +40,13 @@ public:
     std::map<std::string, int> insertData(const std::list<XsdTableData> &tables);
     /// True when the source has transactions of its own, so that insertData is all or nothing.
     bool supportsTransactions() const;
+    /// Starts a transaction of the host's own around several insertData calls; false where the
+    /// driver has none or one is open already.
+    bool beginTransaction();
+    /// Commits that transaction; on failure rolls it back and throws std::logic_error saying why.
+    void finishTransaction();
+    /// Rolls that transaction back; GDAL's result code, 0 on success.
+    int rollbackTransaction();
 
 private:
     friend class XsdGdalLayerReader;

@@ -1,0 +1,107 @@
+#ifndef XSDEXCHANGE_PIPELINE_H
+#define XSDEXCHANGE_PIPELINE_H
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace xsdexchange {
+
+/**
+ * Two stages of a road on two cores: a producer on a second thread makes batches, and the
+ * calling thread takes them in order. Each stage uses objects of its own, so the library's
+ * objects are never shared between the threads (the library starts no thread; the tool does).
+ *
+ * At most @p capacity batches wait, so memory stays bounded by the batch size. A failure on
+ * either side stops both: what the producer throws is rethrown by next(), and a consumer that
+ * gives up (by destroying the pipe, say while an exception unwinds) stops the producer at its
+ * next push and waits for it.
+ */
+template<typename Batch>
+class BatchPipe
+{
+public:
+    /// Hands a batch to the consumer; false once the consumer has gone, and the producer returns.
+    using Push = std::function<bool(Batch &&)>;
+
+    explicit BatchPipe(std::function<void(const Push &)> produce, std::size_t capacity = 4)
+        : capacity(capacity)
+    {
+        producer = std::thread([this, produce = std::move(produce)] { run(produce); });
+    }
+
+    ~BatchPipe()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            cancelled = true;
+        }
+        changed.notify_all();
+        producer.join();
+    }
+
+    BatchPipe(const BatchPipe &) = delete;
+    BatchPipe &operator=(const BatchPipe &) = delete;
+
+    /// The next batch; none at the end. Rethrows the producer's failure.
+    std::optional<Batch> next()
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [this] { return !queue.empty() || finished; });
+        if (queue.empty()) {
+            if (failure)
+                std::rethrow_exception(failure);
+            return std::nullopt;
+        }
+        std::optional<Batch> batch(std::move(queue.front()));
+        queue.pop_front();
+        lock.unlock();
+        changed.notify_all();
+        return batch;
+    }
+
+private:
+    void run(const std::function<void(const Push &)> &produce)
+    {
+        try {
+            produce([this](Batch &&batch) { return push(std::move(batch)); });
+        } catch (...) {
+            std::lock_guard<std::mutex> lock(mutex);
+            failure = std::current_exception();
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            finished = true;
+        }
+        changed.notify_all();
+    }
+
+    bool push(Batch &&batch)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [this] { return queue.size() < capacity || cancelled; });
+        if (cancelled)
+            return false;
+        queue.push_back(std::move(batch));
+        lock.unlock();
+        changed.notify_all();
+        return true;
+    }
+
+    const std::size_t capacity;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Batch> queue;
+    std::exception_ptr failure;
+    bool finished = false;
+    bool cancelled = false;
+    std::thread producer;
+};
+
+} // namespace xsdexchange
+
+#endif
