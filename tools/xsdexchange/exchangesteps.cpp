@@ -145,13 +145,13 @@ void createLayer(GDALDataset &dataset, const pelmak::XsdElement &table, const QS
 class CreatedLayers
 {
 public:
-    CreatedLayers(const QString &target, const QString &schema, const QString &document)
-        : target(target)
+    CreatedLayers(const QString &dataSource, const QString &schema, const QString &document)
+        : target(dataSource)
     {
         const pelmak::XsdTables tables = readSchema(schema);
         const QMap<QString, QString> systems = spatialSystemsByTable(document, tables);
-        newFile = isFilePath(target) && !QFileInfo::exists(target);
-        GDALDatasetUniquePtr dataset = newFile ? createGeoPackage(target) : openForUpdate(target);
+        newFile = isFilePath(dataSource) && !QFileInfo::exists(dataSource);
+        GDALDatasetUniquePtr dataset = newFile ? createGeoPackage(dataSource) : openForUpdate(dataSource);
 
         QStringList existing;
         for (OGRLayer *layer : dataset->GetLayers())

@@ -28,8 +28,8 @@ public:
     /// Hands a batch to the consumer; false once the consumer has gone, and the producer returns.
     using Push = std::function<bool(Batch &&)>;
 
-    explicit BatchPipe(std::function<void(const Push &)> produce, std::size_t capacity = 4)
-        : capacity(capacity)
+    explicit BatchPipe(std::function<void(const Push &)> produce, std::size_t waitingBatches = 4)
+        : capacity(waitingBatches)
     {
         producer = std::thread([this, produce = std::move(produce)] { run(produce); });
     }
