@@ -43,8 +43,9 @@ void exportTables(const pelmak::mi::XsdTables &tables, const std::string &source
     const pelmak::mi::XsdGdalDataProvider provider(source, true);
     pelmak::mi::XsdXmlStreamWriter writer(document);
     for (const std::string &name : Tables) {
-        const pelmak::mi::XsdTableData data = provider.getDataFromLayer(tables.tableByName(name), "");
-        writer.writeTableData(data);
+        pelmak::mi::XsdGdalLayerReader reader(provider, tables.tableByName(name), "");
+        while (!reader.atEnd())
+            writer.writeTableData(reader.readBatch(64));
     }
     writer.commit();
     check(writer.featureCount() == 150 + 40 + 80, "features written");
@@ -91,9 +92,12 @@ void runRoad(const std::string &schema, const std::string &source, const std::st
     pelmak::mi::XsdXmlStreamReader reader(document);
     const std::list<pelmak::mi::XsdTableData> records = readInBatches(reader);
     check(reader.tablesSeen() == Tables, "the tables the stream reader saw");
-    check(pelmak::mi::XsdGdalDataProvider(target, false).insertData(records)
+    pelmak::mi::XsdGdalDataProvider importTarget(target, false);
+    check(importTarget.supportsTransactions() && importTarget.beginTransaction(), "a transaction of the host's");
+    check(importTarget.insertData(records)
             == std::map<std::string, int> {{"Parcel", 150}, {"Road", 40}, {"SurveyPoint", 80}},
         "features created per table");
+    importTarget.finishTransaction();
 
     // Read back: the target, exported again, gives the very same document, values and
     // geometries included.
