@@ -74,6 +74,31 @@ inline constexpr char SchemaDiagnostic[] = QT_TRANSLATE_NOOP("QObject", "Стр�
 inline constexpr char DocumentTypeDeclared[] =
     QT_TRANSLATE_NOOP("QObject", "Объявление типа документа (DOCTYPE) в файле %1 не допускается");
 
+// Validator: catalogs and limits
+inline constexpr char NotARegularFile[] = QT_TRANSLATE_NOOP(
+    "QObject", "%1 не обычный файл: схемы и документы читаются только из обычных файлов");
+inline constexpr char PrologUnreadable[] = QT_TRANSLATE_NOOP(
+    "QObject", "Начало файла %1 не читается как XML: нельзя проверить, что в нём нет объявления DOCTYPE");
+inline constexpr char NetworkAccessOff[] = QT_TRANSLATE_NOOP(
+    "QObject", "Схема %1 находится в сети, а доступ к сети выключен: сопоставьте этот адрес локальному файлу "
+               "в каталоге XML или разрешите доступ к сети");
+inline constexpr char SchemaFetchFailed[] = QT_TRANSLATE_NOOP("QObject", "Не могу получить схему %1: %2");
+inline constexpr char SchemaLoadOutOfMemory[] =
+    QT_TRANSLATE_NOOP("QObject", "Не хватило памяти: схема или то, что она импортирует, слишком велики");
+inline constexpr char ParserGaveNoReason[] = QT_TRANSLATE_NOOP("QObject", "парсер не назвал причину");
+inline constexpr char ContentModelTooLarge[] = QT_TRANSLATE_NOOP(
+    "QObject", "Модель содержимого в строке %1 файла %2 разворачивается более чем в %3 частиц: "
+               "произведение вложенных minOccurs и maxOccurs слишком велико");
+inline constexpr char CatalogMissing[] = QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 не найден");
+inline constexpr char CatalogNotWellFormed[] = QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 не разобран: %2");
+inline constexpr char CatalogLoop[] =
+    QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 через nextCatalog ссылается сам на себя");
+// Diagnostics of a checked document refused at an element
+inline constexpr char TooManyAttributes[] =
+    QT_TRANSLATE_NOOP("QObject", "элемент в строке %1 несёт больше %2 атрибутов");
+inline constexpr char TooManyNamespaceDeclarations[] =
+    QT_TRANSLATE_NOOP("QObject", "элемент в строке %1 объявляет больше %2 пространств имён");
+
 } // namespace messages
 
 /*

@@ -14,6 +14,14 @@ namespace pelmak {
  */
 inline constexpr int MaxXmlDepth = 1000;
 
+/*
+ * The most attributes and namespace declarations the validator accepts on one element. An
+ * exchange element carries a handful of each; thousands make Xerces-C's validator spend time
+ * in proportion to their number for every element below them.
+ */
+inline constexpr int MaxXmlAttributes = 256;
+inline constexpr int MaxXmlNamespaceDeclarations = 64;
+
 } // namespace pelmak
 
 #endif

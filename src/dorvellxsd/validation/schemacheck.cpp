@@ -1,0 +1,196 @@
+#include "schemacheck_p.h"
+
+#include "../message_p.h"
+
+#include <QHash>
+#include <QTextCodec>
+#include <QVector>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+
+namespace pelmak {
+namespace {
+
+// The text of a schema as far as its markup goes: UTF-16 when its first bytes say so, otherwise
+// read byte by byte, which keeps every ASCII character of any ASCII-compatible encoding.
+QString markupText(const QByteArray &content)
+{
+    const auto startsWith = [&](std::initializer_list<unsigned char> bytes) {
+        return content.size() >= static_cast<int>(bytes.size())
+               && std::equal(bytes.begin(), bytes.end(), content.begin(),
+                             [](unsigned char a, char b) { return a == static_cast<unsigned char>(b); });
+    };
+    if (startsWith({0xFE, 0xFF}) || startsWith({0x00, 0x3C, 0x00, 0x3F}))
+        return QTextCodec::codecForName("UTF-16BE")->toUnicode(content);
+    if (startsWith({0xFF, 0xFE}) || startsWith({0x3C, 0x00, 0x3F, 0x00}))
+        return QTextCodec::codecForName("UTF-16LE")->toUnicode(content);
+    if (startsWith({0xEF, 0xBB, 0xBF}))
+        return QString::fromLatin1(content.mid(3));
+    return QString::fromLatin1(content);
+}
+
+Diagnostic diagnosticAt(const QString &text, int index, QString message)
+{
+    const QStringRef before = text.leftRef(index);
+    const int line = before.count(QLatin1Char('\n')) + 1;
+    const int column = index - before.lastIndexOf(QLatin1Char('\n'));
+    return Diagnostic{static_cast<XMLFileLoc>(line), static_cast<XMLFileLoc>(column), std::move(message)};
+}
+
+// Walks the prolog by hand: whitespace, the declaration, comments and processing instructions
+// until the first element. Anything else there, or a construct left open, ends the walk.
+std::optional<Diagnostic> prologRefusal(const QString &text, const QString &name)
+{
+    int at = 0;
+    const auto skipPast = [&](const char *end) {
+        const int found = text.indexOf(QLatin1String(end), at);
+        at = found < 0 ? -1 : found + static_cast<int>(qstrlen(end));
+        return found >= 0;
+    };
+    while (true) {
+        while (at < text.size() && QByteArrayLiteral(" \t\r\n").contains(text.at(at).toLatin1()))
+            ++at;
+        if (at == text.size())
+            return std::nullopt; // empty: the parser says so itself
+        const QStringRef rest = text.midRef(at);
+        if (rest.startsWith(QLatin1String("<!DOCTYPE")))
+            return diagnosticAt(text, at, formatMessage(messages::DocumentTypeDeclared, name));
+        bool closed = true;
+        if (rest.startsWith(QLatin1String("<?")))
+            closed = skipPast("?>");
+        else if (rest.startsWith(QLatin1String("<!--")))
+            closed = skipPast("-->");
+        else if (rest.size() > 1 && rest.at(0) == QLatin1Char('<') && rest.at(1) != QLatin1Char('!'))
+            return std::nullopt; // the first element
+        else
+            closed = false;
+        if (!closed)
+            return diagnosticAt(text, std::max(at, 0), formatMessage(messages::PrologUnreadable, name));
+    }
+}
+
+const QString SchemaNamespace = QStringLiteral("http://www.w3.org/2001/XMLSchema");
+
+/*
+ * How many particles the content models of one schema file expand to, the way Xerces-C expands
+ * them: a particle with bounds (min, max) is copied max times, or min + 1 times when max is
+ * unbounded, and copies nest by multiplication. A content model's size is its largest product
+ * along one path; a named group counts with its own size wherever it is referred to.
+ */
+class ParticleCounter
+{
+public:
+    // The first content model in @p text larger than the limit, with its line.
+    std::optional<int> lineOfOversizedModel(const QByteArray &content)
+    {
+        QXmlStreamReader reader(content);
+        QVector<double> products; // per open element: the product of the bounds above and on it
+        while (!reader.atEnd()) {
+            const auto token = reader.readNext();
+            if (token == QXmlStreamReader::EndElement) {
+                products.removeLast();
+                continue;
+            }
+            if (token != QXmlStreamReader::StartElement)
+                continue;
+            const double above = products.isEmpty() ? 1 : products.last();
+            products.append(enter(reader, above));
+        }
+        // A text the reader stops on is not well-formed: the parser refuses it with its own words.
+        for (int index = 0; index < models.size(); ++index) {
+            if (sizeOf(index) > MaxContentModelParticles)
+                return models.at(index).line;
+        }
+        return std::nullopt;
+    }
+
+private:
+    struct Model
+    {
+        int line = 0;
+        double largest = 1;
+        QVector<QPair<double, QString>> groupReferences; // product where referred to, group name
+    };
+
+    double enter(const QXmlStreamReader &reader, double above)
+    {
+        if (reader.namespaceUri() != SchemaNamespace)
+            return above;
+        const QStringRef name = reader.name();
+        const auto attributes = reader.attributes();
+        if (name == QLatin1String("complexType")
+            || (name == QLatin1String("group") && attributes.hasAttribute(QLatin1String("name")))) {
+            models.append(Model{static_cast<int>(reader.lineNumber()), 1, {}});
+            if (name == QLatin1String("group"))
+                groups.insert(attributes.value(QLatin1String("name")).toString(), models.size() - 1);
+            return 1;
+        }
+        static const QStringList particles = {QStringLiteral("sequence"), QStringLiteral("choice"),
+                                              QStringLiteral("all"), QStringLiteral("group"),
+                                              QStringLiteral("element"), QStringLiteral("any")};
+        if (!particles.contains(name.toString()) || models.isEmpty())
+            return above;
+        const double product = above * occurrences(attributes);
+        Model &model = models.last();
+        model.largest = std::max(model.largest, product);
+        if (name == QLatin1String("group"))
+            model.groupReferences.append({product, attributes.value(QLatin1String("ref")).toString().section(QLatin1Char(':'), -1)});
+        return product;
+    }
+
+    static double bound(const QStringRef &value)
+    {
+        bool ok = false;
+        const double number = value.toDouble(&ok);
+        return ok ? number : 1;
+    }
+
+    static double occurrences(const QXmlStreamAttributes &attributes)
+    {
+        const double minimum = attributes.hasAttribute(QLatin1String("minOccurs"))
+                                   ? bound(attributes.value(QLatin1String("minOccurs"))) : 1;
+        const QStringRef maximum = attributes.value(QLatin1String("maxOccurs"));
+        if (maximum == QLatin1String("unbounded"))
+            return minimum + 1;
+        return maximum.isEmpty() ? std::max(minimum, 1.0) : std::max(minimum, bound(maximum));
+    }
+
+    double sizeOf(int index, int depth = 0)
+    {
+        const auto known = sizes.constFind(index);
+        if (known != sizes.cend())
+            return *known;
+        const Model &model = models.at(index);
+        double size = model.largest;
+        for (const auto &[product, group] : model.groupReferences) {
+            const auto found = groups.constFind(group);
+            if (found != groups.cend() && depth < 32) // groups that refer to themselves are the parser's fault
+                size = std::max(size, product * sizeOf(*found, depth + 1));
+        }
+        sizes.insert(index, size);
+        return size;
+    }
+
+    QVector<Model> models;
+    QHash<QString, int> groups;
+    QHash<int, double> sizes;
+};
+
+} // namespace
+
+std::optional<Diagnostic> schemaTextRefusal(const QByteArray &content, const QString &name)
+{
+    const QString text = markupText(content);
+    if (auto refused = prologRefusal(text, name))
+        return refused;
+    ParticleCounter counter;
+    if (const auto line = counter.lineOfOversizedModel(content)) {
+        return Diagnostic{static_cast<XMLFileLoc>(*line), 0,
+                          formatMessage(messages::ContentModelTooLarge, QString::number(*line), name,
+                                        QString::number(MaxContentModelParticles))};
+    }
+    return std::nullopt;
+}
+
+} // namespace pelmak

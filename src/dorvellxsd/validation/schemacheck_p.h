@@ -1,0 +1,35 @@
+/*
+ * This file is not part of the dorvellxsd API. It may change from version to version
+ * without notice, or even be removed.
+ */
+#ifndef DORVELLXSD_SCHEMACHECK_P_H
+#define DORVELLXSD_SCHEMACHECK_P_H
+
+#include "parsererrorhandler_p.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace pelmak {
+
+/*
+ * The most particles one content model may expand to. Xerces-C copies a particle once for each
+ * occurrence its bounds allow and builds an automaton over all the copies, in time and memory
+ * that grow far faster than their number; a few nested bounds of a hundred each take minutes
+ * and gigabytes. Real schemas stay far below.
+ */
+inline constexpr double MaxContentModelParticles = 5000;
+
+/*
+ * Why the schema text @p content, read from @p name, must not reach the parser: its prolog
+ * declares a document type, or cannot be read far enough to tell (the check refuses what it
+ * cannot see through); or one of its content models expands to more than
+ * MaxContentModelParticles particles, counting the groups it refers to in the same file.
+ */
+std::optional<Diagnostic> schemaTextRefusal(const QByteArray &content, const QString &name);
+
+} // namespace pelmak
+
+#endif
