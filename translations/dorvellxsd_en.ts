@@ -132,6 +132,10 @@
         <translation>Schema %1 is on the network and network access is off: map this address to a local file in an XML catalog or allow network access</translation>
     </message>
     <message>
+        <source>Схема %1 больше %2 байт</source>
+        <translation>Schema %1 is larger than %2 bytes</translation>
+    </message>
+    <message>
         <source>Не могу получить схему %1: %2</source>
         <translation>Cannot fetch schema %1: %2</translation>
     </message>
@@ -144,8 +148,8 @@
         <translation>the parser gave no reason</translation>
     </message>
     <message>
-        <source>Модель содержимого в строке %1 файла %2 разворачивается более чем в %3 частиц: произведение вложенных minOccurs и maxOccurs слишком велико</source>
-        <translation>The content model at line %1 of file %2 expands to more than %3 particles: the product of nested minOccurs and maxOccurs is too large</translation>
+        <source>Модель содержимого в строке %1 файла %2 разворачивается более чем в %3 позиций элементов: произведение вложенных minOccurs и maxOccurs слишком велико</source>
+        <translation>The content model at line %1 of file %2 expands to more than %3 element positions: the product of nested minOccurs and maxOccurs is too large</translation>
     </message>
     <message>
         <source>Каталог XML %1 не найден</source>

@@ -82,12 +82,13 @@ inline constexpr char PrologUnreadable[] = QT_TRANSLATE_NOOP(
 inline constexpr char NetworkAccessOff[] = QT_TRANSLATE_NOOP(
     "QObject", "Схема %1 находится в сети, а доступ к сети выключен: сопоставьте этот адрес локальному файлу "
                "в каталоге XML или разрешите доступ к сети");
+inline constexpr char SchemaTooLarge[] = QT_TRANSLATE_NOOP("QObject", "Схема %1 больше %2 байт");
 inline constexpr char SchemaFetchFailed[] = QT_TRANSLATE_NOOP("QObject", "Не могу получить схему %1: %2");
 inline constexpr char SchemaLoadOutOfMemory[] =
     QT_TRANSLATE_NOOP("QObject", "Не хватило памяти: схема или то, что она импортирует, слишком велики");
 inline constexpr char ParserGaveNoReason[] = QT_TRANSLATE_NOOP("QObject", "парсер не назвал причину");
 inline constexpr char ContentModelTooLarge[] = QT_TRANSLATE_NOOP(
-    "QObject", "Модель содержимого в строке %1 файла %2 разворачивается более чем в %3 частиц: "
+    "QObject", "Модель содержимого в строке %1 файла %2 разворачивается более чем в %3 позиций элементов: "
                "произведение вложенных minOccurs и maxOccurs слишком велико");
 inline constexpr char CatalogMissing[] = QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 не найден");
 inline constexpr char CatalogNotWellFormed[] = QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 не разобран: %2");

@@ -199,24 +199,29 @@ TEST(OfflineSchemas, OfficialGmlThroughTheSharedCatalog)
     }
 }
 
-// Schemas written by others load offline through their folder's catalog.
+// Schemas written by others load offline through their folder's catalog, and their documents are valid.
 TEST(OfflineSchemas, RealWorldSchemasThroughTheirCatalog)
 {
     const QString folder = DORVELLXSD_SHARED_DATA_DIR "/realworld/";
     if (!QFileInfo::exists(folder + "catalog.xml"))
         GTEST_SKIP() << "real-world data not found at " << folder.toStdString();
-    const std::pair<QString, QString> cases[] = {
-        {"deegree-cite/validate-against-full-gml.xsd", "deegree-cite/feature/dataset-sf0.xml"},
-        {"deegree-custom/schema/CustomProperties.xsd", "deegree-custom/feature/CustomProperties.xml"},
-        {"deegree-export/testdata/schema/Philosopher.xsd", "deegree-export/expectedExport-gml31.xml"},
-        {"gdal/expected_gml_gml3degree.xsd", "gdal/expected_gml_gml3degree.gml"},
+    const std::pair<QString, QStringList> cases[] = {
+        {"deegree-cite/validate-against-full-gml.xsd",
+            {"deegree-cite/feature/dataset-sf0.xml", "deegree-cite/feature/dataset-sf1.xml",
+                "deegree-cite/feature/dataset-sf2.xml"}},
+        {"deegree-cite/schema/cite-gmlsf2.xsd", {}},
+        {"deegree-custom/schema/CustomProperties.xsd", {"deegree-custom/feature/CustomProperties.xml"}},
+        {"deegree-export/testdata/schema/Philosopher.xsd", {"deegree-export/expectedExport-gml31.xml"}},
+        {"gdal/expected_gml_gml3degree.xsd", {"gdal/expected_gml_gml3degree.gml"}},
     };
-    for (const auto &[schemaFile, document] : cases) {
+    for (const auto &[schemaFile, documents] : cases) {
         SCOPED_TRACE(schemaFile.toStdString());
         XsdXmlChecker checker;
         checker.setNetworkAccess(false);
         checker.setCatalogFiles({folder + "catalog.xml"});
-        EXPECT_NO_THROW(checker.loadGrammar(folder + schemaFile, {}));
+        checker.loadGrammar(folder + schemaFile, {});
+        for (const QString &document : documents)
+            EXPECT_EQ(checker.checkXmlFile(folder + document), 0) << document.toStdString();
     }
 }
 

@@ -11,11 +11,16 @@
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
 
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <clocale>
+#include <thread>
 #include <map>
 #include <tuple>
 #include <utility>
@@ -256,7 +261,7 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
         = [](const QString &file) { return file.toStdString() + " не обычный файл: схемы и документы читаются только из обычных файлов"; };
     const auto tooLarge = [](int line, const QString &file) {
         return "Модель содержимого в строке " + std::to_string(line) + " файла " + file.toStdString()
-            + " разворачивается более чем в 5000 частиц: произведение вложенных minOccurs и maxOccurs слишком велико";
+            + " разворачивается более чем в 3000 позиций элементов: произведение вложенных minOccurs и maxOccurs слишком велико";
     };
     QTemporaryDir temporary;
     const QString fifo = makeFifo(temporary, "fifo.xsd");
@@ -266,8 +271,8 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
                 + content + "\n</xs:schema>\n");
     };
     const QByteArray nestedBounds = "<xs:element name=\"e\"><xs:complexType>"
-                                    "<xs:sequence minOccurs=\"20\" maxOccurs=\"20\"><xs:sequence maxOccurs=\"20\">"
-                                    "<xs:element name=\"f\" minOccurs=\"13\" maxOccurs=\"13\"/>"
+                                    "<xs:sequence minOccurs=\"20\" maxOccurs=\"20\"><xs:sequence maxOccurs=\"10\">"
+                                    "<xs:element name=\"f\" minOccurs=\"16\" maxOccurs=\"16\"/>"
                                     "</xs:sequence></xs:sequence></xs:complexType></xs:element>";
     const QByteArray groupBounds = "<xs:group name=\"g\"><xs:sequence><xs:element name=\"f\" maxOccurs=\"100\"/>"
                                    "</xs:sequence></xs:group>\n<xs:complexType name=\"t\"><xs:sequence>"
@@ -282,12 +287,14 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
     const QString nested = schema("nested-bounds.xsd", {}, nestedBounds);
     const QString grouped = schema("group-bounds.xsd", {}, groupBounds);
     const QString importsFifo = schema("imports-fifo.xsd", {}, "<xs:include schemaLocation=\"fifo.xsd\"/>");
+    const QString large = schema("large.xsd", {}, "<!--" + QByteArray(16 * 1024 * 1024, ' ') + "-->");
     const std::tuple<QString, int, int, std::string> cases[] = {
         {Missing, 0, 0, "Не могу открыть файл " + Missing.toStdString()},
         {Folder, 0, 0, CannotOpenFolder},
         {fifo, 0, 0, notRegular(fifo)},
         {importsFifo, 0, 0, notRegular(fifo)},
         {"/dev/null", 0, 0, notRegular("/dev/null")},
+        {large, 0, 0, "Схема " + large.toStdString() + " больше 16777216 байт"},
         {TestData + "xsd/truncated.xsd", 7, 44, "unexpected end of input"},
         {Valid, 5, 39,
             "non-whitespace characters are not allowed in schema declarations other than appinfo and documentation"},
@@ -330,7 +337,58 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
     // Bounds whose product stays at the limit load; an import that names no location loads nothing.
     XsdXmlChecker atLimit;
     EXPECT_NO_THROW(atLimit.loadGrammar(schema("at-limit.xsd", {},
-        "<xs:import namespace=\"http://www.w3.org/1999/xlink\"/>" + QByteArray(nestedBounds).replace("13", "12")), {}));
+        "<xs:import namespace=\"http://www.w3.org/1999/xlink\"/>" + QByteArray(nestedBounds).replace("16", "15")), {}));
+}
+
+// GDAL reads GML with Xerces-C too, bringing the platform up and down itself. A checker that goes while GDAL reads
+// leaves the platform up for it; checkers come and go on several threads at once beside a thread where GDAL reads.
+// Run under ThreadSanitizer too.
+TEST(XsdXmlCheckerThreads, CheckersOnSeveralThreadsBesideGdal)
+{
+    GDALAllRegister();
+    QTemporaryDir temporary;
+    const QString gml = temporary.filePath("well.gml");
+    ASSERT_TRUE(QFile::copy(TestData + "gml/well.gml", gml));
+    const char *const gmlDriver[] = {"GML", nullptr};
+    {
+        CPLSetThreadLocalConfigOption("GML_PARSER", "XERCES");
+        auto checker = std::make_unique<XsdXmlChecker>();
+        const GDALDatasetUniquePtr dataset(GDALDataset::Open(gml.toUtf8().constData(), GDAL_OF_VECTOR, gmlDriver));
+        CPLSetThreadLocalConfigOption("GML_PARSER", nullptr);
+        ASSERT_TRUE(dataset && dataset->GetLayerCount() > 0);
+        OGRLayer *layer = dataset->GetLayer(0);
+        const OGRFeatureUniquePtr first(layer->GetNextFeature());
+        checker.reset();
+        int features = 0;
+        for (layer->ResetReading(); OGRFeatureUniquePtr(layer->GetNextFeature()); ++features) {
+        }
+        EXPECT_GT(features, 0);
+    }
+    constexpr int Rounds = 8;
+    std::atomic<int> errors{0};
+    const auto validate = [&] {
+        for (int round = 0; round < Rounds; ++round) {
+            XsdXmlChecker checker;
+            checker.loadGrammar(ExchangeSchema, {});
+            errors += checker.checkXmlFile(WrongOrder);
+        }
+    };
+    std::atomic<int> features{0};
+    const auto readWithGdal = [&] {
+        CPLSetThreadLocalConfigOption("GML_PARSER", "XERCES");
+        for (int round = 0; round < Rounds; ++round) {
+            const GDALDatasetUniquePtr dataset(GDALDataset::Open(gml.toUtf8().constData(), GDAL_OF_VECTOR, gmlDriver));
+            if (dataset && dataset->GetLayerCount() > 0)
+                features += static_cast<int>(dataset->GetLayer(0)->GetFeatureCount());
+        }
+        CPLSetThreadLocalConfigOption("GML_PARSER", nullptr);
+    };
+    std::thread first(validate), second(validate), gdal(readWithGdal);
+    first.join();
+    second.join();
+    gdal.join();
+    EXPECT_EQ(errors, 2 * Rounds * 2);
+    EXPECT_GT(features, 0);
 }
 
 // Folder and file names reach Xerces-C as UTF-16 whatever the locale: CTest runs this test under LC_ALL=C and under a

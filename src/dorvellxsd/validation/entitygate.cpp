@@ -120,6 +120,10 @@ std::unique_ptr<xercesc::InputSource> EntityGate::openSchema(const QString &loca
             refuse(Diagnostic{0, 0, formatMessage(messages::CannotOpenFile, name)});
             return nullptr;
         }
+        if (file.size() > MaxSchemaFileBytes) {
+            refuse(Diagnostic{0, 0, formatMessage(messages::SchemaTooLarge, name, QString::number(MaxSchemaFileBytes))});
+            return nullptr;
+        }
         content = file.readAll();
     } else if (!isNetworkAddress(address)) {
         refuse(Diagnostic{0, 0, formatMessage(messages::CannotOpenFile, address)});

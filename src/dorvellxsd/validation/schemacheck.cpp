@@ -73,70 +73,73 @@ std::optional<Diagnostic> prologRefusal(const QString &text, const QString &name
 const QString SchemaNamespace = QStringLiteral("http://www.w3.org/2001/XMLSchema");
 
 /*
- * How many particles the content models of one schema file expand to, the way Xerces-C expands
- * them: a particle with bounds (min, max) is copied max times, or min + 1 times when max is
- * unbounded, and copies nest by multiplication. A content model's size is its largest product
- * along one path; a named group counts with its own size wherever it is referred to.
+ * How many element positions the content models of one schema file expand to, the way
+ * Xerces-C expands them: a particle with bounds (min, max) is copied max times, or min + 1
+ * times when max is unbounded, and copies nest by multiplication. A named group counts with
+ * its own size wherever it is referred to.
  */
 class ParticleCounter
 {
 public:
-    // The first content model in @p text larger than the limit, with its line.
+    // The line of the first content model in @p content larger than the limit.
     std::optional<int> lineOfOversizedModel(const QByteArray &content)
     {
         QXmlStreamReader reader(content);
-        QVector<double> products; // per open element: the product of the bounds above and on it
+        QVector<Scope> open; // per open element: the model it lies in and the product of the bounds above
         while (!reader.atEnd()) {
             const auto token = reader.readNext();
-            if (token == QXmlStreamReader::EndElement) {
-                products.removeLast();
-                continue;
-            }
-            if (token != QXmlStreamReader::StartElement)
-                continue;
-            const double above = products.isEmpty() ? 1 : products.last();
-            products.append(enter(reader, above));
+            if (token == QXmlStreamReader::EndElement)
+                open.removeLast();
+            else if (token == QXmlStreamReader::StartElement)
+                open.append(enter(reader, open.isEmpty() ? Scope{-1, 1} : open.last()));
         }
         // A text the reader stops on is not well-formed: the parser refuses it with its own words.
         for (int index = 0; index < models.size(); ++index) {
-            if (sizeOf(index) > MaxContentModelParticles)
+            if (sizeOf(index) > MaxContentModelPositions)
                 return models.at(index).line;
         }
         return std::nullopt;
     }
 
 private:
+    struct Scope
+    {
+        int model; // -1 outside any content model
+        double product;
+    };
     struct Model
     {
         int line = 0;
-        double largest = 1;
+        double positions = 0;
         QVector<QPair<double, QString>> groupReferences; // product where referred to, group name
     };
 
-    double enter(const QXmlStreamReader &reader, double above)
+    Scope enter(const QXmlStreamReader &reader, const Scope &above)
     {
         if (reader.namespaceUri() != SchemaNamespace)
             return above;
         const QStringRef name = reader.name();
         const auto attributes = reader.attributes();
-        if (name == QLatin1String("complexType")
-            || (name == QLatin1String("group") && attributes.hasAttribute(QLatin1String("name")))) {
-            models.append(Model{static_cast<int>(reader.lineNumber()), 1, {}});
-            if (name == QLatin1String("group"))
+        const bool groupDefinition = name == QLatin1String("group") && attributes.hasAttribute(QLatin1String("name"));
+        if (name == QLatin1String("complexType") || groupDefinition) {
+            models.append(Model{static_cast<int>(reader.lineNumber()), 0, {}});
+            if (groupDefinition)
                 groups.insert(attributes.value(QLatin1String("name")).toString(), models.size() - 1);
-            return 1;
+            return Scope{models.size() - 1, 1};
         }
-        static const QStringList particles = {QStringLiteral("sequence"), QStringLiteral("choice"),
-                                              QStringLiteral("all"), QStringLiteral("group"),
-                                              QStringLiteral("element"), QStringLiteral("any")};
-        if (!particles.contains(name.toString()) || models.isEmpty())
+        const bool leaf = name == QLatin1String("element") || name == QLatin1String("any");
+        const bool group = name == QLatin1String("sequence") || name == QLatin1String("choice")
+                           || name == QLatin1String("all") || name == QLatin1String("group");
+        if (above.model < 0 || (!leaf && !group))
             return above;
-        const double product = above * occurrences(attributes);
-        Model &model = models.last();
-        model.largest = std::max(model.largest, product);
-        if (name == QLatin1String("group"))
-            model.groupReferences.append({product, attributes.value(QLatin1String("ref")).toString().section(QLatin1Char(':'), -1)});
-        return product;
+        const double product = above.product * occurrences(attributes);
+        Model &model = models[above.model];
+        if (leaf)
+            model.positions += product;
+        else if (name == QLatin1String("group"))
+            model.groupReferences.append(
+                {product, attributes.value(QLatin1String("ref")).toString().section(QLatin1Char(':'), -1)});
+        return Scope{above.model, product};
     }
 
     static double bound(const QStringRef &value)
@@ -162,11 +165,11 @@ private:
         if (known != sizes.cend())
             return *known;
         const Model &model = models.at(index);
-        double size = model.largest;
+        double size = model.positions;
         for (const auto &[product, group] : model.groupReferences) {
             const auto found = groups.constFind(group);
             if (found != groups.cend() && depth < 32) // groups that refer to themselves are the parser's fault
-                size = std::max(size, product * sizeOf(*found, depth + 1));
+                size += product * sizeOf(*found, depth + 1);
         }
         sizes.insert(index, size);
         return size;
@@ -188,7 +191,7 @@ std::optional<Diagnostic> schemaTextRefusal(const QByteArray &content, const QSt
     if (const auto line = counter.lineOfOversizedModel(content)) {
         return Diagnostic{static_cast<XMLFileLoc>(*line), 0,
                           formatMessage(messages::ContentModelTooLarge, QString::number(*line), name,
-                                        QString::number(MaxContentModelParticles))};
+                                        QString::number(MaxContentModelPositions))};
     }
     return std::nullopt;
 }

@@ -18,7 +18,7 @@ size_t appendChunk(char *data, size_t size, size_t count, void *target)
 {
     auto &content = *static_cast<QByteArray *>(target);
     const size_t bytes = size * count;
-    if (content.size() + static_cast<qint64>(bytes) > MaxFetchedSchemaBytes)
+    if (content.size() + static_cast<qint64>(bytes) > MaxSchemaFileBytes)
         return 0; // curl then fails the transfer
     content.append(data, static_cast<int>(bytes));
     return bytes;
