@@ -280,11 +280,12 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
     const QString xml11Doctype = schema("xml11-doctype.xsd",
         "<?xml version=\"1.1\"?>\n<!DOCTYPE xs:schema [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;\">]>\n",
         "<xs:element name=\"e\" type=\"xs:string\" default=\"&b;\"/>");
-    const QString unreadable = schema("unreadable.xsd", "<?xml version=\"1.0\"", "");
+    const QString unreadable = schema("unreadable.xsd", "<!-- -->\n<?xml-stylesheet href=\"a\"", "");
     const QString utf16 = QStringLiteral("<!DOCTYPE x [<!ENTITY a \"a\">]><x/>");
     const QString utf16Doctype = writeFile(temporary, "utf16.xsd",
         "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2));
     const QString nested = schema("nested-bounds.xsd", {}, nestedBounds);
+    const QString nested11 = schema("nested-bounds-1.1.xsd", "<?xml version='1.1'?>\n", nestedBounds);
     const QString grouped = schema("group-bounds.xsd", {}, groupBounds);
     const QString importsFifo = schema("imports-fifo.xsd", {}, "<xs:include schemaLocation=\"fifo.xsd\"/>");
     const QString large = schema("large.xsd", {}, "<!--" + QByteArray(16 * 1024 * 1024, ' ') + "-->");
@@ -308,10 +309,11 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
         {HostileDir + "validator-schema-importing-doctype.xsd", 2, 1, doctypeIn(HostileDir + "validator-gml-with-doctype.xsd")},
         {xml11Doctype, 2, 1, doctypeIn(xml11Doctype)},
         {utf16Doctype, 1, 1, doctypeIn(utf16Doctype)},
-        {unreadable, 1, 1,
+        {unreadable, 2, 1,
             "Начало файла " + unreadable.toStdString()
                 + " не читается как XML: нельзя проверить, что в нём нет объявления DOCTYPE"},
         {nested, 2, 0, tooLarge(2, nested)},
+        {nested11, 3, 0, tooLarge(3, nested11)},
         {grouped, 3, 0, tooLarge(3, grouped)},
     };
     const std::string noSchema = "Не загружен файл XSD";

@@ -45,7 +45,8 @@ std::optional<Diagnostic> prologRefusal(const QString &text, const QString &name
     int at = 0;
     const auto skipPast = [&](const char *end) {
         const int found = text.indexOf(QLatin1String(end), at);
-        at = found < 0 ? -1 : found + static_cast<int>(qstrlen(end));
+        if (found >= 0)
+            at = found + static_cast<int>(qstrlen(end));
         return found >= 0;
     };
     while (true) {
@@ -66,11 +67,23 @@ std::optional<Diagnostic> prologRefusal(const QString &text, const QString &name
         else
             closed = false;
         if (!closed)
-            return diagnosticAt(text, std::max(at, 0), formatMessage(messages::PrologUnreadable, name));
+            return diagnosticAt(text, at, formatMessage(messages::PrologUnreadable, name));
     }
 }
 
 const QString SchemaNamespace = QStringLiteral("http://www.w3.org/2001/XMLSchema");
+
+// Qt's reader stops at an XML 1.1 declaration; the markup it needs here reads alike in both.
+QByteArray asVersion10(QByteArray content)
+{
+    const int end = content.indexOf("?>");
+    if (!content.startsWith("<?xml") || end < 0)
+        return content;
+    const int version = content.indexOf("1.1", content.indexOf("version"));
+    if (version > 0 && version < end)
+        content.replace(version, 3, "1.0");
+    return content;
+}
 
 /*
  * How many element positions the content models of one schema file expand to, the way
@@ -84,7 +97,7 @@ public:
     // The line of the first content model in @p content larger than the limit.
     std::optional<int> lineOfOversizedModel(const QByteArray &content)
     {
-        QXmlStreamReader reader(content);
+        QXmlStreamReader reader(asVersion10(content));
         QVector<Scope> open; // per open element: the model it lies in and the product of the bounds above
         while (!reader.atEnd()) {
             const auto token = reader.readNext();
