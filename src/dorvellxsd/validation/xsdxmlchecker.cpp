@@ -6,6 +6,7 @@
 #include "parsererrorhandler_p.h"
 #include "xerces_p.h"
 
+#include <xercesc/internal/MemoryManagerImpl.hpp>
 #include <xercesc/parsers/SAX2XMLReaderImpl.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
@@ -27,9 +28,9 @@ using xercesc::XMLUni;
  * The reader is the one XMLReaderFactory makes, created as its own type for the entity resolver
  * that sees which kind of resource the parser asks for.
  */
-std::unique_ptr<xercesc::SAX2XMLReaderImpl> createValidatingReader()
+std::unique_ptr<xercesc::SAX2XMLReaderImpl> createValidatingReader(xercesc::MemoryManager &memory)
 {
-    auto reader = std::make_unique<xercesc::SAX2XMLReaderImpl>();
+    auto reader = std::make_unique<xercesc::SAX2XMLReaderImpl>(&memory);
     reader->setFeature(XMLUni::fgSAX2CoreValidation, true);
     reader->setFeature(XMLUni::fgXercesDynamic, false);
     reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, true);
@@ -112,10 +113,13 @@ public:
 
     // Declared first: the platform must come up before the parser and go down after it.
     XercesPlatform platform;
+    // The parser's own allocations go straight to the heap, whichever memory manager the
+    // platform was brought up with (GDAL's counts every allocation under a lock).
+    xercesc::MemoryManagerImpl memory;
     ParserErrorHandler errorHandler;
     EntityGate entityGate;
     DocumentGuard documentGuard;
-    std::unique_ptr<xercesc::SAX2XMLReaderImpl> parser = createValidatingReader();
+    std::unique_ptr<xercesc::SAX2XMLReaderImpl> parser = createValidatingReader(memory);
     bool grammarLoaded = false;
 
     // A grammar when the schema loaded without any error, null otherwise.
