@@ -80,6 +80,13 @@ private:
     const QByteArray bytes;
 };
 
+// The location a schema names, resolved against the address of that schema.
+QString absoluteAddress(const XMLResourceIdentifier &resource)
+{
+    const QUrl base(fromXmlCh(resource.getBaseURI()));
+    return base.resolved(QUrl(fromXmlCh(resource.getSystemId()))).toString(QUrl::FullyEncoded);
+}
+
 QString addressOfFile(const QString &path)
 {
     return QUrl::fromLocalFile(QDir::cleanPath(QFileInfo(path).absoluteFilePath())).toString(QUrl::FullyEncoded);
@@ -121,7 +128,8 @@ std::unique_ptr<xercesc::InputSource> EntityGate::openSchema(const QString &loca
             return nullptr;
         }
         if (file.size() > MaxSchemaFileBytes) {
-            refuse(Diagnostic{0, 0, formatMessage(messages::SchemaTooLarge, name, QString::number(MaxSchemaFileBytes))});
+            const QString limit = QString::number(MaxSchemaFileBytes);
+            refuse(Diagnostic{0, 0, formatMessage(messages::SchemaTooLarge, name, limit)});
             return nullptr;
         }
         content = file.readAll();
@@ -156,9 +164,7 @@ xercesc::InputSource *EntityGate::resolveEntity(XMLResourceIdentifier *resource)
     if (location.isEmpty())
         return nullptr; // an import that names no location: the parser then loads nothing
     // An exact catalog entry may name the location as the schema wrote it.
-    const QString address = catalog.resolve(location).isEmpty()
-                                ? QUrl(fromXmlCh(resource->getBaseURI())).resolved(QUrl(location)).toString(QUrl::FullyEncoded)
-                                : location;
+    const QString address = catalog.resolve(location).isEmpty() ? absoluteAddress(*resource) : location;
     if (auto schema = openSchema(address))
         return schema.release();
     return emptySource(resource->getSystemId());

@@ -133,7 +133,8 @@ private:
             return above;
         const QStringRef name = reader.name();
         const auto attributes = reader.attributes();
-        const bool groupDefinition = name == QLatin1String("group") && attributes.hasAttribute(QLatin1String("name"));
+        const bool groupDefinition
+            = name == QLatin1String("group") && attributes.hasAttribute(QLatin1String("name"));
         if (name == QLatin1String("complexType") || groupDefinition) {
             models.append(Model{static_cast<int>(reader.lineNumber()), 0, {}});
             if (groupDefinition)
