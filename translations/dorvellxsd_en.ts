@@ -275,5 +275,49 @@
         <source>типы объектов раскрываются более чем в %1 определений</source>
         <translation>the feature types unfold into more than %1 definitions</translation>
     </message>
+    <message>
+        <source>%1 не обычный файл: схемы и документы читаются только из обычных файлов</source>
+        <translation>%1 is not a regular file: schemas and documents are read from regular files only</translation>
+    </message>
+    <message>
+        <source>Начало файла %1 не читается как XML: нельзя проверить, что в нём нет объявления DOCTYPE</source>
+        <translation>The beginning of file %1 cannot be read as XML: it cannot be checked for a DOCTYPE declaration</translation>
+    </message>
+    <message>
+        <source>Схема %1 находится в сети, а доступ к сети выключен: сопоставьте этот адрес локальному файлу в каталоге XML или разрешите доступ к сети</source>
+        <translation>Schema %1 is on the network and network access is off: map this address to a local file in an XML catalog or allow network access</translation>
+    </message>
+    <message>
+        <source>Схема %1 больше %2 байт</source>
+        <translation>Schema %1 is larger than %2 bytes</translation>
+    </message>
+    <message>
+        <source>Не могу получить схему %1: %2</source>
+        <translation>Cannot fetch schema %1: %2</translation>
+    </message>
+    <message>
+        <source>Не хватило памяти: схема или то, что она импортирует, слишком велики</source>
+        <translation>Out of memory: the schema or what it imports is too large</translation>
+    </message>
+    <message>
+        <source>парсер не назвал причину</source>
+        <translation>the parser gave no reason</translation>
+    </message>
+    <message>
+        <source>Модель содержимого в строке %1 файла %2 разворачивается более чем в %3 позиций элементов: произведение вложенных minOccurs и maxOccurs слишком велико</source>
+        <translation>The content model at line %1 of file %2 expands to more than %3 element positions: the product of nested minOccurs and maxOccurs is too large</translation>
+    </message>
+    <message>
+        <source>Каталог XML %1 не найден</source>
+        <translation>XML catalog %1 not found</translation>
+    </message>
+    <message>
+        <source>Каталог XML %1 не разобран: %2</source>
+        <translation>XML catalog %1 is not well-formed: %2</translation>
+    </message>
+    <message>
+        <source>Каталог XML %1 через nextCatalog ссылается сам на себя</source>
+        <translation>XML catalog %1 refers back to itself through nextCatalog</translation>
+    </message>
 </context>
 </TS>

@@ -154,6 +154,27 @@ inline constexpr char ElementNotInFeatureGroup[] =
 inline constexpr char ElementIsCollection[] =
     QT_TRANSLATE_NOOP("QObject", "элемент — коллекция объектов (группа замены %1)");
 
+// Validator: catalogs and limits
+inline constexpr char NotARegularFile[] = QT_TRANSLATE_NOOP(
+    "QObject", "%1 не обычный файл: схемы и документы читаются только из обычных файлов");
+inline constexpr char PrologUnreadable[] = QT_TRANSLATE_NOOP(
+    "QObject", "Начало файла %1 не читается как XML: нельзя проверить, что в нём нет объявления DOCTYPE");
+inline constexpr char NetworkAccessOff[] = QT_TRANSLATE_NOOP(
+    "QObject", "Схема %1 находится в сети, а доступ к сети выключен: сопоставьте этот адрес локальному файлу "
+               "в каталоге XML или разрешите доступ к сети");
+inline constexpr char SchemaTooLarge[] = QT_TRANSLATE_NOOP("QObject", "Схема %1 больше %2 байт");
+inline constexpr char SchemaFetchFailed[] = QT_TRANSLATE_NOOP("QObject", "Не могу получить схему %1: %2");
+inline constexpr char SchemaLoadOutOfMemory[] =
+    QT_TRANSLATE_NOOP("QObject", "Не хватило памяти: схема или то, что она импортирует, слишком велики");
+inline constexpr char ParserGaveNoReason[] = QT_TRANSLATE_NOOP("QObject", "парсер не назвал причину");
+inline constexpr char ContentModelTooLarge[] = QT_TRANSLATE_NOOP(
+    "QObject", "Модель содержимого в строке %1 файла %2 разворачивается более чем в %3 позиций элементов: "
+               "произведение вложенных minOccurs и maxOccurs слишком велико");
+inline constexpr char CatalogMissing[] = QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 не найден");
+inline constexpr char CatalogNotWellFormed[] = QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 не разобран: %2");
+inline constexpr char CatalogLoop[] =
+    QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 через nextCatalog ссылается сам на себя");
+
 } // namespace messages
 
 /*

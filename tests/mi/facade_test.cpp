@@ -154,6 +154,8 @@ TEST_F(Facade, ExceptionsReachTheHostWithTheWrappedMessage)
     EXPECT_EQ(
         messageOf<std::logic_error>([&] { mi::XsdXmlWriter().writeToFile(missing); }), "Документ не инициализирован");
     EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlChecker().checkXmlFile(missing); }), "Не загружен файл XSD");
+    EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlChecker().setCatalogFiles({missing}); }),
+        "Каталог XML " + missing + " не найден");
     std::list<mi::XsdTableData> records;
     records.push_back(read("Road"));
     mi::XsdGdalDataProvider readOnly(Source, true);

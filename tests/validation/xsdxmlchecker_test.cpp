@@ -11,9 +11,16 @@
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
 
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <atomic>
 #include <clocale>
+#include <thread>
 #include <map>
 #include <tuple>
 #include <utility>
@@ -69,6 +76,57 @@ QByteArray exchangeDocument(const QByteArray &doctype, const QByteArray &content
         + "\n</gml:FeatureCollection>\n";
 }
 
+// @p count attributes named @p name followed by a number, each on the element's line.
+QByteArray attributes(int count, const QByteArray &name)
+{
+    QByteArray text;
+    for (int i = 0; i < count; ++i)
+        text += " " + name + QByteArray::number(i) + "=\"urn:" + QByteArray::number(i) + "\"";
+    return text;
+}
+
+QByteArray nameWith(const QByteArray &attributes)
+{
+    return "<gml:name" + attributes + ">x</gml:name>";
+}
+
+// The column just past the start tag of nameWith(@p attributes), where the parser reports that element.
+int startTagEnd(const QByteArray &attributes)
+{
+    return static_cast<int>(nameWith(attributes).indexOf('>')) + 2;
+}
+
+Log operator+(Log first, const Log &second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+// The parser's word on each of the @p count attributes of nameWith(attributes(count, "a")).
+Log undeclaredAttributes(int count)
+{
+    Log log;
+    for (int i = 0; i < count; ++i)
+        log.emplace_back(3, startTagEnd(attributes(count, "a")),
+            "attribute 'a" + std::to_string(i) + "' is not declared for element 'name'");
+    return log;
+}
+
+// A pipe nobody writes to: whoever opens it for reading waits for ever.
+QString makeFifo(const QTemporaryDir &folder, const QString &name)
+{
+    const QString path = folder.filePath(name);
+    EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0) << path.toStdString();
+    return path;
+}
+
+// The host's own use of the Xerces-C platform, beside the library's.
+struct HostPlatform
+{
+    HostPlatform() { xercesc::XMLPlatformUtils::Initialize(); }
+    ~HostPlatform() { xercesc::XMLPlatformUtils::Terminate(); }
+};
+
 } // namespace
 
 // One checker takes every document twice over: each count (all diagnostics here are errors) and each diagnostic must
@@ -77,6 +135,7 @@ QByteArray exchangeDocument(const QByteArray &doctype, const QByteArray &content
 TEST(XsdXmlChecker, ReportsEachDocumentsOwnDiagnosticsInOrderAsTheDomParserDoes)
 {
     QTemporaryDir temporary;
+    const QString fifo = makeFifo(temporary, "fifo.gml");
     const auto nested = [&](int depth) {
         const QByteArray content = QByteArray("<a>").repeated(depth - 1) + QByteArray("</a>").repeated(depth - 1);
         return writeFile(temporary, QString::number(depth) + ".gml", exchangeDocument({}, content));
@@ -122,6 +181,17 @@ TEST(XsdXmlChecker, ReportsEachDocumentsOwnDiagnosticsInOrderAsTheDomParserDoes)
                  "<gml:description>" + QByteArray("&big;").repeated(10000) + "</gml:description>")),
             {{2, 33, doctype}}},
         // Validated as usual up to the limit of 1000 levels, refused at the first start tag beyond.
+        // Attributes and namespace declarations beyond the limits stop the parse at that element (its attributes
+        // checked already: the parser validates them before it reports the element).
+        {writeFile(temporary, "attributes.gml", exchangeDocument({}, nameWith(attributes(256, "a")))),
+            undeclaredAttributes(256)},
+        {writeFile(temporary, "too-many-attributes.gml", exchangeDocument({}, nameWith(attributes(257, "a")))),
+            undeclaredAttributes(257) + Log{{3, startTagEnd(attributes(257, "a")),
+                                                "элемент в строке 3 несёт больше 256 атрибутов"}}},
+        {writeFile(temporary, "namespaces.gml", exchangeDocument({}, nameWith(attributes(64, "xmlns:n")))), {}},
+        {writeFile(temporary, "too-many-namespaces.gml", exchangeDocument({}, nameWith(attributes(65, "xmlns:n")))),
+            {{3, startTagEnd(attributes(65, "xmlns:n")), "элемент в строке 3 объявляет больше 64 пространств имён"}}},
+        {fifo, {{0, 0, fifo.toStdString() + " не обычный файл: схемы и документы читаются только из обычных файлов"}}},
         {nested(1000), {undeclaredA, {4, 25, notAllowed("a", "(description?,name*,featureMember*)")}}},
         {nested(1001), {undeclaredA, tooDeep}},
         {nested(100000), {undeclaredA, tooDeep}},
@@ -167,13 +237,14 @@ TEST(XsdXmlChecker, ReportsEachDocumentsOwnDiagnosticsInOrderAsTheDomParserDoes)
     EXPECT_EQ(log, (Log {{1, 2, "a warning"}, {3, 4, "a\uFFFD"}, {5, 6, "элемент 'Мост'"}}));
 }
 
-// A schema without a sound grammar, or declaring a document type itself or in an import, is refused with its first
-// diagnostic; nothing of it reaches the callback or stays behind. Without a schema there is no check; the checker may
-// then load again, but only once. Each checker holds the Xerces-C platform: these come and go beside the host and a
-// first checker, whose callback throws at line 6, which ends that check and reaches the host; both still work after.
+// A schema without a sound grammar, that cannot be read to its end, declaring a document type (itself or in an import,
+// whatever XML version it claims), or with a content model too large to expand, is refused with its first diagnostic;
+// nothing of it reaches the callback or stays behind. Without a schema there is no check; the checker may then load
+// again, but only once. Each checker holds the Xerces-C platform: these come and go beside the host and a first
+// checker, whose callback throws at line 6, which ends that check and reaches the host; both still work after.
 TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
 {
-    const XercesPlatform host;
+    const HostPlatform host;
     Log firstLog;
     XsdXmlChecker first;
     first.loadGrammar(ExchangeSchema, [&, report = into(firstLog)](int line, int column, const std::string &text) {
@@ -183,23 +254,67 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
     });
     EXPECT_THROW(first.checkXmlFile(WrongType), std::runtime_error);
 
-    const auto doctypeIn = [](const char *file) {
-        return "Объявление типа документа (DOCTYPE) в файле " + (HostileDir + file).toStdString() + " не допускается";
+    const auto doctypeIn = [](const QString &file) {
+        return "Объявление типа документа (DOCTYPE) в файле " + file.toStdString() + " не допускается";
     };
+    const auto notRegular
+        = [](const QString &file) { return file.toStdString() + " не обычный файл: схемы и документы читаются только из обычных файлов"; };
+    const auto tooLarge = [](int line, const QString &file) {
+        return "Модель содержимого в строке " + std::to_string(line) + " файла " + file.toStdString()
+            + " разворачивается более чем в 3000 позиций элементов: произведение вложенных minOccurs и maxOccurs слишком велико";
+    };
+    QTemporaryDir temporary;
+    const QString fifo = makeFifo(temporary, "fifo.xsd");
+    const auto schema = [&](const QString &name, const QByteArray &prolog, const QByteArray &content) {
+        return writeFile(temporary, name,
+            prolog + "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\"urn:t\" xmlns=\"urn:t\">\n"
+                + content + "\n</xs:schema>\n");
+    };
+    const QByteArray nestedBounds = "<xs:element name=\"e\"><xs:complexType>"
+                                    "<xs:sequence minOccurs=\"20\" maxOccurs=\"20\"><xs:sequence maxOccurs=\"10\">"
+                                    "<xs:element name=\"f\" minOccurs=\"16\" maxOccurs=\"16\"/>"
+                                    "</xs:sequence></xs:sequence></xs:complexType></xs:element>";
+    const QByteArray groupBounds = "<xs:group name=\"g\"><xs:sequence><xs:element name=\"f\" maxOccurs=\"100\"/>"
+                                   "</xs:sequence></xs:group>\n<xs:complexType name=\"t\"><xs:sequence>"
+                                   "<xs:group ref=\"g\" maxOccurs=\"51\"/></xs:sequence></xs:complexType>";
+    const QString xml11Doctype = schema("xml11-doctype.xsd",
+        "<?xml version=\"1.1\"?>\n<!DOCTYPE xs:schema [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;\">]>\n",
+        "<xs:element name=\"e\" type=\"xs:string\" default=\"&b;\"/>");
+    const QString unreadable = schema("unreadable.xsd", "<!-- -->\n<?xml-stylesheet href=\"a\"", "");
+    const QString utf16 = QStringLiteral("<!DOCTYPE x [<!ENTITY a \"a\">]><x/>");
+    const QString utf16Doctype = writeFile(temporary, "utf16.xsd",
+        "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2));
+    const QString nested = schema("nested-bounds.xsd", {}, nestedBounds);
+    const QString nested11 = schema("nested-bounds-1.1.xsd", "<?xml version='1.1'?>\n", nestedBounds);
+    const QString grouped = schema("group-bounds.xsd", {}, groupBounds);
+    const QString importsFifo = schema("imports-fifo.xsd", {}, "<xs:include schemaLocation=\"fifo.xsd\"/>");
+    const QString large = schema("large.xsd", {}, "<!--" + QByteArray(16 * 1024 * 1024, ' ') + "-->");
     const std::tuple<QString, int, int, std::string> cases[] = {
-        {Missing, 0, 0, CannotOpenMissing},
+        {Missing, 0, 0, "Не могу открыть файл " + Missing.toStdString()},
         {Folder, 0, 0, CannotOpenFolder},
+        {fifo, 0, 0, notRegular(fifo)},
+        {importsFifo, 0, 0, notRegular(fifo)},
+        {"/dev/null", 0, 0, notRegular("/dev/null")},
+        {large, 0, 0, "Схема " + large.toStdString() + " больше 16777216 байт"},
         {TestData + "xsd/truncated.xsd", 7, 44, "unexpected end of input"},
         {Valid, 5, 39,
             "non-whitespace characters are not allowed in schema declarations other than appinfo and documentation"},
         {ExchangeDir + "broken/unresolved-reference.xsd", 16, 35, "type 'http://www.opengis.net/gml:Pont' not found"},
         {ExchangeDir + "broken/missing-import.xsd", 0, 0,
-            "unable to open primary document entity '" + ExchangeDir.toStdString() + "broken/no-such-folder/gml.xsd'"},
+            "Не могу открыть файл " + ExchangeDir.toStdString() + "broken/no-such-folder/gml.xsd"},
         {ExchangeDir + "broken/ambiguous-content.xsd", 0, 0,
             "complex type 'WellType' violates the unique particle attribution rule in its components 'depth' and "
             "'depth'"},
-        {HostileDir + "validator-schema-with-doctype.xsd", 13, 2, doctypeIn("validator-schema-with-doctype.xsd")},
-        {HostileDir + "validator-schema-importing-doctype.xsd", 2, 50, doctypeIn("validator-gml-with-doctype.xsd")},
+        {HostileDir + "validator-schema-with-doctype.xsd", 4, 1, doctypeIn(HostileDir + "validator-schema-with-doctype.xsd")},
+        {HostileDir + "validator-schema-importing-doctype.xsd", 2, 1, doctypeIn(HostileDir + "validator-gml-with-doctype.xsd")},
+        {xml11Doctype, 2, 1, doctypeIn(xml11Doctype)},
+        {utf16Doctype, 1, 1, doctypeIn(utf16Doctype)},
+        {unreadable, 2, 1,
+            "Начало файла " + unreadable.toStdString()
+                + " не читается как XML: нельзя проверить, что в нём нет объявления DOCTYPE"},
+        {nested, 2, 0, tooLarge(2, nested)},
+        {nested11, 3, 0, tooLarge(3, nested11)},
+        {grouped, 3, 0, tooLarge(3, grouped)},
     };
     const std::string noSchema = "Не загружен файл XSD";
     for (const auto &[path, line, column, text] : cases) {
@@ -220,6 +335,62 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
     EXPECT_EQ(first.checkXmlFile(WrongOrder), 2);
     EXPECT_EQ(firstLog, WrongOrderLog);
     EXPECT_STREQ(LocalText(u"still here").data(), "still here"); // the host's Xerces-C still works
+
+    // Bounds whose product stays at the limit load; an import that names no location loads nothing.
+    XsdXmlChecker atLimit;
+    EXPECT_NO_THROW(atLimit.loadGrammar(schema("at-limit.xsd", {},
+        "<xs:import namespace=\"http://www.w3.org/1999/xlink\"/>" + QByteArray(nestedBounds).replace("16", "15")), {}));
+}
+
+// GDAL reads GML with Xerces-C too, bringing the platform up and down itself. A checker that goes while GDAL reads
+// leaves the platform up for it; checkers come and go on several threads at once beside a thread where GDAL reads.
+// Run under ThreadSanitizer too.
+TEST(XsdXmlCheckerThreads, CheckersOnSeveralThreadsBesideGdal)
+{
+    GDALAllRegister();
+    QTemporaryDir temporary;
+    const QString gml = temporary.filePath("well.gml");
+    ASSERT_TRUE(QFile::copy(TestData + "gml/well.gml", gml));
+    const char *const gmlDriver[] = {"GML", nullptr};
+    {
+        CPLSetThreadLocalConfigOption("GML_PARSER", "XERCES");
+        auto checker = std::make_unique<XsdXmlChecker>();
+        const GDALDatasetUniquePtr dataset(GDALDataset::Open(gml.toUtf8().constData(), GDAL_OF_VECTOR, gmlDriver));
+        CPLSetThreadLocalConfigOption("GML_PARSER", nullptr);
+        ASSERT_TRUE(dataset && dataset->GetLayerCount() > 0);
+        OGRLayer *layer = dataset->GetLayer(0);
+        const OGRFeatureUniquePtr first(layer->GetNextFeature());
+        checker.reset();
+        int features = 0;
+        for (layer->ResetReading(); OGRFeatureUniquePtr(layer->GetNextFeature()); ++features) {
+        }
+        EXPECT_GT(features, 0);
+    }
+    constexpr int Rounds = 8;
+    std::atomic<int> errors{0};
+    const auto validate = [&] {
+        for (int round = 0; round < Rounds; ++round) {
+            XsdXmlChecker checker;
+            checker.loadGrammar(ExchangeSchema, {});
+            errors += checker.checkXmlFile(WrongOrder);
+        }
+    };
+    std::atomic<int> features{0};
+    const auto readWithGdal = [&] {
+        CPLSetThreadLocalConfigOption("GML_PARSER", "XERCES");
+        for (int round = 0; round < Rounds; ++round) {
+            const GDALDatasetUniquePtr dataset(GDALDataset::Open(gml.toUtf8().constData(), GDAL_OF_VECTOR, gmlDriver));
+            if (dataset && dataset->GetLayerCount() > 0)
+                features += static_cast<int>(dataset->GetLayer(0)->GetFeatureCount());
+        }
+        CPLSetThreadLocalConfigOption("GML_PARSER", nullptr);
+    };
+    std::thread first(validate), second(validate), gdal(readWithGdal);
+    first.join();
+    second.join();
+    gdal.join();
+    EXPECT_EQ(errors, 2 * Rounds * 2);
+    EXPECT_GT(features, 0);
 }
 
 // Folder and file names reach Xerces-C as UTF-16 whatever the locale: CTest runs this test under LC_ALL=C and under a

@@ -1,4 +1,5 @@
 #include "../gml/gmltestsupport.h"
+#include "xmllimits_p.h"
 
 #include <dorvellxsd/schema/xsdprovider.h>
 
@@ -32,7 +33,8 @@ TEST(Hostile, ReadersRefuseWhatTheyCannotReadAndKeepWhatTheyHad)
         return text;
     };
     const auto tooMany = [&](int line) {
-        return parseError + "элемент в строке " + std::to_string(line) + " несёт больше 1000 атрибутов";
+        return parseError + "элемент в строке " + std::to_string(line) + " несёт больше "
+            + std::to_string(MaxXmlAttributes) + " атрибутов";
     };
     const std::pair<QString, std::string> cases[] = {
         {data + "gml/missing.gml", "Не могу открыть файл " + data.toStdString() + "gml/missing.gml"},
@@ -53,9 +55,10 @@ TEST(Hostile, ReadersRefuseWhatTheyCannotReadAndKeepWhatTheyHad)
         {write(deep(1001)), tooDeep},
         // Qt's parser takes time quadratic in the attributes of one element: minutes for these.
         {write("<r" + attributes(320000, "a") + "/>"), tooMany(1)},
-        {write("<r>\n<e\n" + attributes(1001, "a") + "/></r>"), tooMany(3)},
-        {write("<r>\r\n<e " + attributes(60, "a") + attributes(101, "xmlns:p") + "/></r>"),
-            parseError + "элемент в строке 2 объявляет больше 100 пространств имён"},
+        {write("<r>\n<e\n" + attributes(MaxXmlAttributes + 1, "a") + "/></r>"), tooMany(3)},
+        {write("<r>\r\n<e " + attributes(60, "a") + attributes(MaxXmlNamespaceDeclarations + 1, "xmlns:p") + "/></r>"),
+            parseError + "элемент в строке 2 объявляет больше " + std::to_string(MaxXmlNamespaceDeclarations)
+                + " пространств имён"},
         // The parser lets anything but a delimiter through in attribute names; the readers do not.
         {write("<r>\n<e s\001e=\"x\"/></r>"), badName},
         {write("<r>\n<e \u0450=\"x\"/></r>"), badName},
@@ -86,7 +89,8 @@ TEST(Hostile, ReadersRefuseWhatTheyCannotReadAndKeepWhatTheyHad)
     const QByteArray lookAlikes = "<!--" + attributes(2000, "a") + " '\"-->" + "<![CDATA[" + attributes(2000, "a")
         + "]]>" + "<?pi" + attributes(2000, "a") + "?>";
     for (const QByteArray &text : {deep(1000),
-             "<r" + attributes(900, "a") + attributes(100, "xmlns:p") + "><v a='>\"" + attributes(2000, "a") + "'/>"
+             "<r" + attributes(MaxXmlAttributes - MaxXmlNamespaceDeclarations, "a")
+                 + attributes(MaxXmlNamespaceDeclarations, "xmlns:p") + "><v a='>\"" + attributes(2000, "a") + "'/>"
                  + lookAlikes + "</r>"}) {
         document.initFromFile(write(text));
         EXPECT_TRUE(document.listTables().isEmpty());

@@ -1,3 +1,4 @@
+#include "xmllimits_p.h"
 #include "xmlreading_p.h"
 
 #include <gtest/gtest.h>
@@ -34,19 +35,24 @@ TEST(XmlMarkupGuard, CountsTheAttributesOfEachStartTag)
 {
     const QByteArray lookAlikes = "<!--" + attributes(1500, "a") + "--><![CDATA[" + attributes(1500, "a") + "]]>"
         + "<?pi" + attributes(1500, "a") + "?><v a='>\"" + attributes(1500, "a").replace('\'', '"') + "' b=\"'>\"/>";
+    const int most = MaxXmlAttributes;
+    const int declarations = MaxXmlNamespaceDeclarations;
+    const std::string tooMany = " несёт больше " + std::to_string(most) + " атрибутов";
     const std::pair<QByteArray, std::string> cases[] = {
-        {"<r" + attributes(900, "a") + attributes(100, "xmlns:p") + ">" + lookAlikes + "<e" + attributes(1000, "a")
-                + "/></r>",
+        {"<r" + attributes(most - declarations, "a") + attributes(declarations, "xmlns:p") + ">" + lookAlikes + "<e"
+                + attributes(most, "a") + "/></r>",
             ""},
-        {"<r>" + lookAlikes + "<e" + attributes(1001, "a") + "/></r>",
-            "элемент в строке " + std::to_string(4 * 1500 + 1001 + 1) + " несёт больше 1000 атрибутов"},
-        {"<r xmlns='x'" + attributes(100, "xmlns:p") + "/>",
-            "элемент в строке 101 объявляет больше 100 пространств имён"},
+        {"<r>" + lookAlikes + "<e" + attributes(most + 1, "a") + "/></r>",
+            "элемент в строке " + std::to_string(4 * 1500 + most + 1 + 1) + tooMany},
+        {"<r xmlns='x'" + attributes(declarations, "xmlns:p") + "/>",
+            "элемент в строке " + std::to_string(declarations + 1) + " объявляет больше " + std::to_string(declarations)
+                + " пространств имён"},
         // Names that only begin like a declaration are none.
-        {"<r" + attributes(100, "xmlns:p") + attributes(100, "xmlnsx") + attributes(100, "xmlns_") + "/>", ""},
+        {"<r" + attributes(declarations, "xmlns:p") + attributes(declarations, "xmlnsx") + attributes(declarations, "xmlns_")
+                + "/>",
+            ""},
         // A line end is a line feed, a carriage return, or both together.
-        {"<r>\r\n\r\r\n<e" + QByteArray(" a='' ").repeated(1001) + "/></r>",
-            "элемент в строке 4 несёт больше 1000 атрибутов"},
+        {"<r>\r\n\r\r\n<e" + QByteArray(" a='' ").repeated(most + 1) + "/></r>", "элемент в строке 4" + tooMany},
     };
     for (const auto &[text, expected] : cases) {
         for (const int pieceSize : {1, 3, 1 << 20})

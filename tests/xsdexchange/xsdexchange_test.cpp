@@ -232,22 +232,62 @@ TEST_F(Xsdexchange, TargetsAndTableNamesAreCheckedBeforeAnythingIsWritten)
 TEST_F(Xsdexchange, TargetsWithoutTransactionsNeedConsentAndACompleteCheck)
 {
     // A folder of Shapefiles with the layers of two tables of the three in the document.
-    const QString folder = file("shapes");
+    const QString shapes = file("shapes");
     {
         GDALDatasetUniquePtr source(GDALDataset::Open(file("imported.gpkg").toUtf8().constData(), GDAL_OF_VECTOR));
         GDALDatasetUniquePtr target(GetGDALDriverManager()->GetDriverByName("ESRI Shapefile")
-                                        ->Create(folder.toUtf8().constData(), 0, 0, 0, GDT_Unknown, nullptr));
+                                        ->Create(shapes.toUtf8().constData(), 0, 0, 0, GDT_Unknown, nullptr));
         for (const char *layer : {"Road", "SurveyPoint"})
             ASSERT_NE(target->CopyLayer(source->GetLayerByName(layer), layer), nullptr);
     }
     const QStringList tables = {"--table", "Road", "--table", "SurveyPoint", "--table", "Building"};
-    const ToolRun refused = runTool(QStringList{"import"} + tables + QStringList{file("settlement.gml"), folder});
+    const ToolRun refused = runTool(QStringList{"import"} + tables + QStringList{file("settlement.gml"), shapes});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(refused.errors.contains("--without-transaction")) << refused.errors.toStdString();
     const ToolRun checked = runTool(
-        QStringList{"import", "--without-transaction"} + tables + QStringList{file("settlement.gml"), folder});
+        QStringList{"import", "--without-transaction"} + tables + QStringList{file("settlement.gml"), shapes});
     EXPECT_EQ(checked.exitCode, 2);
     EXPECT_TRUE(checked.errors.contains("Building")) << checked.errors.toStdString();
-    EXPECT_EQ(featureCount(folder, "Road"), 40);
-    EXPECT_EQ(featureCount(folder, "SurveyPoint"), featureCount(file("imported.gpkg"), "SurveyPoint"));
+    EXPECT_EQ(featureCount(shapes, "Road"), 40);
+    EXPECT_EQ(featureCount(shapes, "SurveyPoint"), featureCount(file("imported.gpkg"), "SurveyPoint"));
+}
+
+// Schemas load offline: one that imports GML by its public address fails, naming the address and the ways out, and
+// validates through --catalog or XML_CATALOG_FILES. Each diagnostic is placed in its feature also when that
+// feature's start tag carries more attributes than the validator takes (which reports each, then stops there).
+TEST(XsdexchangeSchemaAccess, ValidatesOfflineThroughCatalogs)
+{
+    const QString catalog = DORVELLXSD_SHARED_DATA_DIR "/catalog.xml";
+    if (!QFileInfo::exists(catalog))
+        GTEST_SKIP() << "shared catalog not found at " << catalog.toStdString();
+    const QString schema = DORVELLXSD_TEST_DATA_DIR "/offline/exchange-gml311.xsd";
+    QFile wells(DORVELLXSD_TEST_DATA_DIR "/offline/wells-gml311.gml");
+    ASSERT_TRUE(wells.open(QIODevice::ReadOnly));
+    QByteArray manyAttributes;
+    for (int i = 0; i < 1000; ++i)
+        manyAttributes += " a" + QByteArray::number(i) + "=\"" + QByteArray::number(i) + "\"";
+    QTemporaryDir folder;
+    const QString document = folder.filePath("wells.gml");
+    QFile copy(document);
+    ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+    copy.write(wells.readAll().replace("gml:id=\"Well.2\"", "gml:id=\"Well.2\"" + manyAttributes));
+    copy.close();
+
+    const ToolRun offline = runTool({"validate", schema, document});
+    EXPECT_EQ(offline.exitCode, 2);
+    for (const char *expected : {"http://schemas.opengis.net/gml/3.1.1/base/gml.xsd", "--catalog", "XML_CATALOG_FILES",
+             "--allow-network"})
+        EXPECT_TRUE(offline.errors.contains(expected)) << expected << ": " << offline.errors.toStdString();
+
+    const ToolRun catalogued = runTool({"validate", "--catalog", catalog, schema, document});
+    EXPECT_EQ(catalogued.exitCode, 1) << catalogued.errors.toStdString();
+    QStringList lines = catalogued.output.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1002) << catalogued.output.toStdString();
+    EXPECT_EQ(lines.takeLast(), document + ": 1001 errors");
+    for (const QString &line : lines)
+        EXPECT_MATCHES(line, "^" + QRegularExpression::escape(document) + ":10:\\d+: .* \\[Well\\.2\\]$");
+
+    qputenv("XML_CATALOG_FILES", "file://" + catalog.toUtf8());
+    EXPECT_EQ(runTool({"validate", schema, document}).output, catalogued.output);
+    qunsetenv("XML_CATALOG_FILES");
 }

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace xsdexchange {
 
@@ -23,6 +24,23 @@ struct DocumentReport
     QList<Diagnostic> diagnostics;
 };
 
+class CommandLine;
+
+/// Where the schema and what it imports may come from.
+struct SchemaAccess
+{
+    QStringList catalogs;       ///< OASIS XML catalog files, in the order they are consulted
+    bool networkAllowed = false;
+};
+
+/// Adds --catalog FILE (repeatable) and --allow-network to a command that validates.
+void addSchemaAccessOptions(CommandLine &commandLine);
+/// The catalogs of --catalog, then those of XML_CATALOG_FILES (space-separated paths or file://
+/// URLs), and whether --allow-network was given.
+SchemaAccess schemaAccess(const CommandLine &commandLine);
+/// The help text of the options addSchemaAccessOptions adds.
+extern const char SchemaAccessHelp[];
+
 /**
  * Validates documents against one schema and says, for each diagnostic, which feature it
  * belongs to, so that a user of a large file knows which record to fix.
@@ -30,7 +48,7 @@ struct DocumentReport
 class DocumentChecker
 {
 public:
-    explicit DocumentChecker(const QString &schemaPath);
+    explicit DocumentChecker(const QString &schemaPath, const SchemaAccess &access = {});
     DocumentReport check(const QString &documentPath);
 
 private:

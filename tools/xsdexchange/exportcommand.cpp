@@ -7,7 +7,8 @@ namespace xsdexchange {
 namespace {
 
 const char Help[] =
-    "Usage: xsdexchange export [--table NAME]... [--where FILTER] [--validate] SCHEMA.xsd SOURCE OUT.gml\n\n"
+    "Usage: xsdexchange export [--table NAME]... [--where FILTER] [--validate [--catalog FILE]... [--allow-network]]\n"
+    "                          SCHEMA.xsd SOURCE OUT.gml\n\n"
     "Reads the tables of the exchange schema from the layers of the data source and writes\n"
     "them to one exchange document, feature after feature, so its size is not bounded by\n"
     "memory; OUT.gml is replaced only once the document is complete, and may not be one of\n"
@@ -16,16 +17,17 @@ const char Help[] =
     "                   that has a layer in the source\n"
     "  --where FILTER   an attribute filter, applied to every table: the driver's SQL (for\n"
     "                   a database, the server's), so never pass text from untrusted users\n"
-    "  --validate       validate the saved document against the schema, as 'validate' does";
+    "  --validate       validate the saved document against the schema, as 'validate' does\n";
 
 } // namespace
 
 int exportCommand(const QStringList &arguments)
 {
-    CommandLine commandLine(QString::fromUtf8(Help));
+    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(SchemaAccessHelp));
     commandLine.addOption(QCommandLineOption(QStringLiteral("table"), QString(), QStringLiteral("name")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("where"), QString(), QStringLiteral("filter")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("validate")));
+    addSchemaAccessOptions(commandLine);
     if (!commandLine.parse(arguments, 3, 3))
         return Success;
 
@@ -39,7 +41,7 @@ int exportCommand(const QStringList &arguments)
 
     if (!commandLine.isSet(QStringLiteral("validate")))
         return Success;
-    DocumentChecker checker(request.schema);
+    DocumentChecker checker(request.schema, schemaAccess(commandLine));
     const DocumentReport report = checker.check(request.document);
     printText(report);
     return report.errorCount == 0 ? Success : DocumentsInvalid;

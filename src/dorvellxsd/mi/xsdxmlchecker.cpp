@@ -18,6 +18,16 @@ void XsdXmlChecker::loadGrammar(const std::string &path, std::function<void(int,
     impl->loadGrammar(toQString(path), callback);
 }
 
+void XsdXmlChecker::setCatalogFiles(const std::list<std::string> &paths)
+{
+    impl->setCatalogFiles(toQStringList(paths));
+}
+
+void XsdXmlChecker::setNetworkAccess(bool allowed)
+{
+    impl->setNetworkAccess(allowed);
+}
+
 int XsdXmlChecker::checkXmlFile(const std::string &path)
 {
     return impl->checkXmlFile(toQString(path));

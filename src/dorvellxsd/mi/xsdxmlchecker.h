@@ -4,6 +4,7 @@
 #include <dorvellxsd/dorvellxsd_export.h>
 
 #include <functional>
+#include <list>
 #include <memory>
 #include <string>
 
@@ -25,6 +26,12 @@ public:
     /// Loads the schema at the UTF-8 @p path; @p callback receives every diagnostic of later
     /// checks as (line, column, text), the text in the local 8-bit code page.
     void loadGrammar(const std::string &path, std::function<void(int, int, const std::string &)> callback);
+    /// OASIS XML catalog files (UTF-8 paths) through which schema locations are resolved, in
+    /// order, as pelmak::XsdXmlChecker::setCatalogFiles does.
+    /// @throws std::logic_error when a catalog is missing, not well-formed, or loops.
+    void setCatalogFiles(const std::list<std::string> &paths);
+    /// Whether a load may reach the network for a location no catalog maps (default: allowed).
+    void setNetworkAccess(bool allowed);
     /// Validates the document at the UTF-8 @p path and returns its number of errors.
     int checkXmlFile(const std::string &path);
 

@@ -4,6 +4,7 @@
 #include "../xml/xmllimits_p.h"
 
 #include <xercesc/sax/Locator.hpp>
+#include <xercesc/sax2/Attributes.hpp>
 
 namespace pelmak {
 
@@ -15,16 +16,23 @@ void DocumentGuard::setDocumentLocator(const xercesc::Locator *const documentLoc
 void DocumentGuard::startDocument()
 {
     depth = 0; // a refused parse left its depth behind
+    declarations = 0;
+}
+
+void DocumentGuard::startPrefixMapping(const XMLCh *const, const XMLCh *const)
+{
+    if (++declarations > MaxXmlNamespaceDeclarations)
+        refuse(messages::TooManyNamespaceDeclarations, MaxXmlNamespaceDeclarations);
 }
 
 void DocumentGuard::startElement(const XMLCh *const, const XMLCh *const, const XMLCh *const,
-                                 const xercesc::Attributes &)
+                                 const xercesc::Attributes &attributes)
 {
-    if (++depth <= MaxXmlDepth)
-        return;
-    Diagnostic refusal = here();
-    refusal.text = formatMessage(messages::NestingTooDeep, QString::number(refusal.line), QString::number(MaxXmlDepth));
-    throw DocumentRefused{refusal};
+    declarations = 0;
+    if (++depth > MaxXmlDepth)
+        refuse(messages::NestingTooDeep, MaxXmlDepth);
+    if (attributes.getLength() > static_cast<XMLSize_t>(MaxXmlAttributes))
+        refuse(messages::TooManyAttributes, MaxXmlAttributes);
 }
 
 void DocumentGuard::endElement(const XMLCh *const, const XMLCh *const, const XMLCh *const)
@@ -36,6 +44,13 @@ void DocumentGuard::startDTD(const XMLCh *const, const XMLCh *const, const XMLCh
 {
     Diagnostic refusal = here();
     refusal.text = formatMessage(messages::DoctypeNotAllowed, QString::number(refusal.line));
+    throw DocumentRefused{refusal};
+}
+
+void DocumentGuard::refuse(const char *message, int limit) const
+{
+    Diagnostic refusal = here();
+    refusal.text = formatMessage(message, QString::number(refusal.line), QString::number(limit));
     throw DocumentRefused{refusal};
 }
 

@@ -20,8 +20,10 @@ struct DocumentRefused
 /*
  * Watches a checked document as it streams by and stops the parse at the first thing no
  * exchange document has: a document type declaration (before its internal subset is read or
- * its external subset opened, so no entity is ever declared or expanded), or elements nested
- * deeper than MaxXmlDepth (before the validator spends its time on them).
+ * its external subset opened, so no entity is ever declared or expanded), elements nested
+ * deeper than MaxXmlDepth, or an element with more than MaxXmlAttributes attributes or
+ * MaxXmlNamespaceDeclarations namespace declarations (before the validator spends its time on
+ * them).
  */
 class DocumentGuard : public xercesc::DefaultHandler
 {
@@ -30,15 +32,18 @@ public:
     void startDocument() override;
     void startElement(const XMLCh *const uri, const XMLCh *const localName, const XMLCh *const qualifiedName,
                       const xercesc::Attributes &attributes) override;
+    void startPrefixMapping(const XMLCh *const prefix, const XMLCh *const uri) override;
     void endElement(const XMLCh *const uri, const XMLCh *const localName, const XMLCh *const qualifiedName) override;
     void startDTD(const XMLCh *const name, const XMLCh *const publicId, const XMLCh *const systemId) override;
 
 private:
     // Where the parser stands, as a diagnostic without text yet.
     Diagnostic here() const;
+    [[noreturn]] void refuse(const char *message, int limit) const;
 
     const xercesc::Locator *locator = nullptr;
     int depth = 0;
+    int declarations = 0; // namespace declarations of the element about to start
 };
 
 } // namespace pelmak

@@ -1,16 +1,21 @@
 #include "entitygate_p.h"
 
 #include "../message_p.h"
+#include "schemacheck_p.h"
+#include "schemafetch_p.h"
 #include "xerces_p.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
-#include <QXmlStreamReader>
 
 #include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/util/BinInputStream.hpp>
 #include <xercesc/util/XMLResourceIdentifier.hpp>
+
+#include <algorithm>
+#include <cstring>
 
 namespace pelmak {
 namespace {
@@ -30,84 +35,145 @@ bool isSchema(const XMLResourceIdentifier &resource)
     }
 }
 
-QString localPathOf(const QString &location)
-{
-    const QUrl url(location);
-    return url.isLocalFile() ? url.toLocalFile() : location;
-}
-
-// The file a schema location names, resolved against the schema that names it; empty for a
-// location on the network, which the parser fetches by its own rules.
-QString localSchemaPath(const XMLResourceIdentifier &resource)
-{
-    const QString location = fromXmlCh(resource.getSystemId());
-    const QUrl url(location);
-    if (!url.isLocalFile() && url.scheme().size() > 1)
-        return {};
-    const QString path = localPathOf(location);
-    if (QDir::isAbsolutePath(path))
-        return path;
-    return QFileInfo(localPathOf(fromXmlCh(resource.getBaseURI()))).dir().filePath(path);
-}
-
 // Read in place of a refused resource: nothing.
-xercesc::InputSource *emptySource(const XMLResourceIdentifier &resource)
+xercesc::InputSource *emptySource(const XMLCh *systemId)
 {
     static const XMLByte nothing[] = {0};
-    return new xercesc::MemBufInputSource(nothing, 0, resource.getSystemId(), false);
+    return new xercesc::MemBufInputSource(nothing, 0, systemId, false);
+}
+
+class BytesInputStream : public xercesc::BinInputStream
+{
+public:
+    explicit BytesInputStream(QByteArray content)
+        : bytes(std::move(content))
+    {
+    }
+    XMLFilePos curPos() const override { return position; }
+    XMLSize_t readBytes(XMLByte *const toFill, const XMLSize_t maxToRead) override
+    {
+        const XMLSize_t count = std::min(maxToRead, static_cast<XMLSize_t>(bytes.size()) - position);
+        std::memcpy(toFill, bytes.constData() + position, count);
+        position += count;
+        return count;
+    }
+    const XMLCh *getContentType() const override { return nullptr; }
+
+private:
+    const QByteArray bytes;
+    XMLSize_t position = 0;
+};
+
+// A schema text the gate has read and checked, under the address relative locations in it
+// are resolved against.
+class SchemaText : public xercesc::InputSource
+{
+public:
+    SchemaText(QByteArray content, const QString &address)
+        : xercesc::InputSource(toXmlCh(address))
+        , bytes(std::move(content))
+    {
+    }
+    xercesc::BinInputStream *makeStream() const override { return new BytesInputStream(bytes); }
+
+private:
+    const QByteArray bytes;
+};
+
+// The location a schema names, resolved against the address of that schema.
+QString absoluteAddress(const XMLResourceIdentifier &resource)
+{
+    const QUrl base(fromXmlCh(resource.getBaseURI()));
+    return base.resolved(QUrl(fromXmlCh(resource.getSystemId()))).toString(QUrl::FullyEncoded);
+}
+
+QString addressOfFile(const QString &path)
+{
+    return QUrl::fromLocalFile(QDir::cleanPath(QFileInfo(path).absoluteFilePath())).toString(QUrl::FullyEncoded);
 }
 
 } // namespace
 
-std::optional<Diagnostic> folderRefusal(const QString &path)
+std::optional<Diagnostic> fileRefusal(const QString &path)
 {
-    if (!QFileInfo(path).isDir())
+    const QFileInfo file(path);
+    if (!file.exists() || file.isFile())
         return std::nullopt;
-    return Diagnostic{0, 0, formatMessage(messages::CannotOpenFile, path)};
+    if (file.isDir())
+        return Diagnostic{0, 0, formatMessage(messages::CannotOpenFile, path)};
+    return Diagnostic{0, 0, formatMessage(messages::NotARegularFile, path)};
 }
 
-std::optional<Diagnostic> schemaFileRefusal(const QString &path)
+std::unique_ptr<xercesc::InputSource> EntityGate::openSchemaFile(const QString &path)
 {
-    if (auto refused = folderRefusal(path))
-        return refused;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    // The reader parses the declaration but expands none of its entities.
-    QXmlStreamReader reader(&file);
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::DTD:
-            return Diagnostic{static_cast<XMLFileLoc>(reader.lineNumber()),
-                              static_cast<XMLFileLoc>(reader.columnNumber()),
-                              formatMessage(messages::DocumentTypeDeclared, path)};
-        case QXmlStreamReader::StartElement:
-            return std::nullopt;
-        default:
-            break;
+    return openSchema(addressOfFile(path));
+}
+
+std::unique_ptr<xercesc::InputSource> EntityGate::openSchema(const QString &location)
+{
+    const QString mapped = catalog.resolve(location);
+    const QString address = mapped.isEmpty() ? location : mapped;
+    const QUrl url(address);
+    QByteArray content;
+    QString name = address;
+    if (url.isLocalFile()) {
+        name = url.toLocalFile();
+        QFile file(name);
+        if (auto refused = fileRefusal(name)) {
+            refuse(*refused);
+            return nullptr;
         }
+        if (!file.open(QIODevice::ReadOnly)) {
+            refuse(Diagnostic{0, 0, formatMessage(messages::CannotOpenFile, name)});
+            return nullptr;
+        }
+        if (file.size() > MaxSchemaFileBytes) {
+            const QString limit = QString::number(MaxSchemaFileBytes);
+            refuse(Diagnostic{0, 0, formatMessage(messages::SchemaTooLarge, name, limit)});
+            return nullptr;
+        }
+        content = file.readAll();
+    } else if (!isNetworkAddress(address)) {
+        refuse(Diagnostic{0, 0, formatMessage(messages::CannotOpenFile, address)});
+        return nullptr;
+    } else if (!networkAllowed) {
+        refuse(Diagnostic{0, 0, formatMessage(messages::NetworkAccessOff, address)});
+        return nullptr;
+    } else if (QString error; !fetchSchema(address, content, error)) {
+        refuse(Diagnostic{0, 0, formatMessage(messages::SchemaFetchFailed, address, error)});
+        return nullptr;
     }
-    return std::nullopt;
+    if (auto refused = schemaTextRefusal(content, name)) {
+        refuse(*refused);
+        return nullptr;
+    }
+    return std::make_unique<SchemaText>(std::move(content), address);
 }
 
 xercesc::InputSource *EntityGate::resolveEntity(XMLResourceIdentifier *resource)
 {
     if (!loading)
-        return emptySource(*resource);
+        return emptySource(resource->getSystemId());
 
-    std::optional<Diagnostic> refused;
-    if (isSchema(*resource)) {
-        const QString path = localSchemaPath(*resource);
-        if (path.isEmpty() || !(refused = schemaFileRefusal(path)))
-            return nullptr; // the parser opens it as usual
-    } else {
-        // A DTD or an external entity: only a schema the gate could not look at first (one on
-        // the network) gets this far with a document type.
-        refused = Diagnostic{0, 0, formatMessage(messages::DocumentTypeDeclared, fromXmlCh(resource->getBaseURI()))};
+    if (!isSchema(*resource)) {
+        // A DTD or an external entity: no schema the gate hands over declares a document type.
+        refuse(Diagnostic{0, 0, formatMessage(messages::DocumentTypeDeclared, fromXmlCh(resource->getBaseURI()))});
+        return emptySource(resource->getSystemId());
     }
+    const QString location = fromXmlCh(resource->getSystemId());
+    if (location.isEmpty())
+        return nullptr; // an import that names no location: the parser then loads nothing
+    // An exact catalog entry may name the location as the schema wrote it.
+    const QString address = catalog.resolve(location).isEmpty() ? absoluteAddress(*resource) : location;
+    if (auto schema = openSchema(address))
+        return schema.release();
+    return emptySource(resource->getSystemId());
+}
+
+void EntityGate::refuse(Diagnostic diagnostic)
+{
     if (!refusal)
-        refusal = refused;
-    return emptySource(*resource);
+        refusal = std::move(diagnostic);
 }
 
 void EntityGate::startLoading()

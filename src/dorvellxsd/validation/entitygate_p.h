@@ -6,47 +6,57 @@
 #define DORVELLXSD_ENTITYGATE_P_H
 
 #include "parsererrorhandler_p.h"
+#include "xmlcatalog_p.h"
 
+#include <xercesc/sax/InputSource.hpp>
 #include <xercesc/util/XMLEntityResolver.hpp>
 
+#include <memory>
 #include <optional>
 
 namespace pelmak {
 
 /*
- * Decides what the parser may open besides the file it was given. While a schema loads, the
- * schema files it imports, includes or redefines open as usual once their prolog shows no
- * document type declaration; DTDs and external entities never open. Once the grammar is
- * loaded nothing opens at all: a checked document reads no file but itself, whatever its
- * schema location hints or document type say.
+ * Decides what the parser reads besides the document it was given. While a schema loads, every
+ * schema file it imports, includes or redefines is read here, never by the parser itself: its
+ * location mapped through the catalogs, a local file read only when it is a regular file, a
+ * network address fetched only when network access is allowed and then within a time limit,
+ * and the text handed over only when schemaTextRefusal finds nothing against it. DTDs and
+ * external entities never open. Once the grammar is loaded nothing opens at all: a checked
+ * document reads no file but itself, whatever its schema location hints or document type say.
  */
 class EntityGate : public xercesc::XMLEntityResolver
 {
 public:
     xercesc::InputSource *resolveEntity(xercesc::XMLResourceIdentifier *resource) override;
 
+    // The schema at the local @p path, read as the schemas it imports are read; null, with the
+    // refusal noted, when it must not reach the parser.
+    std::unique_ptr<xercesc::InputSource> openSchemaFile(const QString &path);
+
     void startLoading();
     void closeForDocuments();
+
+    XmlCatalog catalog;
+    bool networkAllowed = true;
 
     // The first refusal of the current schema load.
     std::optional<Diagnostic> refusal;
 
 private:
+    // The schema at @p address (a URL), or null with the refusal noted.
+    std::unique_ptr<xercesc::InputSource> openSchema(const QString &address);
+    void refuse(Diagnostic diagnostic);
+
     bool loading = true;
 };
 
 /*
  * Why the parser must not read the file at @p path at all: a folder, which Xerces-C fails to
- * read with a leak; nothing for anything else (the parser reports a missing file itself).
+ * read with a leak, or anything else but a regular file (a FIFO or a terminal would block the
+ * parse for good); nothing for a regular or a missing file (the parser reports that itself).
  */
-std::optional<Diagnostic> folderRefusal(const QString &path);
-
-/*
- * Why a schema file must not reach the parser: a folder, or a document type declared in its
- * prolog (placed where the declaration ends); nothing when its prolog has none or the file
- * cannot be read as XML (the parser then says why).
- */
-std::optional<Diagnostic> schemaFileRefusal(const QString &path);
+std::optional<Diagnostic> fileRefusal(const QString &path);
 
 } // namespace pelmak
 

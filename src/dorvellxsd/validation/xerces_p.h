@@ -10,6 +10,7 @@
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLString.hpp>
 
+#include <memory>
 #include <type_traits>
 
 namespace pelmak {
@@ -17,17 +18,25 @@ namespace pelmak {
 static_assert(std::is_same_v<XMLCh, char16_t>, "QString and Xerces-C must share UTF-16 code units");
 
 /*
- * Holds the Xerces-C platform for the lifetime of its owner. Xerces-C counts the calls itself,
- * so every owner initialises and terminates it once, and several owners (ours or the host's)
- * may live at the same time. Declare it before every Xerces-C object it must outlive.
+ * Holds the Xerces-C platform for the lifetime of its owner. Xerces-C counts Initialize and
+ * Terminate itself, but neither call is safe against another thread: the library counts its
+ * own owners under a lock, so that only the first brings the platform up and only the last
+ * takes it down, and holds a share of GDAL's count meanwhile, so that GDAL, which uses Xerces-C
+ * for GML, neither races with those calls nor takes the platform down under a checker. A host
+ * that brought the platform up first keeps it: Xerces-C's own count then stays above zero when
+ * the library's last owner goes. Declare it before every Xerces-C object it must outlive.
  */
 class XercesPlatform
 {
 public:
-    XercesPlatform() { xercesc::XMLPlatformUtils::Initialize(); }
-    ~XercesPlatform() { xercesc::XMLPlatformUtils::Terminate(); }
+    XercesPlatform();
+    ~XercesPlatform();
     XercesPlatform(const XercesPlatform &) = delete;
     XercesPlatform &operator=(const XercesPlatform &) = delete;
+
+private:
+    class Share;
+    std::unique_ptr<Share> share;
 };
 
 // The QString's own UTF-16, valid while the string lives and is not changed.

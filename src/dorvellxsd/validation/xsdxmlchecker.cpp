@@ -6,7 +6,7 @@
 #include "parsererrorhandler_p.h"
 #include "xerces_p.h"
 
-#include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/internal/MemoryManagerImpl.hpp>
 #include <xercesc/parsers/SAX2XMLReaderImpl.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
@@ -15,6 +15,7 @@
 #include <xercesc/util/XMLUni.hpp>
 #include <xercesc/validators/common/Grammar.hpp>
 
+#include <new>
 #include <optional>
 
 namespace pelmak {
@@ -27,9 +28,9 @@ using xercesc::XMLUni;
  * The reader is the one XMLReaderFactory makes, created as its own type for the entity resolver
  * that sees which kind of resource the parser asks for.
  */
-std::unique_ptr<xercesc::SAX2XMLReaderImpl> createValidatingReader()
+std::unique_ptr<xercesc::SAX2XMLReaderImpl> createValidatingReader(xercesc::MemoryManager &memory)
 {
-    auto reader = std::make_unique<xercesc::SAX2XMLReaderImpl>();
+    auto reader = std::make_unique<xercesc::SAX2XMLReaderImpl>(&memory);
     reader->setFeature(XMLUni::fgSAX2CoreValidation, true);
     reader->setFeature(XMLUni::fgXercesDynamic, false);
     reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, true);
@@ -38,6 +39,12 @@ std::unique_ptr<xercesc::SAX2XMLReaderImpl> createValidatingReader()
     reader->setFeature(XMLUni::fgXercesCacheGrammarFromParse, true);
     reader->setFeature(XMLUni::fgXercesUseCachedGrammarInParse, true);
     return reader;
+}
+
+// Xerces-C gives some failures, running out of memory among them, without a text.
+QString reasonOrNone(const QString &reason)
+{
+    return reason.isEmpty() ? formatMessage(messages::ParserGaveNoReason) : reason;
 }
 
 /*
@@ -61,10 +68,10 @@ public:
     }
     void resetErrors() override {}
 
-    void noteException(const XMLCh *message)
+    void noteException(const QString &message)
     {
         if (!first)
-            first = Diagnostic{0, 0, fromXmlCh(message)};
+            first = Diagnostic{0, 0, reasonOrNone(message)};
         failed = true;
     }
 
@@ -83,7 +90,7 @@ private:
     {
         if (!first)
             first = Diagnostic{exception.getLineNumber(), exception.getColumnNumber(),
-                               fromXmlCh(exception.getMessage())};
+                               reasonOrNone(fromXmlCh(exception.getMessage()))};
     }
 };
 
@@ -106,10 +113,13 @@ public:
 
     // Declared first: the platform must come up before the parser and go down after it.
     XercesPlatform platform;
+    // The parser's own allocations go straight to the heap, whichever memory manager the
+    // platform was brought up with (GDAL's counts every allocation under a lock).
+    xercesc::MemoryManagerImpl memory;
     ParserErrorHandler errorHandler;
     EntityGate entityGate;
     DocumentGuard documentGuard;
-    std::unique_ptr<xercesc::SAX2XMLReaderImpl> parser = createValidatingReader();
+    std::unique_ptr<xercesc::SAX2XMLReaderImpl> parser = createValidatingReader(memory);
     bool grammarLoaded = false;
 
     // A grammar when the schema loaded without any error, null otherwise.
@@ -127,24 +137,26 @@ XsdXmlChecker::Private::Private()
 
 const xercesc::Grammar *XsdXmlChecker::Private::loadSchema(const QString &path, SchemaLoadErrors &errors)
 {
-    // The schema itself does not pass the entity gate: the parser is given it directly.
-    if (const auto refused = schemaFileRefusal(path)) {
-        errors.noteRefusal(*refused);
+    entityGate.startLoading();
+    // The schema itself is read and checked as the entity gate reads everything it imports.
+    const std::unique_ptr<xercesc::InputSource> schema = entityGate.openSchemaFile(path);
+    if (!schema) {
+        errors.noteRefusal(*entityGate.refusal);
         return nullptr;
     }
 
-    entityGate.startLoading();
     parser->setErrorHandler(&errors);
     const xercesc::Grammar *grammar = nullptr;
     try {
-        const xercesc::LocalFileInputSource schema(toXmlCh(path));
-        grammar = parser->loadGrammar(schema, xercesc::Grammar::SchemaGrammarType, true);
+        grammar = parser->loadGrammar(*schema, xercesc::Grammar::SchemaGrammarType, true);
     } catch (const xercesc::XMLException &exception) {
-        errors.noteException(exception.getMessage());
+        errors.noteException(fromXmlCh(exception.getMessage()));
     } catch (const xercesc::SAXException &exception) {
-        errors.noteException(exception.getMessage());
+        errors.noteException(fromXmlCh(exception.getMessage()));
     } catch (const xercesc::OutOfMemoryException &) {
-        errors.noteException(nullptr);
+        errors.noteException(formatMessage(messages::SchemaLoadOutOfMemory));
+    } catch (const std::bad_alloc &) {
+        errors.noteException(formatMessage(messages::SchemaLoadOutOfMemory));
     }
     parser->setErrorHandler(nullptr);
     if (entityGate.refusal)
@@ -171,7 +183,7 @@ void XsdXmlChecker::Private::closeForDocuments()
 
 int XsdXmlChecker::Private::check(const QString &path)
 {
-    if (const auto refused = folderRefusal(path)) {
+    if (const auto refused = fileRefusal(path)) {
         reportDiagnostic(errorHandler.callback, *refused);
         return 1;
     }
@@ -204,6 +216,16 @@ void XsdXmlChecker::loadGrammar(const QString &path, Callback callback)
     d->errorHandler.callback = std::move(callback);
     d->parser->setErrorHandler(&d->errorHandler);
     d->grammarLoaded = true;
+}
+
+void XsdXmlChecker::setCatalogFiles(const QStringList &paths)
+{
+    d->entityGate.catalog = XmlCatalog(paths);
+}
+
+void XsdXmlChecker::setNetworkAccess(bool allowed)
+{
+    d->entityGate.networkAllowed = allowed;
 }
 
 int XsdXmlChecker::checkXmlFile(const QString &path)

@@ -4,6 +4,7 @@
 #include <dorvellxsd/dorvellxsd_export.h>
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <functional>
@@ -18,7 +19,17 @@ namespace pelmak {
  * The schema is loaded once with loadGrammar(); after that any number of documents can be
  * checked with checkXmlFile(), each diagnostic reaching the callback as it is found. The object
  * holds the Xerces-C platform while it lives, so several checkers may live at once, also beside
- * a host that uses Xerces-C itself. One checker must not be used from two threads at once.
+ * a host that uses Xerces-C itself; checkers may be created and destroyed on several threads at
+ * once, but one checker must not be used from two threads at once. A host that brings the
+ * Xerces-C platform up or down itself must not do so while another thread creates or destroys
+ * a checker (Xerces-C's own calls are not thread-safe).
+ *
+ * Schemas and documents are read from regular files only. Everything a schema imports, includes
+ * or redefines is resolved through the catalogs given with setCatalogFiles(); a location they
+ * do not map is read from its own address, a network one only while network access is allowed
+ * and then within a time limit. A schema or any file it pulls in that declares a document type
+ * is refused, and so is a content model that would expand to an unreasonable size. A checked
+ * document opens nothing besides itself.
  */
 class DORVELLXSD_EXPORT XsdXmlChecker
 {
@@ -38,6 +49,22 @@ public:
      *         text), and the checker stays without schema, so it may try again.
      */
     void loadGrammar(const QString &path, Callback callback);
+
+    /**
+     * OASIS XML catalog files through which schema locations are resolved, in order, for the
+     * next loadGrammar(); entries uri, system, rewriteURI, rewriteSystem and nextCatalog, their
+     * addresses relative to the catalog file. A location a catalog maps is read from the mapped
+     * file only. Replaces the catalogs set before; an empty list sets none.
+     * @throws std::logic_error when a catalog is missing, not well-formed, or loops; the
+     *         catalogs set before then stay.
+     */
+    void setCatalogFiles(const QStringList &paths);
+
+    /**
+     * Whether a load may reach the network for a location no catalog maps (default: allowed).
+     * Without it, such a location fails the load with a diagnostic naming the address.
+     */
+    void setNetworkAccess(bool allowed);
 
     /**
      * Validates the document at @p path, passing each warning, error and fatal error to the

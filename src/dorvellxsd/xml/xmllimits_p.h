@@ -16,12 +16,13 @@ inline constexpr int MaxXmlDepth = 1000;
 
 /*
  * The most attributes, and the most namespace declarations among them, that one element may
- * carry. Exchange documents and schemas need a handful; Qt's parser spends time quadratic in
- * their number on one element (minutes for a few hundred thousand), so the readers count them
- * in the raw text before the parser sees the start tag.
+ * carry, in every reader and in the validator. Exchange documents and schemas need a handful;
+ * Qt's parser spends time quadratic in their number on one element (minutes for a few hundred
+ * thousand), so the readers count them in the raw text before the parser sees the start tag,
+ * and Xerces-C's validator spends time in proportion to their number for every element below.
  */
-inline constexpr int MaxXmlAttributes = 1000;
-inline constexpr int MaxXmlNamespaceDeclarations = 100;
+inline constexpr int MaxXmlAttributes = 256;
+inline constexpr int MaxXmlNamespaceDeclarations = 64;
 
 } // namespace pelmak
 

@@ -1,0 +1,272 @@
+#include <dorvellxsd/validation/xsdxmlchecker.h>
+
+#include "../logicerror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+using namespace pelmak;
+
+namespace {
+
+const QString TestData = DORVELLXSD_TEST_DATA_DIR "/";
+const QString Offline = TestData + "offline/";
+const QString SharedCatalog = DORVELLXSD_SHARED_DATA_DIR "/catalog.xml";
+
+QString writeFile(const QTemporaryDir &folder, const QString &name, const QByteArray &content)
+{
+    const QString path = folder.filePath(name);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(content);
+    return path;
+}
+
+QByteArray catalog(const QByteArray &entries)
+{
+    return "<?xml version=\"1.0\"?>\n<catalog xmlns=\"urn:oasis:names:tc:entity:xmlns:xml:catalog\">\n" + entries
+        + "\n</catalog>\n";
+}
+
+// A schema of namespace urn:t that declares element @p name and includes the @p locations.
+QByteArray schema(const QByteArray &name, const QList<QByteArray> &locations = {})
+{
+    QByteArray text = "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\"urn:t\">\n";
+    for (const QByteArray &location : locations)
+        text += " <xs:include schemaLocation=\"" + location + "\"/>\n";
+    return text + " <xs:element name=\"" + name + "\" type=\"xs:string\"/>\n</xs:schema>\n";
+}
+
+std::string loadFailure(const QString &schemaPath, const std::string &reason)
+{
+    return "Не могу загрузить схему из файла " + schemaPath.toStdString() + "\nСтрока 0, столбец 0: " + reason;
+}
+
+std::string networkOff(const QString &address)
+{
+    return "Схема " + address.toStdString()
+        + " находится в сети, а доступ к сети выключен: сопоставьте этот адрес локальному файлу в каталоге XML или "
+          "разрешите доступ к сети";
+}
+
+/*
+ * A local HTTP listener (tests/validation/httplistener.py) that serves one file, or accepts and never answers, and
+ * tells which requests it saw.
+ */
+class Listener
+{
+public:
+    Listener(const char *mode, const QString &file = QString())
+    {
+        process.start(QStringLiteral("python3"),
+            {QStringLiteral(DORVELLXSD_TEST_SOURCE_DIR "/httplistener.py"), QString::fromLatin1(mode), file});
+        if (process.waitForReadyRead(10000))
+            port = process.readLine().trimmed();
+    }
+    ~Listener()
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+    bool isListening() const { return !port.isEmpty(); }
+    QString address(const QString &path) const { return "http://127.0.0.1:" + port + path; }
+    QStringList requests()
+    {
+        process.waitForReadyRead(200);
+        seen += QString::fromLatin1(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return seen;
+    }
+
+private:
+    QProcess process;
+    QString port;
+    QStringList seen;
+};
+
+} // namespace
+
+// Catalog entries of each kind, relative to their catalog file, through a chain of catalogs: the schema and a
+// document that needs every include load with the network off. An exact entry beats a rewrite, the longest rewrite
+// prefix wins, the catalogs given first are asked first.
+TEST(XmlCatalogs, MapsEveryEntryKindThroughChainedCatalogs)
+{
+    QTemporaryDir folder;
+    writeFile(folder, "first.xml",
+        catalog("<rewriteURI uriStartString=\"http://example.org/\" rewritePrefix=\"wrong/\"/>\n"
+                "<rewriteURI uriStartString=\"http://example.org/schemas/\" rewritePrefix=\"local/\"/>\n"
+                "<group><system systemId=\"http://example.org/schemas/b.xsd\" uri=\"exact/b.xsd\"/></group>\n"
+                "<nextCatalog catalog=\"chain/second.xml\"/>"));
+    writeFile(folder, "chain/second.xml",
+        catalog("<uri name=\"http://example.com/c.xsd\" uri=\"../c/c.xsd\"/>\n"
+                "<nextCatalog catalog=\"third.xml\"/>"));
+    writeFile(folder, "chain/third.xml",
+        catalog("<rewriteSystem systemIdStartString=\"http://example.net/\" rewritePrefix=\"../net/\"/>\n"
+                "<uri name=\"http://example.com/c.xsd\" uri=\"../wrong/c.xsd\"/>"));
+    writeFile(folder, "local/a.xsd", schema("a", {"http://example.org/schemas/b.xsd"}));
+    writeFile(folder, "exact/b.xsd", schema("b", {"http://example.com/c.xsd"}));
+    writeFile(folder, "c/c.xsd", schema("c", {"http://example.net/d/d.xsd"}));
+    writeFile(folder, "net/d/d.xsd", schema("d"));
+    const QString main = writeFile(folder, "main.xsd", schema("main", {"http://example.org/schemas/a.xsd"}));
+    const QString document = writeFile(folder, "d.xml", "<d xmlns=\"urn:t\">text</d>");
+
+    XsdXmlChecker checker;
+    checker.setNetworkAccess(false);
+    checker.setCatalogFiles({folder.filePath("first.xml")});
+    checker.loadGrammar(main, {});
+    EXPECT_EQ(checker.checkXmlFile(document), 0);
+
+    // Later lists replace earlier ones; file URLs name catalogs as well as paths do.
+    XsdXmlChecker unmapped;
+    unmapped.setNetworkAccess(false);
+    unmapped.setCatalogFiles({folder.filePath("first.xml")});
+    unmapped.setCatalogFiles({"file://" + folder.filePath("chain/second.xml")});
+    EXPECT_EQ(logicErrorOf([&] { unmapped.loadGrammar(main, {}); }),
+        loadFailure(main, networkOff("http://example.org/schemas/a.xsd")));
+}
+
+// A catalog that cannot be used is refused when it is set, naming it, and the catalogs set before stay in force.
+TEST(XmlCatalogs, RefusesMissingMalformedAndLoopingCatalogs)
+{
+    QTemporaryDir folder;
+    const QString good = writeFile(folder, "good.xml",
+        catalog("<rewriteURI uriStartString=\"http://example.org/\" rewritePrefix=\"./\"/>"));
+    const QString malformed = writeFile(folder, "malformed.xml", catalog("<uri name=\"a\" uri=\"b\">"));
+    const QString doctype = writeFile(folder, "doctype.xml",
+        "<!DOCTYPE catalog [<!ENTITY x \"x\">]>\n" + catalog("<uri name=\"&x;\" uri=\"b\"/>"));
+    const QString self = writeFile(folder, "self.xml", catalog("<nextCatalog catalog=\"self.xml\"/>"));
+    const QString loopA = writeFile(folder, "loop-a.xml", catalog("<nextCatalog catalog=\"loop-b.xml\"/>"));
+    writeFile(folder, "loop-b.xml", catalog("<nextCatalog catalog=\"./loop-a.xml\"/>"));
+    const QString chainToMissing = writeFile(folder, "chain.xml", catalog("<nextCatalog catalog=\"gone.xml\"/>"));
+    // The same catalog twice over, beside each other, is no loop.
+    const QString diamond = writeFile(folder, "diamond.xml",
+        catalog("<nextCatalog catalog=\"good.xml\"/><nextCatalog catalog=\"good.xml\"/>"));
+
+    const std::pair<QStringList, std::string> cases[] = {
+        {{good, folder.filePath("missing.xml")}, "Каталог XML " + folder.filePath("missing.xml").toStdString() + " не найден"},
+        {{chainToMissing}, "Каталог XML " + folder.filePath("gone.xml").toStdString() + " не найден"},
+        {{folder.path()}, "Каталог XML " + folder.path().toStdString() + " не найден"},
+        {{malformed}, "Каталог XML " + malformed.toStdString() + " не разобран: "},
+        {{doctype}, "Каталог XML " + doctype.toStdString() + " не разобран: "},
+        {{self}, "Каталог XML " + folder.filePath("self.xml").toStdString() + " через nextCatalog ссылается сам на себя"},
+        {{loopA}, "Каталог XML " + folder.filePath("loop-a.xml").toStdString() + " через nextCatalog ссылается сам на себя"},
+    };
+    const QString main = writeFile(folder, "main.xsd", schema("main", {"http://example.org/a.xsd"}));
+    writeFile(folder, "a.xsd", schema("a"));
+    for (const auto &[catalogs, message] : cases) {
+        SCOPED_TRACE(catalogs.join(' ').toStdString());
+        XsdXmlChecker checker;
+        checker.setNetworkAccess(false);
+        checker.setCatalogFiles({diamond});
+        const std::string error = logicErrorOf([&, files = catalogs] { checker.setCatalogFiles(files); });
+        EXPECT_EQ(error.substr(0, message.size()), message);
+        EXPECT_NO_THROW(checker.loadGrammar(main, {}));
+    }
+}
+
+// The official GML 3.1.1 and 3.2 schemas load through the shared catalog with the network off (CTest runs this test
+// once more without any network), and documents validate against them; without the catalog the load stops at the
+// first remote address, saying which.
+TEST(OfflineSchemas, OfficialGmlThroughTheSharedCatalog)
+{
+    if (!QFileInfo::exists(SharedCatalog))
+        GTEST_SKIP() << "shared catalog not found at " << SharedCatalog.toStdString();
+    const std::tuple<QString, QString, int, QString> cases[] = {
+        {"exchange-gml311.xsd", "wells-gml311.gml", 1, "http://schemas.opengis.net/gml/3.1.1/base/gml.xsd"},
+        {"exchange-gml32.xsd", "wells-gml32.gml", 1, "http://schemas.opengis.net/gml/3.2.1/gml.xsd"},
+    };
+    for (const auto &[schemaFile, document, errors, address] : cases) {
+        SCOPED_TRACE(schemaFile.toStdString());
+        XsdXmlChecker offline;
+        offline.setNetworkAccess(false);
+        offline.setCatalogFiles({SharedCatalog});
+        int diagnostics = 0;
+        offline.loadGrammar(Offline + schemaFile, [&](int, int, const std::string &) { ++diagnostics; });
+        EXPECT_EQ(offline.checkXmlFile(Offline + document), errors);
+        EXPECT_EQ(diagnostics, errors);
+
+        XsdXmlChecker uncatalogued;
+        uncatalogued.setNetworkAccess(false);
+        EXPECT_EQ(logicErrorOf([&] { uncatalogued.loadGrammar(Offline + schemaFile, {}); }),
+            loadFailure(Offline + schemaFile, networkOff(address)));
+    }
+}
+
+// Schemas written by others load offline through their folder's catalog, and their documents are valid.
+TEST(OfflineSchemas, RealWorldSchemasThroughTheirCatalog)
+{
+    const QString folder = DORVELLXSD_SHARED_DATA_DIR "/realworld/";
+    if (!QFileInfo::exists(folder + "catalog.xml"))
+        GTEST_SKIP() << "real-world data not found at " << folder.toStdString();
+    const std::pair<QString, QStringList> cases[] = {
+        {"deegree-cite/validate-against-full-gml.xsd",
+            {"deegree-cite/feature/dataset-sf0.xml", "deegree-cite/feature/dataset-sf1.xml",
+                "deegree-cite/feature/dataset-sf2.xml"}},
+        {"deegree-cite/schema/cite-gmlsf2.xsd", {}},
+        {"deegree-custom/schema/CustomProperties.xsd", {"deegree-custom/feature/CustomProperties.xml"}},
+        {"deegree-export/testdata/schema/Philosopher.xsd", {"deegree-export/expectedExport-gml31.xml"}},
+        {"gdal/expected_gml_gml3degree.xsd", {"gdal/expected_gml_gml3degree.gml"}},
+    };
+    for (const auto &[schemaFile, documents] : cases) {
+        SCOPED_TRACE(schemaFile.toStdString());
+        XsdXmlChecker checker;
+        checker.setNetworkAccess(false);
+        checker.setCatalogFiles({folder + "catalog.xml"});
+        checker.loadGrammar(folder + schemaFile, {});
+        for (const QString &document : documents)
+            EXPECT_EQ(checker.checkXmlFile(folder + document), 0) << document.toStdString();
+    }
+}
+
+// The network is reached only where allowed and no catalog maps the address, and then once per schema; a server
+// that accepts and never answers ends the load with a diagnostic once the time limit has passed.
+TEST(SchemaNetworkAccess, FetchesOnlyWhenAllowedAndUnmappedAndGivesUpOnSilence)
+{
+    const QString gml = TestData + "exchange/gml/gml.xsd";
+    Listener server("serve", gml);
+    ASSERT_TRUE(server.isListening()) << "python3 could not start the listener";
+    QTemporaryDir folder;
+    const QString address = server.address("/gml/gml.xsd");
+    QFile exchange(TestData + "exchange/pelmak.xsd");
+    ASSERT_TRUE(exchange.open(QIODevice::ReadOnly));
+    const QString schemaPath = writeFile(folder, "pelmak.xsd",
+        exchange.readAll().replace("\"gml/gml.xsd\"", "\"" + address.toUtf8() + "\""));
+    const QString mapping = writeFile(folder, "catalog.xml",
+        catalog("<uri name=\"" + address.toUtf8() + "\" uri=\"file://" + gml.toUtf8() + "\"/>"));
+
+    const std::tuple<bool, bool, int> cases[] = {
+        // network allowed, catalog set, requests the listener sees
+        {false, false, 0}, {false, true, 0}, {true, true, 0}, {true, false, 1}};
+    for (const auto &[allowed, mapped, requests] : cases) {
+        SCOPED_TRACE(std::to_string(allowed) + " " + std::to_string(mapped));
+        XsdXmlChecker checker;
+        checker.setNetworkAccess(allowed);
+        if (mapped)
+            checker.setCatalogFiles({mapping});
+        if (!allowed && !mapped) {
+            EXPECT_EQ(logicErrorOf([&] { checker.loadGrammar(schemaPath, {}); }),
+                loadFailure(schemaPath, networkOff(address)));
+        } else {
+            checker.loadGrammar(schemaPath, {});
+            EXPECT_EQ(checker.checkXmlFile(TestData + "exchange/valid.gml"), 0);
+        }
+        EXPECT_EQ(server.requests().size(), requests);
+    }
+
+    Listener silent("silent");
+    ASSERT_TRUE(silent.isListening());
+    const QString silentSchema = writeFile(folder, "silent.xsd",
+        schema("e", {silent.address("/never.xsd").toUtf8()}));
+    XsdXmlChecker patient;
+    const std::string error = logicErrorOf([&] { patient.loadGrammar(silentSchema, {}); });
+    EXPECT_NE(error.find("Не могу получить схему " + silent.address("/never.xsd").toStdString() + ": "),
+        std::string::npos) << error;
+    EXPECT_EQ(silent.requests(), QStringList{"GET /never.xsd"});
+}
