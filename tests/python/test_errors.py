@@ -23,6 +23,11 @@ def test_exception_classes():
     (lambda w, s, d: dorvellxsd.export(s, w / "исходные.gpkg", w / "x.gml", tables=["Нет"]),
      RefusedError, "the schema declares no table 'Нет'"),
     (lambda w, s, d: dorvellxsd.read_features(d, batch_size=0).__next__(), RefusedError, "batch size"),
+    # A table asked for that the document lacks, found out once the document is read.
+    (lambda w, s, d: list(dorvellxsd.read_features(d, tables=["Road", "Нет"])), RefusedError,
+     "the document has no table 'Нет'"),
+    (lambda w, s, d: dorvellxsd.import_document(d, w / "исходные.gpkg", tables=["Нет"]), RefusedError,
+     "the document has no table 'Нет'"),
 ])
 def test_failures_raise_the_right_class_with_the_message(work, schema, source, document, call, error,
                                                          message_part):

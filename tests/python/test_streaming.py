@@ -1,4 +1,9 @@
-"""Reading features batch by batch, writing them back, and validation with feature ids."""
+"""Reading features batch by batch, writing them back, and validation with feature ids and
+catalogs."""
+
+import os
+import pathlib
+import re
 
 import pytest
 
@@ -73,3 +78,23 @@ def test_validation_names_the_feature_of_each_diagnostic(schema, broken):
 def test_valid_document_has_no_diagnostics(schema, document):
     assert dorvellxsd.validate(schema, document) == dorvellxsd.ValidationResult(0, [])
     assert list(dorvellxsd.iter_validate(schema, document)) == []
+
+
+@pytest.mark.parametrize("version, address", [
+    ("gml311", "http://schemas.opengis.net/gml/3.1.1/base/gml.xsd"),
+    ("gml32", "http://schemas.opengis.net/gml/3.2.1/gml.xsd"),
+])
+def test_schema_importing_gml_by_its_address_loads_through_a_catalog(version, address):
+    offline = pathlib.Path(os.environ["DORVELLXSD_TEST_DATA_DIR"]) / "offline"
+    schema, document = offline / f"exchange-{version}.xsd", offline / f"wells-{version}.gml"
+    # The network stays closed unless asked for: the load stops at the address, which it names,
+    # without trying it.
+    with pytest.raises(dorvellxsd.RefusedError, match=re.escape(address) + ".*доступ к сети выключен"):
+        dorvellxsd.validate(schema, document)
+
+    catalog = pathlib.Path(os.environ.get("DORVELLXSD_SHARED_DATA_DIR", "shared data unknown")) / "catalog.xml"
+    if not catalog.is_file():
+        pytest.skip(f"no shared catalog at {catalog}")
+    result = dorvellxsd.validate(schema, document, catalog=catalog)
+    assert result.error_count == len(result.diagnostics) == 1
+    assert result.diagnostics[0].feature == "Well.2"
