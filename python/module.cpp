@@ -176,7 +176,7 @@ std::list<std::string> tablesToExport(const pelmak::mi::XsdTables &tables, const
     return present;
 }
 
-// Features a batch holds on both roads: the batch is all of a table that is in memory at once.
+// Features per batch on both roads: as much of a layer or a document as is in memory at once.
 const int BatchSize = 1024;
 
 // One table's features from the source into the document, a batch at a time; the one place where
@@ -397,8 +397,9 @@ std::vector<DocumentTable> documentTables(const std::string &document, const std
         for (const pelmak::XsdTableData &record : batch) {
             const pelmak::XsdElement &table = record.tableInfo();
             const QString system = spatialSystemOf(record);
-            const auto first = std::find_if(found.begin(), found.end(),
-                                            [&](const DocumentTable &known) { return known.description.name == table.name; });
+            const auto first = std::find_if(found.begin(), found.end(), [&](const DocumentTable &known) {
+                return known.description.name == table.name;
+            });
             if (first != found.end() && first->srsName.isEmpty())
                 first->srsName = system;
             const bool met = std::any_of(found.begin(), found.end(), [&](const DocumentTable &known) {
@@ -520,10 +521,10 @@ std::map<std::string, int> importDocument(const std::string &document, const std
 {
     const QuietCall quiet;
     std::vector<DocumentTable> found;
-    if (create || allowPartial)
+    if (create) {
         found = documentTables(document, tables);
-    if (create)
         createMissingLayers(target, found, schema);
+    }
 
     pelmak::mi::XsdGdalDataProvider provider(target, false);
     const bool transaction = provider.supportsTransactions();
@@ -531,7 +532,7 @@ std::map<std::string, int> importDocument(const std::string &document, const std
         if (!allowPartial)
             refuse("the driver of " + target + " has no transactions, so a failure would leave the features"
                    " stored before it; pass allow_partial=True to import all the same");
-        checkTargetBeforeWriting(provider, found);
+        checkTargetBeforeWriting(provider, create ? found : documentTables(document, tables));
     } else if (!provider.beginTransaction()) {
         throw std::runtime_error("cannot begin a transaction in " + target);
     }

@@ -66,3 +66,17 @@ def test_target_without_transactions_needs_consent_and_is_checked_first(work, so
     counts = dorvellxsd.import_document(holders_then_roads, folder, tables=["Rightholder"], allow_partial=True)
     assert counts == {"Rightholder": MANY}
     assert feature_count(folder, "Rightholder") == TABLES["Rightholder"] + MANY
+
+
+def test_layer_is_made_only_in_a_system_known_without_reading_files(work, schema, document):
+    # A srsName naming a file of the machine is not read: the layer would be in a system the
+    # document only points at.
+    system = work / "система.wkt"
+    system.write_text('GEOGCS["WGS 84",DATUM["WGS_1984",SPHEROID["WGS 84",6378137,298.257223563]],'
+                      'PRIMEM["Greenwich",0],UNIT["degree",0.0174532925199433]]')
+    point = next(dorvellxsd.read_features(document, tables=["SurveyPoint"]))
+    path = work / "система.gml"
+    with dorvellxsd.DocumentWriter(path, schema) as writer:
+        writer.write(point._replace(geometry=re.sub(r'srsName="[^"]*"', f'srsName="{system}"', point.geometry)))
+    with pytest.raises(RefusedError, match="names no coordinate system GDAL knows offline"):
+        dorvellxsd.import_document(path, work / "система.gpkg", create=True, schema=schema)

@@ -25,9 +25,15 @@ def test_features_are_the_same_in_any_batch_size(document):
     assert {f.table for f in dorvellxsd.read_features(document, tables=["Road"])} == {"Road"}
 
 
-def test_reader_stops_where_the_caller_stops(document):
-    reader = dorvellxsd.read_features(document, batch_size=3)
+def test_reader_reads_no_further_than_the_caller_asks(work, document):
+    # The document breaks off in its last table: the features before come out, then the refusal.
+    text = document.read_text(encoding="utf-8")
+    cut = work / "обрыв.gml"
+    cut.write_text(text[:text.index('<SurveyPoint gml:id="SurveyPoint.5"')], encoding="utf-8")
+    reader = dorvellxsd.read_features(cut, batch_size=3)
     assert [next(reader).id for _ in range(4)] == [1, 2, 3, 4]
+    with pytest.raises(dorvellxsd.RefusedError):
+        list(reader)
 
 
 def test_writer_gives_back_the_document_it_was_fed(work, schema, document):
