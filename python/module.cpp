@@ -176,11 +176,17 @@ std::list<std::string> tablesToExport(const pelmak::mi::XsdTables &tables, const
     return present;
 }
 
-// One table's features from the source; the one place where export reads a layer.
-pelmak::mi::XsdTableData readLayer(const pelmak::mi::XsdGdalDataProvider &source, const pelmak::mi::XsdTables &tables,
-                                   const std::string &table, const std::string &filter)
+// Features per batch on both roads: as much of a layer or a document as is in memory at once.
+const int BatchSize = 1024;
+
+// One table's features from the source into the document, a batch at a time; the one place where
+// export reads a layer.
+void copyLayer(const pelmak::mi::XsdGdalDataProvider &source, const pelmak::mi::XsdElement &table,
+               const std::string &filter, pelmak::mi::XsdXmlStreamWriter &writer)
 {
-    return source.getDataFromLayer(tables.tableByName(table), filter);
+    pelmak::mi::XsdGdalLayerReader reader(source, table, filter);
+    while (!reader.atEnd())
+        writer.writeTableData(reader.readBatch(BatchSize));
 }
 
 using Progress = std::function<void(const std::string &, int, int)>;
@@ -195,33 +201,36 @@ void exportDocument(const std::string &schema, const std::string &source, const 
     const pelmak::mi::XsdGdalDataProvider data(source, true);
     const std::list<std::string> names = tablesToExport(tables, requested, data.layerNames());
 
-    pelmak::mi::XsdXmlWriter writer;
+    // Without commit() the writer's destructor drops what it wrote and the earlier file stays.
+    pelmak::mi::XsdXmlStreamWriter writer(output);
     int done = 0;
     for (const std::string &name : names) {
-        writer.writeTableData(readLayer(data, tables, name, filter));
+        copyLayer(data, tables.tableByName(name), filter, writer);
         if (progress)
             progress(name, ++done, static_cast<int>(names.size()));
     }
-    writer.writeToFile(output);
+    writer.commit();
 }
 
 // ---- validation ------------------------------------------------------------------------------
 
 using DiagnosticRow = std::tuple<int, int, std::string>;
 
-// Catalog files map the namespaces a schema imports to local copies; the checker of this build
-// resolves every import by its schemaLocation, so there is nothing to hand them to yet.
-void applyCatalog(pelmak::mi::XsdXmlChecker &, const std::list<std::string> &)
+// Every schema location goes through the catalogs first; one they do not map reaches the network
+// only when the caller allows it, as the command-line tool's --allow-network does.
+void applyCatalog(pelmak::mi::XsdXmlChecker &checker, const std::list<std::string> &catalog, bool allowNetwork)
 {
+    checker.setCatalogFiles(catalog);
+    checker.setNetworkAccess(allowNetwork);
 }
 
 std::pair<int, std::vector<DiagnosticRow>> validateDocument(const std::string &schema, const std::string &document,
-                                                            const std::list<std::string> &catalog)
+                                                            const std::list<std::string> &catalog, bool allowNetwork)
 {
     const QuietCall quiet;
     std::vector<DiagnosticRow> diagnostics;
     pelmak::mi::XsdXmlChecker checker;
-    applyCatalog(checker, catalog);
+    applyCatalog(checker, catalog, allowNetwork);
     // The checker hands its texts over in the local 8-bit encoding; Python receives UTF-8.
     checker.loadGrammar(schema, [&diagnostics](int line, int column, const std::string &text) {
         const QString message = QString::fromLocal8Bit(text.data(), static_cast<int>(text.size()));
@@ -233,60 +242,89 @@ std::pair<int, std::vector<DiagnosticRow>> validateDocument(const std::string &s
 
 // ---- reading documents -----------------------------------------------------------------------
 
-// The document's records, its tree let go before they are used; the one place where a
-// document is read into records.
-QList<pelmak::XsdTableData> readRecords(const std::string &document, const std::list<std::string> &tables)
+std::list<std::string> toStdList(const QStringList &names)
 {
-    const QuietCall quiet;
-    pelmak::XsdXmlTables reader;
-    reader.initFromFile(toQString(document));
-    QStringList names;
-    for (const std::string &table : tables)
-        names.append(toQString(table));
-    return reader.getDataFromLayers(names);
+    std::list<std::string> list;
+    for (const QString &name : names)
+        list.push_back(name.toStdString());
+    return list;
 }
+
+// Once the document is read: every table asked for must have been in it.
+void refuseMissingTables(const std::list<std::string> &requested, const std::list<std::string> &seen)
+{
+    for (const std::string &name : requested) {
+        if (!containsIgnoringCase(seen, name))
+            refuse("the document has no table '" + name + "'");
+    }
+}
+
+/**
+ * The records of a document's tables (all of them, or those asked for), a batch at a time, for
+ * the readers that look inside them; the one place where a document is read into Qt-typed
+ * records. Only the batch at hand is in memory.
+ */
+class RecordBatches
+{
+public:
+    RecordBatches(const std::string &document, const std::list<std::string> &tables)
+        : reader(toQString(document))
+        , requested(tables)
+    {
+        for (const std::string &table : tables)
+            names.append(toQString(table));
+    }
+
+    // Up to @p size features; empty at the end, where a table asked for and never met is refused.
+    QList<pelmak::XsdTableData> next(int size)
+    {
+        const QuietCall quiet;
+        QList<pelmak::XsdTableData> batch = reader.readBatch(size, names);
+        if (batch.isEmpty())
+            refuseMissingTables(requested, toStdList(reader.tablesSeen()));
+        return batch;
+    }
+
+private:
+    pelmak::XsdXmlStreamReader reader;
+    std::list<std::string> requested;
+    QStringList names;
+};
 
 using FeatureRow = std::tuple<std::string, int, py::dict, std::optional<std::string>>;
 
 /**
- * Hands out the features of a document in batches, converted to Python values only when asked
- * for, so that a caller that stops early pays for the batches it took.
+ * Hands out the features of a document in batches, each read and converted to Python values only
+ * when asked for: one batch is in memory, and a caller that stops early pays for the batches it took.
  */
 class FeatureBatches
 {
 public:
     FeatureBatches(const std::string &document, const std::list<std::string> &tables)
-        : records(readRecords(document, tables))
+        : records(document, tables)
     {
     }
 
-    bool atEnd() const { return record >= records.size(); }
+    bool atEnd() const { return finished; }
 
     std::vector<FeatureRow> next(int size)
     {
         if (size < 1)
             refuse("the batch size must be at least 1");
         std::vector<FeatureRow> batch;
-        while (!atEnd() && static_cast<int>(batch.size()) < size) {
-            const pelmak::XsdTableData &data = records.at(record);
-            if (feature == 0) {
-                table = data.tableInfo();
-                features = data.featureData();
-            }
-            if (feature < features.size())
-                batch.push_back(toRow(features.at(feature++)));
-            if (feature >= features.size()) {
-                feature = 0;
-                features.clear();
-                // Each record is dropped once handed out.
-                records[record++] = pelmak::XsdTableData(pelmak::XsdElement(), {});
-            }
+        if (finished)
+            return batch;
+        const QList<pelmak::XsdTableData> read = records.next(size);
+        finished = read.isEmpty();
+        for (const pelmak::XsdTableData &data : read) {
+            for (const pelmak::XsdFeatureData &feature : data.featureData())
+                batch.push_back(toRow(data.tableInfo(), feature));
         }
         return batch;
     }
 
 private:
-    FeatureRow toRow(const pelmak::XsdFeatureData &data) const
+    static FeatureRow toRow(const pelmak::XsdElement &table, const pelmak::XsdFeatureData &data)
     {
         py::dict values;
         std::optional<std::string> geometry;
@@ -300,11 +338,8 @@ private:
         return {table.name.toStdString(), data.id, std::move(values), std::move(geometry)};
     }
 
-    QList<pelmak::XsdTableData> records;
-    int record = 0;
-    pelmak::XsdElement table;
-    QList<pelmak::XsdFeatureData> features;
-    int feature = 0;
+    RecordBatches records;
+    bool finished = false;
 };
 
 // ---- import ----------------------------------------------------------------------------------
@@ -330,6 +365,53 @@ QString spatialSystemOf(const pelmak::XsdTableData &record)
     return {};
 }
 
+bool sameDescription(const pelmak::XsdElement &one, const pelmak::XsdElement &other)
+{
+    if (one.name != other.name || one.complexType.attributes.size() != other.complexType.attributes.size())
+        return false;
+    for (int i = 0; i < one.complexType.attributes.size(); ++i) {
+        if (one.complexType.attributes.at(i).name != other.complexType.attributes.at(i).name)
+            return false;
+    }
+    return true;
+}
+
+/**
+ * A table as the document describes it: a document leaves out empty optional values, so one
+ * table may come with several descriptions. The first of a table's descriptions carries the
+ * srsName of the table's first geometry.
+ */
+struct DocumentTable
+{
+    pelmak::XsdElement description;
+    QString srsName;
+};
+
+// Each distinct description of the tables asked for, in order of appearance; one streaming pass.
+std::vector<DocumentTable> documentTables(const std::string &document, const std::list<std::string> &tables)
+{
+    std::vector<DocumentTable> found;
+    RecordBatches records(document, tables);
+    for (QList<pelmak::XsdTableData> batch = records.next(BatchSize); !batch.isEmpty();
+         batch = records.next(BatchSize)) {
+        for (const pelmak::XsdTableData &record : batch) {
+            const pelmak::XsdElement &table = record.tableInfo();
+            const QString system = spatialSystemOf(record);
+            const auto first = std::find_if(found.begin(), found.end(), [&](const DocumentTable &known) {
+                return known.description.name == table.name;
+            });
+            if (first != found.end() && first->srsName.isEmpty())
+                first->srsName = system;
+            const bool met = std::any_of(found.begin(), found.end(), [&](const DocumentTable &known) {
+                return sameDescription(known.description, table);
+            });
+            if (!met)
+                found.push_back({table, first == found.end() ? system : QString()});
+        }
+    }
+    return found;
+}
+
 [[noreturn]] void failOnTarget(const std::string &what)
 {
     throw std::runtime_error(what + ": " + CPLGetLastErrorMsg());
@@ -351,15 +433,24 @@ GDALDatasetUniquePtr openOrCreateGeoPackage(const std::string &path)
     return dataset;
 }
 
+// A document names its system; GDAL must neither fetch nor read anything to understand it.
+bool readSpatialSystem(const QString &srsName, OGRSpatialReference &system)
+{
+    const char *const options[] = {"ALLOW_NETWORK_ACCESS=NO", "ALLOW_FILE_ACCESS=NO", nullptr};
+    system.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    return system.SetFromUserInput(srsName.toUtf8().constData(), options) == OGRERR_NONE;
+}
+
 // A layer for a table: a text field per plain attribute and, for a table with a geometry, a
 // geometry column in the system that @p srsName names.
 void createLayer(GDALDataset &dataset, const pelmak::XsdElement &table, const QString &srsName)
 {
     const std::string name = table.name.toStdString();
     OGRSpatialReference system;
-    system.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    const bool withSystem = !srsName.isEmpty() && system.SetFromUserInput(srsName.toUtf8().constData()) == OGRERR_NONE;
-    OGRLayer *layer = dataset.CreateLayer(name.c_str(), withSystem ? &system : nullptr,
+    if (!srsName.isEmpty() && !readSpatialSystem(srsName, system))
+        refuse("the document's srsName '" + srsName.toStdString() + "' of " + name
+               + " names no coordinate system GDAL knows offline");
+    OGRLayer *layer = dataset.CreateLayer(name.c_str(), srsName.isEmpty() ? nullptr : &system,
                                           hasGeometry(table) ? wkbUnknown : wkbNone, nullptr);
     if (!layer)
         failOnTarget("cannot create the layer " + name);
@@ -372,9 +463,9 @@ void createLayer(GDALDataset &dataset, const pelmak::XsdElement &table, const QS
     }
 }
 
-// Layers for the records' tables that the target lacks, described by the schema when one is
+// Layers for the document's tables that the target lacks, described by the schema when one is
 // given (the document leaves out empty optional values, so it may not name every attribute).
-void createMissingLayers(const std::string &target, const QList<pelmak::XsdTableData> &records,
+void createMissingLayers(const std::string &target, const std::vector<DocumentTable> &found,
                          const std::string &schema)
 {
     const pelmak::XsdTables tables = schema.empty() ? pelmak::XsdTables() : readTables(schema);
@@ -382,31 +473,81 @@ void createMissingLayers(const std::string &target, const QList<pelmak::XsdTable
     std::list<std::string> existing;
     for (OGRLayer *layer : dataset->GetLayers())
         existing.push_back(layer->GetName());
-    for (const pelmak::XsdTableData &record : records) {
-        pelmak::XsdElement table = record.tableInfo();
+    for (const DocumentTable &documentTable : found) {
+        pelmak::XsdElement table = documentTable.description;
         if (containsIgnoringCase(existing, table.name.toStdString()))
             continue;
         if (!schema.empty()) {
             table = tables.tableByName(table.name);
             if (table.name.isEmpty())
-                refuse("the schema declares no table '" + record.tableInfo().name.toStdString() + "'");
+                refuse("the schema declares no table '" + documentTable.description.name.toStdString() + "'");
         }
-        createLayer(*dataset, table, spatialSystemOf(record));
+        createLayer(*dataset, table, documentTable.srsName);
         existing.push_back(table.name.toStdString());
     }
 }
 
-std::map<std::string, int> importDocument(const std::string &document, const std::string &target,
-                                          const std::list<std::string> &tables, bool create, const std::string &schema)
+/*
+ * Without transactions nothing can be taken back, so every description of the document's tables
+ * must find its layer and fields before the first feature is written: the provider checks them
+ * when given the descriptions without features.
+ */
+void checkTargetBeforeWriting(pelmak::mi::XsdGdalDataProvider &target, const std::vector<DocumentTable> &found)
 {
-    const QList<pelmak::XsdTableData> records = readRecords(document, tables);
+    std::list<pelmak::mi::XsdTableData> descriptions;
+    for (const DocumentTable &table : found)
+        descriptions.emplace_back(pelmak::XsdTableData(table.description, {}));
+    target.insertData(descriptions);
+}
+
+// The document's features into the target, batch after batch; the number created per table.
+std::map<std::string, int> insertBatches(pelmak::mi::XsdGdalDataProvider &target, const std::string &document,
+                                         const std::list<std::string> &tables)
+{
+    pelmak::mi::XsdXmlStreamReader reader(document);
+    std::map<std::string, int> counts;
+    for (std::list<pelmak::mi::XsdTableData> batch = reader.readBatch(BatchSize, tables); !batch.empty();
+         batch = reader.readBatch(BatchSize, tables)) {
+        for (const auto &[table, count] : target.insertData(batch))
+            counts[table] += count;
+    }
+    refuseMissingTables(tables, reader.tablesSeen());
+    return counts;
+}
+
+std::map<std::string, int> importDocument(const std::string &document, const std::string &target,
+                                          const std::list<std::string> &tables, bool create, const std::string &schema,
+                                          bool allowPartial)
+{
     const QuietCall quiet;
-    if (create)
-        createMissingLayers(target, records, schema);
-    std::list<pelmak::mi::XsdTableData> facadeRecords;
-    for (const pelmak::XsdTableData &record : records)
-        facadeRecords.emplace_back(record);
-    return pelmak::mi::XsdGdalDataProvider(target, false).insertData(facadeRecords);
+    std::vector<DocumentTable> found;
+    if (create) {
+        found = documentTables(document, tables);
+        createMissingLayers(target, found, schema);
+    }
+
+    pelmak::mi::XsdGdalDataProvider provider(target, false);
+    const bool transaction = provider.supportsTransactions();
+    if (!transaction) {
+        if (!allowPartial)
+            refuse("the driver of " + target + " has no transactions, so a failure would leave the features"
+                   " stored before it; pass allow_partial=True to import all the same");
+        checkTargetBeforeWriting(provider, create ? found : documentTables(document, tables));
+    } else if (!provider.beginTransaction()) {
+        throw std::runtime_error("cannot begin a transaction in " + target);
+    }
+
+    std::map<std::string, int> counts;
+    try {
+        counts = insertBatches(provider, document, tables);
+    } catch (...) {
+        if (transaction)
+            provider.rollbackTransaction();
+        throw;
+    }
+    if (transaction)
+        provider.finishTransaction(); // rolls back itself when the commit fails
+    return counts;
 }
 
 // ---- writing documents -----------------------------------------------------------------------
@@ -414,15 +555,16 @@ std::map<std::string, int> importDocument(const std::string &document, const std
 using NewFeature = std::tuple<int, std::map<std::string, std::optional<std::string>>, std::optional<std::string>>;
 
 /**
- * Collects features of the schema's tables and saves them as one document. The document lives
- * in memory until commit(); a writer that is never committed leaves the file alone.
+ * Writes features of the schema's tables into one document as they come. The text goes to a file
+ * beside the path, which replaces the path's file in commit(); a writer discarded or never
+ * committed leaves the earlier file alone.
  */
 class DocumentWriter
 {
 public:
-    DocumentWriter(const std::string &schema, const std::string &documentPath)
+    DocumentWriter(const std::string &schema, const std::string &path)
         : tables(readTables(schema))
-        , path(documentPath)
+        , writer(openWriter(path))
     {
     }
 
@@ -435,19 +577,36 @@ public:
         for (const NewFeature &feature : features)
             rows.append(toFeatureData(table, feature));
         const QuietCall quiet;
-        writer.writeTableData(pelmak::mi::XsdTableData(pelmak::XsdTableData(table, rows)));
+        open().writeTableData(pelmak::mi::XsdTableData(pelmak::XsdTableData(table, rows)));
         written += static_cast<int>(features.size());
     }
 
     void commit()
     {
         const QuietCall quiet;
-        writer.writeToFile(path);
+        open().commit();
+        writer.reset();
     }
+
+    // Drops what was written; the file beside the path goes at once, not when Python collects this.
+    void discard() { writer.reset(); }
 
     int featureCount() const { return written; }
 
 private:
+    static std::unique_ptr<pelmak::mi::XsdXmlStreamWriter> openWriter(const std::string &path)
+    {
+        const QuietCall quiet;
+        return std::make_unique<pelmak::mi::XsdXmlStreamWriter>(path);
+    }
+
+    pelmak::mi::XsdXmlStreamWriter &open()
+    {
+        if (!writer)
+            refuse("the document was committed or discarded already");
+        return *writer;
+    }
+
     // The values in the table's attribute order; a name the table does not have, or no value
     // for a required attribute, is refused rather than written as nothing.
     static pelmak::XsdFeatureData toFeatureData(const pelmak::XsdElement &table, const NewFeature &feature)
@@ -487,9 +646,9 @@ private:
     }
 
     pelmak::XsdTables tables;
-    std::string path;
-    // The one place where the writer road meets the library's document writer.
-    pelmak::mi::XsdXmlWriter writer;
+    // The one place where the writer road meets the library's document writer; none once the
+    // document is committed or discarded.
+    std::unique_ptr<pelmak::mi::XsdXmlStreamWriter> writer;
     int written = 0;
 };
 
@@ -514,9 +673,13 @@ PYBIND11_MODULE(_core, m)
           py::arg("tables"), py::arg("where"), py::arg("progress"),
           "Writes the tables of the source to one exchange document; progress(table, done, total).");
     m.def("validate_document", &validateDocument, py::arg("schema"), py::arg("document"), py::arg("catalog"),
-          "Validates the document: (error count, [(line, column, message)]).");
+          py::arg("allow_network"),
+          "Validates the document, schema locations resolved through the catalog files and reaching the network"
+          " only with allow_network: (error count, [(line, column, message)]).");
     m.def("import_document", &importDocument, py::arg("document"), py::arg("target"), py::arg("tables"),
-          py::arg("create"), py::arg("schema"), "Inserts the document's features into the target; the count per table.");
+          py::arg("create"), py::arg("schema"), py::arg("allow_partial"),
+          "Inserts the document's features into the target in one transaction, or without one where"
+          " allow_partial; the count per table.");
 
     py::class_<FeatureBatches>(m, "FeatureBatches", "The features of a document, batch by batch.")
         .def(py::init<const std::string &, const std::list<std::string> &>(), py::arg("document"),
@@ -530,5 +693,6 @@ PYBIND11_MODULE(_core, m)
         .def("write", &DocumentWriter::write, py::arg("table"), py::arg("features"),
              "Appends features given as (id, {attribute: value}, geometry or None).")
         .def("commit", &DocumentWriter::commit, "Saves the document, replacing the file whole.")
+        .def("discard", &DocumentWriter::discard, "Drops the document; the earlier file stays.")
         .def_property_readonly("feature_count", &DocumentWriter::featureCount, "Features written so far.");
 }

@@ -5,6 +5,11 @@ Paths are str or os.PathLike; texts are str. Errors of the library arrive as
 :class:`RefusedError` (a ValueError: an input it refused) or :class:`DataSourceError` (an
 OSError: a data source it could not open), both :class:`DorvellxsdError`, with the library's
 message unchanged. GDAL's drivers are registered on import unless the host has done so.
+
+Documents and layers are read and written a batch of features at a time, so memory does not
+grow with their size. Validation reaches the network for no schema unless the caller passes
+``allow_network=True``: give catalog files that map the imported schemas' addresses to local
+copies instead.
 """
 
 from __future__ import annotations
@@ -131,29 +136,35 @@ def read_schema(path: PathArg) -> list[Table]:
 
 def export(schema: PathArg, source: PathArg, output: PathArg, tables: Optional[Iterable[str]] = None,
            where: Optional[str] = None, catalog: Catalog = None, validate: bool = False,
-           progress: Optional[Callable[[str, int, int], None]] = None) -> Optional[ValidationResult]:
+           progress: Optional[Callable[[str, int, int], None]] = None,
+           allow_network: bool = False) -> Optional[ValidationResult]:
     """Writes tables of a data source into one exchange document at ``output``.
 
     ``tables``: the tables to write, each declared by the schema; None writes every table of the
     schema that has a layer in the source. ``where``: an attribute filter for every layer.
-    ``progress(table, done, total)`` is called after each table. The file is replaced only
-    once the whole document is written. With ``validate`` the saved document is checked against
-    the schema (with ``catalog``, as :func:`validate` does) and the result returned; otherwise
-    None.
+    ``progress(table, done, total)`` is called after each table. The features go to the
+    document a batch at a time; the file is replaced only once the whole document is written,
+    and an export that fails leaves the earlier file as it was. With ``validate`` the saved
+    document is checked against the schema (with ``catalog`` and ``allow_network``, as
+    :func:`validate` does) and the result returned; otherwise None.
 
     Raises DataSourceError when the source cannot be opened, RefusedError for anything the
     library refuses (an unknown table, a value it cannot write, an unwritable output).
     """
     output = _path(output)
     _core.export_document(_path(schema), _path(source), output, _names(tables), where or "", progress)
-    return _validation(schema, output, catalog) if validate else None
+    return _validation(schema, output, catalog, allow_network) if validate else None
 
 
 def import_document(document: PathArg, target: PathArg, tables: Optional[Iterable[str]] = None,
-                    create: bool = False, schema: Optional[PathArg] = None) -> dict[str, int]:
+                    create: bool = False, schema: Optional[PathArg] = None,
+                    allow_partial: bool = False) -> dict[str, int]:
     """Inserts the features of an exchange document into a data source, in one transaction.
 
-    ``tables``: the document's tables to insert; None inserts all. With ``create``, the layers
+    The document is read a batch of features at a time and each batch inserted inside that one
+    transaction, so a failure in any batch leaves none of the document's features stored.
+    ``tables``: the document's tables to insert, each of which the document must hold; None
+    inserts all. With ``create``, the layers
     the target lacks are made first (a new GeoPackage when the target does not exist): a text
     field per attribute and a geometry column in the system of the table's first geometry. The
     attributes are those of ``schema`` when given, else those the document shows (a document
@@ -161,11 +172,16 @@ def import_document(document: PathArg, target: PathArg, tables: Optional[Iterabl
     Returns the number of features created per table. On failure nothing is inserted; layers
     already created stay.
 
+    A target whose driver has no transactions (a folder of shapefiles, say) is refused unless
+    ``allow_partial`` is true: then every table's layer and fields are checked before the first
+    feature is written, but a failure later on leaves the features inserted before it.
+
     Raises DataSourceError when the target cannot be opened or created, RefusedError for a
-    document or a value the library refuses.
+    document or a value the library refuses, a table the document lacks, or a target without
+    transactions.
     """
     return _core.import_document(_path(document), _path(target), _names(tables), bool(create),
-                                 _path(schema) if schema is not None else "")
+                                 _path(schema) if schema is not None else "", bool(allow_partial))
 
 
 class _FeatureLocator:
@@ -232,16 +248,19 @@ class _FeatureLocator:
         return self._spans[index][2]
 
 
-def iter_validate(schema: PathArg, document: PathArg, catalog: Catalog = None) -> Iterator[Diagnostic]:
+def iter_validate(schema: PathArg, document: PathArg, catalog: Catalog = None,
+                  allow_network: bool = False) -> Iterator[Diagnostic]:
     """Validates a document against a schema and yields its diagnostics one by one, in the order
     the validator found them, each with the feature it lies in. The feature members are located
     by a streaming pass that goes only as far as the diagnostics reach, so a large document
-    with few diagnostics near its start is not walked whole.
+    with few diagnostics near its start is not walked whole. ``catalog`` and ``allow_network``
+    are those of :func:`validate`.
 
     Raises RefusedError when the schema cannot be loaded.
     """
     document = _path(document)
-    _, diagnostics = _core.validate_document(_path(schema), document, _catalog_files(catalog))
+    _, diagnostics = _core.validate_document(_path(schema), document, _catalog_files(catalog),
+                                             bool(allow_network))
     return _located(document, diagnostics)
 
 
@@ -257,30 +276,38 @@ def _located(document: str, diagnostics: list) -> Iterator[Diagnostic]:
         locator.close()
 
 
-def validate(schema: PathArg, document: PathArg, catalog: Catalog = None) -> ValidationResult:
+def validate(schema: PathArg, document: PathArg, catalog: Catalog = None,
+             allow_network: bool = False) -> ValidationResult:
     """Validates a document against a schema: every diagnostic (line, column, message, feature)
-    and the error count. ``catalog``: catalog files (one path or several) for the schemas the
-    exchange schema imports.
+    and the error count.
 
-    Raises RefusedError when the schema cannot be loaded.
+    ``catalog``: OASIS XML catalog files (one path or several) through which every schema
+    location the exchange schema imports or includes is resolved first. A location no catalog
+    maps is read from its address; a network address (http, https, ftp) only with
+    ``allow_network``, which is off by default, as in the command-line tool.
+
+    Raises RefusedError when the schema cannot be loaded (a schema at a network address without
+    ``allow_network`` among the reasons, named in the message) or a catalog cannot be read.
     """
-    return _validation(schema, document, catalog)
+    return _validation(schema, document, catalog, allow_network)
 
 
-def _validation(schema: PathArg, document: PathArg, catalog: Catalog) -> ValidationResult:
+def _validation(schema: PathArg, document: PathArg, catalog: Catalog, allow_network: bool) -> ValidationResult:
     """validate() under a name that export's ``validate`` argument does not hide."""
     document = _path(document)
-    errors, diagnostics = _core.validate_document(_path(schema), document, _catalog_files(catalog))
+    errors, diagnostics = _core.validate_document(_path(schema), document, _catalog_files(catalog),
+                                                  bool(allow_network))
     return ValidationResult(errors, list(_located(document, diagnostics)))
 
 
 class FeatureReader:
-    """An iterator of the :class:`Feature` records of a document, converted ``batch_size`` at a
-    time, in document order, table by table."""
+    """An iterator of the :class:`Feature` records of a document, read and converted
+    ``batch_size`` at a time, in document order, table by table: one batch is in memory."""
 
     def __init__(self, document: PathArg, tables: Optional[Iterable[str]] = None,
                  batch_size: int = DEFAULT_BATCH_SIZE):
-        """Reads the document; raises RefusedError for one the library cannot read."""
+        """Opens the document; raises RefusedError for one the library cannot open. Reading
+        starts with the first feature asked for."""
         self._batches = _core.FeatureBatches(_path(document), _names(tables))
         self._batch_size = batch_size
         self._pending: Iterator[tuple] = iter(())
@@ -303,7 +330,9 @@ def read_features(document: PathArg, tables: Optional[Iterable[str]] = None,
                   batch_size: int = DEFAULT_BATCH_SIZE) -> FeatureReader:
     """The features of an exchange document (of ``tables`` only, when given) as an iterator.
 
-    Raises RefusedError for a document the library cannot read.
+    Raises RefusedError for a document the library cannot read, while iterating where the
+    document turns out to be broken after its start, and at the end for a table of ``tables``
+    the document lacks.
     """
     return FeatureReader(document, tables, batch_size)
 
@@ -323,15 +352,18 @@ def _check_geometry(feature: Feature) -> None:
 class DocumentWriter:
     """Writes features of a schema's tables into a new exchange document.
 
-    Used as a context manager it saves the document on a normal exit and, when the block
-    raises, drops it and leaves any earlier file at ``path`` as it was::
+    The features go to a file beside ``path`` as they are written, so memory does not grow with
+    the document; commit() puts it in place of ``path``. Used as a context manager the writer
+    commits on a normal exit and, when the block raises, discards the document and leaves any
+    earlier file at ``path`` as it was::
 
         with DocumentWriter("out.gml", "pelmak.xsd") as writer:
             writer.write(read_features("in.gml"))
     """
 
     def __init__(self, path: PathArg, schema: PathArg):
-        """Reads the schema; nothing is written to ``path`` before commit()."""
+        """Reads the schema and opens the file beside ``path``; nothing replaces ``path`` before
+        commit(). Raises RefusedError for a schema it cannot read or a path it cannot write."""
         self._native = _core.DocumentWriter(_path(schema), _path(path))
 
     @property
@@ -354,14 +386,24 @@ class DocumentWriter:
             self._native.write(table, rows)
 
     def commit(self) -> None:
-        """Saves the document to the path, replacing a file there only once it is written whole."""
+        """Ends the document and puts it in place of the file at the path. A document without
+        features is an empty collection. Raises RefusedError when the file cannot be saved (the
+        earlier file stays) or the document was committed or discarded already."""
         self._native.commit()
+
+    def discard(self) -> None:
+        """Drops the document written so far; any earlier file at the path stays. The writer can
+        then neither write nor commit."""
+        self._native.discard()
 
     def __enter__(self) -> "DocumentWriter":
         """The writer itself."""
         return self
 
     def __exit__(self, exc_type, exc, traceback) -> None:
-        """Saves the document unless the block raised; the block's exception goes on."""
+        """Commits the document unless the block raised; then discards it, and the block's
+        exception goes on."""
         if exc_type is None:
             self.commit()
+        else:
+            self.discard()

@@ -3,6 +3,7 @@ document exported from it."""
 
 import os
 import pathlib
+import re
 import shutil
 import subprocess
 
@@ -40,8 +41,7 @@ def source(work) -> pathlib.Path:
     data = pathlib.Path(os.environ["DORVELLXSD_EXAMPLES_DIR"]) / "data"
     for i, table in enumerate(TABLES):
         mode = ["-update"] if i else []
-        subprocess.run([os.environ.get("DORVELLXSD_OGR2OGR", "ogr2ogr"), "-f", "GPKG", *mode, str(path),
-                        str(data / f"{table}.geojson"), "-nln", table], check=True)
+        ogr2ogr("-f", "GPKG", *mode, path, data / f"{table}.geojson", "-nln", table)
     return path
 
 
@@ -50,3 +50,14 @@ def document(work, schema, source) -> pathlib.Path:
     path = work / "выгрузка.gml"
     dorvellxsd.export(schema, source, path)
     return path
+
+
+def ogr2ogr(*arguments) -> None:
+    subprocess.run([os.environ.get("DORVELLXSD_OGR2OGR", "ogr2ogr"), *map(str, arguments)], check=True)
+
+
+def feature_count(data_source, layer: str) -> int:
+    """The number of features in the layer, as GDAL itself counts them."""
+    report = subprocess.run([os.environ.get("DORVELLXSD_OGRINFO", "ogrinfo"), "-ro", "-so", str(data_source), layer],
+                            check=True, capture_output=True, text=True).stdout
+    return int(re.search(r"^Feature Count: (\d+)$", report, re.MULTILINE).group(1))

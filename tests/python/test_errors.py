@@ -23,12 +23,20 @@ def test_exception_classes():
     (lambda w, s, d: dorvellxsd.export(s, w / "исходные.gpkg", w / "x.gml", tables=["Нет"]),
      RefusedError, "the schema declares no table 'Нет'"),
     (lambda w, s, d: dorvellxsd.read_features(d, batch_size=0).__next__(), RefusedError, "batch size"),
+    # A table asked for that the document lacks, found out once the document is read.
+    (lambda w, s, d: list(dorvellxsd.read_features(d, tables=["Road", "Нет"])), RefusedError,
+     "the document has no table 'Нет'"),
+    (lambda w, s, d: dorvellxsd.import_document(d, w / "исходные.gpkg", tables=["Нет"]), RefusedError,
+     "the document has no table 'Нет'"),
 ])
 def test_failures_raise_the_right_class_with_the_message(work, schema, source, document, call, error,
                                                          message_part):
     with pytest.raises(error) as raised:
         call(work, schema, document)
     assert message_part in str(raised.value)
+
+
+ACCEPTED = dorvellxsd.Feature("Rightholder", 1, {"holderId": "1", "name": "n", "kind": "k", "inn": "7"})
 
 
 @pytest.mark.parametrize("feature, message", [
@@ -44,13 +52,15 @@ def test_failures_raise_the_right_class_with_the_message(work, schema, source, d
      "table Rightholder, feature 7: the table has no geometry"),
     (dorvellxsd.Feature("Нет", 8, {}), "the schema declares no table 'Нет'"),
 ])
-def test_writer_refuses_what_it_cannot_write_exactly(work, schema, feature, message):
-    path = work / "отказ.gml"
+def test_writer_refuses_what_it_cannot_write_exactly(tmp_path, schema, feature, message):
+    path = tmp_path / "отказ.gml"
     writer = dorvellxsd.DocumentWriter(path, schema)
     with pytest.raises(RefusedError, match=message):
         writer.write([feature])
-    assert writer.feature_count == 0
-    # Nothing was written, so there is no document to save either.
-    with pytest.raises(RefusedError):
-        writer.commit()
-    assert not path.exists()
+    assert writer.feature_count == 0 and not path.exists()
+    # The refused run left nothing in the document, which takes the next features as before.
+    writer.write(ACCEPTED)
+    writer.commit()
+    assert list(dorvellxsd.read_features(path)) == [ACCEPTED]
+    with pytest.raises(RefusedError, match="committed or discarded already"):
+        writer.write(ACCEPTED)

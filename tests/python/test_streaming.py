@@ -1,4 +1,9 @@
-"""Reading features batch by batch, writing them back, and validation with feature ids."""
+"""Reading features batch by batch, writing them back, and validation with feature ids and
+catalogs."""
+
+import os
+import pathlib
+import re
 
 import pytest
 
@@ -20,9 +25,15 @@ def test_features_are_the_same_in_any_batch_size(document):
     assert {f.table for f in dorvellxsd.read_features(document, tables=["Road"])} == {"Road"}
 
 
-def test_reader_stops_where_the_caller_stops(document):
-    reader = dorvellxsd.read_features(document, batch_size=3)
+def test_reader_reads_no_further_than_the_caller_asks(work, document):
+    # The document breaks off in its last table: the features before come out, then the refusal.
+    text = document.read_text(encoding="utf-8")
+    cut = work / "обрыв.gml"
+    cut.write_text(text[:text.index('<SurveyPoint gml:id="SurveyPoint.5"')], encoding="utf-8")
+    reader = dorvellxsd.read_features(cut, batch_size=3)
     assert [next(reader).id for _ in range(4)] == [1, 2, 3, 4]
+    with pytest.raises(dorvellxsd.RefusedError):
+        list(reader)
 
 
 def test_writer_gives_back_the_document_it_was_fed(work, schema, document):
@@ -73,3 +84,23 @@ def test_validation_names_the_feature_of_each_diagnostic(schema, broken):
 def test_valid_document_has_no_diagnostics(schema, document):
     assert dorvellxsd.validate(schema, document) == dorvellxsd.ValidationResult(0, [])
     assert list(dorvellxsd.iter_validate(schema, document)) == []
+
+
+@pytest.mark.parametrize("version, address", [
+    ("gml311", "http://schemas.opengis.net/gml/3.1.1/base/gml.xsd"),
+    ("gml32", "http://schemas.opengis.net/gml/3.2.1/gml.xsd"),
+])
+def test_schema_importing_gml_by_its_address_loads_through_a_catalog(version, address):
+    offline = pathlib.Path(os.environ["DORVELLXSD_TEST_DATA_DIR"]) / "offline"
+    schema, document = offline / f"exchange-{version}.xsd", offline / f"wells-{version}.gml"
+    # The network stays closed unless asked for: the load stops at the address, which it names,
+    # without trying it.
+    with pytest.raises(dorvellxsd.RefusedError, match=re.escape(address) + ".*доступ к сети выключен"):
+        dorvellxsd.validate(schema, document)
+
+    catalog = pathlib.Path(os.environ.get("DORVELLXSD_SHARED_DATA_DIR", "shared data unknown")) / "catalog.xml"
+    if not catalog.is_file():
+        pytest.skip(f"no shared catalog at {catalog}")
+    result = dorvellxsd.validate(schema, document, catalog=catalog)
+    assert result.error_count == len(result.diagnostics) == 1
+    assert result.diagnostics[0].feature == "Well.2"
