@@ -472,7 +472,8 @@ TEST_F(GeoPackageTest, ExportDocumentImportKeepsEveryCoordinate)
                 OGRLayer *layer = createLayer(*dataset, "parcels", wkbUnknown, {{"wkt"}}, epsg);
                 for (const char *wkt : {"POINT (37.5 55.75)", "LINESTRING (30.25 60.5,31 61,32 61.5)",
                          "POLYGON ((500000 6500000,500100 6500000,500100 6500200,500000 6500000))",
-                         "MULTIPOLYGON (((1 2,3 2,3 4,1 2)),((5 6,7 6,7 8,5 6),(5.5 6.2,6 6.2,6 6.5,5.5 6.2)))", "none"})
+                         "MULTIPOLYGON (((1 2,3 2,3 4,1 2)),((5 6,7 6,7 8,5 6),(5.5 6.2,6 6.2,6 6.5,5.5 6.2)))",
+                         "none"})
                     addFeature(layer, {wkt}, wkt);
                 for (const char *table : {"gpkg_geometry_columns", "gpkg_contents"})
                     if (epsg < 0)
@@ -489,11 +490,13 @@ TEST_F(GeoPackageTest, ExportDocumentImportKeepsEveryCoordinate)
                 if (officialSchemas)
                     EXPECT_EQ(diagnostics(schema, catalog, document), QStringList());
             } else {
-                EXPECT_EQ(gmlIds(document), QStringList({"parcels.1", "parcels.2", "parcels.3", "parcels.4", "parcels.5"}));
+                EXPECT_EQ(gmlIds(document),
+                    QStringList({"parcels.1", "parcels.2", "parcels.3", "parcels.4", "parcels.5"}));
             }
             XsdXmlTables tables;
             tables.initFromFile(document);
-            EXPECT_EQ(XsdGdalDataProvider(file, false).insertData(tables.getDataFromLayers({"parcels"_q})).value("parcels"_q), 5);
+            const QList<XsdTableData> imported = tables.getDataFromLayers({"parcels"_q});
+            EXPECT_EQ(XsdGdalDataProvider(file, false).insertData(imported).value("parcels"_q), 5);
             const Rows rows = readRows(file, "parcels");
             ASSERT_EQ(rows.size(), 10U);
             EXPECT_EQ(Rows(rows.begin() + 5, rows.end()), Rows(rows.begin(), rows.begin() + 5));

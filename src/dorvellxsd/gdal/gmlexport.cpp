@@ -45,8 +45,8 @@ QString GmlExport::gmlOf(OGRGeometry &geometry, const QString &table, int id) co
     if (!hasEpsgCode(geometry.getSpatialReference()))
         geometry.assignSpatialReference(nullptr);
     if (withIds) {
-        const QByteArray gmlId = toGdalText(QString(gml::IdentifierPattern).arg(table).arg(id) + GeometryIdSuffix);
-        options.SetNameValue("GMLID", gmlId.constData());
+        const QString gmlId = QString(gml::IdentifierPattern).arg(table, QString::number(id)) + GeometryIdSuffix;
+        options.SetNameValue("GMLID", toGdalText(gmlId).constData());
     }
     const CplCharPtr gml(isEmptyPoint(geometry) ? nullptr : geometry.exportToGML(options.List()));
     if (!gml) {
