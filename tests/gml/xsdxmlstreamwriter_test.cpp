@@ -136,3 +136,53 @@ TEST(XsdXmlStreamWriter, WritesDevicesDirectly)
     EXPECT_FALSE(QFileInfo(pipe).isFile());
     EXPECT_EQ(xercesOutline(writeFile(folder.filePath("copy.gml"), text)).back(), "Parcel.1");
 }
+
+// The GML version changes the header alone, alike in both writers: any version but GML 3.2 gives the GML 3.1.1
+// document byte for byte. A document keeps the version it began with, and both readers read a GML 3.2 one back.
+TEST(XsdXmlStreamWriter, WritesTheHeaderOfTheGmlVersionAsked)
+{
+    using Version = XsdTables::GmlVersion;
+    QTemporaryDir folder;
+    const QString point = "<gml:Point gml:id=\"Well.1.geom\" srsName=\"urn:ogc:def:crs:EPSG::4326\">"
+                          "<gml:pos>55.75 37.62</gml:pos></gml:Point>";
+    const XsdTableData wells = tableData("Well", {"number", "Geometry"}, {{1, {"7", point}}, {2, {"8", ""}}});
+    const std::string header = "1.0 UTF-8 gml:FeatureCollection ";
+    const std::string rest = " xmlns:xsi=http://www.w3.org/2001/XMLSchema-instance xmlns=urn:pelmak:exchange "
+                             "xsi:schemaLocation=urn:pelmak:exchange pelmak.xsd";
+    const std::vector<std::string> gml311 {header + "xmlns:gml=http://www.opengis.net/gml" + rest, "Well.1",
+        "Well.1.geom", "Well.2"};
+    const std::vector<std::string> gml32 {header + "gml:id=collection xmlns:gml=http://www.opengis.net/gml/3.2" + rest,
+        "collection", "Well.1", "Well.1.geom", "Well.2"};
+
+    XsdXmlWriter plain;
+    plain.writeTableData(wells);
+    plain.writeToFile(folder.filePath("plain.gml"));
+    const std::tuple<Version, const char *, std::vector<std::string>> cases[] = {
+        {Version::Unknown, "unknown", gml311}, {Version::Gml311, "gml311", gml311}, {Version::Gml32, "gml32", gml32}};
+    for (const auto &[version, name, outline] : cases) {
+        SCOPED_TRACE(name);
+        const QString tree = folder.filePath(QString(name) + ".tree.gml");
+        const QString stream = folder.filePath(QString(name) + ".stream.gml");
+        XsdXmlWriter treeWriter;
+        treeWriter.setGmlVersion(version);
+        EXPECT_EQ(treeWriter.gmlVersion(), version);
+        treeWriter.writeTableData(wells);
+        treeWriter.setGmlVersion(version == Version::Gml32 ? Version::Gml311 : Version::Gml32); // for the next one
+        treeWriter.writeToFile(tree);
+        XsdXmlStreamWriter streamWriter(stream, version);
+        streamWriter.writeTableData(wells);
+        streamWriter.commit();
+
+        EXPECT_TRUE(fileContent(tree) == fileContent(stream));
+        EXPECT_EQ(xercesOutline(tree), outline);
+        if (version != Version::Gml32)
+            EXPECT_TRUE(fileContent(tree) == fileContent(folder.filePath("plain.gml")));
+        XsdXmlTables reader;
+        reader.initFromFile(tree);
+        // The geometry comes back as the element the writer inserted, with the line ends of its layout.
+        const std::string expected = "Well 1 {number=7} [<gml:Point gml:id=\"Well.1.geom\" srsName=\"urn:ogc:def:crs:"
+                                     "EPSG::4326\">\n<gml:pos>55.75 37.62</gml:pos>\n</gml:Point>\n]\nWell 2 {number=8}";
+        EXPECT_EQ(describeFeatures(reader.getDataFromLayers({})), expected);
+        EXPECT_EQ(describeFeatures(readInBatches(stream, 1)), expected);
+    }
+}

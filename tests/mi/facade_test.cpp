@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gdal.h>
@@ -23,6 +24,12 @@ template <typename Exception, typename Call> std::string messageOf(Call call)
         return error.what();
     }
     return "(nothing thrown)";
+}
+
+QByteArray fileContent(const std::string &path)
+{
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class Facade : public ::testing::Test {
@@ -90,10 +97,7 @@ TEST_F(Facade, RecordsMoveThroughWriterReaderAndInsert)
         streamWriter.writeTableData(record);
     streamWriter.commit();
     EXPECT_EQ(streamWriter.featureCount(), 44);
-    const auto content = [&](const char *name) {
-        QFile file(QString::fromStdString(path(name)));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
+    const auto content = [&](const char *name) { return fileContent(path(name)); };
     EXPECT_TRUE(!content("потоком.gml").isEmpty() && content("потоком.gml") == content("дороги.gml"));
     mi::XsdXmlStreamReader streamReader(path("потоком.gml"));
     size_t batches = 0;
@@ -178,4 +182,37 @@ TEST_F(Facade, LayerReaderDeliversTheLayerInBatches)
     EXPECT_EQ(document.getDataFromLayers({}).size(), 40u) << "as many as getDataFromLayer reads";
     EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdGdalLayerReader(source, provider.tables().tableByName("Lake"), ""); }),
         "Неверные параметры по передаваемому слою");
+}
+
+// The GML version of a schema reaches the provider, its layer readers and both writers, which then write the same
+// GML 3.2 document, every geometry with its gml:id.
+TEST_F(Facade, GmlVersionOfTheSchemaReachesProviderReadersAndWriters)
+{
+    EXPECT_EQ(provider.tables().gmlVersion(), mi::XsdTables::GmlVersion::Gml311);
+    provider.initFromXsd(Examples + "/pelmak-gml32.xsd");
+    const mi::XsdTables tables = provider.tables();
+    const mi::XsdTables::GmlVersion version = tables.gmlVersion();
+    ASSERT_EQ(version, mi::XsdTables::GmlVersion::Gml32);
+
+    mi::XsdGdalDataProvider source(Source, true);
+    source.setGmlVersion(version);
+    mi::XsdXmlWriter writer;
+    writer.setGmlVersion(version);
+    const mi::XsdTableData roads = source.getDataFromLayer(tables.tableByName("Road"), "lanes = 4");
+    writer.writeTableData(roads);
+    writer.writeToFile(path("whole.gml"));
+    mi::XsdXmlStreamWriter streamWriter(path("batches.gml"), version);
+    mi::XsdGdalLayerReader reader(source, tables.tableByName("Road"), "lanes = 4");
+    while (!reader.atEnd())
+        streamWriter.writeTableData(reader.readBatch(3));
+    streamWriter.commit();
+
+    const QByteArray whole = fileContent(path("whole.gml"));
+    EXPECT_TRUE(whole == fileContent(path("batches.gml")));
+    EXPECT_TRUE(whole.contains("xmlns:gml=\"http://www.opengis.net/gml/3.2\""));
+    const int features = static_cast<int>(streamWriter.featureCount());
+    EXPECT_GT(features, 1);
+    EXPECT_EQ(whole.count("<Road gml:id=\"Road."), features);
+    const QRegularExpression geometryWithId("<gml:(LineString|MultiCurve) gml:id=\"Road\\.\\d+\\.geom\"");
+    EXPECT_EQ(QString::fromUtf8(whole).count(geometryWithId), features);
 }

@@ -262,10 +262,12 @@ TableCounts exportTables(const ExportRequest &request, Progress &progress)
 {
     refuseOverwritingInput(request.document, {request.schema, request.source});
     const pelmak::XsdTables tables = readSchema(request.schema);
-    const pelmak::XsdGdalDataProvider source(request.source, true);
+    pelmak::XsdGdalDataProvider source(request.source, true);
     const QStringList names = tablesToExport(tables, request.tables, source.layerNames());
 
-    pelmak::XsdXmlStreamWriter writer(request.document);
+    // The document is in the GML the schema imports: GML 3.2 wants a gml:id on every geometry.
+    source.setGmlVersion(tables.gmlVersion());
+    pelmak::XsdXmlStreamWriter writer(request.document, tables.gmlVersion());
     // From here on the source belongs to the second thread until the pipe is gone.
     BatchPipe<pelmak::XsdTableData> pipe([&](const BatchPipe<pelmak::XsdTableData>::Push &push) {
         for (const QString &name : names) {

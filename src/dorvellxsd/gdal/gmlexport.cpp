@@ -2,6 +2,7 @@
 
 #include "gdalhandles_p.h"
 #include "gdaltext_p.h"
+#include "../gml/gmldocument_p.h"
 #include "../message_p.h"
 
 #include <ogr_geometry.h>
@@ -23,6 +24,8 @@ bool hasEpsgCode(const OGRSpatialReference *srs)
     return authority != nullptr && EQUAL(authority, "EPSG") && srs->GetAuthorityCode(nullptr) != nullptr;
 }
 
+const QLatin1String GeometryIdSuffix(".geom");
+
 // GML has no empty point: GDAL writes one as the point (0 0).
 bool isEmptyPoint(const OGRGeometry &geometry)
 {
@@ -31,15 +34,20 @@ bool isEmptyPoint(const OGRGeometry &geometry)
 
 } // namespace
 
-GmlExport::GmlExport()
+GmlExport::GmlExport(XsdTables::GmlVersion gmlVersion)
+    : withIds(gmlVersion == XsdTables::GmlVersion::Gml32)
 {
-    options.SetNameValue("FORMAT", "GML3");
+    options.SetNameValue("FORMAT", withIds ? "GML32" : "GML3");
 }
 
 QString GmlExport::gmlOf(OGRGeometry &geometry, const QString &table, int id) const
 {
     if (!hasEpsgCode(geometry.getSpatialReference()))
         geometry.assignSpatialReference(nullptr);
+    if (withIds) {
+        const QString gmlId = QString(gml::IdentifierPattern).arg(table, QString::number(id)) + GeometryIdSuffix;
+        options.SetNameValue("GMLID", toGdalText(gmlId).constData());
+    }
     const CplCharPtr gml(isEmptyPoint(geometry) ? nullptr : geometry.exportToGML(options.List()));
     if (!gml) {
         const QString reason = isEmptyPoint(geometry) ? QStringLiteral("POINT EMPTY") : lastGdalError();

@@ -29,7 +29,8 @@ class XsdGdalDataProviderPrivate;
 class LayerReading
 {
 public:
-    /// Checks, in this order, the element, the layer, the filter and the fields.
+    /// Checks, in this order, the element, the layer, the filter and the fields. Geometries are
+    /// written in the source's GML version (XsdGdalDataProvider::setGmlVersion).
     LayerReading(const XsdGdalDataProviderPrivate &source, const XsdElement &element, const QString &filter);
 
     /// Appends up to @p maxFeatures records to @p records.

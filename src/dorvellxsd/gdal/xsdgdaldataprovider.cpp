@@ -299,6 +299,16 @@ int XsdGdalDataProvider::rollbackTransaction()
     return d->rollBack();
 }
 
+void XsdGdalDataProvider::setGmlVersion(XsdTables::GmlVersion version)
+{
+    d->gmlVersion = version;
+}
+
+XsdTables::GmlVersion XsdGdalDataProvider::gmlVersion() const
+{
+    return d->gmlVersion;
+}
+
 XsdTableData XsdGdalDataProvider::getDataFromLayer(const XsdElement &element, const QString &filter) const
 {
     LayerReading reading(*d, element, filter);

@@ -4,6 +4,7 @@
 #include <dorvellxsd/data/xsdtabledata.h>
 #include <dorvellxsd/dorvellxsd_export.h>
 #include <dorvellxsd/schema/xsdelement.h>
+#include <dorvellxsd/schema/xsdtables.h>
 
 #include <QList>
 #include <QMap>
@@ -83,8 +84,21 @@ public:
     int rollbackTransaction();
 
     /**
+     * The GML in which getDataFromLayer() and the layer readers made from now on write
+     * geometries: GML 3.2 for XsdTables::GmlVersion::Gml32, with a gml:id on every geometry
+     * element ("<table>.<id>.geom" on the top one, that followed by ".<n>" on the n-th member of
+     * a collection, counted from 0), unique in a document whose feature identifiers are; GML 3.1.1
+     * for any other value, which is the default. Survives openSourceFile(); a layer reader keeps
+     * the version it began with. Pass the exchange schema's XsdTables::gmlVersion(), and the same
+     * to the document writer (XsdXmlWriter::setGmlVersion()).
+     */
+    void setGmlVersion(XsdTables::GmlVersion version);
+    XsdTables::GmlVersion gmlVersion() const;
+
+    /**
      * Reads every feature of the layer named like @p element into table data, one value per
-     * attribute in attribute order; every geometry attribute gets the feature's geometry as GML 3.
+     * attribute in attribute order; every geometry attribute gets the feature's geometry as GML 3
+     * (see setGmlVersion()).
      * Reads as XsdGdalLayerReader does, in one batch.
      *
      * @p filter is an attribute filter (the condition of a WHERE clause) handed to the driver as it

@@ -5,6 +5,8 @@
 #ifndef DORVELLXSD_XSDGDALDATAPROVIDER_P_H
 #define DORVELLXSD_XSDGDALDATAPROVIDER_P_H
 
+#include "../schema/xsdtables.h"
+
 #include <QString>
 
 #include <gdal_priv.h>
@@ -36,6 +38,7 @@ public:
     bool readOnly = true;
     /// Counts the data sets opened, so that a layer reader can tell that its layer is gone.
     std::uint64_t generation = 0;
+    XsdTables::GmlVersion gmlVersion = XsdTables::GmlVersion::Gml311; ///< of the geometries read
 };
 
 } // namespace pelmak

@@ -50,6 +50,7 @@ int recordId(GIntBig fid, const QString &table)
 
 LayerReading::LayerReading(const XsdGdalDataProviderPrivate &source, const XsdElement &element, const QString &filter)
     : table(element)
+    , gml(source.gmlVersion)
 {
     GdalErrorScope errors;
     layer = &layerOf(source, element);

@@ -18,7 +18,8 @@ class XsdGdalLayerReaderPrivate;
  * Reads one layer of a provider's data source a batch of features at a time, so that memory
  * holds one batch rather than the whole layer. The batches together are exactly what
  * XsdGdalDataProvider::getDataFromLayer returns for the same element and filter: the same
- * records, values, identifiers and order.
+ * records, values, identifiers and order. Geometries are written in the GML version the provider
+ * had when the reader began (XsdGdalDataProvider::setGmlVersion()).
  *
  * Threads: a reader belongs to its provider's thread. A provider and its readers are used by one
  * thread at a time, as GDAL requires of one data source; readers of distinct providers may run on

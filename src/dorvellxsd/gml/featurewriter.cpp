@@ -101,15 +101,18 @@ void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &feature
     }
 }
 
-QDomDocument newExchangeDocument()
+QDomDocument newExchangeDocument(XsdTables::GmlVersion gmlVersion)
 {
+    const bool gml32 = gmlVersion == XsdTables::GmlVersion::Gml32;
     QDomDocument document;
     document.appendChild(document.createProcessingInstruction(XmlDeclarationTarget, XmlDeclarationContent));
     QDomElement root = document.createElement(FeatureCollectionTag);
     root.setAttribute(XsiNamespaceAttribute, XsiNamespaceUri);
     root.setAttribute(SchemaLocationAttribute, SchemaLocation);
-    root.setAttribute(GmlNamespaceAttribute, GmlNamespaceUri);
+    root.setAttribute(GmlNamespaceAttribute, gml32 ? Gml32NamespaceUri : GmlNamespaceUri);
     root.setAttribute(DefaultNamespaceAttribute, TargetNamespaceUri);
+    if (gml32)
+        root.setAttribute(IdAttribute, CollectionId);
     document.appendChild(root);
     return document;
 }

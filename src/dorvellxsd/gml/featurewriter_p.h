@@ -6,6 +6,7 @@
 #define DORVELLXSD_FEATUREWRITER_P_H
 
 #include "../data/xsdtabledata.h"
+#include "../schema/xsdtables.h"
 #include "../xml/xmlnames_p.h"
 
 #include <QDomDocument>
@@ -27,8 +28,9 @@ namespace pelmak::gml {
 // document ill-formed or unreadable to the library's own reader. @throws std::logic_error
 void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &features);
 
-// The declaration and the feature collection, without members.
-QDomDocument newExchangeDocument();
+// The declaration and the feature collection, without members, in the namespace of GML 3.2 for
+// Gml32 and of GML 3.1.1 for any other @p gmlVersion.
+QDomDocument newExchangeDocument(XsdTables::GmlVersion gmlVersion);
 
 // Builds the feature members of one table; what its features share is made once.
 class FeatureMemberBuilder

@@ -26,6 +26,7 @@ constexpr QLatin1String latin1(const char (&text)[Size])
 inline constexpr QLatin1String TargetNamespaceUri = latin1("urn:pelmak:exchange");
 inline constexpr QLatin1String SchemaLocation = latin1("urn:pelmak:exchange pelmak.xsd");
 inline constexpr QLatin1String GmlNamespaceUri = latin1("http://www.opengis.net/gml");
+inline constexpr QLatin1String Gml32NamespaceUri = latin1("http://www.opengis.net/gml/3.2");
 inline constexpr QLatin1String XsiNamespaceUri = latin1("http://www.w3.org/2001/XMLSchema-instance");
 
 inline constexpr QLatin1String XmlDeclarationTarget = latin1("xml");
@@ -38,6 +39,10 @@ inline constexpr QLatin1String XsiNamespaceAttribute = latin1("xmlns:xsi");
 inline constexpr QLatin1String SchemaLocationAttribute = latin1("xsi:schemaLocation");
 inline constexpr QLatin1String GmlNamespaceAttribute = latin1("xmlns:gml");
 inline constexpr QLatin1String DefaultNamespaceAttribute = latin1("xmlns");
+
+// GML 3.2 requires a gml:id on the collection too. Every feature's identifier holds a full stop,
+// and so does every geometry's (see GmlExport), so one without can be no other element's.
+inline constexpr QLatin1String CollectionId = latin1("collection");
 
 // A child of a feature whose name starts with this, in any letter case, is its geometry.
 inline constexpr QLatin1String GeometryPrefix = latin1("gml:");

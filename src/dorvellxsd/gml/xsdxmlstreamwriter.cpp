@@ -10,8 +10,9 @@ namespace pelmak {
 class XsdXmlStreamWriterPrivate
 {
 public:
-    explicit XsdXmlStreamWriterPrivate(const QString &path)
+    XsdXmlStreamWriterPrivate(const QString &path, XsdTables::GmlVersion gmlVersion)
         : file(std::make_unique<gml::DocumentFile>(path))
+        , document(gml::newExchangeDocument(gmlVersion))
     {
     }
 
@@ -31,7 +32,7 @@ public:
     void commit();
 
     std::unique_ptr<gml::DocumentFile> file; ///< none after commit() or a failure
-    QDomDocument document = gml::newExchangeDocument(); ///< whose root stands for the written one
+    QDomDocument document; ///< whose root stands for the written one
     bool rootStarted = false;
     QString pending; ///< text not yet written
     qint64 featureCount = 0;
@@ -93,7 +94,12 @@ void XsdXmlStreamWriterPrivate::commit()
 }
 
 XsdXmlStreamWriter::XsdXmlStreamWriter(const QString &path)
-    : d(std::make_unique<XsdXmlStreamWriterPrivate>(path))
+    : XsdXmlStreamWriter(path, XsdTables::GmlVersion::Gml311)
+{
+}
+
+XsdXmlStreamWriter::XsdXmlStreamWriter(const QString &path, XsdTables::GmlVersion gmlVersion)
+    : d(std::make_unique<XsdXmlStreamWriterPrivate>(path, gmlVersion))
 {
 }
 

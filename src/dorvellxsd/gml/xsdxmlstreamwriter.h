@@ -2,6 +2,7 @@
 #define DORVELLXSD_XSDXMLSTREAMWRITER_H
 
 #include <dorvellxsd/dorvellxsd_export.h>
+#include <dorvellxsd/schema/xsdtables.h>
 
 #include <QString>
 #include <QtGlobal>
@@ -29,6 +30,11 @@ public:
      * @throws std::logic_error "Не могу открыть файл %1 на запись" when it cannot.
      */
     explicit XsdXmlStreamWriter(const QString &path);
+    /**
+     * As the constructor above, for a document in the GML of @p gmlVersion: GML 3.2 for
+     * XsdTables::GmlVersion::Gml32, GML 3.1.1 for any other value (see XsdXmlWriter::setGmlVersion).
+     */
+    XsdXmlStreamWriter(const QString &path, XsdTables::GmlVersion gmlVersion);
     /// Without a commit() the earlier file at the path is left untouched.
     virtual ~XsdXmlStreamWriter();
 

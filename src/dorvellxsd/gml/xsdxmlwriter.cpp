@@ -13,6 +13,7 @@ class XsdXmlWriterPrivate
 {
 public:
     std::unique_ptr<QDomDocument> document;
+    XsdTables::GmlVersion gmlVersion = XsdTables::GmlVersion::Gml311;
 };
 
 XsdXmlWriter::XsdXmlWriter()
@@ -22,9 +23,19 @@ XsdXmlWriter::XsdXmlWriter()
 
 XsdXmlWriter::~XsdXmlWriter() = default;
 
+void XsdXmlWriter::setGmlVersion(XsdTables::GmlVersion version)
+{
+    d->gmlVersion = version;
+}
+
+XsdTables::GmlVersion XsdXmlWriter::gmlVersion() const
+{
+    return d->gmlVersion;
+}
+
 void XsdXmlWriter::start()
 {
-    d->document = std::make_unique<QDomDocument>(gml::newExchangeDocument());
+    d->document = std::make_unique<QDomDocument>(gml::newExchangeDocument(d->gmlVersion));
 }
 
 void XsdXmlWriter::writeTableData(const XsdTableData &tableData)

@@ -2,6 +2,7 @@
 #define DORVELLXSD_XSDXMLWRITER_H
 
 #include <dorvellxsd/dorvellxsd_export.h>
+#include <dorvellxsd/schema/xsdtables.h>
 
 #include <QString>
 #include <QtGlobal>
@@ -21,12 +22,28 @@ class XsdXmlWriterPrivate;
  * gml:id "<table>.<id>" and one child per attribute in attribute order: a plain value as an
  * element of the attribute's name (left out when empty and the attribute is optional), the
  * geometry as the GML element itself.
+ *
+ * The document is GML 3.1.1 unless setGmlVersion() asks for GML 3.2, the version of the
+ * exchange schema's GML (XsdTables::gmlVersion()). A GML 3.2 document differs in its header
+ * only: the root binds "gml" to http://www.opengis.net/gml/3.2 and carries gml:id "collection".
+ * GML 3.2 also wants a gml:id on every geometry: the geometry values must carry them, as
+ * XsdGdalDataProvider::setGmlVersion() has them written; the writer takes geometries as given.
+ *
+ * A writer is used from one thread at a time; distinct writers share nothing.
  */
 class DORVELLXSD_EXPORT XsdXmlWriter
 {
 public:
     XsdXmlWriter();
     virtual ~XsdXmlWriter();
+
+    /**
+     * The GML of the documents started from now on (by start() or by a writeTableData() without
+     * a document): GML 3.2 for XsdTables::GmlVersion::Gml32, GML 3.1.1 for any other value, which
+     * is the default. A document already begun keeps its version.
+     */
+    void setGmlVersion(XsdTables::GmlVersion version);
+    XsdTables::GmlVersion gmlVersion() const;
 
     /// Begins a new, empty collection; whatever was written before is dropped.
     void start();

@@ -5,6 +5,9 @@
 #ifndef DORVELLXSD_MI_CONVERSION_P_H
 #define DORVELLXSD_MI_CONVERSION_P_H
 
+#include <dorvellxsd/mi/xsdtables.h>
+#include <dorvellxsd/schema/xsdtables.h>
+
 #include <QStringList>
 
 #include <list>
@@ -17,6 +20,17 @@ QString toQString(const std::string &text);
 std::string toStdString(const QString &text);
 QStringList toQStringList(const std::list<std::string> &texts);
 std::list<std::string> toStdList(const QStringList &texts);
+
+// The two enumerations carry the same values.
+inline pelmak::XsdTables::GmlVersion toQtGmlVersion(XsdTables::GmlVersion version)
+{
+    return static_cast<pelmak::XsdTables::GmlVersion>(version);
+}
+
+inline XsdTables::GmlVersion toMiGmlVersion(pelmak::XsdTables::GmlVersion version)
+{
+    return static_cast<XsdTables::GmlVersion>(version);
+}
 
 } // namespace pelmak::mi
 

@@ -18,6 +18,11 @@ std::list<std::string> XsdGdalDataProvider::layerNames() const
     return toStdList(impl->layerNames());
 }
 
+void XsdGdalDataProvider::setGmlVersion(XsdTables::GmlVersion version)
+{
+    impl->setGmlVersion(toQtGmlVersion(version));
+}
+
 XsdTableData XsdGdalDataProvider::getDataFromLayer(const XsdElement &table, const std::string &filter) const
 {
     return XsdTableData(impl->getDataFromLayer(*table.impl, toQString(filter)));

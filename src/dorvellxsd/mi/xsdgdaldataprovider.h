@@ -3,6 +3,7 @@
 
 #include <dorvellxsd/mi/xsdelement.h>
 #include <dorvellxsd/mi/xsdtabledata.h>
+#include <dorvellxsd/mi/xsdtables.h>
 
 #include <list>
 #include <map>
@@ -30,6 +31,10 @@ public:
 
     /// The layers of the source, less those whose name begins with "STL_".
     std::list<std::string> layerNames() const;
+    /// The GML of the geometries that getDataFromLayer and the layer readers made from now on
+    /// write: GML 3.2 with a gml:id on every geometry for Gml32, GML 3.1.1 otherwise (the
+    /// default), as pelmak::XsdGdalDataProvider::setGmlVersion.
+    void setGmlVersion(XsdTables::GmlVersion version);
     /// The features of @p table's layer, narrowed by the attribute @p filter unless it is empty.
     /// The filter is the driver's own SQL (a database server's), run as it is.
     XsdTableData getDataFromLayer(const XsdElement &table, const std::string &filter) const;

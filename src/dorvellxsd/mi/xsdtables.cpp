@@ -28,6 +28,11 @@ XsdElement XsdTables::tableByName(const std::string &name) const
     return XsdElement(impl->tableByName(toQString(name)));
 }
 
+XsdTables::GmlVersion XsdTables::gmlVersion() const
+{
+    return toMiGmlVersion(impl->gmlVersion());
+}
+
 std::list<std::string> XsdTables::tableNameList() const
 {
     return toStdList(impl->tableNameList());

@@ -3,6 +3,7 @@
 
 #include <dorvellxsd/mi/xsdelement.h>
 
+#include <cstdint>
 #include <list>
 #include <string>
 
@@ -27,6 +28,16 @@ public:
     XsdTables &operator=(const XsdTables &) = delete;
     XsdTables &operator=(XsdTables &&) = delete;
     virtual ~XsdTables();
+
+    /// The GML version of a schema, which its documents are written in (as pelmak::XsdTables).
+    enum class GmlVersion : std::int32_t {
+        Unknown = 0, ///< the schema names no GML
+        Gml311 = 1,  ///< http://www.opengis.net/gml
+        Gml32 = 2,   ///< http://www.opengis.net/gml/3.2
+    };
+
+    /// The GML version the schema imports or refers to.
+    GmlVersion gmlVersion() const;
 
     /// The first table named @p name, or an empty description.
     XsdElement tableByName(const std::string &name) const;

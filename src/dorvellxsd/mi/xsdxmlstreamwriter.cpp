@@ -11,6 +11,11 @@ XsdXmlStreamWriter::XsdXmlStreamWriter(const std::string &path)
 {
 }
 
+XsdXmlStreamWriter::XsdXmlStreamWriter(const std::string &path, XsdTables::GmlVersion gmlVersion)
+    : impl(std::make_unique<pelmak::XsdXmlStreamWriter>(toQString(path), toQtGmlVersion(gmlVersion)))
+{
+}
+
 XsdXmlStreamWriter::~XsdXmlStreamWriter() = default;
 
 void XsdXmlStreamWriter::writeTableData(const XsdTableData &data)

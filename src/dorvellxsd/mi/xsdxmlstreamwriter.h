@@ -2,6 +2,7 @@
 #define DORVELLXSD_MI_XSDXMLSTREAMWRITER_H
 
 #include <dorvellxsd/mi/xsdtabledata.h>
+#include <dorvellxsd/mi/xsdtables.h>
 
 #include <cstdint>
 #include <string>
@@ -18,6 +19,8 @@ class DORVELLXSD_EXPORT XsdXmlStreamWriter
 public:
     /// Opens the UTF-8 @p path for writing; throws std::logic_error when it cannot.
     explicit XsdXmlStreamWriter(const std::string &path);
+    /// As above, for a document in GML 3.2 when @p gmlVersion is Gml32, GML 3.1.1 otherwise.
+    XsdXmlStreamWriter(const std::string &path, XsdTables::GmlVersion gmlVersion);
     XsdXmlStreamWriter(const XsdXmlStreamWriter &) = delete;
     XsdXmlStreamWriter &operator=(const XsdXmlStreamWriter &) = delete;
     /// Without a commit() the earlier file at the path is left untouched.

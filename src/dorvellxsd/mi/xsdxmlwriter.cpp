@@ -13,6 +13,11 @@ XsdXmlWriter::XsdXmlWriter()
 
 XsdXmlWriter::~XsdXmlWriter() = default;
 
+void XsdXmlWriter::setGmlVersion(XsdTables::GmlVersion version)
+{
+    impl->setGmlVersion(toQtGmlVersion(version));
+}
+
 void XsdXmlWriter::writeTableData(const XsdTableData &data)
 {
     impl->writeTableData(*data.impl);

@@ -2,6 +2,7 @@
 #define DORVELLXSD_MI_XSDXMLWRITER_H
 
 #include <dorvellxsd/mi/xsdtabledata.h>
+#include <dorvellxsd/mi/xsdtables.h>
 
 #include <string>
 
@@ -19,6 +20,10 @@ public:
     XsdXmlWriter(const XsdXmlWriter &) = delete;
     XsdXmlWriter &operator=(const XsdXmlWriter &) = delete;
     virtual ~XsdXmlWriter();
+
+    /// The GML of the documents started from now on: GML 3.2 for Gml32, GML 3.1.1 otherwise (the
+    /// default), as pelmak::XsdXmlWriter::setGmlVersion.
+    void setGmlVersion(XsdTables::GmlVersion version);
 
     /// Appends the features of @p data, starting a document when there is none.
     /// @p data must not be a moved-from handle.
