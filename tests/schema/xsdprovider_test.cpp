@@ -217,17 +217,11 @@ TEST(XsdProvider, RefusesWhatItCannotMap)
     QByteArray groups = sequence("<xs:group ref=\"p:G24\"/>") + "<xs:group name=\"G0\"><xs:sequence/></xs:group>\n";
     for (int level = 1; level <= 24; ++level)
         groups += QString("<xs:group name=\"G%1\"><xs:sequence><xs:group ref=\"p:G%2\"/><xs:group ref=\"p:G%2\"/>"
-                          "</xs:sequence></xs:group>\n")
-                      .arg(level)
-                      .arg(level - 1)
-                      .toUtf8();
+                          "</xs:sequence></xs:group>\n").arg(level).arg(level - 1).toUtf8();
     QByteArray derivations = type("", "p:D1");
     for (int level = 1; level < 300; ++level)
         derivations += QString("<xs:complexType name=\"D%1\"><xs:complexContent><xs:extension base=\"p:D%2\"/>"
-                               "</xs:complexContent></xs:complexType>\n")
-                           .arg(level)
-                           .arg(level + 1)
-                           .toUtf8();
+                               "</xs:complexContent></xs:complexType>\n").arg(level).arg(level + 1).toUtf8();
     for (const auto &[body, reason] : {std::pair(groups, std::string("раскрываются более чем в 500000 определений")),
                                        std::pair(derivations, std::string("вложены глубже 200 уровней"))}) {
         const std::string message = logicErrorOf(
