@@ -115,7 +115,7 @@ TEST(PostgisTest, FailedImportLeavesTheTablesAsTheyWere)
     // A record with the code "terminate" or "stop" ends its connection or stops the server, then
     // lingers so that the fault lands before the next record can.
     const QString stop = "%1/pg_ctl -D %2/data stop -m immediate -W"_q.arg(clusterValue("BINDIR"), clusterValue("CLUSTER_DIR"));
-    sql(connection, "DROP TABLE IF EXISTS parcels, second; CREATE TABLE second (code text); CREATE TABLE parcels (fid serial"
+    sql(connection, "DROP TABLE IF EXISTS parcels; CREATE TABLE parcels (fid serial"
         " PRIMARY KEY, code text NOT NULL UNIQUE, status text NOT NULL, geom geometry(Point, 4326));"
         "INSERT INTO parcels (code, status) VALUES ('old-1', 'kept'), ('old-2', 'kept');"
         "CREATE OR REPLACE FUNCTION fault() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
@@ -135,24 +135,19 @@ TEST(PostgisTest, FailedImportLeavesTheTablesAsTheyWere)
     const QString line = "<gml:LineString><gml:posList>1 2 3 4</gml:posList></gml:LineString>"_q;
     // The last of many records breaks a constraint in the middle three cases; with COPY the server
     // checks the rows only when the copy ends, at commit.
-    const std::tuple<bool, const char *, QList<XsdTableData>, QString, bool> cases[] = {
-        {true, "NO", {records()}, "read-only"_q, false},
-        {false, "NO",
-         {records(), tableData(describeTable("second"_q, {"code"_q}, false), {{"x"_q}}),
-          tableData(describeTable("nothing"_q, {}), {})},
-         "Невозможно получить информацию по слою nothing"_q, true},
+    // GDAL's reasons, or part of them.
+    const std::tuple<bool, const char *, QList<XsdTableData>, QString> cases[] = {
+        {true, "NO", {records()}, "read-only"_q},
         {false, "NO", {records(), tableData(parcels, {{"line"_q, "x"_q, line}})},
-         "Geometry type (LineString) does not match column type (Point)"_q, false},
-        {false, "NO", {records(), duplicate}, "duplicate key value violates unique constraint"_q, false},
-        {false, "YES", {records(), duplicate}, "duplicate key value violates unique constraint"_q, false},
-        {false, "NO", {records(), tableData(describeTable("parcels"_q, {"code"_q}), {{"no-status"_q}})},
-         "null value in column \"status\""_q, false},
-        {false, "NO", {records("terminate"_q)}, "terminating connection"_q, false}};
-    for (const auto &[readOnly, useCopy, tables, expected, exact] : cases) {
+         "Geometry type (LineString) does not match column type (Point)"_q},
+        {false, "NO", {records(), duplicate}, "duplicate key value violates unique constraint"_q},
+        {false, "YES", {records(), duplicate}, "duplicate key value violates unique constraint"_q},
+        {false, "NO", {records("terminate"_q)}, "terminating connection"_q}};
+    for (const auto &[readOnly, useCopy, tables, expected] : cases) {
         SCOPED_TRACE(expected.toStdString() + ", PG_USE_COPY=" + useCopy);
         const CPLConfigOptionSetter copy("PG_USE_COPY", useCopy, false);
         XsdGdalDataProvider provider(connection, readOnly);
-        failedImport(provider, tables, connection, {"parcels", "second"}, expected, exact);
+        failedImport(provider, tables, connection, {"parcels"}, expected, false);
         if (!readOnly) {
             provider.insertData({tableData(parcels, {{expected + QLatin1String(useCopy), "новый"_q, point}})});
             EXPECT_EQ(readRows(connection, "parcels").back(),
