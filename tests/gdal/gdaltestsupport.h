@@ -201,14 +201,6 @@ inline Records readInBatchesAndWhole(const pelmak::XsdGdalDataProvider &provider
     return whole;
 }
 
-/// Counts the layer's features on a connection of its own.
-inline GIntBig countRows(const QString &source, const char *layerName)
-{
-    const GDALDatasetUniquePtr dataset = openWithGdal(source);
-    OGRLayer *layer = dataset ? dataset->GetLayerByName(layerName) : nullptr;
-    return layer != nullptr ? layer->GetFeatureCount() : -1;
-}
-
 } // namespace testsupport
 
 #endif

@@ -42,18 +42,16 @@ void sql(const QString &connection, const std::string &statement)
 
 } // namespace
 
-// Batches of any size join up to what getDataFromLayer reads, filtered or not; an identifier
-// beyond 32 bits is refused rather than cut.
+// Batches of any size join up to what getDataFromLayer reads from the server, filtered or not.
 TEST(PostgisTest, BatchesJoinUpToTheWholeTable)
 {
     const QString connection = connectionOrSkip();
     if (connection.isEmpty())
         GTEST_SKIP();
-    sql(connection, "DROP TABLE IF EXISTS wells, big; CREATE TABLE wells (fid serial PRIMARY KEY, depth integer,"
+    sql(connection, "DROP TABLE IF EXISTS wells; CREATE TABLE wells (fid serial PRIMARY KEY, depth integer,"
                     " name text, geom geometry(Point, 4326)); INSERT INTO wells (depth, name, geom) SELECT n, 'well ' || n,"
                     " CASE WHEN n % 5 = 0 THEN NULL ELSE ST_SetSRID(ST_MakePoint(n, n / 2.0), 4326) END"
-                    " FROM generate_series(1, 60) AS n; CREATE TABLE big (fid bigint PRIMARY KEY, name text);"
-                    " INSERT INTO big VALUES (1, 'a'), (2147483647, 'b'), (4294967297, 'c')");
+                    " FROM generate_series(1, 60) AS n");
     const XsdGdalDataProvider provider(connection, true);
     const XsdElement wells = describeTable("wells"_q, {"depth"_q, "name"_q});
     const Records all = readInBatchesAndWhole(provider, wells, {});
@@ -62,12 +60,6 @@ TEST(PostgisTest, BatchesJoinUpToTheWholeTable)
         "<gml:Point srsName=\"urn:ogc:def:crs:EPSG::4326\"><gml:pos>1 2</gml:pos></gml:Point>"_q}));
     EXPECT_EQ(all.at(4).second.last(), QString());
     EXPECT_EQ(readInBatchesAndWhole(provider, wells, "depth > 50 OR name = 'well 3'"_q).size(), 11U);
-
-    const XsdElement big = describeTable("big"_q, {"name"_q}, false);
-    XsdGdalLayerReader reader(provider, big, "fid < 4294967297"_q);
-    EXPECT_EQ(reader.readBatch(5).featureData().size(), 2);
-    const std::string refused = "Идентификатор объекта 4294967297 слоя big не помещается в 32 бита";
-    EXPECT_EQ(logicErrorOf([&] { provider.getDataFromLayer(big, {}); }), refused);
 }
 
 // The host brackets several imports in a transaction of its own; its roll-back after a failure in
@@ -89,11 +81,11 @@ TEST(PostgisTest, ImportsInTheHostsTransactionStandOrFallWithIt)
     enum Fault { None, Refused, Commit };
     for (const Fault fault : {None, Refused, Commit}) {
         SCOPED_TRACE(fault);
-        const GIntBig before = countRows(connection, "register");
+        const size_t before = readRows(connection, "register").size();
         ASSERT_TRUE(provider.beginTransaction());
         const QString tag = QString::number(fault);
         EXPECT_EQ(provider.insertData(batch("a"_q + tag, "b"_q + tag)).value("register"_q), 2);
-        EXPECT_EQ(countRows(connection, "register"), before) << "nothing committed yet";
+        EXPECT_EQ(readRows(connection, "register").size(), before) << "nothing committed yet";
         if (fault == Refused) {
             QList<XsdTableData> last = batch("c"_q + tag, "d"_q + tag);
             last.append(tableData(describeTable("register"_q, {"нет"_q}, false), {{"x"_q}}));
@@ -107,10 +99,10 @@ TEST(PostgisTest, ImportsInTheHostsTransactionStandOrFallWithIt)
                 EXPECT_EQ(provider.rollbackTransaction(), 0);
             }
         }
-        EXPECT_EQ(countRows(connection, "register"), before + (fault == None ? 4 : 0));
+        EXPECT_EQ(readRows(connection, "register").size(), before + (fault == None ? 4 : 0));
     }
     EXPECT_EQ(provider.insertData(batch("after-1"_q, "after-2"_q)).value("register"_q), 2);
-    EXPECT_EQ(countRows(connection, "register"), 7);
+    EXPECT_EQ(readRows(connection, "register").size(), 7U);
 }
 
 // Whatever ends an import, it throws and the tables hold exactly what they held; a provider open
@@ -123,7 +115,7 @@ TEST(PostgisTest, FailedImportLeavesTheTablesAsTheyWere)
     // A record with the code "terminate" or "stop" ends its connection or stops the server, then
     // lingers so that the fault lands before the next record can.
     const QString stop = "%1/pg_ctl -D %2/data stop -m immediate -W"_q.arg(clusterValue("BINDIR"), clusterValue("CLUSTER_DIR"));
-    sql(connection, "DROP TABLE IF EXISTS parcels, second; CREATE TABLE second (code text); CREATE TABLE parcels (fid serial"
+    sql(connection, "DROP TABLE IF EXISTS parcels; CREATE TABLE parcels (fid serial"
         " PRIMARY KEY, code text NOT NULL UNIQUE, status text NOT NULL, geom geometry(Point, 4326));"
         "INSERT INTO parcels (code, status) VALUES ('old-1', 'kept'), ('old-2', 'kept');"
         "CREATE OR REPLACE FUNCTION fault() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
@@ -143,24 +135,19 @@ TEST(PostgisTest, FailedImportLeavesTheTablesAsTheyWere)
     const QString line = "<gml:LineString><gml:posList>1 2 3 4</gml:posList></gml:LineString>"_q;
     // The last of many records breaks a constraint in the middle three cases; with COPY the server
     // checks the rows only when the copy ends, at commit.
-    const std::tuple<bool, const char *, QList<XsdTableData>, QString, bool> cases[] = {
-        {true, "NO", {records()}, "read-only"_q, false},
-        {false, "NO",
-         {records(), tableData(describeTable("second"_q, {"code"_q}, false), {{"x"_q}}),
-          tableData(describeTable("nothing"_q, {}), {})},
-         "Невозможно получить информацию по слою nothing"_q, true},
+    // GDAL's reasons, or part of them.
+    const std::tuple<bool, const char *, QList<XsdTableData>, QString> cases[] = {
+        {true, "NO", {records()}, "read-only"_q},
         {false, "NO", {records(), tableData(parcels, {{"line"_q, "x"_q, line}})},
-         "Geometry type (LineString) does not match column type (Point)"_q, false},
-        {false, "NO", {records(), duplicate}, "duplicate key value violates unique constraint"_q, false},
-        {false, "YES", {records(), duplicate}, "duplicate key value violates unique constraint"_q, false},
-        {false, "NO", {records(), tableData(describeTable("parcels"_q, {"code"_q}), {{"no-status"_q}})},
-         "null value in column \"status\""_q, false},
-        {false, "NO", {records("terminate"_q)}, "terminating connection"_q, false}};
-    for (const auto &[readOnly, useCopy, tables, expected, exact] : cases) {
+         "Geometry type (LineString) does not match column type (Point)"_q},
+        {false, "NO", {records(), duplicate}, "duplicate key value violates unique constraint"_q},
+        {false, "YES", {records(), duplicate}, "duplicate key value violates unique constraint"_q},
+        {false, "NO", {records("terminate"_q)}, "terminating connection"_q}};
+    for (const auto &[readOnly, useCopy, tables, expected] : cases) {
         SCOPED_TRACE(expected.toStdString() + ", PG_USE_COPY=" + useCopy);
         const CPLConfigOptionSetter copy("PG_USE_COPY", useCopy, false);
         XsdGdalDataProvider provider(connection, readOnly);
-        failedImport(provider, tables, connection, {"parcels", "second"}, expected, exact);
+        failedImport(provider, tables, connection, {"parcels"}, expected, false);
         if (!readOnly) {
             provider.insertData({tableData(parcels, {{expected + QLatin1String(useCopy), "новый"_q, point}})});
             EXPECT_EQ(readRows(connection, "parcels").back(),

