@@ -112,7 +112,7 @@ private:
     {
         step(QStringLiteral("Export of every table to ") + DocumentFile);
         Progress progress;
-        exported = exportTables({path(SchemaFile), path(SourceFile), path(DocumentFile), {}, {}}, progress);
+        exported = exportTables({path(SchemaFile), path(SourceFile), path(DocumentFile), {}, {}, {}}, progress);
         printCounts(exported, QStringLiteral("features written"));
     }
 
@@ -132,7 +132,7 @@ private:
         QFile::remove(path(TargetFile));
         Progress progress;
         const QMap<QString, int> created =
-            xsdexchange::importDocument({path(DocumentFile), path(TargetFile), {}, path(SchemaFile)}, progress);
+            xsdexchange::importDocument({path(DocumentFile), path(TargetFile), {}, path(SchemaFile), false, {}}, progress);
         printCounts(toTableCounts(created), QStringLiteral("features created"));
     }
 
