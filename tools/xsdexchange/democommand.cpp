@@ -131,8 +131,8 @@ private:
         step(QStringLiteral("Import into a new GeoPackage, ") + TargetFile);
         QFile::remove(path(TargetFile));
         Progress progress;
-        const QMap<QString, int> created =
-            xsdexchange::importDocument({path(DocumentFile), path(TargetFile), {}, path(SchemaFile), false, {}}, progress);
+        const ImportRequest request{path(DocumentFile), path(TargetFile), {}, path(SchemaFile), false, {}};
+        const QMap<QString, int> created = xsdexchange::importDocument(request, progress);
         printCounts(toTableCounts(created), QStringLiteral("features created"));
     }
 
