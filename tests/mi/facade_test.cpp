@@ -146,6 +146,8 @@ TEST_F(Facade, ExceptionsReachTheHostWithTheWrappedMessage)
     const std::string missing = path("нет.xml");
     EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdProvider().initFromXsd(missing); }),
         "Не могу открыть файл " + missing);
+    EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdProvider().setCatalogFiles({missing}); }),
+        "Каталог XML " + missing + " не найден");
     EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlTables().initFromFile(missing); }),
         "Не могу открыть файл " + missing);
     EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlStreamReader{missing}; }), "Не могу открыть файл " + missing);

@@ -330,3 +330,38 @@ TEST(XsdProvider, ReadsOrRefusesRealSchemas)
               QStringList{"FeatureCollection (строка 10) не таблица: элемент — коллекция объектов "
                           "(группа замены gml:_FeatureCollection)"});
 }
+
+// Includes and imports known by remote addresses are read from the files the catalogs map them to, and a part
+// read so finds its own relative includes beside it; unmapped, the include is refused by its address. A catalog
+// that cannot be used is refused when it is set, and the catalogs set before stay in force.
+TEST(XsdProvider, ResolvesIncludesThroughCatalogs)
+{
+    const QString folder = schemaPath("catalog/");
+    const QString main = folder + "main.xsd";
+    const std::string none = logicErrorOf([] {});
+    const QStringList wells{"Well (WellType): kind P 1|depth P 0|position GP 1"};
+    const struct {
+        QStringList catalogs;
+        std::string setError;
+        std::string loadError;
+    } cases[] = {
+        {{folder + "rewrite.xml"}, none, none},
+        {{"file://" + folder + "rewrite.xml"}, none, none},
+        {{}, none,
+         ("Схема " + main + ", строка 8: подключаемая схема http://example.org/exchange/well.xsd "
+                            "не является локальным файлом").toStdString()},
+        {{folder + "rewrite.xml", folder + "loop-a.xml"},
+         ("Каталог XML " + folder + "loop-a.xml через nextCatalog ссылается сам на себя").toStdString(), none},
+        {{folder + "missing.xml"}, ("Каталог XML " + folder + "missing.xml не найден").toStdString(), none},
+    };
+    for (const auto &[catalogs, setError, loadError] : cases) {
+        SCOPED_TRACE(catalogs.join(' ').toStdString());
+        XsdProvider provider;
+        provider.setCatalogFiles({folder + "uri.xml"});
+        EXPECT_EQ(logicErrorOf([&, files = catalogs] { provider.setCatalogFiles(files); }), setError);
+        EXPECT_EQ(logicErrorOf([&] { provider.initFromXsd(main); }), loadError);
+        if (loadError == none) {
+            EXPECT_EQ(describeTables(provider.tables()), wells);
+        }
+    }
+}

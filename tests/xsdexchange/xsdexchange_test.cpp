@@ -321,6 +321,20 @@ TEST(XsdexchangeSchemaAccess, ValidatesOfflineThroughCatalogs)
     qunsetenv("XML_CATALOG_FILES");
 }
 
+// The schema reader takes the tool's catalogs: a schema whose parts are known by remote addresses lists its tables
+// through --catalog or XML_CATALOG_FILES, and without them is refused, naming the address.
+TEST(XsdexchangeSchemaAccess, ReadsSchemaPartsThroughCatalogs)
+{
+    const QString folder = DORVELLXSD_TEST_DATA_DIR "/xsd/catalog/";
+    const ToolRun unmapped = runTool({"tables", folder + "main.xsd"});
+    EXPECT_EQ(unmapped.exitCode, 2);
+    EXPECT_TRUE(unmapped.errors.contains("http://example.org/exchange/well.xsd")) << unmapped.errors.toStdString();
+    EXPECT_EQ(runTool({"tables", "--catalog", folder + "uri.xml", folder + "main.xsd"}).output, "Well\n");
+    qputenv("XML_CATALOG_FILES", (folder + "rewrite.xml").toUtf8());
+    EXPECT_EQ(runTool({"tables", folder + "main.xsd"}).output, "Well\n");
+    qunsetenv("XML_CATALOG_FILES");
+}
+
 // A schema that imports GML 3.2 gives a GML 3.2 document, valid against the official schemas through a catalog,
 // and the import of it gives back every value and coordinate of the source.
 TEST_F(Xsdexchange, Gml32SchemaExportsValidatesAndImportsBack)

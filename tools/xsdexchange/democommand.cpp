@@ -112,7 +112,7 @@ private:
     {
         step(QStringLiteral("Export of every table to ") + DocumentFile);
         Progress progress;
-        exported = exportTables({path(SchemaFile), path(SourceFile), path(DocumentFile), {}, {}}, progress);
+        exported = exportTables({path(SchemaFile), path(SourceFile), path(DocumentFile), {}, {}, {}}, progress);
         printCounts(exported, QStringLiteral("features written"));
     }
 
@@ -131,8 +131,8 @@ private:
         step(QStringLiteral("Import into a new GeoPackage, ") + TargetFile);
         QFile::remove(path(TargetFile));
         Progress progress;
-        const QMap<QString, int> created =
-            xsdexchange::importDocument({path(DocumentFile), path(TargetFile), {}, path(SchemaFile)}, progress);
+        const ImportRequest request{path(DocumentFile), path(TargetFile), {}, path(SchemaFile), false, {}};
+        const QMap<QString, int> created = xsdexchange::importDocument(request, progress);
         printCounts(toTableCounts(created), QStringLiteral("features created"));
     }
 

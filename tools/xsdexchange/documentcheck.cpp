@@ -8,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QUrl>
 
 #include <xercesc/sax/Locator.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
@@ -148,40 +147,11 @@ private:
     QList<MemberSpan> members;
 };
 
-// The catalogs XML_CATALOG_FILES names, as other XML tools read it.
-QStringList catalogsFromEnvironment()
-{
-    QStringList catalogs;
-    const QString variable = qEnvironmentVariable("XML_CATALOG_FILES");
-    for (const QString &entry : variable.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QUrl url(entry);
-        catalogs.append(url.isLocalFile() ? url.toLocalFile() : entry);
-    }
-    return catalogs;
-}
-
 // Said once more after a schema load that failed while the network was off.
 const char OfflineHint[] = "remote schemas are not fetched without --allow-network: map their addresses to local "
                            "files with --catalog FILE or XML_CATALOG_FILES";
 
 } // namespace
-
-const char SchemaAccessHelp[] =
-    "  --catalog FILE   resolve schema locations through this OASIS XML catalog (repeatable),\n"
-    "                   before those XML_CATALOG_FILES names (space-separated)\n"
-    "  --allow-network  fetch schemas no catalog maps from the network (off by default)";
-
-void addSchemaAccessOptions(CommandLine &commandLine)
-{
-    commandLine.addOption(QCommandLineOption(QStringLiteral("catalog"), QString(), QStringLiteral("file")));
-    commandLine.addOption(QCommandLineOption(QStringLiteral("allow-network")));
-}
-
-SchemaAccess schemaAccess(const CommandLine &commandLine)
-{
-    return SchemaAccess{commandLine.values(QStringLiteral("catalog")) + catalogsFromEnvironment(),
-                        commandLine.isSet(QStringLiteral("allow-network"))};
-}
 
 DocumentChecker::DocumentChecker(const QString &schemaPath, const SchemaAccess &access)
 {

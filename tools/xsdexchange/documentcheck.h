@@ -1,6 +1,8 @@
 #ifndef XSDEXCHANGE_DOCUMENTCHECK_H
 #define XSDEXCHANGE_DOCUMENTCHECK_H
 
+#include "schemaaccess.h"
+
 #include <dorvellxsd/validation/xsdxmlchecker.h>
 
 #include <QList>
@@ -23,23 +25,6 @@ struct DocumentReport
     int errorCount = 0;
     QList<Diagnostic> diagnostics;
 };
-
-class CommandLine;
-
-/// Where the schema and what it imports may come from.
-struct SchemaAccess
-{
-    QStringList catalogs;       ///< OASIS XML catalog files, in the order they are consulted
-    bool networkAllowed = false;
-};
-
-/// Adds --catalog FILE (repeatable) and --allow-network to a command that validates.
-void addSchemaAccessOptions(CommandLine &commandLine);
-/// The catalogs of --catalog, then those of XML_CATALOG_FILES (space-separated paths or file://
-/// URLs), and whether --allow-network was given.
-SchemaAccess schemaAccess(const CommandLine &commandLine);
-/// The help text of the options addSchemaAccessOptions adds.
-extern const char SchemaAccessHelp[];
 
 /**
  * Validates documents against one schema and says, for each diagnostic, which feature it

@@ -145,13 +145,13 @@ void createLayer(GDALDataset &dataset, const pelmak::XsdElement &table, const QS
 class CreatedLayers
 {
 public:
-    CreatedLayers(const QString &dataSource, const QString &schema, const QString &document)
-        : target(dataSource)
+    explicit CreatedLayers(const ImportRequest &request)
+        : target(request.target)
     {
-        const pelmak::XsdTables tables = readSchema(schema);
-        const QMap<QString, QString> systems = spatialSystemsByTable(document, tables);
-        newFile = isFilePath(dataSource) && !QFileInfo::exists(dataSource);
-        GDALDatasetUniquePtr dataset = newFile ? createGeoPackage(dataSource) : openForUpdate(dataSource);
+        const pelmak::XsdTables tables = readSchema(request.createSchema, request.catalogs);
+        const QMap<QString, QString> systems = spatialSystemsByTable(request.document, tables);
+        newFile = isFilePath(target) && !QFileInfo::exists(target);
+        GDALDatasetUniquePtr dataset = newFile ? createGeoPackage(target) : openForUpdate(target);
 
         QStringList existing;
         for (OGRLayer *layer : dataset->GetLayers())
@@ -242,9 +242,10 @@ void checkTargetBeforeWriting(const ImportRequest &request, pelmak::XsdGdalDataP
 
 } // namespace
 
-pelmak::XsdTables readSchema(const QString &path)
+pelmak::XsdTables readSchema(const QString &path, const QStringList &catalogs)
 {
     pelmak::XsdProvider provider;
+    provider.setCatalogFiles(catalogs);
     provider.initFromXsd(path);
     if (provider.tables().tableNameList().isEmpty()) {
         // Each global element says why it is not a table.
@@ -261,7 +262,7 @@ pelmak::XsdTables readSchema(const QString &path)
 TableCounts exportTables(const ExportRequest &request, Progress &progress)
 {
     refuseOverwritingInput(request.document, {request.schema, request.source});
-    const pelmak::XsdTables tables = readSchema(request.schema);
+    const pelmak::XsdTables tables = readSchema(request.schema, request.catalogs);
     pelmak::XsdGdalDataProvider source(request.source, true);
     const QStringList names = tablesToExport(tables, request.tables, source.layerNames());
 
@@ -303,7 +304,7 @@ QMap<QString, int> importDocument(const ImportRequest &request, Progress &progre
         refuseOverwritingInput(request.target, {request.document, request.createSchema});
     std::unique_ptr<CreatedLayers> created;
     if (!request.createSchema.isEmpty()) {
-        created = std::make_unique<CreatedLayers>(request.target, request.createSchema, request.document);
+        created = std::make_unique<CreatedLayers>(request);
         for (const QString &layer : created->names())
             out() << "created layer " << layer << '\n';
     }

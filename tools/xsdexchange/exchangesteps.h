@@ -15,9 +15,10 @@ class Progress;
 
 using TableCounts = QList<QPair<QString, int>>;
 
-/// The tables of the exchange schema at @p path; throws the library's error when it cannot be
-/// read, and StepFailure, with the reason of each global element, when it declares no table.
-pelmak::XsdTables readSchema(const QString &path);
+/// The tables of the exchange schema at @p path, its includes and imports resolved through
+/// @p catalogs; throws the library's error when it cannot be read, and StepFailure, with the
+/// reason of each global element, when it declares no table.
+pelmak::XsdTables readSchema(const QString &path, const QStringList &catalogs = {});
 
 struct ExportRequest
 {
@@ -26,6 +27,7 @@ struct ExportRequest
     QString document;
     QStringList tables; ///< empty: every table of the schema that has a layer in the source
     QString filter;
+    QStringList catalogs; ///< for the schema's includes and imports
 };
 
 /**
@@ -43,6 +45,7 @@ struct ImportRequest
     QStringList tables;        ///< empty: every table of the document
     QString createSchema;      ///< non-empty: first create the layers of this schema that the target lacks
     bool withoutTransaction = false; ///< a target whose driver has no transactions is acceptable
+    QStringList catalogs;      ///< for the includes and imports of createSchema
 };
 
 /**

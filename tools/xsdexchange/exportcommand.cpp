@@ -7,7 +7,7 @@ namespace xsdexchange {
 namespace {
 
 const char Help[] =
-    "Usage: xsdexchange export [--table NAME]... [--where FILTER] [--validate [--catalog FILE]... [--allow-network]]\n"
+    "Usage: xsdexchange export [--table NAME]... [--where FILTER] [--catalog FILE]... [--validate [--allow-network]]\n"
     "                          SCHEMA.xsd SOURCE OUT.gml\n\n"
     "Reads the tables of the exchange schema from the layers of the data source and writes\n"
     "them to one exchange document, feature after feature, so its size is not bounded by\n"
@@ -19,13 +19,15 @@ const char Help[] =
     "                   that has a layer in the source\n"
     "  --where FILTER   an attribute filter, applied to every table: the driver's SQL (for\n"
     "                   a database, the server's), so never pass text from untrusted users\n"
-    "  --validate       validate the saved document against the schema, as 'validate' does\n";
+    "  --validate       validate the saved document against the schema, as 'validate' does\n"
+    "                   (the catalogs serve reading the schema and validating alike)\n";
 
 } // namespace
 
 int exportCommand(const QStringList &arguments)
 {
-    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(SchemaAccessHelp));
+    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(CatalogHelp)
+                            + QString::fromUtf8(NetworkHelp));
     commandLine.addOption(QCommandLineOption(QStringLiteral("table"), QString(), QStringLiteral("name")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("where"), QString(), QStringLiteral("filter")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("validate")));
@@ -35,7 +37,7 @@ int exportCommand(const QStringList &arguments)
 
     const QStringList positional = commandLine.positional();
     ExportRequest request{positional[0], positional[1], positional[2], commandLine.values(QStringLiteral("table")),
-                          commandLine.value(QStringLiteral("where"))};
+                          commandLine.value(QStringLiteral("where")), catalogFiles(commandLine)};
     Progress progress;
     const TableCounts counts = exportTables(request, progress);
     printCounts(counts, QStringLiteral("features written"));

@@ -1,13 +1,14 @@
 #include "command.h"
 #include "console.h"
 #include "exchangesteps.h"
+#include "schemaaccess.h"
 
 namespace xsdexchange {
 namespace {
 
 const char Help[] =
-    "Usage: xsdexchange import [--table NAME]... [--create SCHEMA.xsd] [--without-transaction]\n"
-    "                          DOC.gml TARGET\n\n"
+    "Usage: xsdexchange import [--table NAME]... [--create SCHEMA.xsd [--catalog FILE]...]\n"
+    "                          [--without-transaction] DOC.gml TARGET\n\n"
     "Inserts the features of the exchange document into the layers of the target data\n"
     "source (a file, a folder or a connection string such as PG:\"dbname=gis\"), all in one\n"
     "transaction: either every feature is stored or none is. The document is read as it is\n"
@@ -21,7 +22,10 @@ const char Help[] =
     "                        a failed import removes them again\n"
     "  --without-transaction import into a target whose driver has no transactions\n"
     "                        (Shapefile, GeoJSON): every layer and field is checked first, but\n"
-    "                        a feature refused later leaves those before it stored";
+    "                        a feature refused later leaves those before it stored\n"
+    "  --catalog FILE        resolve the locations the schema of --create includes or imports\n"
+    "                        through this OASIS XML catalog (repeatable), before those\n"
+    "                        XML_CATALOG_FILES names (space-separated)";
 
 } // namespace
 
@@ -31,13 +35,15 @@ int importCommand(const QStringList &arguments)
     commandLine.addOption(QCommandLineOption(QStringLiteral("table"), QString(), QStringLiteral("name")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("create"), QString(), QStringLiteral("schema")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("without-transaction")));
+    addCatalogOption(commandLine);
     if (!commandLine.parse(arguments, 2, 2))
         return Success;
 
     const QStringList positional = commandLine.positional();
     const ImportRequest request{positional[0], positional[1], commandLine.values(QStringLiteral("table")),
                                 commandLine.value(QStringLiteral("create")),
-                                commandLine.isSet(QStringLiteral("without-transaction"))};
+                                commandLine.isSet(QStringLiteral("without-transaction")),
+                                catalogFiles(commandLine)};
     Progress progress;
     printCounts(toTableCounts(importDocument(request, progress)), QStringLiteral("features created"));
     return Success;

@@ -1,14 +1,17 @@
 #include "command.h"
 #include "console.h"
 #include "exchangesteps.h"
+#include "schemaaccess.h"
 
 namespace xsdexchange {
 namespace {
 
-const char Help[] = "Usage: xsdexchange tables [-v] SCHEMA.xsd\n\n"
+const char Help[] = "Usage: xsdexchange tables [-v] [--catalog FILE]... SCHEMA.xsd\n\n"
                     "Lists the tables that the exchange schema declares, sorted by name. A schema that\n"
-                    "declares none is a failure: the message says why each global element is not a table.\n\n"
-                    "  -v, --verbose  also each table's attributes: name, kind, user-facing name, minOccurs";
+                    "declares none is a failure: the message says why each global element is not a table.\n"
+                    "Includes and imports are read from local files only, remote addresses through the\n"
+                    "catalogs.\n\n"
+                    "  -v, --verbose    also each table's attributes: name, kind, user-facing name, minOccurs\n";
 
 QString kindName(pelmak::XsdAttribute::Kind kind)
 {
@@ -33,12 +36,13 @@ void printAttributes(const QList<pelmak::XsdAttribute> &attributes)
 
 int tablesCommand(const QStringList &arguments)
 {
-    CommandLine commandLine(QString::fromUtf8(Help));
+    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(CatalogHelp));
     commandLine.addOption(QCommandLineOption(QStringList{QStringLiteral("v"), QStringLiteral("verbose")}));
+    addCatalogOption(commandLine);
     if (!commandLine.parse(arguments, 1, 1))
         return Success;
 
-    const pelmak::XsdTables tables = readSchema(commandLine.positional().first());
+    const pelmak::XsdTables tables = readSchema(commandLine.positional().first(), catalogFiles(commandLine));
     for (const QString &name : tables.tableNameList()) {
         out() << name << '\n';
         if (commandLine.isSet(QStringLiteral("verbose")))

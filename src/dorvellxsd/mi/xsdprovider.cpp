@@ -18,6 +18,11 @@ void XsdProvider::initFromXsd(const std::string &path)
     impl->initFromXsd(toQString(path));
 }
 
+void XsdProvider::setCatalogFiles(const std::list<std::string> &paths)
+{
+    impl->setCatalogFiles(toQStringList(paths));
+}
+
 XsdTables XsdProvider::tables() const
 {
     return XsdTables(impl->tables());

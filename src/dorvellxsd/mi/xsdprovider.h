@@ -25,6 +25,10 @@ public:
     /// loaded before when the file cannot be opened, is not well-formed XML or declares a
     /// table it cannot map (pelmak::XsdProvider::initFromXsd says which).
     void initFromXsd(const std::string &path);
+    /// UTF-8 paths of OASIS XML catalogs for the includes and imports of the next load, in
+    /// order, as pelmak::XsdProvider::setCatalogFiles reads them.
+    /// @throws std::logic_error when a catalog is missing, not well-formed, or loops.
+    void setCatalogFiles(const std::list<std::string> &paths);
     /// A copy of the tables; later loads do not change it.
     XsdTables tables() const;
     /// Why each global element of the last schema loaded is not a table, one UTF-8 line each.

@@ -2,6 +2,7 @@
 
 #include "../message_p.h"
 #include "../xml/domtreebuilder_p.h"
+#include "../xml/xmlcatalog_p.h"
 
 #include <QDir>
 #include <QDomDocument>
@@ -78,23 +79,10 @@ std::unique_ptr<SchemaNode> readSchemaFile(QFile &file, const SchemaFile *owner,
     return readTree(file, owner, errorMessage);
 }
 
-// Anything but a path or a file URL on this machine; a UNC path or a file URL with a host
-// names a share on the network.
-bool isRemote(const QString &location)
+// A path or a file URL on this machine; a file URL with a host names a share on the network.
+bool isLocalFile(const QUrl &address)
 {
-    const QUrl url(location);
-    if (url.isLocalFile())
-        return !url.host().isEmpty();
-    // A one-letter scheme is a drive letter.
-    return url.scheme().size() > 1 || location.startsWith(QLatin1String("//"))
-        || location.startsWith(QLatin1String("\\\\"));
-}
-
-QString localPath(const QString &location, const SchemaFile &from)
-{
-    const QUrl url(location);
-    const QString path = url.isLocalFile() ? url.toLocalFile() : location;
-    return QDir::cleanPath(QFileInfo(from.path).dir().filePath(path));
+    return address.isLocalFile() && address.host().isEmpty();
 }
 
 QString lineOf(const SchemaNode &node)
@@ -118,9 +106,10 @@ const SchemaNode *SchemaNode::child(QLatin1String xmlSchemaName) const
     return nullptr;
 }
 
-SchemaSet::SchemaSet(const QString &path)
+SchemaSet::SchemaSet(const QString &path, const XmlCatalog &catalogs)
+    : catalog(catalogs)
 {
-    load(path, nullptr, nullptr, 0);
+    load(path, fileAddress(path), nullptr, nullptr, 0);
 }
 
 SchemaSet::~SchemaSet() = default;
@@ -138,7 +127,8 @@ void SchemaSet::refuseFile(const SchemaNode *reference, const QString &message)
     refuse(*reference, message);
 }
 
-void SchemaSet::load(const QString &path, const SchemaNode *reference, const QString *includingNamespace, int depth)
+void SchemaSet::load(const QString &path, const QString &address, const SchemaNode *reference,
+                     const QString *includingNamespace, int depth)
 {
     const QFileInfo info(path);
     // A FIFO or a device would block or never end; the schema a caller names is refused as a
@@ -157,6 +147,7 @@ void SchemaSet::load(const QString &path, const SchemaNode *reference, const QSt
         refuseFile(reference, formatMessage(messages::CannotOpenFile, path));
     auto file = std::make_unique<SchemaFile>();
     file->path = path;
+    file->address = address;
     QString parserMessage;
     file->root = readSchemaFile(device, file.get(), parserMessage);
     if (!file->root) {
@@ -219,16 +210,21 @@ void SchemaSet::follow(const SchemaNode &directive, bool include, const QString 
             gmlImports.insert(importedNamespace);
             return;
         }
-        // Another namespace on the network or nowhere: what the schema takes from it is
-        // refused where it is used.
-        if (location.isEmpty() || isRemote(location))
+        if (location.isEmpty())
             return;
-    } else if (isRemote(location)) {
+    }
+    const QString address = catalog.locate(location, directive.file->address);
+    const QUrl url(address);
+    if (!isLocalFile(url)) {
+        // Another namespace on the network that no catalog maps: what the schema takes from it
+        // is refused where it is used.
+        if (!include)
+            return;
         refuse(directive, formatMessage(messages::SchemaFileNotLocal, location));
     }
     if (depth >= MaxIncludeDepth)
         refuse(directive, formatMessage(messages::IncludesTooDeep, QString::number(MaxIncludeDepth)));
-    load(localPath(location, *directive.file), &directive, include ? &targetNamespace : nullptr, depth + 1);
+    load(QDir::cleanPath(url.toLocalFile()), address, &directive, include ? &targetNamespace : nullptr, depth + 1);
 }
 
 QualifiedName SchemaSet::resolve(const SchemaNode &node, const QString &value) const

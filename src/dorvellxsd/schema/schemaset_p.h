@@ -19,6 +19,8 @@
 
 namespace pelmak {
 
+class XmlCatalog;
+
 inline constexpr QLatin1String XmlSchemaNamespaceUri = gml::latin1("http://www.w3.org/2001/XMLSchema");
 inline constexpr QLatin1String Gml311NamespaceUri = gml::GmlNamespaceUri;
 inline constexpr QLatin1String Gml32NamespaceUri = gml::latin1("http://www.opengis.net/gml/3.2");
@@ -102,22 +104,25 @@ struct SchemaNode
 struct SchemaFile
 {
     QString path;
+    QString address; ///< the URL its relative schema locations are resolved against
     QString targetNamespace;
     std::unique_ptr<SchemaNode> root;
 };
 
 /*
  * An exchange schema with every local file it includes or imports, read with namespaces, and
- * the lookups of its global declarations. GML's own schemas are never read: the reader knows
- * GML's types by name. Nothing a file names makes it reach the network or open anything but a
- * regular file; an include cycle ends where a file comes round again.
+ * the lookups of its global declarations. A location is first mapped through the catalogs, as
+ * the validator maps it, and a mapped one is read from the mapped file. GML's own schemas are
+ * never read: the reader knows GML's types by name. Nothing a file names makes it reach the
+ * network or open anything but a regular file; an include cycle ends where a file comes round
+ * again.
  *
  * Every failure throws std::logic_error; messages about a declaration name its file and line.
  */
 class SchemaSet
 {
 public:
-    explicit SchemaSet(const QString &path);
+    SchemaSet(const QString &path, const XmlCatalog &catalog);
     ~SchemaSet();
     SchemaSet(const SchemaSet &) = delete;
     SchemaSet &operator=(const SchemaSet &) = delete;
@@ -150,10 +155,12 @@ public:
     QHash<QualifiedName, const SchemaNode *> groups;
 
 private:
-    void load(const QString &path, const SchemaNode *reference, const QString *includingNamespace, int depth);
+    void load(const QString &path, const QString &address, const SchemaNode *reference,
+              const QString *includingNamespace, int depth);
     void collect(const SchemaFile &file, bool inMainNamespace, int depth);
     void follow(const SchemaNode &directive, bool include, const QString &targetNamespace, int depth);
 
+    const XmlCatalog &catalog;
     std::vector<std::unique_ptr<SchemaFile>> files;
     QSet<QString> loaded;
     QString mainNamespace;

@@ -3,6 +3,7 @@
 #include "schemaset_p.h"
 
 #include "../message_p.h"
+#include "../xml/xmlcatalog_p.h"
 
 #include <QDebug>
 
@@ -419,7 +420,8 @@ QString describeSkipped(const SchemaNode &element, const QString &reason)
 
 void XsdProvider::initFromXsd(const QString &path)
 {
-    const SchemaSet schema(path);
+    const XmlCatalog noCatalog;
+    const SchemaSet schema(path, catalog ? *catalog : noCatalog);
     TableReader reader(schema);
     XsdTables tables;
     QStringList notTables;
@@ -436,6 +438,11 @@ void XsdProvider::initFromXsd(const QString &path)
              << tables.tableNameList().size();
     currentTables = std::move(tables);
     skipped = std::move(notTables);
+}
+
+void XsdProvider::setCatalogFiles(const QStringList &paths)
+{
+    catalog = paths.isEmpty() ? nullptr : std::make_shared<const XmlCatalog>(paths);
 }
 
 XsdTables XsdProvider::tables() const

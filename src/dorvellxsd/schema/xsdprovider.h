@@ -3,7 +3,13 @@
 
 #include <dorvellxsd/schema/xsdtables.h>
 
+#include <QStringList>
+
+#include <memory>
+
 namespace pelmak {
+
+class XmlCatalog;
 
 /**
  * Reads an exchange schema, a GML 3.1.1 or 3.2 application schema, into the table model.
@@ -28,9 +34,12 @@ namespace pelmak {
  * A column inside an optional group has minOccurs 0. Attributes (xs:attribute) of a feature are
  * not columns. The type of an element with an anonymous type is the element's name.
  *
- * xs:include and xs:import of local files are followed, relative to the schema that names them;
- * GML's own schemas are never read, and nothing on the network or that is not a regular file
- * is ever opened. An include that comes round again is read once.
+ * xs:include and xs:import are followed, relative to the schema that names them, through the
+ * catalogs given with setCatalogFiles() as XsdXmlChecker resolves them: a location a catalog
+ * maps is read from the mapped file, and a file read so resolves its own relative locations
+ * against the mapped address. GML's own schemas are never read, and nothing on the network or
+ * that is not a regular file is ever opened: an xs:include of a remote location no catalog maps
+ * is refused. An include that comes round again is read once.
  *
  * A schema is refused as a whole when one of its feature declarations cannot be mapped exactly:
  * a type that is not declared, a property that may repeat or whose value is neither text nor a
@@ -55,6 +64,15 @@ public:
      */
     void initFromXsd(const QString &path);
 
+    /**
+     * OASIS XML catalog files through which the locations of xs:include and xs:import are
+     * resolved, in order, for the next initFromXsd(); as XsdXmlChecker::setCatalogFiles() reads
+     * them. Replaces the catalogs set before; an empty list sets none.
+     * @throws std::logic_error when a catalog is missing, not well-formed, or loops; the
+     *         catalogs set before then stay.
+     */
+    void setCatalogFiles(const QStringList &paths);
+
     /// A copy of the model; later loads do not change it.
     XsdTables tables() const;
 
@@ -69,6 +87,7 @@ public:
 private:
     XsdTables currentTables;
     QStringList skipped;
+    std::shared_ptr<const XmlCatalog> catalog; // immutable, so copies of the provider share it
 };
 
 } // namespace pelmak

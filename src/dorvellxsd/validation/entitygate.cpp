@@ -5,7 +5,6 @@
 #include "schemafetch_p.h"
 #include "xerces_p.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -80,18 +79,6 @@ private:
     const QByteArray bytes;
 };
 
-// The location a schema names, resolved against the address of that schema.
-QString absoluteAddress(const XMLResourceIdentifier &resource)
-{
-    const QUrl base(fromXmlCh(resource.getBaseURI()));
-    return base.resolved(QUrl(fromXmlCh(resource.getSystemId()))).toString(QUrl::FullyEncoded);
-}
-
-QString addressOfFile(const QString &path)
-{
-    return QUrl::fromLocalFile(QDir::cleanPath(QFileInfo(path).absoluteFilePath())).toString(QUrl::FullyEncoded);
-}
-
 } // namespace
 
 std::optional<Diagnostic> fileRefusal(const QString &path)
@@ -106,13 +93,13 @@ std::optional<Diagnostic> fileRefusal(const QString &path)
 
 std::unique_ptr<xercesc::InputSource> EntityGate::openSchemaFile(const QString &path)
 {
-    return openSchema(addressOfFile(path));
+    const QString address = fileAddress(path);
+    const QString mapped = catalog.resolve(address);
+    return openSchema(mapped.isEmpty() ? address : mapped);
 }
 
-std::unique_ptr<xercesc::InputSource> EntityGate::openSchema(const QString &location)
+std::unique_ptr<xercesc::InputSource> EntityGate::openSchema(const QString &address)
 {
-    const QString mapped = catalog.resolve(location);
-    const QString address = mapped.isEmpty() ? location : mapped;
     const QUrl url(address);
     QByteArray content;
     QString name = address;
@@ -163,9 +150,7 @@ xercesc::InputSource *EntityGate::resolveEntity(XMLResourceIdentifier *resource)
     const QString location = fromXmlCh(resource->getSystemId());
     if (location.isEmpty())
         return nullptr; // an import that names no location: the parser then loads nothing
-    // An exact catalog entry may name the location as the schema wrote it.
-    const QString address = catalog.resolve(location).isEmpty() ? absoluteAddress(*resource) : location;
-    if (auto schema = openSchema(address))
+    if (auto schema = openSchema(catalog.locate(location, fromXmlCh(resource->getBaseURI()))))
         return schema.release();
     return emptySource(resource->getSystemId());
 }

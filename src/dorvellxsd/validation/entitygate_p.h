@@ -6,7 +6,7 @@
 #define DORVELLXSD_ENTITYGATE_P_H
 
 #include "parsererrorhandler_p.h"
-#include "xmlcatalog_p.h"
+#include "../xml/xmlcatalog_p.h"
 
 #include <xercesc/sax/InputSource.hpp>
 #include <xercesc/util/XMLEntityResolver.hpp>
@@ -44,7 +44,7 @@ public:
     std::optional<Diagnostic> refusal;
 
 private:
-    // The schema at @p address (a URL), or null with the refusal noted.
+    // The schema at @p address (a URL the catalogs have mapped), or null with the refusal noted.
     std::unique_ptr<xercesc::InputSource> openSchema(const QString &address);
     void refuse(Diagnostic diagnostic);
 

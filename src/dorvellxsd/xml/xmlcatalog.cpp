@@ -1,8 +1,9 @@
 #include "xmlcatalog_p.h"
 
 #include "../message_p.h"
-#include "../xml/domtreebuilder_p.h"
+#include "domtreebuilder_p.h"
 
+#include <QDir>
 #include <QDomElement>
 #include <QFile>
 #include <QFileInfo>
@@ -140,6 +141,21 @@ QString XmlCatalog::resolve(const QString &location) const
             return resolved;
     }
     return {};
+}
+
+QString XmlCatalog::locate(const QString &location, const QString &base) const
+{
+    const QString asWritten = resolve(location);
+    if (!asWritten.isEmpty())
+        return asWritten;
+    const QString address = QUrl(base).resolved(QUrl(location)).toString(QUrl::FullyEncoded);
+    const QString mapped = resolve(address);
+    return mapped.isEmpty() ? address : mapped;
+}
+
+QString fileAddress(const QString &path)
+{
+    return QUrl::fromLocalFile(QDir::cleanPath(QFileInfo(path).absoluteFilePath())).toString(QUrl::FullyEncoded);
 }
 
 } // namespace pelmak

@@ -33,6 +33,14 @@ public:
     // The address @p location maps to (a local file's URL, usually), or an empty string.
     QString resolve(const QString &location) const;
 
+    /*
+     * The address to read for a schema location that the schema at address @p base names: the
+     * location as written where an entry maps it so, otherwise the location resolved against
+     * @p base, mapped where an entry maps that. A file read from a mapped address resolves its
+     * own relative locations against that address, as the validator and the parser do.
+     */
+    QString locate(const QString &location, const QString &base) const;
+
     bool isEmpty() const { return catalogs.isEmpty(); }
 
     struct Catalog;
@@ -40,6 +48,9 @@ public:
 private:
     QVector<std::shared_ptr<const Catalog>> catalogs;
 };
+
+// The file: URL of the local file at @p path, absolute and clean, as catalogs name files.
+QString fileAddress(const QString &path);
 
 } // namespace pelmak
 
