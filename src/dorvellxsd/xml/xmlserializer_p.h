@@ -5,10 +5,13 @@
 #ifndef DORVELLXSD_XMLSERIALIZER_P_H
 #define DORVELLXSD_XMLSERIALIZER_P_H
 
+#include "xmlreading_p.h"
+
 #include <QDomDocument>
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 namespace pelmak {
 
@@ -35,6 +38,51 @@ void saveXmlNode(const QDomNode &node, int depth, int indent, QString &out, cons
  */
 void saveXmlStartTag(const QDomElement &element, int depth, int indent, QString &out);
 void saveXmlEndTag(const QDomElement &element, int depth, int indent, QString &out);
+
+// Appends @p text escaped as saveXmlNode escapes the content of an element.
+void appendXmlContent(QString &out, const QString &text);
+
+/*
+ * Writes an element straight from a tokenizer's tokens (passed through a root element filter, so
+ * nothing outside the element arrives) in the text saveXmlNode gives for the tree that
+ * appendRootElementOf builds of the same tokens: blanks dropped, attributes sorted by name, the
+ * same line breaks, indentation and escaping. No tree is built; the layout needs to know only
+ * whether a node's neighbours are text, which is settled when the next token comes.
+ *
+ * The element is taken to stand at @p depth after a sibling that is not text; @p indent must not
+ * be -1 (the layout without line breaks).
+ */
+class XmlElementTextWriter : public XmlTokenSink
+{
+public:
+    XmlElementTextWriter(int depth, int indent, QString &out);
+
+    void startElement(const QString &name, const XmlAttributes &attributes) override;
+    void endElement() override;
+    void text(const QString &text, TextKind kind) override;
+    void comment(const QString &text) override;
+    void processingInstruction(const QString &target, const QString &data) override;
+
+    // Ends the line of the element unless its next sibling is text.
+    void finish(bool beforeText = false);
+
+private:
+    struct Open {
+        QString name;
+        bool lastChildText = false;
+    };
+
+    int currentDepth() const { return baseDepth + static_cast<int>(open.size()); }
+    void beforeChild(bool isText);
+
+    const int baseDepth;
+    const int indent;
+    QString &out;
+    std::vector<Open> open;
+    bool startTagOpen = false; ///< the last start tag still lacks its ">"
+    bool lineEndPending = false; ///< the last node ended a line unless text follows
+    XmlAttributes sorted;
+};
 
 } // namespace pelmak
 
