@@ -5,6 +5,8 @@
 #ifndef DORVELLXSD_XSDGDALDATAPROVIDER_P_H
 #define DORVELLXSD_XSDGDALDATAPROVIDER_P_H
 
+#include "gmlimport_p.h"
+
 #include <QString>
 
 #include <gdal_priv.h>
@@ -36,6 +38,8 @@ public:
     bool readOnly = true;
     /// Counts the data sets opened, so that a layer reader can tell that its layer is gone.
     std::uint64_t generation = 0;
+    /// The systems that srsNames named so far: an import in many calls looks each up once.
+    GmlSystems systems;
 };
 
 } // namespace pelmak
