@@ -349,6 +349,11 @@ TEST_F(GeoPackageTest, GeometriesAreCarriedIntoTheLayersSystemOrRefused)
         {gml("NaN NaN"_q), "Координата геометрии не является конечным числом. Слой utm. Объект 2. Атрибут Geometry"_q},
         {gml("INF -INF"_q), "Координата геометрии не является конечным числом. Слой utm. Объект 2. Атрибут Geometry"_q},
         {gml("1e999 5"_q), "Координата геометрии не является конечным числом. Слой utm. Объект 2. Атрибут Geometry"_q},
+        // Without an exponent, too many digits overflow or underflow all the same.
+        {gml("1 "_q + "9"_q.repeated(309)),
+         "Координата геометрии не является конечным числом. Слой utm. Объект 2. Атрибут Geometry"_q},
+        {gml("0."_q + "0"_q.repeated(330) + "1 1"_q),
+         "Координата геометрии не является конечным числом. Слой utm. Объект 2. Атрибут Geometry"_q},
         {gml("1 2"_q, "urn:ogc:def:crs:EPSG::999999"_q),
          "Неизвестная система координат urn:ogc:def:crs:EPSG::999999. Слой utm. Объект 2. Атрибут Geometry"_q},
         {gml("1 2"_q, "local"_q), "Неизвестная система координат local. Слой utm. Объект 2. Атрибут Geometry"_q},

@@ -215,7 +215,8 @@ void FeatureMapper::startValue(const QString &name, const XmlAttributes &attribu
     value = QString();
     geometryValue = kind == XsdAttribute::Geometry;
     if (geometryValue) {
-        geometry.emplace(1, 0, value);
+        geometryText.resize(0);
+        geometry.emplace(1, 0, geometryText);
         geometry->startElement(name, attributes);
     }
 }
@@ -236,8 +237,7 @@ void FeatureMapper::settleGeometry(bool beforeText)
         return;
     geometry->finish(beforeText);
     geometry.reset();
-    data.values.append(value);
-    value = QString();
+    data.values.append(QString(geometryText.constData(), geometryText.size())); // a copy of its size
     geometryValue = false;
 }
 

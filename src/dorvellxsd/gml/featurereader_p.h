@@ -77,6 +77,7 @@ private:
     int depth = 0;      ///< 1 inside the feature, 2 inside one of its values
     bool geometryValue = false;
     QString value;
+    QString geometryText; ///< its storage serves every geometry
     std::optional<XmlElementTextWriter> geometry; ///< of the geometry being read or awaiting its line end
 };
 
