@@ -43,14 +43,15 @@ void saveXmlEndTag(const QDomElement &element, int depth, int indent, QString &o
 void appendXmlContent(QString &out, const QString &text);
 
 /*
- * Writes an element straight from a tokenizer's tokens (passed through a root element filter, so
- * nothing outside the element arrives) in the text saveXmlNode gives for the tree that
- * appendRootElementOf builds of the same tokens: blanks dropped, attributes sorted by name, the
- * same line breaks, indentation and escaping. No tree is built; the layout needs to know only
- * whether a node's neighbours are text, which is settled when the next token comes.
+ * Writes the outermost element of a tokenizer's tokens in the text saveXmlNode gives for the tree
+ * that TreeBuilder builds of them: attributes sorted by name (the last value of a name repeated),
+ * the same line breaks, indentation and escaping. Blank text is left out: to keep the blanks a
+ * tree keeps, pass the tokens through a BlankSettler first. Whatever lies outside the element is
+ * left out too. No tree is built; the layout needs to know only whether a node's neighbours are
+ * text, which is settled when the next token comes.
  *
  * The element is taken to stand at @p depth after a sibling that is not text; @p indent must not
- * be -1 (the layout without line breaks).
+ * be -1 (the layout without line breaks). The text is appended to @p out.
  */
 class XmlElementTextWriter : public XmlTokenSink
 {
