@@ -259,7 +259,19 @@ void XmlElementTextWriter::startElement(const QString &name, const XmlAttributes
     if (!afterText)
         appendIndentation(out, currentDepth(), indent);
     out += QLatin1Char('<') + name;
-    // As a tree holds them: one value per name, the last one given, sorted by name.
+    writeAttributes(attributes);
+    open.push_back({name});
+    startTagOpen = true;
+}
+
+// As a tree holds them: one value per name, the last one given, sorted by name.
+void XmlElementTextWriter::writeAttributes(const XmlAttributes &attributes)
+{
+    if (attributes.size() < 2) { // the usual case, which needs no sorting
+        for (const auto &attribute : attributes)
+            appendAttribute(out, attribute.first, attribute.second);
+        return;
+    }
     sorted = attributes;
     std::stable_sort(sorted.begin(), sorted.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
@@ -267,8 +279,6 @@ void XmlElementTextWriter::startElement(const QString &name, const XmlAttributes
         if (i + 1 == sorted.size() || sorted.at(i + 1).first != sorted.at(i).first)
             appendAttribute(out, sorted.at(i).first, sorted.at(i).second);
     }
-    open.push_back({name});
-    startTagOpen = true;
 }
 
 void XmlElementTextWriter::endElement()

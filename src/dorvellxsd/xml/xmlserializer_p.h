@@ -75,6 +75,7 @@ private:
 
     int currentDepth() const { return baseDepth + static_cast<int>(open.size()); }
     void beforeChild(bool isText);
+    void writeAttributes(const XmlAttributes &attributes);
 
     const int baseDepth;
     const int indent;
