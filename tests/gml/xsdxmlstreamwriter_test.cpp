@@ -43,18 +43,27 @@ TEST(XsdXmlStreamWriter, WritesWhatTheTreeWriterWrites)
     const QString fragments[] = {"<gml:Point srsName=\"EPSG:4326\"><gml:pos>1 2</gml:pos></gml:Point>",
         "<!-- before --><gml:LineString><gml:posList>1 2 3 4</gml:posList><!-- in --></gml:LineString><?after?>",
         "<gml:Point><gml:pos>1 2</gml:pos>", "not XML", "",
-        "<gml:Point><![CDATA[ ]]>\n  <gml:pos> 5 6 </gml:pos>\n</gml:Point>"};
+        "<gml:Point><![CDATA[ ]]>\n  <gml:pos> 5 6 </gml:pos>\n</gml:Point>",
+        // Attributes in any order and with every escape; text, CDATA, comments and instructions
+        // beside elements and each other; empty and nested elements.
+        "<gml:Polygon srsName='a&amp;b' gml:id=\"p&lt;1&quot;\" axis='x&#9;y&#10;z&#13;'><gml:exterior>"
+        "<gml:LinearRing><gml:posList>1 2 ]]&gt; 3</gml:posList><gml:empty/></gml:LinearRing></gml:exterior>"
+        "t<!--c--><![CDATA[x]]>u<?pi d?>v<gml:a/><!-- end- --></gml:Polygon>",
+        "<gml:Point><?pi?><gml:pos/>after<!---->text<gml:b>in<![CDATA[]]></gml:b></gml:Point>",
+        "<gml:Point/>"};
     const QStringList parcel {"code", "note?", "Geometry", "text"};
     QList<XsdTableData> many;
     for (int batch = 0, id = -3; batch < 40; ++batch) {
         QList<XsdFeatureData> features;
         for (int i = 0; i < batch % 9; ++i, ++id)
-            features.append({id, {QString::number(id), id % 7 ? QString("  ") : QString(), fragments[(id % 6 + 6) % 6],
-                "&<>\"\r\n\t]]>"}});
+            features.append({id, {QString::number(id), id % 7 ? QString("  ") : QString(),
+                fragments[(id % 9 + 9) % 9], "&<>\"\r\n\t]]>"}});
         many.append(tableData(batch % 2 ? "Parcel" : "Участок", parcel, features));
     }
     many.insert(5, tableData("a b", {"x"}, {{1, {"v"}}}));
     many.insert(9, tableData("T", {"x"}, {{1, {"v"}}, {2, {"bell\a"}}}));
+    many.insert(12, tableData("Bare", {"note?", "Geometry"},
+                              {{1, {"", ""}}, {2, {"", "not XML"}}, {3, {"", fragments[8]}}}));
     many.append(tableData("Wide", {"text", "Geometry"}, {{1, {QString("Ж€🌲").repeated(700000), fragments[0]}}}));
 
     const std::pair<const char *, QList<XsdTableData>> sequences[] = {

@@ -52,6 +52,16 @@ Parcel 18)");
     EXPECT_EQ(ids({"road", "Lake"}), "-5");
     EXPECT_EQ(ids({"Lake"}), "");
 
+    // A value is all the text within its element, blanks beside elements left out; a geometry keeps its
+    // layout: each node on a line of its own, except beside text, and blanks only where they are content.
+    tables.initFromFile(DORVELLXSD_TEST_DATA_DIR "/gml/mixed-content.gml");
+    EXPECT_EQ(describe(tables.getDataFromLayers({})), R"(Parcel 1 [<gml:Point>
+<gml:pos> 1 2 </gml:pos>
+<!--c--> </gml:Point>] {code=a c d} [<gml:LineString gml:id="l" srsName="x">
+<gml:posList>1 2 3 4</gml:posList>
+</gml:LineString>
+])");
+
     tables.initFromFile(DORVELLXSD_TEST_DATA_DIR "/gml/ids.gml"); // the id each gml:id gives stands beside it
     EXPECT_EQ(ids({}), "17 -5 -5 5 7 123 17 12 -2147483648 0 0 0 0 0 0 3 0");
 }

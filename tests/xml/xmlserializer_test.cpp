@@ -64,3 +64,41 @@ TEST(XmlDom, KeepsBlankValuesAndDropsIndentation)
         EXPECT_EQ(root.firstChildElement("e").text(), values ? "\n" : "");
     }
 }
+
+// The layout written from the tokens is the one written from the tree built of them, whatever
+// the neighbours of each node and whichever blanks the tree keeps.
+TEST(XmlElementTextWriter, WritesWhatTheTreeOfTheSameTokensSaves)
+{
+    const char *const elements[] = {
+        "<a/>",
+        "<a z='1' b=\"&lt;&amp;&quot;\" m='x&#9;y&#10;z&#13;'><b>1 2</b><c/></a>",
+        "<a>  <b> </b>  <c>t</c> u <![CDATA[]]>  <d><![CDATA[ ]]></d>\n</a>",
+        "<a>lead<b/>mid<!--c-->text<!--end- --><?pi d?>tail<?pi?><e/></a>",
+        "<?before?><!--out--><a><b><c><d>deep</d></c></b><!----></a><!--after-->",
+        "<a>]]&gt; ]]]&gt; &#13;\n\t\"q\" Участок 🌲</a>",
+        "<a> <!--c--> </a>",
+        "<a><b/>  <?pi?>  </a>",
+    };
+    for (const char *element : elements) {
+        for (const BlankText blanks : {BlankText::Values, BlankText::Drop}) {
+            for (const int indent : {0, 1, 4}) {
+                SCOPED_TRACE(std::string(element) + (blanks == BlankText::Values ? " values " : " drop ")
+                             + std::to_string(indent));
+                QXmlStreamReader treeReader(element);
+                QDomDocument document;
+                ASSERT_TRUE(readXmlDocument(treeReader, document, blanks, nullptr));
+                QString saved;
+                saveXmlNode(document.documentElement(), 2, indent, saved);
+
+                QXmlStreamReader tokenReader(element);
+                XmlNameCache names;
+                QString written;
+                XmlElementTextWriter writer(2, indent, written);
+                BlankSettler settler(writer, blanks);
+                ASSERT_TRUE(XmlTokenizer(tokenReader, MaxXmlDepth, names).readAll(settler, nullptr));
+                writer.finish();
+                EXPECT_EQ(written.toStdString(), saved.toStdString());
+            }
+        }
+    }
+}

@@ -87,9 +87,21 @@ bool FieldTarget::set(OGRFeature &feature, const QString &value) const
     }
 }
 
+bool FieldTarget::checksWidth() const
+{
+    return widthInBytes && width > 0;
+}
+
 bool FieldTarget::fitsWidth(const QByteArray &text) const
 {
-    return !widthInBytes || width <= 0 || text.size() <= width;
+    return !checksWidth() || text.size() <= width;
+}
+
+// Numbers are written out to be measured only where the driver cuts them.
+template <typename Number>
+bool FieldTarget::numberFitsWidth(Number number) const
+{
+    return !checksWidth() || QByteArray::number(number).size() <= width;
 }
 
 bool FieldTarget::setText(OGRFeature &feature, const QString &value) const
@@ -122,7 +134,7 @@ bool FieldTarget::setInteger(OGRFeature &feature, const QString &value) const
         if (subType == OFSTInt16)
             ok = ok && number >= std::numeric_limits<qint16>::min() && number <= std::numeric_limits<qint16>::max();
     }
-    if (!ok || !fitsWidth(QByteArray::number(number)))
+    if (!ok || !numberFitsWidth(number))
         return false;
     feature.SetField(index, number);
     return true;
@@ -132,7 +144,7 @@ bool FieldTarget::setInteger64(OGRFeature &feature, const QString &value) const
 {
     bool ok = false;
     const qlonglong number = value.toLongLong(&ok);
-    if (!ok || !fitsWidth(QByteArray::number(number)))
+    if (!ok || !numberFitsWidth(number))
         return false;
     feature.SetField(index, static_cast<GIntBig>(number));
     return true;

@@ -43,7 +43,10 @@ private:
     bool setReal(OGRFeature &feature, const QString &value) const;
     bool setDateTime(OGRFeature &feature, const QString &value) const;
     bool setAndCompare(OGRFeature &feature, const QString &value) const;
+    bool checksWidth() const;
     bool fitsWidth(const QByteArray &text) const;
+    template <typename Number>
+    bool numberFitsWidth(Number number) const;
 
     int index;
     OGRFieldType type;

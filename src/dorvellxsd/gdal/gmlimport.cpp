@@ -8,6 +8,7 @@
 #include <ogr_spatialref.h>
 
 #include <cmath>
+#include <limits>
 
 namespace pelmak {
 
@@ -94,8 +95,12 @@ bool isDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-// A decimal number as XML Schema writes one: sign, digits with at most one point, exponent.
-bool isDecimalNumber(const QStringRef &token)
+/*
+ * A decimal number as XML Schema writes one: sign, digits with at most one point, exponent.
+ * @p mayOverflow tells whether it has an exponent or more digits than a double's range spans: any
+ * other such number is neither too large nor too small for a double, without being converted.
+ */
+bool isDecimalNumber(const QStringRef &token, bool &mayOverflow)
 {
     int i = 0;
     const int size = token.size();
@@ -108,9 +113,11 @@ bool isDecimalNumber(const QStringRef &token)
         for (++i; i < size && isDigit(token.at(i)); ++i)
             ++digits;
     }
+    mayOverflow = digits > std::numeric_limits<double>::max_exponent10;
     if (digits == 0)
         return false;
     if (i < size && (token.at(i) == QLatin1Char('e') || token.at(i) == QLatin1Char('E'))) {
+        mayOverflow = true;
         ++i;
         if (i < size && (token.at(i) == QLatin1Char('+') || token.at(i) == QLatin1Char('-')))
             ++i;
@@ -139,16 +146,19 @@ CoordinateCheck checkNumbers(const QStringRef &text)
         while (end < text.size() && !isSeparator(text.at(end)))
             ++end;
         const QStringRef token = text.mid(i, end - i);
-        if (!isDecimalNumber(token)) {
+        bool mayOverflow = true;
+        if (!isDecimalNumber(token, mayOverflow)) {
             // GDAL would read "NaN", "INF" or a word as 0.
             const QString word = token.toString().toLower().remove(QLatin1Char('+')).remove(QLatin1Char('-'));
             const bool spelledNotFinite = word == QLatin1String("nan") || word.startsWith(QLatin1String("inf"));
             return {spelledNotFinite ? Coordinates::NotFinite : Coordinates::NotNumbers, token.toString()};
         }
-        bool ok = false;
-        const double value = token.toDouble(&ok);
-        if (!ok || !std::isfinite(value))
-            return {Coordinates::NotFinite, token.toString()};
+        if (mayOverflow) {
+            bool ok = false;
+            const double value = token.toDouble(&ok);
+            if (!ok || !std::isfinite(value))
+                return {Coordinates::NotFinite, token.toString()};
+        }
         i = end;
     }
     return {};

@@ -193,7 +193,7 @@ private:
 class FeatureWriters
 {
 public:
-    FeatureWriters(const XsdGdalDataProviderPrivate &source, const QList<XsdTableData> &tables)
+    FeatureWriters(XsdGdalDataProviderPrivate &source, const QList<XsdTableData> &tables)
     {
         writerOf.reserve(tables.size());
         FeatureWriter *last = nullptr;
@@ -208,20 +208,19 @@ public:
     FeatureWriter &of(int table) const { return *writerOf.at(table); }
 
 private:
-    FeatureWriter *writerFor(const XsdGdalDataProviderPrivate &source, const XsdElement &element)
+    FeatureWriter *writerFor(XsdGdalDataProviderPrivate &source, const XsdElement &element)
     {
         std::vector<FeatureWriter *> &sameName = byName[element.name];
         for (FeatureWriter *writer : sameName) {
             if (writer->writes(element))
                 return writer;
         }
-        writers.push_back(
-            std::make_unique<FeatureWriter>(source.openDataset(), source.layer(element.name), element, systems));
+        writers.push_back(std::make_unique<FeatureWriter>(source.openDataset(), source.layer(element.name), element,
+                                                          source.systems));
         sameName.push_back(writers.back().get());
         return writers.back().get();
     }
 
-    GmlSystems systems;
     std::vector<std::unique_ptr<FeatureWriter>> writers;
     QHash<QString, std::vector<FeatureWriter *>> byName;
     QVector<FeatureWriter *> writerOf;

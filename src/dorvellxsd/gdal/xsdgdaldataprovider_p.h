@@ -5,6 +5,8 @@
 #ifndef DORVELLXSD_XSDGDALDATAPROVIDER_P_H
 #define DORVELLXSD_XSDGDALDATAPROVIDER_P_H
 
+#include "gmlimport_p.h"
+
 #include "../schema/xsdtables.h"
 
 #include <QString>
@@ -39,6 +41,8 @@ public:
     /// Counts the data sets opened, so that a layer reader can tell that its layer is gone.
     std::uint64_t generation = 0;
     XsdTables::GmlVersion gmlVersion = XsdTables::GmlVersion::Gml311; ///< of the geometries read
+    /// The systems that srsNames named so far: an import in many calls looks each up once.
+    GmlSystems systems;
 };
 
 } // namespace pelmak

@@ -4,6 +4,7 @@
 
 #include "../message_p.h"
 #include "../xml/domtreebuilder_p.h"
+#include "../xml/xmlserializer_p.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -154,6 +155,60 @@ void FeatureMemberBuilder::appendGeometry(const QString &gml, QDomDocument &owne
     geometryReader.clear();
     geometryReader.addData(gml);
     appendRootElementOf(geometryReader, MaxGeometryDepth, geometryNames, owner, featureElement);
+}
+
+/*
+ * Each node on a line of its own, indented by one space a level below the root; a geometry's
+ * fragment is laid out from its parser's tokens, as appendGeometry would build it.
+ */
+void FeatureMemberBuilder::appendMemberText(const XsdFeatureData &feature, QString &out)
+{
+    static const QString featureIndentation(2, QLatin1Char(' ')), valueIndentation(3, QLatin1Char(' '));
+    out += QLatin1String(" <") + memberTag + QLatin1String(">\n");
+    out += featureIndentation + QLatin1Char('<') + table.name + QLatin1Char(' ') + idName + QLatin1String("=\"")
+        + idPrefix + QString::number(feature.id) + QLatin1Char('"');
+    bool startTagClosed = false;
+    const auto closeStartTag = [&] {
+        if (!startTagClosed)
+            out += QLatin1String(">\n");
+        startTagClosed = true;
+    };
+    const QList<XsdAttribute> &attributes = table.complexType.attributes;
+    for (int i = 0; i < attributes.size(); ++i) {
+        const XsdAttribute &attribute = attributes.at(i);
+        const QString value = feature.values.value(i); // a missing value is written as empty
+        if (isGeometry(attribute)) {
+            if (formatGeometry(value)) {
+                closeStartTag();
+                out += geometryText;
+            }
+        } else if (!isLeftOut(attribute, value)) {
+            closeStartTag();
+            out += valueIndentation + QLatin1Char('<') + attribute.name + QLatin1Char('>');
+            appendXmlContent(out, value);
+            out += QLatin1String("</") + attribute.name + QLatin1String(">\n");
+        }
+    }
+    if (startTagClosed)
+        out += featureIndentation + QLatin1String("</") + table.name + QLatin1String(">\n");
+    else
+        out += QLatin1String("/>\n");
+    out += QLatin1String(" </") + memberTag + QLatin1String(">\n");
+}
+
+// The text of the fragment's top element into geometryText; false when there is none.
+bool FeatureMemberBuilder::formatGeometry(const QString &gml)
+{
+    if (gml.isEmpty())
+        return false;
+    geometryReader.clear();
+    geometryReader.addData(gml);
+    geometryText.resize(0);
+    XmlElementTextWriter writer(3, 1, geometryText);
+    if (!XmlTokenizer(geometryReader, MaxGeometryDepth, geometryNames).readAll(writer, nullptr))
+        return false;
+    writer.finish();
+    return !geometryText.isEmpty();
 }
 
 DocumentFile::DocumentFile(const QString &filePath)

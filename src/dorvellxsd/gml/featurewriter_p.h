@@ -40,9 +40,15 @@ public:
 
     // The gml:featureMember of @p feature, created by @p owner and not yet appended anywhere.
     QDomElement member(const XsdFeatureData &feature, QDomDocument &owner);
+    /*
+     * Appends to @p out the text saveXmlNode writes for member() one level below the root with an
+     * indentation of one, without building the tree.
+     */
+    void appendMemberText(const XsdFeatureData &feature, QString &out);
 
 private:
     void appendGeometry(const QString &gml, QDomDocument &owner, QDomElement &featureElement);
+    bool formatGeometry(const QString &gml);
 
     const XsdElement &table;
     const QString memberTag;
@@ -50,6 +56,7 @@ private:
     const QString idPrefix; ///< "<table>."
     QXmlStreamReader geometryReader; ///< one parser serves all the features of a table
     XmlNameCache geometryNames;
+    QString geometryText; ///< the last fragment formatted
 };
 
 /*

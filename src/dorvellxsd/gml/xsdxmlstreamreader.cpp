@@ -4,7 +4,7 @@
 #include "gmldocument_p.h"
 
 #include "../message_p.h"
-#include "../xml/domtreebuilder_p.h"
+#include "../xml/xmlreading_p.h"
 
 #include <QFile>
 #include <QSet>
@@ -12,8 +12,8 @@
 namespace pelmak {
 
 /*
- * Follows the tokens of the document and builds the subtree of one requested feature at a time,
- * which the readers' shared mapping then turns into a feature; everything else passes by.
+ * Follows the tokens of the document and hands those of each requested feature to the readers'
+ * shared mapping, which turns them into a feature; everything else passes by.
  */
 class XsdXmlStreamReaderPrivate : public XmlTokenSink
 {
@@ -43,8 +43,6 @@ private:
 
     QSet<QString> tablesKnown;
     gml::FeatureMapper features;
-    QDomDocument featureDocument{QString()}; ///< holds the feature being read, and only it
-    TreeBuilder builder{featureDocument, featureDocument, BlankText::Values};
     int depth = 0;
     bool memberAwaitsFeature = false; ///< a feature member whose first child element is still to come
     bool buildingFeature = false;
@@ -99,7 +97,7 @@ void XsdXmlStreamReaderPrivate::startElement(const QString &name, const XmlAttri
 {
     ++depth;
     if (buildingFeature) {
-        builder.startElement(name, attributes);
+        features.tokens().startElement(name, attributes);
     } else if (depth == FeatureDepth - 1) {
         memberAwaitsFeature = name == gml::FeatureMemberTag;
     } else if (depth == FeatureDepth && memberAwaitsFeature) {
@@ -107,7 +105,7 @@ void XsdXmlStreamReaderPrivate::startElement(const QString &name, const XmlAttri
         noteTable(name);
         if (gml::isRequested(name, requested)) {
             buildingFeature = true;
-            builder.startElement(name, attributes);
+            features.tokens().startElement(name, attributes);
         }
     }
 }
@@ -115,7 +113,7 @@ void XsdXmlStreamReaderPrivate::startElement(const QString &name, const XmlAttri
 void XsdXmlStreamReaderPrivate::endElement()
 {
     if (buildingFeature) {
-        builder.endElement();
+        features.tokens().endElement();
         if (depth == FeatureDepth) {
             buildingFeature = false;
             finishFeature();
@@ -127,19 +125,19 @@ void XsdXmlStreamReaderPrivate::endElement()
 void XsdXmlStreamReaderPrivate::text(const QString &text, TextKind kind)
 {
     if (buildingFeature)
-        builder.text(text, kind);
+        features.tokens().text(text, kind);
 }
 
 void XsdXmlStreamReaderPrivate::comment(const QString &text)
 {
     if (buildingFeature)
-        builder.comment(text);
+        features.tokens().comment(text);
 }
 
 void XsdXmlStreamReaderPrivate::processingInstruction(const QString &target, const QString &data)
 {
     if (buildingFeature)
-        builder.processingInstruction(target, data);
+        features.tokens().processingInstruction(target, data);
 }
 
 void XsdXmlStreamReaderPrivate::noteTable(const QString &name)
@@ -152,14 +150,12 @@ void XsdXmlStreamReaderPrivate::noteTable(const QString &name)
 
 void XsdXmlStreamReaderPrivate::finishFeature()
 {
-    const QDomElement feature = featureDocument.documentElement();
-    const XsdFeatureData data = features.read(feature);
+    const XsdFeatureData data = features.feature();
     if (!features.describedAsBefore())
         endRun();
     if (run.isEmpty())
         runTable = features.description();
     run.append(data);
-    featureDocument.removeChild(feature);
     ++featuresRead;
 }
 

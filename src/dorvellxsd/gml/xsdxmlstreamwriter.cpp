@@ -70,10 +70,10 @@ void XsdXmlStreamWriterPrivate::writeTableData(const XsdTableData &tableData)
         if (!rootStarted)
             writeRootStart();
         gml::FeatureMemberBuilder members(table);
-        const XmlTextFlush flush = [&](QString &) { writePending(PieceSize); };
         for (const XsdFeatureData &feature : features) {
-            // Serialised one level below the root, as in the whole tree; the member is dropped then.
-            saveXmlNode(members.member(feature, document), 1, 1, pending, flush);
+            // Laid out one level below the root, as in the whole tree.
+            members.appendMemberText(feature, pending);
+            writePending(PieceSize);
             ++featureCount;
         }
         writePending(PieceSize);

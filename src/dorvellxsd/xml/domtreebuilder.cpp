@@ -5,70 +5,136 @@
 
 namespace pelmak {
 
-TreeBuilder::TreeBuilder(QDomDocument &ownerDocument, const QDomNode &top, BlankText blanks)
-    : owner(ownerDocument)
-    , treeTop(top)
-    , current(top)
+BlankSettler::BlankSettler(XmlTokenSink &target, BlankText blanks)
+    : sink(target)
     , blankText(blanks)
 {
 }
 
-void TreeBuilder::startElement(const QString &name, const XmlAttributes &attributes)
+void BlankSettler::startElement(const QString &name, const XmlAttributes &attributes)
 {
-    QDomElement element = owner.createElement(name);
-    for (const auto &attribute : attributes)
-        element.setAttribute(attribute.first, attribute.second);
-    append(element);
-    current = element;
+    settle(Boundary::Element);
+    lastChildElement.back() = true;
+    lastChildElement.push_back(false);
+    sink.startElement(name, attributes);
 }
 
-void TreeBuilder::endElement()
+void BlankSettler::endElement()
 {
-    settleBlank(Boundary::Other);
-    current = current.parentNode();
+    settle(Boundary::Other);
+    if (lastChildElement.size() > 1)
+        lastChildElement.pop_back();
+    sink.endElement();
 }
 
-void TreeBuilder::text(const QString &text, TextKind kind)
+void BlankSettler::text(const QString &text, TextKind kind)
 {
-    // Outside the root element the parser allows whitespace only, which means nothing.
-    if (current == treeTop)
+    // Outside the outermost element the parser allows whitespace only, which means nothing.
+    if (lastChildElement.size() == 1)
         return;
-    if (kind == TextKind::CData)
-        append(owner.createCDATASection(text));
-    else if (kind == TextKind::Text)
-        append(owner.createTextNode(text));
-    else if (blankText == BlankText::Values)
-        blank += text;
+    if (kind == TextKind::Blank) {
+        if (blankText == BlankText::Values)
+            blank += text;
+        return;
+    }
+    settle(Boundary::Text);
+    lastChildElement.back() = false;
+    sink.text(text, kind);
 }
 
-void TreeBuilder::comment(const QString &text)
+void BlankSettler::comment(const QString &text)
 {
-    append(owner.createComment(text));
+    settle(Boundary::Other);
+    lastChildElement.back() = false;
+    sink.comment(text);
 }
 
-void TreeBuilder::processingInstruction(const QString &target, const QString &data)
+void BlankSettler::processingInstruction(const QString &target, const QString &data)
 {
-    append(owner.createProcessingInstruction(target, data));
-}
-
-void TreeBuilder::append(const QDomNode &node)
-{
-    settleBlank(node.isText() ? Boundary::Text : node.isElement() ? Boundary::Element : Boundary::Other);
-    current.appendChild(node);
+    settle(Boundary::Other);
+    lastChildElement.back() = false;
+    sink.processingInstruction(target, data);
 }
 
 /*
  * Blanks beside an element are indentation, and most of a document's nodes would be nothing
  * else; any other blanks (an element's whole content, next to text or a comment) are kept.
  */
-void TreeBuilder::settleBlank(Boundary next)
+void BlankSettler::settle(Boundary next)
 {
     if (blank.isEmpty())
         return;
-    const bool besideElement = next == Boundary::Element || current.lastChild().isElement();
+    const bool besideElement = next == Boundary::Element || lastChildElement.back();
     if (next == Boundary::Text || !besideElement)
-        current.appendChild(owner.createTextNode(blank));
-    blank.resize(0); // keeps the storage, unless a text node shares it
+        sink.text(blank, TextKind::Text);
+    blank.resize(0); // keeps the storage, unless the sink shares it
+}
+
+TreeBuilder::TreeBuilder(QDomDocument &ownerDocument, const QDomNode &top, BlankText blanks)
+    : nodes(ownerDocument, top)
+    , settler(nodes, blanks)
+{
+}
+
+void TreeBuilder::startElement(const QString &name, const XmlAttributes &attributes)
+{
+    settler.startElement(name, attributes);
+}
+
+void TreeBuilder::endElement()
+{
+    settler.endElement();
+}
+
+void TreeBuilder::text(const QString &text, TextKind kind)
+{
+    settler.text(text, kind);
+}
+
+void TreeBuilder::comment(const QString &text)
+{
+    settler.comment(text);
+}
+
+void TreeBuilder::processingInstruction(const QString &target, const QString &data)
+{
+    settler.processingInstruction(target, data);
+}
+
+TreeBuilder::Nodes::Nodes(QDomDocument &ownerDocument, const QDomNode &top)
+    : owner(ownerDocument)
+    , current(top)
+{
+}
+
+void TreeBuilder::Nodes::startElement(const QString &name, const XmlAttributes &attributes)
+{
+    QDomElement element = owner.createElement(name);
+    for (const auto &attribute : attributes)
+        element.setAttribute(attribute.first, attribute.second);
+    current.appendChild(element);
+    current = element;
+}
+
+void TreeBuilder::Nodes::endElement()
+{
+    current = current.parentNode();
+}
+
+void TreeBuilder::Nodes::text(const QString &text, TextKind kind)
+{
+    current.appendChild(kind == TextKind::CData ? QDomNode(owner.createCDATASection(text))
+                                                : QDomNode(owner.createTextNode(text)));
+}
+
+void TreeBuilder::Nodes::comment(const QString &text)
+{
+    current.appendChild(owner.createComment(text));
+}
+
+void TreeBuilder::Nodes::processingInstruction(const QString &target, const QString &data)
+{
+    current.appendChild(owner.createProcessingInstruction(target, data));
 }
 
 namespace {

@@ -9,6 +9,8 @@
 
 #include <QDomDocument>
 
+#include <vector>
+
 class QIODevice;
 class QXmlStreamReader;
 
@@ -18,6 +20,33 @@ namespace pelmak {
 enum class BlankText {
     Values, ///< all but those beside an element (indentation): a reader's values keep their blanks
     Drop,   ///< none: the indentation of a pretty-printed fragment is not content
+};
+
+/*
+ * Passes tokens on with the whitespace-only texts settled as a reader's tree holds them: those
+ * that stay are told as text, the others not at all. Text outside the outermost element, which
+ * the parser allows only as whitespace, means nothing and is left out as well.
+ */
+class BlankSettler : public XmlTokenSink
+{
+public:
+    BlankSettler(XmlTokenSink &target, BlankText blanks);
+
+    void startElement(const QString &name, const XmlAttributes &attributes) override;
+    void endElement() override;
+    void text(const QString &text, TextKind kind) override;
+    void comment(const QString &text) override;
+    void processingInstruction(const QString &target, const QString &data) override;
+
+private:
+    enum class Boundary { Text, Element, Other };
+
+    void settle(Boundary next);
+
+    XmlTokenSink &sink;
+    const BlankText blankText;
+    QString blank; ///< whitespace read but not yet placed
+    std::vector<bool> lastChildElement{false}; ///< per open element, and the outside first
 };
 
 /*
@@ -38,16 +67,25 @@ public:
     void processingInstruction(const QString &target, const QString &data) override;
 
 private:
-    enum class Boundary { Text, Element, Other };
+    // Appends the nodes once the blanks are settled.
+    class Nodes : public XmlTokenSink
+    {
+    public:
+        Nodes(QDomDocument &ownerDocument, const QDomNode &top);
 
-    void append(const QDomNode &node);
-    void settleBlank(Boundary next);
+        void startElement(const QString &name, const XmlAttributes &attributes) override;
+        void endElement() override;
+        void text(const QString &text, TextKind kind) override;
+        void comment(const QString &text) override;
+        void processingInstruction(const QString &target, const QString &data) override;
 
-    QDomDocument &owner;
-    const QDomNode treeTop;
-    QDomNode current;
-    const BlankText blankText;
-    QString blank; ///< whitespace read but not yet placed
+    private:
+        QDomDocument &owner;
+        QDomNode current;
+    };
+
+    Nodes nodes;
+    BlankSettler settler;
 };
 
 /*

@@ -14,6 +14,63 @@ enum class TextPlace {
     Elsewhere,      ///< quotes and carriage returns
 };
 
+bool isEscaped(char16_t c)
+{
+    return c == u'<' || c == u'&' || c == u'"' || c == u'>' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+void appendEscapedText(QString &out, const QString &text, TextPlace place)
+{
+    const int start = out.size();
+    const QChar *const end = text.constData() + text.size();
+    for (const QChar *c = text.constData(); c != end;) {
+        // Most characters are written as they are: in runs, not one by one.
+        const QChar *plain = c;
+        while (c != end && !isEscaped(c->unicode()))
+            ++c;
+        if (c != plain)
+            out.append(plain, static_cast<int>(c - plain));
+        if (c == end)
+            break;
+        switch ((c++)->unicode()) {
+        case u'<':
+            out += QLatin1String("&lt;");
+            break;
+        case u'&':
+            out += QLatin1String("&amp;");
+            break;
+        case u'"':
+            out += place == TextPlace::ElementContent ? QLatin1String("\"") : QLatin1String("&quot;");
+            break;
+        case u'>': // only where it would close "]]>"
+            out += out.size() - start >= 2 && out.endsWith(QLatin1String("]]")) ? QLatin1String("&gt;")
+                                                                                 : QLatin1String(">");
+            break;
+        case u'\t':
+            out += place == TextPlace::AttributeValue ? QLatin1String("&#x9;") : QLatin1String("\t");
+            break;
+        case u'\n':
+            out += place == TextPlace::AttributeValue ? QLatin1String("&#xa;") : QLatin1String("\n");
+            break;
+        default: // u'\r'
+            out += QLatin1String("&#xd;");
+        }
+    }
+}
+
+void appendIndentation(QString &out, int depth, int indent)
+{
+    if (indent > 0)
+        out += QString(depth * indent, QLatin1Char(' '));
+}
+
+void appendAttribute(QString &out, const QString &name, const QString &value)
+{
+    out += QLatin1Char(' ') + name + QLatin1String("=\"");
+    appendEscapedText(out, value, TextPlace::AttributeValue);
+    out += QLatin1Char('"');
+}
+
 class XmlTextWriter
 {
 public:
@@ -113,11 +170,8 @@ private:
             attributes.append(map.item(i));
         std::sort(attributes.begin(), attributes.end(),
                   [](const QDomNode &a, const QDomNode &b) { return a.nodeName() < b.nodeName(); });
-        for (const QDomNode &attribute : attributes) {
-            out += QLatin1Char(' ') + attribute.nodeName() + QLatin1String("=\"");
-            appendEscaped(attribute.nodeValue(), TextPlace::AttributeValue);
-            out += QLatin1Char('"');
-        }
+        for (const QDomNode &attribute : attributes)
+            appendAttribute(out, attribute.nodeName(), attribute.nodeValue());
     }
 
     void writeComment(const QDomNode &comment, int depth)
@@ -139,44 +193,9 @@ private:
             appendIndentation(depth);
     }
 
-    void appendIndentation(int depth)
-    {
-        if (indent > 0)
-            out += QString(depth * indent, QLatin1Char(' '));
-    }
+    void appendIndentation(int depth) { pelmak::appendIndentation(out, depth, indent); }
 
-    void appendEscaped(const QString &text, TextPlace place)
-    {
-        const int start = out.size();
-        for (const QChar c : text) {
-            switch (c.unicode()) {
-            case u'<':
-                out += QLatin1String("&lt;");
-                break;
-            case u'&':
-                out += QLatin1String("&amp;");
-                break;
-            case u'"':
-                out += place == TextPlace::ElementContent ? QLatin1String("\"") : QLatin1String("&quot;");
-                break;
-            case u'>': // only where it would close "]]>"
-                out += out.size() - start >= 2 && out.endsWith(QLatin1String("]]")) ? QLatin1String("&gt;")
-                                                                                     : QLatin1String(">");
-                break;
-            case u'\t':
-                out += place == TextPlace::AttributeValue ? QLatin1String("&#x9;") : QLatin1String("\t");
-                break;
-            case u'\n':
-                out += place == TextPlace::AttributeValue ? QLatin1String("&#xa;") : QLatin1String("\n");
-                break;
-            case u'\r':
-                out += QLatin1String("&#xd;");
-                break;
-            default:
-                out += c;
-            }
-        }
-    }
+    void appendEscaped(const QString &text, TextPlace place) { appendEscapedText(out, text, place); }
 
     const int indent;
     QString &out;
@@ -206,6 +225,119 @@ void saveXmlStartTag(const QDomElement &element, int depth, int indent, QString 
 void saveXmlEndTag(const QDomElement &element, int depth, int indent, QString &out)
 {
     XmlTextWriter(indent, out, {}).writeEndTag(element, depth);
+}
+
+void appendXmlContent(QString &out, const QString &text)
+{
+    appendEscapedText(out, text, TextPlace::ElementContent);
+}
+
+XmlElementTextWriter::XmlElementTextWriter(int depth, int indentation, QString &text)
+    : baseDepth(depth)
+    , indent(indentation)
+    , out(text)
+{
+}
+
+// Closes the parent's start tag or the line of the sibling before; either keeps to one line
+// when text follows.
+void XmlElementTextWriter::beforeChild(bool isText)
+{
+    if (startTagOpen)
+        out += QLatin1Char('>');
+    if ((startTagOpen || lineEndPending) && !isText)
+        out += QLatin1Char('\n');
+    startTagOpen = lineEndPending = false;
+    if (!open.empty())
+        open.back().lastChildText = isText;
+}
+
+void XmlElementTextWriter::startElement(const QString &name, const XmlAttributes &attributes)
+{
+    const bool afterText = !open.empty() && open.back().lastChildText;
+    beforeChild(false);
+    if (!afterText)
+        appendIndentation(out, currentDepth(), indent);
+    out += QLatin1Char('<') + name;
+    writeAttributes(attributes);
+    open.push_back({name});
+    startTagOpen = true;
+}
+
+// As a tree holds them: one value per name, the last one given, sorted by name.
+void XmlElementTextWriter::writeAttributes(const XmlAttributes &attributes)
+{
+    if (attributes.size() < 2) { // the usual case, which needs no sorting
+        for (const auto &attribute : attributes)
+            appendAttribute(out, attribute.first, attribute.second);
+        return;
+    }
+    sorted = attributes;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (int i = 0; i < sorted.size(); ++i) {
+        if (i + 1 == sorted.size() || sorted.at(i + 1).first != sorted.at(i).first)
+            appendAttribute(out, sorted.at(i).first, sorted.at(i).second);
+    }
+}
+
+void XmlElementTextWriter::endElement()
+{
+    if (open.empty())
+        return;
+    if (startTagOpen) {
+        out += QLatin1String("/>");
+    } else {
+        if (lineEndPending)
+            out += QLatin1Char('\n');
+        if (!open.back().lastChildText)
+            appendIndentation(out, currentDepth() - 1, indent);
+        out += QLatin1String("</") + open.back().name + QLatin1Char('>');
+    }
+    open.pop_back();
+    startTagOpen = false;
+    lineEndPending = true;
+}
+
+void XmlElementTextWriter::text(const QString &text, TextKind kind)
+{
+    if (open.empty() || kind == TextKind::Blank)
+        return;
+    beforeChild(true);
+    if (kind == TextKind::CData)
+        out += QLatin1String("<![CDATA[") + text + QLatin1String("]]>");
+    else
+        appendEscapedText(out, text, TextPlace::ElementContent);
+}
+
+void XmlElementTextWriter::comment(const QString &text)
+{
+    if (open.empty())
+        return;
+    const bool afterText = open.back().lastChildText;
+    beforeChild(false);
+    if (!afterText)
+        appendIndentation(out, currentDepth(), indent);
+    out += QLatin1String("<!--") + text;
+    if (text.endsWith(QLatin1Char('-')))
+        out += QLatin1Char(' ');
+    out += QLatin1String("-->");
+    lineEndPending = true;
+}
+
+void XmlElementTextWriter::processingInstruction(const QString &target, const QString &data)
+{
+    if (open.empty())
+        return;
+    beforeChild(false);
+    out += QLatin1String("<?") + target + QLatin1Char(' ') + data + QLatin1String("?>\n");
+}
+
+void XmlElementTextWriter::finish(bool beforeText)
+{
+    if (lineEndPending && !beforeText)
+        out += QLatin1Char('\n');
+    lineEndPending = false;
 }
 
 } // namespace pelmak
