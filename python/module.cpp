@@ -121,7 +121,7 @@ std::vector<AttributeRow> attributeRows(const pelmak::XsdElement &table)
     std::vector<AttributeRow> rows;
     for (const pelmak::XsdAttribute &attribute : table.complexType.attributes)
         rows.emplace_back(attribute.name.toStdString(), static_cast<int>(attribute.kind), attribute.minOccurs,
-                          attribute.userName.toStdString());
+            attribute.userName.toStdString());
     return rows;
 }
 
@@ -147,15 +147,14 @@ std::vector<TableRow> describeSchema(const std::string &schema)
 bool containsIgnoringCase(const std::list<std::string> &names, const std::string &name)
 {
     const QString wanted = toQString(name);
-    return std::any_of(names.begin(), names.end(), [&](const std::string &candidate) {
-        return toQString(candidate).compare(wanted, Qt::CaseInsensitive) == 0;
-    });
+    return std::any_of(names.begin(), names.end(),
+        [&](const std::string &candidate) { return toQString(candidate).compare(wanted, Qt::CaseInsensitive) == 0; });
 }
 
 // The tables to export: those asked for, each declared by the schema, or else every table of
 // the schema that has a layer in the source.
-std::list<std::string> tablesToExport(const pelmak::mi::XsdTables &tables, const std::list<std::string> &requested,
-                                      const std::list<std::string> &layers)
+std::list<std::string> tablesToExport(
+    const pelmak::mi::XsdTables &tables, const std::list<std::string> &requested, const std::list<std::string> &layers)
 {
     const std::list<std::string> declared = tables.tableNameList();
     if (!requested.empty()) {
@@ -182,7 +181,7 @@ const int BatchSize = 1024;
 // One table's features from the source into the document, a batch at a time; the one place where
 // export reads a layer.
 void copyLayer(const pelmak::mi::XsdGdalDataProvider &source, const pelmak::mi::XsdElement &table,
-               const std::string &filter, pelmak::mi::XsdXmlStreamWriter &writer)
+    const std::string &filter, pelmak::mi::XsdXmlStreamWriter &writer)
 {
     pelmak::mi::XsdGdalLayerReader reader(source, table, filter);
     while (!reader.atEnd())
@@ -192,7 +191,7 @@ void copyLayer(const pelmak::mi::XsdGdalDataProvider &source, const pelmak::mi::
 using Progress = std::function<void(const std::string &, int, int)>;
 
 void exportDocument(const std::string &schema, const std::string &source, const std::string &output,
-                    const std::list<std::string> &requested, const std::string &filter, const Progress &progress)
+    const std::list<std::string> &requested, const std::string &filter, const Progress &progress)
 {
     const QuietCall quiet;
     pelmak::mi::XsdProvider provider;
@@ -224,8 +223,8 @@ void applyCatalog(pelmak::mi::XsdXmlChecker &checker, const std::list<std::strin
     checker.setNetworkAccess(allowNetwork);
 }
 
-std::pair<int, std::vector<DiagnosticRow>> validateDocument(const std::string &schema, const std::string &document,
-                                                            const std::list<std::string> &catalog, bool allowNetwork)
+std::pair<int, std::vector<DiagnosticRow>> validateDocument(
+    const std::string &schema, const std::string &document, const std::list<std::string> &catalog, bool allowNetwork)
 {
     const QuietCall quiet;
     std::vector<DiagnosticRow> diagnostics;
@@ -348,7 +347,7 @@ bool hasGeometry(const pelmak::XsdElement &table)
 {
     const QList<pelmak::XsdAttribute> &attributes = table.complexType.attributes;
     return std::any_of(attributes.begin(), attributes.end(),
-                       [](const pelmak::XsdAttribute &a) { return a.kind == pelmak::XsdAttribute::Geometry; });
+        [](const pelmak::XsdAttribute &a) { return a.kind == pelmak::XsdAttribute::Geometry; });
 }
 
 // The srsName of the record's first geometry, empty when there is none.
@@ -397,14 +396,12 @@ std::vector<DocumentTable> documentTables(const std::string &document, const std
         for (const pelmak::XsdTableData &record : batch) {
             const pelmak::XsdElement &table = record.tableInfo();
             const QString system = spatialSystemOf(record);
-            const auto first = std::find_if(found.begin(), found.end(), [&](const DocumentTable &known) {
-                return known.description.name == table.name;
-            });
+            const auto first = std::find_if(found.begin(), found.end(),
+                [&](const DocumentTable &known) { return known.description.name == table.name; });
             if (first != found.end() && first->srsName.isEmpty())
                 first->srsName = system;
-            const bool met = std::any_of(found.begin(), found.end(), [&](const DocumentTable &known) {
-                return sameDescription(known.description, table);
-            });
+            const bool met = std::any_of(found.begin(), found.end(),
+                [&](const DocumentTable &known) { return sameDescription(known.description, table); });
             if (!met)
                 found.push_back({table, first == found.end() ? system : QString()});
         }
@@ -449,9 +446,9 @@ void createLayer(GDALDataset &dataset, const pelmak::XsdElement &table, const QS
     OGRSpatialReference system;
     if (!srsName.isEmpty() && !readSpatialSystem(srsName, system))
         refuse("the document's srsName '" + srsName.toStdString() + "' of " + name
-               + " names no coordinate system GDAL knows offline");
-    OGRLayer *layer = dataset.CreateLayer(name.c_str(), srsName.isEmpty() ? nullptr : &system,
-                                          hasGeometry(table) ? wkbUnknown : wkbNone, nullptr);
+            + " names no coordinate system GDAL knows offline");
+    OGRLayer *layer = dataset.CreateLayer(
+        name.c_str(), srsName.isEmpty() ? nullptr : &system, hasGeometry(table) ? wkbUnknown : wkbNone, nullptr);
     if (!layer)
         failOnTarget("cannot create the layer " + name);
     for (const pelmak::XsdAttribute &attribute : table.complexType.attributes) {
@@ -465,8 +462,7 @@ void createLayer(GDALDataset &dataset, const pelmak::XsdElement &table, const QS
 
 // Layers for the document's tables that the target lacks, described by the schema when one is
 // given (the document leaves out empty optional values, so it may not name every attribute).
-void createMissingLayers(const std::string &target, const std::vector<DocumentTable> &found,
-                         const std::string &schema)
+void createMissingLayers(const std::string &target, const std::vector<DocumentTable> &found, const std::string &schema)
 {
     const pelmak::XsdTables tables = schema.empty() ? pelmak::XsdTables() : readTables(schema);
     GDALDatasetUniquePtr dataset = openOrCreateGeoPackage(target);
@@ -501,8 +497,8 @@ void checkTargetBeforeWriting(pelmak::mi::XsdGdalDataProvider &target, const std
 }
 
 // The document's features into the target, batch after batch; the number created per table.
-std::map<std::string, int> insertBatches(pelmak::mi::XsdGdalDataProvider &target, const std::string &document,
-                                         const std::list<std::string> &tables)
+std::map<std::string, int> insertBatches(
+    pelmak::mi::XsdGdalDataProvider &target, const std::string &document, const std::list<std::string> &tables)
 {
     pelmak::mi::XsdXmlStreamReader reader(document);
     std::map<std::string, int> counts;
@@ -516,8 +512,7 @@ std::map<std::string, int> insertBatches(pelmak::mi::XsdGdalDataProvider &target
 }
 
 std::map<std::string, int> importDocument(const std::string &document, const std::string &target,
-                                          const std::list<std::string> &tables, bool create, const std::string &schema,
-                                          bool allowPartial)
+    const std::list<std::string> &tables, bool create, const std::string &schema, bool allowPartial)
 {
     const QuietCall quiet;
     std::vector<DocumentTable> found;
@@ -615,10 +610,9 @@ private:
         const std::string where = "table " + table.name.toStdString() + ", feature " + std::to_string(id);
         for (const auto &value : values) {
             const bool known = std::any_of(table.complexType.attributes.begin(), table.complexType.attributes.end(),
-                                           [&](const pelmak::XsdAttribute &a) {
-                                               return a.kind == pelmak::XsdAttribute::Plain
-                                                   && a.name == toQString(value.first);
-                                           });
+                [&](const pelmak::XsdAttribute &a) {
+                    return a.kind == pelmak::XsdAttribute::Plain && a.name == toQString(value.first);
+                });
             if (!known)
                 refuse(where + ": the table has no attribute '" + value.first + "'");
         }
@@ -637,7 +631,8 @@ private:
             }
             if (!value && attribute.minOccurs > 0) {
                 const std::string field = attribute.kind == pelmak::XsdAttribute::Geometry
-                    ? std::string("the geometry") : "the attribute '" + attribute.name.toStdString() + "'";
+                    ? std::string("the geometry")
+                    : "the attribute '" + attribute.name.toStdString() + "'";
                 refuse(where + ": no value for " + field + ", which the schema requires");
             }
             data.values.append(toQString(value.value_or(std::string())));
@@ -668,30 +663,29 @@ PYBIND11_MODULE(_core, m)
     py::register_exception_translator(&translateLibraryErrors);
 
     m.def("describe_schema", &describeSchema, py::arg("schema"),
-          "Tables of the schema: (name, type, [(attribute, kind, min_occurs, annotation)]).");
+        "Tables of the schema: (name, type, [(attribute, kind, min_occurs, annotation)]).");
     m.def("export_document", &exportDocument, py::arg("schema"), py::arg("source"), py::arg("output"),
-          py::arg("tables"), py::arg("where"), py::arg("progress"),
-          "Writes the tables of the source to one exchange document; progress(table, done, total).");
+        py::arg("tables"), py::arg("where"), py::arg("progress"),
+        "Writes the tables of the source to one exchange document; progress(table, done, total).");
     m.def("validate_document", &validateDocument, py::arg("schema"), py::arg("document"), py::arg("catalog"),
-          py::arg("allow_network"),
-          "Validates the document, schema locations resolved through the catalog files and reaching the network"
-          " only with allow_network: (error count, [(line, column, message)]).");
+        py::arg("allow_network"),
+        "Validates the document, schema locations resolved through the catalog files and reaching the network"
+        " only with allow_network: (error count, [(line, column, message)]).");
     m.def("import_document", &importDocument, py::arg("document"), py::arg("target"), py::arg("tables"),
-          py::arg("create"), py::arg("schema"), py::arg("allow_partial"),
-          "Inserts the document's features into the target in one transaction, or without one where"
-          " allow_partial; the count per table.");
+        py::arg("create"), py::arg("schema"), py::arg("allow_partial"),
+        "Inserts the document's features into the target in one transaction, or without one where"
+        " allow_partial; the count per table.");
 
     py::class_<FeatureBatches>(m, "FeatureBatches", "The features of a document, batch by batch.")
-        .def(py::init<const std::string &, const std::list<std::string> &>(), py::arg("document"),
-             py::arg("tables"))
+        .def(py::init<const std::string &, const std::list<std::string> &>(), py::arg("document"), py::arg("tables"))
         .def("at_end", &FeatureBatches::atEnd, "Whether every feature was handed out.")
         .def("next", &FeatureBatches::next, py::arg("size"),
-             "Up to size features: (table, id, {attribute: value}, geometry or None).");
+            "Up to size features: (table, id, {attribute: value}, geometry or None).");
 
     py::class_<DocumentWriter>(m, "DocumentWriter", "Features of a schema's tables on their way to a document.")
         .def(py::init<const std::string &, const std::string &>(), py::arg("schema"), py::arg("path"))
         .def("write", &DocumentWriter::write, py::arg("table"), py::arg("features"),
-             "Appends features given as (id, {attribute: value}, geometry or None).")
+            "Appends features given as (id, {attribute: value}, geometry or None).")
         .def("commit", &DocumentWriter::commit, "Saves the document, replacing the file whole.")
         .def("discard", &DocumentWriter::discard, "Drops the document; the earlier file stays.")
         .def_property_readonly("feature_count", &DocumentWriter::featureCount, "Features written so far.");

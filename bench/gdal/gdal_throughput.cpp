@@ -232,7 +232,8 @@ int measureMemory(const std::string &source, int features, bool whole)
             rows += batches.readBatch(1000).featureData().size();
     }
     std::printf("%-17s %-16s %d rows, peak %.1f MiB above the process before the read (%d features)\n", "memory",
-                whole ? "whole" : "batches of 1000", rows, static_cast<double>(residentKiB("VmHWM:") - before) / 1024.0, features);
+        whole ? "whole" : "batches of 1000", rows, static_cast<double>(residentKiB("VmHWM:") - before) / 1024.0,
+        features);
     return 0;
 }
 
@@ -276,10 +277,11 @@ int main(int argc, char **argv)
         while (!batches.atEnd())
             batches.readBatch(1000);
     };
-    const auto whole = bestSeconds(repetitions, {[] {}, [&] { reader.getDataFromLayer(table, QString()); }},
-                                   {[] {}, inBatches});
-    std::printf("%-17s whole   %9.0f rows/s (%.3f s)   batches of 1000 %9.0f rows/s (%.3f s)   batches/whole speed %.2f\n",
-                "layer reader", features / whole.first, whole.first, features / whole.second, whole.second,
-                whole.first / whole.second);
+    const auto whole =
+        bestSeconds(repetitions, {[] {}, [&] { reader.getDataFromLayer(table, QString()); }}, {[] {}, inBatches});
+    std::printf(
+        "%-17s whole   %9.0f rows/s (%.3f s)   batches of 1000 %9.0f rows/s (%.3f s)   batches/whole speed %.2f\n",
+        "layer reader", features / whole.first, whole.first, features / whole.second, whole.second,
+        whole.first / whole.second);
     return 0;
 }

@@ -41,10 +41,12 @@ QString polygon(int id)
 {
     QString coordinates;
     for (int i = 0; i <= 20; ++i)
-        coordinates += QStringLiteral("%1 %2 ").arg(37.5 + id * 1e-5 + (i % 20) * 1e-4, 0, 'f', 6).arg(55.7 + i * 1e-4, 0, 'f', 6);
+        coordinates +=
+            QStringLiteral("%1 %2 ").arg(37.5 + id * 1e-5 + (i % 20) * 1e-4, 0, 'f', 6).arg(55.7 + i * 1e-4, 0, 'f', 6);
     coordinates.chop(1);
-    return QStringLiteral("<gml:Polygon srsName=\"urn:ogc:def:crs:EPSG::4326\"><gml:exterior><gml:LinearRing>"
-                          "<gml:posList>%1</gml:posList></gml:LinearRing></gml:exterior></gml:Polygon>")
+    return QStringLiteral(
+        "<gml:Polygon srsName=\"urn:ogc:def:crs:EPSG::4326\"><gml:exterior><gml:LinearRing>"
+        "<gml:posList>%1</gml:posList></gml:LinearRing></gml:exterior></gml:Polygon>")
         .arg(coordinates);
 }
 
@@ -54,8 +56,9 @@ void forEachBatch(int count, const std::function<void(const XsdTableData &)> &ta
     for (int first = 0; first < count; first += BatchSize) {
         QList<XsdFeatureData> features;
         for (int id = first; id < qMin(count, first + BatchSize); ++id)
-            features.append({id, {QStringLiteral("77:01:%1").arg(id), QStringLiteral("Иванов & сыновья"),
-                                     QString::number(id * 1.5), id % 3 ? QString() : QStringLiteral("угол"), polygon(id)}});
+            features.append({id,
+                {QStringLiteral("77:01:%1").arg(id), QStringLiteral("Иванов & сыновья"), QString::number(id * 1.5),
+                    id % 3 ? QString() : QStringLiteral("угол"), polygon(id)}});
         take(XsdTableData(table, features));
     }
 }
@@ -94,7 +97,8 @@ int main(int argc, char **argv)
         features = featuresOf(tables.getDataFromLayers({}));
     } else if (std::strcmp(mode, "read-stream") == 0) {
         XsdXmlStreamReader reader(path);
-        for (QList<XsdTableData> batch = reader.readBatch(BatchSize); !batch.isEmpty(); batch = reader.readBatch(BatchSize))
+        for (QList<XsdTableData> batch = reader.readBatch(BatchSize); !batch.isEmpty();
+             batch = reader.readBatch(BatchSize))
             features += featuresOf(batch);
     } else if (std::strcmp(mode, "parse") == 0) {
         QFile file(path);
@@ -102,7 +106,8 @@ int main(int argc, char **argv)
             return 1;
         QXmlStreamReader reader(&file);
         while (!reader.atEnd()) {
-            if (reader.readNext() == QXmlStreamReader::StartElement && reader.qualifiedName() == QLatin1String("Parcel"))
+            if (reader.readNext() == QXmlStreamReader::StartElement
+                && reader.qualifiedName() == QLatin1String("Parcel"))
                 ++features;
         }
     } else {

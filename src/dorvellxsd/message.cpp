@@ -22,8 +22,8 @@ QString formatMessage(const char *sourceText, const QString &arg1, const QString
     return QObject::tr(sourceText).arg(arg1, arg2, arg3);
 }
 
-QString formatMessage(const char *sourceText, const QString &arg1, const QString &arg2, const QString &arg3,
-                      const QString &arg4)
+QString formatMessage(
+    const char *sourceText, const QString &arg1, const QString &arg2, const QString &arg3, const QString &arg4)
 {
     return QObject::tr(sourceText).arg(arg1, arg2, arg3, arg4);
 }

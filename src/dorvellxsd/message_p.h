@@ -66,8 +66,8 @@ inline constexpr char CoordinateNotFinite[] =
     QT_TRANSLATE_NOOP("QObject", "Координата геометрии не является конечным числом. Слой %1. Объект %2. Атрибут %3");
 inline constexpr char UnknownCoordinateSystem[] =
     QT_TRANSLATE_NOOP("QObject", "Неизвестная система координат %4. Слой %1. Объект %2. Атрибут %3");
-inline constexpr char NoTransformation[] = QT_TRANSLATE_NOOP(
-    "QObject", "Геометрия не может быть преобразована из системы координат %4 в систему слоя. Слой %1. Объект %2. Атрибут %3");
+inline constexpr char NoTransformation[] = QT_TRANSLATE_NOOP("QObject",
+    "Геометрия не может быть преобразована из системы координат %4 в систему слоя. Слой %1. Объект %2. Атрибут %3");
 inline constexpr char FeatureIdOutOfRange[] =
     QT_TRANSLATE_NOOP("QObject", "Идентификатор объекта %2 слоя %1 не помещается в 32 бита");
 inline constexpr char GeometryNotExported[] =
@@ -110,34 +110,31 @@ inline constexpr char SchemaFileNotLocal[] =
     QT_TRANSLATE_NOOP("QObject", "подключаемая схема %1 не является локальным файлом");
 inline constexpr char SchemaFileNotRegular[] =
     QT_TRANSLATE_NOOP("QObject", "подключаемая схема %1 не является обычным файлом");
-inline constexpr char IncludedNamespaceDiffers[] = QT_TRANSLATE_NOOP(
-    "QObject", "подключаемая схема %1 объявляет целевое пространство имён «%2», ожидалось «%3»");
-inline constexpr char IncludesTooDeep[] =
-    QT_TRANSLATE_NOOP("QObject", "схемы подключают друг друга глубже %1 уровней");
-inline constexpr char RedefineNotRead[] = QT_TRANSLATE_NOOP(
-    "QObject", "%1 не поддерживается: ожидались xs:include или xs:import");
-inline constexpr char DeclarationWithoutName[] =
-    QT_TRANSLATE_NOOP("QObject", "глобальное объявление %1 без имени");
+inline constexpr char IncludedNamespaceDiffers[] =
+    QT_TRANSLATE_NOOP("QObject", "подключаемая схема %1 объявляет целевое пространство имён «%2», ожидалось «%3»");
+inline constexpr char IncludesTooDeep[] = QT_TRANSLATE_NOOP("QObject", "схемы подключают друг друга глубже %1 уровней");
+inline constexpr char RedefineNotRead[] =
+    QT_TRANSLATE_NOOP("QObject", "%1 не поддерживается: ожидались xs:include или xs:import");
+inline constexpr char DeclarationWithoutName[] = QT_TRANSLATE_NOOP("QObject", "глобальное объявление %1 без имени");
 inline constexpr char PrefixNotDeclared[] = QT_TRANSLATE_NOOP("QObject", "префикс имени %1 не объявлен");
-inline constexpr char NameNotDeclared[] = QT_TRANSLATE_NOOP(
-    "QObject", "%1 не объявлен ни в схеме, ни в подключённых к ней локальных файлах");
+inline constexpr char NameNotDeclared[] =
+    QT_TRANSLATE_NOOP("QObject", "%1 не объявлен ни в схеме, ни в подключённых к ней локальных файлах");
 inline constexpr char DefinitionCircular[] = QT_TRANSLATE_NOOP("QObject", "определение %1 ссылается само на себя");
-inline constexpr char DefinitionsTooDeep[] =
-    QT_TRANSLATE_NOOP("QObject", "определения вложены глубже %1 уровней");
+inline constexpr char DefinitionsTooDeep[] = QT_TRANSLATE_NOOP("QObject", "определения вложены глубже %1 уровней");
 inline constexpr char DefinitionsTooMany[] =
     QT_TRANSLATE_NOOP("QObject", "типы объектов раскрываются более чем в %1 определений");
-inline constexpr char FeatureTypeExpected[] = QT_TRANSLATE_NOOP(
-    "QObject", "таблица %1: ожидался сложный тип, расширяющий (xs:complexContent/xs:extension) "
-               "gml:AbstractFeatureType или тип другого объекта схемы");
+inline constexpr char FeatureTypeExpected[] = QT_TRANSLATE_NOOP("QObject",
+    "таблица %1: ожидался сложный тип, расширяющий (xs:complexContent/xs:extension) "
+    "gml:AbstractFeatureType или тип другого объекта схемы");
 inline constexpr char FeatureHasNoProperty[] =
     QT_TRANSLATE_NOOP("QObject", "таблица %1: тип объекта не объявляет ни одного свойства");
-inline constexpr char ParticleNotColumn[] = QT_TRANSLATE_NOOP(
-    "QObject", "таблица %1: %2 не может быть столбцом; ожидались xs:element с именем или ссылкой, "
-               "xs:sequence, xs:choice, xs:all или xs:group со ссылкой");
-inline constexpr char PropertyRepeats[] = QT_TRANSLATE_NOOP(
-    "QObject", "таблица %1: %2 может повторяться (maxOccurs %3), а столбец хранит одно значение");
-inline constexpr char PropertyTypeNotColumn[] = QT_TRANSLATE_NOOP(
-    "QObject", "таблица %1: значение свойства %2 (тип %3) не является ни текстом, ни геометрией GML");
+inline constexpr char ParticleNotColumn[] = QT_TRANSLATE_NOOP("QObject",
+    "таблица %1: %2 не может быть столбцом; ожидались xs:element с именем или ссылкой, "
+    "xs:sequence, xs:choice, xs:all или xs:group со ссылкой");
+inline constexpr char PropertyRepeats[] =
+    QT_TRANSLATE_NOOP("QObject", "таблица %1: %2 может повторяться (maxOccurs %3), а столбец хранит одно значение");
+inline constexpr char PropertyTypeNotColumn[] =
+    QT_TRANSLATE_NOOP("QObject", "таблица %1: значение свойства %2 (тип %3) не является ни текстом, ни геометрией GML");
 inline constexpr char GmlPropertyNotColumn[] = QT_TRANSLATE_NOOP(
     "QObject", "таблица %1: элемент GML %2 не может быть столбцом; ожидалось свойство, объявленное схемой");
 inline constexpr char ChoiceMixesGeometry[] =
@@ -155,21 +152,21 @@ inline constexpr char ElementIsCollection[] =
     QT_TRANSLATE_NOOP("QObject", "элемент — коллекция объектов (группа замены %1)");
 
 // Validator: catalogs and limits
-inline constexpr char NotARegularFile[] = QT_TRANSLATE_NOOP(
-    "QObject", "%1 не обычный файл: схемы и документы читаются только из обычных файлов");
+inline constexpr char NotARegularFile[] =
+    QT_TRANSLATE_NOOP("QObject", "%1 не обычный файл: схемы и документы читаются только из обычных файлов");
 inline constexpr char PrologUnreadable[] = QT_TRANSLATE_NOOP(
     "QObject", "Начало файла %1 не читается как XML: нельзя проверить, что в нём нет объявления DOCTYPE");
-inline constexpr char NetworkAccessOff[] = QT_TRANSLATE_NOOP(
-    "QObject", "Схема %1 находится в сети, а доступ к сети выключен: сопоставьте этот адрес локальному файлу "
-               "в каталоге XML или разрешите доступ к сети");
+inline constexpr char NetworkAccessOff[] = QT_TRANSLATE_NOOP("QObject",
+    "Схема %1 находится в сети, а доступ к сети выключен: сопоставьте этот адрес локальному файлу "
+    "в каталоге XML или разрешите доступ к сети");
 inline constexpr char SchemaTooLarge[] = QT_TRANSLATE_NOOP("QObject", "Схема %1 больше %2 байт");
 inline constexpr char SchemaFetchFailed[] = QT_TRANSLATE_NOOP("QObject", "Не могу получить схему %1: %2");
 inline constexpr char SchemaLoadOutOfMemory[] =
     QT_TRANSLATE_NOOP("QObject", "Не хватило памяти: схема или то, что она импортирует, слишком велики");
 inline constexpr char ParserGaveNoReason[] = QT_TRANSLATE_NOOP("QObject", "парсер не назвал причину");
-inline constexpr char ContentModelTooLarge[] = QT_TRANSLATE_NOOP(
-    "QObject", "Модель содержимого в строке %1 файла %2 разворачивается более чем в %3 позиций элементов: "
-               "произведение вложенных minOccurs и maxOccurs слишком велико");
+inline constexpr char ContentModelTooLarge[] = QT_TRANSLATE_NOOP("QObject",
+    "Модель содержимого в строке %1 файла %2 разворачивается более чем в %3 позиций элементов: "
+    "произведение вложенных minOccurs и maxOccurs слишком велико");
 inline constexpr char CatalogMissing[] = QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 не найден");
 inline constexpr char CatalogNotWellFormed[] = QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 не разобран: %2");
 inline constexpr char CatalogLoop[] =
@@ -185,8 +182,8 @@ QString formatMessage(const char *sourceText);
 QString formatMessage(const char *sourceText, const QString &arg1);
 QString formatMessage(const char *sourceText, const QString &arg1, const QString &arg2);
 QString formatMessage(const char *sourceText, const QString &arg1, const QString &arg2, const QString &arg3);
-QString formatMessage(const char *sourceText, const QString &arg1, const QString &arg2, const QString &arg3,
-                      const QString &arg4);
+QString formatMessage(
+    const char *sourceText, const QString &arg1, const QString &arg2, const QString &arg3, const QString &arg4);
 
 // Exceptions carry their message as UTF-8.
 std::logic_error logicError(const QString &message);

@@ -177,8 +177,8 @@ inline Records recordsOf(const QList<pelmak::XsdFeatureData> &features)
 }
 
 /// getDataFromLayer's records, after checking that batches of 1, 7 and many features give the same.
-inline Records readInBatchesAndWhole(const pelmak::XsdGdalDataProvider &provider, const pelmak::XsdElement &element,
-                                     const QString &filter)
+inline Records readInBatchesAndWhole(
+    const pelmak::XsdGdalDataProvider &provider, const pelmak::XsdElement &element, const QString &filter)
 {
     const Records whole = recordsOf(provider.getDataFromLayer(element, filter).featureData());
     for (const int size : {1, 7, 1000000}) {

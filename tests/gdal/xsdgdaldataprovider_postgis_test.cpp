@@ -27,7 +27,8 @@ QString clusterValue(const char *key, const QString &fallback = {})
 QString connectionOrSkip()
 {
     const QString connection = clusterValue("CONNECTION");
-    const QString why = "no PostGIS server: "_q + clusterValue("SKIP", "run through ctest, whose postgis fixture starts one"_q);
+    const QString why =
+        "no PostGIS server: "_q + clusterValue("SKIP", "run through ctest, whose postgis fixture starts one"_q);
     if (connection.isEmpty() && qEnvironmentVariableIntValue("DORVELLXSD_REQUIRE_POSTGIS") == 1)
         ADD_FAILURE() << why.toStdString() << " (DORVELLXSD_REQUIRE_POSTGIS=1 requires it)";
     else if (connection.isEmpty())
@@ -48,16 +49,19 @@ TEST(PostgisTest, BatchesJoinUpToTheWholeTable)
     const QString connection = connectionOrSkip();
     if (connection.isEmpty())
         GTEST_SKIP();
-    sql(connection, "DROP TABLE IF EXISTS wells; CREATE TABLE wells (fid serial PRIMARY KEY, depth integer,"
-                    " name text, geom geometry(Point, 4326)); INSERT INTO wells (depth, name, geom) SELECT n, 'well ' || n,"
-                    " CASE WHEN n % 5 = 0 THEN NULL ELSE ST_SetSRID(ST_MakePoint(n, n / 2.0), 4326) END"
-                    " FROM generate_series(1, 60) AS n");
+    sql(connection,
+        "DROP TABLE IF EXISTS wells; CREATE TABLE wells (fid serial PRIMARY KEY, depth integer,"
+        " name text, geom geometry(Point, 4326)); INSERT INTO wells (depth, name, geom) SELECT n, 'well ' || n,"
+        " CASE WHEN n % 5 = 0 THEN NULL ELSE ST_SetSRID(ST_MakePoint(n, n / 2.0), 4326) END"
+        " FROM generate_series(1, 60) AS n");
     const XsdGdalDataProvider provider(connection, true);
     const XsdElement wells = describeTable("wells"_q, {"depth"_q, "name"_q});
     const Records all = readInBatchesAndWhole(provider, wells, {});
     ASSERT_EQ(all.size(), 60U);
-    EXPECT_EQ(all.at(1), std::make_pair(2, QStringList{"2"_q, "well 2"_q,
-        "<gml:Point srsName=\"urn:ogc:def:crs:EPSG::4326\"><gml:pos>1 2</gml:pos></gml:Point>"_q}));
+    EXPECT_EQ(all.at(1),
+        std::make_pair(2,
+            QStringList{"2"_q, "well 2"_q,
+                "<gml:Point srsName=\"urn:ogc:def:crs:EPSG::4326\"><gml:pos>1 2</gml:pos></gml:Point>"_q}));
     EXPECT_EQ(all.at(4).second.last(), QString());
     EXPECT_EQ(readInBatchesAndWhole(provider, wells, "depth > 50 OR name = 'well 3'"_q).size(), 11U);
 }
@@ -70,9 +74,10 @@ TEST(PostgisTest, ImportsInTheHostsTransactionStandOrFallWithIt)
     if (connection.isEmpty())
         GTEST_SKIP();
     // The code is unique only at commit, so that a duplicate fails there.
-    sql(connection, "DROP TABLE IF EXISTS register; CREATE TABLE register (fid serial PRIMARY KEY, code text NOT NULL,"
-                    " CONSTRAINT unique_code UNIQUE (code) DEFERRABLE INITIALLY DEFERRED);"
-                    " INSERT INTO register (code) VALUES ('old-1')");
+    sql(connection,
+        "DROP TABLE IF EXISTS register; CREATE TABLE register (fid serial PRIMARY KEY, code text NOT NULL,"
+        " CONSTRAINT unique_code UNIQUE (code) DEFERRABLE INITIALLY DEFERRED);"
+        " INSERT INTO register (code) VALUES ('old-1')");
     const XsdElement registry = describeTable("register"_q, {"code"_q}, false);
     const auto batch = [&](const QString &first, const QString &second) {
         return QList<XsdTableData>{tableData(registry, {{first}, {second}})};
@@ -92,7 +97,9 @@ TEST(PostgisTest, ImportsInTheHostsTransactionStandOrFallWithIt)
             EXPECT_EQ(logicErrorOf([&] { provider.insertData(last); }), "В слое register нет поля нет");
             EXPECT_EQ(provider.rollbackTransaction(), 0);
         } else {
-            EXPECT_EQ(provider.insertData(batch("c"_q + tag, fault == Commit ? "old-1"_q : "d"_q + tag)).value("register"_q), 2);
+            EXPECT_EQ(
+                provider.insertData(batch("c"_q + tag, fault == Commit ? "old-1"_q : "d"_q + tag)).value("register"_q),
+                2);
             const int committed = provider.commitTransaction();
             EXPECT_EQ(committed != 0, fault == Commit);
             if (committed != 0) {
@@ -139,7 +146,7 @@ TEST(PostgisTest, FailedImportLeavesTheTablesAsTheyWere)
     const std::tuple<bool, const char *, QList<XsdTableData>, QString> cases[] = {
         {true, "NO", {records()}, "read-only"_q},
         {false, "NO", {records(), tableData(parcels, {{"line"_q, "x"_q, line}})},
-         "Geometry type (LineString) does not match column type (Point)"_q},
+            "Geometry type (LineString) does not match column type (Point)"_q},
         {false, "NO", {records(), duplicate}, "duplicate key value violates unique constraint"_q},
         {false, "YES", {records(), duplicate}, "duplicate key value violates unique constraint"_q},
         {false, "NO", {records("terminate"_q)}, "terminating connection"_q}};

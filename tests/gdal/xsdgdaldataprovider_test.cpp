@@ -105,9 +105,11 @@ TEST_F(GeoPackageTest, BatchesJoinUpToTheWholeLayer)
     const Records records = readInBatchesAndWhole(provider, twice, {});
     ASSERT_EQ(records.size(), size_t(Count));
     for (int i = 0; i < Count; ++i) {
-        const QString point = i % 10 == 9 ? QString()
+        const QString point = i % 10 == 9
+            ? QString()
             : QString("<gml:Point srsName=\"urn:ogc:def:crs:EPSG::4326\"><gml:pos>%1 %2</gml:pos></gml:Point>")
-                  .arg(i / 100).arg(i % 100);
+                  .arg(i / 100)
+                  .arg(i % 100);
         ASSERT_EQ(records.at(size_t(i)), std::make_pair(i + 1, QStringList{QString::number(i), point, point}));
     }
     EXPECT_EQ(readInBatchesAndWhole(provider, twice, "n >= 2490 OR n < 3"_q).size(), 13U);
@@ -121,12 +123,15 @@ TEST_F(GeoPackageTest, ReaderRefusesBadBatchSizesAndALayerWhoseSourceIsGone)
 {
     XsdGdalDataProvider provider(sample(), true);
     const XsdElement owners = describeTable("owners"_q, {"name"_q}, false);
-    EXPECT_EQ(logicErrorOf([&] { XsdGdalLayerReader(provider, owners, "name >"_q); }).rfind("Ошибочный фильтр name >\n", 0), 0U);
+    EXPECT_EQ(
+        logicErrorOf([&] { XsdGdalLayerReader(provider, owners, "name >"_q); }).rfind("Ошибочный фильтр name >\n", 0),
+        0U);
     XsdGdalLayerReader reader(provider, owners, {});
     EXPECT_EQ(logicErrorOf([&] { reader.readBatch(0); }), "Размер пакета объектов должен быть положительным, а не 0");
     EXPECT_EQ(reader.readBatch(1).featureData().size(), 1);
     provider.openSourceFile(path("sample.gpkg"_q), true);
-    EXPECT_EQ(logicErrorOf([&] { reader.readBatch(1); }), "Источник данных слоя owners закрыт или заменён во время чтения");
+    EXPECT_EQ(
+        logicErrorOf([&] { reader.readBatch(1); }), "Источник данных слоя owners закрыт или заменён во время чтения");
     XsdGdalLayerReader again(provider, owners, {});
     EXPECT_EQ(again.readBatch(5).featureData().size(), 2);
     EXPECT_TRUE(again.atEnd());
@@ -149,7 +154,8 @@ TEST_F(GeoPackageTest, ReadingRefusesIdentifiersBeyond32BitsAndGeometriesWithout
     const std::pair<const char *, QString> cases[] = {
         {"fid2147483648", "Идентификатор объекта 2147483648 слоя fid2147483648 не помещается в 32 бита"_q},
         {"fid4294967297", "Идентификатор объекта 4294967297 слоя fid4294967297 не помещается в 32 бита"_q},
-        {"measured", "Геометрия не выгружена в GML. Слой measured. Объект 3\nUnsupported geometry type Measured Point"_q},
+        {"measured",
+            "Геометрия не выгружена в GML. Слой measured. Объект 3\nUnsupported geometry type Measured Point"_q},
         {"empty", "Геометрия не выгружена в GML. Слой empty. Объект 4\nPOINT EMPTY"_q}};
     for (const auto &[layer, expected] : cases) {
         SCOPED_TRACE(layer);
@@ -192,9 +198,11 @@ TEST_F(GeoPackageTest, FailedOpenNamesPathAndReasonAndLeavesTheProviderClosed)
 TEST_F(GeoPackageTest, ReadsEveryKindOfLayerAndChecksElementLayerFilterAndFieldsInThatOrder)
 {
     const XsdGdalDataProvider provider(sample(), true);
-    EXPECT_EQ(provider.layerNames(), (QStringList{"parcels"_q, "дороги"_q, "wells"_q, "stl_rivers"_q, "parcelsSTL_"_q,
-                                                  "owners"_q, "ids"_q, "register"_q}));
-    const auto read = [&](const QString &layer, const QStringList &plain, bool geometry = true, const QString &filter = {}) {
+    EXPECT_EQ(provider.layerNames(),
+        (QStringList{
+            "parcels"_q, "дороги"_q, "wells"_q, "stl_rivers"_q, "parcelsSTL_"_q, "owners"_q, "ids"_q, "register"_q}));
+    const auto read = [&](const QString &layer, const QStringList &plain, bool geometry = true,
+                          const QString &filter = {}) {
         return recordsOf(provider.getDataFromLayer(describeTable(layer, plain, geometry), filter).featureData());
     };
     // EPSG:4326 is named, hence latitude first; an unset field and a missing geometry are empty.
@@ -243,20 +251,19 @@ TEST_F(GeoPackageTest, InsertsEveryRecordAndCountsThemPerTableName)
         return "<gml:Point%1><gml:pos>61 31</gml:pos></gml:Point>"_q.arg(attribute);
     };
     // Short records read as if their missing values were empty; an empty real is null.
-    const QMap<QString, int> counts = provider.insertData(
-        {tableData(owners, {{"Кузнецова А. Б."_q, "0.25"_q}}),
-         tableData(describeTable("wells"_q, {"depth"_q}),
-                   {{"40"_q, point("http://www.opengis.net/def/crs/EPSG/0/4326"_q)},
-                    {"41"_q, point("urn:ogc:def:crs:EPSG:6.6:3006"_q)}, {"42"_q, point("EPSG:4326"_q)},
-                    {"45"_q, point({})}, {"7"_q}}),
-         tableData(describeTable("parcels"_q, {}), {}), tableData(owners, {{{}, "1"_q}, {"short record"_q}})});
+    const QMap<QString, int> counts = provider.insertData({tableData(owners, {{"Кузнецова А. Б."_q, "0.25"_q}}),
+        tableData(describeTable("wells"_q, {"depth"_q}),
+            {{"40"_q, point("http://www.opengis.net/def/crs/EPSG/0/4326"_q)},
+                {"41"_q, point("urn:ogc:def:crs:EPSG:6.6:3006"_q)}, {"42"_q, point("EPSG:4326"_q)}, {"45"_q, point({})},
+                {"7"_q}}),
+        tableData(describeTable("parcels"_q, {}), {}), tableData(owners, {{{}, "1"_q}, {"short record"_q}})});
     EXPECT_EQ(counts, (QMap<QString, int>{{"owners"_q, 3}, {"wells"_q, 5}}));
     EXPECT_EQ(readRows(path("sample.gpkg"_q), "owners"),
-              (Rows{"name=Иванов И. И.;share=0.5;|", "name=Petrov;share=0.5;|", "name=Кузнецова А. Б.;share=0.25;|",
-                    "name=;share=1;|", "name=short record;share null;|"}));
+        (Rows{"name=Иванов И. И.;share=0.5;|", "name=Petrov;share=0.5;|", "name=Кузнецова А. Б.;share=0.25;|",
+            "name=;share=1;|", "name=short record;share null;|"}));
     EXPECT_EQ(readRows(path("sample.gpkg"_q), "wells"),
-              (Rows{"depth=12;|POINT (30 60)", "depth=40;|POINT (31 61)", "depth=41;|POINT (31 61)", "depth=42;|POINT (61 31)",
-                    "depth=45;|POINT (61 31)", "depth=7;|"}));
+        (Rows{"depth=12;|POINT (30 60)", "depth=40;|POINT (31 61)", "depth=41;|POINT (31 61)",
+            "depth=42;|POINT (61 31)", "depth=45;|POINT (61 31)", "depth=7;|"}));
     EXPECT_TRUE(provider.insertData({}).isEmpty());
 }
 
@@ -267,31 +274,31 @@ TEST_F(GeoPackageTest, ValuesGoInExactlyOrAreRefusedWithTableFeatureAndField)
     const QString file = path("typed.gpkg"_q);
     const QStringList names = {"i"_q, "i16"_q, "b"_q, "i64"_q, "r"_q, "f"_q, "d"_q, "dt"_q, "s"_q};
     createLayer(*createDataSource(file), "typed", wkbNone,
-                {{"i", OFTInteger}, {"i16", OFTInteger, false, true, OFSTInt16}, {"b", OFTInteger, false, true, OFSTBoolean},
-                 {"i64", OFTInteger64}, {"r", OFTReal}, {"f", OFTReal, false, true, OFSTFloat32}, {"d", OFTDate},
-                 {"dt", OFTDateTime}, {"s", OFTString, false, true, OFSTNone, 5}});
+        {{"i", OFTInteger}, {"i16", OFTInteger, false, true, OFSTInt16}, {"b", OFTInteger, false, true, OFSTBoolean},
+            {"i64", OFTInteger64}, {"r", OFTReal}, {"f", OFTReal, false, true, OFSTFloat32}, {"d", OFTDate},
+            {"dt", OFTDateTime}, {"s", OFTString, false, true, OFSTNone, 5}});
     const XsdElement typed = describeTable("typed"_q, names, false);
     const QStringList good = {"2147483647"_q, "-32768"_q, "true"_q, "-9223372036854775808"_q, "1e308"_q, "0.5"_q,
-                              "1996-05-03"_q, "1996-05-03T10:20:30.125+03:00"_q, "слово"_q};
+        "1996-05-03"_q, "1996-05-03T10:20:30.125+03:00"_q, "слово"_q};
     XsdGdalDataProvider provider(file, false);
     provider.insertData({tableData(typed, {good, QStringList{{}, {}, {}, {}, {}, {}, {}, {}, {}}})});
     EXPECT_EQ(readRows(file, "typed"),
-              (Rows{"i=2147483647;i16=-32768;b=1;i64=-9223372036854775808;r=1e+308;f=0.5;d=1996/05/03;"
-                    "dt=1996/05/03 10:20:30.125+03;s=слово;|",
-                    "i null;i16 null;b null;i64 null;r null;f null;d null;dt null;s=;|"}));
+        (Rows{"i=2147483647;i16=-32768;b=1;i64=-9223372036854775808;r=1e+308;f=0.5;d=1996/05/03;"
+              "dt=1996/05/03 10:20:30.125+03;s=слово;|",
+            "i null;i16 null;b null;i64 null;r null;f null;d null;dt null;s=;|"}));
 
-    const std::pair<const char *, const char *> refused[] = {
-        {"i", "два"}, {"i", "99999999999999999999"}, {"i", "1.5"}, {"i16", "40000"}, {"b", "2"},
-        {"i64", "99999999999999999999"}, {"r", "1,5"}, {"r", "nan"}, {"f", "1e39"}, {"d", "1996-xyz"},
-        {"d", "1996-02-30"}, {"d", "1996-05-03T10:00"}, {"dt", "1996-05-03 25:00"}, {"dt", "1996-13-01 10:00"}};
+    const std::pair<const char *, const char *> refused[] = {{"i", "два"}, {"i", "99999999999999999999"}, {"i", "1.5"},
+        {"i16", "40000"}, {"b", "2"}, {"i64", "99999999999999999999"}, {"r", "1,5"}, {"r", "nan"}, {"f", "1e39"},
+        {"d", "1996-xyz"}, {"d", "1996-02-30"}, {"d", "1996-05-03T10:00"}, {"dt", "1996-05-03 25:00"},
+        {"dt", "1996-13-01 10:00"}};
     for (const auto &[field, value] : refused) {
         SCOPED_TRACE(std::string(field) + " = " + value);
         QStringList bad = good;
         bad[names.indexOf(QString::fromUtf8(field))] = QString::fromUtf8(value);
         failedImport(provider, {tableData(typed, {good, bad})}, file, {"typed"},
-                     "Значение «%1» не может быть сохранено в поле %2 без искажения. Слой typed. Объект 2"_q.arg(
-                         QString::fromUtf8(value), QString::fromUtf8(field)),
-                     true);
+            "Значение «%1» не может быть сохранено в поле %2 без искажения. Слой typed. Объект 2"_q.arg(
+                QString::fromUtf8(value), QString::fromUtf8(field)),
+            true);
     }
 }
 
@@ -302,27 +309,29 @@ TEST_F(GeoPackageTest, ShapefileRefusesTextItsEncodingOrWidthCannotHoldAndShorte
 {
     const QString folderPath = path("shapes"_q);
     createLayer(*createDataSource(folderPath, "ESRI Shapefile"), "points", wkbPoint,
-                {{"code", OFTString, false, true, OFSTNone, 10}, {"verylongname"}});
+        {{"code", OFTString, false, true, OFSTNone, 10}, {"verylongname"}});
     std::optional<XsdGdalDataProvider> provider(std::in_place, folderPath, false);
     EXPECT_FALSE(provider->supportsTransactions());
     EXPECT_FALSE(provider->beginTransaction());
     const XsdElement points = describeTable("points"_q, {"code"_q});
     const std::pair<QList<XsdTableData>, QString> cases[] = {
         {{tableData(points, {{"a"_q}, {"Тверская"_q}})},
-         "Значение «Тверская» не может быть сохранено в поле code без искажения. Слой points. Объект 2"_q},
+            "Значение «Тверская» не может быть сохранено в поле code без искажения. Слой points. Объект 2"_q},
         {{tableData(points, {{"a"_q}, {"abcdefghijk"_q}})},
-         "Значение «abcdefghijk» не может быть сохранено в поле code без искажения. Слой points. Объект 2"_q},
+            "Значение «abcdefghijk» не может быть сохранено в поле code без искажения. Слой points. Объект 2"_q},
         {{tableData(points, {{"a"_q}}), tableData(describeTable("points"_q, {"verylongname"_q}), {{"b"_q}})},
-         "В слое points нет поля verylongname"_q},
+            "В слое points нет поля verylongname"_q},
         {{tableData(points, {{"a"_q}}), tableData(describeTable("third"_q, {}), {{}})},
-         "Невозможно получить информацию по слою third"_q},
-        {{tableData(points, {{"a"_q}}), tableData(points, {{"b"_q, "<gml:Point><gml:pos>1 x</gml:pos></gml:Point>"_q}})},
-         "Геометрия не распознана. Слой points. Объект 1. Атрибут Geometry\nx"_q}};
+            "Невозможно получить информацию по слою third"_q},
+        {{tableData(points, {{"a"_q}}),
+             tableData(points, {{"b"_q, "<gml:Point><gml:pos>1 x</gml:pos></gml:Point>"_q}})},
+            "Геометрия не распознана. Слой points. Объект 1. Атрибут Geometry\nx"_q}};
     for (const auto &[tables, expected] : cases)
         failedImport(*provider, tables, folderPath, {"points"}, expected, true);
     EXPECT_EQ(provider->insertData({tableData(points, {{"abcdefghij"_q}, {"Zürich"_q}})}).value("points"_q), 2);
     provider.reset(); // writes the file's header
-    EXPECT_EQ(readRows(folderPath, "points"), (Rows{"code=abcdefghij;verylongna null;|", "code=Zürich;verylongna null;|"}));
+    EXPECT_EQ(
+        readRows(folderPath, "points"), (Rows{"code=abcdefghij;verylongna null;|", "code=Zürich;verylongna null;|"}));
 }
 
 // A geometry goes in as its text describes it or not at all: GDAL alone stores a point of one
@@ -338,10 +347,10 @@ TEST_F(GeoPackageTest, GeometriesAreCarriedIntoTheLayersSystemOrRefused)
     }
     // Moscow, latitude first where the srsName says the authority's order applies.
     const QString latitudeFirst = "55.7558 37.6173"_q, longitudeFirst = "37.6173 55.7558"_q;
-    const std::pair<QString, QString> spellings[] = {
-        {"urn:ogc:def:crs:EPSG::4326"_q, latitudeFirst}, {"urn:x-ogc:def:crs:EPSG:6.11.2:4326"_q, latitudeFirst},
-        {"urn:x-ogc:def:crs:EPSG::4326"_q, latitudeFirst}, {"http://www.opengis.net/def/crs/EPSG/0/4326"_q, latitudeFirst},
-        {"EPSG:4326"_q, longitudeFirst}, {"http://www.opengis.net/gml/srs/epsg.xml#4326"_q, longitudeFirst}};
+    const std::pair<QString, QString> spellings[] = {{"urn:ogc:def:crs:EPSG::4326"_q, latitudeFirst},
+        {"urn:x-ogc:def:crs:EPSG:6.11.2:4326"_q, latitudeFirst}, {"urn:x-ogc:def:crs:EPSG::4326"_q, latitudeFirst},
+        {"http://www.opengis.net/def/crs/EPSG/0/4326"_q, latitudeFirst}, {"EPSG:4326"_q, longitudeFirst},
+        {"http://www.opengis.net/gml/srs/epsg.xml#4326"_q, longitudeFirst}};
     std::vector<QStringList> moscow;
     for (const auto &[srsName, pos] : spellings)
         moscow.push_back({"<gml:Point srsName=\"%1\"><gml:pos>%2</gml:pos></gml:Point>"_q.arg(srsName, pos)});
@@ -354,7 +363,8 @@ TEST_F(GeoPackageTest, GeometriesAreCarriedIntoTheLayersSystemOrRefused)
     wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     utm.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     double x = 37.6173, y = 55.7558;
-    ASSERT_TRUE(std::unique_ptr<OGRCoordinateTransformation>(OGRCreateCoordinateTransformation(&wgs84, &utm))->Transform(1, &x, &y));
+    ASSERT_TRUE(std::unique_ptr<OGRCoordinateTransformation>(OGRCreateCoordinateTransformation(&wgs84, &utm))
+                    ->Transform(1, &x, &y));
     const GDALDatasetUniquePtr stored = openWithGdal(file);
     for (const auto &[layer, expectedX, expectedY] : {std::tuple("utm", x, y), std::tuple("geo", 37.6173, 55.7558)}) {
         SCOPED_TRACE(layer);
@@ -369,27 +379,30 @@ TEST_F(GeoPackageTest, GeometriesAreCarriedIntoTheLayersSystemOrRefused)
     }
 
     const auto gml = [](const QString &pos, const QString &srsName = {}) {
-        return "<gml:Point%1><gml:pos>%2</gml:pos></gml:Point>"_q.arg(srsName.isEmpty() ? QString() : " srsName=\"%1\""_q.arg(srsName), pos);
+        return "<gml:Point%1><gml:pos>%2</gml:pos></gml:Point>"_q.arg(
+            srsName.isEmpty() ? QString() : " srsName=\"%1\""_q.arg(srsName), pos);
     };
-    const QString at = ". Слой utm. Объект 2. Атрибут Geometry"_q, unrecognised = "Геометрия не распознана"_q + at + '\n';
+    const QString at = ". Слой utm. Объект 2. Атрибут Geometry"_q,
+                  unrecognised = "Геометрия не распознана"_q + at + '\n';
     const QString notFinite = "Координата геометрии не является конечным числом"_q + at;
     const std::pair<QStringList, QString> refused[] = {
         {{gml("412000"_q), "not GML"_q, "<"_q, "<gml:Point srsName=\""_q, "<gml:Point><gml:pos>1 2"_q}, unrecognised},
         {{gml("1 2e"_q)}, unrecognised + "2e"_q},
         // Without an exponent, too many digits overflow or underflow all the same.
         {{gml("NaN NaN"_q), gml("INF -INF"_q), gml("1e999 5"_q), gml("1 "_q + "9"_q.repeated(309)),
-          gml("0."_q + "0"_q.repeated(330) + "1 1"_q)},
-         notFinite},
-        {{gml("1 2"_q, "urn:ogc:def:crs:EPSG::999999"_q)}, "Неизвестная система координат urn:ogc:def:crs:EPSG::999999"_q + at},
+             gml("0."_q + "0"_q.repeated(330) + "1 1"_q)},
+            notFinite},
+        {{gml("1 2"_q, "urn:ogc:def:crs:EPSG::999999"_q)},
+            "Неизвестная система координат urn:ogc:def:crs:EPSG::999999"_q + at},
         {{gml("1 2"_q, "local"_q)}, "Неизвестная система координат local"_q + at},
         {{gml("1 2"_q, "EPSG:5703"_q)}, "Неизвестная система координат EPSG:5703"_q + at},
         {{gml("37 100"_q, "EPSG:4326"_q)},
-         "Геометрия не может быть преобразована из системы координат EPSG:4326 в систему слоя"_q + at}};
+            "Геометрия не может быть преобразована из системы координат EPSG:4326 в систему слоя"_q + at}};
     for (const auto &[values, expected] : refused)
         for (const QString &value : values) {
             SCOPED_TRACE(value.toStdString());
             failedImport(provider, {tableData(describeTable("utm"_q, {}), {moscow.front(), {value}})}, file, {"utm"},
-                         expected, !expected.endsWith(QLatin1Char('\n')));
+                expected, !expected.endsWith(QLatin1Char('\n')));
         }
 }
 
@@ -404,15 +417,15 @@ TEST_F(GeoPackageTest, FailedImportLeavesEveryLayerAsItWas)
     const XsdTableData many = tableData(registry, records);
     enum Other { None, Writes, Reads };
     const std::tuple<QString, bool, QList<XsdTableData>, QString, bool, Other> cases[] = {
-        {file, false, {tableData(registry, {{"a"_q, "x"_q}, {"b"_q, "x"_q, "<gml:Point><gml:pos>1 2</gml:pos></gml:Point>"_q}})},
-         "Геометрия не сохранена. Слой register. Объект 2"_q, true, None},
+        {file, false,
+            {tableData(registry, {{"a"_q, "x"_q}, {"b"_q, "x"_q, "<gml:Point><gml:pos>1 2</gml:pos></gml:Point>"_q}})},
+            "Геометрия не сохранена. Слой register. Объект 2"_q, true, None},
         {file, true, {many}, "read-only"_q, false, None},
         // GDAL refuses a feature for a read-only GeoJSON file without a word.
         {geoJson, true, {tableData(describeTable("points"_q, {"code"_q}), {{"b"_q}})},
-         "Объект не сохранён. Слой points. Объект 1"_q, true, None},
+            "Объект не сохранён. Слой points. Объект 1"_q, true, None},
         {file, false, {many, tableData(registry, {{"old-1"_q, "x"_q}})}, "UNIQUE constraint failed"_q, false, None},
-        {file, false, {many}, "database is locked"_q, false, Writes},
-        {file, false, {many}, "COMMIT"_q, false, Reads}};
+        {file, false, {many}, "database is locked"_q, false, Writes}, {file, false, {many}, "COMMIT"_q, false, Reads}};
     for (const auto &[source, readOnly, tables, expected, exact, other] : cases) {
         SCOPED_TRACE(expected.toStdString());
         // Another connection in a transaction: once it has written, the import cannot write; while
@@ -442,7 +455,7 @@ TEST_F(GeoPackageTest, ExportDocumentImportKeepsEveryCoordinate)
     if (!officialSchemas)
         std::cout << "shared catalog not found at " << catalog.toStdString() << ": GML 3.2 not validated\n";
     const QString schema = DORVELLXSD_TEST_DATA_DIR "/offline/parcels-gml32.xsd";
-    const QStringList gml32Ids {"collection", "parcels.1", "parcels.1.geom", "parcels.2", "parcels.2.geom", "parcels.3",
+    const QStringList gml32Ids{"collection", "parcels.1", "parcels.1.geom", "parcels.2", "parcels.2.geom", "parcels.3",
         "parcels.3.geom", "parcels.4", "parcels.4.geom", "parcels.4.geom.0", "parcels.4.geom.1", "parcels.5"};
     for (const Version version : {Version::Gml311, Version::Gml32}) {
         for (const int epsg : {4326, 32637, 3006, 0, -1}) {
@@ -453,10 +466,10 @@ TEST_F(GeoPackageTest, ExportDocumentImportKeepsEveryCoordinate)
             {
                 GDALDatasetUniquePtr dataset = createDataSource(file);
                 OGRLayer *layer = createLayer(*dataset, "parcels", wkbUnknown, {{"wkt"}}, epsg);
-                for (const char *wkt : {"POINT (37.5 55.75)", "LINESTRING (30.25 60.5,31 61,32 61.5)",
-                         "POLYGON ((500000 6500000,500100 6500000,500100 6500200,500000 6500000))",
-                         "MULTIPOLYGON (((1 2,3 2,3 4,1 2)),((5 6,7 6,7 8,5 6),(5.5 6.2,6 6.2,6 6.5,5.5 6.2)))",
-                         "none"})
+                for (const char *wkt :
+                    {"POINT (37.5 55.75)", "LINESTRING (30.25 60.5,31 61,32 61.5)",
+                        "POLYGON ((500000 6500000,500100 6500000,500100 6500200,500000 6500000))",
+                        "MULTIPOLYGON (((1 2,3 2,3 4,1 2)),((5 6,7 6,7 8,5 6),(5.5 6.2,6 6.2,6 6.5,5.5 6.2)))", "none"})
                     addFeature(layer, {wkt}, wkt);
                 for (const char *table : {"gpkg_geometry_columns", "gpkg_contents"})
                     if (epsg < 0)
@@ -470,11 +483,12 @@ TEST_F(GeoPackageTest, ExportDocumentImportKeepsEveryCoordinate)
             writer.writeToFile(document);
             if (version == Version::Gml32) {
                 EXPECT_EQ(gmlIds(document), gml32Ids);
-                if (officialSchemas)
+                if (officialSchemas) {
                     EXPECT_EQ(diagnostics(schema, catalog, document), QStringList());
+                }
             } else {
-                EXPECT_EQ(gmlIds(document),
-                    QStringList({"parcels.1", "parcels.2", "parcels.3", "parcels.4", "parcels.5"}));
+                EXPECT_EQ(
+                    gmlIds(document), QStringList({"parcels.1", "parcels.2", "parcels.3", "parcels.4", "parcels.5"}));
             }
             XsdXmlTables tables;
             tables.initFromFile(document);
@@ -494,8 +508,8 @@ TEST_F(GeoPackageTest, EveryOperationLeavesTheHostsGdalStateAsItWas)
     createLayer(*createDataSource(path("shapes"_q), "ESRI Shapefile"), "first", wkbPoint, {{"code"}});
     const QString file = sample();
     int reports = 0;
-    CPLPushErrorHandlerEx([](CPLErr, CPLErrorNum, const char *) { ++*static_cast<int *>(CPLGetErrorHandlerUserData()); },
-                          &reports);
+    CPLPushErrorHandlerEx(
+        [](CPLErr, CPLErrorNum, const char *) { ++*static_cast<int *>(CPLGetErrorHandlerUserData()); }, &reports);
     CPLSetThreadLocalConfigOption("DORVELLXSD_HOST_OPTION", "kept");
     std::optional<XsdGdalDataProvider> provider;
     std::optional<XsdGdalLayerReader> reader;
@@ -510,17 +524,33 @@ TEST_F(GeoPackageTest, EveryOperationLeavesTheHostsGdalStateAsItWas)
         {"missing layer", [&] { provider->getDataFromLayer(describeTable("нет"_q, {}), {}); }},
         {"reader", [&] { reader.emplace(*provider, wells, "depth > 0"_q); }},
         {"batch", [&] { reader->readBatch(1); }},
-        {"insert", [&] { provider->insertData({tableData(registry, {{"new"_q, "x"_q}})}); }},
+        {"insert",
+            [&] {
+                provider->insertData({tableData(registry, {{"new"_q, "x"_q}})});
+            }},
         {"refused value", [&] { provider->insertData({tableData(wells, {{"глубоко"_q}})}); }},
-        {"refused geometry", [&] { provider->insertData({tableData(wells, {{"1"_q, "<gml:Point/>"_q}})}); }},
-        {"refused feature", [&] { provider->insertData({tableData(registry, {{"old-1"_q, "x"_q}})}); }},
+        {"refused geometry",
+            [&] {
+                provider->insertData({tableData(wells, {{"1"_q, "<gml:Point/>"_q}})});
+            }},
+        {"refused feature",
+            [&] {
+                provider->insertData({tableData(registry, {{"old-1"_q, "x"_q}})});
+            }},
         {"transactions", [&] { provider->supportsTransactions(); }},
         {"begin twice", [&] { provider->beginTransaction(), provider->beginTransaction(); }},
-        {"insert in the host's transaction", [&] { provider->insertData({tableData(registry, {{"old-2"_q, "x"_q}})}); }},
+        {"insert in the host's transaction",
+            [&] {
+                provider->insertData({tableData(registry, {{"old-2"_q, "x"_q}})});
+            }},
         {"rollback", [&] { provider->rollbackTransaction(); }},
         {"commit without transaction", [&] { provider->commitTransaction(); }},
         {"close", [&] { reader.reset(), provider.reset(); }},
-        {"shapefile", [&] { XsdGdalDataProvider(path("shapes"_q), false).insertData({tableData(describeTable("first"_q, {}), {{}})}); }},
+        {"shapefile",
+            [&] {
+                XsdGdalDataProvider(path("shapes"_q), false)
+                    .insertData({tableData(describeTable("first"_q, {}), {{}})});
+            }},
     };
     for (const auto &[name, operation] : operations) {
         SCOPED_TRACE(name);

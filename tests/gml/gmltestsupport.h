@@ -126,7 +126,7 @@ inline bool holdsWithFileSizeLimit(rlim_t bytes, const std::function<bool()> &bo
     const pid_t child = fork();
     if (child == 0) {
         signal(SIGXFSZ, SIG_IGN);
-        rlimit limit {};
+        rlimit limit{};
         getrlimit(RLIMIT_FSIZE, &limit);
         limit.rlim_cur = bytes;
         setrlimit(RLIMIT_FSIZE, &limit);

@@ -92,7 +92,7 @@ TEST(XsdXmlStreamReader, GivesWhatTheTreeReaderGives)
             EXPECT_EQ(tablesSeen, whole.tables);
         }
         if (!whole.tables.isEmpty()) { // selection ignores letter case, and skipped features count as seen
-            const QStringList selected {whole.tables.last().toUpper(), "Lake"};
+            const QStringList selected{whole.tables.last().toUpper(), "Lake"};
             QStringList tablesSeen;
             EXPECT_TRUE(describeFeatures(readInBatches(path, 5, selected, nullptr, &tablesSeen))
                 == readWhole(path, selected).features);
@@ -110,9 +110,8 @@ TEST(XsdXmlStreamReader, OpensOnlyWhatItCanAndEndsForGood)
     XsdXmlStreamReader reader(DORVELLXSD_TEST_DATA_DIR "/gml/members.gml");
     EXPECT_FALSE(reader.atEnd());
     EXPECT_EQ(reader.readBatch(0).size(), 1) << "a batch has at least one feature";
-    EXPECT_EQ(reader.tablesSeen(), QStringList {"Parcel"});
-    while (!reader.readBatch(2).isEmpty()) {
-    }
+    EXPECT_EQ(reader.tablesSeen(), QStringList{"Parcel"});
+    while (!reader.readBatch(2).isEmpty()) {}
     EXPECT_TRUE(reader.atEnd() && reader.readBatch(2).isEmpty());
 
     XsdXmlStreamReader truncated(DORVELLXSD_TEST_DATA_DIR "/gml/truncated.gml");
@@ -127,13 +126,14 @@ TEST(XsdXmlStreamReader, OpensOnlyWhatItCanAndEndsForGood)
 TEST(Readers, ApplyTheEndOfLineRuleOfXml)
 {
     QTemporaryDir folder;
-    const QByteArray head = "<c><gml:featureMember><T gml:id=\"T.1\"><a>x\ry</a><b>x\r\ny</b><c>x&#13;y</c>"
-                            "<d>x&#13;&#10;y</d><e>x\r\n\r\r\ny</e><f>";
+    const QByteArray head =
+        "<c><gml:featureMember><T gml:id=\"T.1\"><a>x\ry</a><b>x\r\ny</b><c>x&#13;y</c>"
+        "<d>x&#13;&#10;y</d><e>x\r\n\r\r\ny</e><f>";
     const QByteArray padding((1 << 20) - 1 - head.size(), 'p'); // the next carriage return ends the first piece
-    const QString path = writeFile(
-        folder.filePath("line-ends.gml"), head + padding + "\r\nz</f></T></gml:featureMember></c>");
-    const std::string expected = "T 1 {a=x\ny} {b=x\ny} {c=x\ry} {d=x\r\ny} {e=x\n\n\ny} {f=" + padding.toStdString()
-        + "\nz}";
+    const QString path =
+        writeFile(folder.filePath("line-ends.gml"), head + padding + "\r\nz</f></T></gml:featureMember></c>");
+    const std::string expected =
+        "T 1 {a=x\ny} {b=x\ny} {c=x\ry} {d=x\r\ny} {e=x\n\n\ny} {f=" + padding.toStdString() + "\nz}";
     XsdXmlTables tree;
     tree.initFromFile(path);
     EXPECT_TRUE(describeFeatures(tree.getDataFromLayers({})) == expected);

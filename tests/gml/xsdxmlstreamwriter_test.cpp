@@ -49,21 +49,21 @@ TEST(XsdXmlStreamWriter, WritesWhatTheTreeWriterWrites)
         "<gml:Polygon srsName='a&amp;b' gml:id=\"p&lt;1&quot;\" axis='x&#9;y&#10;z&#13;'><gml:exterior>"
         "<gml:LinearRing><gml:posList>1 2 ]]&gt; 3</gml:posList><gml:empty/></gml:LinearRing></gml:exterior>"
         "t<!--c--><![CDATA[x]]>u<?pi d?>v<gml:a/><!-- end- --></gml:Polygon>",
-        "<gml:Point><?pi?><gml:pos/>after<!---->text<gml:b>in<![CDATA[]]></gml:b></gml:Point>",
-        "<gml:Point/>"};
-    const QStringList parcel {"code", "note?", "Geometry", "text"};
+        "<gml:Point><?pi?><gml:pos/>after<!---->text<gml:b>in<![CDATA[]]></gml:b></gml:Point>", "<gml:Point/>"};
+    const QStringList parcel{"code", "note?", "Geometry", "text"};
     QList<XsdTableData> many;
     for (int batch = 0, id = -3; batch < 40; ++batch) {
         QList<XsdFeatureData> features;
         for (int i = 0; i < batch % 9; ++i, ++id)
-            features.append({id, {QString::number(id), id % 7 ? QString("  ") : QString(),
-                fragments[(id % 9 + 9) % 9], "&<>\"\r\n\t]]>"}});
+            features.append({id,
+                {QString::number(id), id % 7 ? QString("  ") : QString(), fragments[(id % 9 + 9) % 9],
+                    "&<>\"\r\n\t]]>"}});
         many.append(tableData(batch % 2 ? "Parcel" : "Участок", parcel, features));
     }
     many.insert(5, tableData("a b", {"x"}, {{1, {"v"}}}));
     many.insert(9, tableData("T", {"x"}, {{1, {"v"}}, {2, {"bell\a"}}}));
-    many.insert(12, tableData("Bare", {"note?", "Geometry"},
-                              {{1, {"", ""}}, {2, {"", "not XML"}}, {3, {"", fragments[8]}}}));
+    many.insert(
+        12, tableData("Bare", {"note?", "Geometry"}, {{1, {"", ""}}, {2, {"", "not XML"}}, {3, {"", fragments[8]}}}));
     many.append(tableData("Wide", {"text", "Geometry"}, {{1, {QString("Ж€🌲").repeated(700000), fragments[0]}}}));
 
     const std::pair<const char *, QList<XsdTableData>> sequences[] = {
@@ -90,7 +90,7 @@ TEST(XsdXmlStreamWriter, ReplacesTheFileOnlyOnCommit)
     QDir top(folder.path());
     ASSERT_TRUE(top.mkdir("exchange"));
     const QString target = writeFile(folder.filePath("exchange/out.gml"), "earlier");
-    const QStringList files {"out.gml"};
+    const QStringList files{"out.gml"};
     const XsdTableData large = tableData("Parcel", {"code"}, {{1, {QString(3000000, 'v')}}});
     const std::string notStarted = "Документ не инициализирован";
 
@@ -100,7 +100,9 @@ TEST(XsdXmlStreamWriter, ReplacesTheFileOnlyOnCommit)
     {
         XsdXmlStreamWriter writer(target);
         writer.writeTableData(large);
-        EXPECT_NE(logicErrorOf([&] { writer.writeTableData(tableData("T", {"a"}, {{1, {"\x1b"}}})); }),
+        EXPECT_NE(logicErrorOf([&] {
+            writer.writeTableData(tableData("T", {"a"}, {{1, {"\x1b"}}}));
+        }),
             "(no std::logic_error thrown)");
         writer.writeTableData(large); // a refusal leaves the document usable
         EXPECT_EQ(writer.featureCount(), 2);
@@ -110,8 +112,9 @@ TEST(XsdXmlStreamWriter, ReplacesTheFileOnlyOnCommit)
 
     EXPECT_TRUE(holdsWithFileSizeLimit(1024 * 1024, [&] {
         XsdXmlStreamWriter writer(target);
-        const bool failed = logicErrorOf([&] { writer.writeTableData(large); })
-                                .rfind("Не могу записать файл " + target.toStdString() + "\n", 0)
+        const bool failed = logicErrorOf([&] {
+            writer.writeTableData(large);
+        }).rfind("Не могу записать файл " + target.toStdString() + "\n", 0)
             == 0;
         return failed && logicErrorOf([&] { writer.writeTableData(large); }) == notStarted
             && logicErrorOf([&] { writer.commit(); }) == notStarted;
@@ -152,15 +155,17 @@ TEST(XsdXmlStreamWriter, WritesTheHeaderOfTheGmlVersionAsked)
 {
     using Version = XsdTables::GmlVersion;
     QTemporaryDir folder;
-    const QString point = "<gml:Point gml:id=\"Well.1.geom\" srsName=\"urn:ogc:def:crs:EPSG::4326\">"
-                          "<gml:pos>55.75 37.62</gml:pos></gml:Point>";
+    const QString point =
+        "<gml:Point gml:id=\"Well.1.geom\" srsName=\"urn:ogc:def:crs:EPSG::4326\">"
+        "<gml:pos>55.75 37.62</gml:pos></gml:Point>";
     const XsdTableData wells = tableData("Well", {"number", "Geometry"}, {{1, {"7", point}}, {2, {"8", ""}}});
     const std::string header = "1.0 UTF-8 gml:FeatureCollection ";
-    const std::string rest = " xmlns:xsi=http://www.w3.org/2001/XMLSchema-instance xmlns=urn:pelmak:exchange "
-                             "xsi:schemaLocation=urn:pelmak:exchange pelmak.xsd";
-    const std::vector<std::string> gml311 {header + "xmlns:gml=http://www.opengis.net/gml" + rest, "Well.1",
-        "Well.1.geom", "Well.2"};
-    const std::vector<std::string> gml32 {header + "gml:id=collection xmlns:gml=http://www.opengis.net/gml/3.2" + rest,
+    const std::string rest =
+        " xmlns:xsi=http://www.w3.org/2001/XMLSchema-instance xmlns=urn:pelmak:exchange "
+        "xsi:schemaLocation=urn:pelmak:exchange pelmak.xsd";
+    const std::vector<std::string> gml311{
+        header + "xmlns:gml=http://www.opengis.net/gml" + rest, "Well.1", "Well.1.geom", "Well.2"};
+    const std::vector<std::string> gml32{header + "gml:id=collection xmlns:gml=http://www.opengis.net/gml/3.2" + rest,
         "collection", "Well.1", "Well.1.geom", "Well.2"};
 
     XsdXmlWriter plain;
@@ -184,13 +189,15 @@ TEST(XsdXmlStreamWriter, WritesTheHeaderOfTheGmlVersionAsked)
 
         EXPECT_TRUE(fileContent(tree) == fileContent(stream));
         EXPECT_EQ(xercesOutline(tree), outline);
-        if (version != Version::Gml32)
+        if (version != Version::Gml32) {
             EXPECT_TRUE(fileContent(tree) == fileContent(folder.filePath("plain.gml")));
+        }
         XsdXmlTables reader;
         reader.initFromFile(tree);
         // The geometry comes back as the element the writer inserted, with the line ends of its layout.
-        const std::string expected = "Well 1 {number=7} [<gml:Point gml:id=\"Well.1.geom\" srsName=\"urn:ogc:def:crs:"
-                                     "EPSG::4326\">\n<gml:pos>55.75 37.62</gml:pos>\n</gml:Point>\n]\nWell 2 {number=8}";
+        const std::string expected =
+            "Well 1 {number=7} [<gml:Point gml:id=\"Well.1.geom\" srsName=\"urn:ogc:def:crs:"
+            "EPSG::4326\">\n<gml:pos>55.75 37.62</gml:pos>\n</gml:Point>\n]\nWell 2 {number=8}";
         EXPECT_EQ(describeFeatures(reader.getDataFromLayers({})), expected);
         EXPECT_EQ(describeFeatures(readInBatches(stream, 1)), expected);
     }

@@ -91,9 +91,9 @@ TEST_F(Writer, FailedSavesKeepTheEarlierFileAndTheDocument)
         EXPECT_EQ(logicErrorOf([&] { writer.writeToFile(unopenable); }),
             "Не могу открыть файл " + unopenable.toStdString() + " на запись");
 
-    EXPECT_TRUE(holdsWithFileSizeLimit(
-        64 * 1024, [&] { return isWriteError(logicErrorOf([&] { writer.writeToFile(target); })); }))
-        << "no write error reported";
+    EXPECT_TRUE(holdsWithFileSizeLimit(64 * 1024, [&] {
+        return isWriteError(logicErrorOf([&] { writer.writeToFile(target); }));
+    })) << "no write error reported";
     EXPECT_EQ(fileContent(target), "earlier");
     EXPECT_EQ(QDir(path("exchange")).entryList(QDir::Files), QStringList {"out.gml"}); // no temporary file left
 

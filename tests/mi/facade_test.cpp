@@ -104,7 +104,7 @@ TEST_F(Facade, RecordsMoveThroughWriterReaderAndInsert)
     while (!streamReader.readBatch(40, {"road"}).empty())
         ++batches;
     EXPECT_TRUE(batches == 2 && streamReader.atEnd());
-    EXPECT_EQ(streamReader.tablesSeen(), Names {"Road"});
+    EXPECT_EQ(streamReader.tablesSeen(), Names{"Road"});
 
     const std::string target = path("цель.gpkg");
     ASSERT_TRUE(QFile::copy(DORVELLXSD_MI_ROAD_DIR "/empty.gpkg", QString::fromStdString(target)));
@@ -182,7 +182,8 @@ TEST_F(Facade, LayerReaderDeliversTheLayerInBatches)
     mi::XsdXmlTables document;
     document.initFromFile(path("roads.gml"));
     EXPECT_EQ(document.getDataFromLayers({}).size(), 40u) << "as many as getDataFromLayer reads";
-    EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdGdalLayerReader(source, provider.tables().tableByName("Lake"), ""); }),
+    EXPECT_EQ(
+        messageOf<std::logic_error>([&] { mi::XsdGdalLayerReader(source, provider.tables().tableByName("Lake"), ""); }),
         "Неверные параметры по передаваемому слою");
 }
 

@@ -32,8 +32,8 @@ inline QString describe(const QList<pelmak::XsdAttribute> &attributes)
 {
     QStringList parts;
     for (const pelmak::XsdAttribute &attribute : attributes)
-        parts.append(QStringList{attribute.name, kindCode(attribute.kind),
-                                 QString::number(attribute.minOccurs), attribute.userName}
+        parts.append(QStringList{
+            attribute.name, kindCode(attribute.kind), QString::number(attribute.minOccurs), attribute.userName}
                          .join(' ')
                          .trimmed());
     return parts.join('|');

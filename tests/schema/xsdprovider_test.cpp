@@ -91,38 +91,38 @@ TEST(XsdProvider, ReadsTheDeclarationPatternAsBefore)
 TEST(XsdProvider, ReadsSchemasByMeaning)
 {
     using Version = XsdTables::GmlVersion;
-    const struct {
+    const struct
+    {
         const char *file;
         QStringList tables;
         Version version;
         QStringList skipped;
     } cases[] = {
-        {"default-namespace.xsd",
-         {"Well (WellType): location GP 0|depth P 1|casing GP 1|status P 0"},
-         Version::Gml311, {}},
+        {"default-namespace.xsd", {"Well (WellType): location GP 0|depth P 1|casing GP 1|status P 0"}, Version::Gml311,
+            {}},
         {"xsd-prefix.xsd", {"Well (WellType): depth P 1"}, Version::Gml311, {}},
         {"gml32.xsd",
-         {"Pipe (PipeType): owner P 1|route GP 1|diameter P 0",
-          "PressurePipe (PipeType): owner P 1|route GP 1|diameter P 0"},
-         Version::Gml32,
-         {"AbstractAsset (строка 9) не таблица: элемент абстрактный",
-          "Network (строка 13) не таблица: элемент — коллекция объектов "
-          "(группа замены gml:AbstractFeatureCollection)"}},
+            {"Pipe (PipeType): owner P 1|route GP 1|diameter P 0",
+                "PressurePipe (PipeType): owner P 1|route GP 1|diameter P 0"},
+            Version::Gml32,
+            {"AbstractAsset (строка 9) не таблица: элемент абстрактный",
+                "Network (строка 13) не таблица: элемент — коллекция объектов "
+                "(группа замены gml:AbstractFeatureCollection)"}},
         {"include/main.xsd",
-         {"Building (BuildingType): cadastralNumber P 1 Кадастровый номер|shape GP 1|floors P 1",
-          "Parcel (ParcelType): cadastralNumber P 1 Кадастровый номер|shape GP 1"},
-         Version::Gml311, {}},
+            {"Building (BuildingType): cadastralNumber P 1 Кадастровый номер|shape GP 1|floors P 1",
+                "Parcel (ParcelType): cadastralNumber P 1 Кадастровый номер|shape GP 1"},
+            Version::Gml311, {}},
         {"content.xsd",
-         {"Plot (Plot): code P 1 Номер участка|street P 1|house P 0|note P 0|ownerName P 0|ownerId P 0|Geometry G 1|"
-          "centre GP 1"},
-         Version::Gml311, {"code (строка 34) не таблица: элемент не входит в группу замены (substitutionGroup)"}},
+            {"Plot (Plot): code P 1 Номер участка|street P 1|house P 0|note P 0|ownerName P 0|ownerId P 0|Geometry G 1|"
+             "centre GP 1"},
+            Version::Gml311, {"code (строка 34) не таблица: элемент не входит в группу замены (substitutionGroup)"}},
         {"../exchange/pelmak.xsd",
-         {"Building (BuildingType): address P 1 Адрес|floors P 0 Этажность|builtYear P 0 Год постройки|Geometry G 1",
-          "Parcel (ParcelType): cadastralNumber P 1 Кадастровый номер|area P 1 Площадь, кв. м|"
-          "landUse P 0 Вид разрешённого использования|registered P 0 Дата постановки на учёт|Geometry G 1",
-          "Road (RoadType): name P 1 Наименование|lanes P 1 Число полос|surface P 0 Покрытие|Geometry G 1",
-          "Well (WellType): number P 1 Номер скважины|depth P 0 Глубина, м|Geometry G 1"},
-         Version::Gml311, {}},
+            {"Building (BuildingType): address P 1 Адрес|floors P 0 Этажность|builtYear P 0 Год постройки|Geometry G 1",
+                "Parcel (ParcelType): cadastralNumber P 1 Кадастровый номер|area P 1 Площадь, кв. м|"
+                "landUse P 0 Вид разрешённого использования|registered P 0 Дата постановки на учёт|Geometry G 1",
+                "Road (RoadType): name P 1 Наименование|lanes P 1 Число полос|surface P 0 Покрытие|Geometry G 1",
+                "Well (WellType): number P 1 Номер скважины|depth P 0 Глубина, м|Geometry G 1"},
+            Version::Gml311, {}},
     };
     for (const auto &expected : cases) {
         SCOPED_TRACE(expected.file);
@@ -137,70 +137,73 @@ TEST(XsdProvider, ReadsSchemasByMeaning)
 // Each declaration the reader cannot map exactly refuses the schema, naming file, line and why.
 TEST(XsdProvider, RefusesWhatItCannotMap)
 {
-    const QByteArray head = "<?xml version=\"1.0\"?>\n"
-                            "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
-                            "xmlns:gml=\"http://www.opengis.net/gml\" xmlns:p=\"urn:pelmak:exchange\" "
-                            "targetNamespace=\"urn:pelmak:exchange\">\n"
-                            "<xs:element name=\"T\" type=\"p:TType\" substitutionGroup=\"gml:_Feature\"/>\n";
+    const QByteArray head =
+        "<?xml version=\"1.0\"?>\n"
+        "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+        "xmlns:gml=\"http://www.opengis.net/gml\" xmlns:p=\"urn:pelmak:exchange\" "
+        "targetNamespace=\"urn:pelmak:exchange\">\n"
+        "<xs:element name=\"T\" type=\"p:TType\" substitutionGroup=\"gml:_Feature\"/>\n";
     const auto type = [](const QByteArray &content, const QByteArray &base = "gml:AbstractFeatureType") {
         return "<xs:complexType name=\"TType\"><xs:complexContent><xs:extension base=\"" + base + "\">\n" + content
             + "\n</xs:extension></xs:complexContent></xs:complexType>\n";
     };
     const auto sequence = [&](const QByteArray &content) { return type("<xs:sequence>" + content + "</xs:sequence>"); };
     const QString notColumn = "таблица T: значение свойства %1 (тип %2) не является ни текстом, ни геометрией GML";
-    const QString featureType = "таблица T: ожидался сложный тип, расширяющий (xs:complexContent/xs:extension) "
-                                "gml:AbstractFeatureType или тип другого объекта схемы";
-    const struct {
+    const QString featureType =
+        "таблица T: ожидался сложный тип, расширяющий (xs:complexContent/xs:extension) "
+        "gml:AbstractFeatureType или тип другого объекта схемы";
+    const struct
+    {
         QByteArray body;
         int line;
         QString reason;
     } cases[] = {
         {"<xs:complexType name=\"TType\"><xs:sequence><xs:element name=\"a\"/></xs:sequence></xs:complexType>", 4,
-         featureType},
+            featureType},
         {"<xs:complexType name=\"TType\"><xs:complexContent><xs:restriction base=\"gml:AbstractFeatureType\"/>"
          "</xs:complexContent></xs:complexType>",
-         4, featureType},
+            4, featureType},
         {"<xs:element name=\"U\" type=\"xs:string\" substitutionGroup=\"gml:_Feature\"/>"
-             + sequence("<xs:element name=\"a\"/>"),
-         4, QString(featureType).replace("таблица T", "таблица U")},
+                + sequence("<xs:element name=\"a\"/>"),
+            4, QString(featureType).replace("таблица T", "таблица U")},
         {"<xs:element name=\"U\" type=\"p:Nothing\" substitutionGroup=\"gml:_Feature\"/>"
-             + sequence("<xs:element name=\"a\"/>"),
-         4,
-         "p:Nothing не объявлен ни в схеме, ни в подключённых к ней локальных файлах"},
+                + sequence("<xs:element name=\"a\"/>"),
+            4, "p:Nothing не объявлен ни в схеме, ни в подключённых к ней локальных файлах"},
         {type("<xs:sequence>\n<xs:element name=\"a\" type=\"xs:string\" maxOccurs=\"unbounded\"/></xs:sequence>"), 6,
-         "таблица T: a может повторяться (maxOccurs unbounded), а столбец хранит одно значение"},
+            "таблица T: a может повторяться (maxOccurs unbounded), а столбец хранит одно значение"},
         {sequence("\n<xs:sequence maxOccurs=\"2\"><xs:element name=\"a\"/></xs:sequence>"), 6,
-         "таблица T: xs:sequence может повторяться (maxOccurs 2), а столбец хранит одно значение"},
+            "таблица T: xs:sequence может повторяться (maxOccurs 2), а столбец хранит одно значение"},
         {sequence("\n<xs:any/>"), 6,
-         "таблица T: xs:any не может быть столбцом; ожидались xs:element с именем или ссылкой, xs:sequence, "
-         "xs:choice, xs:all или xs:group со ссылкой"},
+            "таблица T: xs:any не может быть столбцом; ожидались xs:element с именем или ссылкой, xs:sequence, "
+            "xs:choice, xs:all или xs:group со ссылкой"},
         {sequence("\n<xs:element name=\"a\" type=\"gml:FeaturePropertyType\"/>"), 6,
-         notColumn.arg("a", "gml:FeaturePropertyType")},
+            notColumn.arg("a", "gml:FeaturePropertyType")},
         {sequence("\n<xs:element name=\"a\" type=\"p:TType\"/>"), 6, notColumn.arg("a", "p:TType")},
         {sequence("\n<xs:element name=\"a\"><xs:complexType/></xs:element>"), 6, notColumn.arg("a", "xs:complexType")},
         {sequence("\n<xs:element ref=\"gml:name\"/>"), 6,
-         "таблица T: элемент GML gml:name не может быть столбцом; ожидалось свойство, объявленное схемой"},
+            "таблица T: элемент GML gml:name не может быть столбцом; ожидалось свойство, объявленное схемой"},
         {sequence("\n<xs:choice><xs:element ref=\"gml:Point\"/><xs:element name=\"a\"/></xs:choice>"), 6,
-         "таблица T: выбор (xs:choice) смешивает геометрию GML с другими элементами"},
+            "таблица T: выбор (xs:choice) смешивает геометрию GML с другими элементами"},
         {sequence("\n<xs:group ref=\"p:G\"/>"), 6,
-         "p:G не объявлен ни в схеме, ни в подключённых к ней локальных файлах"},
-        {sequence("<xs:group ref=\"p:G\"/>") + "<xs:group name=\"G\">\n<xs:sequence><xs:group ref=\"p:G\"/>"
-                                              "</xs:sequence></xs:group>",
-         7, "определение G ссылается само на себя"},
+            "p:G не объявлен ни в схеме, ни в подключённых к ней локальных файлах"},
+        {sequence("<xs:group ref=\"p:G\"/>")
+                + "<xs:group name=\"G\">\n<xs:sequence><xs:group ref=\"p:G\"/>"
+                  "</xs:sequence></xs:group>",
+            7, "определение G ссылается само на себя"},
         {type("", "p:TType"), 4, "определение TType ссылается само на себя"},
         {type(""), 4, "таблица T: тип объекта не объявляет ни одного свойства"},
         {sequence("\n<xs:element name=\"a\" type=\"q:Text\"/>"), 6, "префикс имени q:Text не объявлен"},
         {"<xs:element name=\"V\" substitutionGroup=\"p:Nothing\"/>" + sequence("<xs:element name=\"a\"/>"), 4,
-         "p:Nothing не объявлен ни в схеме, ни в подключённых к ней локальных файлах"},
+            "p:Nothing не объявлен ни в схеме, ни в подключённых к ней локальных файлах"},
         {"<xs:redefine schemaLocation=\"other.xsd\"/>", 4,
-         "xs:redefine не поддерживается: ожидались xs:include или xs:import"},
+            "xs:redefine не поддерживается: ожидались xs:include или xs:import"},
         {"<xs:complexType/>", 4, "глобальное объявление xs:complexType без имени"},
         {"<xs:include schemaLocation=\"https://example.org/types.xsd\"/>", 4,
-         "подключаемая схема https://example.org/types.xsd не является локальным файлом"},
+            "подключаемая схема https://example.org/types.xsd не является локальным файлом"},
         {"<xs:include schemaLocation=\"//server/share/types.xsd\"/>", 4,
-         "подключаемая схема //server/share/types.xsd не является локальным файлом"},
+            "подключаемая схема //server/share/types.xsd не является локальным файлом"},
         {"<xs:include schemaLocation=\"file://server/types.xsd\"/>", 4,
-         "подключаемая схема file://server/types.xsd не является локальным файлом"},
+            "подключаемая схема file://server/types.xsd не является локальным файлом"},
     };
     QTemporaryDir folder;
     XsdProvider provider;
@@ -210,20 +213,28 @@ TEST(XsdProvider, RefusesWhatItCannotMap)
         const QString path = writeFile(folder, QString::number(++count) + ".xsd", head + refused.body + "</xs:schema>");
         SCOPED_TRACE(refused.body.toStdString());
         EXPECT_EQ(logicErrorOf([&] { provider.initFromXsd(path); }),
-                  QString("Схема %1, строка %2: %3").arg(path).arg(refused.line).arg(refused.reason).toStdString());
+            QString("Схема %1, строка %2: %3").arg(path).arg(refused.line).arg(refused.reason).toStdString());
     }
     // Definitions that unfold without bound, as entities do in a DTD, are refused before they
     // cost much.
     QByteArray groups = sequence("<xs:group ref=\"p:G24\"/>") + "<xs:group name=\"G0\"><xs:sequence/></xs:group>\n";
     for (int level = 1; level <= 24; ++level)
-        groups += QString("<xs:group name=\"G%1\"><xs:sequence><xs:group ref=\"p:G%2\"/><xs:group ref=\"p:G%2\"/>"
-                          "</xs:sequence></xs:group>\n").arg(level).arg(level - 1).toUtf8();
+        groups += QString(
+            "<xs:group name=\"G%1\"><xs:sequence><xs:group ref=\"p:G%2\"/><xs:group ref=\"p:G%2\"/>"
+            "</xs:sequence></xs:group>\n")
+                      .arg(level)
+                      .arg(level - 1)
+                      .toUtf8();
     QByteArray derivations = type("", "p:D1");
     for (int level = 1; level < 300; ++level)
-        derivations += QString("<xs:complexType name=\"D%1\"><xs:complexContent><xs:extension base=\"p:D%2\"/>"
-                               "</xs:complexContent></xs:complexType>\n").arg(level).arg(level + 1).toUtf8();
+        derivations += QString(
+            "<xs:complexType name=\"D%1\"><xs:complexContent><xs:extension base=\"p:D%2\"/>"
+            "</xs:complexContent></xs:complexType>\n")
+                           .arg(level)
+                           .arg(level + 1)
+                           .toUtf8();
     for (const auto &[body, reason] : {std::pair(groups, std::string("раскрываются более чем в 500000 определений")),
-                                       std::pair(derivations, std::string("вложены глубже 200 уровней"))}) {
+             std::pair(derivations, std::string("вложены глубже 200 уровней"))}) {
         const std::string message = logicErrorOf(
             [&] { provider.initFromXsd(writeFile(folder, "unbounded.xsd", head + body + "</xs:schema>")); });
         EXPECT_NE(message.find(reason), std::string::npos) << message;
@@ -234,27 +245,28 @@ TEST(XsdProvider, RefusesWhatItCannotMap)
     // missing, no regular file (it would block) or of another namespace.
     ASSERT_EQ(mkfifo(QFile::encodeName(folder.filePath("fifo.xsd")).constData(), 0600), 0);
     writeFile(folder, "other.xsd",
-              "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\"urn:other\"/>");
+        "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\"urn:other\"/>");
     const auto include = [&](const QByteArray &location) {
         return head + "\n<xs:include schemaLocation=\"" + location + "\"/></xs:schema>";
     };
     const auto included = [&](const QString &file, const QString &reason) {
         return ", строка 5: подключаемая схема " + folder.filePath(file) + reason;
     };
-    const struct {
+    const struct
+    {
         QByteArray text;
         QString message;
     } files[] = {
         {"<gml:FeatureCollection xmlns:gml=\"http://www.opengis.net/gml\"/>",
-         ", строка 1: корневой элемент gml:FeatureCollection не является элементом schema "
-         "пространства имён XML Schema"},
+            ", строка 1: корневой элемент gml:FeatureCollection не является элементом schema "
+            "пространства имён XML Schema"},
         {head + "<xs:import namespace=\"http://www.opengis.net/gml/3.2\"/>" + sequence("<xs:element name=\"a\"/>")
-             + "</xs:schema>",
-         " ссылается и на GML 3.1.1, и на GML 3.2"},
+                + "</xs:schema>",
+            " ссылается и на GML 3.1.1, и на GML 3.2"},
         {include("missing.xsd"), ", строка 5: Не могу открыть файл " + folder.filePath("missing.xsd")},
         {include("fifo.xsd"), included("fifo.xsd", " не является обычным файлом")},
         {include("other.xsd"),
-         included("other.xsd", " объявляет целевое пространство имён «urn:other», ожидалось «urn:pelmak:exchange»")},
+            included("other.xsd", " объявляет целевое пространство имён «urn:other», ожидалось «urn:pelmak:exchange»")},
     };
     for (const auto &refused : files) {
         const QString path = writeFile(folder, QString::number(++count) + ".xsd", refused.text);
@@ -291,7 +303,7 @@ TEST(XsdProvider, EachLoadReplacesTheModelButNotEarlierCopies)
         "<schema xmlns=\"http://www.w3.org/2001/XMLSchema\">\n<element name=\"a\" type=\"string\"/></schema>"));
     EXPECT_TRUE(provider.tables().tableNameList().isEmpty());
     EXPECT_EQ(provider.skippedDeclarations(),
-              QStringList{"a (строка 2) не таблица: элемент не входит в группу замены (substitutionGroup)"});
+        QStringList{"a (строка 2) не таблица: элемент не входит в группу замены (substitutionGroup)"});
 }
 
 // Application schemas published by others: read with the tables their text declares, or refused
@@ -305,7 +317,8 @@ TEST(XsdProvider, ReadsOrRefusesRealSchemas)
     const std::string relatedFeature = "Схема " + cite0.toStdString()
         + ", строка 81: таблица PrimitiveGeoFeature: значение свойства relatedFeature (тип gml:ReferenceType) "
           "не является ни текстом, ни геометрией GML";
-    const struct {
+    const struct
+    {
         QString file;
         std::string refusal;
     } refused[] = {
@@ -313,9 +326,9 @@ TEST(XsdProvider, ReadsOrRefusesRealSchemas)
         {folder + "deegree-cite/schema/cite-gmlsf1.xsd", relatedFeature}, // includes the first
         {folder + "deegree-cite/schema/cite-gmlsf2.xsd", relatedFeature},
         {folder + "deegree-custom/schema/CustomProperties.xsd",
-         "строка 12: таблица ComplexFeature: custom1 может повторяться (maxOccurs unbounded)"},
+            "строка 12: таблица ComplexFeature: custom1 может повторяться (maxOccurs unbounded)"},
         {folder + "deegree-export/testdata/schema/Philosopher.xsd",
-         "строка 19: таблица Philosopher: subject может повторяться (maxOccurs unbounded)"},
+            "строка 19: таблица Philosopher: subject может повторяться (maxOccurs unbounded)"},
     };
     XsdProvider provider;
     for (const auto &schema : refused) {
@@ -325,10 +338,10 @@ TEST(XsdProvider, ReadsOrRefusesRealSchemas)
 
     provider.initFromXsd(folder + "gdal/expected_gml_gml3degree.xsd");
     EXPECT_EQ(describeTables(provider.tables()),
-              QStringList{"firstlayer (firstlayer_Type): geometryProperty GP 0|string_field P 0"});
+        QStringList{"firstlayer (firstlayer_Type): geometryProperty GP 0|string_field P 0"});
     EXPECT_EQ(provider.skippedDeclarations(),
-              QStringList{"FeatureCollection (строка 10) не таблица: элемент — коллекция объектов "
-                          "(группа замены gml:_FeatureCollection)"});
+        QStringList{"FeatureCollection (строка 10) не таблица: элемент — коллекция объектов "
+                    "(группа замены gml:_FeatureCollection)"});
 }
 
 // Includes and imports known by remote addresses are read from the files the catalogs map them to, and a part
@@ -340,7 +353,8 @@ TEST(XsdProvider, ResolvesIncludesThroughCatalogs)
     const QString main = folder + "main.xsd";
     const std::string none = logicErrorOf([] {});
     const QStringList wells{"Well (WellType): kind P 1|depth P 0|position GP 1"};
-    const struct {
+    const struct
+    {
         QStringList catalogs;
         std::string setError;
         std::string loadError;
@@ -348,10 +362,12 @@ TEST(XsdProvider, ResolvesIncludesThroughCatalogs)
         {{folder + "rewrite.xml"}, none, none},
         {{"file://" + folder + "rewrite.xml"}, none, none},
         {{}, none,
-         ("Схема " + main + ", строка 8: подключаемая схема http://example.org/exchange/well.xsd "
-                            "не является локальным файлом").toStdString()},
+            ("Схема " + main
+                + ", строка 8: подключаемая схема http://example.org/exchange/well.xsd "
+                  "не является локальным файлом")
+                .toStdString()},
         {{folder + "rewrite.xml", folder + "loop-a.xml"},
-         ("Каталог XML " + folder + "loop-a.xml через nextCatalog ссылается сам на себя").toStdString(), none},
+            ("Каталог XML " + folder + "loop-a.xml через nextCatalog ссылается сам на себя").toStdString(), none},
         {{folder + "missing.xml"}, ("Каталог XML " + folder + "missing.xml не найден").toStdString(), none},
     };
     for (const auto &[catalogs, setError, loadError] : cases) {

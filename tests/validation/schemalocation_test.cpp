@@ -136,27 +136,30 @@ TEST(XmlCatalogs, MapsEveryEntryKindThroughChainedCatalogs)
 TEST(XmlCatalogs, RefusesMissingMalformedAndLoopingCatalogs)
 {
     QTemporaryDir folder;
-    const QString good = writeFile(folder, "good.xml",
-        catalog("<rewriteURI uriStartString=\"http://example.org/\" rewritePrefix=\"./\"/>"));
+    const QString good = writeFile(
+        folder, "good.xml", catalog("<rewriteURI uriStartString=\"http://example.org/\" rewritePrefix=\"./\"/>"));
     const QString malformed = writeFile(folder, "malformed.xml", catalog("<uri name=\"a\" uri=\"b\">"));
-    const QString doctype = writeFile(folder, "doctype.xml",
-        "<!DOCTYPE catalog [<!ENTITY x \"x\">]>\n" + catalog("<uri name=\"&x;\" uri=\"b\"/>"));
+    const QString doctype = writeFile(
+        folder, "doctype.xml", "<!DOCTYPE catalog [<!ENTITY x \"x\">]>\n" + catalog("<uri name=\"&x;\" uri=\"b\"/>"));
     const QString self = writeFile(folder, "self.xml", catalog("<nextCatalog catalog=\"self.xml\"/>"));
     const QString loopA = writeFile(folder, "loop-a.xml", catalog("<nextCatalog catalog=\"loop-b.xml\"/>"));
     writeFile(folder, "loop-b.xml", catalog("<nextCatalog catalog=\"./loop-a.xml\"/>"));
     const QString chainToMissing = writeFile(folder, "chain.xml", catalog("<nextCatalog catalog=\"gone.xml\"/>"));
     // The same catalog twice over, beside each other, is no loop.
-    const QString diamond = writeFile(folder, "diamond.xml",
-        catalog("<nextCatalog catalog=\"good.xml\"/><nextCatalog catalog=\"good.xml\"/>"));
+    const QString diamond = writeFile(
+        folder, "diamond.xml", catalog("<nextCatalog catalog=\"good.xml\"/><nextCatalog catalog=\"good.xml\"/>"));
 
     const std::pair<QStringList, std::string> cases[] = {
-        {{good, folder.filePath("missing.xml")}, "Каталог XML " + folder.filePath("missing.xml").toStdString() + " не найден"},
+        {{good, folder.filePath("missing.xml")},
+            "Каталог XML " + folder.filePath("missing.xml").toStdString() + " не найден"},
         {{chainToMissing}, "Каталог XML " + folder.filePath("gone.xml").toStdString() + " не найден"},
         {{folder.path()}, "Каталог XML " + folder.path().toStdString() + " не найден"},
         {{malformed}, "Каталог XML " + malformed.toStdString() + " не разобран: "},
         {{doctype}, "Каталог XML " + doctype.toStdString() + " не разобран: "},
-        {{self}, "Каталог XML " + folder.filePath("self.xml").toStdString() + " через nextCatalog ссылается сам на себя"},
-        {{loopA}, "Каталог XML " + folder.filePath("loop-a.xml").toStdString() + " через nextCatalog ссылается сам на себя"},
+        {{self},
+            "Каталог XML " + folder.filePath("self.xml").toStdString() + " через nextCatalog ссылается сам на себя"},
+        {{loopA},
+            "Каталог XML " + folder.filePath("loop-a.xml").toStdString() + " через nextCatalog ссылается сам на себя"},
     };
     const QString main = writeFile(folder, "main.xsd", schema("main", {"http://example.org/a.xsd"}));
     writeFile(folder, "a.xsd", schema("a"));
@@ -186,7 +189,8 @@ TEST(OfflineSchemas, OfficialAndRealWorldSchemasThroughTheirCatalogs)
         {Offline, "exchange-gml32.xsd", {"wells-gml32.gml"}, 1},
         {realWorld, "deegree-cite/validate-against-full-gml.xsd",
             {"deegree-cite/feature/dataset-sf0.xml", "deegree-cite/feature/dataset-sf1.xml",
-                "deegree-cite/feature/dataset-sf2.xml"}, 0},
+                "deegree-cite/feature/dataset-sf2.xml"},
+            0},
         {realWorld, "deegree-cite/schema/cite-gmlsf2.xsd", {}, 0},
         {realWorld, "deegree-custom/schema/CustomProperties.xsd", {"deegree-custom/feature/CustomProperties.xml"}, 0},
         {realWorld, "deegree-export/testdata/schema/Philosopher.xsd", {"deegree-export/expectedExport-gml31.xml"}, 0},
@@ -216,13 +220,12 @@ TEST(SchemaNetworkAccess, FetchesOnlyWhenAllowedAndUnmappedAndGivesUpOnSilence)
     const QString address = server.address("/gml/gml.xsd");
     QFile exchange(TestData + "exchange/pelmak.xsd");
     ASSERT_TRUE(exchange.open(QIODevice::ReadOnly));
-    const QString schemaPath = writeFile(folder, "pelmak.xsd",
-        exchange.readAll().replace("\"gml/gml.xsd\"", "\"" + address.toUtf8() + "\""));
-    const QString mapping = writeFile(folder, "catalog.xml",
-        catalog("<uri name=\"" + address.toUtf8() + "\" uri=\"file://" + gml.toUtf8() + "\"/>"));
+    const QString schemaPath =
+        writeFile(folder, "pelmak.xsd", exchange.readAll().replace("\"gml/gml.xsd\"", "\"" + address.toUtf8() + "\""));
+    const QString mapping = writeFile(
+        folder, "catalog.xml", catalog("<uri name=\"" + address.toUtf8() + "\" uri=\"file://" + gml.toUtf8() + "\"/>"));
 
-    const std::tuple<bool, bool, int> cases[] = {
-        // network allowed, catalog set, requests the listener sees
+    const std::tuple<bool, bool, int> cases[] = {// network allowed, catalog set, requests the listener sees
         {false, false, 0}, {false, true, 0}, {true, true, 0}, {true, false, 1}};
     for (const auto &[allowed, mapped, requests] : cases) {
         SCOPED_TRACE(std::to_string(allowed) + " " + std::to_string(mapped));
@@ -242,11 +245,11 @@ TEST(SchemaNetworkAccess, FetchesOnlyWhenAllowedAndUnmappedAndGivesUpOnSilence)
 
     Listener silent("silent");
     ASSERT_TRUE(silent.isListening());
-    const QString silentSchema = writeFile(folder, "silent.xsd",
-        schema("e", {silent.address("/never.xsd").toUtf8()}));
+    const QString silentSchema = writeFile(folder, "silent.xsd", schema("e", {silent.address("/never.xsd").toUtf8()}));
     XsdXmlChecker patient;
     const std::string error = logicErrorOf([&] { patient.loadGrammar(silentSchema, {}); });
-    EXPECT_NE(error.find("Не могу получить схему " + silent.address("/never.xsd").toStdString() + ": "),
-        std::string::npos) << error;
+    EXPECT_NE(
+        error.find("Не могу получить схему " + silent.address("/never.xsd").toStdString() + ": "), std::string::npos)
+        << error;
     EXPECT_EQ(silent.requests(), QStringList{"GET /never.xsd"});
 }

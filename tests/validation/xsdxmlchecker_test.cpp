@@ -20,8 +20,8 @@
 
 #include <atomic>
 #include <clocale>
-#include <thread>
 #include <map>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -239,28 +239,33 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
     const auto doctypeIn = [](const QString &file) {
         return "Объявление типа документа (DOCTYPE) в файле " + file.toStdString() + " не допускается";
     };
-    const auto notRegular
-        = [](const QString &file) { return file.toStdString() + " не обычный файл: схемы и документы читаются только из обычных файлов"; };
+    const auto notRegular = [](const QString &file) {
+        return file.toStdString() + " не обычный файл: схемы и документы читаются только из обычных файлов";
+    };
     const auto tooLarge = [](int line, const QString &file) {
         return "Модель содержимого в строке " + std::to_string(line) + " файла " + file.toStdString()
             + " разворачивается более чем в 3000 позиций элементов: произведение вложенных minOccurs и maxOccurs слишком велико";
     };
     QTemporaryDir temporary;
     const QString fifo = makeFifo(temporary, "fifo.xsd");
-    const auto schema = [&](const QString &name, const QByteArray &prolog, const QByteArray &content) {
-        return writeFile(temporary, name,
+    const auto schema =
+        [&](const QString &name, const QByteArray &prolog, const QByteArray &content) {
+            return writeFile(temporary, name,
             prolog + "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\"urn:t\" xmlns=\"urn:t\">\n"
                 + content + "\n</xs:schema>\n");
-    };
-    const QByteArray nestedBounds = "<xs:element name=\"e\"><xs:complexType>"
-                                    "<xs:sequence minOccurs=\"20\" maxOccurs=\"20\"><xs:sequence maxOccurs=\"10\">"
-                                    "<xs:element name=\"f\" minOccurs=\"16\" maxOccurs=\"16\"/>"
-                                    "</xs:sequence></xs:sequence></xs:complexType></xs:element>";
-    const QByteArray groupBounds = "<xs:group name=\"g\"><xs:sequence><xs:element name=\"f\" maxOccurs=\"100\"/>"
-                                   "</xs:sequence></xs:group>\n<xs:complexType name=\"t\"><xs:sequence>"
-                                   "<xs:group ref=\"g\" maxOccurs=\"51\"/></xs:sequence></xs:complexType>";
+        };
+    const QByteArray nestedBounds =
+        "<xs:element name=\"e\"><xs:complexType>"
+        "<xs:sequence minOccurs=\"20\" maxOccurs=\"20\"><xs:sequence maxOccurs=\"10\">"
+        "<xs:element name=\"f\" minOccurs=\"16\" maxOccurs=\"16\"/>"
+        "</xs:sequence></xs:sequence></xs:complexType></xs:element>";
+    const QByteArray groupBounds =
+        "<xs:group name=\"g\"><xs:sequence><xs:element name=\"f\" maxOccurs=\"100\"/>"
+        "</xs:sequence></xs:group>\n<xs:complexType name=\"t\"><xs:sequence>"
+        "<xs:group ref=\"g\" maxOccurs=\"51\"/></xs:sequence></xs:complexType>";
     const QString xml11Doctype = schema("xml11-doctype.xsd",
-        "<?xml version=\"1.1\"?>\n<!DOCTYPE xs:schema [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;\">]>\n",
+        "<?xml version=\"1.1\"?>\n<!DOCTYPE xs:schema [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
+        "\"&a;&a;&a;&a;&a;&a;&a;\">]>\n",
         "<xs:element name=\"e\" type=\"xs:string\" default=\"&b;\"/>");
     const QString unreadable = schema("unreadable.xsd", "<!-- -->\n<?xml-stylesheet href=\"a\"", "");
     const QString utf16 = QStringLiteral("<!DOCTYPE x [<!ENTITY a \"a\">]><x/>");
@@ -287,8 +292,10 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
         {ExchangeDir + "broken/ambiguous-content.xsd", 0, 0,
             "complex type 'WellType' violates the unique particle attribution rule in its components 'depth' and "
             "'depth'"},
-        {HostileDir + "validator-schema-with-doctype.xsd", 4, 1, doctypeIn(HostileDir + "validator-schema-with-doctype.xsd")},
-        {HostileDir + "validator-schema-importing-doctype.xsd", 2, 1, doctypeIn(HostileDir + "validator-gml-with-doctype.xsd")},
+        {HostileDir + "validator-schema-with-doctype.xsd", 4, 1,
+            doctypeIn(HostileDir + "validator-schema-with-doctype.xsd")},
+        {HostileDir + "validator-schema-importing-doctype.xsd", 2, 1,
+            doctypeIn(HostileDir + "validator-gml-with-doctype.xsd")},
         {xml11Doctype, 2, 1, doctypeIn(xml11Doctype)},
         {utf16Doctype, 1, 1, doctypeIn(utf16Doctype)},
         {unreadable, 2, 1,
@@ -320,8 +327,10 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
 
     // Bounds whose product stays at the limit load; an import that names no location loads nothing.
     XsdXmlChecker atLimit;
-    EXPECT_NO_THROW(atLimit.loadGrammar(schema("at-limit.xsd", {},
-        "<xs:import namespace=\"http://www.w3.org/1999/xlink\"/>" + QByteArray(nestedBounds).replace("16", "15")), {}));
+    EXPECT_NO_THROW(atLimit.loadGrammar(
+        schema("at-limit.xsd", {},
+            "<xs:import namespace=\"http://www.w3.org/1999/xlink\"/>" + QByteArray(nestedBounds).replace("16", "15")),
+        {}));
 }
 
 // GDAL reads GML with Xerces-C too, bringing the platform up and down itself. A checker that goes while GDAL reads
@@ -344,8 +353,7 @@ TEST(XsdXmlCheckerThreads, CheckersOnSeveralThreadsBesideGdal)
         const OGRFeatureUniquePtr first(layer->GetNextFeature());
         checker.reset();
         int features = 0;
-        for (layer->ResetReading(); OGRFeatureUniquePtr(layer->GetNextFeature()); ++features) {
-        }
+        for (layer->ResetReading(); OGRFeatureUniquePtr(layer->GetNextFeature()); ++features) {}
         EXPECT_GT(features, 0);
     }
     constexpr int Rounds = 8;

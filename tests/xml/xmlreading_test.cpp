@@ -48,8 +48,8 @@ TEST(XmlMarkupGuard, CountsTheAttributesOfEachStartTag)
             "элемент в строке " + std::to_string(declarations + 1) + " объявляет больше " + std::to_string(declarations)
                 + " пространств имён"},
         // Names that only begin like a declaration are none.
-        {"<r" + attributes(declarations, "xmlns:p") + attributes(declarations, "xmlnsx") + attributes(declarations, "xmlns_")
-                + "/>",
+        {"<r" + attributes(declarations, "xmlns:p") + attributes(declarations, "xmlnsx")
+                + attributes(declarations, "xmlns_") + "/>",
             ""},
         // A line end is a line feed, a carriage return, or both together.
         {"<r>\r\n\r\r\n<e" + QByteArray(" a='' ").repeated(most + 1) + "/></r>", "элемент в строке 4" + tooMany},

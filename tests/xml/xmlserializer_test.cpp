@@ -10,11 +10,12 @@ using namespace pelmak;
 // Every kind of node the library builds, in every neighbourhood Qt's serialiser treats differently.
 TEST(XmlDom, SavesExactlyAsQtDoes)
 {
-    QXmlStreamReader reader("<gml:FeatureCollection><text>  &lt;&amp;> \"q\" 'a' ]]&gt; ]]]&gt; ]> &#13;&#10;&#9; "
-                            "Участок 🌲 </text><empty/><childless/><mixed>lead <inner/><!--between--> middle"
-                            "<![CDATA[<raw> & ]]><after-cdata/><?pi data?></mixed><gml:level srsName=\"x\">"
-                            "<gml:level srsName=\"y\"><gml:level>1 2 3</gml:level></gml:level></gml:level>"
-                            "</gml:FeatureCollection>");
+    QXmlStreamReader reader(
+        "<gml:FeatureCollection><text>  &lt;&amp;> \"q\" 'a' ]]&gt; ]]]&gt; ]> &#13;&#10;&#9; "
+        "Участок 🌲 </text><empty/><childless/><mixed>lead <inner/><!--between--> middle"
+        "<![CDATA[<raw> & ]]><after-cdata/><?pi data?></mixed><gml:level srsName=\"x\">"
+        "<gml:level srsName=\"y\"><gml:level>1 2 3</gml:level></gml:level></gml:level>"
+        "</gml:FeatureCollection>");
     QDomDocument document;
     ASSERT_TRUE(readXmlDocument(reader, document, BlankText::Values, nullptr));
     // What no parser delivers: comments that end in "-", an empty text node, the declaration.
@@ -44,7 +45,8 @@ TEST(XmlDom, SavesAttributesSortedByName)
     ASSERT_TRUE(readXmlDocument(reader, document, BlankText::Values, nullptr));
     QString saved;
     saveXmlNode(document.documentElement(), 0, 0, saved);
-    EXPECT_EQ(saved.toStdString(), "<e b=\"5\" xmlns=\"4\" xmlns:gml=\"3\" xmlns:xsi=\"1\" xsi:schemaLocation=\"2\"/>\n");
+    EXPECT_EQ(
+        saved.toStdString(), "<e b=\"5\" xmlns=\"4\" xmlns:gml=\"3\" xmlns:xsi=\"1\" xsi:schemaLocation=\"2\"/>\n");
 }
 
 // Blanks beside an element are indentation; any others may be a value, or part of one.
@@ -83,7 +85,7 @@ TEST(XmlElementTextWriter, WritesWhatTheTreeOfTheSameTokensSaves)
         for (const BlankText blanks : {BlankText::Values, BlankText::Drop}) {
             for (const int indent : {0, 1, 4}) {
                 SCOPED_TRACE(std::string(element) + (blanks == BlankText::Values ? " values " : " drop ")
-                             + std::to_string(indent));
+                    + std::to_string(indent));
                 QXmlStreamReader treeReader(element);
                 QDomDocument document;
                 ASSERT_TRUE(readXmlDocument(treeReader, document, blanks, nullptr));

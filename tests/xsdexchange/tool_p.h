@@ -34,8 +34,9 @@ enum SurveyPointsEnd { AllPointsGood, LastPointBroken };
 // tool's; with LastPointBroken the last position has one coordinate, which no layer can store.
 inline QString writeSurveyPoints(const QString &path, int count, SurveyPointsEnd end)
 {
-    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gml:FeatureCollection "
-                      "xmlns:gml=\"http://www.opengis.net/gml\" xmlns=\"urn:pelmak:exchange\">\n";
+    QByteArray text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gml:FeatureCollection "
+        "xmlns:gml=\"http://www.opengis.net/gml\" xmlns=\"urn:pelmak:exchange\">\n";
     for (int i = 0; i < count; ++i) {
         const QByteArray position = end == LastPointBroken && i + 1 == count ? "412000" : "412000 6190000";
         text += " <gml:featureMember>\n  <SurveyPoint gml:id=\"SurveyPoint." + QByteArray::number(i)

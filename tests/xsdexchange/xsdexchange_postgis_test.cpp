@@ -48,7 +48,8 @@ TEST(XsdexchangePostgis, ImportIsAllOrNothing)
     const QString good = writeSurveyPoints(folder.filePath("good.gml"), 1500, AllPointsGood);
     const QString bad = writeSurveyPoints(folder.filePath("bad.gml"), 2500, LastPointBroken);
 
-    connect(connection)->ExecuteSQL("DROP TABLE IF EXISTS surveypoint, parcel, building, road, rightholder", nullptr, nullptr);
+    connect(connection)
+        ->ExecuteSQL("DROP TABLE IF EXISTS surveypoint, parcel, building, road, rightholder", nullptr, nullptr);
     const ToolRun created = runTool({"import", "--create", schema, good, connection});
     ASSERT_EQ(created.exitCode, 0) << created.errors.toStdString();
     EXPECT_EQ(rowCount(connection, "surveypoint"), 1500);
@@ -57,12 +58,13 @@ TEST(XsdexchangePostgis, ImportIsAllOrNothing)
     EXPECT_EQ(rowCount(connection, "surveypoint"), 1500);
 
     // A deferred constraint fails at COMMIT, after every batch went in.
-    connect(connection)->ExecuteSQL(
-        "CREATE FUNCTION refuse_at_commit() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
-        "IF NEW.pointnumber = '1499' THEN RAISE EXCEPTION 'refused at commit'; END IF; RETURN NEW; END $$;"
-        "CREATE CONSTRAINT TRIGGER refuse_at_commit AFTER INSERT ON surveypoint DEFERRABLE INITIALLY DEFERRED "
-        "FOR EACH ROW EXECUTE FUNCTION refuse_at_commit()",
-        nullptr, nullptr);
+    connect(connection)
+        ->ExecuteSQL(
+            "CREATE FUNCTION refuse_at_commit() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+            "IF NEW.pointnumber = '1499' THEN RAISE EXCEPTION 'refused at commit'; END IF; RETURN NEW; END $$;"
+            "CREATE CONSTRAINT TRIGGER refuse_at_commit AFTER INSERT ON surveypoint DEFERRABLE INITIALLY DEFERRED "
+            "FOR EACH ROW EXECUTE FUNCTION refuse_at_commit()",
+            nullptr, nullptr);
     const ToolRun atCommit = runTool({"import", good, connection});
     EXPECT_EQ(atCommit.exitCode, 2);
     EXPECT_TRUE(atCommit.errors.contains("refused at commit")) << atCommit.errors.toStdString();

@@ -128,8 +128,9 @@ TEST_F(Xsdexchange, TablesLayersAndMissingFiles)
     const QString noTables = file("no-tables.xsd");
     QFile schema(noTables);
     ASSERT_TRUE(schema.open(QIODevice::WriteOnly));
-    schema.write("<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">\n"
-                 "<xs:element name=\"code\" type=\"xs:string\"/></xs:schema>\n");
+    schema.write(
+        "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">\n"
+        "<xs:element name=\"code\" type=\"xs:string\"/></xs:schema>\n");
     schema.close();
     const ToolRun empty = runTool({"--lang", "ru", "tables", noTables});
     EXPECT_EQ(empty.exitCode, 2);
@@ -213,7 +214,6 @@ TEST_F(Xsdexchange, ImportCreatesLayersOrImportsNothing)
     EXPECT_EQ(featureCount(partial, "Parcel"), 0);
 }
 
-
 TEST_F(Xsdexchange, ImportIsAllOrNothingAcrossBatches)
 {
     const QString document = writeSurveyPoints(file("points.gml"), 2500, LastPointBroken);
@@ -247,8 +247,8 @@ TEST_F(Xsdexchange, TargetsAndTableNamesAreCheckedBeforeAnythingIsWritten)
     EXPECT_EQ(runTool({"import", file("settlement.gml"), file("settlement.gml")}).exitCode, 2);
 
     // A table asked twice is written once; a table the document lacks is refused on import.
-    const ToolRun twice = runTool({"export", "--table", "Road", "--table", "road", file("pelmak.xsd"), source,
-        file("twice.gml")});
+    const ToolRun twice =
+        runTool({"export", "--table", "Road", "--table", "road", file("pelmak.xsd"), source, file("twice.gml")});
     EXPECT_EQ(twice.output, "  Road  40 features written\nsaved " + file("twice.gml") + '\n');
     const QString target = file("typo.gpkg");
     ASSERT_TRUE(QFile::copy(file("imported.gpkg"), target));
@@ -264,7 +264,8 @@ TEST_F(Xsdexchange, TargetsWithoutTransactionsNeedConsentAndACompleteCheck)
     const QString shapes = file("shapes");
     {
         GDALDatasetUniquePtr source(GDALDataset::Open(file("imported.gpkg").toUtf8().constData(), GDAL_OF_VECTOR));
-        GDALDatasetUniquePtr target(GetGDALDriverManager()->GetDriverByName("ESRI Shapefile")
+        GDALDatasetUniquePtr target(GetGDALDriverManager()
+                                        ->GetDriverByName("ESRI Shapefile")
                                         ->Create(shapes.toUtf8().constData(), 0, 0, 0, GDT_Unknown, nullptr));
         for (const char *layer : {"Road", "SurveyPoint"})
             ASSERT_NE(target->CopyLayer(source->GetLayerByName(layer), layer), nullptr);
@@ -273,8 +274,8 @@ TEST_F(Xsdexchange, TargetsWithoutTransactionsNeedConsentAndACompleteCheck)
     const ToolRun refused = runTool(QStringList{"import"} + tables + QStringList{file("settlement.gml"), shapes});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(refused.errors.contains("--without-transaction")) << refused.errors.toStdString();
-    const ToolRun checked = runTool(
-        QStringList{"import", "--without-transaction"} + tables + QStringList{file("settlement.gml"), shapes});
+    const ToolRun checked =
+        runTool(QStringList{"import", "--without-transaction"} + tables + QStringList{file("settlement.gml"), shapes});
     EXPECT_EQ(checked.exitCode, 2);
     EXPECT_TRUE(checked.errors.contains("Building")) << checked.errors.toStdString();
     EXPECT_EQ(featureCount(shapes, "Road"), 40);
@@ -304,8 +305,8 @@ TEST(XsdexchangeSchemaAccess, ValidatesOfflineThroughCatalogs)
 
     const ToolRun offline = runTool({"validate", schema, document});
     EXPECT_EQ(offline.exitCode, 2);
-    for (const char *expected : {"http://schemas.opengis.net/gml/3.1.1/base/gml.xsd", "--catalog", "XML_CATALOG_FILES",
-             "--allow-network"})
+    for (const char *expected :
+        {"http://schemas.opengis.net/gml/3.1.1/base/gml.xsd", "--catalog", "XML_CATALOG_FILES", "--allow-network"})
         EXPECT_TRUE(offline.errors.contains(expected)) << expected << ": " << offline.errors.toStdString();
 
     const ToolRun catalogued = runTool({"validate", "--catalog", catalog, schema, document});
@@ -344,8 +345,8 @@ TEST_F(Xsdexchange, Gml32SchemaExportsValidatesAndImportsBack)
         GTEST_SKIP() << "shared catalog not found at " << catalog.toStdString();
     const QString schema = DORVELLXSD_SOURCE_DIR "/examples/pelmak-gml32.xsd";
     const QString document = file("settlement-gml32.gml"), target = file("imported-gml32.gpkg");
-    const ToolRun exported
-        = runTool({"export", "--validate", "--catalog", catalog, schema, file("source.gpkg"), document});
+    const ToolRun exported =
+        runTool({"export", "--validate", "--catalog", catalog, schema, file("source.gpkg"), document});
     EXPECT_EQ(exported.exitCode, 0) << exported.output.toStdString() << exported.errors.toStdString();
     EXPECT_TRUE(exported.output.endsWith(document + ": valid\n")) << exported.output.toStdString();
     QFile text(document);

@@ -99,7 +99,7 @@ public:
 
     void setDocumentLocator(const xercesc::Locator *const documentLocator) override { locator = documentLocator; }
     void startElement(const XMLCh *const, const XMLCh *const localName, const XMLCh *const,
-                      const xercesc::Attributes &attributes) override
+        const xercesc::Attributes &attributes) override
     {
         ++depth;
         if (depth == 2 && isFeatureMember(localName)) {
@@ -148,8 +148,9 @@ private:
 };
 
 // Said once more after a schema load that failed while the network was off.
-const char OfflineHint[] = "remote schemas are not fetched without --allow-network: map their addresses to local "
-                           "files with --catalog FILE or XML_CATALOG_FILES";
+const char OfflineHint[] =
+    "remote schemas are not fetched without --allow-network: map their addresses to local "
+    "files with --catalog FILE or XML_CATALOG_FILES";
 
 } // namespace
 

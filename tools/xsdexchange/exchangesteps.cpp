@@ -71,7 +71,7 @@ bool hasGeometry(const pelmak::XsdElement &table)
 {
     const auto &attributes = table.complexType.attributes;
     return std::any_of(attributes.cbegin(), attributes.cend(),
-                       [](const pelmak::XsdAttribute &attribute) { return attribute.kind != pelmak::XsdAttribute::Plain; });
+        [](const pelmak::XsdAttribute &attribute) { return attribute.kind != pelmak::XsdAttribute::Plain; });
 }
 
 /*
@@ -123,9 +123,9 @@ void createLayer(GDALDataset &dataset, const pelmak::XsdElement &table, const QS
     OGRSpatialReference system;
     if (!srsName.isEmpty() && !readSpatialSystem(srsName, system))
         throw StepFailure("the document's srsName '" + srsName.toStdString() + "' of " + table.name.toStdString()
-                          + " names no coordinate system GDAL knows offline");
+            + " names no coordinate system GDAL knows offline");
     OGRLayer *layer = dataset.CreateLayer(table.name.toUtf8().constData(), srsName.isEmpty() ? nullptr : &system,
-                                          hasGeometry(table) ? wkbUnknown : wkbNone, nullptr);
+        hasGeometry(table) ? wkbUnknown : wkbNone, nullptr);
     if (!layer)
         throw StepFailure("cannot create the layer " + table.name.toStdString() + ": " + gdalError());
     for (const pelmak::XsdAttribute &attribute : table.complexType.attributes) {
@@ -133,8 +133,8 @@ void createLayer(GDALDataset &dataset, const pelmak::XsdElement &table, const QS
             continue;
         OGRFieldDefn field(attribute.name.toUtf8().constData(), OFTString);
         if (layer->CreateField(&field) != OGRERR_NONE)
-            throw StepFailure("cannot create the field " + attribute.name.toStdString() + " of " + table.name.toStdString()
-                              + ": " + gdalError());
+            throw StepFailure("cannot create the field " + attribute.name.toStdString() + " of "
+                + table.name.toStdString() + ": " + gdalError());
     }
 }
 
@@ -290,7 +290,8 @@ TableCounts exportTables(const ExportRequest &request, Progress &progress)
         const int size = batch->featureData().size();
         counts[names.indexOf(batch->tableInfo().name)].second += size;
         written += size;
-        progress.show(QStringLiteral("%1 features written (%2)").arg(QString::number(written), batch->tableInfo().name));
+        progress.show(
+            QStringLiteral("%1 features written (%2)").arg(QString::number(written), batch->tableInfo().name));
     }
     progress.show(QStringLiteral("saving %1 features").arg(written));
     writer.commit();

@@ -42,10 +42,10 @@ struct ImportRequest
 {
     QString document;
     QString target;
-    QStringList tables;        ///< empty: every table of the document
-    QString createSchema;      ///< non-empty: first create the layers of this schema that the target lacks
+    QStringList tables;              ///< empty: every table of the document
+    QString createSchema;            ///< non-empty: first create the layers of this schema that the target lacks
     bool withoutTransaction = false; ///< a target whose driver has no transactions is acceptable
-    QStringList catalogs;      ///< for the includes and imports of createSchema
+    QStringList catalogs;            ///< for the includes and imports of createSchema
 };
 
 /**

@@ -26,8 +26,7 @@ const char Help[] =
 
 int exportCommand(const QStringList &arguments)
 {
-    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(CatalogHelp)
-                            + QString::fromUtf8(NetworkHelp));
+    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(CatalogHelp) + QString::fromUtf8(NetworkHelp));
     commandLine.addOption(QCommandLineOption(QStringLiteral("table"), QString(), QStringLiteral("name")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("where"), QString(), QStringLiteral("filter")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("validate")));
@@ -37,7 +36,7 @@ int exportCommand(const QStringList &arguments)
 
     const QStringList positional = commandLine.positional();
     ExportRequest request{positional[0], positional[1], positional[2], commandLine.values(QStringLiteral("table")),
-                          commandLine.value(QStringLiteral("where")), catalogFiles(commandLine)};
+        commandLine.value(QStringLiteral("where")), catalogFiles(commandLine)};
     Progress progress;
     const TableCounts counts = exportTables(request, progress);
     printCounts(counts, QStringLiteral("features written"));

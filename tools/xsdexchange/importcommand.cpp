@@ -41,9 +41,8 @@ int importCommand(const QStringList &arguments)
 
     const QStringList positional = commandLine.positional();
     const ImportRequest request{positional[0], positional[1], commandLine.values(QStringLiteral("table")),
-                                commandLine.value(QStringLiteral("create")),
-                                commandLine.isSet(QStringLiteral("without-transaction")),
-                                catalogFiles(commandLine)};
+        commandLine.value(QStringLiteral("create")), commandLine.isSet(QStringLiteral("without-transaction")),
+        catalogFiles(commandLine)};
     Progress progress;
     printCounts(toTableCounts(importDocument(request, progress)), QStringLiteral("features created"));
     return Success;

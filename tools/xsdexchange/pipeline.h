@@ -21,7 +21,7 @@ namespace xsdexchange {
  * gives up (by destroying the pipe, say while an exception unwinds) stops the producer at its
  * next push and waits for it.
  */
-template<typename Batch>
+template <typename Batch>
 class BatchPipe
 {
 public:

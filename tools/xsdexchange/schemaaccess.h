@@ -10,7 +10,7 @@ class CommandLine;
 /// Where the schema and what it imports may come from.
 struct SchemaAccess
 {
-    QStringList catalogs;       ///< OASIS XML catalog files, in the order they are consulted
+    QStringList catalogs; ///< OASIS XML catalog files, in the order they are consulted
     bool networkAllowed = false;
 };
 

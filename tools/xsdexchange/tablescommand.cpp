@@ -6,12 +6,13 @@
 namespace xsdexchange {
 namespace {
 
-const char Help[] = "Usage: xsdexchange tables [-v] [--catalog FILE]... SCHEMA.xsd\n\n"
-                    "Lists the tables that the exchange schema declares, sorted by name. A schema that\n"
-                    "declares none is a failure: the message says why each global element is not a table.\n"
-                    "Includes and imports are read from local files only, remote addresses through the\n"
-                    "catalogs.\n\n"
-                    "  -v, --verbose    also each table's attributes: name, kind, user-facing name, minOccurs\n";
+const char Help[] =
+    "Usage: xsdexchange tables [-v] [--catalog FILE]... SCHEMA.xsd\n\n"
+    "Lists the tables that the exchange schema declares, sorted by name. A schema that\n"
+    "declares none is a failure: the message says why each global element is not a table.\n"
+    "Includes and imports are read from local files only, remote addresses through the\n"
+    "catalogs.\n\n"
+    "  -v, --verbose    also each table's attributes: name, kind, user-facing name, minOccurs\n";
 
 QString kindName(pelmak::XsdAttribute::Kind kind)
 {

@@ -52,7 +52,7 @@ private:
     OGRFieldType type;
     OGRFieldSubType subType;
     int width;
-    bool widthInBytes;  ///< the driver cuts values at the width, counted in bytes of the file
+    bool widthInBytes;   ///< the driver cuts values at the width, counted in bytes of the file
     QByteArray encoding; ///< the file's encoding where GDAL recodes text into one, else empty
 };
 

@@ -1,9 +1,9 @@
 #include "gmlexport_p.h"
 
-#include "gdalhandles_p.h"
-#include "gdaltext_p.h"
 #include "../gml/gmldocument_p.h"
 #include "../message_p.h"
+#include "gdalhandles_p.h"
+#include "gdaltext_p.h"
 
 #include <ogr_geometry.h>
 

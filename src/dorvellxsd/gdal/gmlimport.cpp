@@ -1,7 +1,7 @@
 #include "gmlimport_p.h"
 
-#include "gdaltext_p.h"
 #include "../message_p.h"
+#include "gdaltext_p.h"
 
 #include <QRegularExpression>
 
@@ -81,8 +81,7 @@ struct CoordinateCheck
 // The GML elements whose text is coordinates.
 bool holdsCoordinates(const QStringRef &name)
 {
-    static const char *const names[] = {"pos",         "posList", "coordinates", "lowerCorner",
-                                        "upperCorner", "X",       "Y",           "Z"};
+    static const char *const names[] = {"pos", "posList", "coordinates", "lowerCorner", "upperCorner", "X", "Y", "Z"};
     for (const char *known : names) {
         if (name == QLatin1String(known))
             return true;
@@ -256,8 +255,8 @@ OGRGeometryUniquePtr GmlImport::geometryOf(const QString &gml, const GeometrySou
     if (coordinates.found == Coordinates::NotFinite)
         throw logicError(formatMessage(messages::CoordinateNotFinite, source.table, id, source.attribute));
     OGRGeometryUniquePtr geometry(coordinates.found == Coordinates::Finite
-                                      ? OGRGeometryFactory::createFromGML(toGdalText(gml).constData())
-                                      : nullptr);
+            ? OGRGeometryFactory::createFromGML(toGdalText(gml).constData())
+            : nullptr);
     if (!geometry) {
         const QString reason = coordinates.found == Coordinates::NotNumbers ? coordinates.token : lastGdalError();
         throw logicError(formatMessage(messages::GeometryNotReadable, source.table, id, source.attribute, reason));
@@ -271,8 +270,7 @@ OGRGeometryUniquePtr GmlImport::geometryOf(const QString &gml, const GeometrySou
         anyResolved = true;
     }
     if (lastResolved.system == SystemKnown::No)
-        throw logicError(
-            formatMessage(messages::UnknownCoordinateSystem, source.table, id, source.attribute, srsName));
+        throw logicError(formatMessage(messages::UnknownCoordinateSystem, source.table, id, source.attribute, srsName));
     if (lastResolved.system == SystemKnown::WithoutTransformation)
         throw logicError(formatMessage(messages::NoTransformation, source.table, id, source.attribute, srsName));
     if (lastResolved.swap)

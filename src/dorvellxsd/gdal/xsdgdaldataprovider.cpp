@@ -1,11 +1,11 @@
 #include "xsdgdaldataprovider.h"
 
+#include "../message_p.h"
 #include "fieldvalue_p.h"
 #include "gdalerrors_p.h"
 #include "gmlimport_p.h"
 #include "layerreading_p.h"
 #include "xsdgdaldataprovider_p.h"
-#include "../message_p.h"
 
 #include <QHash>
 #include <QVector>
@@ -158,7 +158,7 @@ public:
 
 private:
     void setField(OGRFeature &feature, const FieldTarget &field, const QString &value, const XsdFeatureData &record,
-                  const QString &name) const
+        const QString &name) const
     {
         if (!field.set(feature, value))
             throw logicError(
@@ -176,8 +176,7 @@ private:
     QString refusal(int id, const GdalErrorScope &errors) const
     {
         const QString reason = errors.lastError();
-        return reason.isEmpty() ? formatMessage(messages::FeatureNotStored, element.name, QString::number(id))
-                                : reason;
+        return reason.isEmpty() ? formatMessage(messages::FeatureNotStored, element.name, QString::number(id)) : reason;
     }
 
     OGRLayer &layer;
@@ -215,8 +214,8 @@ private:
             if (writer->writes(element))
                 return writer;
         }
-        writers.push_back(std::make_unique<FeatureWriter>(source.openDataset(), source.layer(element.name), element,
-                                                          source.systems));
+        writers.push_back(
+            std::make_unique<FeatureWriter>(source.openDataset(), source.layer(element.name), element, source.systems));
         sameName.push_back(writers.back().get());
         return writers.back().get();
     }

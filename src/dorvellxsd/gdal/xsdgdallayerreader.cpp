@@ -1,9 +1,9 @@
 #include "xsdgdallayerreader.h"
 
+#include "../message_p.h"
 #include "gdalerrors_p.h"
 #include "layerreading_p.h"
 #include "xsdgdaldataprovider_p.h"
-#include "../message_p.h"
 
 #include <limits>
 
@@ -109,8 +109,8 @@ XsdFeatureData LayerReading::recordOf(OGRFeature &feature) const
 class XsdGdalLayerReaderPrivate
 {
 public:
-    XsdGdalLayerReaderPrivate(const XsdGdalDataProviderPrivate &provider, const XsdElement &element,
-                              const QString &filter)
+    XsdGdalLayerReaderPrivate(
+        const XsdGdalDataProviderPrivate &provider, const XsdElement &element, const QString &filter)
         : source(provider)
         , generation(provider.generation)
         , reading(provider, element, filter)
@@ -122,8 +122,8 @@ public:
     LayerReading reading;
 };
 
-XsdGdalLayerReader::XsdGdalLayerReader(const XsdGdalDataProvider &provider, const XsdElement &element,
-                                       const QString &filter)
+XsdGdalLayerReader::XsdGdalLayerReader(
+    const XsdGdalDataProvider &provider, const XsdElement &element, const QString &filter)
     : d(std::make_unique<XsdGdalLayerReaderPrivate>(*provider.d, element, filter))
 {
 }

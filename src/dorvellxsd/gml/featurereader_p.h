@@ -74,10 +74,10 @@ private:
     QString featureName;
     QVector<QString> childNames;
     bool described = false;
-    int depth = 0;      ///< 1 inside the feature, 2 inside one of its values
+    int depth = 0; ///< 1 inside the feature, 2 inside one of its values
     bool geometryValue = false;
     QString value;
-    QString geometryText; ///< its storage serves every geometry
+    QString geometryText;                         ///< its storage serves every geometry
     std::optional<XmlElementTextWriter> geometry; ///< of the geometry being read or awaiting its line end
 };
 

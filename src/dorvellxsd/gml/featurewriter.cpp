@@ -96,8 +96,8 @@ void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &feature
             if (!validName[static_cast<size_t>(i)])
                 throw logicError(formatMessage(messages::InvalidAttributeName, attribute.name, table.name));
             if (!isXmlText(value))
-                throw logicError(formatMessage(messages::InvalidValueCharacter, table.name,
-                                               QString::number(feature.id), attribute.name));
+                throw logicError(formatMessage(
+                    messages::InvalidValueCharacter, table.name, QString::number(feature.id), attribute.name));
         }
     }
 }

@@ -53,7 +53,7 @@ private:
     const XsdElement &table;
     const QString memberTag;
     const QString idName;
-    const QString idPrefix; ///< "<table>."
+    const QString idPrefix;          ///< "<table>."
     QXmlStreamReader geometryReader; ///< one parser serves all the features of a table
     XmlNameCache geometryNames;
     QString geometryText; ///< the last fragment formatted

@@ -50,8 +50,8 @@ private:
     // The batch being read.
     QStringList requested;
     QList<XsdTableData> batch;
-    XsdElement runTable;          ///< the description of the features in run
-    QList<XsdFeatureData> run;    ///< the last consecutive features of one description
+    XsdElement runTable;       ///< the description of the features in run
+    QList<XsdFeatureData> run; ///< the last consecutive features of one description
     int featuresRead = 0;
 };
 
@@ -75,8 +75,7 @@ QList<XsdTableData> XsdXmlStreamReaderPrivate::readBatch(int maxFeatures, const 
     featuresRead = 0;
     const int wanted = qMax(1, maxFeatures);
     bool more = true;
-    while (featuresRead < wanted && (more = reader->readNext(*this))) {
-    }
+    while (featuresRead < wanted && (more = reader->readNext(*this))) {}
     if (reader->hasError()) {
         failure = reader->errorString();
         reader.reset();

@@ -32,7 +32,7 @@ public:
     void commit();
 
     std::unique_ptr<gml::DocumentFile> file; ///< none after commit() or a failure
-    QDomDocument document; ///< whose root stands for the written one
+    QDomDocument document;                   ///< whose root stands for the written one
     bool rootStarted = false;
     QString pending; ///< text not yet written
     qint64 featureCount = 0;

@@ -6,8 +6,8 @@
 
 namespace pelmak::mi {
 
-XsdGdalLayerReader::XsdGdalLayerReader(const XsdGdalDataProvider &provider, const XsdElement &table,
-                                       const std::string &filter)
+XsdGdalLayerReader::XsdGdalLayerReader(
+    const XsdGdalDataProvider &provider, const XsdElement &table, const std::string &filter)
     : impl(std::make_unique<pelmak::XsdGdalLayerReader>(*provider.impl, *table.impl, toQString(filter)))
 {
 }

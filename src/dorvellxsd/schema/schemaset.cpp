@@ -20,8 +20,7 @@ const QLatin1String XmlNamespaceUri("http://www.w3.org/XML/1998/namespace");
 // Far more than any real schema chains, few enough that the reader's recursion stays shallow.
 constexpr int MaxIncludeDepth = 64;
 
-std::unique_ptr<SchemaNode> startNode(const QXmlStreamReader &reader, const SchemaNode *parent,
-                                      const SchemaFile *file)
+std::unique_ptr<SchemaNode> startNode(const QXmlStreamReader &reader, const SchemaNode *parent, const SchemaFile *file)
 {
     auto node = std::make_unique<SchemaNode>();
     node->name = {reader.namespaceUri().toString(), reader.name().toString()};
@@ -128,7 +127,7 @@ void SchemaSet::refuseFile(const SchemaNode *reference, const QString &message)
 }
 
 void SchemaSet::load(const QString &path, const QString &address, const SchemaNode *reference,
-                     const QString *includingNamespace, int depth)
+    const QString *includingNamespace, int depth)
 {
     const QFileInfo info(path);
     // A FIFO or a device would block or never end; the schema a caller names is refused as a
@@ -164,8 +163,8 @@ void SchemaSet::load(const QString &path, const QString &address, const SchemaNo
     if (includingNamespace && !root.hasAttribute(xsd::TargetNamespaceAttribute))
         file->targetNamespace = *includingNamespace;
     if (includingNamespace && file->targetNamespace != *includingNamespace)
-        refuse(*reference, formatMessage(messages::IncludedNamespaceDiffers, path, file->targetNamespace,
-                                         *includingNamespace));
+        refuse(*reference,
+            formatMessage(messages::IncludedNamespaceDiffers, path, file->targetNamespace, *includingNamespace));
     if (!reference)
         mainNamespace = file->targetNamespace;
 
@@ -178,8 +177,8 @@ void SchemaSet::collect(const SchemaFile &file, bool inMainNamespace, int depth)
     for (const auto &child : file.root->children) {
         const SchemaNode &node = *child;
         const QualifiedName name{file.targetNamespace, node.attribute(xsd::NameAttribute)};
-        const bool declaration = node.is(xsd::Element) || node.is(xsd::ComplexType) || node.is(xsd::SimpleType)
-            || node.is(xsd::Group);
+        const bool declaration =
+            node.is(xsd::Element) || node.is(xsd::ComplexType) || node.is(xsd::SimpleType) || node.is(xsd::Group);
         if (declaration && name.name.isEmpty())
             refuse(node, formatMessage(messages::DeclarationWithoutName, node.writtenName));
         if (node.is(xsd::Include) || node.is(xsd::Import)) {
@@ -246,8 +245,8 @@ QualifiedName SchemaSet::resolve(const SchemaNode &node, const QString &value) c
     return {QString(), localName};
 }
 
-const SchemaNode *SchemaSet::lookup(const QHash<QualifiedName, const SchemaNode *> &declarations,
-                                    const SchemaNode &node, const QString &value) const
+const SchemaNode *SchemaSet::lookup(
+    const QHash<QualifiedName, const SchemaNode *> &declarations, const SchemaNode &node, const QString &value) const
 {
     const QualifiedName name = resolve(node, value);
     if (const SchemaNode *found = declarations.value(name))

@@ -143,8 +143,8 @@ public:
     // What @p name refers to, where a declaration of the set answers for it. An unprefixed name
     // that no default namespace qualifies is also looked for in the target namespace: exchange
     // schemas have always been read so.
-    const SchemaNode *lookup(const QHash<QualifiedName, const SchemaNode *> &declarations,
-                             const SchemaNode &node, const QString &value) const;
+    const SchemaNode *lookup(const QHash<QualifiedName, const SchemaNode *> &declarations, const SchemaNode &node,
+        const QString &value) const;
 
     [[noreturn]] static void refuse(const SchemaNode &node, const QString &reason);
     [[noreturn]] static void refuseFile(const SchemaNode *reference, const QString &message);
@@ -156,7 +156,7 @@ public:
 
 private:
     void load(const QString &path, const QString &address, const SchemaNode *reference,
-              const QString *includingNamespace, int depth);
+        const QString *includingNamespace, int depth);
     void collect(const SchemaFile &file, bool inMainNamespace, int depth);
     void follow(const SchemaNode &directive, bool include, const QString &targetNamespace, int depth);
 

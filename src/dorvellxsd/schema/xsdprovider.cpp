@@ -45,28 +45,25 @@ bool isFeatureBase(const QualifiedName &name)
 // GML's geometry property types, the same names in GML 3.1.1 and 3.2.
 bool isGeometryPropertyType(const QualifiedName &name)
 {
-    static const QSet<QString> names{
-        QStringLiteral("GeometryPropertyType"), QStringLiteral("PointPropertyType"),
-        QStringLiteral("CurvePropertyType"), QStringLiteral("SurfacePropertyType"),
-        QStringLiteral("SolidPropertyType"), QStringLiteral("LineStringPropertyType"),
-        QStringLiteral("PolygonPropertyType"), QStringLiteral("GeometricPrimitivePropertyType"),
-        QStringLiteral("MultiGeometryPropertyType"), QStringLiteral("MultiPointPropertyType"),
-        QStringLiteral("MultiCurvePropertyType"), QStringLiteral("MultiSurfacePropertyType"),
-        QStringLiteral("MultiSolidPropertyType"), QStringLiteral("MultiLineStringPropertyType"),
-        QStringLiteral("MultiPolygonPropertyType")};
+    static const QSet<QString> names{QStringLiteral("GeometryPropertyType"), QStringLiteral("PointPropertyType"),
+        QStringLiteral("CurvePropertyType"), QStringLiteral("SurfacePropertyType"), QStringLiteral("SolidPropertyType"),
+        QStringLiteral("LineStringPropertyType"), QStringLiteral("PolygonPropertyType"),
+        QStringLiteral("GeometricPrimitivePropertyType"), QStringLiteral("MultiGeometryPropertyType"),
+        QStringLiteral("MultiPointPropertyType"), QStringLiteral("MultiCurvePropertyType"),
+        QStringLiteral("MultiSurfacePropertyType"), QStringLiteral("MultiSolidPropertyType"),
+        QStringLiteral("MultiLineStringPropertyType"), QStringLiteral("MultiPolygonPropertyType")};
     return name.inGml() && names.contains(name.name);
 }
 
 // GML's geometry elements, which a choice offers in place of a geometry property.
 bool isGeometryElement(const QualifiedName &name)
 {
-    static const QSet<QString> names{
-        QStringLiteral("_Geometry"), QStringLiteral("AbstractGeometry"), QStringLiteral("_GeometricPrimitive"),
-        QStringLiteral("AbstractGeometricPrimitive"), QStringLiteral("_GeometricAggregate"),
-        QStringLiteral("AbstractGeometricAggregate"), QStringLiteral("_Curve"), QStringLiteral("AbstractCurve"),
-        QStringLiteral("_Surface"), QStringLiteral("AbstractSurface"), QStringLiteral("_Solid"),
-        QStringLiteral("AbstractSolid"), QStringLiteral("Point"), QStringLiteral("LineString"),
-        QStringLiteral("Polygon"), QStringLiteral("LinearRing"), QStringLiteral("Curve"),
+    static const QSet<QString> names{QStringLiteral("_Geometry"), QStringLiteral("AbstractGeometry"),
+        QStringLiteral("_GeometricPrimitive"), QStringLiteral("AbstractGeometricPrimitive"),
+        QStringLiteral("_GeometricAggregate"), QStringLiteral("AbstractGeometricAggregate"), QStringLiteral("_Curve"),
+        QStringLiteral("AbstractCurve"), QStringLiteral("_Surface"), QStringLiteral("AbstractSurface"),
+        QStringLiteral("_Solid"), QStringLiteral("AbstractSolid"), QStringLiteral("Point"),
+        QStringLiteral("LineString"), QStringLiteral("Polygon"), QStringLiteral("LinearRing"), QStringLiteral("Curve"),
         QStringLiteral("Surface"), QStringLiteral("Solid"), QStringLiteral("OrientableCurve"),
         QStringLiteral("OrientableSurface"), QStringLiteral("CompositeCurve"), QStringLiteral("CompositeSurface"),
         QStringLiteral("CompositeSolid"), QStringLiteral("PolyhedralSurface"), QStringLiteral("TriangulatedSurface"),
@@ -379,8 +376,9 @@ XsdAttribute::Kind TableReader::propertyKind(const SchemaNode &declaration, cons
 {
     if (!declaration.hasAttribute(xsd::TypeAttribute)) {
         if (declaration.child(xsd::ComplexType))
-            SchemaSet::refuse(declaration, formatMessage(messages::PropertyTypeNotColumn, tableName, propertyName,
-                                                         declaration.child(xsd::ComplexType)->writtenName));
+            SchemaSet::refuse(declaration,
+                formatMessage(messages::PropertyTypeNotColumn, tableName, propertyName,
+                    declaration.child(xsd::ComplexType)->writtenName));
         return XsdAttribute::Plain; // a simple type of its own, or none at all
     }
     const QString typeName = declaration.attribute(xsd::TypeAttribute);
@@ -393,8 +391,7 @@ XsdAttribute::Kind TableReader::propertyKind(const SchemaNode &declaration, cons
         return XsdAttribute::Plain;
     if (!type.inGml() && !type.inXmlSchema() && !schema.lookup(schema.complexTypes, declaration, typeName))
         SchemaSet::refuse(declaration, formatMessage(messages::NameNotDeclared, typeName));
-    SchemaSet::refuse(declaration,
-                      formatMessage(messages::PropertyTypeNotColumn, tableName, propertyName, typeName));
+    SchemaSet::refuse(declaration, formatMessage(messages::PropertyTypeNotColumn, tableName, propertyName, typeName));
 }
 
 XsdTables::GmlVersion TableReader::gmlVersion(const QString &path) const
@@ -412,8 +409,8 @@ XsdTables::GmlVersion TableReader::gmlVersion(const QString &path) const
 
 QString describeSkipped(const SchemaNode &element, const QString &reason)
 {
-    return formatMessage(messages::DeclarationNotATable, element.attribute(xsd::NameAttribute),
-                         QString::number(element.line), reason);
+    return formatMessage(
+        messages::DeclarationNotATable, element.attribute(xsd::NameAttribute), QString::number(element.line), reason);
 }
 
 } // namespace

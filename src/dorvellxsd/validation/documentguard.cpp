@@ -25,8 +25,8 @@ void DocumentGuard::startPrefixMapping(const XMLCh *const, const XMLCh *const)
         refuse(messages::TooManyNamespaceDeclarations, MaxXmlNamespaceDeclarations);
 }
 
-void DocumentGuard::startElement(const XMLCh *const, const XMLCh *const, const XMLCh *const,
-                                 const xercesc::Attributes &attributes)
+void DocumentGuard::startElement(
+    const XMLCh *const, const XMLCh *const, const XMLCh *const, const xercesc::Attributes &attributes)
 {
     declarations = 0;
     if (++depth > MaxXmlDepth)

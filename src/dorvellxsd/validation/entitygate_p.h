@@ -5,8 +5,8 @@
 #ifndef DORVELLXSD_ENTITYGATE_P_H
 #define DORVELLXSD_ENTITYGATE_P_H
 
-#include "parsererrorhandler_p.h"
 #include "../xml/xmlcatalog_p.h"
+#include "parsererrorhandler_p.h"
 
 #include <xercesc/sax/InputSource.hpp>
 #include <xercesc/util/XMLEntityResolver.hpp>

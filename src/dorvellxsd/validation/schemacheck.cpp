@@ -18,8 +18,8 @@ QString markupText(const QByteArray &content)
 {
     const auto startsWith = [&](std::initializer_list<unsigned char> bytes) {
         return content.size() >= static_cast<int>(bytes.size())
-               && std::equal(bytes.begin(), bytes.end(), content.begin(),
-                             [](unsigned char a, char b) { return a == static_cast<unsigned char>(b); });
+            && std::equal(bytes.begin(), bytes.end(), content.begin(),
+                [](unsigned char a, char b) { return a == static_cast<unsigned char>(b); });
     };
     if (startsWith({0xFE, 0xFF}) || startsWith({0x00, 0x3C, 0x00, 0x3F}))
         return QTextCodec::codecForName("UTF-16BE")->toUnicode(content);
@@ -133,8 +133,7 @@ private:
             return above;
         const QStringRef name = reader.name();
         const auto attributes = reader.attributes();
-        const bool groupDefinition
-            = name == QLatin1String("group") && attributes.hasAttribute(QLatin1String("name"));
+        const bool groupDefinition = name == QLatin1String("group") && attributes.hasAttribute(QLatin1String("name"));
         if (name == QLatin1String("complexType") || groupDefinition) {
             models.append(Model{static_cast<int>(reader.lineNumber()), 0, {}});
             if (groupDefinition)
@@ -143,7 +142,7 @@ private:
         }
         const bool leaf = name == QLatin1String("element") || name == QLatin1String("any");
         const bool group = name == QLatin1String("sequence") || name == QLatin1String("choice")
-                           || name == QLatin1String("all") || name == QLatin1String("group");
+            || name == QLatin1String("all") || name == QLatin1String("group");
         if (above.model < 0 || (!leaf && !group))
             return above;
         const double product = above.product * occurrences(attributes);
@@ -166,7 +165,8 @@ private:
     static double occurrences(const QXmlStreamAttributes &attributes)
     {
         const double minimum = attributes.hasAttribute(QLatin1String("minOccurs"))
-                                   ? bound(attributes.value(QLatin1String("minOccurs"))) : 1;
+            ? bound(attributes.value(QLatin1String("minOccurs")))
+            : 1;
         const QStringRef maximum = attributes.value(QLatin1String("maxOccurs"));
         if (maximum == QLatin1String("unbounded"))
             return minimum + 1;
@@ -204,8 +204,8 @@ std::optional<Diagnostic> schemaTextRefusal(const QByteArray &content, const QSt
     ParticleCounter counter;
     if (const auto line = counter.lineOfOversizedModel(content)) {
         return Diagnostic{static_cast<XMLFileLoc>(*line), 0,
-                          formatMessage(messages::ContentModelTooLarge, QString::number(*line), name,
-                                        QString::number(MaxContentModelPositions))};
+            formatMessage(messages::ContentModelTooLarge, QString::number(*line), name,
+                QString::number(MaxContentModelPositions))};
     }
     return std::nullopt;
 }

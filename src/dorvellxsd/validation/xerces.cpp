@@ -26,8 +26,14 @@ class GdalShare
 {
 public:
 #ifdef DORVELLXSD_GDAL_COUNTS_XERCES
-    GdalShare() { OGRInitializeXerces(); }
-    ~GdalShare() { OGRDeinitializeXerces(); }
+    GdalShare()
+    {
+        OGRInitializeXerces();
+    }
+    ~GdalShare()
+    {
+        OGRDeinitializeXerces();
+    }
 #endif
 };
 

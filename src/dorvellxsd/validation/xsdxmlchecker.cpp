@@ -90,7 +90,7 @@ private:
     {
         if (!first)
             first = Diagnostic{exception.getLineNumber(), exception.getColumnNumber(),
-                               reasonOrNone(fromXmlCh(exception.getMessage()))};
+                reasonOrNone(fromXmlCh(exception.getMessage()))};
     }
 };
 

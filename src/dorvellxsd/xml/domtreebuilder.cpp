@@ -123,8 +123,8 @@ void TreeBuilder::Nodes::endElement()
 
 void TreeBuilder::Nodes::text(const QString &text, TextKind kind)
 {
-    current.appendChild(kind == TextKind::CData ? QDomNode(owner.createCDATASection(text))
-                                                : QDomNode(owner.createTextNode(text)));
+    current.appendChild(
+        kind == TextKind::CData ? QDomNode(owner.createCDATASection(text)) : QDomNode(owner.createTextNode(text)));
 }
 
 void TreeBuilder::Nodes::comment(const QString &text)
@@ -202,15 +202,14 @@ bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText
 }
 
 bool readXmlFile(QIODevice &file, XmlFileReader::Encoding encoding, QDomDocument &document, BlankText blankText,
-                 QString *errorMessage)
+    QString *errorMessage)
 {
-    return buildDocument(document, blankText, [&](TreeBuilder &builder) {
-        return XmlFileReader(file, encoding).readAll(builder, errorMessage);
-    });
+    return buildDocument(document, blankText,
+        [&](TreeBuilder &builder) { return XmlFileReader(file, encoding).readAll(builder, errorMessage); });
 }
 
-void appendRootElementOf(QXmlStreamReader &reader, int maxDepth, XmlNameCache &names, QDomDocument &owner,
-                         QDomNode &parent)
+void appendRootElementOf(
+    QXmlStreamReader &reader, int maxDepth, XmlNameCache &names, QDomDocument &owner, QDomNode &parent)
 {
     QDomDocumentFragment fragment = owner.createDocumentFragment();
     TreeBuilder builder(owner, fragment, BlankText::Drop);

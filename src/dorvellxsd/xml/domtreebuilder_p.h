@@ -45,7 +45,7 @@ private:
 
     XmlTokenSink &sink;
     const BlankText blankText;
-    QString blank; ///< whitespace read but not yet placed
+    QString blank;                             ///< whitespace read but not yet placed
     std::vector<bool> lastChildElement{false}; ///< per open element, and the outside first
 };
 
@@ -100,15 +100,15 @@ bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText
 
 // The same for the file @p file, read through an XmlFileReader.
 bool readXmlFile(QIODevice &file, XmlFileReader::Encoding encoding, QDomDocument &document, BlankText blankText,
-                 QString *errorMessage);
+    QString *errorMessage);
 
 /*
  * Appends below @p parent the root element of what @p reader delivers, with its subtree, built as
  * readXmlDocument builds a tree with blanks dropped; nothing where readXmlDocument would refuse
  * the text. Whatever lies outside the root element is left out.
  */
-void appendRootElementOf(QXmlStreamReader &reader, int maxDepth, XmlNameCache &names, QDomDocument &owner,
-                         QDomNode &parent);
+void appendRootElementOf(
+    QXmlStreamReader &reader, int maxDepth, XmlNameCache &names, QDomDocument &owner, QDomNode &parent);
 
 } // namespace pelmak
 

@@ -106,7 +106,7 @@ QString XmlCatalog::Catalog::resolve(const QString &location) const
             if (entry.from == location)
                 return entry.to;
         } else if (!entry.from.isEmpty() && location.startsWith(entry.from)
-                   && (!longest || entry.from.size() > longest->from.size())) {
+            && (!longest || entry.from.size() > longest->from.size())) {
             longest = &entry;
         }
     }

@@ -138,8 +138,7 @@ bool XmlTokenizer::readNext(XmlTokenSink &sink)
 
 bool XmlTokenizer::readAll(XmlTokenSink &sink, QString *errorMessage)
 {
-    while (readNext(sink)) {
-    }
+    while (readNext(sink)) {}
     if (!reader.hasError())
         return true;
     if (errorMessage)

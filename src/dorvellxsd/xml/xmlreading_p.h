@@ -97,11 +97,11 @@ private:
     State state = State::Text;
     int line = 1;
     bool afterCarriageReturn = false;
-    QByteArray bang;        ///< what follows "<!" so far
-    int closing = 0;        ///< the delimiter's closing characters seen ("--", "]]", "?")
-    char quote = 0;         ///< the quote of the value being read, or none
-    int bracketDepth = 0;   ///< of a declaration's internal subset
-    QByteArray name;        ///< the start of the attribute name being read
+    QByteArray bang;      ///< what follows "<!" so far
+    int closing = 0;      ///< the delimiter's closing characters seen ("--", "]]", "?")
+    char quote = 0;       ///< the quote of the value being read, or none
+    int bracketDepth = 0; ///< of a declaration's internal subset
+    QByteArray name;      ///< the start of the attribute name being read
     bool nameEnded = false;
     int attributes = 0;
     int namespaceDeclarations = 0;

@@ -44,7 +44,7 @@ void appendEscapedText(QString &out, const QString &text, TextPlace place)
             break;
         case u'>': // only where it would close "]]>"
             out += out.size() - start >= 2 && out.endsWith(QLatin1String("]]")) ? QLatin1String("&gt;")
-                                                                                 : QLatin1String(">");
+                                                                                : QLatin1String(">");
             break;
         case u'\t':
             out += place == TextPlace::AttributeValue ? QLatin1String("&#x9;") : QLatin1String("\t");
@@ -88,8 +88,8 @@ public:
             writeElement(node.toElement(), depth);
             break;
         case QDomNode::TextNode:
-            appendEscaped(node.nodeValue(),
-                          node.parentNode().isElement() ? TextPlace::ElementContent : TextPlace::Elsewhere);
+            appendEscaped(
+                node.nodeValue(), node.parentNode().isElement() ? TextPlace::ElementContent : TextPlace::Elsewhere);
             break;
         case QDomNode::CDATASectionNode:
             out += QLatin1String("<![CDATA[") + node.nodeValue() + QLatin1String("]]>");
@@ -98,8 +98,7 @@ public:
             writeComment(node, depth);
             break;
         case QDomNode::ProcessingInstructionNode:
-            out += QLatin1String("<?") + node.nodeName() + QLatin1Char(' ') + node.nodeValue()
-                + QLatin1String("?>\n");
+            out += QLatin1String("<?") + node.nodeName() + QLatin1Char(' ') + node.nodeValue() + QLatin1String("?>\n");
             break;
         default: // nothing else is ever built into the library's trees
             break;
@@ -169,7 +168,7 @@ private:
         for (int i = 0; i < map.count(); ++i)
             attributes.append(map.item(i));
         std::sort(attributes.begin(), attributes.end(),
-                  [](const QDomNode &a, const QDomNode &b) { return a.nodeName() < b.nodeName(); });
+            [](const QDomNode &a, const QDomNode &b) { return a.nodeName() < b.nodeName(); });
         for (const QDomNode &attribute : attributes)
             appendAttribute(out, attribute.nodeName(), attribute.nodeValue());
     }
@@ -273,8 +272,7 @@ void XmlElementTextWriter::writeAttributes(const XmlAttributes &attributes)
         return;
     }
     sorted = attributes;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
     for (int i = 0; i < sorted.size(); ++i) {
         if (i + 1 == sorted.size() || sorted.at(i + 1).first != sorted.at(i).first)
             appendAttribute(out, sorted.at(i).first, sorted.at(i).second);

@@ -68,7 +68,8 @@ public:
     void finish(bool beforeText = false);
 
 private:
-    struct Open {
+    struct Open
+    {
         QString name;
         bool lastChildText = false;
     };
@@ -81,7 +82,7 @@ private:
     const int indent;
     QString &out;
     std::vector<Open> open;
-    bool startTagOpen = false; ///< the last start tag still lacks its ">"
+    bool startTagOpen = false;   ///< the last start tag still lacks its ">"
     bool lineEndPending = false; ///< the last node ended a line unless text follows
     XmlAttributes sorted;
 };

@@ -95,7 +95,7 @@ void runRoad(const std::string &schema, const std::string &source, const std::st
     pelmak::mi::XsdGdalDataProvider importTarget(target, false);
     check(importTarget.supportsTransactions() && importTarget.beginTransaction(), "a transaction of the host's");
     check(importTarget.insertData(records)
-            == std::map<std::string, int> {{"Parcel", 150}, {"Road", 40}, {"SurveyPoint", 80}},
+            == std::map<std::string, int>{{"Parcel", 150}, {"Road", 40}, {"SurveyPoint", 80}},
         "features created per table");
     importTarget.finishTransaction();
 
