@@ -109,7 +109,8 @@ TEST(XsdXmlStreamReader, OpensOnlyWhatItCanAndEndsForGood)
 
     XsdXmlStreamReader reader(DORVELLXSD_TEST_DATA_DIR "/gml/members.gml");
     EXPECT_FALSE(reader.atEnd());
-    EXPECT_EQ(reader.readBatch(0).size(), 1) << "a batch has at least one feature";
+    EXPECT_EQ(logicErrorOf([&] { reader.readBatch(0); }), "Размер пакета объектов должен быть положительным, а не 0");
+    EXPECT_EQ(reader.readBatch(1).size(), 1);
     EXPECT_EQ(reader.tablesSeen(), QStringList{"Parcel"});
     while (!reader.readBatch(2).isEmpty()) {}
     EXPECT_TRUE(reader.atEnd() && reader.readBatch(2).isEmpty());

@@ -68,14 +68,15 @@ QList<XsdTableData> XsdXmlStreamReaderPrivate::readBatch(int maxFeatures, const 
 {
     if (!failure.isEmpty())
         throw logicError(formatMessage(messages::CannotParseFile, failure));
+    if (maxFeatures < 1)
+        throw logicError(formatMessage(messages::BatchSizeNotPositive, QString::number(maxFeatures)));
     if (!reader)
         return {};
     requested = tableNames;
     batch.clear();
     featuresRead = 0;
-    const int wanted = qMax(1, maxFeatures);
     bool more = true;
-    while (featuresRead < wanted && (more = reader->readNext(*this))) {}
+    while (featuresRead < maxFeatures && (more = reader->readNext(*this))) {}
     if (reader->hasError()) {
         failure = reader->errorString();
         reader.reset();

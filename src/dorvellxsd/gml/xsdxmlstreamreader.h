@@ -29,11 +29,12 @@ public:
     virtual ~XsdXmlStreamReader();
 
     /**
-     * The next features in document order, at most @p maxFeatures of them (a number below 1
-     * counts as 1), of the tables named in @p tableNames (ignoring case; all when empty).
-     * Consecutive features of one table with the same description share one XsdTableData. An
-     * empty list at the end of the document.
-     * @throws std::logic_error "Ошибка разбора файла: %1" with the reasons of
+     * The next features in document order, at most @p maxFeatures of them, of the tables named
+     * in @p tableNames (ignoring case; all when empty). Consecutive features of one table with
+     * the same description share one XsdTableData. An empty list at the end of the document.
+     * @throws std::logic_error "Размер пакета объектов должен быть положительным, а не %1" when
+     *         @p maxFeatures is below 1, as XsdGdalLayerReader::readBatch; and
+     *         "Ошибка разбора файла: %1" with the reasons of
      *         XsdXmlTables::initFromFile (a DOCTYPE, too deep a nesting, too many attributes,
      *         names, processing instruction targets, parse errors with their line); the reader
      *         is then at its end, and every later call throws the same. Features of earlier
