@@ -12,6 +12,38 @@
         <translation>Cannot parse file: %1</translation>
     </message>
     <message>
+        <source>Документ не читается как набор таблиц, строка %1: %2</source>
+        <translation>The document does not map to tables, line %1: %2</translation>
+    </message>
+    <message>
+        <source>член коллекции %1 не содержит объекта</source>
+        <translation>the collection member %1 holds no feature</translation>
+    </message>
+    <message>
+        <source>элемент %1 в %2 принадлежит пространству имён GML, а ожидался объект прикладной схемы</source>
+        <translation>the element %1 in %2 belongs to the GML namespace, where a feature of an application schema was expected</translation>
+    </message>
+    <message>
+        <source>текст «%1» стоит между членами коллекции</source>
+        <translation>the text “%1” stands between the members of the collection</translation>
+    </message>
+    <message>
+        <source>таблица %1, объект %2: текст «%3» стоит вне значений свойств</source>
+        <translation>table %1, feature %2: the text “%3” stands outside the values of the properties</translation>
+    </message>
+    <message>
+        <source>таблица %1, объект %2: свойство %3 содержит элемент %4, а ожидались текст, ссылка xlink:href или одна геометрия GML</source>
+        <translation>table %1, feature %2: the property %3 holds the element %4, where text, an xlink:href reference or one GML geometry was expected</translation>
+    </message>
+    <message>
+        <source>таблица %1, объект %2: свойство %3 повторяется, а столбец хранит одно значение</source>
+        <translation>table %1, feature %2: the property %3 is repeated, and a column holds one value</translation>
+    </message>
+    <message>
+        <source>таблица %1, объект %2: свойство %3 — вторая геометрия объекта, а таблица хранит одну</source>
+        <translation>table %1, feature %2: the property %3 is the feature's second geometry, and a table holds one</translation>
+    </message>
+    <message>
         <source>объявление DOCTYPE в строке %1 не допускается: документ не может объявлять сущности и ссылаться на DTD</source>
         <translation>DOCTYPE declaration on line %1 is not allowed: a document may neither declare entities nor refer to a DTD</translation>
     </message>

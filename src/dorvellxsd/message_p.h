@@ -21,6 +21,22 @@ namespace messages {
 // Reading files (schema reader, document reader, document writer)
 inline constexpr char CannotOpenFile[] = QT_TRANSLATE_NOOP("QObject", "Не могу открыть файл %1");
 inline constexpr char CannotParseFile[] = QT_TRANSLATE_NOOP("QObject", "Ошибка разбора файла: %1");
+// Reading documents: what a document's elements do not map to
+inline constexpr char DocumentNotMapped[] =
+    QT_TRANSLATE_NOOP("QObject", "Документ не читается как набор таблиц, строка %1: %2");
+inline constexpr char MemberWithoutFeature[] = QT_TRANSLATE_NOOP("QObject", "член коллекции %1 не содержит объекта");
+inline constexpr char FeatureInGmlNamespace[] = QT_TRANSLATE_NOOP(
+    "QObject", "элемент %1 в %2 принадлежит пространству имён GML, а ожидался объект прикладной схемы");
+inline constexpr char TextBesideMembers[] = QT_TRANSLATE_NOOP("QObject", "текст «%1» стоит между членами коллекции");
+inline constexpr char TextBesideValues[] =
+    QT_TRANSLATE_NOOP("QObject", "таблица %1, объект %2: текст «%3» стоит вне значений свойств");
+inline constexpr char PropertyNotAValue[] = QT_TRANSLATE_NOOP("QObject",
+    "таблица %1, объект %2: свойство %3 содержит элемент %4, а ожидались текст, ссылка xlink:href или одна "
+    "геометрия GML");
+inline constexpr char PropertyRepeated[] = QT_TRANSLATE_NOOP(
+    "QObject", "таблица %1, объект %2: свойство %3 повторяется, а столбец хранит одно значение");
+inline constexpr char SecondGeometry[] = QT_TRANSLATE_NOOP(
+    "QObject", "таблица %1, объект %2: свойство %3 — вторая геометрия объекта, а таблица хранит одну");
 // Reasons that fill the %1 of CannotParseFile when a document is refused before it is parsed
 inline constexpr char DoctypeNotAllowed[] = QT_TRANSLATE_NOOP(
     "QObject", "объявление DOCTYPE в строке %1 не допускается: документ не может объявлять сущности и ссылаться на DTD");

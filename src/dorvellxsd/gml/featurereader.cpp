@@ -2,6 +2,8 @@
 
 #include "gmldocument_p.h"
 
+#include "../message_p.h"
+
 #include <QRegExp>
 
 namespace pelmak::gml {
@@ -48,26 +50,44 @@ int featureId(const QString &gmlId)
     return 0;
 }
 
-XsdAttribute::Kind attributeKind(const QString &childName)
+bool isGmlNamespace(const QString *uri)
 {
-    return childName.startsWith(GeometryPrefix, Qt::CaseInsensitive) ? XsdAttribute::Geometry : XsdAttribute::Plain;
+    return uri && (*uri == GmlNamespaceUri || *uri == Gml32NamespaceUri);
 }
 
-bool isDescribedBy(const XsdAttribute &attribute, XsdAttribute::Kind kind, const QString &childName)
+// GML names its geometries, and its other objects, with a capital; its properties without.
+bool isGmlObject(const NameMeanings::Meaning &name)
 {
-    return attribute.kind == kind && (kind == XsdAttribute::Geometry || attribute.name == childName);
+    return name.gml && !name.localName.isEmpty() && name.localName.at(0).isUpper();
 }
 
-// The description of a feature as its children give it.
-XsdElement tableDescription(const QString &featureName, const QVector<QString> &childNames)
+bool isBlank(const QString &text)
+{
+    for (const QChar c : text) {
+        if (!c.isSpace())
+            return false;
+    }
+    return true;
+}
+
+QString lineText(qint64 line)
+{
+    return line > 0 ? QString::number(line) : QStringLiteral("?");
+}
+
+[[noreturn]] void refuseAt(qint64 line, const QString &reason)
+{
+    throw logicError(formatMessage(messages::DocumentNotMapped, lineText(line), reason));
+}
+
+XsdElement tableDescription(const QString &featureName, const QVector<QPair<XsdAttribute::Kind, QString>> &attributes)
 {
     XsdElement table;
     table.name = featureName;
-    for (const QString &childName : childNames) {
+    for (const auto &[kind, name] : attributes) {
         XsdAttribute attribute;
-        attribute.kind = attributeKind(childName);
-        if (attribute.kind == XsdAttribute::Plain)
-            attribute.name = childName;
+        attribute.kind = kind;
+        attribute.name = name;
         table.complexType.attributes.append(attribute);
     }
     return table;
@@ -84,6 +104,11 @@ XmlAttributes attributesOf(const QDomElement &element)
     return attributes;
 }
 
+qint64 lineOf(const QDomNode &node)
+{
+    return qMax(0, node.lineNumber());
+}
+
 } // namespace
 
 bool isRequested(const QString &tableName, const QStringList &tableNames)
@@ -97,42 +122,44 @@ bool isRequested(const QString &tableName, const QStringList &tableNames)
     return false;
 }
 
-FeatureMapper::FeatureMapper() = default;
+NameMeanings::NameMeanings(const NamespaceScopes &inScope)
+    : scopes(inScope)
+{
+}
+
+const NameMeanings::Meaning &NameMeanings::of(const QString &qualifiedName)
+{
+    if (generation != scopes.generation()) {
+        kept.clear(); // the namespaces they point to are gone
+        generation = scopes.generation();
+    }
+    for (const auto &entry : kept) {
+        if (entry.first == qualifiedName)
+            return entry.second;
+    }
+    Meaning meaning{scopes.namespaceOf(qualifiedName), NamespaceScopes::localName(qualifiedName).toString(), false,
+        qualifiedName};
+    meaning.gml = isGmlNamespace(meaning.namespaceUri);
+    if (meaning.gml && !qualifiedName.startsWith(GmlPrefix))
+        meaning.gmlSpelling = GmlPrefix + meaning.localName;
+    if (kept.size() == MaxKept)
+        kept.removeFirst();
+    kept.append({qualifiedName, meaning});
+    return kept.last().second;
+}
+
+FeatureMapper::FeatureMapper(const NamespaceScopes &inScope, LineSource lineOfToken)
+    : scopes(inScope)
+    , names(inScope)
+    , line(std::move(lineOfToken))
+{
+}
 
 FeatureMapper::~FeatureMapper() = default;
 
-XsdFeatureData FeatureMapper::read(const QDomElement &feature)
+bool FeatureMapper::inGeometry() const
 {
-    walk(feature);
-    return data;
-}
-
-// Tells the element's tokens as a tokenizer told them to the tree's builder.
-void FeatureMapper::walk(const QDomElement &element)
-{
-    settler.startElement(element.tagName(), attributesOf(element));
-    for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling()) {
-        switch (child.nodeType()) {
-        case QDomNode::ElementNode:
-            walk(child.toElement());
-            break;
-        case QDomNode::TextNode:
-            settler.text(child.nodeValue(), TextKind::Text);
-            break;
-        case QDomNode::CDATASectionNode:
-            settler.text(child.nodeValue(), TextKind::CData);
-            break;
-        case QDomNode::CommentNode:
-            settler.comment(child.nodeValue());
-            break;
-        case QDomNode::ProcessingInstructionNode:
-            settler.processingInstruction(child.nodeName(), child.nodeValue());
-            break;
-        default:
-            break;
-        }
-    }
-    settler.endElement();
+    return geometry && depth >= geometryDepth;
 }
 
 void FeatureMapper::startElement(const QString &name, const XmlAttributes &attributes)
@@ -140,32 +167,39 @@ void FeatureMapper::startElement(const QString &name, const XmlAttributes &attri
     ++depth;
     if (depth == 1)
         startFeature(name, attributes);
+    else if (geometry && depth > geometryDepth)
+        geometry->startElement(names.of(name).gmlSpelling, gmlSpelled(attributes));
     else if (depth == 2)
-        startValue(name, attributes);
-    else if (geometryValue)
-        geometry->startElement(name, attributes);
+        startProperty(name, attributes);
+    else if (depth == 3 && content != Content::Ignored)
+        startPropertyChild(name, attributes);
 }
 
 void FeatureMapper::endElement()
 {
-    if (depth == 1)
-        endFeature();
-    else if (depth == 2)
-        endValue();
-    else if (geometryValue)
+    if (geometry && depth > geometryDepth) {
         geometry->endElement();
+    } else {
+        if (geometry && depth == geometryDepth)
+            endGeometry();
+        if (depth == 2)
+            endProperty();
+        else if (depth == 1)
+            endFeature();
+    }
     depth = qMax(0, depth - 1);
 }
 
-// Only child elements carry values: comments, processing instructions and stray text between
-// them are not attributes, though text decides where a geometry before it ends its line.
+// Comments and processing instructions carry no values; inside a geometry they are kept.
 void FeatureMapper::text(const QString &text, TextKind kind)
 {
-    if (depth == 1) {
-        settleGeometry(true);
-    } else if (depth > 1 && geometryValue) {
+    if (inGeometry()) {
         geometry->text(text, kind);
-    } else if (depth > 1) {
+    } else if (depth == 1 || (depth == 2 && content == Content::WrappedGeometry)) {
+        if (!isBlank(text))
+            refuse(formatMessage(messages::TextBesideValues, featureName, featureLabel(), text.trimmed().left(40)),
+                line());
+    } else if (depth == 2 && content == Content::Value) {
         if (value.isNull())
             value = text; // mostly the only text: shared, not copied
         else
@@ -175,79 +209,297 @@ void FeatureMapper::text(const QString &text, TextKind kind)
 
 void FeatureMapper::comment(const QString &text)
 {
-    if (depth == 1)
-        settleGeometry(false);
-    else if (depth > 1 && geometryValue)
+    if (inGeometry())
         geometry->comment(text);
 }
 
 void FeatureMapper::processingInstruction(const QString &target, const QString &text)
 {
-    if (depth == 1)
-        settleGeometry(false);
-    else if (depth > 1 && geometryValue)
+    if (inGeometry())
         geometry->processingInstruction(target, text);
 }
 
 void FeatureMapper::startFeature(const QString &name, const XmlAttributes &attributes)
 {
     data = XsdFeatureData();
-    QString gmlId; // as a tree holds it: the last value given
-    for (const auto &attribute : attributes) {
-        if (attribute.first == IdAttribute)
-            gmlId = attribute.second;
+    gmlId = QString();
+    QString fid;
+    for (const auto &[attributeName, attributeValue] : attributes) {
+        if (attributeName == IdAttribute) { // as a tree holds it: the last value given
+            gmlId = attributeValue;
+        } else if (attributeName == FidAttribute) {
+            fid = attributeValue;
+        } else if (NamespaceScopes::localName(attributeName) == IdLocalName
+            && isGmlNamespace(scopes.attributeNamespaceOf(attributeName))) {
+            gmlId = attributeValue;
+        }
     }
+    if (gmlId.isNull())
+        gmlId = fid; // GML 2 names a feature by its fid
     data.id = featureId(gmlId);
-    featureName = name;
-    childNames.resize(0);
-    described = lastTable.name == name;
+    featureName = names.of(name).localName; // its other attributes are no values
+    properties.resize(0);
+    described = lastTable.name == featureName;
     geometry.reset();
+    content = Content::Value;
 }
 
-void FeatureMapper::startValue(const QString &name, const XmlAttributes &attributes)
+void FeatureMapper::startProperty(const QString &name, const XmlAttributes &attributes)
 {
-    settleGeometry(false);
+    const NameMeanings::Meaning &meaning = names.of(name);
+    if (!meaning.namespaceUri)
+        refuse(formatMessage(messages::PrefixNotDeclared, name), line());
+    propertyName = meaning.localName;
+    propertyLine = line();
+    value = QString();
+    reference = QString();
+    if (isGmlObject(meaning)) {
+        content = Content::Geometry;
+        startGeometry(meaning.gmlSpelling, attributes);
+        return;
+    }
+    // The envelope of the geometry is the geometry's to give.
+    content = meaning.gml && meaning.localName == BoundedByLocalName ? Content::Ignored : Content::Value;
+    for (const auto &[attributeName, attributeValue] : attributes) {
+        if (NamespaceScopes::localName(attributeName) == HrefLocalName) {
+            const QString *uri = scopes.attributeNamespaceOf(attributeName);
+            if (uri && *uri == XlinkNamespaceUri)
+                reference = attributeValue;
+        }
+    }
+}
+
+void FeatureMapper::startPropertyChild(const QString &name, const XmlAttributes &attributes)
+{
+    const NameMeanings::Meaning &meaning = names.of(name);
+    if (!meaning.namespaceUri)
+        refuse(formatMessage(messages::PrefixNotDeclared, name), line());
+    if (content == Content::Value && value.isNull() && isGmlObject(meaning)) {
+        content = Content::WrappedGeometry;
+        startGeometry(meaning.gmlSpelling, attributes);
+        return;
+    }
+    refuse(formatMessage(messages::PropertyNotAValue, featureName, featureLabel(), propertyName, name), line());
+}
+
+// GML's attributes (gml:id) under the prefix the geometry's element names take.
+XmlAttributes FeatureMapper::gmlSpelled(const XmlAttributes &attributes)
+{
+    XmlAttributes spelled = attributes; // shared until a name changes
+    for (int i = 0; i < attributes.size(); ++i) {
+        const QString &name = attributes.at(i).first;
+        if (!name.contains(QLatin1Char(':')) || name.startsWith(GmlPrefix) || name.startsWith(QLatin1String("xmlns")))
+            continue;
+        if (isGmlNamespace(scopes.attributeNamespaceOf(name)))
+            spelled[i].first = GmlPrefix + NamespaceScopes::localName(name);
+    }
+    return spelled;
+}
+
+void FeatureMapper::startGeometry(const QString &name, const XmlAttributes &attributes)
+{
+    geometryDepth = depth;
+    geometryText.resize(0);
+    geometry.emplace(1, 0, geometryText);
+    geometry->startElement(name, gmlSpelled(attributes));
+}
+
+void FeatureMapper::endGeometry()
+{
+    geometry->endElement();
+    geometry->finish();
+    geometry.reset();
+    value = QString(geometryText.constData(), geometryText.size()); // a copy of its size
+}
+
+void FeatureMapper::endProperty()
+{
+    switch (content) {
+    case Content::Ignored:
+        break;
+    case Content::Geometry:
+        addAttribute(XsdAttribute::Geometry, QString());
+        data.values.append(value);
+        break;
+    case Content::WrappedGeometry:
+        addAttribute(XsdAttribute::GeometryProperty, propertyName);
+        data.values.append(value);
+        break;
+    case Content::Value:
+        addAttribute(XsdAttribute::Plain, propertyName);
+        data.values.append(!value.isNull() ? value : !reference.isNull() ? reference : QStringLiteral(""));
+        break;
+    }
+    value = QString();
+    content = Content::Value;
+}
+
+/*
+ * A table has one column per property and one geometry. What matches the description of the
+ * feature before, which was checked, needs no further check.
+ */
+void FeatureMapper::addAttribute(XsdAttribute::Kind kind, const QString &name)
+{
     const QList<XsdAttribute> &lastAttributes = lastTable.complexType.attributes;
-    const XsdAttribute::Kind kind = attributeKind(name);
-    const int count = childNames.size();
-    described = described && count < lastAttributes.size() && isDescribedBy(lastAttributes.at(count), kind, name);
-    childNames.append(name);
-    value = QString();
-    geometryValue = kind == XsdAttribute::Geometry;
-    if (geometryValue) {
-        geometryText.resize(0);
-        geometry.emplace(1, 0, geometryText);
-        geometry->startElement(name, attributes);
+    const int index = properties.size();
+    described = described && index < lastAttributes.size() && lastAttributes.at(index).kind == kind
+        && lastAttributes.at(index).name == name;
+    if (!described) {
+        for (const auto &[otherKind, otherName] : qAsConst(properties)) {
+            if (kind != XsdAttribute::Plain && otherKind != XsdAttribute::Plain)
+                refuse(formatMessage(messages::SecondGeometry, featureName, featureLabel(), propertyName),
+                    propertyLine);
+            if (!name.isEmpty() && name == otherName)
+                refuse(formatMessage(messages::PropertyRepeated, featureName, featureLabel(), propertyName),
+                    propertyLine);
+        }
     }
-}
-
-void FeatureMapper::endValue()
-{
-    if (geometryValue) {
-        geometry->endElement(); // its line ends once the next sibling shows whether it is text
-        return;
-    }
-    data.values.append(value.isNull() ? QStringLiteral("") : value);
-    value = QString();
-}
-
-void FeatureMapper::settleGeometry(bool beforeText)
-{
-    if (!geometry)
-        return;
-    geometry->finish(beforeText);
-    geometry.reset();
-    data.values.append(QString(geometryText.constData(), geometryText.size())); // a copy of its size
-    geometryValue = false;
+    properties.append({kind, name});
 }
 
 void FeatureMapper::endFeature()
 {
-    settleGeometry(false);
-    const QList<XsdAttribute> &lastAttributes = lastTable.complexType.attributes;
-    sameDescription = described && childNames.size() == lastAttributes.size();
+    sameDescription = described && properties.size() == lastTable.complexType.attributes.size();
     if (!sameDescription)
-        lastTable = tableDescription(featureName, childNames);
+        lastTable = tableDescription(featureName, properties);
+}
+
+QString FeatureMapper::featureLabel() const
+{
+    return gmlId.isEmpty() ? QString::number(data.id) : gmlId;
+}
+
+void FeatureMapper::refuse(const QString &reason, qint64 at) const
+{
+    refuseAt(at, reason);
+}
+
+DocumentMapper::DocumentMapper(Consumer &featureConsumer, LineSource source)
+    : consumer(featureConsumer)
+    , line(source ? std::move(source) : LineSource([this] { return treeLine; }))
+    , features(scopes, [this] { return line(); })
+{
+}
+
+void DocumentMapper::startElement(const QString &name, const XmlAttributes &attributes)
+{
+    ++depth;
+    scopes.enter(attributes);
+    if (skipFrom > 0)
+        return;
+    if (inFeature)
+        features.tokens().startElement(name, attributes);
+    else if (depth == MemberDepth)
+        startMember(name, attributes);
+    else if (depth == FeatureDepth)
+        startFeature(name, attributes);
+}
+
+void DocumentMapper::endElement()
+{
+    if (skipFrom > 0) {
+        if (depth == skipFrom)
+            skipFrom = 0;
+    } else if (inFeature) {
+        features.tokens().endElement();
+        if (depth == FeatureDepth) {
+            inFeature = false;
+            consumer.featureRead(features);
+        }
+    } else if (depth == MemberDepth && memberFeatures == 0) {
+        refuseAt(memberLine, formatMessage(messages::MemberWithoutFeature, memberName));
+    }
+    scopes.leave();
+    --depth;
+}
+
+void DocumentMapper::text(const QString &text, TextKind kind)
+{
+    if (skipFrom > 0)
+        return;
+    if (inFeature)
+        features.tokens().text(text, kind);
+    else if (depth > 0 && kind != TextKind::Blank && !isBlank(text))
+        refuseAt(line(), formatMessage(messages::TextBesideMembers, text.trimmed().left(40)));
+}
+
+void DocumentMapper::comment(const QString &text)
+{
+    if (inFeature && skipFrom == 0)
+        features.tokens().comment(text);
+}
+
+void DocumentMapper::processingInstruction(const QString &target, const QString &data)
+{
+    if (inFeature && skipFrom == 0)
+        features.tokens().processingInstruction(target, data);
+}
+
+// GML's own properties of the collection, and a boundedBy of WFS, hold no features.
+void DocumentMapper::startMember(const QString &name, const XmlAttributes &)
+{
+    const NameMeanings::Meaning &meaning = names.of(name);
+    if (!meaning.namespaceUri)
+        refuseAt(line(), formatMessage(messages::PrefixNotDeclared, name));
+    if (meaning.localName == BoundedByLocalName || (meaning.gml && !meaning.localName.startsWith(MemberLocalName))) {
+        skipFrom = depth;
+        return;
+    }
+    memberName = name;
+    memberLine = line();
+    memberFeatures = 0;
+}
+
+void DocumentMapper::startFeature(const QString &name, const XmlAttributes &attributes)
+{
+    ++memberFeatures;
+    const NameMeanings::Meaning &meaning = names.of(name);
+    if (!meaning.namespaceUri)
+        refuseAt(line(), formatMessage(messages::PrefixNotDeclared, name));
+    if (meaning.gml)
+        refuseAt(line(), formatMessage(messages::FeatureInGmlNamespace, name, memberName));
+    if (!consumer.featureStarts(meaning.localName)) {
+        skipFrom = depth;
+        return;
+    }
+    inFeature = true;
+    features.tokens().startElement(name, attributes);
+}
+
+void DocumentMapper::read(const QDomElement &root)
+{
+    walk(root);
+}
+
+// Tells the element's tokens as a tokenizer told them to the tree's builder.
+void DocumentMapper::walk(const QDomElement &element)
+{
+    treeLine = lineOf(element);
+    startElement(element.tagName(), attributesOf(element));
+    for (QDomNode child = element.firstChild(); !child.isNull() && !skipsContent(); child = child.nextSibling()) {
+        treeLine = lineOf(child);
+        switch (child.nodeType()) {
+        case QDomNode::ElementNode:
+            walk(child.toElement());
+            break;
+        case QDomNode::TextNode:
+            text(child.nodeValue(), TextKind::Text);
+            break;
+        case QDomNode::CDATASectionNode:
+            text(child.nodeValue(), TextKind::CData);
+            break;
+        case QDomNode::CommentNode:
+            comment(child.nodeValue());
+            break;
+        case QDomNode::ProcessingInstructionNode:
+            processingInstruction(child.nodeName(), child.nodeValue());
+            break;
+        default:
+            break;
+        }
+    }
+    treeLine = lineOf(element);
+    endElement();
 }
 
 } // namespace pelmak::gml

@@ -7,51 +7,84 @@
 
 #include "../data/xsdtabledata.h"
 #include "../xml/domtreebuilder_p.h"
+#include "../xml/xmlnames_p.h"
 #include "../xml/xmlserializer_p.h"
 
 #include <QDomElement>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 /*
- * What the document readers share: which features are asked for, and how a feature element
- * becomes a feature and the description of its table.
+ * What the document readers share: how a document's elements are told apart by their meaning
+ * (collection, member, feature, property, geometry), which features are asked for, and how a
+ * feature element becomes a feature and the description of its table.
  */
 namespace pelmak::gml {
 
 // Whether @p tableName is among @p tableNames, ignoring letter case; every table is when none is named.
 bool isRequested(const QString &tableName, const QStringList &tableNames);
 
+// The line a token ends on, as far as the reader knows it; 0 when it does not.
+using LineSource = std::function<qint64()>;
+
 /*
- * Reads feature elements one after the other, from their tokens: the stream reader tells them as
- * its parser meets them, the tree reader walks its tree. Whitespace-only texts are settled as the
- * tree holds them, so both give the same values, and a geometry the text its tree would give.
- * The features of one table mostly come with the same children, so each feature's description
- * is compared with the one before, and an equal one shares its storage: a document of many
- * features then holds few descriptions.
+ * A qualified name as the mapping sees it: the namespace its prefix stands for where it stands,
+ * and its local part. Names repeat, so the answers are kept while the declarations stay.
+ */
+class NameMeanings
+{
+public:
+    struct Meaning
+    {
+        const QString *namespaceUri; ///< null when the prefix is declared nowhere
+        QString localName;
+        bool gml;            ///< in the namespace of GML 3.1.1 or 3.2
+        QString gmlSpelling; ///< the name under the prefix "gml" when it is GML's, else the name
+    };
+
+    explicit NameMeanings(const NamespaceScopes &scopes);
+    const Meaning &of(const QString &qualifiedName);
+
+private:
+    static constexpr int MaxKept = 64;
+    const NamespaceScopes &scopes;
+    quint64 generation = 0;
+    QVector<QPair<QString, Meaning>> kept;
+};
+
+/*
+ * Reads one feature element after the other from its tokens, between its start and its end tag.
+ * Whitespace-only texts are settled as a tree holds them, so that a reader of tokens and a reader
+ * of a tree give the same values. The features of one table mostly come with the same
+ * properties, so each feature's description is compared with the one before, and an equal one
+ * shares its storage: a document of many features then holds few descriptions.
+ *
+ * A property holds text, a reference (an empty element with xlink:href) or one GML geometry,
+ * which makes it the table's geometry named after it; a GML geometry that stands in the feature
+ * itself is the geometry without a name. Anything else is refused (see DocumentMapper).
  */
 class FeatureMapper : private XmlTokenSink
 {
 public:
-    FeatureMapper();
+    FeatureMapper(const NamespaceScopes &scopes, LineSource line);
     ~FeatureMapper() override;
     FeatureMapper(const FeatureMapper &) = delete;
     FeatureMapper &operator=(const FeatureMapper &) = delete;
 
     // Where the tokens of one feature element go, from its start tag to its end tag.
     XmlTokenSink &tokens() { return settler; }
-    // The id and the values of the feature whose tokens came up to its end tag, which description()
-    // then describes.
-    XsdFeatureData feature() const { return data; }
-
-    // The same for @p feature.
-    XsdFeatureData read(const QDomElement &feature);
+    // The id and the values of the feature whose tokens came up to its end tag, which
+    // description() then describes.
+    const XsdFeatureData &feature() const { return data; }
     const XsdElement &description() const { return lastTable; }
     // Whether the last feature read has the description of the one before.
     bool describedAsBefore() const { return sameDescription; }
 
 private:
+    enum class Content { Value, Geometry, WrappedGeometry, Ignored };
+
     void startElement(const QString &name, const XmlAttributes &attributes) override;
     void endElement() override;
     void text(const QString &text, TextKind kind) override;
@@ -59,27 +92,107 @@ private:
     void processingInstruction(const QString &target, const QString &data) override;
 
     void startFeature(const QString &name, const XmlAttributes &attributes);
-    void startValue(const QString &name, const XmlAttributes &attributes);
-    void endValue();
+    void startProperty(const QString &name, const XmlAttributes &attributes);
+    void startPropertyChild(const QString &name, const XmlAttributes &attributes);
+    void endProperty();
     void endFeature();
-    void settleGeometry(bool beforeText);
-    void walk(const QDomElement &element);
+    void startGeometry(const QString &name, const XmlAttributes &attributes);
+    void endGeometry();
+    XmlAttributes gmlSpelled(const XmlAttributes &attributes);
+    void addAttribute(XsdAttribute::Kind kind, const QString &name);
+    [[noreturn]] void refuse(const QString &reason, qint64 line) const;
+    QString featureLabel() const;
+    bool inGeometry() const;
 
+    const NamespaceScopes &scopes;
+    NameMeanings names;
+    const LineSource line;
     BlankSettler settler{*this, BlankText::Values};
     XsdElement lastTable;
     bool sameDescription = false;
 
     // The feature being read.
     XsdFeatureData data;
+    QString gmlId;
     QString featureName;
-    QVector<QString> childNames;
+    QVector<QPair<XsdAttribute::Kind, QString>> properties; ///< kind and name of those read
     bool described = false;
-    int depth = 0; ///< 1 inside the feature, 2 inside one of its values
-    bool geometryValue = false;
+    int depth = 0; ///< 1 inside the feature, 2 inside one of its properties
+
+    // The property being read.
+    Content content = Content::Value;
+    QString propertyName;
+    qint64 propertyLine = 0;
     QString value;
+    QString reference;
+    bool valueHasText = false;
+    int geometryDepth = 0;                        ///< of the geometry element
     QString geometryText;                         ///< its storage serves every geometry
-    std::optional<XmlElementTextWriter> geometry; ///< of the geometry being read or awaiting its line end
+    std::optional<XmlElementTextWriter> geometry; ///< of the geometry being read
 };
+
+/*
+ * Tells the features of a whole document to a consumer, from the document's tokens. The
+ * collection is the root element, whatever its name; each of its children is a member holding
+ * one feature or several (gml:featureMember, gml:featureMembers, a WFS member, ...), except GML's
+ * own properties of the collection and a boundedBy of any namespace. Names are compared by
+ * their namespace and local name, whatever the prefix: tables and properties are named by their
+ * local names. A member without a feature, a feature in the GML namespace, text beside the
+ * members or properties, a property holding other elements than one geometry, a property given
+ * twice and a second geometry in a feature are refused with their line.
+ */
+class DocumentMapper : public XmlTokenSink
+{
+public:
+    class Consumer
+    {
+    public:
+        virtual ~Consumer() = default;
+        // A feature of the table @p name starts; whether it is read.
+        virtual bool featureStarts(const QString &name) = 0;
+        // The feature that @p features now holds was read.
+        virtual void featureRead(const FeatureMapper &features) = 0;
+    };
+
+    // Without @p line, the lines are those a tree's nodes know (see read()).
+    explicit DocumentMapper(Consumer &consumer, LineSource line = {});
+
+    void startElement(const QString &name, const XmlAttributes &attributes) override;
+    void endElement() override;
+    void text(const QString &text, TextKind kind) override;
+    void comment(const QString &text) override;
+    void processingInstruction(const QString &target, const QString &data) override;
+
+    // Whether what the element that just started holds matters no more: a reader of a tree may
+    // then go straight to its end.
+    bool skipsContent() const { return skipFrom > 0; }
+
+    // Tells the tokens of the tree below @p root, the document element, in document order.
+    void read(const QDomElement &root);
+
+private:
+    // The nesting level of the members and of the features.
+    static constexpr int MemberDepth = 2;
+    static constexpr int FeatureDepth = 3;
+
+    void startMember(const QString &name, const XmlAttributes &attributes);
+    void startFeature(const QString &name, const XmlAttributes &attributes);
+    void walk(const QDomElement &element);
+
+    Consumer &consumer;
+    const LineSource line;
+    NamespaceScopes scopes; ///< of the whole document; the features' mapper reads them
+    NameMeanings names{scopes};
+    FeatureMapper features;
+    int depth = 0;
+    int skipFrom = 0; ///< the depth of the element whose content is passed by, or 0
+    bool inFeature = false;
+    QString memberName;
+    qint64 memberLine = 0;
+    int memberFeatures = 0;
+    qint64 treeLine = 0; ///< of the node a tree walk is at
+};
+
 
 } // namespace pelmak::gml
 

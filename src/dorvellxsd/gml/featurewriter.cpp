@@ -78,14 +78,14 @@ void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &feature
 {
     if (features.isEmpty())
         return;
-    if (!isReadableXmlName(table.name))
+    if (!isReadableLocalName(table.name))
         throw logicError(formatMessage(messages::InvalidTableName, table.name));
 
     const QList<XsdAttribute> &attributes = table.complexType.attributes;
     std::vector<bool> validName;
     validName.reserve(static_cast<size_t>(attributes.size()));
     for (const XsdAttribute &attribute : attributes)
-        validName.push_back(isReadableXmlName(attribute.name));
+        validName.push_back(isReadableLocalName(attribute.name));
 
     for (const XsdFeatureData &feature : features) {
         for (int i = 0; i < attributes.size(); ++i) {

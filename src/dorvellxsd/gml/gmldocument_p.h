@@ -9,8 +9,8 @@
 
 /*
  * The names and values that make up an exchange document: a GML feature collection whose
- * feature elements live in the exchange namespace. The writer and the reader compare and build
- * names as literal qualified names, prefixes included.
+ * feature elements live in the exchange namespace. The writer builds names as literal qualified
+ * names; the readers tell them by namespace and local name.
  */
 namespace pelmak::gml {
 
@@ -27,6 +27,7 @@ inline constexpr QLatin1String TargetNamespaceUri = latin1("urn:pelmak:exchange"
 inline constexpr QLatin1String SchemaLocation = latin1("urn:pelmak:exchange pelmak.xsd");
 inline constexpr QLatin1String GmlNamespaceUri = latin1("http://www.opengis.net/gml");
 inline constexpr QLatin1String Gml32NamespaceUri = latin1("http://www.opengis.net/gml/3.2");
+inline constexpr QLatin1String XlinkNamespaceUri = latin1("http://www.w3.org/1999/xlink");
 inline constexpr QLatin1String XsiNamespaceUri = latin1("http://www.w3.org/2001/XMLSchema-instance");
 
 inline constexpr QLatin1String XmlDeclarationTarget = latin1("xml");
@@ -44,8 +45,17 @@ inline constexpr QLatin1String DefaultNamespaceAttribute = latin1("xmlns");
 // and so does every geometry's (see GmlExport), so one without can be no other element's.
 inline constexpr QLatin1String CollectionId = latin1("collection");
 
-// A child of a feature whose name starts with this, in any letter case, is its geometry.
-inline constexpr QLatin1String GeometryPrefix = latin1("gml:");
+// The prefix the writer gives GML, and the readers GML's names in the geometries they read.
+inline constexpr QLatin1String GmlPrefix = latin1("gml:");
+
+// The local names the readers look for, whatever their prefix. The members of a collection in
+// the GML namespace are featureMember and featureMembers.
+inline constexpr QLatin1String MemberLocalName = latin1("featureMember");
+inline constexpr QLatin1String BoundedByLocalName = latin1("boundedBy");
+inline constexpr QLatin1String IdLocalName = latin1("id");
+inline constexpr QLatin1String HrefLocalName = latin1("href");
+// GML 2 identifies a feature by this attribute of no namespace.
+inline constexpr QLatin1String FidAttribute = latin1("fid");
 
 // The identifier of a feature: table name, full stop, id.
 inline constexpr QLatin1String IdentifierPattern = latin1("%1.%2");

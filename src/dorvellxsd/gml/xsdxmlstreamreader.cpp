@@ -12,21 +12,15 @@
 namespace pelmak {
 
 /*
- * Follows the tokens of the document and hands those of each requested feature to the readers'
- * shared mapping, which turns them into a feature; everything else passes by.
+ * Hands the tokens of the document to the readers' shared mapping, which tells the features it
+ * reads; consecutive features of one description gather into one table data.
  */
-class XsdXmlStreamReaderPrivate : public XmlTokenSink
+class XsdXmlStreamReaderPrivate : private gml::DocumentMapper::Consumer
 {
 public:
     explicit XsdXmlStreamReaderPrivate(const QString &path);
 
     QList<XsdTableData> readBatch(int maxFeatures, const QStringList &tableNames);
-
-    void startElement(const QString &name, const XmlAttributes &attributes) override;
-    void endElement() override;
-    void text(const QString &text, TextKind kind) override;
-    void comment(const QString &text) override;
-    void processingInstruction(const QString &target, const QString &data) override;
 
     QFile file;
     std::unique_ptr<XmlFileReader> reader; ///< none once the document is read or refused
@@ -34,18 +28,14 @@ public:
     QStringList tablesSeen;
 
 private:
-    // The nesting level of the feature elements: root, feature member, feature.
-    static constexpr int FeatureDepth = 3;
-
-    void noteTable(const QString &name);
-    void finishFeature();
+    bool featureStarts(const QString &name) override;
+    void featureRead(const gml::FeatureMapper &features) override;
+    void readUpTo(int maxFeatures);
+    void close();
     void endRun();
 
+    gml::DocumentMapper mapper{*this, [this] { return reader ? reader->lineNumber() : 0; }};
     QSet<QString> tablesKnown;
-    gml::FeatureMapper features;
-    int depth = 0;
-    bool memberAwaitsFeature = false; ///< a feature member whose first child element is still to come
-    bool buildingFeature = false;
 
     // The batch being read.
     QStringList requested;
@@ -67,7 +57,7 @@ XsdXmlStreamReaderPrivate::XsdXmlStreamReaderPrivate(const QString &path)
 QList<XsdTableData> XsdXmlStreamReaderPrivate::readBatch(int maxFeatures, const QStringList &tableNames)
 {
     if (!failure.isEmpty())
-        throw logicError(formatMessage(messages::CannotParseFile, failure));
+        throw logicError(failure);
     if (maxFeatures < 1)
         throw logicError(formatMessage(messages::BatchSizeNotPositive, QString::number(maxFeatures)));
     if (!reader)
@@ -75,17 +65,12 @@ QList<XsdTableData> XsdXmlStreamReaderPrivate::readBatch(int maxFeatures, const 
     requested = tableNames;
     batch.clear();
     featuresRead = 0;
-    bool more = true;
-    while (featuresRead < maxFeatures && (more = reader->readNext(*this))) {}
-    if (reader->hasError()) {
-        failure = reader->errorString();
-        reader.reset();
-        file.close();
-        throw logicError(formatMessage(messages::CannotParseFile, failure));
-    }
-    if (!more) {
-        reader.reset();
-        file.close();
+    try {
+        readUpTo(maxFeatures);
+    } catch (const std::logic_error &refusal) {
+        failure = QString::fromStdString(refusal.what());
+        close();
+        throw;
     }
     endRun();
     QList<XsdTableData> result;
@@ -93,69 +78,38 @@ QList<XsdTableData> XsdXmlStreamReaderPrivate::readBatch(int maxFeatures, const 
     return result;
 }
 
-void XsdXmlStreamReaderPrivate::startElement(const QString &name, const XmlAttributes &attributes)
+void XsdXmlStreamReaderPrivate::readUpTo(int maxFeatures)
 {
-    ++depth;
-    if (buildingFeature) {
-        features.tokens().startElement(name, attributes);
-    } else if (depth == FeatureDepth - 1) {
-        memberAwaitsFeature = name == gml::FeatureMemberTag;
-    } else if (depth == FeatureDepth && memberAwaitsFeature) {
-        memberAwaitsFeature = false;
-        noteTable(name);
-        if (gml::isRequested(name, requested)) {
-            buildingFeature = true;
-            features.tokens().startElement(name, attributes);
-        }
-    }
+    bool more = true;
+    while (featuresRead < maxFeatures && (more = reader->readNext(mapper))) {}
+    if (reader->hasError())
+        throw logicError(formatMessage(messages::CannotParseFile, reader->errorString()));
+    if (!more)
+        close();
 }
 
-void XsdXmlStreamReaderPrivate::endElement()
+void XsdXmlStreamReaderPrivate::close()
 {
-    if (buildingFeature) {
-        features.tokens().endElement();
-        if (depth == FeatureDepth) {
-            buildingFeature = false;
-            finishFeature();
-        }
-    }
-    --depth;
+    reader.reset();
+    file.close();
 }
 
-void XsdXmlStreamReaderPrivate::text(const QString &text, TextKind kind)
-{
-    if (buildingFeature)
-        features.tokens().text(text, kind);
-}
-
-void XsdXmlStreamReaderPrivate::comment(const QString &text)
-{
-    if (buildingFeature)
-        features.tokens().comment(text);
-}
-
-void XsdXmlStreamReaderPrivate::processingInstruction(const QString &target, const QString &data)
-{
-    if (buildingFeature)
-        features.tokens().processingInstruction(target, data);
-}
-
-void XsdXmlStreamReaderPrivate::noteTable(const QString &name)
+bool XsdXmlStreamReaderPrivate::featureStarts(const QString &name)
 {
     if (!tablesKnown.contains(name)) {
         tablesKnown.insert(name);
         tablesSeen.append(name);
     }
+    return gml::isRequested(name, requested);
 }
 
-void XsdXmlStreamReaderPrivate::finishFeature()
+void XsdXmlStreamReaderPrivate::featureRead(const gml::FeatureMapper &features)
 {
-    const XsdFeatureData data = features.feature();
     if (!features.describedAsBefore())
         endRun();
     if (run.isEmpty())
         runTable = features.description();
-    run.append(data);
+    run.append(features.feature());
     ++featuresRead;
 }
 

@@ -5,6 +5,7 @@
 
 #include "../message_p.h"
 #include "../xml/domtreebuilder_p.h"
+#include "xsdxmlstreamreader.h"
 
 #include <QFile>
 #include <QSet>
@@ -12,17 +13,53 @@
 namespace pelmak {
 namespace {
 
-// Calls visit(featureElement) for each feature member of the document, in document order.
-template <typename Visit>
-void forEachFeature(const QDomDocument &document, Visit visit)
+// Features of a tree, gathered as the mapping reads them.
+class TreeFeatures : public gml::DocumentMapper::Consumer
 {
-    for (QDomElement member = document.documentElement().firstChildElement(); !member.isNull();
-         member = member.nextSiblingElement()) {
-        if (member.tagName() != gml::FeatureMemberTag)
-            continue;
-        const QDomElement feature = member.firstChildElement();
-        if (!feature.isNull())
-            visit(feature);
+public:
+    explicit TreeFeatures(const QStringList &tableNames, bool readFeatures = true)
+        : requested(tableNames)
+        , reading(readFeatures)
+    {
+    }
+
+    bool featureStarts(const QString &name) override
+    {
+        if (!seen.contains(name)) {
+            seen.insert(name);
+            tables.append(name);
+        }
+        return reading && gml::isRequested(name, requested);
+    }
+
+    void featureRead(const gml::FeatureMapper &features) override
+    {
+        read.append(XsdTableData(features.description(), {features.feature()}));
+    }
+
+    const QStringList requested;
+    const bool reading;
+    QStringList tables;
+    QSet<QString> seen;
+    QList<XsdTableData> read;
+};
+
+/*
+ * Our tree keeps no lines. When the mapping refuses a tree read from a file (@p path, whose root
+ * the tree still has), the file read again as a stream refuses at the same place and names the
+ * line.
+ */
+void mapTree(const QDomElement &root, const QString &path, const QDomElement &rootOfPath, TreeFeatures &features)
+{
+    try {
+        gml::DocumentMapper mapper(features);
+        mapper.read(root);
+    } catch (const std::logic_error &) {
+        if (!path.isEmpty() && root == rootOfPath) {
+            XsdXmlStreamReader stream(path);
+            while (!stream.readBatch(1024, features.requested).isEmpty()) {}
+        }
+        throw;
     }
 }
 
@@ -40,33 +77,27 @@ void XsdXmlTables::initFromFile(const QString &path)
     if (!readXmlFile(file, XmlFileReader::Encoding::Utf8, document, BlankText::Values, &parserMessage))
         throw logicError(formatMessage(messages::CannotParseFile, parserMessage));
     QDomDocument::operator=(document);
+    sourcePath = path;
+    sourceRoot = documentElement();
 }
+
 
 QStringList XsdXmlTables::listTables() const
 {
-    QStringList tables;
-    QSet<QString> seen;
-    forEachFeature(*this, [&](const QDomElement &feature) {
-        const QString name = feature.tagName();
-        if (!seen.contains(name)) {
-            seen.insert(name);
-            tables.append(name);
-        }
-    });
-    return tables;
+    if (documentElement().isNull())
+        return {};
+    TreeFeatures features({}, false);
+    mapTree(documentElement(), sourcePath, sourceRoot, features);
+    return features.tables;
 }
 
 QList<XsdTableData> XsdXmlTables::getDataFromLayers(const QStringList &tableNames) const
 {
-    QList<XsdTableData> result;
-    gml::FeatureMapper features;
-    forEachFeature(*this, [&](const QDomElement &feature) {
-        if (gml::isRequested(feature.tagName(), tableNames)) {
-            const XsdFeatureData data = features.read(feature);
-            result.append(XsdTableData(features.description(), {data}));
-        }
-    });
-    return result;
+    if (documentElement().isNull())
+        return {};
+    TreeFeatures features(tableNames);
+    mapTree(documentElement(), sourcePath, sourceRoot, features);
+    return features.read;
 }
 
 } // namespace pelmak

@@ -12,10 +12,21 @@ namespace pelmak {
 /**
  * An exchange document read from a file, handed out as table names and table data.
  *
- * No schema is consulted: each feature member gives a table data of its own, whose
- * description is built from the feature element alone (its name, and one attribute per child
- * element: a "gml:" child, in any letter case, is the geometry with an empty name, any other
- * child a plain attribute named after it). The type names stay empty.
+ * No schema is consulted: each feature gives a table data of its own, whose description is
+ * built from the feature element alone. Names are told by their namespace, whatever the prefix,
+ * and tables and attributes are named by local names. The root is the collection; each of its
+ * children is a member holding one feature or several (gml:featureMember, gml:featureMembers, a
+ * WFS member, ...), except GML's other properties of the collection and boundedBy. Each child of
+ * a feature is an attribute: a GML geometry standing in the feature is the geometry with an empty
+ * name; a property holding one GML geometry is a geometry of kind GeometryProperty named after
+ * the property; any other property a plain attribute, whose value is its text, or the
+ * xlink:href of an empty one. gml:boundedBy is left out. Geometries are given with GML's names
+ * under the prefix "gml". The type names stay empty.
+ *
+ * A document the mapping cannot take whole is refused (std::logic_error naming the line): a
+ * member without a feature, a feature in the GML namespace, text beside members or properties,
+ * a property holding other elements than one geometry, a property given twice, a second
+ * geometry in one feature, or an undeclared prefix.
  */
 class DORVELLXSD_EXPORT XsdXmlTables : public QDomDocument
 {
@@ -35,6 +46,7 @@ public:
     void initFromFile(const QString &path);
 
     /// The tables that have at least one feature, each once, in order of first appearance.
+    /// @throws std::logic_error when the document's members cannot be mapped (see above).
     QStringList listTables() const;
 
     /**
@@ -44,12 +56,17 @@ public:
      * The id of a feature is the number after the last full stop of its gml:id, sign
      * included (Parcel.-5 gives -5); failing that, the first number that follows a word and
      * one more character (fid-123 gives 123); failing that, or when the number does not fit
-     * an int, 0.
+     * an int, 0. A feature without gml:id is identified by its GML 2 fid in the same way.
+     * @throws std::logic_error when the document cannot be mapped (see above).
      */
     QList<XsdTableData> getDataFromLayers(const QStringList &tableNames) const;
 
 private:
     Q_DISABLE_COPY(XsdXmlTables)
+
+    QString sourcePath;     ///< of the file the tree was read from
+    QDomElement sourceRoot; ///< the root read from it, which the tree may no longer have
+
 };
 
 } // namespace pelmak

@@ -42,6 +42,69 @@ bool XmlNameCache::isReadableName(const QString &name)
     return true;
 }
 
+void NamespaceScopes::enter(const QVector<QPair<QString, QString>> &attributes)
+{
+    ++depth;
+    static const QLatin1String xmlns("xmlns");
+    for (const auto &[name, value] : attributes) {
+        if (!name.startsWith(xmlns))
+            continue;
+        if (name.size() == xmlns.size())
+            bindings.push_back({QString(), value, depth});
+        else if (name.at(xmlns.size()) == QLatin1Char(':'))
+            bindings.push_back({name.mid(xmlns.size() + 1), value, depth});
+        else
+            continue;
+        ++changes;
+    }
+}
+
+void NamespaceScopes::leave()
+{
+    while (!bindings.empty() && bindings.back().depth == depth) {
+        bindings.pop_back();
+        ++changes;
+    }
+    --depth;
+}
+
+const QString *NamespaceScopes::bound(const QStringRef &prefix) const
+{
+    static const QString xmlPrefix = QStringLiteral("xml");
+    static const QString xmlNamespace = QStringLiteral("http://www.w3.org/XML/1998/namespace");
+    static const QString none;
+    for (auto it = bindings.crbegin(); it != bindings.crend(); ++it) {
+        if (it->prefix == prefix)
+            return &it->uri;
+    }
+    if (prefix.isEmpty())
+        return &none;
+    return prefix == xmlPrefix ? &xmlNamespace : nullptr;
+}
+
+const QString *NamespaceScopes::namespaceOf(const QString &qualifiedName) const
+{
+    const int colon = qualifiedName.indexOf(QLatin1Char(':'));
+    return bound(colon < 0 ? QStringRef() : qualifiedName.leftRef(colon));
+}
+
+const QString *NamespaceScopes::attributeNamespaceOf(const QString &qualifiedName) const
+{
+    static const QString none;
+    const int colon = qualifiedName.indexOf(QLatin1Char(':'));
+    return colon < 0 ? &none : bound(qualifiedName.leftRef(colon));
+}
+
+QStringRef NamespaceScopes::localName(const QString &qualifiedName)
+{
+    return qualifiedName.midRef(qualifiedName.indexOf(QLatin1Char(':')) + 1);
+}
+
+bool isReadableLocalName(const QString &name)
+{
+    return !name.contains(QLatin1Char(':')) && isReadableXmlName(name);
+}
+
 bool isReadableXmlName(const QString &name)
 {
     // The parser itself is asked, so that the writers' rule never drifts from the readers'.

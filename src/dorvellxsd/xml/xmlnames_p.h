@@ -5,9 +5,12 @@
 #ifndef DORVELLXSD_XMLNAMES_P_H
 #define DORVELLXSD_XMLNAMES_P_H
 
+#include <QPair>
 #include <QSet>
 #include <QString>
 #include <QVector>
+
+#include <vector>
 
 namespace pelmak {
 
@@ -18,6 +21,8 @@ namespace pelmak {
  * checks its names here writes nothing that this library or another parser could not read.
  */
 bool isReadableXmlName(const QString &name);
+// The same for a name without prefix, which readers that tell names by namespace give back as it is.
+bool isReadableLocalName(const QString &name);
 
 /*
  * What the readers learn about names as they go. A document uses a few names many times: each
@@ -40,6 +45,46 @@ private:
     QVector<QString> elementNames;
     QVector<QString> blanks;
     QSet<QString> readableNames;
+};
+
+/*
+ * The namespaces in scope at the current element of a text read without namespace processing,
+ * from the xmlns attributes of the open elements. A reader that must tell names by their meaning
+ * enters each element and leaves it again, and asks about the names it cares for.
+ */
+class NamespaceScopes
+{
+public:
+    // The element that starts declares what its @p attributes declare.
+    void enter(const QVector<QPair<QString, QString>> &attributes);
+    // The element ends, and its declarations with it.
+    void leave();
+
+    /*
+     * The namespace of the element named @p qualifiedName at the current element: unprefixed, the
+     * default namespace (empty when none is declared). Null when its prefix is declared nowhere.
+     */
+    const QString *namespaceOf(const QString &qualifiedName) const;
+    // The same for an attribute: unprefixed, none.
+    const QString *attributeNamespaceOf(const QString &qualifiedName) const;
+    // Grows whenever a declaration comes or goes, so that answers may be kept while it stays.
+    quint64 generation() const { return changes; }
+
+    static QStringRef localName(const QString &qualifiedName);
+
+private:
+    struct Binding
+    {
+        QString prefix; ///< empty for the default namespace
+        QString uri;
+        int depth;
+    };
+
+    const QString *bound(const QStringRef &prefix) const;
+
+    std::vector<Binding> bindings;
+    int depth = 0;
+    quint64 changes = 0;
 };
 
 } // namespace pelmak

@@ -131,6 +131,8 @@ public:
     bool readAll(XmlTokenSink &sink, QString *errorMessage) { return tokenizer.readAll(sink, errorMessage); }
     bool hasError() const { return reader.hasError(); }
     QString errorString() const { return reader.errorString(); }
+    // The line the last token read ends on.
+    qint64 lineNumber() const { return reader.lineNumber(); }
 
 private:
     bool readPiece(QXmlStreamReader &parser);

@@ -1,32 +1,24 @@
 <?xml version="1.0" encoding="UTF-8"?>
-<gml:FeatureCollection xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" xsi:schemaLocation="urn:pelmak:exchange pelmak.xsd" xmlns:gml="http://www.opengis.net/gml" xmlns="urn:pelmak:exchange" xmlns:pelmak="urn:pelmak:exchange">
- <gml:boundedBy><gml:null>unknown</gml:null></gml:boundedBy>
- <gml:featureMember>
-  <!-- the feature is the first child element, not this comment -->
-  <Parcel gml:id="Parcel.17">
-   <code>77:01:17</code>
+<wfs:FeatureCollection xmlns:wfs="http://www.opengis.net/wfs/2.0" xmlns:g="http://www.opengis.net/gml/3.2"
+    xmlns:app="urn:example:app" xmlns:xlink="http://www.w3.org/1999/xlink">
+ <g:boundedBy><g:Envelope><g:lowerCorner>0 0</g:lowerCorner></g:Envelope></g:boundedBy>
+ <wfs:member>
+  <!-- the feature is the child element, not this comment -->
+  <app:Parcel g:id="Parcel.17">
+   <g:boundedBy><g:Envelope/></g:boundedBy>
+   <app:code>77:01:17</app:code>
    <?editor note="not a value"?>
-   stray text
-   <!-- nor this -->
-   <GML:Point><GML:pos>1 2</GML:pos></GML:Point>
-   <gmlPoint>not a geometry</gmlPoint>
-   <area>15<!-- split -->20.5</area>
-  </Parcel>
- </gml:featureMember>
- <gml:featureMember/>
- <gml:featureMember>   </gml:featureMember>
- <Parcel gml:id="Parcel.99"><code>outside any member</code></Parcel>
- <GML:featureMember><Parcel gml:id="Parcel.98"><code>member name in capitals</code></Parcel></GML:featureMember>
- <gml:featureMember>
-  <Road gml:id="Road.-5"><name>Ring road</name></Road>
- </gml:featureMember>
- <gml:featureMember>
-  <parcel gml:id="parcel.3"><code>lower case</code><extra>x</extra></parcel>
- </gml:featureMember>
- <gml:featureMember>
-  <pelmak:Parcel gml:id="pelmak:Parcel.4"><code>prefixed</code></pelmak:Parcel>
- </gml:featureMember>
- <gml:featureMember>
-  <Parcel gml:id="Parcel.18"/>
- </gml:featureMember>
-</gml:FeatureCollection>
+   <app:area>15<!-- split -->20.5</app:area>
+   <app:position><g:Point g:id="p1"><g:pos>1 2</g:pos></g:Point></app:position>
+   <app:owner xlink:href="#person.5"/>
+   <g:name>Garden</g:name>
+  </app:Parcel>
+ </wfs:member>
+ <wfs:member>
+  <Road xmlns="urn:example:other" fid="Road.-5"><name>Ring road</name><g:LineString><g:posList>0 0 1 1</g:posList></g:LineString></Road>
+ </wfs:member>
+ <g:featureMembers>
+  <app:parcel g:id="parcel.3"><app:code>lower case</app:code></app:parcel>
+  <app:Parcel g:id="Parcel.18"/>
+ </g:featureMembers>
+</wfs:FeatureCollection>
