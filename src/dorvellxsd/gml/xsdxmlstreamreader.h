@@ -37,8 +37,10 @@ public:
      *         "Ошибка разбора файла: %1" with the reasons of
      *         XsdXmlTables::initFromFile (a DOCTYPE, too deep a nesting, too many attributes,
      *         names, processing instruction targets, parse errors with their line); the reader
-     *         is then at its end, and every later call throws the same. Features of earlier
-     *         batches were read before the error.
+     *         is then at its end, and every later call throws the same; and, with the line,
+     *         the refusals of XsdXmlTables::getDataFromLayers when the document cannot be
+     *         mapped (a member without feature, nested or repeated properties, ...). Features of
+     *         earlier batches were read before the error.
      */
     QList<XsdTableData> readBatch(int maxFeatures, const QStringList &tableNames = {});
 
