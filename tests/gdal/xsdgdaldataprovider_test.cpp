@@ -3,10 +3,13 @@
 
 #include "gdaltestsupport.h"
 
+#include <dorvellxsd/gml/xsdxmlstreamwriter.h>
 #include <dorvellxsd/gml/xsdxmltables.h>
 #include <dorvellxsd/gml/xsdxmlwriter.h>
+#include <dorvellxsd/schema/xsdprovider.h>
 #include <dorvellxsd/validation/xsdxmlchecker.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -499,6 +502,50 @@ TEST_F(GeoPackageTest, ExportDocumentImportKeepsEveryCoordinate)
             EXPECT_EQ(Rows(rows.begin() + 5, rows.end()), Rows(rows.begin(), rows.begin() + 5));
         }
     }
+}
+
+// A geometry the schema types with a GML property type goes out wrapped in its property (each property
+// the feature's geometry), empty where the feature has none, left out where the property is optional:
+// both writers' documents validate, and both carry the same text.
+TEST_F(GeoPackageTest, ExportsGeometryPropertiesThatValidate)
+{
+    const QString catalog = DORVELLXSD_SHARED_DATA_DIR "/catalog.xml";
+    if (!QFileInfo::exists(catalog))
+        GTEST_SKIP() << "shared catalog not found at " << catalog.toStdString();
+    const QString schema = DORVELLXSD_TEST_DATA_DIR "/xsd/geometry-property.xsd";
+    {
+        GDALDatasetUniquePtr dataset = createDataSource(path("wells.gpkg"_q));
+        OGRLayer *wells = createLayer(*dataset, "Well", wkbPoint, {{"number", OFTInteger}, {"note"}}, 4326);
+        addFeature(wells, {"1", ""}, "POINT (37.5 55.75)");
+        addFeature(wells, {"2", "dry"});
+    }
+    XsdProvider provider;
+    provider.initFromXsd(schema);
+    const XsdElement well = provider.tables().tableByName("Well"_q);
+    XsdGdalDataProvider source(path("wells.gpkg"_q), true);
+
+    const QString streamed = path("streamed.gml"_q), tree = path("tree.gml"_q);
+    {
+        XsdXmlStreamWriter writer(streamed);
+        XsdGdalLayerReader reader(source, well, {});
+        while (!reader.atEnd())
+            writer.writeTableData(reader.readBatch(1));
+        writer.commit();
+    }
+    XsdXmlWriter writer;
+    writer.writeTableData(source.getDataFromLayer(well, {}));
+    writer.writeToFile(tree);
+
+    EXPECT_EQ(diagnostics(schema, catalog, streamed), QStringList());
+    EXPECT_EQ(diagnostics(schema, catalog, tree), QStringList());
+    QFile streamedFile(streamed), treeFile(tree);
+    ASSERT_TRUE(streamedFile.open(QIODevice::ReadOnly) && treeFile.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(streamedFile.readAll());
+    EXPECT_EQ(text, QString::fromUtf8(treeFile.readAll()));
+    EXPECT_TRUE(text.contains("   <position>\n    <gml:Point"_q)) << text.toStdString();
+    EXPECT_TRUE(text.contains("   <position/>"_q)) << text.toStdString();
+    EXPECT_EQ(text.count("<site>\n    <gml:Point"_q), 1) << text.toStdString();
+    EXPECT_FALSE(text.contains("<site/>"_q)) << text.toStdString();
 }
 
 // GDAL's error handler, last error and thread-local options belong to the host: every operation,
