@@ -15,9 +15,11 @@ def test_schema_describes_tables_and_attributes(schema):
     assert list(tables) == sorted(TABLES)
     building = tables["Building"]
     assert building.type == "BuildingType"
-    assert building.attributes[0] == dorvellxsd.Attribute("address", "plain", 1, "Адрес")
+    assert building.attributes[0] == dorvellxsd.Attribute("address", "plain", 1, "Адрес", "string")
+    assert building.attributes[1].value_type == "positiveInteger"
     assert building.attributes[2].min_occurs == 0
     assert building.geometry is not None and building.geometry.kind == "geometry"
+    assert building.geometry.value_type is None
     assert tables["Rightholder"].geometry is None
 
 
@@ -26,6 +28,15 @@ def test_schema_lists_each_table_the_lookups_reach():
     patterns = pathlib.Path(os.environ["DORVELLXSD_TEST_DATA_DIR"]) / "xsd" / "patterns.xsd"
     tables = dorvellxsd.read_schema(patterns)
     assert [t.name for t in tables] == ["Marker", "Parcel", "Road", "Zone", "Участок"]
+
+
+def test_geometry_properties_are_geometries():
+    schema = pathlib.Path(os.environ["DORVELLXSD_TEST_DATA_DIR"]) / "xsd" / "geometry-property.xsd"
+    (well,) = dorvellxsd.read_schema(schema)
+    assert [(a.name, a.kind, a.value_type) for a in well.attributes] == [
+        ("number", "plain", "int"), ("position", "geometry", None), ("note", "plain", "string"),
+        ("site", "geometry", None)]
+    assert well.geometry.name == "position"
 
 
 def test_export_validate_import_and_export_again(work, schema, source):
