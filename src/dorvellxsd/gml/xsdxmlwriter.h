@@ -53,8 +53,8 @@ public:
 
     /**
      * Appends one feature member per feature of @p tableData, starting a document first if
-     * there is none. A geometry value that is empty or not well-formed XML writes nothing (its
-     * property element, if it has one, is written empty or left out as for an empty value); a
+     * there is none. A geometry value that is empty or not well-formed XML writes nothing (a
+     * property element around it is written empty, unless an empty value leaves it out); a
      * feature with fewer values than attributes writes the missing ones as empty.
      * @throws std::logic_error when the table name, the name of a plain attribute that would be
      *         written, or a plain value cannot appear in XML; nothing of @p tableData is
