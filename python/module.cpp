@@ -10,8 +10,8 @@
 #include <dorvellxsd/dorvellxsd.h>
 #include <dorvellxsd/dorvellxsd_mi.h>
 
-#include <hosttransaction.h>
-#include <layercreation.h>
+#include <hostsupport/hosttransaction.h>
+#include <hostsupport/layercreation.h>
 
 #include <pybind11/functional.h>
 #include <pybind11/pybind11.h>

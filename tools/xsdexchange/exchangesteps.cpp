@@ -6,8 +6,8 @@
 #include "droppedvalues.h"
 #include "pipeline.h"
 
-#include <hosttransaction.h>
-#include <layercreation.h>
+#include <hostsupport/hosttransaction.h>
+#include <hostsupport/layercreation.h>
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
 #include <dorvellxsd/gdal/xsdgdallayerreader.h>
