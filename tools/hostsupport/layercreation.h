@@ -19,8 +19,6 @@ struct FieldType
 {
     OGRFieldType type = OFTString;
     OGRFieldSubType subType = OFSTNone;
-
-    bool operator==(const FieldType &other) const { return type == other.type && subType == other.subType; }
 };
 
 /*
