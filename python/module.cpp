@@ -10,6 +10,9 @@
 #include <dorvellxsd/dorvellxsd.h>
 #include <dorvellxsd/dorvellxsd_mi.h>
 
+#include <hostsupport/hosttransaction.h>
+#include <hostsupport/layercreation.h>
+
 #include <pybind11/functional.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -19,7 +22,6 @@
 
 #include <gdal.h>
 #include <gdal_priv.h>
-#include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
 #include <algorithm>
@@ -113,7 +115,7 @@ pelmak::XsdTables readTables(const std::string &schema)
     return provider.tables();
 }
 
-using AttributeRow = std::tuple<std::string, int, int, std::string>;
+using AttributeRow = std::tuple<std::string, int, int, std::string, std::string>;
 using TableRow = std::tuple<std::string, std::string, std::vector<AttributeRow>>;
 
 std::vector<AttributeRow> attributeRows(const pelmak::XsdElement &table)
@@ -121,7 +123,7 @@ std::vector<AttributeRow> attributeRows(const pelmak::XsdElement &table)
     std::vector<AttributeRow> rows;
     for (const pelmak::XsdAttribute &attribute : table.complexType.attributes)
         rows.emplace_back(attribute.name.toStdString(), static_cast<int>(attribute.kind), attribute.minOccurs,
-            attribute.userName.toStdString());
+            attribute.userName.toStdString(), attribute.valueType.toStdString());
     return rows;
 }
 
@@ -329,7 +331,7 @@ private:
         std::optional<std::string> geometry;
         const QList<pelmak::XsdAttribute> &attributes = table.complexType.attributes;
         for (int i = 0; i < attributes.size() && i < data.values.size(); ++i) {
-            if (attributes.at(i).kind == pelmak::XsdAttribute::Geometry)
+            if (attributes.at(i).kind != pelmak::XsdAttribute::Plain)
                 geometry = data.values.at(i).toStdString();
             else
                 values[py::str(attributes.at(i).name.toStdString())] = py::str(data.values.at(i).toStdString());
@@ -343,13 +345,6 @@ private:
 
 // ---- import ----------------------------------------------------------------------------------
 
-bool hasGeometry(const pelmak::XsdElement &table)
-{
-    const QList<pelmak::XsdAttribute> &attributes = table.complexType.attributes;
-    return std::any_of(attributes.begin(), attributes.end(),
-        [](const pelmak::XsdAttribute &a) { return a.kind == pelmak::XsdAttribute::Geometry; });
-}
-
 // The srsName of the record's first geometry, empty when there is none.
 QString spatialSystemOf(const pelmak::XsdTableData &record)
 {
@@ -357,7 +352,7 @@ QString spatialSystemOf(const pelmak::XsdTableData &record)
     const QList<pelmak::XsdAttribute> attributes = record.tableInfo().complexType.attributes;
     for (const pelmak::XsdFeatureData &feature : record.featureData()) {
         for (int i = 0; i < attributes.size() && i < feature.values.size(); ++i) {
-            if (attributes.at(i).kind == pelmak::XsdAttribute::Geometry)
+            if (attributes.at(i).kind != pelmak::XsdAttribute::Plain)
                 return srsName.match(feature.values.at(i)).captured(1);
         }
     }
@@ -430,36 +425,6 @@ GDALDatasetUniquePtr openOrCreateGeoPackage(const std::string &path)
     return dataset;
 }
 
-// A document names its system; GDAL must neither fetch nor read anything to understand it.
-bool readSpatialSystem(const QString &srsName, OGRSpatialReference &system)
-{
-    const char *const options[] = {"ALLOW_NETWORK_ACCESS=NO", "ALLOW_FILE_ACCESS=NO", nullptr};
-    system.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    return system.SetFromUserInput(srsName.toUtf8().constData(), options) == OGRERR_NONE;
-}
-
-// A layer for a table: a text field per plain attribute and, for a table with a geometry, a
-// geometry column in the system that @p srsName names.
-void createLayer(GDALDataset &dataset, const pelmak::XsdElement &table, const QString &srsName)
-{
-    const std::string name = table.name.toStdString();
-    OGRSpatialReference system;
-    if (!srsName.isEmpty() && !readSpatialSystem(srsName, system))
-        refuse("the document's srsName '" + srsName.toStdString() + "' of " + name
-            + " names no coordinate system GDAL knows offline");
-    OGRLayer *layer = dataset.CreateLayer(
-        name.c_str(), srsName.isEmpty() ? nullptr : &system, hasGeometry(table) ? wkbUnknown : wkbNone, nullptr);
-    if (!layer)
-        failOnTarget("cannot create the layer " + name);
-    for (const pelmak::XsdAttribute &attribute : table.complexType.attributes) {
-        if (attribute.kind != pelmak::XsdAttribute::Plain)
-            continue;
-        OGRFieldDefn field(attribute.name.toUtf8().constData(), OFTString);
-        if (layer->CreateField(&field) != OGRERR_NONE)
-            failOnTarget("cannot create the field " + attribute.name.toStdString() + " of " + name);
-    }
-}
-
 // Layers for the document's tables that the target lacks, described by the schema when one is
 // given (the document leaves out empty optional values, so it may not name every attribute).
 void createMissingLayers(const std::string &target, const std::vector<DocumentTable> &found, const std::string &schema)
@@ -478,7 +443,7 @@ void createMissingLayers(const std::string &target, const std::vector<DocumentTa
             if (table.name.isEmpty())
                 refuse("the schema declares no table '" + documentTable.description.name.toStdString() + "'");
         }
-        createLayer(*dataset, table, documentTable.srsName);
+        hostsupport::createLayer(*dataset, table, documentTable.srsName);
         existing.push_back(table.name.toStdString());
     }
 }
@@ -522,27 +487,10 @@ std::map<std::string, int> importDocument(const std::string &document, const std
     }
 
     pelmak::mi::XsdGdalDataProvider provider(target, false);
-    const bool transaction = provider.supportsTransactions();
-    if (!transaction) {
-        if (!allowPartial)
-            refuse("the driver of " + target + " has no transactions, so a failure would leave the features"
-                   " stored before it; pass allow_partial=True to import all the same");
-        checkTargetBeforeWriting(provider, create ? found : documentTables(document, tables));
-    } else if (!provider.beginTransaction()) {
-        throw std::runtime_error("cannot begin a transaction in " + target);
-    }
-
-    std::map<std::string, int> counts;
-    try {
-        counts = insertBatches(provider, document, tables);
-    } catch (...) {
-        if (transaction)
-            provider.rollbackTransaction();
-        throw;
-    }
-    if (transaction)
-        provider.finishTransaction(); // rolls back itself when the commit fails
-    return counts;
+    return hostsupport::importInOneTransaction(
+        provider, target, allowPartial, "pass allow_partial=True",
+        [&] { checkTargetBeforeWriting(provider, create ? found : documentTables(document, tables)); },
+        [&] { return insertBatches(provider, document, tables); });
 }
 
 // ---- writing documents -----------------------------------------------------------------------
@@ -616,13 +564,13 @@ private:
             if (!known)
                 refuse(where + ": the table has no attribute '" + value.first + "'");
         }
-        if (geometry && !hasGeometry(table))
+        if (geometry && !hostsupport::hasGeometry(table))
             refuse(where + ": the table has no geometry");
         pelmak::XsdFeatureData data;
         data.id = id;
         for (const pelmak::XsdAttribute &attribute : table.complexType.attributes) {
             std::optional<std::string> value;
-            if (attribute.kind == pelmak::XsdAttribute::Geometry) {
+            if (attribute.kind != pelmak::XsdAttribute::Plain) {
                 value = geometry;
             } else {
                 const auto found = values.find(attribute.name.toStdString());
@@ -630,7 +578,7 @@ private:
                     value = found->second;
             }
             if (!value && attribute.minOccurs > 0) {
-                const std::string field = attribute.kind == pelmak::XsdAttribute::Geometry
+                const std::string field = attribute.kind != pelmak::XsdAttribute::Plain
                     ? std::string("the geometry")
                     : "the attribute '" + attribute.name.toStdString() + "'";
                 refuse(where + ": no value for " + field + ", which the schema requires");
@@ -663,7 +611,7 @@ PYBIND11_MODULE(_core, m)
     py::register_exception_translator(&translateLibraryErrors);
 
     m.def("describe_schema", &describeSchema, py::arg("schema"),
-        "Tables of the schema: (name, type, [(attribute, kind, min_occurs, annotation)]).");
+        "Tables of the schema: (name, type, [(attribute, kind, min_occurs, annotation, value_type)]).");
     m.def("export_document", &exportDocument, py::arg("schema"), py::arg("source"), py::arg("output"),
         py::arg("tables"), py::arg("where"), py::arg("progress"),
         "Writes the tables of the source to one exchange document; progress(table, done, total).");

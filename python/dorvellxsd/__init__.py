@@ -36,18 +36,22 @@ Catalog = Union[None, PathArg, Sequence[PathArg]]
 #: Features the reader converts at a time.
 DEFAULT_BATCH_SIZE = 1000
 
-_KINDS = ("plain", "geometry")
+# Plain, a geometry in the feature itself, a geometry wrapped in its property element.
+_KINDS = ("plain", "geometry", "geometry")
 
 
 @dataclass(frozen=True)
 class Attribute:
     """One column of a table: ``kind`` is "plain" or "geometry"; ``min_occurs`` 0 marks an
-    optional one; ``annotation`` is the user-facing name the schema gives it, or None."""
+    optional one; ``annotation`` is the user-facing name the schema gives it, or None;
+    ``value_type`` is the XML Schema built-in type a plain column's simple type derives from
+    ("int", "decimal", "date", "string", ...), None for a geometry."""
 
     name: str
     kind: str
     min_occurs: int
     annotation: Optional[str]
+    value_type: Optional[str] = None
 
 
 @dataclass(frozen=True)
@@ -128,8 +132,8 @@ def read_schema(path: PathArg) -> list[Table]:
     Raises RefusedError for a schema that cannot be read or that declares nothing usable.
     """
     return [
-        Table(name, type_, tuple(Attribute(a, _KINDS[kind], min_occurs, annotation or None)
-                                 for a, kind, min_occurs, annotation in attributes))
+        Table(name, type_, tuple(Attribute(a, _KINDS[kind], min_occurs, annotation or None, value_type or None)
+                                 for a, kind, min_occurs, annotation, value_type in attributes))
         for name, type_, attributes in _core.describe_schema(_path(path))
     ]
 
@@ -165,10 +169,12 @@ def import_document(document: PathArg, target: PathArg, tables: Optional[Iterabl
     transaction, so a failure in any batch leaves none of the document's features stored.
     ``tables``: the document's tables to insert, each of which the document must hold; None
     inserts all. With ``create``, the layers
-    the target lacks are made first (a new GeoPackage when the target does not exist): a text
-    field per attribute and a geometry column in the system of the table's first geometry. The
-    attributes are those of ``schema`` when given, else those the document shows (a document
-    leaves out empty optional values, so give the schema when such a column must exist).
+    the target lacks are made first (a new GeoPackage when the target does not exist): a field
+    per attribute and a geometry column in the system of the table's first geometry. The
+    attributes are those of ``schema`` when given, typed from their XML Schema types (integers,
+    reals for decimal and double, boolean, date, date and time, text for any other), else those
+    the document shows, as text (a document leaves out empty optional values, so give the schema
+    when such a column must exist).
     Returns the number of features created per table. On failure nothing is inserted; layers
     already created stay.
 

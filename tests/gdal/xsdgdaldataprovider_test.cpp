@@ -3,10 +3,13 @@
 
 #include "gdaltestsupport.h"
 
+#include <dorvellxsd/gml/xsdxmlstreamwriter.h>
 #include <dorvellxsd/gml/xsdxmltables.h>
 #include <dorvellxsd/gml/xsdxmlwriter.h>
+#include <dorvellxsd/schema/xsdprovider.h>
 #include <dorvellxsd/validation/xsdxmlchecker.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -268,7 +271,7 @@ TEST_F(GeoPackageTest, InsertsEveryRecordAndCountsThemPerTableName)
 }
 
 // Every value goes in exactly as written or not at all: GDAL alone would store a word as 0, an
-// overflowing integer as its limit, a partial date as its year.
+// overflowing integer as its limit, a partial date as its year, a real of 16 digits changed.
 TEST_F(GeoPackageTest, ValuesGoInExactlyOrAreRefusedWithTableFeatureAndField)
 {
     const QString file = path("typed.gpkg"_q);
@@ -278,17 +281,18 @@ TEST_F(GeoPackageTest, ValuesGoInExactlyOrAreRefusedWithTableFeatureAndField)
             {"i64", OFTInteger64}, {"r", OFTReal}, {"f", OFTReal, false, true, OFSTFloat32}, {"d", OFTDate},
             {"dt", OFTDateTime}, {"s", OFTString, false, true, OFSTNone, 5}});
     const XsdElement typed = describeTable("typed"_q, names, false);
-    const QStringList good = {"2147483647"_q, "-32768"_q, "true"_q, "-9223372036854775808"_q, "1e308"_q, "0.5"_q,
-        "1996-05-03"_q, "1996-05-03T10:20:30.125+03:00"_q, "слово"_q};
+    const QStringList good = {"2147483647"_q, "-32768"_q, "true"_q, "-9223372036854775808"_q,
+        "-1.23456789012345000e308"_q, "0.5"_q, "1996-05-03"_q, "1996-05-03T10:20:30.125+03:00"_q, "слово"_q};
     XsdGdalDataProvider provider(file, false);
     provider.insertData({tableData(typed, {good, QStringList{{}, {}, {}, {}, {}, {}, {}, {}, {}}})});
     EXPECT_EQ(readRows(file, "typed"),
-        (Rows{"i=2147483647;i16=-32768;b=1;i64=-9223372036854775808;r=1e+308;f=0.5;d=1996/05/03;"
+        (Rows{"i=2147483647;i16=-32768;b=1;i64=-9223372036854775808;r=-1.23456789012345e+308;f=0.5;d=1996/05/03;"
               "dt=1996/05/03 10:20:30.125+03;s=слово;|",
             "i null;i16 null;b null;i64 null;r null;f null;d null;dt null;s=;|"}));
 
     const std::pair<const char *, const char *> refused[] = {{"i", "два"}, {"i", "99999999999999999999"}, {"i", "1.5"},
-        {"i16", "40000"}, {"b", "2"}, {"i64", "99999999999999999999"}, {"r", "1,5"}, {"r", "nan"}, {"f", "1e39"},
+        {"i16", "40000"}, {"b", "2"}, {"i64", "99999999999999999999"}, {"r", "1,5"}, {"r", "nan"},
+        {"r", "0.1234567890123456"}, {"f", "1e39"},
         {"d", "1996-xyz"}, {"d", "1996-02-30"}, {"d", "1996-05-03T10:00"}, {"dt", "1996-05-03 25:00"},
         {"dt", "1996-13-01 10:00"}};
     for (const auto &[field, value] : refused) {
@@ -499,6 +503,50 @@ TEST_F(GeoPackageTest, ExportDocumentImportKeepsEveryCoordinate)
             EXPECT_EQ(Rows(rows.begin() + 5, rows.end()), Rows(rows.begin(), rows.begin() + 5));
         }
     }
+}
+
+// A geometry the schema types with a GML property type goes out wrapped in its property (each property
+// the feature's geometry), empty where the feature has none, left out where the property is optional:
+// both writers' documents validate, and both carry the same text.
+TEST_F(GeoPackageTest, ExportsGeometryPropertiesThatValidate)
+{
+    const QString catalog = DORVELLXSD_SHARED_DATA_DIR "/catalog.xml";
+    if (!QFileInfo::exists(catalog))
+        GTEST_SKIP() << "shared catalog not found at " << catalog.toStdString();
+    const QString schema = DORVELLXSD_TEST_DATA_DIR "/xsd/geometry-property.xsd";
+    {
+        GDALDatasetUniquePtr dataset = createDataSource(path("wells.gpkg"_q));
+        OGRLayer *wells = createLayer(*dataset, "Well", wkbPoint, {{"number", OFTInteger}, {"note"}}, 4326);
+        addFeature(wells, {"1", ""}, "POINT (37.5 55.75)");
+        addFeature(wells, {"2", "dry"});
+    }
+    XsdProvider provider;
+    provider.initFromXsd(schema);
+    const XsdElement well = provider.tables().tableByName("Well"_q);
+    XsdGdalDataProvider source(path("wells.gpkg"_q), true);
+
+    const QString streamed = path("streamed.gml"_q), tree = path("tree.gml"_q);
+    {
+        XsdXmlStreamWriter writer(streamed);
+        XsdGdalLayerReader reader(source, well, {});
+        while (!reader.atEnd())
+            writer.writeTableData(reader.readBatch(1));
+        writer.commit();
+    }
+    XsdXmlWriter writer;
+    writer.writeTableData(source.getDataFromLayer(well, {}));
+    writer.writeToFile(tree);
+
+    EXPECT_EQ(diagnostics(schema, catalog, streamed), QStringList());
+    EXPECT_EQ(diagnostics(schema, catalog, tree), QStringList());
+    QFile streamedFile(streamed), treeFile(tree);
+    ASSERT_TRUE(streamedFile.open(QIODevice::ReadOnly) && treeFile.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(streamedFile.readAll());
+    EXPECT_EQ(text, QString::fromUtf8(treeFile.readAll()));
+    EXPECT_TRUE(text.contains("   <position>\n    <gml:Point"_q)) << text.toStdString();
+    EXPECT_TRUE(text.contains("   <position/>"_q)) << text.toStdString();
+    EXPECT_EQ(text.count("<site>\n    <gml:Point"_q), 1) << text.toStdString();
+    EXPECT_FALSE(text.contains("<site/>"_q)) << text.toStdString();
 }
 
 // GDAL's error handler, last error and thread-local options belong to the host: every operation,

@@ -33,9 +33,21 @@ std::vector<std::string> writeBoth(
     return refusals;
 }
 
+// @p data with its attributes @p names wrapping their geometries in elements of their names.
+XsdTableData withGeometryProperties(const XsdTableData &data, const QStringList &names)
+{
+    XsdElement table = data.tableInfo();
+    for (XsdAttribute &attribute : table.complexType.attributes) {
+        if (names.contains(attribute.name))
+            attribute.kind = XsdAttribute::GeometryProperty;
+    }
+    return XsdTableData(table, data.featureData());
+}
+
 } // namespace
 
-// Empty collections, optional and required empties, geometries good and bad, escapes, several tables and
+// Empty collections, optional and required empties, geometries good and bad, bare and in property
+// elements, escapes, several tables and
 // many batches, values larger than the pieces the text goes out in, refused batches in between.
 TEST(XsdXmlStreamWriter, WritesWhatTheTreeWriterWrites)
 {
@@ -64,6 +76,11 @@ TEST(XsdXmlStreamWriter, WritesWhatTheTreeWriterWrites)
     many.insert(9, tableData("T", {"x"}, {{1, {"v"}}, {2, {"bell\a"}}}));
     many.insert(
         12, tableData("Bare", {"note?", "Geometry"}, {{1, {"", ""}}, {2, {"", "not XML"}}, {3, {"", fragments[8]}}}));
+    many.insert(14,
+        withGeometryProperties(tableData("Well", {"position", "depth", "casing?"},
+                                   {{1, {fragments[0], "5", fragments[6]}}, {2, {"", "6", ""}},
+                                       {3, {"not XML", "7", fragments[7]}}, {4, {fragments[2], "", fragments[8]}}}),
+            {"position", "casing"}));
     many.append(tableData("Wide", {"text", "Geometry"}, {{1, {QString("Ж€🌲").repeated(700000), fragments[0]}}}));
 
     const std::pair<const char *, QList<XsdTableData>> sequences[] = {

@@ -15,9 +15,11 @@ def test_schema_describes_tables_and_attributes(schema):
     assert list(tables) == sorted(TABLES)
     building = tables["Building"]
     assert building.type == "BuildingType"
-    assert building.attributes[0] == dorvellxsd.Attribute("address", "plain", 1, "Адрес")
+    assert building.attributes[0] == dorvellxsd.Attribute("address", "plain", 1, "Адрес", "string")
+    assert building.attributes[1].value_type == "positiveInteger"
     assert building.attributes[2].min_occurs == 0
     assert building.geometry is not None and building.geometry.kind == "geometry"
+    assert building.geometry.value_type is None
     assert tables["Rightholder"].geometry is None
 
 
@@ -28,6 +30,15 @@ def test_schema_lists_each_table_the_lookups_reach():
     assert [t.name for t in tables] == ["Marker", "Parcel", "Road", "Zone", "Участок"]
 
 
+def test_geometry_properties_are_geometries():
+    schema = pathlib.Path(os.environ["DORVELLXSD_TEST_DATA_DIR"]) / "xsd" / "geometry-property.xsd"
+    (well,) = dorvellxsd.read_schema(schema)
+    assert [(a.name, a.kind, a.value_type) for a in well.attributes] == [
+        ("number", "plain", "int"), ("position", "geometry", None), ("note", "plain", "string"),
+        ("site", "geometry", None)]
+    assert well.geometry.name == "position"
+
+
 def test_export_validate_import_and_export_again(work, schema, source):
     calls = []
     document = work / "дорога.gml"
@@ -36,9 +47,12 @@ def test_export_validate_import_and_export_again(work, schema, source):
     assert result == dorvellxsd.ValidationResult(0, [])
     assert calls == [(name, i + 1, len(TABLES)) for i, name in enumerate(sorted(TABLES))]
 
-    # A new GeoPackage, its layers made from the schema, receives every feature.
+    # A new GeoPackage, its layers made from the schema with typed fields, receives every feature.
     target = work / "цель.gpkg"
     assert dorvellxsd.import_document(document, target, create=True, schema=schema) == TABLES
+    layer = subprocess.run([os.environ.get("DORVELLXSD_OGRINFO", "ogrinfo"), "-ro", "-so", str(target), "Building"],
+                           check=True, capture_output=True, text=True).stdout
+    assert "\nfloors: Integer64 " in layer and "\naddress: String " in layer and "\nyearBuilt: String " in layer
 
     again = work / "снова.gml"
     dorvellxsd.export(schema, target, again)

@@ -193,6 +193,12 @@ TEST(XsdProvider, RefusesWhatItCannotMap)
         {type("", "p:TType"), 4, "определение TType ссылается само на себя"},
         {type(""), 4, "таблица T: тип объекта не объявляет ни одного свойства"},
         {sequence("\n<xs:element name=\"a\" type=\"q:Text\"/>"), 6, "префикс имени q:Text не объявлен"},
+        {sequence("<xs:element name=\"a\" type=\"p:S\"/>")
+                + "<xs:simpleType name=\"S\">\n<xs:restriction base=\"p:S\"/></xs:simpleType>",
+            7, "определение S ссылается само на себя"},
+        {sequence("<xs:element name=\"a\" type=\"p:S\"/>")
+                + "<xs:simpleType name=\"S\">\n<xs:restriction base=\"p:Nothing\"/></xs:simpleType>",
+            8, "p:Nothing не объявлен ни в схеме, ни в подключённых к ней локальных файлах"},
         {"<xs:element name=\"V\" substitutionGroup=\"p:Nothing\"/>" + sequence("<xs:element name=\"a\"/>"), 4,
             "p:Nothing не объявлен ни в схеме, ни в подключённых к ней локальных файлах"},
         {"<xs:redefine schemaLocation=\"other.xsd\"/>", 4,
@@ -342,6 +348,24 @@ TEST(XsdProvider, ReadsOrRefusesRealSchemas)
     EXPECT_EQ(provider.skippedDeclarations(),
         QStringList{"FeatureCollection (строка 10) не таблица: элемент — коллекция объектов "
                     "(группа замены gml:_FeatureCollection)"});
+}
+
+// A plain attribute carries the built-in type its simple type comes down to, also through a file of
+// another namespace; a geometry carries none.
+TEST(XsdProvider, FollowsSimpleTypesDownToTheirBuiltInType)
+{
+    const auto valueTypes = [](const QString &file, const QString &table) {
+        XsdProvider provider;
+        provider.initFromXsd(schemaPath(file));
+        QStringList types;
+        for (const XsdAttribute &attribute : provider.tables().attributes(table))
+            types.append(attribute.name + '=' + attribute.valueType);
+        return types.join(' ');
+    };
+    EXPECT_EQ(valueTypes("value-types.xsd", "Sample"),
+        "count=int total=long flag=boolean day=date moment=dateTime amount=decimal level=short rank=short "
+        "share=double codes=string either=string sign=string label=token anything=anyType Geometry=");
+    EXPECT_EQ(valueTypes("include/main.xsd", "Building"), "cadastralNumber=string shape= floors=positiveInteger");
 }
 
 // Includes and imports known by remote addresses are read from the files the catalogs map them to, and a part

@@ -58,6 +58,37 @@ QStringList fieldNames(const QString &source, const char *layerName)
     return names;
 }
 
+// A document of table Sample (tests/data/xsd/value-types.xsd), one feature per entry of @p features,
+// each a list of child elements written as they are.
+QString writeSamples(const QString &path, const QList<QStringList> &features)
+{
+    QString text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gml:FeatureCollection "
+                   "xmlns:gml=\"http://www.opengis.net/gml\" xmlns=\"urn:pelmak:exchange\">\n";
+    for (int i = 0; i < features.size(); ++i)
+        text += QString(" <gml:featureMember><Sample gml:id=\"Sample.%1\">%2</Sample></gml:featureMember>\n")
+                    .arg(i + 1)
+                    .arg(features[i].join(""));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write((text + "</gml:FeatureCollection>\n").toUtf8()) < 0)
+        return {};
+    return path;
+}
+
+// Each field of a layer as "name type[/subtype]", GDAL's names.
+QStringList fieldTypes(const QString &source, const char *layerName)
+{
+    GDALDatasetUniquePtr dataset(GDALDataset::Open(source.toUtf8().constData(), GDAL_OF_VECTOR));
+    OGRLayer *layer = dataset ? dataset->GetLayerByName(layerName) : nullptr;
+    QStringList types;
+    for (int i = 0; layer && i < layer->GetLayerDefn()->GetFieldCount(); ++i) {
+        const OGRFieldDefn *field = layer->GetLayerDefn()->GetFieldDefn(i);
+        types.append(QString("%1 %2").arg(field->GetNameRef(), OGRFieldDefn::GetFieldTypeName(field->GetType())));
+        if (field->GetSubType() != OFSTNone)
+            types.last() += QString("/") + OGRFieldDefn::GetFieldSubTypeName(field->GetSubType());
+    }
+    return types;
+}
+
 // The demo runs once; the other tests work on the files it leaves behind.
 class Xsdexchange : public ::testing::Test {
 protected:
@@ -113,8 +144,9 @@ TEST_F(Xsdexchange, TablesLayersAndMissingFiles)
 {
     EXPECT_EQ(runTool({"tables", file("pelmak.xsd")}).output, SampleTables.join('\n') + '\n');
     const ToolRun verbose = runTool({"tables", "-v", file("pelmak.xsd")});
-    EXPECT_MATCHES(verbose.output, "\\n  cadNumber +plain +minOccurs 1  Кадастровый номер\\n");
-    EXPECT_MATCHES(verbose.output, "\\n  holderId +plain +minOccurs 0 ");
+    EXPECT_MATCHES(verbose.output, "\\n  cadNumber +plain +string +minOccurs 1  Кадастровый номер\\n");
+    EXPECT_MATCHES(verbose.output, "\\n  holderId +plain +string +minOccurs 0 ");
+    EXPECT_MATCHES(verbose.output, "\\n  floors +plain +positiveInteger +minOccurs 1 ");
     EXPECT_MATCHES(verbose.output, "\\n  Geometry +geometry +minOccurs 1\\n");
     QStringList layers = runTool({"layers", file("source.gpkg")}).output.split('\n', Qt::SkipEmptyParts);
     layers.sort();
@@ -212,6 +244,109 @@ TEST_F(Xsdexchange, ImportCreatesLayersOrImportsNothing)
     EXPECT_TRUE(refused.output.isEmpty());
     EXPECT_EQ(featureCount(partial, "Building"), 0);
     EXPECT_EQ(featureCount(partial, "Parcel"), 0);
+}
+
+// --create types each field from the schema; values in XML Schema's forms are stored exactly, and a value
+// its field cannot hold is refused, naming table, feature and field, with nothing stored.
+TEST_F(Xsdexchange, ImportCreatesTypedFieldsThatRefuseWhatTheyCannotHold)
+{
+    const QString schema = DORVELLXSD_SOURCE_DIR "/tests/data/xsd/value-types.xsd";
+    const QStringList fields{"count", "total", "flag", "day", "moment", "amount", "level", "share", "label"};
+    const auto feature = [&](const QStringList &values) {
+        QStringList children;
+        for (int i = 0; i < values.size(); ++i)
+            children.append(QString("<%1>%2</%1>").arg(fields[i], values[i]));
+        return children;
+    };
+    const QString typed = file("typed.gpkg");
+    const ToolRun run = runTool({"import", "--create", schema,
+        writeSamples(file("typed.gml"),
+            {feature({"-3", "9000000000", "true", "2024-05-01", "2024-05-01T10:30:00", "12.5", "7", "-0.25", "a b"})
+                    + QStringList{"<gml:Point><gml:pos>1 2</gml:pos></gml:Point>"},
+                feature({"2147483647", "-9000000000", "1", "1999-12-31", "2024-05-01T10:30:00Z", "1000.0", "0", "3",
+                    ""}),
+                feature({"0", "0", "false", "", "", "", "", "", "x"}), feature({"1", "1", "0"})}),
+        typed});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(fieldTypes(typed, "Sample"),
+        QStringList({"count Integer", "total Integer64", "flag Integer/Boolean", "day Date", "moment DateTime",
+            "amount Real", "level Integer", "rank Integer", "share Real", "codes String", "either String",
+            "sign String", "label String", "anything String"}));
+    EXPECT_EQ(layerRows(typed, "Sample", fields),
+        QStringList({"-3|9000000000|1|2024/05/01|2024/05/01 10:30:00|12.5|7|-0.25|a b|POINT (1 2)",
+            "2147483647|-9000000000|1|1999/12/31|2024/05/01 10:30:00+00|1000|0|3||",
+            "0|0|0||||||x|", "1|1|0|||||||"}));
+
+    const struct
+    {
+        QString field;
+        QString value;
+    } refused[] = {{"count", "12.5"}, {"count", "2147483648"}, {"total", "1.0"}, {"flag", "yes"}, {"flag", "TRUE"},
+        {"day", "2024-02-30"}, {"day", "01.05.2024"}, {"moment", "2024-05-01T25:00:00"}, {"amount", "12,5"}};
+    for (const auto &[field, value] : refused) {
+        SCOPED_TRACE((field + '=' + value).toStdString());
+        const QString target = file("refused.gpkg");
+        const QString document = writeSamples(file("refused.gml"),
+            {feature({"1"}), QStringList{"<count>2</count>", "<" + field + ">" + value + "</" + field + ">"}});
+        const ToolRun refusal = runTool({"--lang", "en", "import", "--create", schema, document, target});
+        EXPECT_EQ(refusal.exitCode, 2);
+        EXPECT_TRUE(refusal.errors.contains("Layer Sample. Feature 2") && refusal.errors.contains(" " + field + " ")
+            && refusal.errors.contains(value))
+            << refusal.errors.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(target));
+    }
+}
+
+// A value the target has no place for fails the import, counted per table and attribute over the whole
+// document, nothing stored; with --allow-dropping the rest is stored and the counts printed. A second
+// geometry that repeats the first loses nothing.
+TEST_F(Xsdexchange, ImportDropsNoValueUnasked)
+{
+    const auto point = [](const char *position) {
+        return QString("<gml:Point><gml:pos>%1</gml:pos></gml:Point>").arg(position);
+    };
+    const QString document = writeSamples(file("dropping.gml"),
+        {{"<count>1</count>", "<note>a</note>", point("1 2")}, {"<count>2</count>", "<note></note>"},
+            {"<count>3</count>", point("3 4"), point("3 4")}, {"<count>4</count>", point("5 6"), point("7 8")}});
+    const auto target = [&](const QString &name, OGRwkbGeometryType geometry) {
+        const QString path = file(name);
+        GDALDatasetUniquePtr dataset(GetGDALDriverManager()->GetDriverByName("GPKG")->Create(
+            path.toUtf8().constData(), 0, 0, 0, GDT_Unknown, nullptr));
+        OGRLayer *layer = dataset->CreateLayer("Sample", nullptr, geometry, nullptr);
+        OGRFieldDefn count("count", OFTInteger);
+        EXPECT_EQ(layer->CreateField(&count), OGRERR_NONE);
+        return path;
+    };
+    const QString noField = "Sample: note: 2 values (the layer has no such field)";
+    const struct
+    {
+        const char *name;
+        OGRwkbGeometryType geometry;
+        QStringList dropped;
+        QStringList stored;
+    } cases[] = {
+        {"no-note.gpkg", wkbPoint,
+            {"Sample: geometry: 1 value (the layer takes one geometry per feature, the first)", noField},
+            {"1|POINT (1 2)", "2|", "3|POINT (3 4)", "4|POINT (5 6)"}},
+        {"no-geometry.gpkg", wkbNone, {"Sample: geometry: 5 values (the layer has no geometry column)", noField},
+            {"1|", "2|", "3|", "4|"}},
+    };
+    for (const auto &expected : cases) {
+        SCOPED_TRACE(expected.name);
+        const QString path = target(expected.name, expected.geometry);
+        const QString lines = "\n  " + expected.dropped.join("\n  ") + "\n";
+        const ToolRun refused = runTool({"import", document, path});
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_TRUE(refused.errors.contains("(pass --allow-dropping to import the rest):" + lines))
+            << refused.errors.toStdString();
+        EXPECT_EQ(featureCount(path, "Sample"), 0);
+
+        const ToolRun allowed = runTool({"import", "--allow-dropping", document, path});
+        EXPECT_EQ(allowed.exitCode, 0) << allowed.errors.toStdString();
+        EXPECT_TRUE(allowed.output.contains("dropped, as the target has no place for them:" + lines))
+            << allowed.output.toStdString();
+        EXPECT_EQ(layerRows(path, "Sample", {"count"}), expected.stored);
+    }
 }
 
 TEST_F(Xsdexchange, ImportIsAllOrNothingAcrossBatches)

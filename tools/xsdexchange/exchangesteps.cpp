@@ -3,7 +3,11 @@
 #include "command.h"
 #include "console.h"
 #include "datasources.h"
+#include "droppedvalues.h"
 #include "pipeline.h"
+
+#include <hostsupport/hosttransaction.h>
+#include <hostsupport/layercreation.h>
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
 #include <dorvellxsd/gdal/xsdgdallayerreader.h>
@@ -16,7 +20,6 @@
 #include <QRegularExpression>
 #include <QSet>
 
-#include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
 #include <algorithm>
@@ -67,13 +70,6 @@ void refuseOverwritingInput(const QString &output, const QStringList &inputs)
     }
 }
 
-bool hasGeometry(const pelmak::XsdElement &table)
-{
-    const auto &attributes = table.complexType.attributes;
-    return std::any_of(attributes.cbegin(), attributes.cend(),
-        [](const pelmak::XsdAttribute &attribute) { return attribute.kind != pelmak::XsdAttribute::Plain; });
-}
-
 /*
  * The srsName of the first geometry of each table in @p document that @p tables gives a
  * geometry, found in one streaming pass that stops once every such table has one.
@@ -82,7 +78,7 @@ QMap<QString, QString> spatialSystemsByTable(const QString &document, const pelm
 {
     int wanted = 0;
     for (const QString &name : tables.tableNameList())
-        wanted += hasGeometry(tables.tableByName(name)) ? 1 : 0;
+        wanted += hostsupport::hasGeometry(tables.tableByName(name)) ? 1 : 0;
     static const QRegularExpression srsName(QStringLiteral("srsName=\"([^\"]+)\""));
     QMap<QString, QString> systems;
     pelmak::XsdXmlStreamReader reader(document);
@@ -110,34 +106,6 @@ QMap<QString, QString> spatialSystemsByTable(const QString &document, const pelm
     return systems;
 }
 
-// A document names its system; GDAL must neither fetch nor read anything to understand it.
-bool readSpatialSystem(const QString &srsName, OGRSpatialReference &system)
-{
-    const char *const options[] = {"ALLOW_NETWORK_ACCESS=NO", "ALLOW_FILE_ACCESS=NO", nullptr};
-    system.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    return !srsName.isEmpty() && system.SetFromUserInput(srsName.toUtf8().constData(), options) == OGRERR_NONE;
-}
-
-void createLayer(GDALDataset &dataset, const pelmak::XsdElement &table, const QString &srsName)
-{
-    OGRSpatialReference system;
-    if (!srsName.isEmpty() && !readSpatialSystem(srsName, system))
-        throw StepFailure("the document's srsName '" + srsName.toStdString() + "' of " + table.name.toStdString()
-            + " names no coordinate system GDAL knows offline");
-    OGRLayer *layer = dataset.CreateLayer(table.name.toUtf8().constData(), srsName.isEmpty() ? nullptr : &system,
-        hasGeometry(table) ? wkbUnknown : wkbNone, nullptr);
-    if (!layer)
-        throw StepFailure("cannot create the layer " + table.name.toStdString() + ": " + gdalError());
-    for (const pelmak::XsdAttribute &attribute : table.complexType.attributes) {
-        if (attribute.kind != pelmak::XsdAttribute::Plain)
-            continue;
-        OGRFieldDefn field(attribute.name.toUtf8().constData(), OFTString);
-        if (layer->CreateField(&field) != OGRERR_NONE)
-            throw StepFailure("cannot create the field " + attribute.name.toStdString() + " of "
-                + table.name.toStdString() + ": " + gdalError());
-    }
-}
-
 /*
  * The layers an import creates in its target (or the GeoPackage it creates), removed again
  * unless the import keeps them, so that a failed run leaves the target as it found it.
@@ -160,7 +128,7 @@ public:
             if (containsIgnoringCase(existing, name) || containsIgnoringCase(layers, name))
                 continue;
             layers.append(name); // before it exists, so that a half-made layer goes too
-            createLayer(*dataset, tables.tableByName(name), systems.value(name.toLower()));
+            hostsupport::createLayer(*dataset, tables.tableByName(name), systems.value(name.toLower()));
         }
     }
 
@@ -214,19 +182,45 @@ void refuseMissingTables(const QStringList &requested, const QStringList &presen
     }
 }
 
+// Every batch of the document's tables asked for, on a second thread; a table asked for and
+// not found is refused once the document is read to its end.
+template <typename Receive>
+void readDocument(const ImportRequest &request, const Receive &receive)
+{
+    BatchPipe<QList<pelmak::XsdTableData>> pipe([&](const BatchPipe<QList<pelmak::XsdTableData>>::Push &push) {
+        pelmak::XsdXmlStreamReader reader(request.document);
+        for (QList<pelmak::XsdTableData> batch = reader.readBatch(BatchSize, request.tables); !batch.isEmpty();
+             batch = reader.readBatch(BatchSize, request.tables)) {
+            if (!push(std::move(batch)))
+                return;
+        }
+        refuseMissingTables(request.tables, reader.tablesSeen());
+    });
+    while (const std::optional<QList<pelmak::XsdTableData>> batch = pipe.next())
+        receive(*batch);
+}
+
+[[noreturn]] void refuseDropping(const DroppedValues &dropped)
+{
+    throw StepFailure("the target has no place for some of the document's values, so nothing was imported"
+                      " (pass --allow-dropping to import the rest):\n  "
+        + dropped.describe().join(QStringLiteral("\n  ")).toStdString());
+}
+
 /*
  * Without transactions nothing can be taken back, so every table of the document (as far as
- * it is asked for) must find its layer and fields before the first feature is written: the
- * provider checks them when given the tables' descriptions without features.
+ * it is asked for) must find its layer before the first feature is written (the provider checks
+ * them when given the tables' descriptions without features), and the values the target has no
+ * place for are counted, and refused unless they may be dropped.
  */
-void checkTargetBeforeWriting(const ImportRequest &request, pelmak::XsdGdalDataProvider &target)
+void checkTargetBeforeWriting(
+    const ImportRequest &request, const TargetLayers &layers, pelmak::XsdGdalDataProvider &target)
 {
-    pelmak::XsdXmlStreamReader reader(request.document);
+    DroppedValues dropped(layers);
     QList<pelmak::XsdTableData> descriptions;
     QSet<QString> seen; // table name and attribute names, one per line
-    for (QList<pelmak::XsdTableData> batch = reader.readBatch(BatchSize, request.tables); !batch.isEmpty();
-         batch = reader.readBatch(BatchSize, request.tables)) {
-        for (const pelmak::XsdTableData &data : batch) {
+    readDocument(request, [&](const QList<pelmak::XsdTableData> &batch) {
+        for (const pelmak::XsdTableData &data : dropped.fit(batch)) {
             QString key = data.tableInfo().name;
             for (const pelmak::XsdAttribute &attribute : data.tableInfo().complexType.attributes)
                 key += QLatin1Char('\n') + attribute.name;
@@ -235,9 +229,10 @@ void checkTargetBeforeWriting(const ImportRequest &request, pelmak::XsdGdalDataP
                 descriptions.append(pelmak::XsdTableData(data.tableInfo(), {}));
             }
         }
-    }
-    refuseMissingTables(request.tables, reader.tablesSeen());
-    target.insertData(descriptions);
+    });
+    target.insertData(descriptions); // a missing layer first: it drops every value
+    if (dropped.any() && !request.allowDropping)
+        refuseDropping(dropped);
 }
 
 } // namespace
@@ -311,46 +306,37 @@ QMap<QString, int> importDocument(const ImportRequest &request, Progress &progre
     }
 
     pelmak::XsdGdalDataProvider target(request.target, false);
-    const bool transaction = target.supportsTransactions();
-    if (!transaction) {
-        if (!request.withoutTransaction)
-            throw StepFailure("the driver of " + request.target.toStdString()
-                              + " has no transactions, so a failure would leave the features stored before it;"
-                                " pass --without-transaction to import all the same");
-        checkTargetBeforeWriting(request, target);
-    } else if (!target.beginTransaction()) {
-        throw StepFailure("cannot begin a transaction in " + request.target.toStdString());
-    }
-
-    QMap<QString, int> counts;
-    try {
-        BatchPipe<QList<pelmak::XsdTableData>> pipe([&](const BatchPipe<QList<pelmak::XsdTableData>>::Push &push) {
-            pelmak::XsdXmlStreamReader reader(request.document);
-            for (QList<pelmak::XsdTableData> batch = reader.readBatch(BatchSize, request.tables); !batch.isEmpty();
-                 batch = reader.readBatch(BatchSize, request.tables)) {
-                if (!push(std::move(batch)))
+    const TargetLayers layers(request.target);
+    DroppedValues dropped(layers);
+    const QMap<QString, int> counts = hostsupport::importInOneTransaction(
+        target, request.target.toStdString(), request.withoutTransaction, "pass --without-transaction",
+        [&] { checkTargetBeforeWriting(request, layers, target); },
+        [&] {
+            QMap<QString, int> inserted;
+            qint64 total = 0;
+            readDocument(request, [&](const QList<pelmak::XsdTableData> &batch) {
+                const QList<pelmak::XsdTableData> fitted = dropped.fit(batch);
+                // Once a value would be dropped unasked, the rest of the document is only counted.
+                if (dropped.any() && !request.allowDropping)
                     return;
-            }
-            refuseMissingTables(request.tables, reader.tablesSeen());
+                const QMap<QString, int> batchCounts = target.insertData(fitted);
+                addCounts(inserted, batchCounts);
+                for (const int count : batchCounts)
+                    total += count;
+                progress.show(QStringLiteral("%1 features inserted").arg(total));
+            });
+            if (dropped.any() && !request.allowDropping)
+                refuseDropping(dropped);
+            return inserted;
         });
-        qint64 inserted = 0;
-        while (const std::optional<QList<pelmak::XsdTableData>> batch = pipe.next()) {
-            const QMap<QString, int> batchCounts = target.insertData(*batch);
-            addCounts(counts, batchCounts);
-            for (const int count : batchCounts)
-                inserted += count;
-            progress.show(QStringLiteral("%1 features inserted").arg(inserted));
-        }
-    } catch (...) {
-        if (transaction)
-            target.rollbackTransaction();
-        throw;
-    }
-    if (transaction)
-        target.finishTransaction(); // rolls back itself when the commit fails
     progress.clear();
     if (created)
         created->keep();
+    if (dropped.any()) {
+        out() << "dropped, as the target has no place for them:\n";
+        for (const QString &line : dropped.describe())
+            out() << "  " << line << '\n';
+    }
     return counts;
 }
 

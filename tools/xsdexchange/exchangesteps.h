@@ -46,13 +46,17 @@ struct ImportRequest
     QString createSchema;            ///< non-empty: first create the layers of this schema that the target lacks
     bool withoutTransaction = false; ///< a target whose driver has no transactions is acceptable
     QStringList catalogs;            ///< for the includes and imports of createSchema
+    bool allowDropping = false;      ///< values the target has no place for are left out, not refused
 };
 
 /**
  * Streams the document's features into the target inside one transaction, committed once at
  * the end: on any failure nothing is stored, and the layers (or the GeoPackage) the run created
  * are removed again. The document is read on a second thread while this one inserts.
- * Returns the number of features created per table.
+ * Values the target has no place for (a field its layer lacks, a geometry where the layer has
+ * no geometry column) fail the import with StepFailure once the whole document is counted,
+ * naming each table, attribute and count, unless allowDropping; then they are left out and
+ * printed the same way. Returns the number of features created per table.
  */
 QMap<QString, int> importDocument(const ImportRequest &request, Progress &progress);
 

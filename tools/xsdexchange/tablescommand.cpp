@@ -12,7 +12,8 @@ const char Help[] =
     "declares none is a failure: the message says why each global element is not a table.\n"
     "Includes and imports are read from local files only, remote addresses through the\n"
     "catalogs.\n\n"
-    "  -v, --verbose    also each table's attributes: name, kind, user-facing name, minOccurs\n";
+    "  -v, --verbose    also each table's attributes: name, kind, the XML Schema built-in type\n"
+    "                   a plain attribute's values have, minOccurs, user-facing name\n";
 
 QString kindName(pelmak::XsdAttribute::Kind kind)
 {
@@ -22,11 +23,14 @@ QString kindName(pelmak::XsdAttribute::Kind kind)
 void printAttributes(const QList<pelmak::XsdAttribute> &attributes)
 {
     int nameWidth = 0;
-    for (const pelmak::XsdAttribute &attribute : attributes)
+    int typeWidth = 0;
+    for (const pelmak::XsdAttribute &attribute : attributes) {
         nameWidth = std::max(nameWidth, static_cast<int>(attribute.name.size()));
+        typeWidth = std::max(typeWidth, static_cast<int>(attribute.valueType.size()));
+    }
     for (const pelmak::XsdAttribute &attribute : attributes) {
         out() << "  " << attribute.name.leftJustified(nameWidth + 2) << kindName(attribute.kind).leftJustified(10)
-              << "minOccurs " << attribute.minOccurs;
+              << attribute.valueType.leftJustified(typeWidth + 2) << "minOccurs " << attribute.minOccurs;
         if (!attribute.userName.isEmpty())
             out() << "  " << attribute.userName;
         out() << '\n';

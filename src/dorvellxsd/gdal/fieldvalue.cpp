@@ -49,6 +49,26 @@ bool isDateTimeText(const QString &value, OGRFieldType type)
     return !hasTime || QTime(number(4), number(5), number(6)).isValid();
 }
 
+// Every decimal of at most DBL_DIG significant digits comes back unchanged from the nearest
+// double, as GDAL writes reals with as many; a longer one could come back changed.
+bool fitsDouble(const QString &value)
+{
+    QString digits;
+    for (const QChar c : value) {
+        if (c == QLatin1Char('e') || c == QLatin1Char('E'))
+            break;
+        if (c.isDigit())
+            digits += c;
+    }
+    int first = 0;
+    int last = digits.size() - 1;
+    while (first <= last && digits.at(first) == QLatin1Char('0'))
+        ++first;
+    while (last >= first && digits.at(last) == QLatin1Char('0'))
+        --last;
+    return last - first + 1 <= DBL_DIG;
+}
+
 } // namespace
 
 FieldTarget::FieldTarget(GDALDataset &dataset, OGRLayer &layer, int fieldIndex)
@@ -154,7 +174,8 @@ bool FieldTarget::setReal(OGRFeature &feature, const QString &value) const
 {
     bool ok = false;
     const double number = value.toDouble(&ok);
-    if (!ok || !std::isfinite(number) || (subType == OFSTFloat32 && std::fabs(number) > FLT_MAX))
+    if (!ok || !std::isfinite(number) || !fitsDouble(value)
+        || (subType == OFSTFloat32 && std::fabs(number) > FLT_MAX))
         return false;
     feature.SetField(index, number);
     return true;

@@ -43,9 +43,10 @@ bool isXmlText(const QString &text)
     return true;
 }
 
-bool isGeometry(const XsdAttribute &attribute)
+// A geometry that stands in the feature itself, with no element of the attribute's name.
+bool isBareGeometry(const XsdAttribute &attribute)
 {
-    return attribute.kind != XsdAttribute::Plain;
+    return attribute.kind == XsdAttribute::Geometry;
 }
 
 bool isLeftOut(const XsdAttribute &attribute, const QString &value)
@@ -53,9 +54,14 @@ bool isLeftOut(const XsdAttribute &attribute, const QString &value)
     return attribute.minOccurs == 0 && value.isEmpty();
 }
 
-// The feature collection, the feature member and the feature lie above a geometry: a deeper
-// fragment would make a document that the readers refuse.
-constexpr int MaxGeometryDepth = MaxXmlDepth - 3;
+// The collection, the member and the feature stand above a feature's values.
+constexpr int ValueDepth = 3;
+
+// A fragment nested deeper would make a document that the readers refuse.
+constexpr int maxGeometryDepth(int depth)
+{
+    return MaxXmlDepth - depth;
+}
 
 constexpr QIODevice::OpenMode WriteMode = QIODevice::WriteOnly | QIODevice::Text | QIODevice::Unbuffered;
 
@@ -91,11 +97,12 @@ void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &feature
         for (int i = 0; i < attributes.size(); ++i) {
             const XsdAttribute &attribute = attributes.at(i);
             const QString value = feature.values.value(i);
-            if (isGeometry(attribute) || isLeftOut(attribute, value))
+            if (isBareGeometry(attribute) || isLeftOut(attribute, value))
                 continue;
             if (!validName[static_cast<size_t>(i)])
                 throw logicError(formatMessage(messages::InvalidAttributeName, attribute.name, table.name));
-            if (!isXmlText(value))
+            // A geometry's text is parsed, not written: what is no XML leaves its element empty.
+            if (attribute.kind == XsdAttribute::Plain && !isXmlText(value))
                 throw logicError(formatMessage(
                     messages::InvalidValueCharacter, table.name, QString::number(feature.id), attribute.name));
         }
@@ -134,11 +141,14 @@ QDomElement FeatureMemberBuilder::member(const XsdFeatureData &feature, QDomDocu
     for (int i = 0; i < attributes.size(); ++i) {
         const XsdAttribute &attribute = attributes.at(i);
         const QString value = feature.values.value(i); // a missing value is written as empty
-        if (isGeometry(attribute)) {
-            appendGeometry(value, owner, featureElement);
+        if (isBareGeometry(attribute)) {
+            appendGeometry(value, ValueDepth, owner, featureElement);
         } else if (!isLeftOut(attribute, value)) {
             QDomElement element = owner.createElement(attribute.name);
-            element.appendChild(owner.createTextNode(value));
+            if (attribute.kind == XsdAttribute::GeometryProperty)
+                appendGeometry(value, ValueDepth + 1, owner, element);
+            else
+                element.appendChild(owner.createTextNode(value));
             featureElement.appendChild(element);
         }
     }
@@ -147,14 +157,14 @@ QDomElement FeatureMemberBuilder::member(const XsdFeatureData &feature, QDomDocu
     return memberElement;
 }
 
-// The top element of the fragment, or nothing when there is none.
-void FeatureMemberBuilder::appendGeometry(const QString &gml, QDomDocument &owner, QDomElement &featureElement)
+// The top element of the fragment, standing at @p depth, or nothing when there is none.
+void FeatureMemberBuilder::appendGeometry(const QString &gml, int depth, QDomDocument &owner, QDomElement &parent)
 {
     if (gml.isEmpty())
         return;
     geometryReader.clear();
     geometryReader.addData(gml);
-    appendRootElementOf(geometryReader, MaxGeometryDepth, geometryNames, owner, featureElement);
+    appendRootElementOf(geometryReader, maxGeometryDepth(depth), geometryNames, owner, parent);
 }
 
 /*
@@ -163,7 +173,7 @@ void FeatureMemberBuilder::appendGeometry(const QString &gml, QDomDocument &owne
  */
 void FeatureMemberBuilder::appendMemberText(const XsdFeatureData &feature, QString &out)
 {
-    static const QString featureIndentation(2, QLatin1Char(' ')), valueIndentation(3, QLatin1Char(' '));
+    static const QString featureIndentation(2, QLatin1Char(' ')), valueIndentation(ValueDepth, QLatin1Char(' '));
     out += QLatin1String(" <") + memberTag + QLatin1String(">\n");
     out += featureIndentation + QLatin1Char('<') + table.name + QLatin1Char(' ') + idName + QLatin1String("=\"")
         + idPrefix + QString::number(feature.id) + QLatin1Char('"');
@@ -177,10 +187,15 @@ void FeatureMemberBuilder::appendMemberText(const XsdFeatureData &feature, QStri
     for (int i = 0; i < attributes.size(); ++i) {
         const XsdAttribute &attribute = attributes.at(i);
         const QString value = feature.values.value(i); // a missing value is written as empty
-        if (isGeometry(attribute)) {
-            if (formatGeometry(value)) {
+        if (isBareGeometry(attribute)) {
+            if (formatGeometry(value, ValueDepth)) {
                 closeStartTag();
                 out += geometryText;
+            }
+        } else if (attribute.kind == XsdAttribute::GeometryProperty) {
+            if (!isLeftOut(attribute, value)) {
+                closeStartTag();
+                appendGeometryProperty(attribute.name, value, out);
             }
         } else if (!isLeftOut(attribute, value)) {
             closeStartTag();
@@ -196,16 +211,29 @@ void FeatureMemberBuilder::appendMemberText(const XsdFeatureData &feature, QStri
     out += QLatin1String(" </") + memberTag + QLatin1String(">\n");
 }
 
-// The text of the fragment's top element into geometryText; false when there is none.
-bool FeatureMemberBuilder::formatGeometry(const QString &gml)
+// The property element, empty when the fragment has no element, as the tree serialises it.
+void FeatureMemberBuilder::appendGeometryProperty(const QString &name, const QString &gml, QString &out)
+{
+    static const QString indentation(ValueDepth, QLatin1Char(' '));
+    if (!formatGeometry(gml, ValueDepth + 1)) {
+        out += indentation + QLatin1Char('<') + name + QLatin1String("/>\n");
+        return;
+    }
+    out += indentation + QLatin1Char('<') + name + QLatin1String(">\n") + geometryText;
+    out += indentation + QLatin1String("</") + name + QLatin1String(">\n");
+}
+
+// The text of the fragment's top element, standing at @p depth, into geometryText; false when
+// there is none.
+bool FeatureMemberBuilder::formatGeometry(const QString &gml, int depth)
 {
     if (gml.isEmpty())
         return false;
     geometryReader.clear();
     geometryReader.addData(gml);
     geometryText.resize(0);
-    XmlElementTextWriter writer(3, 1, geometryText);
-    if (!XmlTokenizer(geometryReader, MaxGeometryDepth, geometryNames).readAll(writer, nullptr))
+    XmlElementTextWriter writer(depth, 1, geometryText);
+    if (!XmlTokenizer(geometryReader, maxGeometryDepth(depth), geometryNames).readAll(writer, nullptr))
         return false;
     writer.finish();
     return !geometryText.isEmpty();

@@ -47,8 +47,9 @@ public:
     void appendMemberText(const XsdFeatureData &feature, QString &out);
 
 private:
-    void appendGeometry(const QString &gml, QDomDocument &owner, QDomElement &featureElement);
-    bool formatGeometry(const QString &gml);
+    void appendGeometry(const QString &gml, int depth, QDomDocument &owner, QDomElement &parent);
+    void appendGeometryProperty(const QString &name, const QString &gml, QString &out);
+    bool formatGeometry(const QString &gml, int depth);
 
     const XsdElement &table;
     const QString memberTag;

@@ -20,8 +20,11 @@ class XsdXmlWriterPrivate;
  *
  * Each feature becomes a gml:featureMember holding an element named after its table, with
  * gml:id "<table>.<id>" and one child per attribute in attribute order: a plain value as an
- * element of the attribute's name (left out when empty and the attribute is optional), the
- * geometry as the GML element itself.
+ * element of the attribute's name (left out when empty and the attribute is optional), a
+ * geometry of kind XsdAttribute::Geometry as the GML element itself, one of kind
+ * XsdAttribute::GeometryProperty as the GML element inside an element of the attribute's name
+ * (like a plain value, that element is left out when the value is empty and the attribute
+ * optional, and written empty when the value is empty and the attribute required).
  *
  * The document is GML 3.1.1 unless setGmlVersion() asks for GML 3.2, the version of the
  * exchange schema's GML (XsdTables::gmlVersion()). A GML 3.2 document differs in its header
@@ -50,7 +53,8 @@ public:
 
     /**
      * Appends one feature member per feature of @p tableData, starting a document first if
-     * there is none. A geometry value that is empty or not well-formed XML writes nothing; a
+     * there is none. A geometry value that is empty or not well-formed XML writes nothing (a
+     * property element around it is written empty, unless an empty value leaves it out); a
      * feature with fewer values than attributes writes the missing ones as empty.
      * @throws std::logic_error when the table name, the name of a plain attribute that would be
      *         written, or a plain value cannot appear in XML; nothing of @p tableData is

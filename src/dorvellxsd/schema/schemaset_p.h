@@ -44,6 +44,7 @@ inline constexpr QLatin1String Import = gml::latin1("import");
 inline constexpr QLatin1String Include = gml::latin1("include");
 inline constexpr QLatin1String Override = gml::latin1("override");
 inline constexpr QLatin1String Redefine = gml::latin1("redefine");
+inline constexpr QLatin1String Restriction = gml::latin1("restriction");
 inline constexpr QLatin1String Schema = gml::latin1("schema");
 inline constexpr QLatin1String Sequence = gml::latin1("sequence");
 inline constexpr QLatin1String AbstractAttribute = gml::latin1("abstract");

@@ -36,6 +36,13 @@ public:
     QString name;      ///< for a geometry: "Geometry" or the property's name from a schema; empty from a document
     QString userName;  ///< the user-facing name given by the schema, or empty
     int minOccurs = 1; ///< 0 marks an optional attribute
+    /**
+     * For a plain attribute read from a schema: the local name of the XML Schema built-in type
+     * that its simple type is or derives from by restriction ("int", "decimal", "boolean", "date",
+     * "string", ...), "string" for a list or a union, "anyType" for an element that names no
+     * type. Empty for a geometry and for an attribute that a document describes.
+     */
+    QString valueType;
 };
 
 } // namespace pelmak

@@ -13,6 +13,7 @@ namespace {
 const QLatin1String UserNameAttribute("pelmak:username");
 const QLatin1String UserNameLocalName("username");
 const QLatin1String AnyTypeName("anyType");
+const QLatin1String StringTypeName("string");
 const QString GeometryAttributeName = QStringLiteral("Geometry");
 
 // Particles and derivations nest no deeper than this in any real schema; deeper, the reader's
@@ -130,6 +131,9 @@ private:
     void readChoice(const SchemaNode &choice, bool optional, QList<XsdAttribute> &columns);
     XsdAttribute readProperty(const SchemaNode &particle, bool optional);
     XsdAttribute::Kind propertyKind(const SchemaNode &declaration, const QString &propertyName);
+    QString valueType(const SchemaNode &declaration);
+    QString builtInType(const SchemaNode &node, const QString &typeName);
+    QString builtInType(const SchemaNode &simpleType);
     bool isGeometryReference(const SchemaNode &particle) const;
     void checkSingle(const SchemaNode &particle, const QString &what) const;
     [[noreturn]] void refuseType(const SchemaNode &node) const;
@@ -367,6 +371,8 @@ XsdAttribute TableReader::readProperty(const SchemaNode &particle, bool optional
         property.userName = userName(*declaration);
     property.minOccurs = optional ? 0 : minOccurs(particle);
     property.kind = propertyKind(*declaration, property.name);
+    if (property.kind == XsdAttribute::Plain)
+        property.valueType = valueType(*declaration);
     return property;
 }
 
@@ -392,6 +398,45 @@ XsdAttribute::Kind TableReader::propertyKind(const SchemaNode &declaration, cons
     if (!type.inGml() && !type.inXmlSchema() && !schema.lookup(schema.complexTypes, declaration, typeName))
         SchemaSet::refuse(declaration, formatMessage(messages::NameNotDeclared, typeName));
     SchemaSet::refuse(declaration, formatMessage(messages::PropertyTypeNotColumn, tableName, propertyName, typeName));
+}
+
+// The built-in type the value of a plain property's declaration has, its own simple type followed
+// down to it.
+QString TableReader::valueType(const SchemaNode &declaration)
+{
+    if (declaration.hasAttribute(xsd::TypeAttribute))
+        return builtInType(declaration, declaration.attribute(xsd::TypeAttribute));
+    if (const SchemaNode *simpleType = declaration.child(xsd::SimpleType))
+        return builtInType(*simpleType);
+    return AnyTypeName;
+}
+
+// The built-in type that the type named @p typeName, as written on @p node, is or restricts.
+QString TableReader::builtInType(const SchemaNode &node, const QString &typeName)
+{
+    const QualifiedName type = schema.resolve(node, typeName);
+    if (type.inXmlSchema())
+        return type.name;
+    if (const SchemaNode *simpleType = schema.lookup(schema.simpleTypes, node, typeName))
+        return builtInType(*simpleType);
+    // GML's schemas are never read; its simple types are text to a column.
+    if (type.inGml())
+        return StringTypeName;
+    SchemaSet::refuse(node, formatMessage(messages::NameNotDeclared, typeName));
+}
+
+// A restriction leads to its base, named or anonymous; a list or a union is text.
+QString TableReader::builtInType(const SchemaNode &simpleType)
+{
+    const Visit visit(*this, simpleType);
+    const SchemaNode *restriction = simpleType.child(xsd::Restriction);
+    if (!restriction)
+        return StringTypeName;
+    if (restriction->hasAttribute(xsd::BaseAttribute))
+        return builtInType(*restriction, restriction->attribute(xsd::BaseAttribute));
+    if (const SchemaNode *base = restriction->child(xsd::SimpleType))
+        return builtInType(*base);
+    return StringTypeName;
 }
 
 XsdTables::GmlVersion TableReader::gmlVersion(const QString &path) const

@@ -24,7 +24,11 @@ class XmlCatalog;
  * (xs:complexContent/xs:extension); the columns are the base type's first, then the elements of
  * the type's content, through nested xs:sequence and xs:all, xs:group references and element
  * references:
- * - an element of a simple type is a plain attribute named after it;
+ * - an element of a simple type is a plain attribute named after it, whose
+ *   XsdAttribute::valueType is the XML Schema built-in type that simple type is or derives from
+ *   by restriction, named or anonymous, in any file of the schema ("string" for a list or a
+ *   union, "anyType" for an element without a type; a restriction of one of GML's simple types
+ *   is "string", as GML's schemas are not read);
  * - an element of one of GML's geometry property types (gml:PointPropertyType,
  *   gml:GeometryPropertyType, ...) is an attribute of kind XsdAttribute::GeometryProperty named
  *   after it;
@@ -42,7 +46,8 @@ class XmlCatalog;
  * is refused. An include that comes round again is read once.
  *
  * A schema is refused as a whole when one of its feature declarations cannot be mapped exactly:
- * a type that is not declared, a property that may repeat or whose value is neither text nor a
+ * a type that is not declared (a restriction's base included), a simple type that restricts
+ * itself, a property that may repeat or whose value is neither text nor a
  * geometry (feature references, complex values, GML's other types), xs:any, a choice that mixes
  * geometry with other elements, xs:redefine. A schema without feature declarations gives an
  * empty model; skippedDeclarations() says why each global element is not a table.
