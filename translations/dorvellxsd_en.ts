@@ -40,8 +40,8 @@
         <translation>table %1, feature %2: the property %3 is repeated, and a column holds one value</translation>
     </message>
     <message>
-        <source>таблица %1, объект %2: свойство %3 — вторая геометрия объекта, а таблица хранит одну</source>
-        <translation>table %1, feature %2: the property %3 is the feature's second geometry, and a table holds one</translation>
+        <source>таблица %1, объект %2: %3 — вторая геометрия вне свойств объекта, а такая геометрия у таблицы одна</source>
+        <translation>table %1, feature %2: %3 is the feature's second geometry outside a property, and a table has one such geometry</translation>
     </message>
     <message>
         <source>объявление DOCTYPE в строке %1 не допускается: документ не может объявлять сущности и ссылаться на DTD</source>

@@ -35,8 +35,8 @@ inline constexpr char PropertyNotAValue[] = QT_TRANSLATE_NOOP("QObject",
     "геометрия GML");
 inline constexpr char PropertyRepeated[] = QT_TRANSLATE_NOOP(
     "QObject", "таблица %1, объект %2: свойство %3 повторяется, а столбец хранит одно значение");
-inline constexpr char SecondGeometry[] = QT_TRANSLATE_NOOP(
-    "QObject", "таблица %1, объект %2: свойство %3 — вторая геометрия объекта, а таблица хранит одну");
+inline constexpr char SecondGeometry[] = QT_TRANSLATE_NOOP("QObject",
+    "таблица %1, объект %2: %3 — вторая геометрия вне свойств объекта, а такая геометрия у таблицы одна");
 // Reasons that fill the %1 of CannotParseFile when a document is refused before it is parsed
 inline constexpr char DoctypeNotAllowed[] = QT_TRANSLATE_NOOP(
     "QObject", "объявление DOCTYPE в строке %1 не допускается: документ не может объявлять сущности и ссылаться на DTD");

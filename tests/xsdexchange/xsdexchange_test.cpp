@@ -287,7 +287,7 @@ TEST_F(Xsdexchange, ImportCreatesTypedFieldsThatRefuseWhatTheyCannotHold)
         SCOPED_TRACE((field + '=' + value).toStdString());
         const QString target = file("refused.gpkg");
         const QString document = writeSamples(file("refused.gml"),
-            {feature({"1"}), QStringList{"<count>2</count>", "<" + field + ">" + value + "</" + field + ">"}});
+            {feature({"1"}), QStringList{"<" + field + ">" + value + "</" + field + ">"}});
         const ToolRun refusal = runTool({"--lang", "en", "import", "--create", schema, document, target});
         EXPECT_EQ(refusal.exitCode, 2);
         EXPECT_TRUE(refusal.errors.contains("Layer Sample. Feature 2") && refusal.errors.contains(" " + field + " ")
@@ -299,7 +299,7 @@ TEST_F(Xsdexchange, ImportCreatesTypedFieldsThatRefuseWhatTheyCannotHold)
 
 // A value the target has no place for fails the import, counted per table and attribute over the whole
 // document, nothing stored; with --allow-dropping the rest is stored and the counts printed. A second
-// geometry that repeats the first loses nothing.
+// geometry property that repeats the first loses nothing.
 TEST_F(Xsdexchange, ImportDropsNoValueUnasked)
 {
     const auto point = [](const char *position) {
@@ -307,7 +307,8 @@ TEST_F(Xsdexchange, ImportDropsNoValueUnasked)
     };
     const QString document = writeSamples(file("dropping.gml"),
         {{"<count>1</count>", "<note>a</note>", point("1 2")}, {"<count>2</count>", "<note></note>"},
-            {"<count>3</count>", point("3 4"), point("3 4")}, {"<count>4</count>", point("5 6"), point("7 8")}});
+            {"<count>3</count>", "<a>" + point("3 4") + "</a>", "<b>" + point("3 4") + "</b>"},
+            {"<count>4</count>", "<a>" + point("5 6") + "</a>", "<b>" + point("7 8") + "</b>"}});
     const auto target = [&](const QString &name, OGRwkbGeometryType geometry) {
         const QString path = file(name);
         GDALDatasetUniquePtr dataset(GetGDALDriverManager()->GetDriverByName("GPKG")->Create(
@@ -326,9 +327,12 @@ TEST_F(Xsdexchange, ImportDropsNoValueUnasked)
         QStringList stored;
     } cases[] = {
         {"no-note.gpkg", wkbPoint,
-            {"Sample: geometry: 1 value (the layer takes one geometry per feature, the first)", noField},
+            {"Sample: b: 1 value (the layer takes one geometry per feature, the first)", noField},
             {"1|POINT (1 2)", "2|", "3|POINT (3 4)", "4|POINT (5 6)"}},
-        {"no-geometry.gpkg", wkbNone, {"Sample: geometry: 5 values (the layer has no geometry column)", noField},
+        {"no-geometry.gpkg", wkbNone,
+            {"Sample: a: 2 values (the layer has no geometry column)",
+                "Sample: b: 2 values (the layer has no geometry column)",
+                "Sample: geometry: 1 value (the layer has no geometry column)", noField},
             {"1|", "2|", "3|", "4|"}},
     };
     for (const auto &expected : cases) {

@@ -335,8 +335,8 @@ void FeatureMapper::endProperty()
 }
 
 /*
- * A table has one column per property and one geometry. What matches the description of the
- * feature before, which was checked, needs no further check.
+ * A table has one column per property, and at most one geometry that stands outside a property.
+ * What matches the description of the feature before, which was checked, needs no further check.
  */
 void FeatureMapper::addAttribute(XsdAttribute::Kind kind, const QString &name)
 {
@@ -345,13 +345,11 @@ void FeatureMapper::addAttribute(XsdAttribute::Kind kind, const QString &name)
     described = described && index < lastAttributes.size() && lastAttributes.at(index).kind == kind
         && lastAttributes.at(index).name == name;
     if (!described) {
-        for (const auto &[otherKind, otherName] : qAsConst(properties)) {
-            if (kind != XsdAttribute::Plain && otherKind != XsdAttribute::Plain)
-                refuse(formatMessage(messages::SecondGeometry, featureName, featureLabel(), propertyName),
-                    propertyLine);
-            if (!name.isEmpty() && name == otherName)
-                refuse(formatMessage(messages::PropertyRepeated, featureName, featureLabel(), propertyName),
-                    propertyLine);
+        for (const auto &other : qAsConst(properties)) {
+            if (other.second != name)
+                continue;
+            const char *const reason = name.isEmpty() ? messages::SecondGeometry : messages::PropertyRepeated;
+            refuse(formatMessage(reason, featureName, featureLabel(), propertyName), propertyLine);
         }
     }
     properties.append({kind, name});
