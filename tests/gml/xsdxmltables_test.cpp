@@ -23,7 +23,7 @@ std::string describe(const QList<XsdTableData> &tables)
 TEST(XsdXmlTables, EachFeatureMemberGivesATableDataDescribedByItsOwnChildren)
 {
     XsdXmlTables tables;
-    tables.initFromFile(DORVELLXSD_TEST_DATA_DIR "/gml/declared-cp1251.gml"); // read as UTF-8 whatever it declares
+    tables.initFromFile(DORVELLXSD_TEST_DATA_DIR "/gml/declared-cp1251.gml"); // decoded as it declares
 
     EXPECT_EQ(describe(tables.getDataFromLayers({})), "Участок 7 {название=Сад «Ёлка»}");
 
