@@ -42,8 +42,8 @@ std::unique_ptr<SchemaNode> readTree(QIODevice &device, const SchemaFile *file, 
     QXmlStreamReader reader;
     std::unique_ptr<SchemaNode> root;
     std::vector<SchemaNode *> open;
-    while (readNextToken(reader, moreText)) {
-        const QXmlStreamReader::TokenType token = reader.tokenType();
+    for (auto token = readNextToken(reader, moreText); token != QXmlStreamReader::NoToken;
+         token = readNextToken(reader, moreText)) {
         if (token == QXmlStreamReader::StartElement) {
             auto node = startNode(reader, open.empty() ? nullptr : open.back(), file);
             SchemaNode *raw = node.get();

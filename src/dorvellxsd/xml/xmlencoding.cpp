@@ -38,6 +38,14 @@ const ByteOrderMark *byteOrderMarkOf(const QByteArray &text)
     return nullptr;
 }
 
+// The beginning of a text up to the first ">", where an XML declaration ends (with the other half
+// of the character in UTF-16), so that the declaration is not sought in the whole of a long text.
+QByteArray headOf(const QByteArray &text)
+{
+    const int end = text.indexOf('>');
+    return end < 0 ? text : text.left(end + 2);
+}
+
 // The XML declaration up to its encoding, which is the second capture; a byte order mark may stand before it.
 const QRegularExpression &declarationPattern()
 {
@@ -67,7 +75,7 @@ XmlDecoder::XmlDecoder(const QByteArray &firstPiece)
     const ByteOrderMark *mark = byteOrderMarkOf(firstPiece);
     // Without a mark the declaration is read as ASCII, which every encoding it may name keeps as it is.
     codec = QTextCodec::codecForMib(mark ? mark->mib : Latin1Mib);
-    const QRegularExpressionMatch declaration = declarationPattern().match(codec->toUnicode(firstPiece));
+    const QRegularExpressionMatch declaration = declarationPattern().match(codec->toUnicode(headOf(firstPiece)));
     if (!mark)
         codec = QTextCodec::codecForMib(Utf8Mib);
     if (declaration.hasMatch()) {

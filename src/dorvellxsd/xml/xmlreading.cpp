@@ -83,20 +83,18 @@ bool XmlTokenizer::readAttributes(XmlAttributes &attributes)
     return true;
 }
 
-bool readNextToken(QXmlStreamReader &reader, const MoreText &moreText)
+QXmlStreamReader::TokenType readNextToken(QXmlStreamReader &reader, const MoreText &moreText)
 {
     const bool moreToRead = !reader.atEnd()
         || (reader.error() == QXmlStreamReader::PrematureEndOfDocumentError && moreText && moreText(reader));
-    if (moreToRead)
-        reader.readNext();
-    return moreToRead;
+    return moreToRead ? reader.readNext() : QXmlStreamReader::NoToken;
 }
 
 bool XmlTokenizer::readNext(XmlTokenSink &sink)
 {
-    if (!readNextToken(reader, moreText))
+    switch (readNextToken(reader, moreText)) {
+    case QXmlStreamReader::NoToken:
         return false;
-    switch (reader.tokenType()) {
     case QXmlStreamReader::DTD:
         refuse(formatMessage(messages::DoctypeNotAllowed, lineOf(reader)));
         break;

@@ -41,8 +41,8 @@ public:
 using MoreText = std::function<bool(QXmlStreamReader &)>;
 
 // Reads the parser's next token, with more text from @p moreText (when given) each time it runs
-// out of it; false once the text is over or refused.
-bool readNextToken(QXmlStreamReader &reader, const MoreText &moreText);
+// out of it; NoToken once the text is over or refused.
+QXmlStreamReader::TokenType readNextToken(QXmlStreamReader &reader, const MoreText &moreText);
 
 /*
  * Reads tokens from a parser, without namespace processing, and tells a sink about them.
