@@ -57,6 +57,10 @@ TEST(Hostile, ReadersRefuseWhatTheyCannotReadAndKeepWhatTheyHad)
         {write(utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<!DOCTYPE r [<!ENTITY e \"x\">]>\n<r>&e;</r>")),
             doctype(2)},
         {write(utf16("<r>\n<e\n" + attributes(MaxXmlAttributes + 1, "a") + "/></r>")), tooMany(3)},
+        // Text that is not in the encoding it declares.
+        {write("<?xml version=\"1.0\" encoding=\"x-nonesuch\"?><r/>"),
+            parseError + "неизвестная кодировка x-nonesuch в строке 1"},
+        {write("<r>\n<e>\xFF</e></r>"), parseError + "байты в строке 2 не являются текстом в кодировке UTF-8"},
         // Qt's parser takes time quadratic in the attributes of one element: minutes for these.
         {write("<r" + attributes(320000, "a") + "/>"), tooMany(1)},
         {write("<r>\n<e\n" + attributes(MaxXmlAttributes + 1, "a") + "/></r>"), tooMany(3)},
