@@ -60,6 +60,22 @@
         <translation>element on line %1 declares more than %2 namespaces</translation>
     </message>
     <message>
+        <source>неизвестная кодировка %1 в строке %2</source>
+        <translation>unknown encoding %1 on line %2</translation>
+    </message>
+    <message>
+        <source>кодировка %1 в строке %2 противоречит метке порядка байтов %3</source>
+        <translation>encoding %1 on line %2 contradicts the %3 byte order mark</translation>
+    </message>
+    <message>
+        <source>кодировка %1 в строке %2 противоречит самому объявлению: без метки порядка байтов оно записано в кодировке, совместимой с ASCII</source>
+        <translation>encoding %1 on line %2 contradicts the declaration itself: without a byte order mark it is written in an ASCII-compatible encoding</translation>
+    </message>
+    <message>
+        <source>байты в строке %1 не являются текстом в кодировке %2</source>
+        <translation>bytes on line %1 are not text in encoding %2</translation>
+    </message>
+    <message>
         <source>имя атрибута в строке %1 недопустимо в XML</source>
         <translation>attribute name on line %1 is not valid XML</translation>
     </message>

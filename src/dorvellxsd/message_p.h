@@ -53,6 +53,16 @@ inline constexpr char TooManyAttributes[] =
 inline constexpr char TooManyNamespaceDeclarations[] =
     QT_TRANSLATE_NOOP("QObject", "элемент в строке %1 объявляет больше %2 пространств имён");
 
+// XML layer: reasons that fill the %1 of CannotParseFile when the text is not in the encoding it declares
+inline constexpr char EncodingUnknown[] = QT_TRANSLATE_NOOP("QObject", "неизвестная кодировка %1 в строке %2");
+inline constexpr char EncodingContradictsByteOrderMark[] =
+    QT_TRANSLATE_NOOP("QObject", "кодировка %1 в строке %2 противоречит метке порядка байтов %3");
+inline constexpr char EncodingContradictsDeclaration[] = QT_TRANSLATE_NOOP("QObject",
+    "кодировка %1 в строке %2 противоречит самому объявлению: без метки порядка байтов оно записано в кодировке, "
+    "совместимой с ASCII");
+inline constexpr char BytesNotInEncoding[] =
+    QT_TRANSLATE_NOOP("QObject", "байты в строке %1 не являются текстом в кодировке %2");
+
 // Data sources
 inline constexpr char CannotOpenDataSource[] =
     QT_TRANSLATE_NOOP("QObject", "Не могу открыть источник данных %1\n%2");

@@ -3,6 +3,8 @@
 
 #include <dorvellxsd/schema/xsdprovider.h>
 
+#include <QTextCodec>
+
 using namespace gmltest;
 
 // Both readers refuse, with the parser's text or an exact message, and keep what they had; nothing is
@@ -36,6 +38,9 @@ TEST(Hostile, ReadersRefuseWhatTheyCannotReadAndKeepWhatTheyHad)
             text += ' ' + QByteArray(name) + QByteArray::number(i) + "=\"v\"";
         return text;
     };
+    const auto utf16 = [](const QByteArray &text) {
+        return QTextCodec::codecForName("UTF-16BE")->fromUnicode(QString::fromUtf8(text)); // with a byte order mark
+    };
     const auto tooMany = [&](int line) {
         return parseError + "элемент в строке " + std::to_string(line) + " несёт больше "
             + std::to_string(MaxXmlAttributes) + " атрибутов";
@@ -52,6 +57,14 @@ TEST(Hostile, ReadersRefuseWhatTheyCannotReadAndKeepWhatTheyHad)
              + QByteArray("&big;").repeated(100000) + "</r>\n"),
             doctype(2)},
         {write(deep(100000)), tooDeep}, {write(deep(1001)), tooDeep},
+        // The same in UTF-16, where the text the guard counts is not the file's bytes.
+        {write(utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<!DOCTYPE r [<!ENTITY e \"x\">]>\n<r>&e;</r>")),
+            doctype(2)},
+        {write(utf16("<r>\n<e\n" + attributes(MaxXmlAttributes + 1, "a") + "/></r>")), tooMany(3)},
+        // Text that is not in the encoding it declares.
+        {write("<?xml version=\"1.0\" encoding=\"x-nonesuch\"?><r/>"),
+            parseError + "неизвестная кодировка x-nonesuch в строке 1"},
+        {write("<r>\n<e>\xFF</e></r>"), parseError + "байты в строке 2 не являются текстом в кодировке UTF-8"},
         // Qt's parser takes time quadratic in the attributes of one element: minutes for these.
         {write("<r" + attributes(320000, "a") + "/>"), tooMany(1)},
         {write("<r>\n<e\n" + attributes(MaxXmlAttributes + 1, "a") + "/></r>"), tooMany(3)},

@@ -1,5 +1,9 @@
+#include "domtreebuilder_p.h"
 #include "xmllimits_p.h"
 #include "xmlreading_p.h"
+
+#include <QBuffer>
+#include <QTextCodec>
 
 #include <gtest/gtest.h>
 
@@ -57,5 +61,90 @@ TEST(XmlMarkupGuard, CountsTheAttributesOfEachStartTag)
     for (const auto &[text, expected] : cases) {
         for (const int pieceSize : {1, 3, 1 << 20})
             EXPECT_EQ(verdict(text, pieceSize), expected) << "pieces of " << pieceSize << ": " << text.left(60).data();
+    }
+}
+
+namespace {
+
+QByteArray utf16(const QString &text, bool bigEndian)
+{
+    QByteArray bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const QChar c : text) {
+        const char high = static_cast<char>(c.unicode() >> 8), low = static_cast<char>(c.unicode() & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+QByteArray encoded(const char *encoding, const QString &text)
+{
+    return QTextCodec::codecForName(encoding)->fromUnicode(text);
+}
+
+// The root element's text as a file reader decodes @p bytes, or the reason it refuses them.
+std::string rootText(const QByteArray &bytes)
+{
+    QBuffer file;
+    file.setData(bytes);
+    file.open(QIODevice::ReadOnly);
+    QDomDocument document;
+    QString refusal;
+    if (!readXmlFile(file, document, BlankText::Values, &refusal))
+        return "refused: " + refusal.toStdString();
+    return document.documentElement().text().toStdString();
+}
+
+} // namespace
+
+// The byte order mark, else the declaration, names the encoding; what contradicts it or cannot be
+// read in it is refused, with the line of the first such byte, also where pieces of the file meet.
+TEST(XmlFileReader, DecodesTheEncodingTheTextDeclares)
+{
+    const QString cyrillic = "Сад «Ёлка»", latin = "Café Müller";
+    const auto document = [](const QString &encoding, const QString &value) {
+        return (encoding.isEmpty() ? QString() : "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n")
+            + "<r>" + value + "</r>\n";
+    };
+    // Where the reader's pieces meet: within a UTF-8 sequence, and between the halves of a surrogate pair.
+    const QString tree = "🌲";
+    const QString splitUtf8 = QString((1 << 20) - 5, 'x') + tree, splitUtf16 = QString((1 << 19) - 5, 'x') + tree;
+    const std::string refused = "refused: ";
+    const std::pair<QByteArray, std::string> cases[] = {
+        {document("", cyrillic).toUtf8(), cyrillic.toStdString()},
+        {"\xEF\xBB\xBF" + document("utf-8", cyrillic).toUtf8(), cyrillic.toStdString()},
+        {utf16(document("UTF-16", cyrillic), false), cyrillic.toStdString()},
+        {utf16(document("", cyrillic), true), cyrillic.toStdString()},
+        {utf16(document("UTF-16LE", cyrillic), false), cyrillic.toStdString()},
+        {encoded("windows-1251", document("windows-1251", cyrillic)), cyrillic.toStdString()},
+        {encoded("ISO-8859-5", "<?xml version = '1.0'\n encoding = 'ISO-8859-5' ?><r>Ёлка</r>"), "Ёлка"},
+        {encoded("ISO-8859-1", document("ISO-8859-1", latin)), latin.toStdString()},
+        {document("", splitUtf8).toUtf8(), splitUtf8.toStdString()},
+        {utf16(document("", splitUtf16), true), splitUtf16.toStdString()},
+        // Declarations that cannot hold.
+        {document("x-nonesuch", "a").toUtf8(), refused + "неизвестная кодировка x-nonesuch в строке 1"},
+        {utf16(document("windows-1251", "a"), false),
+            refused + "кодировка windows-1251 в строке 1 противоречит метке порядка байтов UTF-16LE"},
+        {utf16(document("UTF-16LE", "a"), true),
+            refused + "кодировка UTF-16LE в строке 1 противоречит метке порядка байтов UTF-16BE"},
+        {"\xEF\xBB\xBF" + document("UTF-16", "a").toUtf8(),
+            refused + "кодировка UTF-16 в строке 1 противоречит метке порядка байтов UTF-8"},
+        {document("UTF-16", "a").toUtf8(),
+            refused + "кодировка UTF-16 в строке 1 противоречит самому объявлению: без метки порядка байтов оно "
+                      "записано в кодировке, совместимой с ASCII"},
+        // Bytes that are no text in the encoding.
+        {"<r>\r\n\r\na\xFF</r>", refused + "байты в строке 3 не являются текстом в кодировке UTF-8"},
+        {"<r>\n" + splitUtf8.toUtf8().chopped(2) + "\n</r>",
+            refused + "байты в строке 2 не являются текстом в кодировке UTF-8"},
+        {"<r/>\n\xD0", refused + "байты в строке 2 не являются текстом в кодировке UTF-8"},
+        {"<?xml version='1.0' encoding='ISO-8859-3'?>\n<r>\xA5</r>",
+            refused + "байты в строке 2 не являются текстом в кодировке ISO-8859-3"},
+        {utf16("<r>\n" + tree.left(1) + "</r>", false),
+            refused + "байты в строке 2 не являются текстом в кодировке UTF-16"},
+        {utf16("<r/>\n", false) + "\n", refused + "байты в строке 2 не являются текстом в кодировке UTF-16"},
+    };
+    for (const auto &[bytes, expected] : cases) {
+        const std::string text = rootText(bytes); // some are a megabyte long
+        EXPECT_TRUE(text == expected) << text.substr(0, 200) << " from " << bytes.left(60).toHex().data();
     }
 }

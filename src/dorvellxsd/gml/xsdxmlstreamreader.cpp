@@ -51,7 +51,7 @@ XsdXmlStreamReaderPrivate::XsdXmlStreamReaderPrivate(const QString &path)
     // Binary, so that the parser applies the end-of-line rule of XML.
     if (!file.open(QIODevice::ReadOnly))
         throw logicError(formatMessage(messages::CannotOpenFile, path));
-    reader = std::make_unique<XmlFileReader>(file, XmlFileReader::Encoding::Utf8);
+    reader = std::make_unique<XmlFileReader>(file);
 }
 
 QList<XsdTableData> XsdXmlStreamReaderPrivate::readBatch(int maxFeatures, const QStringList &tableNames)

@@ -15,9 +15,9 @@ class XsdXmlStreamReaderPrivate;
 
 /**
  * Reads an exchange document from a file in batches of features, never holding more of it than
- * the batch at hand. The features, their descriptions, ids and values, and the refusals are those
- * of XsdXmlTables::initFromFile and getDataFromLayers on the same file; only the grouping into
- * table data differs.
+ * the batch at hand. The decoding (the encoding the document declares), the features, their
+ * descriptions, ids and values, and the refusals are those of XsdXmlTables::initFromFile and
+ * getDataFromLayers on the same file; only the grouping into table data differs.
  *
  * A reader is used from one thread at a time; distinct readers share nothing.
  */
@@ -35,10 +35,10 @@ public:
      * @throws std::logic_error "Размер пакета объектов должен быть положительным, а не %1" when
      *         @p maxFeatures is below 1, as XsdGdalLayerReader::readBatch; and
      *         "Ошибка разбора файла: %1" with the reasons of
-     *         XsdXmlTables::initFromFile (a DOCTYPE, too deep a nesting, too many attributes,
-     *         names, processing instruction targets, parse errors with their line); the reader
-     *         is then at its end, and every later call throws the same; and, with the line,
-     *         the refusals of XsdXmlTables::getDataFromLayers when the document cannot be
+     *         XsdXmlTables::initFromFile (the encoding, a DOCTYPE, too deep a nesting, too many
+     *         attributes, names, processing instruction targets, parse errors with their line);
+     *         the reader is then at its end, and every later call throws the same; and, with the
+     *         line, the refusals of XsdXmlTables::getDataFromLayers when the document cannot be
      *         mapped (a member without feature, nested or repeated properties, ...). Features of
      *         earlier batches were read before the error.
      */

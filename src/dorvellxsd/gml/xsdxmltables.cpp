@@ -74,7 +74,7 @@ void XsdXmlTables::initFromFile(const QString &path)
         throw logicError(formatMessage(messages::CannotOpenFile, path));
     QDomDocument document;
     QString parserMessage;
-    if (!readXmlFile(file, XmlFileReader::Encoding::Utf8, document, BlankText::Values, &parserMessage))
+    if (!readXmlFile(file, document, BlankText::Values, &parserMessage))
         throw logicError(formatMessage(messages::CannotParseFile, parserMessage));
     QDomDocument::operator=(document);
     sourcePath = path;

@@ -34,14 +34,18 @@ public:
     XsdXmlTables() = default;
 
     /**
-     * Replaces the document by the content of the file at @p path, decoded as UTF-8 whatever
-     * its declaration says. Line ends follow XML's rule: a raw carriage return, alone or before
-     * a line feed, becomes a line feed, while a "&#13;" reference stays a carriage return.
+     * Replaces the document by the content of the file at @p path, decoded as XML reads it:
+     * UTF-8 or UTF-16 after a byte order mark, otherwise in the encoding its XML declaration
+     * names (any Qt knows: UTF-8, windows-1251, KOI8-R, ISO-8859-x...), UTF-8 when there is no
+     * declaration. Line ends follow XML's rule: a raw carriage return, alone or before a line
+     * feed, becomes a line feed, while a "&#13;" reference stays a carriage return.
      * @throws std::logic_error when the file cannot be opened or is not well-formed XML, and
-     *         also when it has a DOCTYPE declaration (no entity is ever expanded and no DTD
-     *         fetched), nests elements deeper than 1,000 levels, or has an element with more
-     *         than 1,000 attributes or 100 namespace declarations; the document loaded before
-     *         is kept then.
+     *         also when it declares an encoding Qt does not know or one that contradicts its
+     *         byte order mark or the declaration's own bytes (UTF-16 without a mark), holds
+     *         bytes that are no text in its encoding, has a DOCTYPE declaration (no entity is
+     *         ever expanded and no DTD fetched), nests elements deeper than 1,000 levels, or has
+     *         an element with more than 256 attributes or 64 namespace declarations; the
+     *         document loaded before is kept then.
      */
     void initFromFile(const QString &path);
 

@@ -21,7 +21,8 @@ public:
     XsdXmlTables &operator=(const XsdXmlTables &) = delete;
     virtual ~XsdXmlTables();
 
-    /// Loads the document at the UTF-8 @p path; throws std::logic_error on failure.
+    /// Loads the document at the UTF-8 @p path, decoded in the encoding it declares, as
+    /// pelmak::XsdXmlTables::initFromFile; throws std::logic_error on failure.
     void initFromFile(const std::string &path);
     /// The tables that have features in the document, in order of first appearance.
     std::list<std::string> listTables() const;

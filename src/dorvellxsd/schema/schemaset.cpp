@@ -37,11 +37,13 @@ std::unique_ptr<SchemaNode> startNode(const QXmlStreamReader &reader, const Sche
 // never declarations and are left out.
 std::unique_ptr<SchemaNode> readTree(QIODevice &device, const SchemaFile *file, QString &errorMessage)
 {
-    QXmlStreamReader reader(&device);
+    XmlFileText text(device);
+    const MoreText moreText = [&text](QXmlStreamReader &parser) { return text.feed(parser); };
+    QXmlStreamReader reader;
     std::unique_ptr<SchemaNode> root;
     std::vector<SchemaNode *> open;
-    while (!reader.atEnd()) {
-        const QXmlStreamReader::TokenType token = reader.readNext();
+    for (auto token = readNextToken(reader, moreText); token != QXmlStreamReader::NoToken;
+         token = readNextToken(reader, moreText)) {
         if (token == QXmlStreamReader::StartElement) {
             auto node = startNode(reader, open.empty() ? nullptr : open.back(), file);
             SchemaNode *raw = node.get();
@@ -68,7 +70,7 @@ std::unique_ptr<SchemaNode> readSchemaFile(QFile &file, const SchemaFile *owner,
 {
     {
         QDomDocument unused;
-        if (!readXmlFile(file, XmlFileReader::Encoding::Declared, unused, BlankText::Drop, &errorMessage))
+        if (!readXmlFile(file, unused, BlankText::Drop, &errorMessage))
             return nullptr;
     }
     if (!file.seek(0)) {

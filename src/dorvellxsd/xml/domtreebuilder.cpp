@@ -201,11 +201,10 @@ bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText
     });
 }
 
-bool readXmlFile(QIODevice &file, XmlFileReader::Encoding encoding, QDomDocument &document, BlankText blankText,
-    QString *errorMessage)
+bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, QString *errorMessage)
 {
     return buildDocument(document, blankText,
-        [&](TreeBuilder &builder) { return XmlFileReader(file, encoding).readAll(builder, errorMessage); });
+        [&](TreeBuilder &builder) { return XmlFileReader(file).readAll(builder, errorMessage); });
 }
 
 void appendRootElementOf(

@@ -99,8 +99,7 @@ private:
 bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage);
 
 // The same for the file @p file, read through an XmlFileReader.
-bool readXmlFile(QIODevice &file, XmlFileReader::Encoding encoding, QDomDocument &document, BlankText blankText,
-    QString *errorMessage);
+bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, QString *errorMessage);
 
 /*
  * Appends below @p parent the root element of what @p reader delivers, with its subtree, built as

@@ -56,7 +56,7 @@ public:
         QString error;
         if (!file.open(QIODevice::ReadOnly))
             throw logicError(formatMessage(messages::CatalogMissing, path));
-        if (!readXmlFile(file, XmlFileReader::Encoding::Declared, document, BlankText::Drop, &error))
+        if (!readXmlFile(file, document, BlankText::Drop, &error))
             throw logicError(formatMessage(messages::CatalogNotWellFormed, path, error));
 
         reading.append(canonical);

@@ -3,7 +3,6 @@
 #include "../message_p.h"
 
 #include <QIODevice>
-#include <QTextCodec>
 
 #include <algorithm>
 #include <cstring>
@@ -84,13 +83,18 @@ bool XmlTokenizer::readAttributes(XmlAttributes &attributes)
     return true;
 }
 
-bool XmlTokenizer::readNext(XmlTokenSink &sink)
+QXmlStreamReader::TokenType readNextToken(QXmlStreamReader &reader, const MoreText &moreText)
 {
     const bool moreToRead = !reader.atEnd()
         || (reader.error() == QXmlStreamReader::PrematureEndOfDocumentError && moreText && moreText(reader));
-    if (!moreToRead)
+    return moreToRead ? reader.readNext() : QXmlStreamReader::NoToken;
+}
+
+bool XmlTokenizer::readNext(XmlTokenSink &sink)
+{
+    switch (readNextToken(reader, moreText)) {
+    case QXmlStreamReader::NoToken:
         return false;
-    switch (reader.readNext()) {
     case QXmlStreamReader::DTD:
         refuse(formatMessage(messages::DoctypeNotAllowed, lineOf(reader)));
         break;
@@ -300,31 +304,57 @@ void XmlMarkupGuard::other(char c)
     }
 }
 
-XmlFileReader::XmlFileReader(QIODevice &device, Encoding encoding)
+XmlFileText::XmlFileText(QIODevice &device)
     : file(device)
-    , decoder(encoding == Encoding::Utf8 ? QTextCodec::codecForName("UTF-8")->makeDecoder() : nullptr)
-    , tokenizer(reader, MaxXmlDepth, names, [this](QXmlStreamReader &parser) { return readPiece(parser); })
 {
 }
 
-XmlFileReader::~XmlFileReader() = default;
+XmlFileText::~XmlFileText() = default;
 
-bool XmlFileReader::readPiece(QXmlStreamReader &parser)
+bool XmlFileText::refuse(QXmlStreamReader &parser, const QString &reason)
+{
+    parser.raiseError(reason);
+    return false;
+}
+
+bool XmlFileText::feed(QXmlStreamReader &parser)
 {
     constexpr qint64 PieceSize = 1 << 20;
     const QByteArray bytes = file.read(PieceSize);
+    if (!decoder) {
+        if (bytes.isEmpty())
+            return false;
+        decoder = std::make_unique<XmlDecoder>(bytes);
+        if (!decoder->refusal().isEmpty())
+            return refuse(parser, decoder->refusal());
+    }
+    // An empty read ends the text of a device that cannot tell its end beforehand.
+    int invalidAt = -1;
+    const QString text = decoder->decode(bytes, bytes.isEmpty() || file.atEnd(), invalidAt);
+    const QString refusal = invalidAt < 0 ? guard.scan(decoder->isUtf8() ? bytes : text.toUtf8())
+                                          : invalidBytesAfter(text.left(invalidAt));
+    if (!refusal.isEmpty())
+        return refuse(parser, refusal);
     if (bytes.isEmpty())
         return false;
-    const QString refusal = guard.scan(bytes);
-    if (!refusal.isEmpty()) {
-        parser.raiseError(refusal);
-        return false;
-    }
-    if (decoder)
-        parser.addData(decoder->toUnicode(bytes));
-    else
-        parser.addData(bytes);
+    parser.addData(text);
     return true;
+}
+
+// Why the text is refused where its valid part @p validText ends.
+QString XmlFileText::invalidBytesAfter(const QString &validText)
+{
+    // The guard reads the valid part first, to know the line, and tells of a refusal within it.
+    const QString refusal = guard.scan(validText.toUtf8());
+    if (!refusal.isEmpty())
+        return refusal;
+    return formatMessage(messages::BytesNotInEncoding, QString::number(guard.lineNumber()), decoder->name());
+}
+
+XmlFileReader::XmlFileReader(QIODevice &device)
+    : text(device)
+    , tokenizer(reader, MaxXmlDepth, names, [this](QXmlStreamReader &parser) { return text.feed(parser); })
+{
 }
 
 } // namespace pelmak

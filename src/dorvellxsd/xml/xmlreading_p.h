@@ -5,6 +5,7 @@
 #ifndef DORVELLXSD_XMLREADING_P_H
 #define DORVELLXSD_XMLREADING_P_H
 
+#include "xmlencoding_p.h"
 #include "xmllimits_p.h"
 #include "xmlnames_p.h"
 
@@ -17,7 +18,6 @@
 #include <memory>
 
 class QIODevice;
-class QTextDecoder;
 
 namespace pelmak {
 
@@ -37,6 +37,13 @@ public:
     virtual void processingInstruction(const QString &target, const QString &data) = 0;
 };
 
+// Gives a parser its next piece of text; false when there is none left.
+using MoreText = std::function<bool(QXmlStreamReader &)>;
+
+// Reads the parser's next token, with more text from @p moreText (when given) each time it runs
+// out of it; NoToken once the text is over or refused.
+QXmlStreamReader::TokenType readNextToken(QXmlStreamReader &reader, const MoreText &moreText);
+
 /*
  * Reads tokens from a parser, without namespace processing, and tells a sink about them.
  *
@@ -52,9 +59,6 @@ public:
 class XmlTokenizer
 {
 public:
-    // Gives the parser its next piece of text; false when there is none left.
-    using MoreText = std::function<bool(QXmlStreamReader &)>;
-
     XmlTokenizer(QXmlStreamReader &reader, int maxDepth, XmlNameCache &names, MoreText moreText = {});
 
     // Tells @p sink the next token; false once the text is over or refused.
@@ -74,17 +78,19 @@ private:
 };
 
 /*
- * Counts attributes and namespace declarations per start tag in the raw bytes of a text, piece
- * after piece, so that an element carrying too many is refused before the parser spends time
+ * Counts attributes and namespace declarations per start tag in the UTF-8 of a text, piece after
+ * piece, so that an element carrying too many is refused before the parser spends time
  * quadratic in their number on it. It follows comments, CDATA sections, processing instructions,
- * declarations and quoted values, whose content is no markup; the delimiters are ASCII, so any
- * encoding that keeps ASCII as it is (UTF-8, the 8-bit ones) is read correctly.
+ * declarations and quoted values, whose content is no markup. The text is UTF-8, where no byte of
+ * a multibyte character looks like the ASCII delimiters.
  */
 class XmlMarkupGuard
 {
 public:
     // The reason for refusing the text, once this next piece of it is seen; empty when none.
     QString scan(const QByteArray &piece);
+    // The line the text seen so far ends in.
+    int lineNumber() const { return line; }
 
 private:
     enum class State { Text, Open, Bang, Comment, CData, ProcessingInstruction, Declaration, EndTag, StartTag };
@@ -108,22 +114,38 @@ private:
 };
 
 /*
- * Reads the tokens of an XML file. The text is parsed in pieces as it is read, never held whole
- * (a parser given a whole large text at once is several times slower), and each piece is counted
- * by an XmlMarkupGuard first.
+ * The text of an XML file for a parser, decoded as the file declares (see XmlDecoder) piece after
+ * piece as it is read, never held whole (a parser given a whole large text at once is several
+ * times slower); an XmlMarkupGuard counts each piece before the parser sees it.
  */
+class XmlFileText
+{
+public:
+    // The file is read from where it stands; it must be open in binary mode, so that the parser
+    // applies the end-of-line rule of XML itself.
+    explicit XmlFileText(QIODevice &file);
+    ~XmlFileText();
+    XmlFileText(const XmlFileText &) = delete;
+    XmlFileText &operator=(const XmlFileText &) = delete;
+
+    // Gives @p parser the next piece of the text: a MoreText. A refusal raises an error on it.
+    bool feed(QXmlStreamReader &parser);
+
+private:
+    bool refuse(QXmlStreamReader &parser, const QString &reason);
+    QString invalidBytesAfter(const QString &validText);
+
+    QIODevice &file;
+    std::unique_ptr<XmlDecoder> decoder; ///< made from the first piece
+    XmlMarkupGuard guard;
+};
+
+// Reads the tokens of an XML file, as an XmlFileText gives it.
 class XmlFileReader
 {
 public:
-    enum class Encoding {
-        Utf8,     ///< whatever the document declares
-        Declared, ///< as the document declares it
-    };
-
-    // The file is read from where it stands; it must be open in binary mode, so that the parser
-    // applies the end-of-line rule of XML itself.
-    XmlFileReader(QIODevice &file, Encoding encoding);
-    ~XmlFileReader();
+    // The file as XmlFileText takes it.
+    explicit XmlFileReader(QIODevice &file);
     XmlFileReader(const XmlFileReader &) = delete;
     XmlFileReader &operator=(const XmlFileReader &) = delete;
 
@@ -135,11 +157,7 @@ public:
     qint64 lineNumber() const { return reader.lineNumber(); }
 
 private:
-    bool readPiece(QXmlStreamReader &parser);
-
-    QIODevice &file;
-    std::unique_ptr<QTextDecoder> decoder; ///< none when the parser decodes
-    XmlMarkupGuard guard;
+    XmlFileText text;
     QXmlStreamReader reader;
     XmlNameCache names;
     XmlTokenizer tokenizer;

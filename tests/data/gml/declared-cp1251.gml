@@ -1,8 +1,8 @@
 <?xml version="1.0" encoding="windows-1251"?>
 <gml:FeatureCollection xmlns:gml="http://www.opengis.net/gml" xml:lang="ru">
  <gml:featureMember>
-  <РЈС‡Р°СЃС‚РѕРє gml:id="РЈС‡Р°СЃС‚РѕРє.7" С‘Р»РєР°="РЅРµ Р·РЅР°С‡РµРЅРёРµ С‚Р°Р±Р»РёС†С‹">
-   <РЅР°Р·РІР°РЅРёРµ>РЎР°Рґ В«РЃР»РєР°В»</РЅР°Р·РІР°РЅРёРµ>
-  </РЈС‡Р°СЃС‚РѕРє>
+  <Участок gml:id="Участок.7" ёлка="не значение таблицы">
+   <название>Сад «Ёлка»</название>
+  </Участок>
  </gml:featureMember>
 </gml:FeatureCollection>
