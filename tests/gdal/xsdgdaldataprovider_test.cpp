@@ -289,6 +289,10 @@ TEST_F(GeoPackageTest, ValuesGoInExactlyOrAreRefusedWithTableFeatureAndField)
         (Rows{"i=2147483647;i16=-32768;b=1;i64=-9223372036854775808;r=-1.23456789012345e+308;f=0.5;d=1996/05/03;"
               "dt=1996/05/03 10:20:30.125+03;s=слово;|",
             "i null;i16 null;b null;i64 null;r null;f null;d null;dt null;s=;|"}));
+    // They come out as XML Schema writes them, a zone too.
+    XsdGdalDataProvider source(file, true);
+    EXPECT_EQ(source.getDataFromLayer(typed, {}).featureData().front().values.mid(6, 2),
+        (QStringList{"1996-05-03"_q, "1996-05-03T10:20:30.125+03:00"_q}));
 
     const std::pair<const char *, const char *> refused[] = {{"i", "два"}, {"i", "99999999999999999999"}, {"i", "1.5"},
         {"i16", "40000"}, {"b", "2"}, {"i64", "99999999999999999999"}, {"r", "1,5"}, {"r", "nan"},

@@ -69,7 +69,43 @@ bool fitsDouble(const QString &value)
     return last - first + 1 <= DBL_DIG;
 }
 
+// The ISO 8601 form XML Schema's date, time and dateTime take; GDAL's own text uses slashes.
+QString isoDateTimeText(OGRFeature &feature, int index, OGRFieldType type)
+{
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, zone = 0;
+    float second = 0;
+    feature.GetFieldAsDateTime(index, &year, &month, &day, &hour, &minute, &second, &zone);
+    QString text;
+    if (type != OFTTime)
+        text = QString::asprintf("%04d-%02d-%02d", year, month, day);
+    if (type == OFTDate)
+        return text;
+    if (type == OFTDateTime)
+        text += QLatin1Char('T');
+    const int milliseconds = qRound(second * 1000);
+    text += QString::asprintf("%02d:%02d:%02d", hour, minute, milliseconds / 1000);
+    if (milliseconds % 1000 != 0)
+        text += QString::asprintf(".%03d", milliseconds % 1000);
+    // GDAL's zone: 0 unknown, 1 local time, 100 UTC, each step beyond a quarter of an hour.
+    if (zone == 100) {
+        text += QLatin1Char('Z');
+    } else if (zone > 1) {
+        const int offset = (zone - 100) * 15;
+        text += QString::asprintf("%c%02d:%02d", offset < 0 ? '-' : '+', qAbs(offset) / 60, qAbs(offset) % 60);
+    }
+    return text;
+}
+
 } // namespace
+
+QString fieldText(OGRFeature &feature, int index)
+{
+    const OGRFieldType type = feature.GetFieldDefnRef(index)->GetType();
+    const bool dateOrTime = type == OFTDate || type == OFTTime || type == OFTDateTime;
+    if (dateOrTime && feature.IsFieldSetAndNotNull(index))
+        return isoDateTimeText(feature, index, type);
+    return fromGdalText(feature.GetFieldAsString(index));
+}
 
 FieldTarget::FieldTarget(GDALDataset &dataset, OGRLayer &layer, int fieldIndex)
     : index(fieldIndex)

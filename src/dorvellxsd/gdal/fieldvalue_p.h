@@ -17,6 +17,10 @@ class OGRLayer;
 
 namespace pelmak {
 
+// The value of a field as an exchange document carries it: dates and times in the ISO 8601 form
+// of XML Schema, everything else as GDAL writes it.
+QString fieldText(OGRFeature &feature, int index);
+
 /*
  * One field of a layer as the target of text values. GDAL converts text to a field's type
  * without a word when it cannot (a word becomes 0, an overflowing integer its limit, "1996-xyz"

@@ -1,6 +1,7 @@
 #include "xsdgdallayerreader.h"
 
 #include "../message_p.h"
+#include "fieldvalue_p.h"
 #include "gdalerrors_p.h"
 #include "layerreading_p.h"
 #include "xsdgdaldataprovider_p.h"
@@ -102,7 +103,7 @@ XsdFeatureData LayerReading::recordOf(OGRFeature &feature) const
             geometry = gml.gmlOf(*own, table.name, record.id);
     }
     for (const int column : columns)
-        record.values.append(column != GeometryColumn ? fromGdalText(feature.GetFieldAsString(column)) : geometry);
+        record.values.append(column != GeometryColumn ? fieldText(feature, column) : geometry);
     return record;
 }
 
