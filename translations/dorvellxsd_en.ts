@@ -8,6 +8,10 @@
         <translation>Cannot open file %1</translation>
     </message>
     <message>
+        <source>Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой %1. Объект %2. Атрибут %3</source>
+        <translation>Geometry not stored: the feature already got another one, and the layer holds one. Layer %1. Feature %2. Attribute %3</translation>
+    </message>
+    <message>
         <source>Ошибка разбора файла: %1</source>
         <translation>Cannot parse file: %1</translation>
     </message>

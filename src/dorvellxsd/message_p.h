@@ -83,6 +83,8 @@ inline constexpr char CannotCommitTransaction[] =
     QT_TRANSLATE_NOOP("QObject", "Не могу завершить транзакцию в источнике данных %1");
 
 // Values and geometries refused on insert, identifiers and geometries refused on reading
+inline constexpr char SecondGeometryNotStored[] = QT_TRANSLATE_NOOP("QObject",
+    "Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой %1. Объект %2. Атрибут %3");
 inline constexpr char FieldNotInLayer[] = QT_TRANSLATE_NOOP("QObject", "В слое %1 нет поля %2");
 inline constexpr char ValueNotStorable[] =
     QT_TRANSLATE_NOOP("QObject", "Значение «%4» не может быть сохранено в поле %3 без искажения. Слой %1. Объект %2");

@@ -423,11 +423,21 @@ TEST_F(GeoPackageTest, FailedImportLeavesEveryLayerAsItWas)
     for (int i = 0; i < 300; ++i)
         records.push_back({"77:%1"_q.arg(i), "new"_q});
     const XsdTableData many = tableData(registry, records);
+    // A layer holds one geometry per feature; a second geometry attribute may only repeat it.
+    XsdElement twoGeometries = describeTable("wells"_q, {"depth"_q});
+    twoGeometries.complexType.attributes.append(twoGeometries.complexType.attributes.last());
+    const QString here = "<gml:Point><gml:pos>1 2</gml:pos></gml:Point>"_q;
     enum Other { None, Writes, Reads };
     const std::tuple<QString, bool, QList<XsdTableData>, QString, bool, Other> cases[] = {
         {file, false,
             {tableData(registry, {{"a"_q, "x"_q}, {"b"_q, "x"_q, "<gml:Point><gml:pos>1 2</gml:pos></gml:Point>"_q}})},
             "Геометрия не сохранена. Слой register. Объект 2"_q, true, None},
+        {file, false,
+            {tableData(twoGeometries,
+                {{"1"_q, here, here}, {"2"_q, here, "<gml:Point><gml:pos>3 4</gml:pos></gml:Point>"_q}})},
+            "Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой wells. Объект 2. "
+            "Атрибут Geometry"_q,
+            true, None},
         {file, true, {many}, "read-only"_q, false, None},
         // GDAL refuses a feature for a read-only GeoJSON file without a word.
         {geoJson, true, {tableData(describeTable("points"_q, {"code"_q}), {{"b"_q}})},

@@ -138,13 +138,19 @@ public:
     {
         OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer.GetLayerDefn()));
         const QList<XsdAttribute> &attributes = element.complexType.attributes;
+        QString geometry; // the feature's one geometry, which each geometry attribute may repeat
         for (int i = 0; i < attributes.size(); ++i) {
             // A short record is read as if its missing values were empty.
             const QString value = i < record.values.size() ? record.values.at(i) : QString();
-            if (fields[size_t(i)])
+            if (fields[size_t(i)]) {
                 setField(*feature, *fields[size_t(i)], value, record, attributes.at(i).name);
-            else
+            } else if (geometry.isEmpty()) {
                 setGeometry(*feature, value, record, attributes.at(i).name);
+                geometry = value;
+            } else if (!value.isEmpty() && value != geometry) {
+                throw logicError(formatMessage(
+                    messages::SecondGeometryNotStored, element.name, QString::number(record.id), attributes.at(i).name));
+            }
         }
         return feature;
     }

@@ -127,7 +127,9 @@ public:
      * http://www.opengis.net/gml/srs/epsg.xml#n) gives its system and axis order, as GDAL's GML
      * reader takes them; the geometry is stored longitude (easting) first and carried into the
      * layer's system. An srsName of another form or an unknown code is refused; a geometry without
-     * one is taken to be in the layer's system.
+     * one is taken to be in the layer's system. A layer holds one geometry per feature: the first
+     * geometry attribute that is not empty gives it, and a later one that is neither empty nor the
+     * same text is refused.
      *
      * Transactions: where the driver has them (supportsTransactions()) and the host holds none
      * open, the call is one transaction, committed at its end and rolled back on failure. Inside a
