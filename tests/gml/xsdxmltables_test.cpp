@@ -21,17 +21,18 @@ std::string describe(const QList<XsdTableData> &tables)
 } // namespace
 
 // Names count by namespace, not prefix: any member form, features and properties by local name, a geometry
-// standing in the feature or wrapped in a property, references; GML's own properties are no members.
+// standing in the feature or wrapped in a property, references; GML's own properties are no members; a
+// geometry without srsName takes the one of the collection's envelope.
 TEST(XsdXmlTables, ReadsDocumentsByMeaning)
 {
     XsdXmlTables tables;
     tables.initFromFile(DORVELLXSD_TEST_DATA_DIR "/gml/members.gml");
     EXPECT_EQ(tables.listTables(), (QStringList {"Parcel", "Road", "parcel"}));
-    EXPECT_EQ(describe(tables.getDataFromLayers({})), R"(Parcel 17 {code=77:01:17} {area=1520.5} [position<gml:Point gml:id="p1">
+    EXPECT_EQ(describe(tables.getDataFromLayers({})), R"(Parcel 17 {code=77:01:17} {area=1520.5} [position<gml:Point gml:id="p1" srsName="EPSG:4326">
 <gml:pos>1 2</gml:pos>
 </gml:Point>
 ] {owner=#person.5} {name=Garden}
-Road -5 {name=Ring road} [<gml:LineString>
+Road -5 {name=Ring road} [<gml:LineString srsName="EPSG:3857">
 <gml:posList>0 0 1 1</gml:posList>
 </gml:LineString>
 ]
