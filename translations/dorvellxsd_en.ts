@@ -351,5 +351,9 @@
         <source>Каталог XML %1 через nextCatalog ссылается сам на себя</source>
         <translation>XML catalog %1 refers back to itself through nextCatalog</translation>
     </message>
+    <message>
+        <source>элемент — коллекция объектов (члены коллекции в свойстве %1)</source>
+        <translation>the element is a feature collection (members in its property %1)</translation>
+    </message>
 </context>
 </TS>

@@ -188,6 +188,10 @@ inline constexpr char CatalogNotWellFormed[] = QT_TRANSLATE_NOOP("QObject", "К�
 inline constexpr char CatalogLoop[] =
     QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 через nextCatalog ссылается сам на себя");
 
+// Schemas other software writes
+inline constexpr char ElementHoldsMembers[] =
+    QT_TRANSLATE_NOOP("QObject", "элемент — коллекция объектов (члены коллекции в свойстве %1)");
+
 } // namespace messages
 
 /*
