@@ -53,7 +53,7 @@ inline std::string valueOf(OGRFeature &feature, int field)
     }
 }
 
-// Every layer's features in reading order; GDAL's gml_id field is the identifier, no value.
+// Every layer's features in reading order; GDAL's fields gml_id and (GML 2) fid are the identifier, no values.
 inline Layers featuresOf(GDALDataset &dataset)
 {
     Layers layers;
@@ -63,7 +63,7 @@ inline Layers featuresOf(GDALDataset &dataset)
             Feature feature;
             for (int i = 0; i < read->GetFieldCount(); ++i) {
                 const std::string name = read->GetFieldDefnRef(i)->GetNameRef();
-                if (name != "gml_id")
+                if (name != "gml_id" && name != "fid")
                     feature.values[name] = valueOf(*read, i);
             }
             if (read->GetGeometryRef())

@@ -125,6 +125,8 @@ const std::string Gml3Tables = TablesRead + "(строка 18) не таблиц
                                             "gml:_Feature или gml:AbstractFeature";
 const std::string DeegreeTables = TablesRead + "(строка 10) не таблица: элемент — коллекция объектов (группа "
                                                "замены gml:_FeatureCollection)";
+const std::string Gml2Tables = TablesRead + "(строка 4) не таблица: элемент — коллекция объектов (группа "
+                                            "замены gml:_FeatureCollection)";
 // GML 3.2 has no collection group: GDAL declares its collection a feature holding members.
 const std::string Gml32Tables = TablesRead + "(строка 17) не таблица: элемент — коллекция объектов (члены "
                                              "коллекции в свойстве featureMember)";
@@ -149,6 +151,10 @@ TEST(DocumentsFromGdal, ImportWithTheValuesAndCoordinatesGdalReads)
         {"GML3 app", {"FORMAT=GML3", prefixed[0], prefixed[1]}, Gml3Tables},
         {"GML3Deegree app", {"FORMAT=GML3Deegree", prefixed[0], prefixed[1]}, DeegreeTables},
         {"GML3.2 app", {"FORMAT=GML3.2", prefixed[0], prefixed[1]}, Gml32Tables},
+        // srsNames of other forms, which give other axis orders, and GDAL's GML 2.
+        {"GML3.2 short", {"FORMAT=GML3.2", "SRSNAME_FORMAT=SHORT"}, Gml32Tables},
+        {"GML3 url", {"FORMAT=GML3", "SRSNAME_FORMAT=OGC_URL"}, Gml3Tables},
+        {"GML2", {"FORMAT=GML2"}, Gml2Tables},
     };
     for (const Form &form : forms) {
         SCOPED_TRACE(form.name);
