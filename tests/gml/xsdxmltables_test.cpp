@@ -92,6 +92,9 @@ TEST(Readers, RefuseWhatTheyCannotMap)
         {"<F><gml:Point/>\n<b><gml:Point/></b></F>", "строка 4: таблица F, объект 0: свойство b — вторая геометрия "
                                                      "объекта, а таблица хранит одну"},
         {"<F><a>1</a>\n<y:b/></F>", "строка 4: префикс имени y:b не объявлен"},
+        {"<F/></gml:featureMember>\n<gml:boundedBy><gml:Envelope srsName=\"" + QByteArray(257, 'x')
+                + "\"/></gml:boundedBy><gml:featureMember><F/>",
+            "строка 4: srsName границ коллекции длиннее 256 символов, а так не называется ни одна система координат"},
     };
     QTemporaryDir folder;
     for (const auto &[body, reason] : cases) {

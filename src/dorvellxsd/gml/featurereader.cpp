@@ -491,8 +491,12 @@ void DocumentMapper::startFeature(const QString &name, const XmlAttributes &attr
 void DocumentMapper::takeEnvelope(const XmlAttributes &attributes)
 {
     for (const auto &[name, value] : attributes) {
-        if (name == SrsNameAttribute && !value.isEmpty())
-            features.setDefaultSrsName(value);
+        if (name != SrsNameAttribute || value.isEmpty())
+            continue;
+        if (value.size() > MaxCollectionSrsNameLength)
+            refuseAt(line(),
+                formatMessage(messages::CollectionSrsNameTooLong, QString::number(MaxCollectionSrsNameLength)));
+        features.setDefaultSrsName(value);
     }
 }
 

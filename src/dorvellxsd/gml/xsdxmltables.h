@@ -27,7 +27,8 @@ namespace pelmak {
  * A document the mapping cannot take whole is refused (std::logic_error naming the line): a
  * member without a feature, a feature in the GML namespace, text beside members or properties,
  * a property holding other elements than one geometry, a property given twice, a second
- * geometry in one feature, or an undeclared prefix.
+ * geometry in one feature, an undeclared prefix, or an srsName of the collection's boundedBy
+ * longer than 256 characters.
  */
 class DORVELLXSD_EXPORT XsdXmlTables : public QDomDocument
 {
