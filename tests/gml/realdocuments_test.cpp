@@ -137,6 +137,9 @@ TEST(RealDocuments, ImportAsGdalReadsThemOrAreRefusedWithTheReason)
             ADD_FAILURE() << "refused or empty: " << refusal;
             continue;
         }
+        // GDAL's driver would take the field list of a .gfs file left beside the document over its schema.
+        const QString gfs = QFileInfo(path).path() + '/' + QFileInfo(path).completeBaseName() + ".gfs";
+        ASSERT_FALSE(QFileInfo::exists(gfs)) << "remove " << gfs.toStdString();
         const GDALDatasetUniquePtr byGdal = openWithGmlDriver(path);
         ASSERT_TRUE(byGdal);
         const Layers expected = featuresOf(*byGdal);
@@ -146,7 +149,7 @@ TEST(RealDocuments, ImportAsGdalReadsThemOrAreRefusedWithTheReason)
         createLayersLike(*byGdal, target);
         const std::string importRefusal
             = logicErrorOf([&] { pelmak::XsdGdalDataProvider(target, false).insertData(tables); });
-        if (*document.importRefusal) {
+        if (*document.importRefusal || importRefusal.rfind("(no ", 0) != 0) {
             EXPECT_EQ(importRefusal, document.importRefusal);
             continue;
         }
