@@ -371,5 +371,13 @@
         <source>Каталог XML %1 через nextCatalog ссылается сам на себя</source>
         <translation>XML catalog %1 refers back to itself through nextCatalog</translation>
     </message>
+    <message>
+        <source>srsName границ коллекции длиннее %1 символов, а так не называется ни одна система координат</source>
+        <translation>the srsName of the collection's bounds is longer than %1 characters, and no coordinate system is named so</translation>
+    </message>
+    <message>
+        <source>элемент — коллекция объектов (члены коллекции в свойстве %1)</source>
+        <translation>the element is a feature collection (members in its property %1)</translation>
+    </message>
 </context>
 </TS>

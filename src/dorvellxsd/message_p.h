@@ -200,6 +200,12 @@ inline constexpr char CatalogNotWellFormed[] = QT_TRANSLATE_NOOP("QObject", "К�
 inline constexpr char CatalogLoop[] =
     QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 через nextCatalog ссылается сам на себя");
 
+// Documents and schemas other software writes
+inline constexpr char CollectionSrsNameTooLong[] = QT_TRANSLATE_NOOP(
+    "QObject", "srsName границ коллекции длиннее %1 символов, а так не называется ни одна система координат");
+inline constexpr char ElementHoldsMembers[] =
+    QT_TRANSLATE_NOOP("QObject", "элемент — коллекция объектов (члены коллекции в свойстве %1)");
+
 } // namespace messages
 
 /*

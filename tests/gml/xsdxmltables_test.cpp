@@ -21,17 +21,18 @@ std::string describe(const QList<XsdTableData> &tables)
 } // namespace
 
 // Names count by namespace, not prefix: any member form, features and properties by local name, a geometry
-// standing in the feature or wrapped in a property, references; GML's own properties are no members.
+// standing in the feature or wrapped in a property, references; GML's own properties are no members; a
+// geometry without srsName takes the one of the collection's envelope.
 TEST(XsdXmlTables, ReadsDocumentsByMeaning)
 {
     XsdXmlTables tables;
     tables.initFromFile(DORVELLXSD_TEST_DATA_DIR "/gml/members.gml");
     EXPECT_EQ(tables.listTables(), (QStringList {"Parcel", "Road", "parcel"}));
-    EXPECT_EQ(describe(tables.getDataFromLayers({})), R"(Parcel 17 {code=77:01:17} {area=1520.5} [position<gml:Point gml:id="p1">
+    EXPECT_EQ(describe(tables.getDataFromLayers({})), R"(Parcel 17 {code=77:01:17} {area=1520.5} [position<gml:Point gml:id="p1" srsName="EPSG:4326">
 <gml:pos>1 2</gml:pos>
 </gml:Point>
 ] {owner=#person.5} {name=Garden}
-Road -5 {name=Ring road} [<gml:LineString>
+Road -5 {name=Ring road} [<gml:LineString srsName="EPSG:3857">
 <gml:posList>0 0 1 1</gml:posList>
 </gml:LineString>
 ]
@@ -92,6 +93,9 @@ TEST(Readers, RefuseWhatTheyCannotMap)
             "строка 4: таблица F, объект 0: LineString — вторая геометрия вне свойств объекта, а такая геометрия у "
             "таблицы одна"},
         {"<F><a>1</a>\n<y:b/></F>", "строка 4: префикс имени y:b не объявлен"},
+        {"<F/></gml:featureMember>\n<gml:boundedBy><gml:Envelope srsName=\"" + QByteArray(257, 'x')
+                + "\"/></gml:boundedBy><gml:featureMember><F/>",
+            "строка 4: srsName границ коллекции длиннее 256 символов, а так не называется ни одна система координат"},
     };
     QTemporaryDir folder;
     for (const auto &[body, reason] : cases) {

@@ -104,6 +104,15 @@ XmlAttributes attributesOf(const QDomElement &element)
     return attributes;
 }
 
+bool hasAttribute(const XmlAttributes &attributes, QLatin1String name)
+{
+    for (const auto &attribute : attributes) {
+        if (attribute.first == name)
+            return true;
+    }
+    return false;
+}
+
 qint64 lineOf(const QDomNode &node)
 {
     return qMax(0, node.lineNumber());
@@ -301,7 +310,10 @@ void FeatureMapper::startGeometry(const QString &name, const XmlAttributes &attr
     geometryDepth = depth;
     geometryText.resize(0);
     geometry.emplace(1, 0, geometryText);
-    geometry->startElement(name, gmlSpelled(attributes));
+    XmlAttributes spelled = gmlSpelled(attributes);
+    if (!defaultSrsName.isEmpty() && !hasAttribute(spelled, SrsNameAttribute))
+        spelled.append({SrsNameAttribute, defaultSrsName});
+    geometry->startElement(name, spelled);
 }
 
 void FeatureMapper::endGeometry()
@@ -383,8 +395,11 @@ void DocumentMapper::startElement(const QString &name, const XmlAttributes &attr
 {
     ++depth;
     scopes.enter(attributes);
-    if (skipFrom > 0)
+    if (skipFrom > 0) {
+        if (inBounds && depth == MemberDepth + 1)
+            takeEnvelope(attributes);
         return;
+    }
     if (inFeature)
         features.tokens().startElement(name, attributes);
     else if (depth == MemberDepth)
@@ -396,8 +411,10 @@ void DocumentMapper::startElement(const QString &name, const XmlAttributes &attr
 void DocumentMapper::endElement()
 {
     if (skipFrom > 0) {
-        if (depth == skipFrom)
+        if (depth == skipFrom) {
             skipFrom = 0;
+            inBounds = false;
+        }
     } else if (inFeature) {
         features.tokens().endElement();
         if (depth == FeatureDepth) {
@@ -441,6 +458,7 @@ void DocumentMapper::startMember(const QString &name, const XmlAttributes &)
         refuseAt(line(), formatMessage(messages::PrefixNotDeclared, name));
     if (meaning.localName == BoundedByLocalName || (meaning.gml && !meaning.localName.startsWith(MemberLocalName))) {
         skipFrom = depth;
+        inBounds = meaning.localName == BoundedByLocalName;
         return;
     }
     memberName = name;
@@ -462,6 +480,22 @@ void DocumentMapper::startFeature(const QString &name, const XmlAttributes &attr
     }
     inFeature = true;
     features.tokens().startElement(name, attributes);
+}
+
+/*
+ * GDAL's GML driver takes the system of the collection's envelope for the geometries that name
+ * none, with its axis order; a geometry keeps the srsName it names.
+ */
+void DocumentMapper::takeEnvelope(const XmlAttributes &attributes)
+{
+    for (const auto &[name, value] : attributes) {
+        if (name != SrsNameAttribute || value.isEmpty())
+            continue;
+        if (value.size() > MaxCollectionSrsNameLength)
+            refuseAt(line(),
+                formatMessage(messages::CollectionSrsNameTooLong, QString::number(MaxCollectionSrsNameLength)));
+        features.setDefaultSrsName(value);
+    }
 }
 
 void DocumentMapper::read(const QDomElement &root)

@@ -81,6 +81,8 @@ public:
     const XsdElement &description() const { return lastTable; }
     // Whether the last feature read has the description of the one before.
     bool describedAsBefore() const { return sameDescription; }
+    // The srsName of the geometries that name none, from the collection's envelope.
+    void setDefaultSrsName(const QString &srsName) { defaultSrsName = srsName; }
 
 private:
     enum class Content { Value, Geometry, WrappedGeometry, Ignored };
@@ -110,6 +112,7 @@ private:
     BlankSettler settler{*this, BlankText::Values};
     XsdElement lastTable;
     bool sameDescription = false;
+    QString defaultSrsName;
 
     // The feature being read.
     XsdFeatureData data;
@@ -135,7 +138,8 @@ private:
  * Tells the features of a whole document to a consumer, from the document's tokens. The
  * collection is the root element, whatever its name; each of its children is a member holding
  * one feature or several (gml:featureMember, gml:featureMembers, a WFS member, ...), except GML's
- * own properties of the collection and a boundedBy of any namespace. Names are compared by
+ * own properties of the collection and a boundedBy of any namespace, whose envelope's srsName
+ * a geometry without one takes, as GDAL's GML driver reads it. Names are compared by
  * their namespace and local name, whatever the prefix: tables and properties are named by their
  * local names. A member without a feature, a feature in the GML namespace, text beside the
  * members or properties, a property holding other elements than one geometry, a property given
@@ -164,8 +168,8 @@ public:
     void processingInstruction(const QString &target, const QString &data) override;
 
     // Whether what the element that just started holds matters no more: a reader of a tree may
-    // then go straight to its end.
-    bool skipsContent() const { return skipFrom > 0; }
+    // then go straight to its end. Of the collection's boundedBy, the envelope matters.
+    bool skipsContent() const { return skipFrom > 0 && !(inBounds && depth == skipFrom); }
 
     // Tells the tokens of the tree below @p root, the document element, in document order.
     void read(const QDomElement &root);
@@ -177,6 +181,7 @@ private:
 
     void startMember(const QString &name, const XmlAttributes &attributes);
     void startFeature(const QString &name, const XmlAttributes &attributes);
+    void takeEnvelope(const XmlAttributes &attributes);
     void walk(const QDomElement &element);
 
     Consumer &consumer;
@@ -186,6 +191,7 @@ private:
     FeatureMapper features;
     int depth = 0;
     int skipFrom = 0; ///< the depth of the element whose content is passed by, or 0
+    bool inBounds = false; ///< whether that element is the collection's boundedBy
     bool inFeature = false;
     QString memberName;
     qint64 memberLine = 0;

@@ -54,6 +54,12 @@ inline constexpr QLatin1String MemberLocalName = latin1("featureMember");
 inline constexpr QLatin1String BoundedByLocalName = latin1("boundedBy");
 inline constexpr QLatin1String IdLocalName = latin1("id");
 inline constexpr QLatin1String HrefLocalName = latin1("href");
+// A geometry's coordinate system, an attribute of no namespace; the envelope of a collection gives
+// the one of the geometries that name none.
+inline constexpr QLatin1String SrsNameAttribute = latin1("srsName");
+// Every geometry that names none gets the collection's srsName, so a long one would multiply a
+// small document into a large table data; real ones are a few dozen characters.
+inline constexpr int MaxCollectionSrsNameLength = 256;
 // GML 2 identifies a feature by this attribute of no namespace.
 inline constexpr QLatin1String FidAttribute = latin1("fid");
 

@@ -21,12 +21,14 @@ namespace pelmak {
  * name; a property holding one GML geometry is a geometry of kind GeometryProperty named after
  * the property; any other property a plain attribute, whose value is its text, or the
  * xlink:href of an empty one. gml:boundedBy is left out. Geometries are given with GML's names
- * under the prefix "gml". The type names stay empty.
+ * under the prefix "gml"; one without srsName gets the srsName of the collection's boundedBy
+ * envelope, if it has one, as GDAL's GML driver reads it. The type names stay empty.
  *
  * A document the mapping cannot take whole is refused (std::logic_error naming the line): a
  * member without a feature, a feature in the GML namespace, text beside members or properties,
  * a property holding other elements than one geometry, a property given twice, a second
- * geometry in one feature, or an undeclared prefix.
+ * geometry in one feature, an undeclared prefix, or an srsName of the collection's boundedBy
+ * longer than 256 characters.
  */
 class DORVELLXSD_EXPORT XsdXmlTables : public QDomDocument
 {

@@ -43,6 +43,12 @@ bool isFeatureBase(const QualifiedName &name)
         && (name.name == QLatin1String("AbstractFeatureType") || name.name == QLatin1String("BoundedFeatureType"));
 }
 
+// The base of GML 3.2's properties that hold the members of a collection.
+bool isMemberBase(const QualifiedName &name)
+{
+    return name.inGml() && name.name == QLatin1String("AbstractFeatureMemberType");
+}
+
 // GML's geometry property types, the same names in GML 3.1.1 and 3.2.
 bool isGeometryPropertyType(const QualifiedName &name)
 {
@@ -125,6 +131,9 @@ private:
     enum class Substitution { Feature, Collection, Other };
 
     Substitution substitution(const SchemaNode &element);
+    QString memberProperty(const SchemaNode &element) const;
+    QString memberIn(const SchemaNode &particle) const;
+    const SchemaNode *extensionOf(const SchemaNode &declaration) const;
     QList<XsdAttribute> featureProperties(const SchemaNode &type);
     void readParticle(const SchemaNode &particle, bool optional, QList<XsdAttribute> &columns);
     void readChildren(const SchemaNode &parent, bool optional, QList<XsdAttribute> &columns);
@@ -165,8 +174,10 @@ QString TableReader::whyNotATable(const SchemaNode &element)
         return formatMessage(messages::ElementIsAbstract);
     const QString group = element.attribute(xsd::SubstitutionGroupAttribute);
     switch (substitution(element)) {
-    case Substitution::Feature:
-        return {};
+    case Substitution::Feature: {
+        const QString member = memberProperty(element);
+        return member.isEmpty() ? QString() : formatMessage(messages::ElementHoldsMembers, member);
+    }
     case Substitution::Collection:
         return formatMessage(messages::ElementIsCollection, group);
     case Substitution::Other:
@@ -174,6 +185,44 @@ QString TableReader::whyNotATable(const SchemaNode &element)
     }
     return group.isEmpty() ? formatMessage(messages::ElementInNoSubstitutionGroup)
                            : formatMessage(messages::ElementNotInFeatureGroup, group);
+}
+
+/*
+ * A feature whose type holds members of features (a property extending
+ * gml:AbstractFeatureMemberType) is a collection, as GML 3.2 and GDAL declare one: the name of
+ * that property, or empty. The type itself is checked when the element is read as a table.
+ */
+QString TableReader::memberProperty(const SchemaNode &element) const
+{
+    const SchemaNode *extension = extensionOf(element);
+    return extension ? memberIn(*extension) : QString();
+}
+
+QString TableReader::memberIn(const SchemaNode &particle) const
+{
+    for (const auto &child : particle.children) {
+        QString member;
+        if (child->is(xsd::Sequence) || child->is(xsd::Choice) || child->is(xsd::All)) {
+            member = memberIn(*child);
+        } else if (child->is(xsd::Element)) {
+            const SchemaNode *extension = extensionOf(*child);
+            if (extension && isMemberBase(schema.resolve(*extension, extension->attribute(xsd::BaseAttribute))))
+                member = child->attribute(xsd::NameAttribute);
+        }
+        if (!member.isEmpty())
+            return member;
+    }
+    return {};
+}
+
+// The complex content extension of the declaration's type, named or anonymous; null for another type.
+const SchemaNode *TableReader::extensionOf(const SchemaNode &declaration) const
+{
+    const SchemaNode *type = declaration.hasAttribute(xsd::TypeAttribute)
+        ? schema.lookup(schema.complexTypes, declaration, declaration.attribute(xsd::TypeAttribute))
+        : declaration.child(xsd::ComplexType);
+    const SchemaNode *content = type ? type->child(xsd::ComplexContent) : nullptr;
+    return content ? content->child(xsd::Extension) : nullptr;
 }
 
 // Where the substitution groups from @p element lead. Every element on the way keeps the

@@ -17,7 +17,9 @@ class XmlCatalog;
  * Names are read by their namespace, whatever prefix spells them. Each global element of the
  * schema's target namespace whose substitution group leads, directly or through heads of the
  * schema's own, to gml:_Feature (GML 3.1.1) or gml:AbstractFeature (GML 3.2) is a table, in
- * document order, included files in the place of their xs:include; an abstract element is not.
+ * document order, included files in the place of their xs:include; an abstract element is not,
+ * nor is a collection: a feature whose type holds a property extending
+ * gml:AbstractFeatureMemberType, as GML 3.2 has no collection group of its own.
  * An unprefixed name that no default namespace qualifies is also looked for in the target
  * namespace, as exchange schemas have always been read. Its type, named or
  * anonymous, must extend gml:AbstractFeatureType or another feature type of the schema

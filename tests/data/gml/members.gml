@@ -1,7 +1,7 @@
 <?xml version="1.0" encoding="UTF-8"?>
 <wfs:FeatureCollection xmlns:wfs="http://www.opengis.net/wfs/2.0" xmlns:g="http://www.opengis.net/gml/3.2"
     xmlns:app="urn:example:app" xmlns:xlink="http://www.w3.org/1999/xlink">
- <g:boundedBy><g:Envelope><g:lowerCorner>0 0</g:lowerCorner></g:Envelope></g:boundedBy>
+ <g:boundedBy><g:Envelope srsName="EPSG:4326"><g:lowerCorner>0 0</g:lowerCorner></g:Envelope></g:boundedBy>
  <wfs:member>
   <!-- the feature is the child element, not this comment -->
   <app:Parcel g:id="Parcel.17">
@@ -15,7 +15,7 @@
   </app:Parcel>
  </wfs:member>
  <wfs:member>
-  <Road xmlns="urn:example:other" fid="Road.-5"><name>Ring road</name><g:LineString><g:posList>0 0 1 1</g:posList></g:LineString></Road>
+  <Road xmlns="urn:example:other" fid="Road.-5"><name>Ring road</name><g:LineString srsName="EPSG:3857"><g:posList>0 0 1 1</g:posList></g:LineString></Road>
  </wfs:member>
  <g:featureMembers>
   <app:parcel g:id="parcel.3"><app:code>lower case</app:code></app:parcel>
