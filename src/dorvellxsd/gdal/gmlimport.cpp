@@ -49,14 +49,15 @@ struct SrsName
 };
 
 /*
- * The EPSG code that an srsName names, in the spellings GML uses. The URN and the
+ * The EPSG code that an srsName names, in the spellings GML uses (the URN with or without its
+ * version, as WFS servers write it). The URN and the
  * opengis.net/def URL put coordinates in the authority's axis order; "EPSG:n" and the older
  * epsg.xml#n URL keep longitude/easting first, as GDAL's GML reader takes them too.
  */
 SrsName parseSrsName(const QString &srsName)
 {
     static const QRegularExpression authorityOrder(
-        QStringLiteral(R"(^(?:urn:(?:x-)?ogc:def:crs:EPSG:[^:]*:)"
+        QStringLiteral(R"(^(?:urn:(?:x-)?ogc:def:crs:EPSG:(?:[^:]*:)?)"
                        R"(|https?://www\.opengis\.net/def/crs/EPSG/[^/]+/)(\d{1,9})$)"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression traditionalOrder(
