@@ -74,12 +74,12 @@ bool XmlTokenizer::readAttributes(XmlAttributes &attributes)
             refuse(tooManyNamespaceDeclarations(lineOf(reader)));
             return false;
         }
-        const QString name = qualifiedName.toString();
+        const QString name = exactCopy(qualifiedName);
         if (!names.isReadableName(name)) {
             refuse(formatMessage(messages::AttributeNameNotAllowed, lineOf(reader)));
             return false;
         }
-        attributes.append({name, attribute.value().toString()});
+        attributes.append({name, exactCopy(attribute.value())});
     }
     return true;
 }
@@ -110,23 +110,23 @@ bool XmlTokenizer::readNext(XmlTokenSink &sink)
         break;
     case QXmlStreamReader::Characters:
         if (reader.isCDATA())
-            sink.text(reader.text().toString(), TextKind::CData);
+            sink.text(exactCopy(reader.text()), TextKind::CData);
         else if (!reader.isWhitespace())
-            sink.text(reader.text().toString(), TextKind::Text);
+            sink.text(exactCopy(reader.text()), TextKind::Text);
         else
             sink.text(names.whitespace(reader.text()), TextKind::Blank);
         break;
     case QXmlStreamReader::Comment:
-        sink.comment(reader.text().toString());
+        sink.comment(exactCopy(reader.text()));
         break;
     case QXmlStreamReader::ProcessingInstruction: {
         // The parser does not check the characters of a target either.
-        const QString target = reader.processingInstructionTarget().toString();
+        const QString target = exactCopy(reader.processingInstructionTarget());
         if (!names.isReadableName(target)) {
             refuse(formatMessage(messages::ProcessingInstructionTargetNotAllowed, lineOf(reader)));
             break;
         }
-        sink.processingInstruction(target, reader.processingInstructionData().toString());
+        sink.processingInstruction(target, exactCopy(reader.processingInstructionData()));
         break;
     }
     default:
