@@ -89,8 +89,10 @@ TEST(XmlMarkupGuard, CountsTheAttributesOfEachStartTag)
         {"<r" + attributes(declarations, "xmlns:p") + attributes(declarations, "xmlnsx")
                 + attributes(declarations, "xmlns_") + "/>",
             ""},
-        // A line end is a line feed, a carriage return, or both together.
+        // A line end is a line feed, a carriage return, or both together, in text, values and end tags.
         {"<r>\r\n\r\r\n<e" + QByteArray(" a='' ").repeated(most + 1) + "/></r>", "элемент в строке 4" + tooMany},
+        {"<r a='\r\n\r'\n b=\"\n\"><x></x\r\n><e" + QByteArray(" a='' ").repeated(most + 1) + "/></r>",
+            "элемент в строке 6" + tooMany},
     };
     for (const auto &[text, expected] : cases) {
         for (const int pieceSize : {1, 3, 1 << 20})

@@ -21,9 +21,10 @@ bool isNamespaceDeclaration(const QStringRef &name)
     return name == QLatin1String("xmlns") || name.startsWith(QLatin1String("xmlns:"));
 }
 
-bool isNamespaceDeclaration(const QByteArray &nameStart)
+bool isNamespaceDeclaration(const char *nameStart, int length)
 {
-    return nameStart == "xmlns" || nameStart.startsWith("xmlns:");
+    return (length == 5 && std::memcmp(nameStart, "xmlns", 5) == 0)
+        || (length == 6 && std::memcmp(nameStart, "xmlns:", 6) == 0);
 }
 
 QString tooManyAttributes(const QString &line)
@@ -175,15 +176,13 @@ QString XmlMarkupGuard::scan(const QByteArray &piece)
     const char *next = piece.constData();
     const char *const end = next + piece.size();
     while (next != end) {
-        if (state == State::Text) {
-            // Most of a document is text: its markup starts only at the next "<".
-            const char *open = static_cast<const char *>(std::memchr(next, '<', static_cast<size_t>(end - next)));
-            countLines(next, open ? open : end);
-            if (!open)
+        if (const char delimiter = runEnd()) {
+            const char *found = static_cast<const char *>(std::memchr(next, delimiter, static_cast<size_t>(end - next)));
+            countLines(next, found ? found + 1 : end);
+            if (!found)
                 break;
-            countLine('<');
-            state = State::Open;
-            next = open + 1;
+            next = found + 1;
+            endRun();
             continue;
         }
         const char c = *next++;
@@ -199,31 +198,55 @@ QString XmlMarkupGuard::scan(const QByteArray &piece)
     return {};
 }
 
+/*
+ * Most of a document is text, end tags and attribute values, which end only at one delimiter
+ * each: the "<" that starts markup, the ">" of the end tag, the closing quote. That delimiter,
+ * or none where the characters have to be followed one by one.
+ */
+char XmlMarkupGuard::runEnd() const
+{
+    switch (state) {
+    case State::Text:
+        return '<';
+    case State::EndTag:
+        return '>';
+    case State::StartTag:
+        return quote;
+    default:
+        return 0;
+    }
+}
+
+void XmlMarkupGuard::endRun()
+{
+    if (state == State::Text)
+        state = State::Open;
+    else if (state == State::EndTag)
+        state = State::Text;
+    else
+        quote = 0;
+}
+
 QString XmlMarkupGuard::startTag(char c)
 {
-    if (quote != 0) {
-        if (c == quote)
-            quote = 0;
-        return {};
-    }
     if (c == '"' || c == '\'') {
         // Every attribute has exactly one quoted value.
         quote = c;
         if (++attributes > MaxXmlAttributes)
             return tooManyAttributes(QString::number(line));
-        if (isNamespaceDeclaration(name) && ++namespaceDeclarations > MaxXmlNamespaceDeclarations)
+        if (isNamespaceDeclaration(nameStart, nameLength) && ++namespaceDeclarations > MaxXmlNamespaceDeclarations)
             return tooManyNamespaceDeclarations(QString::number(line));
-        name.clear();
+        nameLength = 0;
     } else if (c == '>') {
         state = State::Text;
     } else if (c == '=' || isXmlSpace(c)) {
         nameEnded = true;
     } else {
         if (nameEnded)
-            name.clear();
+            nameLength = 0;
         nameEnded = false;
-        if (name.size() < 6) // enough to tell "xmlns" and "xmlns:" from any other name
-            name += c;
+        if (nameLength < NameStartSize)
+            nameStart[nameLength++] = c;
     }
     return {};
 }
@@ -244,7 +267,8 @@ void XmlMarkupGuard::other(char c)
             state = State::StartTag;
             attributes = namespaceDeclarations = 0;
             quote = 0;
-            name = QByteArray(1, c);
+            nameStart[0] = c;
+            nameLength = 1;
             nameEnded = false;
         }
         break;
