@@ -30,6 +30,11 @@ namespace {
 // costs nothing, small enough that the batches waiting take a few megabytes.
 const int BatchSize = 1024;
 
+// An imported feature in a batch holds its geometry as text, a kilobyte or more, while the
+// target holds a whole transaction: the import keeps fewer features in flight.
+const int ImportBatchSize = 512;
+const std::size_t ImportWaitingBatches = 2;
+
 bool containsIgnoringCase(const QStringList &names, const QString &name)
 {
     return names.contains(name, Qt::CaseInsensitive);
@@ -326,13 +331,13 @@ QMap<QString, int> importDocument(const ImportRequest &request, Progress &progre
     try {
         BatchPipe<QList<pelmak::XsdTableData>> pipe([&](const BatchPipe<QList<pelmak::XsdTableData>>::Push &push) {
             pelmak::XsdXmlStreamReader reader(request.document);
-            for (QList<pelmak::XsdTableData> batch = reader.readBatch(BatchSize, request.tables); !batch.isEmpty();
-                 batch = reader.readBatch(BatchSize, request.tables)) {
+            for (QList<pelmak::XsdTableData> batch = reader.readBatch(ImportBatchSize, request.tables);
+                 !batch.isEmpty(); batch = reader.readBatch(ImportBatchSize, request.tables)) {
                 if (!push(std::move(batch)))
                     return;
             }
             refuseMissingTables(request.tables, reader.tablesSeen());
-        });
+        }, ImportWaitingBatches);
         qint64 inserted = 0;
         while (const std::optional<QList<pelmak::XsdTableData>> batch = pipe.next()) {
             const QMap<QString, int> batchCounts = target.insertData(*batch);
