@@ -167,18 +167,22 @@ void XmlMarkupGuard::countLines(const char *begin, const char *end)
             countLine(*c);
         return;
     }
-    line += static_cast<int>(std::count(begin, end, '\n')) - (afterCarriageReturn && *begin == '\n' ? 1 : 0);
+    if (afterCarriageReturn && *begin == '\n')
+        --line;
+    for (const char *c = begin; (c = static_cast<const char *>(std::memchr(c, '\n', static_cast<size_t>(end - c))));
+         ++c)
+        ++line;
     afterCarriageReturn = false;
 }
 
+// Lines are counted once for the whole piece, or up to the character that refuses it.
 QString XmlMarkupGuard::scan(const QByteArray &piece)
 {
-    const char *next = piece.constData();
-    const char *const end = next + piece.size();
-    while (next != end) {
+    const char *const begin = piece.constData();
+    const char *const end = begin + piece.size();
+    for (const char *next = begin; next != end;) {
         if (const char delimiter = runEnd()) {
             const char *found = static_cast<const char *>(std::memchr(next, delimiter, static_cast<size_t>(end - next)));
-            countLines(next, found ? found + 1 : end);
             if (!found)
                 break;
             next = found + 1;
@@ -186,15 +190,18 @@ QString XmlMarkupGuard::scan(const QByteArray &piece)
             continue;
         }
         const char c = *next++;
-        countLine(c);
-        if (state == State::StartTag) {
-            const QString refusal = startTag(c);
-            if (!refusal.isEmpty())
-                return refusal;
-        } else {
+        if (state != State::StartTag) {
             other(c);
+            continue;
+        }
+        const Excess excess = startTag(c);
+        if (excess != Excess::None) {
+            countLines(begin, next);
+            const QString where = QString::number(line);
+            return excess == Excess::Attributes ? tooManyAttributes(where) : tooManyNamespaceDeclarations(where);
         }
     }
+    countLines(begin, end);
     return {};
 }
 
@@ -227,15 +234,15 @@ void XmlMarkupGuard::endRun()
         quote = 0;
 }
 
-QString XmlMarkupGuard::startTag(char c)
+XmlMarkupGuard::Excess XmlMarkupGuard::startTag(char c)
 {
     if (c == '"' || c == '\'') {
         // Every attribute has exactly one quoted value.
         quote = c;
         if (++attributes > MaxXmlAttributes)
-            return tooManyAttributes(QString::number(line));
+            return Excess::Attributes;
         if (isNamespaceDeclaration(nameStart, nameLength) && ++namespaceDeclarations > MaxXmlNamespaceDeclarations)
-            return tooManyNamespaceDeclarations(QString::number(line));
+            return Excess::NamespaceDeclarations;
         nameLength = 0;
     } else if (c == '>') {
         state = State::Text;
@@ -248,7 +255,7 @@ QString XmlMarkupGuard::startTag(char c)
         if (nameLength < NameStartSize)
             nameStart[nameLength++] = c;
     }
-    return {};
+    return Excess::None;
 }
 
 void XmlMarkupGuard::other(char c)

@@ -88,12 +88,13 @@ public:
 
 private:
     enum class State { Text, Open, Bang, Comment, CData, ProcessingInstruction, Declaration, EndTag, StartTag };
+    enum class Excess { None, Attributes, NamespaceDeclarations }; ///< what a start tag has too many of
 
     void countLine(char c);
     void countLines(const char *begin, const char *end);
     char runEnd() const;
     void endRun();
-    QString startTag(char c);
+    Excess startTag(char c);
     void other(char c);
 
     static constexpr int NameStartSize = 6; ///< enough to tell "xmlns" and "xmlns:" from any other name
