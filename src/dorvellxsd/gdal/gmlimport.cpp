@@ -95,12 +95,13 @@ bool isDigit(QChar c)
 }
 
 /*
- * A decimal number as XML Schema writes one: sign, digits with at most one point, exponent.
- * @p mayOverflow tells whether it has an exponent or more digits than a double's range spans: any
- * other such number is neither too large nor too small for a double, without being converted.
- * Raw characters, as every coordinate of every imported geometry passes here.
+ * The end of the decimal number that starts at @p begin, as XML Schema writes one: sign, digits
+ * with at most one point, exponent; null where none starts there. @p mayOverflow tells whether
+ * it has an exponent or more digits than a double's range spans: any other such number is
+ * neither too large nor too small for a double, without being converted. Raw characters, read
+ * once, as every coordinate of every imported geometry passes here.
  */
-bool isDecimalNumber(const QChar *begin, const QChar *end, bool &mayOverflow)
+const QChar *decimalNumberEnd(const QChar *begin, const QChar *end, bool &mayOverflow)
 {
     const QChar *c = begin;
     if (c != end && (*c == QLatin1Char('+') || *c == QLatin1Char('-')))
@@ -114,7 +115,7 @@ bool isDecimalNumber(const QChar *begin, const QChar *end, bool &mayOverflow)
     }
     mayOverflow = digits > std::numeric_limits<double>::max_exponent10;
     if (digits == 0)
-        return false;
+        return nullptr;
     if (c != end && (*c == QLatin1Char('e') || *c == QLatin1Char('E'))) {
         mayOverflow = true;
         ++c;
@@ -124,9 +125,9 @@ bool isDecimalNumber(const QChar *begin, const QChar *end, bool &mayOverflow)
         while (c != end && isDigit(*c))
             ++c;
         if (c == exponentStart)
-            return false;
+            return nullptr;
     }
-    return c == end;
+    return c;
 }
 
 bool isSeparator(QChar c)
@@ -143,11 +144,13 @@ CoordinateCheck checkNumbers(const QString &gml, int from, int to)
             ++i;
             continue;
         }
-        int end = i;
-        while (end < to && !isSeparator(text[end]))
-            ++end;
         bool mayOverflow = true;
-        if (!isDecimalNumber(text + i, text + end, mayOverflow)) {
+        // A number's characters are no separators: it is the whole token when one follows it.
+        const QChar *const numberEnd = decimalNumberEnd(text + i, text + to, mayOverflow);
+        int end = numberEnd ? static_cast<int>(numberEnd - text) : i;
+        if (!numberEnd || (end < to && !isSeparator(text[end]))) {
+            while (end < to && !isSeparator(text[end]))
+                ++end;
             // GDAL would read "NaN", "INF" or a word as 0.
             const QString token = gml.mid(i, end - i);
             const QString word = token.toLower().remove(QLatin1Char('+')).remove(QLatin1Char('-'));
