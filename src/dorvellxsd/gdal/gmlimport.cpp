@@ -277,7 +277,8 @@ OGRGeometryUniquePtr GmlImport::geometryOf(const QString &gml, const GeometrySou
         anyResolved = true;
     }
     if (lastResolved.system == SystemKnown::No)
-        throw logicError(formatMessage(messages::UnknownCoordinateSystem, source.table, id(), source.attribute, srsName));
+        throw logicError(
+            formatMessage(messages::UnknownCoordinateSystem, source.table, id(), source.attribute, srsName));
     if (lastResolved.system == SystemKnown::WithoutTransformation)
         throw logicError(formatMessage(messages::NoTransformation, source.table, id(), source.attribute, srsName));
     if (lastResolved.swap)
