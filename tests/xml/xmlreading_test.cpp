@@ -31,7 +31,45 @@ std::string verdict(const QByteArray &text, int pieceSize)
     return "";
 }
 
+// Keeps every text, attribute value and comment it is told.
+class TextCollector : public XmlTokenSink
+{
+public:
+    void startElement(const QString &, const XmlAttributes &attributes) override
+    {
+        for (const auto &attribute : attributes)
+            texts.append(attribute.second);
+    }
+    void endElement() override {}
+    void text(const QString &text, TextKind kind) override
+    {
+        if (kind != TextKind::Blank)
+            texts.append(text);
+    }
+    void comment(const QString &text) override { texts.append(text); }
+    void processingInstruction(const QString &, const QString &data) override { texts.append(data); }
+
+    QStringList texts;
+};
+
 } // namespace
+
+// A value a reader keeps (a feature's, for as long as its batch lives) must not hold on to the
+// parser's buffer, which has grown to the longest text before it.
+TEST(XmlTokenizer, TellsEachTextInAStringOfItsOwnSize)
+{
+    const QString longText(5000, QLatin1Char('x'));
+    QXmlStreamReader reader(QStringLiteral("<r><a>%1</a><b>1</b> <c v='22'>333<![CDATA[4]]></c><!--55--><?pi 6?></r>")
+                                .arg(longText));
+    XmlNameCache names;
+    XmlTokenizer tokenizer(reader, MaxXmlDepth, names);
+    TextCollector collector;
+    QString error;
+    ASSERT_TRUE(tokenizer.readAll(collector, &error)) << error.toStdString();
+    EXPECT_EQ(collector.texts, QStringList({longText, "1", "22", "333", "4", "55", "6"}));
+    for (const QString &text : collector.texts)
+        EXPECT_EQ(text.capacity(), text.size()) << text.left(10).toStdString();
+}
 
 // The guard follows markup across piece boundaries of any size: only real attributes of one start tag
 // count, and the line it names is that of the attribute past the limit.
@@ -55,8 +93,10 @@ TEST(XmlMarkupGuard, CountsTheAttributesOfEachStartTag)
         {"<r" + attributes(declarations, "xmlns:p") + attributes(declarations, "xmlnsx")
                 + attributes(declarations, "xmlns_") + "/>",
             ""},
-        // A line end is a line feed, a carriage return, or both together.
+        // A line end is a line feed, a carriage return, or both together, in text, values and end tags.
         {"<r>\r\n\r\r\n<e" + QByteArray(" a='' ").repeated(most + 1) + "/></r>", "элемент в строке 4" + tooMany},
+        {"<r a='\r\n\r'\n b=\"\n\"><x></x\r\n><e" + QByteArray(" a='' ").repeated(most + 1) + "/></r>",
+            "элемент в строке 6" + tooMany},
     };
     for (const auto &[text, expected] : cases) {
         for (const int pieceSize : {1, 3, 1 << 20})

@@ -33,6 +33,11 @@ namespace {
 // costs nothing, small enough that the batches waiting take a few megabytes.
 const int BatchSize = 1024;
 
+// An imported feature in a batch holds its geometry as text, a kilobyte or more, while the
+// target holds a whole transaction: the import keeps fewer features in flight.
+const int ImportBatchSize = 512;
+const std::size_t ImportWaitingBatches = 2;
+
 bool containsIgnoringCase(const QStringList &names, const QString &name)
 {
     return names.contains(name, Qt::CaseInsensitive);
@@ -187,15 +192,17 @@ void refuseMissingTables(const QStringList &requested, const QStringList &presen
 template <typename Receive>
 void readDocument(const ImportRequest &request, const Receive &receive)
 {
-    BatchPipe<QList<pelmak::XsdTableData>> pipe([&](const BatchPipe<QList<pelmak::XsdTableData>>::Push &push) {
-        pelmak::XsdXmlStreamReader reader(request.document);
-        for (QList<pelmak::XsdTableData> batch = reader.readBatch(BatchSize, request.tables); !batch.isEmpty();
-             batch = reader.readBatch(BatchSize, request.tables)) {
-            if (!push(std::move(batch)))
-                return;
-        }
-        refuseMissingTables(request.tables, reader.tablesSeen());
-    });
+    BatchPipe<QList<pelmak::XsdTableData>> pipe(
+        [&](const BatchPipe<QList<pelmak::XsdTableData>>::Push &push) {
+            pelmak::XsdXmlStreamReader reader(request.document);
+            for (QList<pelmak::XsdTableData> batch = reader.readBatch(ImportBatchSize, request.tables);
+                 !batch.isEmpty(); batch = reader.readBatch(ImportBatchSize, request.tables)) {
+                if (!push(std::move(batch)))
+                    return;
+            }
+            refuseMissingTables(request.tables, reader.tablesSeen());
+        },
+        ImportWaitingBatches);
     while (const std::optional<QList<pelmak::XsdTableData>> batch = pipe.next())
         receive(*batch);
 }

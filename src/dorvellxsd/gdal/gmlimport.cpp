@@ -96,38 +96,39 @@ bool isDigit(QChar c)
 }
 
 /*
- * A decimal number as XML Schema writes one: sign, digits with at most one point, exponent.
- * @p mayOverflow tells whether it has an exponent or more digits than a double's range spans: any
- * other such number is neither too large nor too small for a double, without being converted.
+ * The end of the decimal number that starts at @p begin, as XML Schema writes one: sign, digits
+ * with at most one point, exponent; null where none starts there. @p mayOverflow tells whether
+ * it has an exponent or more digits than a double's range spans: any other such number is
+ * neither too large nor too small for a double, without being converted. Raw characters, read
+ * once, as every coordinate of every imported geometry passes here.
  */
-bool isDecimalNumber(const QStringRef &token, bool &mayOverflow)
+const QChar *decimalNumberEnd(const QChar *begin, const QChar *end, bool &mayOverflow)
 {
-    int i = 0;
-    const int size = token.size();
-    if (i < size && (token.at(i) == QLatin1Char('+') || token.at(i) == QLatin1Char('-')))
-        ++i;
+    const QChar *c = begin;
+    if (c != end && (*c == QLatin1Char('+') || *c == QLatin1Char('-')))
+        ++c;
     int digits = 0;
-    for (; i < size && isDigit(token.at(i)); ++i)
+    for (; c != end && isDigit(*c); ++c)
         ++digits;
-    if (i < size && token.at(i) == QLatin1Char('.')) {
-        for (++i; i < size && isDigit(token.at(i)); ++i)
+    if (c != end && *c == QLatin1Char('.')) {
+        for (++c; c != end && isDigit(*c); ++c)
             ++digits;
     }
     mayOverflow = digits > std::numeric_limits<double>::max_exponent10;
     if (digits == 0)
-        return false;
-    if (i < size && (token.at(i) == QLatin1Char('e') || token.at(i) == QLatin1Char('E'))) {
+        return nullptr;
+    if (c != end && (*c == QLatin1Char('e') || *c == QLatin1Char('E'))) {
         mayOverflow = true;
-        ++i;
-        if (i < size && (token.at(i) == QLatin1Char('+') || token.at(i) == QLatin1Char('-')))
-            ++i;
-        const int exponentStart = i;
-        while (i < size && isDigit(token.at(i)))
-            ++i;
-        if (i == exponentStart)
-            return false;
+        ++c;
+        if (c != end && (*c == QLatin1Char('+') || *c == QLatin1Char('-')))
+            ++c;
+        const QChar *const exponentStart = c;
+        while (c != end && isDigit(*c))
+            ++c;
+        if (c == exponentStart)
+            return nullptr;
     }
-    return i == size;
+    return c;
 }
 
 bool isSeparator(QChar c)
@@ -135,25 +136,30 @@ bool isSeparator(QChar c)
     return c.isSpace() || c == QLatin1Char(',');
 }
 
-CoordinateCheck checkNumbers(const QStringRef &text)
+// The numbers in the characters of @p gml from @p from up to @p to.
+CoordinateCheck checkNumbers(const QString &gml, int from, int to)
 {
-    for (int i = 0; i < text.size();) {
-        if (isSeparator(text.at(i))) {
+    const QChar *const text = gml.constData();
+    for (int i = from; i < to;) {
+        if (isSeparator(text[i])) {
             ++i;
             continue;
         }
-        int end = i;
-        while (end < text.size() && !isSeparator(text.at(end)))
-            ++end;
-        const QStringRef token = text.mid(i, end - i);
         bool mayOverflow = true;
-        if (!isDecimalNumber(token, mayOverflow)) {
+        // A number's characters are no separators: it is the whole token when one follows it.
+        const QChar *const numberEnd = decimalNumberEnd(text + i, text + to, mayOverflow);
+        int end = numberEnd ? static_cast<int>(numberEnd - text) : i;
+        if (!numberEnd || (end < to && !isSeparator(text[end]))) {
+            while (end < to && !isSeparator(text[end]))
+                ++end;
             // GDAL would read "NaN", "INF" or a word as 0.
-            const QString word = token.toString().toLower().remove(QLatin1Char('+')).remove(QLatin1Char('-'));
+            const QString token = gml.mid(i, end - i);
+            const QString word = token.toLower().remove(QLatin1Char('+')).remove(QLatin1Char('-'));
             const bool spelledNotFinite = word == QLatin1String("nan") || word.startsWith(QLatin1String("inf"));
-            return {spelledNotFinite ? Coordinates::NotFinite : Coordinates::NotNumbers, token.toString()};
+            return {spelledNotFinite ? Coordinates::NotFinite : Coordinates::NotNumbers, token};
         }
         if (mayOverflow) {
+            const QStringRef token = gml.midRef(i, end - i);
             bool ok = false;
             const double value = token.toDouble(&ok);
             if (!ok || !std::isfinite(value))
@@ -176,7 +182,7 @@ CoordinateCheck checkCoordinates(const QString &gml)
         const int open = gml.indexOf(QLatin1Char('<'), at);
         const int textEnd = open < 0 ? gml.size() : open;
         if (!element.isEmpty() && textEnd > at) {
-            const CoordinateCheck check = checkNumbers(gml.midRef(at, textEnd - at));
+            const CoordinateCheck check = checkNumbers(gml, at, textEnd);
             if (check.found != Coordinates::Finite)
                 return check;
         }
@@ -251,16 +257,17 @@ OGRGeometryUniquePtr GmlImport::geometryOf(const QString &gml, const GeometrySou
 {
     if (gml.isEmpty())
         return nullptr;
-    const QString id = QString::number(source.id);
+    // Only a refusal names the feature.
+    const auto id = [&source] { return QString::number(source.id); };
     const CoordinateCheck coordinates = checkCoordinates(gml);
     if (coordinates.found == Coordinates::NotFinite)
-        throw logicError(formatMessage(messages::CoordinateNotFinite, source.table, id, source.attribute));
+        throw logicError(formatMessage(messages::CoordinateNotFinite, source.table, id(), source.attribute));
     OGRGeometryUniquePtr geometry(coordinates.found == Coordinates::Finite
             ? OGRGeometryFactory::createFromGML(toGdalText(gml).constData())
             : nullptr);
     if (!geometry) {
         const QString reason = coordinates.found == Coordinates::NotNumbers ? coordinates.token : lastGdalError();
-        throw logicError(formatMessage(messages::GeometryNotReadable, source.table, id, source.attribute, reason));
+        throw logicError(formatMessage(messages::GeometryNotReadable, source.table, id(), source.attribute, reason));
     }
 
     // The geometries of one document mostly share one srsName.
@@ -271,13 +278,14 @@ OGRGeometryUniquePtr GmlImport::geometryOf(const QString &gml, const GeometrySou
         anyResolved = true;
     }
     if (lastResolved.system == SystemKnown::No)
-        throw logicError(formatMessage(messages::UnknownCoordinateSystem, source.table, id, source.attribute, srsName));
+        throw logicError(
+            formatMessage(messages::UnknownCoordinateSystem, source.table, id(), source.attribute, srsName));
     if (lastResolved.system == SystemKnown::WithoutTransformation)
-        throw logicError(formatMessage(messages::NoTransformation, source.table, id, source.attribute, srsName));
+        throw logicError(formatMessage(messages::NoTransformation, source.table, id(), source.attribute, srsName));
     if (lastResolved.swap)
         geometry->swapXY();
     if (lastResolved.transformation != nullptr && geometry->transform(lastResolved.transformation) != OGRERR_NONE)
-        throw logicError(formatMessage(messages::NoTransformation, source.table, id, source.attribute, srsName));
+        throw logicError(formatMessage(messages::NoTransformation, source.table, id(), source.attribute, srsName));
     return geometry;
 }
 

@@ -12,13 +12,18 @@ QString shared(QVector<QString> &known, int capacity, const QStringRef &text)
         if (entry == text)
             return entry;
     }
-    const QString made = text.toString();
+    const QString made = exactCopy(text);
     if (known.size() < capacity)
         known.append(made);
     return made;
 }
 
 } // namespace
+
+QString exactCopy(const QStringRef &text)
+{
+    return text.string() == nullptr ? QString() : QString(text.unicode(), text.size());
+}
 
 QString XmlNameCache::elementName(const QStringRef &name)
 {

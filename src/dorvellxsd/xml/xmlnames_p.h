@@ -25,6 +25,13 @@ bool isReadableXmlName(const QString &name);
 bool isReadableLocalName(const QString &name);
 
 /*
+ * The characters of @p text in a string of their own size. QStringRef::toString() hands out the
+ * parser's text buffer itself when the token fills it: a value kept from it would hold the
+ * buffer's whole capacity, and the parser would allocate a new buffer at its next token.
+ */
+QString exactCopy(const QStringRef &text);
+
+/*
  * What the readers learn about names as they go. A document uses a few names many times: each
  * element name is made once and then shared by every element that bears it, which spares an
  * allocation per element, and each attribute name or processing instruction target is checked

@@ -20,9 +20,10 @@ bool isNamespaceDeclaration(const QStringRef &name)
     return name == QLatin1String("xmlns") || name.startsWith(QLatin1String("xmlns:"));
 }
 
-bool isNamespaceDeclaration(const QByteArray &nameStart)
+bool isNamespaceDeclaration(const char *nameStart, int length)
 {
-    return nameStart == "xmlns" || nameStart.startsWith("xmlns:");
+    return (length == 5 && std::memcmp(nameStart, "xmlns", 5) == 0)
+        || (length == 6 && std::memcmp(nameStart, "xmlns:", 6) == 0);
 }
 
 QString tooManyAttributes(const QString &line)
@@ -73,12 +74,12 @@ bool XmlTokenizer::readAttributes(XmlAttributes &attributes)
             refuse(tooManyNamespaceDeclarations(lineOf(reader)));
             return false;
         }
-        const QString name = qualifiedName.toString();
+        const QString name = exactCopy(qualifiedName);
         if (!names.isReadableName(name)) {
             refuse(formatMessage(messages::AttributeNameNotAllowed, lineOf(reader)));
             return false;
         }
-        attributes.append({name, attribute.value().toString()});
+        attributes.append({name, exactCopy(attribute.value())});
     }
     return true;
 }
@@ -114,23 +115,23 @@ bool XmlTokenizer::readNext(XmlTokenSink &sink)
         break;
     case QXmlStreamReader::Characters:
         if (reader.isCDATA())
-            sink.text(reader.text().toString(), TextKind::CData);
+            sink.text(exactCopy(reader.text()), TextKind::CData);
         else if (!reader.isWhitespace())
-            sink.text(reader.text().toString(), TextKind::Text);
+            sink.text(exactCopy(reader.text()), TextKind::Text);
         else
             sink.text(names.whitespace(reader.text()), TextKind::Blank);
         break;
     case QXmlStreamReader::Comment:
-        sink.comment(reader.text().toString());
+        sink.comment(exactCopy(reader.text()));
         break;
     case QXmlStreamReader::ProcessingInstruction: {
         // The parser does not check the characters of a target either.
-        const QString target = reader.processingInstructionTarget().toString();
+        const QString target = exactCopy(reader.processingInstructionTarget());
         if (!names.isReadableName(target)) {
             refuse(formatMessage(messages::ProcessingInstructionTargetNotAllowed, lineOf(reader)));
             break;
         }
-        sink.processingInstruction(target, reader.processingInstructionData().toString());
+        sink.processingInstruction(target, exactCopy(reader.processingInstructionData()));
         break;
     }
     default:
@@ -170,66 +171,95 @@ void XmlMarkupGuard::countLines(const char *begin, const char *end)
             countLine(*c);
         return;
     }
-    line += static_cast<int>(std::count(begin, end, '\n')) - (afterCarriageReturn && *begin == '\n' ? 1 : 0);
+    if (afterCarriageReturn && *begin == '\n')
+        --line;
+    for (const char *c = begin; (c = static_cast<const char *>(std::memchr(c, '\n', static_cast<size_t>(end - c))));
+         ++c)
+        ++line;
     afterCarriageReturn = false;
 }
 
+// Lines are counted once for the whole piece, or up to the character that refuses it.
 QString XmlMarkupGuard::scan(const QByteArray &piece)
 {
-    const char *next = piece.constData();
-    const char *const end = next + piece.size();
-    while (next != end) {
-        if (state == State::Text) {
-            // Most of a document is text: its markup starts only at the next "<".
-            const char *open = static_cast<const char *>(std::memchr(next, '<', static_cast<size_t>(end - next)));
-            countLines(next, open ? open : end);
-            if (!open)
+    const char *const begin = piece.constData();
+    const char *const end = begin + piece.size();
+    for (const char *next = begin; next != end;) {
+        if (const char delimiter = runEnd()) {
+            const char *found = static_cast<const char *>(std::memchr(next, delimiter, static_cast<size_t>(end - next)));
+            if (!found)
                 break;
-            countLine('<');
-            state = State::Open;
-            next = open + 1;
+            next = found + 1;
+            endRun();
             continue;
         }
         const char c = *next++;
-        countLine(c);
-        if (state == State::StartTag) {
-            const QString refusal = startTag(c);
-            if (!refusal.isEmpty())
-                return refusal;
-        } else {
+        if (state != State::StartTag) {
             other(c);
+            continue;
+        }
+        const Excess excess = startTag(c);
+        if (excess != Excess::None) {
+            countLines(begin, next);
+            const QString where = QString::number(line);
+            return excess == Excess::Attributes ? tooManyAttributes(where) : tooManyNamespaceDeclarations(where);
         }
     }
+    countLines(begin, end);
     return {};
 }
 
-QString XmlMarkupGuard::startTag(char c)
+/*
+ * Most of a document is text, end tags and attribute values, which end only at one delimiter
+ * each: the "<" that starts markup, the ">" of the end tag, the closing quote. That delimiter,
+ * or none where the characters have to be followed one by one.
+ */
+char XmlMarkupGuard::runEnd() const
 {
-    if (quote != 0) {
-        if (c == quote)
-            quote = 0;
-        return {};
+    switch (state) {
+    case State::Text:
+        return '<';
+    case State::EndTag:
+        return '>';
+    case State::StartTag:
+        return quote;
+    default:
+        return 0;
     }
+}
+
+void XmlMarkupGuard::endRun()
+{
+    if (state == State::Text)
+        state = State::Open;
+    else if (state == State::EndTag)
+        state = State::Text;
+    else
+        quote = 0;
+}
+
+XmlMarkupGuard::Excess XmlMarkupGuard::startTag(char c)
+{
     if (c == '"' || c == '\'') {
         // Every attribute has exactly one quoted value.
         quote = c;
         if (++attributes > MaxXmlAttributes)
-            return tooManyAttributes(QString::number(line));
-        if (isNamespaceDeclaration(name) && ++namespaceDeclarations > MaxXmlNamespaceDeclarations)
-            return tooManyNamespaceDeclarations(QString::number(line));
-        name.clear();
+            return Excess::Attributes;
+        if (isNamespaceDeclaration(nameStart, nameLength) && ++namespaceDeclarations > MaxXmlNamespaceDeclarations)
+            return Excess::NamespaceDeclarations;
+        nameLength = 0;
     } else if (c == '>') {
         state = State::Text;
     } else if (c == '=' || isXmlSpace(c)) {
         nameEnded = true;
     } else {
         if (nameEnded)
-            name.clear();
+            nameLength = 0;
         nameEnded = false;
-        if (name.size() < 6) // enough to tell "xmlns" and "xmlns:" from any other name
-            name += c;
+        if (nameLength < NameStartSize)
+            nameStart[nameLength++] = c;
     }
-    return {};
+    return Excess::None;
 }
 
 void XmlMarkupGuard::other(char c)
@@ -248,7 +278,8 @@ void XmlMarkupGuard::other(char c)
             state = State::StartTag;
             attributes = namespaceDeclarations = 0;
             quote = 0;
-            name = QByteArray(1, c);
+            nameStart[0] = c;
+            nameLength = 1;
             nameEnded = false;
         }
         break;

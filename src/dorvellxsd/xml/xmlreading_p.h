@@ -94,11 +94,16 @@ public:
 
 private:
     enum class State { Text, Open, Bang, Comment, CData, ProcessingInstruction, Declaration, EndTag, StartTag };
+    enum class Excess { None, Attributes, NamespaceDeclarations }; ///< what a start tag has too many of
 
     void countLine(char c);
     void countLines(const char *begin, const char *end);
-    QString startTag(char c);
+    char runEnd() const;
+    void endRun();
+    Excess startTag(char c);
     void other(char c);
+
+    static constexpr int NameStartSize = 6; ///< enough to tell "xmlns" and "xmlns:" from any other name
 
     State state = State::Text;
     int line = 1;
@@ -107,7 +112,8 @@ private:
     int closing = 0;      ///< the delimiter's closing characters seen ("--", "]]", "?")
     char quote = 0;       ///< the quote of the value being read, or none
     int bracketDepth = 0; ///< of a declaration's internal subset
-    QByteArray name;      ///< the start of the attribute name being read
+    char nameStart[NameStartSize] = {}; ///< of the attribute name being read
+    int nameLength = 0;
     bool nameEnded = false;
     int attributes = 0;
     int namespaceDeclarations = 0;
