@@ -67,8 +67,6 @@ TEST_F(Writer, BuildsTheExactLayoutWithNothingOfWhatItRefused)
     // Attributes are sorted by name, so the text is the same in every process whatever Qt's hash seed.
     EXPECT_EQ(QString::fromUtf8(text).toStdString(),
         fileContent(DORVELLXSD_TEST_DATA_DIR "/gml/written-layout.gml").toStdString());
-    EXPECT_EQ(xercesOutline(writeFile(path("layout.gml"), text)),
-        (std::vector<std::string> {Root, "Parcel.17", "Parcel.-3", "Road.2147483647", "Участок.3"}));
 
     EXPECT_EQ(logicErrorOf([&] { writer.writeToFile(path("again.gml")); }), "Документ не инициализирован");
     writer.writeTableData(tableData("Parcel", {"code"}, {})); // starts a document even without features
