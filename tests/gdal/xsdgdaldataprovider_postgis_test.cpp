@@ -8,8 +8,6 @@
 
 #include <cpl_conv.h>
 
-#include <iostream>
-
 using namespace pelmak;
 using namespace testsupport;
 
@@ -23,18 +21,24 @@ QString clusterValue(const char *key, const QString &fallback = {})
     return state.value(QLatin1String(key), fallback).toString();
 }
 
-// The server's connection string; empty, with the test failed or skipped, when there is none.
-QString connectionOrSkip()
+// Each test runs on the server's connection string; without a server it is skipped, or failed where
+// DORVELLXSD_REQUIRE_POSTGIS=1 requires one.
+class PostgisTest : public ::testing::Test
 {
+protected:
+    void SetUp() override
+    {
+        const QString why =
+            "no PostGIS server: "_q + clusterValue("SKIP", "run through ctest, whose postgis fixture starts one"_q);
+        if (!connection.isEmpty())
+            return;
+        if (qEnvironmentVariableIntValue("DORVELLXSD_REQUIRE_POSTGIS") == 1)
+            FAIL() << why.toStdString() << " (DORVELLXSD_REQUIRE_POSTGIS=1 requires it)";
+        GTEST_SKIP() << why.toStdString();
+    }
+
     const QString connection = clusterValue("CONNECTION");
-    const QString why =
-        "no PostGIS server: "_q + clusterValue("SKIP", "run through ctest, whose postgis fixture starts one"_q);
-    if (connection.isEmpty() && qEnvironmentVariableIntValue("DORVELLXSD_REQUIRE_POSTGIS") == 1)
-        ADD_FAILURE() << why.toStdString() << " (DORVELLXSD_REQUIRE_POSTGIS=1 requires it)";
-    else if (connection.isEmpty())
-        std::cerr << why.toStdString() << '\n';
-    return connection;
-}
+};
 
 void sql(const QString &connection, const std::string &statement)
 {
@@ -44,11 +48,8 @@ void sql(const QString &connection, const std::string &statement)
 } // namespace
 
 // Batches of any size join up to what getDataFromLayer reads from the server, filtered or not.
-TEST(PostgisTest, BatchesJoinUpToTheWholeTable)
+TEST_F(PostgisTest, BatchesJoinUpToTheWholeTable)
 {
-    const QString connection = connectionOrSkip();
-    if (connection.isEmpty())
-        GTEST_SKIP();
     sql(connection,
         "DROP TABLE IF EXISTS wells; CREATE TABLE wells (fid serial PRIMARY KEY, depth integer,"
         " name text, geom geometry(Point, 4326)); INSERT INTO wells (depth, name, geom) SELECT n, 'well ' || n,"
@@ -68,11 +69,8 @@ TEST(PostgisTest, BatchesJoinUpToTheWholeTable)
 
 // The host brackets several imports in a transaction of its own; its roll-back after a failure in
 // the last batch, or after a commit the server refuses, leaves the table as it was.
-TEST(PostgisTest, ImportsInTheHostsTransactionStandOrFallWithIt)
+TEST_F(PostgisTest, ImportsInTheHostsTransactionStandOrFallWithIt)
 {
-    const QString connection = connectionOrSkip();
-    if (connection.isEmpty())
-        GTEST_SKIP();
     // The code is unique only at commit, so that a duplicate fails there.
     sql(connection,
         "DROP TABLE IF EXISTS register; CREATE TABLE register (fid serial PRIMARY KEY, code text NOT NULL,"
@@ -114,11 +112,8 @@ TEST(PostgisTest, ImportsInTheHostsTransactionStandOrFallWithIt)
 
 // Whatever ends an import, it throws and the tables hold exactly what they held; a provider open
 // for update goes on working, on a new connection where the server dropped the old one.
-TEST(PostgisTest, FailedImportLeavesTheTablesAsTheyWere)
+TEST_F(PostgisTest, FailedImportLeavesTheTablesAsTheyWere)
 {
-    const QString connection = connectionOrSkip();
-    if (connection.isEmpty())
-        GTEST_SKIP();
     // A record with the code "terminate" or "stop" ends its connection or stops the server, then
     // lingers so that the fault lands before the next record can.
     const QString stop = "%1/pg_ctl -D %2/data stop -m immediate -W"_q.arg(clusterValue("BINDIR"), clusterValue("CLUSTER_DIR"));

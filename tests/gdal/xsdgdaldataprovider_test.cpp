@@ -3,7 +3,6 @@
 
 #include "gdaltestsupport.h"
 
-#include <dorvellxsd/gml/xsdxmlstreamwriter.h>
 #include <dorvellxsd/gml/xsdxmltables.h>
 #include <dorvellxsd/gml/xsdxmlwriter.h>
 #include <dorvellxsd/schema/xsdprovider.h>
@@ -57,15 +56,19 @@ protected:
     QTemporaryDir folder;
 };
 
+QString fileText(const QString &path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return QString::fromUtf8(file.readAll());
+}
+
 // Every gml:id of the document, in document order.
 QStringList gmlIds(const QString &document)
 {
-    QFile file(document);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << document.toStdString();
     QStringList ids;
-    QRegularExpressionMatchIterator matches =
-        QRegularExpression(R"re(gml:id="([^"]*)")re").globalMatch(QString::fromUtf8(file.readAll()));
-    while (matches.hasNext())
+    for (auto matches = QRegularExpression(R"re(gml:id="([^"]*)")re").globalMatch(fileText(document));
+         matches.hasNext();)
         ids.append(matches.next().captured(1));
     return ids;
 }
@@ -116,7 +119,6 @@ TEST_F(GeoPackageTest, BatchesJoinUpToTheWholeLayer)
         ASSERT_EQ(records.at(size_t(i)), std::make_pair(i + 1, QStringList{QString::number(i), point, point}));
     }
     EXPECT_EQ(readInBatchesAndWhole(provider, twice, "n >= 2490 OR n < 3"_q).size(), 13U);
-    EXPECT_EQ(readInBatchesAndWhole(provider, twice, "n < 0"_q).size(), 0U);
     EXPECT_EQ(readInBatchesAndWhole(provider, describeTable("empty"_q, {}), {}).size(), 0U);
 }
 
@@ -294,11 +296,11 @@ TEST_F(GeoPackageTest, ValuesGoInExactlyOrAreRefusedWithTableFeatureAndField)
     EXPECT_EQ(source.getDataFromLayer(typed, {}).featureData().front().values.mid(6, 2),
         (QStringList{"1996-05-03"_q, "1996-05-03T10:20:30.125+03:00"_q}));
 
-    const std::pair<const char *, const char *> refused[] = {{"i", "два"}, {"i", "99999999999999999999"}, {"i", "1.5"},
-        {"i16", "40000"}, {"b", "2"}, {"i64", "99999999999999999999"}, {"r", "1,5"}, {"r", "nan"},
-        {"r", "0.1234567890123456"}, {"f", "1e39"},
-        {"d", "1996-xyz"}, {"d", "1996-02-30"}, {"d", "1996-05-03T10:00"}, {"dt", "1996-05-03 25:00"},
-        {"dt", "1996-13-01 10:00"}};
+    const std::pair<const char *, const char *> refused[] = {{"i", "два"}, {"i", "2147483648"},
+        {"i", "99999999999999999999"}, {"i", "1.5"}, {"i16", "40000"}, {"b", "2"}, {"b", "yes"}, {"b", "TRUE"},
+        {"i64", "99999999999999999999"}, {"i64", "1.0"}, {"r", "1,5"}, {"r", "nan"}, {"r", "0.1234567890123456"},
+        {"f", "1e39"}, {"d", "1996-xyz"}, {"d", "1996-02-30"}, {"d", "03.05.1996"}, {"d", "1996-05-03T10:00"},
+        {"dt", "1996-05-03 25:00"}, {"dt", "1996-13-01 10:00"}};
     for (const auto &[field, value] : refused) {
         SCOPED_TRACE(std::string(field) + " = " + value);
         QStringList bad = good;
@@ -365,16 +367,10 @@ TEST_F(GeoPackageTest, GeometriesAreCarriedIntoTheLayersSystemOrRefused)
     XsdGdalDataProvider provider(file, false);
     provider.insertData({tableData(describeTable("utm"_q, {}), moscow), tableData(describeTable("geo"_q, {}), moscow)});
 
-    OGRSpatialReference wgs84, utm;
-    wgs84.importFromEPSG(4326);
-    utm.importFromEPSG(32637);
-    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    utm.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    double x = 37.6173, y = 55.7558;
-    ASSERT_TRUE(std::unique_ptr<OGRCoordinateTransformation>(OGRCreateCoordinateTransformation(&wgs84, &utm))
-                    ->Transform(1, &x, &y));
+    // Moscow in UTM zone 37N, as PROJ gives it.
     const GDALDatasetUniquePtr stored = openWithGdal(file);
-    for (const auto &[layer, expectedX, expectedY] : {std::tuple("utm", x, y), std::tuple("geo", 37.6173, 55.7558)}) {
+    for (const auto &[layer, expectedX, expectedY] :
+        {std::tuple("utm", 413224.137659275, 6179766.95387724), std::tuple("geo", 37.6173, 55.7558)}) {
         SCOPED_TRACE(layer);
         int count = 0;
         for (const auto &feature : *stored->GetLayerByName(layer)) {
@@ -426,18 +422,16 @@ TEST_F(GeoPackageTest, FailedImportLeavesEveryLayerAsItWas)
     // A layer holds one geometry per feature; a second geometry attribute may only repeat it.
     XsdElement twoGeometries = describeTable("wells"_q, {"depth"_q});
     twoGeometries.complexType.attributes.append(twoGeometries.complexType.attributes.last());
-    const QString here = "<gml:Point><gml:pos>1 2</gml:pos></gml:Point>"_q;
+    const QString here = "<gml:Point><gml:pos>1 2</gml:pos></gml:Point>"_q,
+                  there = "<gml:Point><gml:pos>3 4</gml:pos></gml:Point>"_q;
     enum Other { None, Writes, Reads };
     const std::tuple<QString, bool, QList<XsdTableData>, QString, bool, Other> cases[] = {
         {file, false,
-            {tableData(registry, {{"a"_q, "x"_q}, {"b"_q, "x"_q, "<gml:Point><gml:pos>1 2</gml:pos></gml:Point>"_q}})},
+            {tableData(registry, {{"a"_q, "x"_q}, {"b"_q, "x"_q, here}})},
             "Геометрия не сохранена. Слой register. Объект 2"_q, true, None},
-        {file, false,
-            {tableData(twoGeometries,
-                {{"1"_q, here, here}, {"2"_q, here, "<gml:Point><gml:pos>3 4</gml:pos></gml:Point>"_q}})},
+        {file, false, {tableData(twoGeometries, {{"1"_q, here, here}, {"2"_q, here, there}})},
             "Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой wells. Объект 2. "
-            "Атрибут Geometry"_q,
-            true, None},
+            "Атрибут Geometry"_q, true, None},
         {file, true, {many}, "read-only"_q, false, None},
         // GDAL refuses a feature for a read-only GeoJSON file without a word.
         {geoJson, true, {tableData(describeTable("points"_q, {"code"_q}), {{"b"_q}})},
@@ -475,6 +469,7 @@ TEST_F(GeoPackageTest, ExportDocumentImportKeepsEveryCoordinate)
     const QString schema = DORVELLXSD_TEST_DATA_DIR "/offline/parcels-gml32.xsd";
     const QStringList gml32Ids{"collection", "parcels.1", "parcels.1.geom", "parcels.2", "parcels.2.geom", "parcels.3",
         "parcels.3.geom", "parcels.4", "parcels.4.geom", "parcels.4.geom.0", "parcels.4.geom.1", "parcels.5"};
+    const QStringList gml311Ids{"parcels.1", "parcels.2", "parcels.3", "parcels.4", "parcels.5"};
     for (const Version version : {Version::Gml311, Version::Gml32}) {
         for (const int epsg : {4326, 32637, 3006, 0, -1}) {
             SCOPED_TRACE(epsg);
@@ -499,14 +494,9 @@ TEST_F(GeoPackageTest, ExportDocumentImportKeepsEveryCoordinate)
             writer.setGmlVersion(version);
             writer.writeTableData(source.getDataFromLayer(describeTable("parcels"_q, {"wkt"_q}), {}));
             writer.writeToFile(document);
-            if (version == Version::Gml32) {
-                EXPECT_EQ(gmlIds(document), gml32Ids);
-                if (officialSchemas) {
-                    EXPECT_EQ(diagnostics(schema, catalog, document), QStringList());
-                }
-            } else {
-                EXPECT_EQ(
-                    gmlIds(document), QStringList({"parcels.1", "parcels.2", "parcels.3", "parcels.4", "parcels.5"}));
+            EXPECT_EQ(gmlIds(document), version == Version::Gml32 ? gml32Ids : gml311Ids);
+            if (version == Version::Gml32 && officialSchemas) {
+                EXPECT_EQ(diagnostics(schema, catalog, document), QStringList());
             }
             XsdXmlTables tables;
             tables.initFromFile(document);
@@ -520,8 +510,9 @@ TEST_F(GeoPackageTest, ExportDocumentImportKeepsEveryCoordinate)
 }
 
 // A geometry the schema types with a GML property type goes out wrapped in its property (each property
-// the feature's geometry), empty where the feature has none, left out where the property is optional:
-// both writers' documents validate, and both carry the same text.
+// the feature's geometry), empty where the feature has none, left out where the property is optional,
+// and the document validates. (The stream writer writes the same text, the layer reader reads through
+// the same code: the stream writer's and the batch tests.)
 TEST_F(GeoPackageTest, ExportsGeometryPropertiesThatValidate)
 {
     const QString catalog = DORVELLXSD_SHARED_DATA_DIR "/catalog.xml";
@@ -539,24 +530,11 @@ TEST_F(GeoPackageTest, ExportsGeometryPropertiesThatValidate)
     const XsdElement well = provider.tables().tableByName("Well"_q);
     XsdGdalDataProvider source(path("wells.gpkg"_q), true);
 
-    const QString streamed = path("streamed.gml"_q), tree = path("tree.gml"_q);
-    {
-        XsdXmlStreamWriter writer(streamed);
-        XsdGdalLayerReader reader(source, well, {});
-        while (!reader.atEnd())
-            writer.writeTableData(reader.readBatch(1));
-        writer.commit();
-    }
     XsdXmlWriter writer;
     writer.writeTableData(source.getDataFromLayer(well, {}));
-    writer.writeToFile(tree);
-
-    EXPECT_EQ(diagnostics(schema, catalog, streamed), QStringList());
-    EXPECT_EQ(diagnostics(schema, catalog, tree), QStringList());
-    QFile streamedFile(streamed), treeFile(tree);
-    ASSERT_TRUE(streamedFile.open(QIODevice::ReadOnly) && treeFile.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(streamedFile.readAll());
-    EXPECT_EQ(text, QString::fromUtf8(treeFile.readAll()));
+    writer.writeToFile(path("wells.gml"_q));
+    EXPECT_EQ(diagnostics(schema, catalog, path("wells.gml"_q)), QStringList());
+    const QString text = fileText(path("wells.gml"_q));
     EXPECT_TRUE(text.contains("   <position>\n    <gml:Point"_q)) << text.toStdString();
     EXPECT_TRUE(text.contains("   <position/>"_q)) << text.toStdString();
     EXPECT_EQ(text.count("<site>\n    <gml:Point"_q), 1) << text.toStdString();
@@ -586,34 +564,18 @@ TEST_F(GeoPackageTest, EveryOperationLeavesTheHostsGdalStateAsItWas)
         {"missing layer", [&] { provider->getDataFromLayer(describeTable("нет"_q, {}), {}); }},
         {"reader", [&] { reader.emplace(*provider, wells, "depth > 0"_q); }},
         {"batch", [&] { reader->readBatch(1); }},
-        {"insert",
-            [&] {
-                provider->insertData({tableData(registry, {{"new"_q, "x"_q}})});
-            }},
+        {"insert", [&] { provider->insertData({tableData(registry, {{"new"_q, "x"_q}})}); }},
         {"refused value", [&] { provider->insertData({tableData(wells, {{"глубоко"_q}})}); }},
-        {"refused geometry",
-            [&] {
-                provider->insertData({tableData(wells, {{"1"_q, "<gml:Point/>"_q}})});
-            }},
-        {"refused feature",
-            [&] {
-                provider->insertData({tableData(registry, {{"old-1"_q, "x"_q}})});
-            }},
+        {"refused geometry", [&] { provider->insertData({tableData(wells, {{"1"_q, "<gml:Point/>"_q}})}); }},
+        {"refused feature", [&] { provider->insertData({tableData(registry, {{"old-1"_q, "x"_q}})}); }},
         {"transactions", [&] { provider->supportsTransactions(); }},
         {"begin twice", [&] { provider->beginTransaction(), provider->beginTransaction(); }},
-        {"insert in the host's transaction",
-            [&] {
-                provider->insertData({tableData(registry, {{"old-2"_q, "x"_q}})});
-            }},
+        {"insert in the host's transaction", [&] { provider->insertData({tableData(registry, {{"old-2"_q, "x"_q}})}); }},
         {"rollback", [&] { provider->rollbackTransaction(); }},
         {"commit without transaction", [&] { provider->commitTransaction(); }},
         {"close", [&] { reader.reset(), provider.reset(); }},
         {"shapefile",
-            [&] {
-                XsdGdalDataProvider(path("shapes"_q), false)
-                    .insertData({tableData(describeTable("first"_q, {}), {{}})});
-            }},
-    };
+            [&] { XsdGdalDataProvider(path("shapes"_q), false).insertData({tableData(describeTable("first"_q, {}), {{}})}); }}};
     for (const auto &[name, operation] : operations) {
         SCOPED_TRACE(name);
         CPLErrorSetState(CE_Warning, 42, "host's own");

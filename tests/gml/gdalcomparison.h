@@ -5,8 +5,7 @@
 // values that compare equal when they mean the same.
 
 #include "../gdal/gdaltestsupport.h"
-
-#include <dorvellxsd/gml/xsdxmlstreamreader.h>
+#include "gmltestsupport.h"
 
 #include <cpl_string.h>
 
@@ -120,16 +119,6 @@ inline void expectSameFeatures(const Layers &ours, const Layers &gdals)
             }
         }
     }
-}
-
-// Every feature of the document at @p path, in batches of 3, as the stream reader reads it.
-inline QList<pelmak::XsdTableData> readWithStreamReader(const QString &path)
-{
-    pelmak::XsdXmlStreamReader reader(path);
-    QList<pelmak::XsdTableData> all;
-    for (QList<pelmak::XsdTableData> batch = reader.readBatch(3); !batch.isEmpty(); batch = reader.readBatch(3))
-        all += batch;
-    return all;
 }
 
 } // namespace comparison

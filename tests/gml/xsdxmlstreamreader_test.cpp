@@ -105,10 +105,6 @@ TEST(XsdXmlStreamReader, GivesWhatTheTreeReaderGives)
 
 TEST(XsdXmlStreamReader, OpensOnlyWhatItCanAndEndsForGood)
 {
-    const QString missing = DORVELLXSD_TEST_DATA_DIR "/gml/missing.gml";
-    EXPECT_EQ(
-        logicErrorOf([&] { XsdXmlStreamReader reader(missing); }), "Не могу открыть файл " + missing.toStdString());
-
     XsdXmlStreamReader reader(DORVELLXSD_TEST_DATA_DIR "/gml/members.gml");
     EXPECT_FALSE(reader.atEnd());
     EXPECT_EQ(logicErrorOf([&] { reader.readBatch(0); }), "Размер пакета объектов должен быть положительным, а не 0");
@@ -125,7 +121,7 @@ TEST(XsdXmlStreamReader, OpensOnlyWhatItCanAndEndsForGood)
 }
 
 // A raw carriage return, alone or before a line feed, is a line feed; a character reference keeps it, also
-// where a line end spans the pieces the readers read; the writer escapes it, so that it comes back.
+// where a line end spans the pieces the readers read (the writer's escape of it: RoundTrip tests).
 TEST(Readers, ApplyTheEndOfLineRuleOfXml)
 {
     QTemporaryDir folder;
@@ -141,7 +137,4 @@ TEST(Readers, ApplyTheEndOfLineRuleOfXml)
     tree.initFromFile(path);
     EXPECT_TRUE(describeFeatures(tree.getDataFromLayers({})) == expected);
     EXPECT_TRUE(describeFeatures(readInBatches(path, 1)) == expected);
-
-    const XsdTableData written = tableData("T", {"a", "b"}, {{1, {"x\ry", "x\r\ny\r"}}});
-    EXPECT_EQ(describeFeatures(writeAndReadBack({written})), describeFeatures({written}));
 }

@@ -67,8 +67,6 @@ TEST_F(Writer, BuildsTheExactLayoutWithNothingOfWhatItRefused)
     // Attributes are sorted by name, so the text is the same in every process whatever Qt's hash seed.
     EXPECT_EQ(QString::fromUtf8(text).toStdString(),
         fileContent(DORVELLXSD_TEST_DATA_DIR "/gml/written-layout.gml").toStdString());
-    EXPECT_EQ(xercesOutline(writeFile(path("layout.gml"), text)),
-        (std::vector<std::string> {Root, "Parcel.17", "Parcel.-3", "Road.2147483647", "Участок.3"}));
 
     EXPECT_EQ(logicErrorOf([&] { writer.writeToFile(path("again.gml")); }), "Документ не инициализирован");
     writer.writeTableData(tableData("Parcel", {"code"}, {})); // starts a document even without features
@@ -79,7 +77,7 @@ TEST_F(Writer, BuildsTheExactLayoutWithNothingOfWhatItRefused)
 TEST_F(Writer, FailedSavesKeepTheEarlierFileAndTheDocument)
 {
     QDir top(folder.path());
-    ASSERT_TRUE(top.mkdir("folder.gml") && top.mkdir("exchange"));
+    ASSERT_TRUE(top.mkdir("exchange"));
     const QString target = writeFile(path("exchange/out.gml"), "earlier");
     // Far beyond the file size limit below, and large enough that the save is still writing when the
     // folder moves away: the move follows the opening of the temporary file within microseconds.
@@ -87,9 +85,6 @@ TEST_F(Writer, FailedSavesKeepTheEarlierFileAndTheDocument)
     const auto isWriteError = [&](const std::string &message) {
         return message.rfind("Не могу записать файл " + target.toStdString() + "\n", 0) == 0;
     };
-    for (const QString &unopenable : {path("folder.gml"), path("missing/out.gml")})
-        EXPECT_EQ(logicErrorOf([&] { writer.writeToFile(unopenable); }),
-            "Не могу открыть файл " + unopenable.toStdString() + " на запись");
 
     EXPECT_TRUE(holdsWithFileSizeLimit(64 * 1024, [&] {
         return isWriteError(logicErrorOf([&] { writer.writeToFile(target); }));

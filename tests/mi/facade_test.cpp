@@ -132,9 +132,8 @@ TEST_F(Facade, Utf8PathsAndASecondGrammarAfterAFailedOne)
     int diagnostics = 0;
     mi::XsdXmlChecker checker;
     const std::string missing = path("нет такой схемы.xsd");
-    EXPECT_EQ(messageOf<std::logic_error>([&] {
-        checker.loadGrammar(missing, nullptr);
-    }).rfind("Не могу загрузить схему из файла " + missing, 0),
+    EXPECT_EQ(messageOf<std::logic_error>([&] { checker.loadGrammar(missing, nullptr); })
+                  .rfind("Не могу загрузить схему из файла " + missing, 0),
         0u);
     checker.loadGrammar(schema, [&](int, int, const std::string &) { ++diagnostics; });
     EXPECT_EQ(checker.checkXmlFile(path("пункты.gml")), 0);
@@ -153,38 +152,22 @@ TEST_F(Facade, ExceptionsReachTheHostWithTheWrappedMessage)
     EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlStreamReader{missing}; }), "Не могу открыть файл " + missing);
     EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlStreamWriter{path("нет/нет.gml")}; }),
         "Не могу открыть файл " + path("нет/нет.gml") + " на запись");
-    EXPECT_EQ(messageOf<std::runtime_error>([&] {
-        mi::XsdGdalDataProvider(missing, true);
-    }).rfind("Не могу открыть источник данных " + missing + "\n", 0),
+    EXPECT_EQ(messageOf<std::runtime_error>([&] { mi::XsdGdalDataProvider(missing, true); })
+                  .rfind("Не могу открыть источник данных " + missing + "\n", 0),
         0u);
     EXPECT_EQ(
         messageOf<std::logic_error>([&] { mi::XsdXmlWriter().writeToFile(missing); }), "Документ не инициализирован");
     EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlChecker().checkXmlFile(missing); }), "Не загружен файл XSD");
+    EXPECT_EQ(messageOf<std::logic_error>([&] {
+        mi::XsdGdalLayerReader(mi::XsdGdalDataProvider(Source, true), provider.tables().tableByName("Lake"), "");
+    }),
+        "Неверные параметры по передаваемому слою");
     EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlChecker().setCatalogFiles({missing}); }),
         "Каталог XML " + missing + " не найден");
     std::list<mi::XsdTableData> records;
     records.push_back(read("Road"));
     mi::XsdGdalDataProvider readOnly(Source, true);
     EXPECT_NE(messageOf<std::logic_error>([&] { readOnly.insertData(records); }), "(nothing thrown)");
-}
-
-TEST_F(Facade, LayerReaderDeliversTheLayerInBatches)
-{
-    const mi::XsdGdalDataProvider source(Source, true);
-    EXPECT_TRUE(source.supportsTransactions());
-    mi::XsdGdalLayerReader reader(source, provider.tables().tableByName("Road"), "");
-    mi::XsdXmlWriter writer;
-    int batches = 0;
-    for (; !reader.atEnd(); ++batches)
-        writer.writeTableData(reader.readBatch(10));
-    EXPECT_EQ(batches, 4);
-    writer.writeToFile(path("roads.gml"));
-    mi::XsdXmlTables document;
-    document.initFromFile(path("roads.gml"));
-    EXPECT_EQ(document.getDataFromLayers({}).size(), 40u) << "as many as getDataFromLayer reads";
-    EXPECT_EQ(
-        messageOf<std::logic_error>([&] { mi::XsdGdalLayerReader(source, provider.tables().tableByName("Lake"), ""); }),
-        "Неверные параметры по передаваемому слою");
 }
 
 // The GML version of a schema reaches the provider, its layer readers and both writers, which then write the same
@@ -198,6 +181,7 @@ TEST_F(Facade, GmlVersionOfTheSchemaReachesProviderReadersAndWriters)
     ASSERT_EQ(version, mi::XsdTables::GmlVersion::Gml32);
 
     mi::XsdGdalDataProvider source(Source, true);
+    EXPECT_TRUE(source.supportsTransactions());
     source.setGmlVersion(version);
     mi::XsdXmlWriter writer;
     writer.setGmlVersion(version);

@@ -370,7 +370,8 @@ TEST(XsdProvider, FollowsSimpleTypesDownToTheirBuiltInType)
 
 // Includes and imports known by remote addresses are read from the files the catalogs map them to, and a part
 // read so finds its own relative includes beside it; unmapped, the include is refused by its address. A catalog
-// that cannot be used is refused when it is set, and the catalogs set before stay in force.
+// that cannot be used is refused when it is set, and the catalogs set before stay in force (which catalogs are
+// refused, and how entries map: the XmlCatalogs tests of the validator, which reads them alike).
 TEST(XsdProvider, ResolvesIncludesThroughCatalogs)
 {
     const QString folder = schemaPath("catalog/");
@@ -384,14 +385,11 @@ TEST(XsdProvider, ResolvesIncludesThroughCatalogs)
         std::string loadError;
     } cases[] = {
         {{folder + "rewrite.xml"}, none, none},
-        {{"file://" + folder + "rewrite.xml"}, none, none},
         {{}, none,
             ("Схема " + main
                 + ", строка 8: подключаемая схема http://example.org/exchange/well.xsd "
                   "не является локальным файлом")
                 .toStdString()},
-        {{folder + "rewrite.xml", folder + "loop-a.xml"},
-            ("Каталог XML " + folder + "loop-a.xml через nextCatalog ссылается сам на себя").toStdString(), none},
         {{folder + "missing.xml"}, ("Каталог XML " + folder + "missing.xml не найден").toStdString(), none},
     };
     for (const auto &[catalogs, setError, loadError] : cases) {
