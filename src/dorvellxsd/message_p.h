@@ -33,10 +33,10 @@ inline constexpr char TextBesideValues[] =
 inline constexpr char PropertyNotAValue[] = QT_TRANSLATE_NOOP("QObject",
     "таблица %1, объект %2: свойство %3 содержит элемент %4, а ожидались текст, ссылка xlink:href или одна "
     "геометрия GML");
-inline constexpr char PropertyRepeated[] = QT_TRANSLATE_NOOP(
-    "QObject", "таблица %1, объект %2: свойство %3 повторяется, а столбец хранит одно значение");
-inline constexpr char SecondGeometry[] = QT_TRANSLATE_NOOP("QObject",
-    "таблица %1, объект %2: %3 — вторая геометрия вне свойств объекта, а такая геометрия у таблицы одна");
+inline constexpr char PropertyRepeated[] =
+    QT_TRANSLATE_NOOP("QObject", "таблица %1, объект %2: свойство %3 повторяется, а столбец хранит одно значение");
+inline constexpr char SecondGeometry[] = QT_TRANSLATE_NOOP(
+    "QObject", "таблица %1, объект %2: %3 — вторая геометрия вне свойств объекта, а такая геометрия у таблицы одна");
 // Reasons that fill the %1 of CannotParseFile when a document is refused before it is parsed
 inline constexpr char DoctypeNotAllowed[] = QT_TRANSLATE_NOOP(
     "QObject", "объявление DOCTYPE в строке %1 не допускается: документ не может объявлять сущности и ссылаться на DTD");
@@ -83,8 +83,8 @@ inline constexpr char CannotCommitTransaction[] =
     QT_TRANSLATE_NOOP("QObject", "Не могу завершить транзакцию в источнике данных %1");
 
 // Values and geometries refused on insert, identifiers and geometries refused on reading
-inline constexpr char SecondGeometryNotStored[] = QT_TRANSLATE_NOOP("QObject",
-    "Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой %1. Объект %2. Атрибут %3");
+inline constexpr char SecondGeometryNotStored[] = QT_TRANSLATE_NOOP(
+    "QObject", "Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой %1. Объект %2. Атрибут %3");
 inline constexpr char FieldNotInLayer[] = QT_TRANSLATE_NOOP("QObject", "В слое %1 нет поля %2");
 inline constexpr char ValueNotStorable[] =
     QT_TRANSLATE_NOOP("QObject", "Значение «%4» не может быть сохранено в поле %3 без искажения. Слой %1. Объект %2");

@@ -359,7 +359,8 @@ TEST_F(GeoPackageTest, GeometriesAreCarriedIntoTheLayersSystemOrRefused)
     const QString latitudeFirst = "55.7558 37.6173"_q, longitudeFirst = "37.6173 55.7558"_q;
     const std::pair<QString, QString> spellings[] = {{"urn:ogc:def:crs:EPSG::4326"_q, latitudeFirst},
         {"urn:x-ogc:def:crs:EPSG:6.11.2:4326"_q, latitudeFirst}, {"urn:x-ogc:def:crs:EPSG::4326"_q, latitudeFirst},
-        {"urn:x-ogc:def:crs:EPSG:4326"_q, latitudeFirst},        {"http://www.opengis.net/def/crs/EPSG/0/4326"_q, latitudeFirst}, {"EPSG:4326"_q, longitudeFirst},
+        {"urn:x-ogc:def:crs:EPSG:4326"_q, latitudeFirst},
+        {"http://www.opengis.net/def/crs/EPSG/0/4326"_q, latitudeFirst}, {"EPSG:4326"_q, longitudeFirst},
         {"http://www.opengis.net/gml/srs/epsg.xml#4326"_q, longitudeFirst}};
     std::vector<QStringList> moscow;
     for (const auto &[srsName, pos] : spellings)
@@ -426,12 +427,12 @@ TEST_F(GeoPackageTest, FailedImportLeavesEveryLayerAsItWas)
                   there = "<gml:Point><gml:pos>3 4</gml:pos></gml:Point>"_q;
     enum Other { None, Writes, Reads };
     const std::tuple<QString, bool, QList<XsdTableData>, QString, bool, Other> cases[] = {
-        {file, false,
-            {tableData(registry, {{"a"_q, "x"_q}, {"b"_q, "x"_q, here}})},
+        {file, false, {tableData(registry, {{"a"_q, "x"_q}, {"b"_q, "x"_q, here}})},
             "Геометрия не сохранена. Слой register. Объект 2"_q, true, None},
         {file, false, {tableData(twoGeometries, {{"1"_q, here, here}, {"2"_q, here, there}})},
             "Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой wells. Объект 2. "
-            "Атрибут Geometry"_q, true, None},
+            "Атрибут Geometry"_q,
+            true, None},
         {file, true, {many}, "read-only"_q, false, None},
         // GDAL refuses a feature for a read-only GeoJSON file without a word.
         {geoJson, true, {tableData(describeTable("points"_q, {"code"_q}), {{"b"_q}})},
@@ -557,25 +558,36 @@ TEST_F(GeoPackageTest, EveryOperationLeavesTheHostsGdalStateAsItWas)
     const XsdElement wells = describeTable("wells"_q, {"depth"_q});
     const std::pair<const char *, std::function<void()>> operations[] = {
         {"failed open", [&] { XsdGdalDataProvider(path("missing.gpkg"_q), true); }},
-        {"open", [&] { provider.emplace(file, false); }},
-        {"layer names", [&] { provider->layerNames(); }},
+        {"open", [&] { provider.emplace(file, false); }}, {"layer names", [&] { provider->layerNames(); }},
         {"read", [&] { provider->getDataFromLayer(wells, {}); }},
         {"refused filter", [&] { provider->getDataFromLayer(wells, "depth >"_q); }},
         {"missing layer", [&] { provider->getDataFromLayer(describeTable("нет"_q, {}), {}); }},
-        {"reader", [&] { reader.emplace(*provider, wells, "depth > 0"_q); }},
-        {"batch", [&] { reader->readBatch(1); }},
-        {"insert", [&] { provider->insertData({tableData(registry, {{"new"_q, "x"_q}})}); }},
+        {"reader", [&] { reader.emplace(*provider, wells, "depth > 0"_q); }}, {"batch", [&] { reader->readBatch(1); }},
+        {"insert",
+            [&] {
+                provider->insertData({tableData(registry, {{"new"_q, "x"_q}})});
+            }},
         {"refused value", [&] { provider->insertData({tableData(wells, {{"глубоко"_q}})}); }},
-        {"refused geometry", [&] { provider->insertData({tableData(wells, {{"1"_q, "<gml:Point/>"_q}})}); }},
-        {"refused feature", [&] { provider->insertData({tableData(registry, {{"old-1"_q, "x"_q}})}); }},
+        {"refused geometry",
+            [&] {
+                provider->insertData({tableData(wells, {{"1"_q, "<gml:Point/>"_q}})});
+            }},
+        {"refused feature",
+            [&] {
+                provider->insertData({tableData(registry, {{"old-1"_q, "x"_q}})});
+            }},
         {"transactions", [&] { provider->supportsTransactions(); }},
         {"begin twice", [&] { provider->beginTransaction(), provider->beginTransaction(); }},
-        {"insert in the host's transaction", [&] { provider->insertData({tableData(registry, {{"old-2"_q, "x"_q}})}); }},
+        {"insert in the host's transaction",
+            [&] {
+                provider->insertData({tableData(registry, {{"old-2"_q, "x"_q}})});
+            }},
         {"rollback", [&] { provider->rollbackTransaction(); }},
         {"commit without transaction", [&] { provider->commitTransaction(); }},
         {"close", [&] { reader.reset(), provider.reset(); }},
-        {"shapefile",
-            [&] { XsdGdalDataProvider(path("shapes"_q), false).insertData({tableData(describeTable("first"_q, {}), {{}})}); }}};
+        {"shapefile", [&] {
+             XsdGdalDataProvider(path("shapes"_q), false).insertData({tableData(describeTable("first"_q, {}), {{}})});
+         }}};
     for (const auto &[name, operation] : operations) {
         SCOPED_TRACE(name);
         CPLErrorSetState(CE_Warning, 42, "host's own");

@@ -114,7 +114,8 @@ inline void expectSameFeatures(const Layers &ours, const Layers &gdals)
             const bool bothHave = mine[i].geometry && features[i].geometry;
             EXPECT_TRUE(bothHave || (!mine[i].geometry && !features[i].geometry)) << wkt(mine[i]) << wkt(features[i]);
             if (bothHave) {
-                EXPECT_TRUE(mine[i].geometry->Equals(features[i].geometry.get())) << wkt(mine[i]) << '\n' << wkt(features[i]);
+                EXPECT_TRUE(mine[i].geometry->Equals(features[i].geometry.get())) << wkt(mine[i]) << '\n'
+                                                                                  << wkt(features[i]);
                 EXPECT_EQ(mine[i].geometry->getCoordinateDimension(), features[i].geometry->getCoordinateDimension());
             }
         }

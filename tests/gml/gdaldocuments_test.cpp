@@ -17,8 +17,8 @@ using pelmak::XsdTableData;
 
 const std::vector<Field> PointFields = {{"name"}, {"count", OFTInteger}, {"ratio", OFTReal}, {"day", OFTDate}};
 const std::vector<Field> PolygonFields = {{"label"}};
-constexpr int Geographic = 4326;   // latitude first in GML 3 urn srsNames
-constexpr int Projected = 32637;   // easting first
+constexpr int Geographic = 4326; // latitude first in GML 3 urn srsNames
+constexpr int Projected = 32637; // easting first
 
 // Points with text, integer, real and date values, XML's special characters, Cyrillic, an empty
 // text, a null date and an unset one; polygons with a hole, in a projected system.
@@ -38,8 +38,9 @@ void createSource(const QString &path)
     addFeature(polygons, {"hole"},
         "POLYGON ((400000 6000000, 401000 6000000, 401000 6001000, 400000 6001000, 400000 6000000), "
         "(400100 6000100, 400200 6000100, 400200 6000200, 400100 6000100))");
-    addFeature(polygons, {"без дыры"}, "POLYGON ((400000.5 6000000.25, 400010 6000000, 400000 6000010, "
-                                      "400000.5 6000000.25))");
+    addFeature(polygons, {"без дыры"},
+        "POLYGON ((400000.5 6000000.25, 400010 6000000, 400000 6000010, "
+        "400000.5 6000000.25))");
 }
 
 // ogr2ogr -f GML with the given dataset creation options.

@@ -77,16 +77,20 @@ const Document Documents[] = {
         "relatedFeature"},
     {"deegree-cite/feature/dataset-sf1.xml", "",
         "строка 44: таблица ComplexGeoFeature, объект f101: свойство auditTrail содержит элемент sf:Event, а "
-        "ожидались текст, ссылка xlink:href или одна геометрия GML", ""},
+        "ожидались текст, ссылка xlink:href или одна геометрия GML",
+        ""},
     {"deegree-cite/feature/dataset-sf2.xml", "",
         "строка 391: таблица ComplexGeoFeature, объект f101: свойство auditTrail содержит элемент sf:Event, а "
-        "ожидались текст, ссылка xlink:href или одна геометрия GML", ""},
+        "ожидались текст, ссылка xlink:href или одна геометрия GML",
+        ""},
     {"deegree-custom/feature/CustomProperties.xml", "",
         "строка 9: таблица ComplexFeature, объект 0: свойство custom2 содержит элемент app:A, а ожидались текст, "
-        "ссылка xlink:href или одна геометрия GML", ""},
+        "ссылка xlink:href или одна геометрия GML",
+        ""},
     {"deegree-export/expectedExport-gml31.xml", "",
         "строка 7: таблица Philosopher, объект PHILOSOPHER_1: свойство name повторяется, а столбец хранит одно "
-        "значение", ""},
+        "значение",
+        ""},
     {"deegree-simple/SimpleFeatureCollectionExample1.gml", "Country:2", "", ""},
     {"gdal/archsites.gml", "archsites:1", "", ""}, // its srsName is the URN without a version
     {"gdal/expected_gml_gml3degree.gml", "firstlayer:2", "", ""},

@@ -32,7 +32,8 @@ TreeReading readWhole(const QString &path, const QStringList &tableNames)
 // readers read, tables whose features differ in their children, refusals after many features.
 QStringList generatedDocuments(const QTemporaryDir &folder)
 {
-    const QByteArray head = "<?xml version=\"1.0\"?>\n<gml:FeatureCollection xmlns:gml=\"http://www.opengis.net/gml\">\n";
+    const QByteArray head =
+        "<?xml version=\"1.0\"?>\n<gml:FeatureCollection xmlns:gml=\"http://www.opengis.net/gml\">\n";
     const QByteArray tail = "</gml:FeatureCollection>\n";
     QByteArray many = head;
     for (int i = 0; i < 3000; ++i) {
@@ -126,7 +127,8 @@ TEST(Readers, ApplyTheEndOfLineRuleOfXml)
 {
     QTemporaryDir folder;
     const QByteArray head =
-        "<c xmlns:gml=\"http://www.opengis.net/gml\"><gml:featureMember><T gml:id=\"T.1\"><a>x\ry</a><b>x\r\ny</b><c>x&#13;y</c>"
+        "<c xmlns:gml=\"http://www.opengis.net/gml\"><gml:featureMember><T "
+        "gml:id=\"T.1\"><a>x\ry</a><b>x\r\ny</b><c>x&#13;y</c>"
         "<d>x&#13;&#10;y</d><e>x\r\n\r\r\ny</e><f>";
     const QByteArray padding((1 << 20) - 1 - head.size(), 'p'); // the next carriage return ends the first piece
     const QString path =

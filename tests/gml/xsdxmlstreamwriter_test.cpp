@@ -113,7 +113,9 @@ TEST(XsdXmlStreamWriter, ReplacesTheFileOnlyOnCommit)
     {
         XsdXmlStreamWriter writer(target);
         writer.writeTableData(large);
-        EXPECT_NE(logicErrorOf([&] { writer.writeTableData(tableData("T", {"a"}, {{1, {"\x1b"}}})); }),
+        EXPECT_NE(logicErrorOf([&] {
+            writer.writeTableData(tableData("T", {"a"}, {{1, {"\x1b"}}}));
+        }),
             "(no std::logic_error thrown)");
         writer.writeTableData(large); // a refusal leaves the document usable
         EXPECT_EQ(writer.featureCount(), 2);

@@ -27,8 +27,9 @@ TEST(XsdXmlTables, ReadsDocumentsByMeaning)
 {
     XsdXmlTables tables;
     tables.initFromFile(DORVELLXSD_TEST_DATA_DIR "/gml/members.gml");
-    EXPECT_EQ(tables.listTables(), (QStringList {"Parcel", "Road", "parcel"}));
-    EXPECT_EQ(describe(tables.getDataFromLayers({})), R"(Parcel 17 {code=77:01:17} {area=1520.5} [position<gml:Point gml:id="p1" srsName="EPSG:4326">
+    EXPECT_EQ(tables.listTables(), (QStringList{"Parcel", "Road", "parcel"}));
+    EXPECT_EQ(describe(tables.getDataFromLayers({})),
+        R"(Parcel 17 {code=77:01:17} {area=1520.5} [position<gml:Point gml:id="p1" srsName="EPSG:4326">
 <gml:pos>1 2</gml:pos>
 </gml:Point>
 ] {owner=#person.5} {name=Garden}
@@ -38,8 +39,8 @@ Road -5 {name=Ring road} [<gml:LineString srsName="EPSG:3857">
 ]
 parcel 3 {code=lower case}
 Parcel 18)");
-    EXPECT_EQ(layout(tables.getDataFromLayers({"Parcel"}).front().tableInfo()),
-        "Parcel: 0code 0area 2position 0owner 0name");
+    EXPECT_EQ(
+        layout(tables.getDataFromLayers({"Parcel"}).front().tableInfo()), "Parcel: 0code 0area 2position 0owner 0name");
     // Selection ignores letter case.
     const auto ids = [&](const QStringList &names) {
         QStringList result;
@@ -72,23 +73,29 @@ TEST(Readers, RefuseWhatTheyCannotMap)
         {"<F gml:id=\"F.1\"><a>1</a></F></gml:featureMember>\n<gml:featureMember>  </gml:featureMember>\n"
          "<gml:featureMember><F/>",
             "строка 4: член коллекции gml:featureMember не содержит объекта"},
-        {"<gml:Point/>", "строка 3: элемент gml:Point в gml:featureMember принадлежит пространству имён GML, а "
-                         "ожидался объект прикладной схемы"},
+        {"<gml:Point/>",
+            "строка 3: элемент gml:Point в gml:featureMember принадлежит пространству имён GML, а "
+            "ожидался объект прикладной схемы"},
         {"<F/></gml:featureMember>\nsome text<gml:featureMember><F/>",
             "строка 4: текст «some text» стоит между членами коллекции"},
-        {"<F gml:id=\"F.1\"><a>1</a>\nstray</F>", "строка 4: таблица F, объект F.1: текст «stray» стоит вне значений "
-                                                  "свойств"},
-        {"<F gml:id=\"F.2\"><a>\n<b>1</b></a></F>", "строка 4: таблица F, объект F.2: свойство a содержит элемент b, "
-                                                    "а ожидались текст, ссылка xlink:href или одна геометрия GML"},
-        {"<F fid=\"F.3\"><a>x\n<gml:Point/></a></F>", "строка 4: таблица F, объект F.3: свойство a содержит элемент "
-                                                      "gml:Point, а ожидались текст, ссылка xlink:href или одна "
-                                                      "геометрия GML"},
-        {"<F><a><gml:Point/><gml:Point/></a></F>", "строка 3: таблица F, объект 0: свойство a содержит элемент "
-                                                   "gml:Point, а ожидались текст, ссылка xlink:href или одна "
-                                                   "геометрия GML"},
+        {"<F gml:id=\"F.1\"><a>1</a>\nstray</F>",
+            "строка 4: таблица F, объект F.1: текст «stray» стоит вне значений "
+            "свойств"},
+        {"<F gml:id=\"F.2\"><a>\n<b>1</b></a></F>",
+            "строка 4: таблица F, объект F.2: свойство a содержит элемент b, "
+            "а ожидались текст, ссылка xlink:href или одна геометрия GML"},
+        {"<F fid=\"F.3\"><a>x\n<gml:Point/></a></F>",
+            "строка 4: таблица F, объект F.3: свойство a содержит элемент "
+            "gml:Point, а ожидались текст, ссылка xlink:href или одна "
+            "геометрия GML"},
+        {"<F><a><gml:Point/><gml:Point/></a></F>",
+            "строка 3: таблица F, объект 0: свойство a содержит элемент "
+            "gml:Point, а ожидались текст, ссылка xlink:href или одна "
+            "геометрия GML"},
         {"<F><a><gml:Point/>\ntail</a></F>", "строка 4: таблица F, объект 0: текст «tail» стоит вне значений свойств"},
-        {"<F><x:a>1</x:a>\n<a>2</a></F>", "строка 4: таблица F, объект 0: свойство a повторяется, а столбец хранит "
-                                          "одно значение"},
+        {"<F><x:a>1</x:a>\n<a>2</a></F>",
+            "строка 4: таблица F, объект 0: свойство a повторяется, а столбец хранит "
+            "одно значение"},
         {"<F><b><gml:Point/></b><gml:Point/>\n<gml:LineString/></F>",
             "строка 4: таблица F, объект 0: LineString — вторая геометрия вне свойств объекта, а такая геометрия у "
             "таблицы одна"},
@@ -169,13 +176,13 @@ TEST(RoundTrip, PlainValuesAndNamesComeBackExactlyAsWritten)
     const QStringList values {"", "   ", "\t", "\n", "  leading and trailing  ", "line one\nline two",
         "carriage\rreturn", "windows\r\nline\r\n", "& < > \" ' ]]>", "&amp; <![CDATA[ x ]]> <!-- not a comment -->",
         "Участок № 5 🌲", QString("Ж€🌲").repeated(400000)}; // the last spans pieces the reader reads
-    QStringList names {"xy", "ёлка_1-2.3·"};
+    QStringList names{"xy", "ёлка_1-2.3·"};
     QStringList bulk {QString("&<>\"]]> \r\n\tx").repeated(1024 * 1024)};
     while (bulk.size() < 100000)
         bulk.append(QString("<%1 & %1>").arg(bulk.size()));
     while (names.size() < bulk.size())
         names.append("a" + QString::number(names.size()));
-    const QList<XsdTableData> written {
+    const QList<XsdTableData> written{
         tableData("Участок", names.mid(0, values.size()), {{7, values}}), tableData("Wide", names, {{8, bulk}})};
     const QList<XsdTableData> back = writeAndReadBack(written);
     ASSERT_EQ(back.size(), 2);

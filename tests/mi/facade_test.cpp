@@ -132,8 +132,9 @@ TEST_F(Facade, Utf8PathsAndASecondGrammarAfterAFailedOne)
     int diagnostics = 0;
     mi::XsdXmlChecker checker;
     const std::string missing = path("нет такой схемы.xsd");
-    EXPECT_EQ(messageOf<std::logic_error>([&] { checker.loadGrammar(missing, nullptr); })
-                  .rfind("Не могу загрузить схему из файла " + missing, 0),
+    EXPECT_EQ(messageOf<std::logic_error>([&] {
+        checker.loadGrammar(missing, nullptr);
+    }).rfind("Не могу загрузить схему из файла " + missing, 0),
         0u);
     checker.loadGrammar(schema, [&](int, int, const std::string &) { ++diagnostics; });
     EXPECT_EQ(checker.checkXmlFile(path("пункты.gml")), 0);
@@ -152,8 +153,9 @@ TEST_F(Facade, ExceptionsReachTheHostWithTheWrappedMessage)
     EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlStreamReader{missing}; }), "Не могу открыть файл " + missing);
     EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlStreamWriter{path("нет/нет.gml")}; }),
         "Не могу открыть файл " + path("нет/нет.gml") + " на запись");
-    EXPECT_EQ(messageOf<std::runtime_error>([&] { mi::XsdGdalDataProvider(missing, true); })
-                  .rfind("Не могу открыть источник данных " + missing + "\n", 0),
+    EXPECT_EQ(messageOf<std::runtime_error>([&] {
+        mi::XsdGdalDataProvider(missing, true);
+    }).rfind("Не могу открыть источник данных " + missing + "\n", 0),
         0u);
     EXPECT_EQ(
         messageOf<std::logic_error>([&] { mi::XsdXmlWriter().writeToFile(missing); }), "Документ не инициализирован");

@@ -22,8 +22,9 @@ TEST(Hostile, ReadersRefuseWhatTheyCannotReadAndKeepWhatTheyHad)
         = [&](const QByteArray &text) { return writeFile(folder.filePath(QString::number(++files)), text); };
     // A feature whose geometry nests elements down to @p depth, which the mapping takes whole.
     const auto deep = [](int depth) {
-        return "<r xmlns:gml=\"http://www.opengis.net/gml\"><m><F><gml:Point>" + QByteArray("<gml:e>").repeated(depth - 4)
-            + QByteArray("</gml:e>").repeated(depth - 4) + "</gml:Point></F></m></r>";
+        return "<r xmlns:gml=\"http://www.opengis.net/gml\"><m><F><gml:Point>"
+            + QByteArray("<gml:e>").repeated(depth - 4) + QByteArray("</gml:e>").repeated(depth - 4)
+            + "</gml:Point></F></m></r>";
     };
     const std::string parseError = "Ошибка разбора файла: ";
     const auto doctype = [&](int line) {
@@ -104,6 +105,6 @@ TEST(Hostile, ReadersRefuseWhatTheyCannotReadAndKeepWhatTheyHad)
                  + attributes(MaxXmlNamespaceDeclarations, "xmlns:p") + "><m><F><v a='>\"" + attributes(2000, "a")
                  + "'>" + lookAlikes + "</v></F></m></r>"}) {
         document.initFromFile(write(text));
-        EXPECT_EQ(document.listTables(), QStringList {"F"});
+        EXPECT_EQ(document.listTables(), QStringList{"F"});
     }
 }

@@ -59,8 +59,8 @@ public:
 TEST(XmlTokenizer, TellsEachTextInAStringOfItsOwnSize)
 {
     const QString longText(5000, QLatin1Char('x'));
-    QXmlStreamReader reader(QStringLiteral("<r><a>%1</a><b>1</b> <c v='22'>333<![CDATA[4]]></c><!--55--><?pi 6?></r>")
-                                .arg(longText));
+    QXmlStreamReader reader(
+        QStringLiteral("<r><a>%1</a><b>1</b> <c v='22'>333<![CDATA[4]]></c><!--55--><?pi 6?></r>").arg(longText));
     XmlNameCache names;
     XmlTokenizer tokenizer(reader, MaxXmlDepth, names);
     TextCollector collector;
@@ -143,8 +143,8 @@ TEST(XmlFileReader, DecodesTheEncodingTheTextDeclares)
 {
     const QString cyrillic = "Сад «Ёлка»", latin = "Café Müller";
     const auto document = [](const QString &encoding, const QString &value) {
-        return (encoding.isEmpty() ? QString() : "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n")
-            + "<r>" + value + "</r>\n";
+        return (encoding.isEmpty() ? QString() : "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n") + "<r>"
+            + value + "</r>\n";
     };
     // Where the reader's pieces meet: within a UTF-8 sequence, and between the halves of a surrogate pair.
     const QString tree = "🌲";
@@ -170,8 +170,9 @@ TEST(XmlFileReader, DecodesTheEncodingTheTextDeclares)
         {"\xEF\xBB\xBF" + document("UTF-16", "a").toUtf8(),
             refused + "кодировка UTF-16 в строке 1 противоречит метке порядка байтов UTF-8"},
         {document("UTF-16", "a").toUtf8(),
-            refused + "кодировка UTF-16 в строке 1 противоречит самому объявлению: без метки порядка байтов оно "
-                      "записано в кодировке, совместимой с ASCII"},
+            refused
+                + "кодировка UTF-16 в строке 1 противоречит самому объявлению: без метки порядка байтов оно "
+                  "записано в кодировке, совместимой с ASCII"},
         // Bytes that are no text in the encoding.
         {"<r>\r\n\r\na\xFF</r>", refused + "байты в строке 3 не являются текстом в кодировке UTF-8"},
         {"<r>\n" + splitUtf8.toUtf8().chopped(2) + "\n</r>",

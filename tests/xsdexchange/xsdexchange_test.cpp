@@ -23,7 +23,8 @@ namespace {
 const QStringList SampleTables = {"Building", "Parcel", "Rightholder", "Road", "SurveyPoint"};
 
 // A layer of a data source opened through GDAL alone; no layer where either is missing.
-struct GdalLayer {
+struct GdalLayer
+{
     GdalLayer(const QString &source, const char *name)
         : dataset(GDALDataset::Open(source.toUtf8().constData(), GDAL_OF_VECTOR))
         , layer(dataset ? dataset->GetLayerByName(name) : nullptr)
@@ -74,8 +75,9 @@ QByteArray fileContent(const QString &path)
 
 QString writeSamples(const QString &path, const QList<QStringList> &features)
 {
-    QString text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gml:FeatureCollection "
-                   "xmlns:gml=\"http://www.opengis.net/gml\" xmlns=\"urn:pelmak:exchange\">\n";
+    QString text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gml:FeatureCollection "
+        "xmlns:gml=\"http://www.opengis.net/gml\" xmlns=\"urn:pelmak:exchange\">\n";
     for (int i = 0; i < features.size(); ++i)
         text += QString(" <gml:featureMember><Sample gml:id=\"Sample.%1\">%2</Sample></gml:featureMember>\n")
                     .arg(i + 1)
@@ -178,7 +180,8 @@ TEST_F(Xsdexchange, TablesLayersAndMissingFiles)
     EXPECT_EQ(russian.errors, "xsdexchange tables: Не могу открыть файл " + missing + '\n');
     // A schema that declares no table is a failure that says why of each global element.
     const QString noTables = writeText(file("no-tables.xsd"),
-        "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">\n<xs:element name=\"code\" type=\"xs:string\"/></xs:schema>\n");
+        "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">\n<xs:element name=\"code\" "
+        "type=\"xs:string\"/></xs:schema>\n");
     const ToolRun empty = runTool({"--lang", "ru", "tables", noTables});
     EXPECT_EQ(empty.exitCode, 2);
     EXPECT_EQ(empty.errors, "xsdexchange tables: " + noTables
@@ -271,8 +274,8 @@ TEST_F(Xsdexchange, ImportCreatesTypedFieldsThatRefuseWhatTheyCannotHold)
         writeSamples(file("typed.gml"),
             {feature({"-3", "9000000000", "true", "2024-05-01", "2024-05-01T10:30:00", "12.5", "7", "-0.25", "a b"})
                     + QStringList{"<gml:Point><gml:pos>1 2</gml:pos></gml:Point>"},
-                feature({"2147483647", "-9000000000", "1", "1999-12-31", "2024-05-01T10:30:00Z", "1000.0", "0", "3",
-                    ""}),
+                feature(
+                    {"2147483647", "-9000000000", "1", "1999-12-31", "2024-05-01T10:30:00Z", "1000.0", "0", "3", ""}),
                 feature({"0", "0", "false", "", "", "", "", "", "x"}), feature({"1", "1", "0"})}),
         typed});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
@@ -282,8 +285,7 @@ TEST_F(Xsdexchange, ImportCreatesTypedFieldsThatRefuseWhatTheyCannotHold)
             "sign String", "label String", "anything String"}));
     EXPECT_EQ(layerRows(typed, "Sample", fields),
         QStringList({"-3|9000000000|1|2024/05/01|2024/05/01 10:30:00|12.5|7|-0.25|a b|POINT (1 2)",
-            "2147483647|-9000000000|1|1999/12/31|2024/05/01 10:30:00+00|1000|0|3||",
-            "0|0|0||||||x|", "1|1|0|||||||"}));
+            "2147483647|-9000000000|1|1999/12/31|2024/05/01 10:30:00+00|1000|0|3||", "0|0|0||||||x|", "1|1|0|||||||"}));
 
     // Which values each field type refuses: the provider's tests.
     const QString target = file("refused.gpkg");
@@ -444,7 +446,6 @@ TEST(XsdexchangeSchemaAccess, ValidatesOfflineThroughCatalogs)
     EXPECT_EQ(lines.takeLast(), document + ": 1001 errors");
     for (const QString &line : lines)
         EXPECT_MATCHES(line, "^" + QRegularExpression::escape(document) + ":10:\\d+: .* \\[Well\\.2\\]$");
-
 }
 
 // The schema reader takes the tool's catalogs: a schema whose parts are known by remote addresses lists its tables

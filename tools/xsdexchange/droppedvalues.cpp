@@ -35,8 +35,8 @@ bool carriesValue(const pelmak::XsdAttribute &attribute, const QString &value)
 
 TargetLayers::TargetLayers(const QString &target)
 {
-    const GDALDatasetUniquePtr dataset(GDALDataset::FromHandle(
-        GDALOpenEx(target.toUtf8().constData(), GDAL_OF_VECTOR, nullptr, nullptr, nullptr)));
+    const GDALDatasetUniquePtr dataset(
+        GDALDataset::FromHandle(GDALOpenEx(target.toUtf8().constData(), GDAL_OF_VECTOR, nullptr, nullptr, nullptr)));
     if (!dataset)
         throw StepFailure("cannot open " + target.toStdString() + ": " + gdalError());
     for (OGRLayer *layer : dataset->GetLayers()) {
@@ -128,9 +128,9 @@ QList<pelmak::XsdTableData> DroppedValues::fit(const QList<pelmak::XsdTableData>
                 const bool repeated = dropped.reasons.at(d) == Reason::SecondGeometry
                     && value == feature.values.value(dropped.firstGeometry);
                 if (carriesValue(attribute, value) && !repeated) {
-                    const Where where{table.name, isGeometry(attribute) && attribute.name.isEmpty()
-                            ? QStringLiteral("geometry")
-                            : attribute.name};
+                    const Where where{table.name,
+                        isGeometry(attribute) && attribute.name.isEmpty() ? QStringLiteral("geometry")
+                                                                          : attribute.name};
                     ++counts[where];
                     reasons.insert(where, dropped.reasons.at(d));
                 }

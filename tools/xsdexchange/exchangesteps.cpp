@@ -209,8 +209,9 @@ void readDocument(const ImportRequest &request, const Receive &receive)
 
 [[noreturn]] void refuseDropping(const DroppedValues &dropped)
 {
-    throw StepFailure("the target has no place for some of the document's values, so nothing was imported"
-                      " (pass --allow-dropping to import the rest):\n  "
+    throw StepFailure(
+        "the target has no place for some of the document's values, so nothing was imported"
+        " (pass --allow-dropping to import the rest):\n  "
         + dropped.describe().join(QStringLiteral("\n  ")).toStdString());
 }
 

@@ -210,8 +210,7 @@ bool FieldTarget::setReal(OGRFeature &feature, const QString &value) const
 {
     bool ok = false;
     const double number = value.toDouble(&ok);
-    if (!ok || !std::isfinite(number) || !fitsDouble(value)
-        || (subType == OFSTFloat32 && std::fabs(number) > FLT_MAX))
+    if (!ok || !std::isfinite(number) || !fitsDouble(value) || (subType == OFSTFloat32 && std::fabs(number) > FLT_MAX))
         return false;
     feature.SetField(index, number);
     return true;

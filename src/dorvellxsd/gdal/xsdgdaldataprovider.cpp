@@ -148,8 +148,8 @@ public:
                 setGeometry(*feature, value, record, attributes.at(i).name);
                 geometry = value;
             } else if (!value.isEmpty() && value != geometry) {
-                throw logicError(formatMessage(
-                    messages::SecondGeometryNotStored, element.name, QString::number(record.id), attributes.at(i).name));
+                throw logicError(formatMessage(messages::SecondGeometryNotStored, element.name,
+                    QString::number(record.id), attributes.at(i).name));
             }
         }
         return feature;

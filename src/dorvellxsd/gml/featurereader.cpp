@@ -146,8 +146,8 @@ const NameMeanings::Meaning &NameMeanings::of(const QString &qualifiedName)
         if (entry.first == qualifiedName)
             return entry.second;
     }
-    Meaning meaning{scopes.namespaceOf(qualifiedName), NamespaceScopes::localName(qualifiedName).toString(), false,
-        qualifiedName};
+    Meaning meaning{
+        scopes.namespaceOf(qualifiedName), NamespaceScopes::localName(qualifiedName).toString(), false, qualifiedName};
     meaning.gml = isGmlNamespace(meaning.namespaceUri);
     if (meaning.gml && !qualifiedName.startsWith(GmlPrefix))
         meaning.gmlSpelling = GmlPrefix + meaning.localName;
@@ -492,8 +492,8 @@ void DocumentMapper::takeEnvelope(const XmlAttributes &attributes)
         if (name != SrsNameAttribute || value.isEmpty())
             continue;
         if (value.size() > MaxCollectionSrsNameLength)
-            refuseAt(line(),
-                formatMessage(messages::CollectionSrsNameTooLong, QString::number(MaxCollectionSrsNameLength)));
+            refuseAt(
+                line(), formatMessage(messages::CollectionSrsNameTooLong, QString::number(MaxCollectionSrsNameLength)));
         features.setDefaultSrsName(value);
     }
 }

@@ -190,7 +190,7 @@ private:
     NameMeanings names{scopes};
     FeatureMapper features;
     int depth = 0;
-    int skipFrom = 0; ///< the depth of the element whose content is passed by, or 0
+    int skipFrom = 0;      ///< the depth of the element whose content is passed by, or 0
     bool inBounds = false; ///< whether that element is the collection's boundedBy
     bool inFeature = false;
     QString memberName;
@@ -198,7 +198,6 @@ private:
     int memberFeatures = 0;
     qint64 treeLine = 0; ///< of the node a tree walk is at
 };
-
 
 } // namespace pelmak::gml
 

@@ -81,7 +81,6 @@ void XsdXmlTables::initFromFile(const QString &path)
     sourceRoot = documentElement();
 }
 
-
 QStringList XsdXmlTables::listTables() const
 {
     if (documentElement().isNull())

@@ -72,7 +72,6 @@ private:
 
     QString sourcePath;     ///< of the file the tree was read from
     QDomElement sourceRoot; ///< the root read from it, which the tree may no longer have
-
 };
 
 } // namespace pelmak

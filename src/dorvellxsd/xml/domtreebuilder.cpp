@@ -203,8 +203,8 @@ bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText
 
 bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, QString *errorMessage)
 {
-    return buildDocument(document, blankText,
-        [&](TreeBuilder &builder) { return XmlFileReader(file).readAll(builder, errorMessage); });
+    return buildDocument(
+        document, blankText, [&](TreeBuilder &builder) { return XmlFileReader(file).readAll(builder, errorMessage); });
 }
 
 void appendRootElementOf(

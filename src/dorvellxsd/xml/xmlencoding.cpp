@@ -49,9 +49,9 @@ QByteArray headOf(const QByteArray &text)
 // The XML declaration up to its encoding, which is the second capture; a byte order mark may stand before it.
 const QRegularExpression &declarationPattern()
 {
-    static const QRegularExpression pattern(QStringLiteral(
-        "^\\x{FEFF}?<\\?xml[ \\t\\r\\n]+version[ \\t\\r\\n]*=[ \\t\\r\\n]*(?:\"[^\"]*\"|'[^']*')"
-        "[ \\t\\r\\n]+encoding[ \\t\\r\\n]*=[ \\t\\r\\n]*([\"'])(.*?)\\1"));
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\x{FEFF}?<\\?xml[ \\t\\r\\n]+version[ \\t\\r\\n]*=[ \\t\\r\\n]*(?:\"[^\"]*\"|'[^']*')"
+                       "[ \\t\\r\\n]+encoding[ \\t\\r\\n]*=[ \\t\\r\\n]*([\"'])(.*?)\\1"));
     return pattern;
 }
 

@@ -186,7 +186,8 @@ QString XmlMarkupGuard::scan(const QByteArray &piece)
     const char *const end = begin + piece.size();
     for (const char *next = begin; next != end;) {
         if (const char delimiter = runEnd()) {
-            const char *found = static_cast<const char *>(std::memchr(next, delimiter, static_cast<size_t>(end - next)));
+            const char *found =
+                static_cast<const char *>(std::memchr(next, delimiter, static_cast<size_t>(end - next)));
             if (!found)
                 break;
             next = found + 1;
@@ -362,8 +363,8 @@ bool XmlFileText::feed(QXmlStreamReader &parser)
     // An empty read ends the text of a device that cannot tell its end beforehand.
     int invalidAt = -1;
     const QString text = decoder->decode(bytes, bytes.isEmpty() || file.atEnd(), invalidAt);
-    const QString refusal = invalidAt < 0 ? guard.scan(decoder->isUtf8() ? bytes : text.toUtf8())
-                                          : invalidBytesAfter(text.left(invalidAt));
+    const QString refusal =
+        invalidAt < 0 ? guard.scan(decoder->isUtf8() ? bytes : text.toUtf8()) : invalidBytesAfter(text.left(invalidAt));
     if (!refusal.isEmpty())
         return refuse(parser, refusal);
     if (bytes.isEmpty())
