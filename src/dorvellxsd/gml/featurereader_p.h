@@ -128,7 +128,6 @@ private:
     qint64 propertyLine = 0;
     QString value;
     QString reference;
-    bool valueHasText = false;
     int geometryDepth = 0;                        ///< of the geometry element
     QString geometryText;                         ///< its storage serves every geometry
     std::optional<XmlElementTextWriter> geometry; ///< of the geometry being read
