@@ -17,7 +17,9 @@ class XsdXmlStreamReaderPrivate;
  * Reads an exchange document from a file in batches of features, never holding more of it than
  * the batch at hand. The decoding (the encoding the document declares), the features, their
  * descriptions, ids and values, and the refusals are those of XsdXmlTables::initFromFile and
- * getDataFromLayers on the same file; only the grouping into table data differs.
+ * getDataFromLayers on the same file; only the grouping into table data differs, and, as the
+ * reader maps while it parses, a document that cannot be mapped and is not well-formed further on
+ * is refused for whichever comes first.
  *
  * A reader is used from one thread at a time; distinct readers share nothing.
  */
