@@ -157,6 +157,14 @@ const NameMeanings::Meaning &NameMeanings::of(const QString &qualifiedName)
     return kept.last().second;
 }
 
+const NameMeanings::Meaning &NameMeanings::ofDeclared(const QString &qualifiedName, qint64 line)
+{
+    const Meaning &meaning = of(qualifiedName);
+    if (!meaning.namespaceUri)
+        refuseAt(line, formatMessage(messages::PrefixNotDeclared, qualifiedName));
+    return meaning;
+}
+
 FeatureMapper::FeatureMapper(const NamespaceScopes &inScope, LineSource lineOfToken)
     : scopes(inScope)
     , names(inScope)
@@ -206,8 +214,8 @@ void FeatureMapper::text(const QString &text, TextKind kind)
         geometry->text(text, kind);
     } else if (depth == 1 || (depth == 2 && content == Content::WrappedGeometry)) {
         if (!isBlank(text))
-            refuse(formatMessage(messages::TextBesideValues, featureName, featureLabel(), text.trimmed().left(40)),
-                line());
+            refuseAt(line(),
+                formatMessage(messages::TextBesideValues, featureName, featureLabel(), text.trimmed().left(40)));
     } else if (depth == 2 && content == Content::Value) {
         if (value.isNull())
             value = text; // mostly the only text: shared, not copied
@@ -255,9 +263,7 @@ void FeatureMapper::startFeature(const QString &name, const XmlAttributes &attri
 
 void FeatureMapper::startProperty(const QString &name, const XmlAttributes &attributes)
 {
-    const NameMeanings::Meaning &meaning = names.of(name);
-    if (!meaning.namespaceUri)
-        refuse(formatMessage(messages::PrefixNotDeclared, name), line());
+    const NameMeanings::Meaning &meaning = names.ofDeclared(name, line());
     propertyName = meaning.localName;
     propertyLine = line();
     value = QString();
@@ -280,15 +286,13 @@ void FeatureMapper::startProperty(const QString &name, const XmlAttributes &attr
 
 void FeatureMapper::startPropertyChild(const QString &name, const XmlAttributes &attributes)
 {
-    const NameMeanings::Meaning &meaning = names.of(name);
-    if (!meaning.namespaceUri)
-        refuse(formatMessage(messages::PrefixNotDeclared, name), line());
+    const NameMeanings::Meaning &meaning = names.ofDeclared(name, line());
     if (content == Content::Value && value.isNull() && isGmlObject(meaning)) {
         content = Content::WrappedGeometry;
         startGeometry(meaning.gmlSpelling, attributes);
         return;
     }
-    refuse(formatMessage(messages::PropertyNotAValue, featureName, featureLabel(), propertyName, name), line());
+    refuseAt(line(), formatMessage(messages::PropertyNotAValue, featureName, featureLabel(), propertyName, name));
 }
 
 // GML's attributes (gml:id) under the prefix the geometry's element names take.
@@ -361,7 +365,7 @@ void FeatureMapper::addAttribute(XsdAttribute::Kind kind, const QString &name)
             if (other.second != name)
                 continue;
             const char *const reason = name.isEmpty() ? messages::SecondGeometry : messages::PropertyRepeated;
-            refuse(formatMessage(reason, featureName, featureLabel(), propertyName), propertyLine);
+            refuseAt(propertyLine, formatMessage(reason, featureName, featureLabel(), propertyName));
         }
     }
     properties.append({kind, name});
@@ -377,11 +381,6 @@ void FeatureMapper::endFeature()
 QString FeatureMapper::featureLabel() const
 {
     return gmlId.isEmpty() ? QString::number(data.id) : gmlId;
-}
-
-void FeatureMapper::refuse(const QString &reason, qint64 at) const
-{
-    refuseAt(at, reason);
 }
 
 DocumentMapper::DocumentMapper(Consumer &featureConsumer, LineSource source)
@@ -453,9 +452,7 @@ void DocumentMapper::processingInstruction(const QString &target, const QString 
 // GML's own properties of the collection, and a boundedBy of WFS, hold no features.
 void DocumentMapper::startMember(const QString &name, const XmlAttributes &)
 {
-    const NameMeanings::Meaning &meaning = names.of(name);
-    if (!meaning.namespaceUri)
-        refuseAt(line(), formatMessage(messages::PrefixNotDeclared, name));
+    const NameMeanings::Meaning &meaning = names.ofDeclared(name, line());
     if (meaning.localName == BoundedByLocalName || (meaning.gml && !meaning.localName.startsWith(MemberLocalName))) {
         skipFrom = depth;
         inBounds = meaning.localName == BoundedByLocalName;
@@ -469,9 +466,7 @@ void DocumentMapper::startMember(const QString &name, const XmlAttributes &)
 void DocumentMapper::startFeature(const QString &name, const XmlAttributes &attributes)
 {
     ++memberFeatures;
-    const NameMeanings::Meaning &meaning = names.of(name);
-    if (!meaning.namespaceUri)
-        refuseAt(line(), formatMessage(messages::PrefixNotDeclared, name));
+    const NameMeanings::Meaning &meaning = names.ofDeclared(name, line());
     if (meaning.gml)
         refuseAt(line(), formatMessage(messages::FeatureInGmlNamespace, name, memberName));
     if (!consumer.featureStarts(meaning.localName)) {

@@ -46,6 +46,8 @@ public:
 
     explicit NameMeanings(const NamespaceScopes &scopes);
     const Meaning &of(const QString &qualifiedName);
+    // The same for a name whose namespace must be known: an undeclared prefix is refused at @p line.
+    const Meaning &ofDeclared(const QString &qualifiedName, qint64 line);
 
 private:
     static constexpr int MaxKept = 64;
@@ -102,7 +104,6 @@ private:
     void endGeometry();
     XmlAttributes gmlSpelled(const XmlAttributes &attributes);
     void addAttribute(XsdAttribute::Kind kind, const QString &name);
-    [[noreturn]] void refuse(const QString &reason, qint64 line) const;
     QString featureLabel() const;
     bool inGeometry() const;
 

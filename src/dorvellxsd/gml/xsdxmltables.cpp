@@ -51,6 +51,8 @@ public:
  */
 void mapTree(const QDomElement &root, const QString &path, const QDomElement &rootOfPath, TreeFeatures &features)
 {
+    if (root.isNull())
+        return;
     try {
         gml::DocumentMapper mapper(features);
         mapper.read(root);
@@ -83,8 +85,6 @@ void XsdXmlTables::initFromFile(const QString &path)
 
 QStringList XsdXmlTables::listTables() const
 {
-    if (documentElement().isNull())
-        return {};
     TreeFeatures features({}, false);
     mapTree(documentElement(), sourcePath, sourceRoot, features);
     return features.tables;
@@ -92,8 +92,6 @@ QStringList XsdXmlTables::listTables() const
 
 QList<XsdTableData> XsdXmlTables::getDataFromLayers(const QStringList &tableNames) const
 {
-    if (documentElement().isNull())
-        return {};
     TreeFeatures features(tableNames);
     mapTree(documentElement(), sourcePath, sourceRoot, features);
     return features.read;
