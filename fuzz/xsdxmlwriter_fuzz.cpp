@@ -3,7 +3,8 @@
  * it back. Either writeTableData refuses it with std::logic_error, for a name or value that
  * cannot appear in XML or that the reader would not take, and appends nothing; or the saved
  * file is well-formed for Xerces-C and the reader gives back every feature with its table
- * name, its id and its plain values.
+ * name, its id and its plain values. The stream writer writes the same bytes as the tree
+ * writer.
  *
  * The input is text (UTF-8; a malformed byte reads as U+FFFD), one record a line:
  *   first line       the table name
@@ -16,6 +17,7 @@
 #include "fuzzsupport.h"
 
 #include <dorvellxsd/data/xsdtabledata.h>
+#include <dorvellxsd/gml/xsdxmlstreamwriter.h>
 #include <dorvellxsd/gml/xsdxmltables.h>
 #include <dorvellxsd/gml/xsdxmlwriter.h>
 
@@ -317,11 +319,29 @@ const QString &documentPath()
     return path;
 }
 
-QByteArray savedText()
+const QString &streamedPath()
 {
-    QFile file(documentPath());
+    static const QString path = fuzzsupport::temporaryPath(QStringLiteral("streamed.gml"));
+    return path;
+}
+
+QByteArray savedText(const QString &path = documentPath())
+{
+    QFile file(path);
     FUZZ_REQUIRE(file.open(QIODevice::ReadOnly));
     return file.readAll();
+}
+
+// What the stream writer writes of the same table data, which it lays out without a tree.
+QByteArray streamedText(const XsdTableData &tableData)
+{
+    XsdXmlStreamWriter writer(streamedPath());
+    try {
+        writer.writeTableData(tableData);
+    } catch (const std::logic_error &) {
+    }
+    writer.commit();
+    return savedText(streamedPath());
 }
 
 } // namespace
@@ -349,6 +369,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_REQUIRE(refused == deservesRefusal(tableData));
     writer.writeToFile(documentPath());
     FUZZ_REQUIRE(isWellFormed(savedText()));
+    FUZZ_REQUIRE(streamedText(tableData) == savedText());
 
     XsdXmlTables reader;
     reader.initFromFile(documentPath()); // a file that does not read back is a fault: it throws

@@ -3,6 +3,8 @@
 
 #include <QXmlStreamReader>
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 using namespace pelmak;
@@ -103,4 +105,64 @@ TEST(XmlElementTextWriter, WritesWhatTheTreeOfTheSameTokensSaves)
             }
         }
     }
+}
+
+namespace {
+
+// The layout of the fragment's root element read by the parser, as the stream writer gives it;
+// nothing when the parser refuses the fragment.
+std::optional<QString> parsedLayout(const QString &fragment, int depth, int maxDepth)
+{
+    QXmlStreamReader reader(fragment);
+    XmlNameCache names;
+    QString written;
+    XmlElementTextWriter writer(depth, 1, written);
+    if (!XmlTokenizer(reader, maxDepth, names).readAll(writer, nullptr))
+        return std::nullopt;
+    writer.finish();
+    return written;
+}
+
+} // namespace
+
+// The plain road lays out what the parser's road lays out, or leaves the fragment to it: for
+// GDAL's geometries and for every fragment one character away from them.
+TEST(XmlElementTextWriter, PlainFragmentsNeedNoParser)
+{
+    const QString gdalFragments[] = {
+        "<gml:Point srsName=\"EPSG:4326\"><gml:pos>1 2</gml:pos></gml:Point>",
+        "<gml:Polygon gml:id=\"Участок.1.geom\" srsName=\"urn:ogc:def:crs:EPSG::4326\"><gml:exterior>"
+        "<gml:LinearRing><gml:posList>1 2 3 4 1 2</gml:posList></gml:LinearRing></gml:exterior>"
+        "<gml:interior><gml:LinearRing><gml:posList srsDimension=\"3\">1 2 3</gml:posList>"
+        "</gml:LinearRing></gml:interior></gml:Polygon>",
+        "<gml:MultiSurface><gml:surfaceMember/>\n <gml:b a='1' c = 'x y' b=\"2\" >\t </gml:b ></gml:MultiSurface>",
+    };
+    for (const QString &fragment : gdalFragments) {
+        QString plain = QStringLiteral("kept ");
+        ASSERT_TRUE(appendPlainElementText(fragment, 3, 1, MaxXmlDepth, plain)) << fragment.toStdString();
+        EXPECT_EQ(plain.toStdString(), "kept " + parsedLayout(fragment, 3, MaxXmlDepth)->toStdString());
+    }
+
+    const QString inserted[] = {"<", ">", "&amp;", "&#13;", "\r", "\"", "'", "\t", "\n", " ", "/", "=", ":", "x", "1",
+        "-", "<!--c-->", "<![CDATA[x]]>", "<?pi?>", "<b/>", "</b>", " xmlns:a='u'", " a='1'", "\u00A0",
+        QString(QChar(0xD800)), QString(QChar(1)), QStringLiteral("\U0001F332")};
+    const QString &base = gdalFragments[0];
+    int plainCount = 0;
+    for (int position = 0; position <= base.size(); ++position) {
+        for (const QString &insertion : inserted) {
+            const QString fragment = base.left(position) + insertion + base.mid(position);
+            for (const int maxDepth : {1, 2}) {
+                QString plain;
+                const std::optional<QString> parsed = parsedLayout(fragment, 2, maxDepth);
+                if (!appendPlainElementText(fragment, 2, 1, maxDepth, plain)) {
+                    EXPECT_TRUE(plain.isEmpty());
+                    continue;
+                }
+                ++plainCount;
+                ASSERT_TRUE(parsed) << "the parser refuses " << fragment.toStdString();
+                EXPECT_EQ(plain.toStdString(), parsed->toStdString()) << fragment.toStdString();
+            }
+        }
+    }
+    EXPECT_GT(plainCount, 100);
 }

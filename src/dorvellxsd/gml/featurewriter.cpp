@@ -169,7 +169,7 @@ void FeatureMemberBuilder::appendGeometry(const QString &gml, int depth, QDomDoc
 
 /*
  * Each node on a line of its own, indented by one space a level below the root; a geometry's
- * fragment is laid out from its parser's tokens, as appendGeometry would build it.
+ * fragment is laid out as appendGeometry would build it, from its characters or its parser's tokens.
  */
 void FeatureMemberBuilder::appendMemberText(const XsdFeatureData &feature, QString &out)
 {
@@ -229,9 +229,13 @@ bool FeatureMemberBuilder::formatGeometry(const QString &gml, int depth)
 {
     if (gml.isEmpty())
         return false;
+    geometryText.resize(0);
+    // GDAL's fragments are laid out without a parser; any other goes through one, which also
+    // refuses what is no XML.
+    if (appendPlainElementText(gml, depth, 1, maxGeometryDepth(depth), geometryText))
+        return true;
     geometryReader.clear();
     geometryReader.addData(gml);
-    geometryText.resize(0);
     XmlElementTextWriter writer(depth, 1, geometryText);
     if (!XmlTokenizer(geometryReader, maxGeometryDepth(depth), geometryNames).readAll(writer, nullptr))
         return false;
