@@ -8,8 +8,9 @@ namespace {
 // The entry of known equal to text, or a new string, kept while known has room.
 QString shared(QVector<QString> &known, int capacity, const QStringRef &text)
 {
+    // Most entries differ in length (indentations always do): that test costs no call.
     for (const QString &entry : known) {
-        if (entry == text)
+        if (entry.size() == text.size() && entry == text)
             return entry;
     }
     const QString made = exactCopy(text);
