@@ -1,9 +1,12 @@
 #include "domtreebuilder_p.h"
+#include "xmlencoding_p.h"
 #include "xmllimits_p.h"
 #include "xmlreading_p.h"
 
 #include <QBuffer>
 #include <QTextCodec>
+
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -188,4 +191,69 @@ TEST(XmlFileReader, DecodesTheEncodingTheTextDeclares)
         const std::string text = rootText(bytes); // some are a megabyte long
         EXPECT_TRUE(text == expected) << text.substr(0, 200) << " from " << bytes.left(60).toHex().data();
     }
+}
+
+// UTF-8 goes to the parser as bytes, checked without decoding: the check refuses exactly what the
+// decoder refuses, on the same line, wherever the pieces of the file meet.
+TEST(XmlDecoder, ChecksUtf8AsItsDecoderDecodesIt)
+{
+    const unsigned char alphabet[] = {'a', '\n', 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBE, 0xBF, 0xC0, 0xC1, 0xC2, 0xDF,
+        0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xFF};
+    std::mt19937 random(13);
+    const auto lineOfRefusal = [](const QByteArray &first, const QByteArray &second, bool checkOnly) {
+        XmlDecoder decoder(QByteArrayLiteral("<r/>"));
+        QByteArray valid;
+        for (const bool last : {false, true}) {
+            const QByteArray &piece = last ? second : first;
+            int invalidAt = -1;
+            if (checkOnly) {
+                invalidAt = decoder.firstInvalidUtf8(piece, last);
+                valid += piece.left(invalidAt < 0 ? piece.size() : invalidAt);
+            } else {
+                const QString text = decoder.decode(piece, last, invalidAt);
+                valid += text.left(invalidAt < 0 ? text.size() : invalidAt).toUtf8();
+            }
+            if (invalidAt >= 0)
+                return valid.count('\n');
+        }
+        return -1;
+    };
+    // Every lead byte at the edge of a range, with continuation bytes at the edges of theirs.
+    std::vector<QByteArray> texts;
+    const unsigned char leads[] = {0xC1, 0xC2, 0xDF, 0xE0, 0xE1, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF4, 0xF5};
+    const unsigned char continuations[] = {0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0};
+    for (const unsigned char lead : leads) {
+        for (const unsigned char a : continuations) {
+            for (const unsigned char b : continuations) {
+                for (const unsigned char c : continuations)
+                    texts.push_back(QByteArray("\n") + char(lead) + char(a) + char(b) + char(c) + '\n');
+            }
+        }
+    }
+    // Characters at the edges of each length of sequence, noncharacters among them, and now and
+    // then a byte that may break one.
+    for (int round = 0; round < 20000; ++round) {
+        QByteArray bytes;
+        for (int length = 1 + random() % 6; length > 0; --length) {
+            if (random() % 4 == 0) {
+                bytes += static_cast<char>(alphabet[random() % sizeof alphabet]);
+            } else {
+                const uint edges[] = {
+                    '\n', 0x7F, 0x80, 0x7FF, 0x800, 0xD7FF, 0xE000, 0xFFFD, 0xFFFE, 0xFFFF, 0x10000, 0x10FFFF};
+                const uint code = edges[random() % (sizeof edges / sizeof *edges)];
+                bytes += QString::fromUcs4(&code, 1).toUtf8();
+            }
+        }
+        texts.push_back(bytes);
+    }
+    int refused = 0;
+    for (const QByteArray &bytes : texts) {
+        const int split = static_cast<int>(random() % (bytes.size() + 1));
+        const QByteArray first = bytes.left(split), second = bytes.mid(split);
+        const int expected = lineOfRefusal(first, second, false);
+        EXPECT_EQ(lineOfRefusal(first, second, true), expected) << bytes.toHex().toStdString() << " at " << split;
+        refused += expected >= 0;
+    }
+    EXPECT_GT(refused, 10000);
+    EXPECT_LT(refused, 20000);
 }

@@ -5,6 +5,8 @@
 #include <QRegularExpression>
 #include <QTextCodec>
 
+#include <cstring>
+
 namespace pelmak {
 namespace {
 
@@ -140,6 +142,46 @@ int XmlDecoder::firstInvalid(const QString &text, bool last)
     if (first < 0 && last && decoder->needsMoreData())
         first = text.size();
     return first;
+}
+
+/*
+ * Well-formed UTF-8 (RFC 3629): no overlong form, no surrogate, nothing above U+10FFFF, which is
+ * what Qt's UTF-8 decoder takes. The second byte of a sequence is held to the narrower ranges that
+ * rule those out, every other continuation byte to 80..BF.
+ */
+int XmlDecoder::firstInvalidUtf8(const QByteArray &piece, bool last)
+{
+    const auto *const bytes = reinterpret_cast<const uchar *>(piece.constData());
+    const int size = piece.size();
+    for (int i = 0; i < size; ++i) {
+        if (utf8Pending == 0) {
+            // ASCII, the bulk of a document, eight bytes at a time.
+            while (i + 8 <= size) {
+                quint64 eight;
+                std::memcpy(&eight, bytes + i, sizeof eight);
+                if (eight & 0x8080808080808080ULL)
+                    break;
+                i += 8;
+            }
+            if (i == size)
+                break;
+        }
+        const uchar b = bytes[i];
+        if (utf8Pending > 0) {
+            if (b < utf8Low || b > utf8High)
+                return i;
+            --utf8Pending;
+            utf8Low = 0x80;
+            utf8High = 0xBF;
+        } else if (b >= 0x80) {
+            if (b < 0xC2 || b > 0xF4)
+                return i;
+            utf8Pending = b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
+            utf8Low = b == 0xE0 ? 0xA0 : b == 0xF0 ? 0x90 : 0x80;
+            utf8High = b == 0xED ? 0x9F : b == 0xF4 ? 0x8F : 0xBF;
+        }
+    }
+    return last && utf8Pending > 0 ? size : -1;
 }
 
 } // namespace pelmak

@@ -45,6 +45,12 @@ public:
      * to @p invalidAt, the text's size when it ends within a character, and -1 when all is valid.
      */
     QString decode(const QByteArray &piece, bool last, int &invalidAt);
+    /*
+     * For a UTF-8 text, which goes to the parser as the bytes it is: the index of the first byte of
+     * @p piece that breaks a character, the piece's size when the @p last piece ends within one,
+     * and -1 when all is valid. The bytes it refuses are those decode() would refuse.
+     */
+    int firstInvalidUtf8(const QByteArray &piece, bool last);
 
 private:
     int firstInvalid(const QString &text, bool last);
@@ -56,6 +62,8 @@ private:
     bool utf16 = false;
     bool replacementMeansInvalid = false; ///< the encoding has no U+FFFD of its own
     QString heldBack;                     ///< the first half of a surrogate pair the last piece ended with
+    int utf8Pending = 0;                  ///< continuation bytes the last piece still owes
+    uchar utf8Low = 0x80, utf8High = 0xBF; ///< the range of the next continuation byte
 };
 
 } // namespace pelmak

@@ -361,23 +361,38 @@ bool XmlFileText::feed(QXmlStreamReader &parser)
             return refuse(parser, decoder->refusal());
     }
     // An empty read ends the text of a device that cannot tell its end beforehand.
-    int invalidAt = -1;
-    const QString text = decoder->decode(bytes, bytes.isEmpty() || file.atEnd(), invalidAt);
-    const QString refusal =
-        invalidAt < 0 ? guard.scan(decoder->isUtf8() ? bytes : text.toUtf8()) : invalidBytesAfter(text.left(invalidAt));
+    const bool last = bytes.isEmpty() || file.atEnd();
+    // UTF-8 goes to the parser as the bytes it is, checked but not decoded here: the parser decodes
+    // it anyway. Any other encoding is decoded here, and the parser reads the text.
+    QString text;
+    QByteArray utf8 = bytes; // what the guard reads
+    int invalidAt = -1;      // in utf8
+    if (decoder->isUtf8()) {
+        invalidAt = decoder->firstInvalidUtf8(bytes, last);
+    } else {
+        int invalidCharacter = -1;
+        text = decoder->decode(bytes, last, invalidCharacter);
+        utf8 = (invalidCharacter < 0 ? text : text.left(invalidCharacter)).toUtf8();
+        if (invalidCharacter >= 0)
+            invalidAt = utf8.size();
+    }
+    const QString refusal = invalidAt < 0 ? guard.scan(utf8) : invalidBytesAfter(utf8.left(invalidAt));
     if (!refusal.isEmpty())
         return refuse(parser, refusal);
     if (bytes.isEmpty())
         return false;
-    parser.addData(text);
+    if (decoder->isUtf8())
+        parser.addData(bytes);
+    else
+        parser.addData(text);
     return true;
 }
 
-// Why the text is refused where its valid part @p validText ends.
-QString XmlFileText::invalidBytesAfter(const QString &validText)
+// Why the text is refused where its valid part, @p validUtf8, ends.
+QString XmlFileText::invalidBytesAfter(const QByteArray &validUtf8)
 {
     // The guard reads the valid part first, to know the line, and tells of a refusal within it.
-    const QString refusal = guard.scan(validText.toUtf8());
+    const QString refusal = guard.scan(validUtf8);
     if (!refusal.isEmpty())
         return refusal;
     return formatMessage(messages::BytesNotInEncoding, QString::number(guard.lineNumber()), decoder->name());

@@ -122,7 +122,8 @@ private:
 /*
  * The text of an XML file for a parser, decoded as the file declares (see XmlDecoder) piece after
  * piece as it is read, never held whole (a parser given a whole large text at once is several
- * times slower); an XmlMarkupGuard counts each piece before the parser sees it.
+ * times slower); an XmlMarkupGuard counts each piece before the parser sees it. A UTF-8 file's
+ * pieces are checked, not decoded, and go to the parser as bytes, which it decodes itself.
  */
 class XmlFileText
 {
@@ -139,7 +140,7 @@ public:
 
 private:
     bool refuse(QXmlStreamReader &parser, const QString &reason);
-    QString invalidBytesAfter(const QString &validText);
+    QString invalidBytesAfter(const QByteArray &validUtf8);
 
     QIODevice &file;
     std::unique_ptr<XmlDecoder> decoder; ///< made from the first piece
