@@ -234,7 +234,7 @@ TEST(XmlDecoder, ChecksUtf8AsItsDecoderDecodesIt)
     // then a byte that may break one.
     for (int round = 0; round < 20000; ++round) {
         QByteArray bytes;
-        for (int length = 1 + random() % 6; length > 0; --length) {
+        for (int length = 1 + static_cast<int>(random() % 6); length > 0; --length) {
             if (random() % 4 == 0) {
                 bytes += static_cast<char>(alphabet[random() % sizeof alphabet]);
             } else {
