@@ -412,6 +412,16 @@ private:
             ++at;
     }
 
+    // Blanks, then @p c, which is passed over; false when it does not follow.
+    bool passAfterBlanks(char16_t c)
+    {
+        skipBlanks();
+        if (!atChar(c))
+            return false;
+        ++at;
+        return true;
+    }
+
     // A name without a prefix or with one; false when there is none.
     bool readName(QStringView &name)
     {
@@ -470,12 +480,8 @@ private:
             if (at == beforeBlanks || attributes.size() >= MaxXmlAttributes)
                 return false;
             QStringView name, value;
-            if (!readName(name) || isNamespaceDeclaration(name))
+            if (!readName(name) || isNamespaceDeclaration(name) || !passAfterBlanks(u'='))
                 return false;
-            skipBlanks();
-            if (!atChar(u'='))
-                return false;
-            ++at;
             skipBlanks();
             if (!atChar(u'"') && !atChar(u'\''))
                 return false;
@@ -554,12 +560,8 @@ private:
     {
         at += 2;
         QStringView name;
-        if (!readName(name) || name != open.last())
+        if (!readName(name) || name != open.last() || !passAfterBlanks(u'>'))
             return false;
-        skipBlanks();
-        if (!atChar(u'>'))
-            return false;
-        ++at;
         open.removeLast();
         if (!empty) {
             if (!afterText)
