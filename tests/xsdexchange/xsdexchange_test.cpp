@@ -370,6 +370,42 @@ TEST_F(Xsdexchange, ImportIsAllOrNothingAcrossBatches)
     EXPECT_EQ(featureCount(existing, "SurveyPoint"), featureCount(file("imported.gpkg"), "SurveyPoint"));
 }
 
+// A large GeoPackage table is read by two threads in ranges of ids, some empty: the document is
+// the one a single reader writes (a filter keeps the table in one part), and a feature the second
+// thread cannot read fails the export as it would fail a single reader, leaving the earlier file.
+TEST_F(Xsdexchange, LargeTablesReadInRangesOfIdsWriteTheSameDocument)
+{
+    const QString source = file("many-points.gpkg");
+    const QString points = writeSurveyPoints(file("many-points.gml"), 60000, AllPointsGood);
+    ASSERT_EQ(runTool({"import", "--create", file("pelmak.xsd"), points, source}).exitCode, 0);
+    const GDALDatasetUniquePtr dataset(GDALDataset::Open(source.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_UPDATE));
+    OGRLayer *layer = dataset->GetLayerByName("SurveyPoint");
+    ASSERT_EQ(dataset->StartTransaction(), OGRERR_NONE);
+    for (GIntBig id = 25001; id <= 35000; ++id)
+        ASSERT_EQ(layer->DeleteFeature(id), OGRERR_NONE);
+    ASSERT_EQ(dataset->CommitTransaction(), OGRERR_NONE);
+
+    const QString whole = file("many-points-out.gml");
+    const ToolRun split = runTool({"export", "--table", "SurveyPoint", file("pelmak.xsd"), source, whole});
+    ASSERT_EQ(split.exitCode, 0) << split.errors.toStdString();
+    EXPECT_TRUE(split.output.startsWith("  SurveyPoint  50000 features written\n")) << split.output.toStdString();
+    const QString single = file("many-points-single.gml");
+    ASSERT_EQ(runTool({"export", "--table", "SurveyPoint", "--where", "fid > 0", file("pelmak.xsd"), source, single})
+                  .exitCode,
+        0);
+    const QByteArray document = fileContent(whole);
+    EXPECT_TRUE(document == fileContent(single));
+
+    const OGRFeatureUniquePtr point(layer->GetFeature(20000));
+    point->SetGeometry(std::make_unique<OGRPoint>().get()); // empty: no GML carries it
+    ASSERT_EQ(layer->SetFeature(point.get()), OGRERR_NONE);
+    dataset->FlushCache();
+    const ToolRun failed = runTool({"export", "--table", "SurveyPoint", file("pelmak.xsd"), source, whole});
+    EXPECT_EQ(failed.exitCode, 2);
+    EXPECT_TRUE(failed.errors.contains("20000")) << failed.errors.toStdString();
+    EXPECT_TRUE(fileContent(whole) == document);
+}
+
 TEST_F(Xsdexchange, TargetsAndTableNamesAreCheckedBeforeAnythingIsWritten)
 {
     // A connection string is no file name: it is opened as it is, and its failure reported.

@@ -5,6 +5,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <ogrsf_frmts.h>
+
+#include <climits>
+#include <memory>
+
 #include <sys/stat.h>
 
 namespace xsdexchange {
@@ -51,6 +56,53 @@ GDALDatasetUniquePtr openForUpdate(const QString &name)
     if (!dataset)
         throw StepFailure("cannot open " + name.toStdString() + " for update: " + gdalError());
     return dataset;
+}
+
+namespace {
+
+QString quoted(const char *text, QChar quote)
+{
+    const QString doubled = QString(quote) + quote;
+    return quote + QString::fromUtf8(text).replace(quote, doubled) + quote;
+}
+
+} // namespace
+
+QStringList idRangeFilters(const QString &path, const QString &layerName, qint64 featuresPerPart)
+{
+    // A question the source cannot answer only means the table is read in one part.
+    const CPLErrorStateBackuper keepLastError;
+    const CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
+    const char *const geoPackageOnly[] = {"GPKG", nullptr};
+    const GDALDatasetUniquePtr dataset(GDALDataset::Open(
+        path.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY, geoPackageOnly, nullptr, nullptr));
+    OGRLayer *layer = dataset ? dataset->GetLayerByName(layerName.toUtf8().constData()) : nullptr;
+    if (!layer || *layer->GetFIDColumn() == '\0')
+        return {};
+    const QString id = quoted(layer->GetFIDColumn(), QLatin1Char('"'));
+    const QString sql =
+        QStringLiteral("SELECT MIN(%1), MAX(%1), (SELECT type FROM sqlite_master WHERE name = %2) FROM %3")
+            .arg(id, quoted(layer->GetName(), QLatin1Char('\'')), quoted(layer->GetName(), QLatin1Char('"')));
+    const auto release = [&dataset](OGRLayer *result) { dataset->ReleaseResultSet(result); };
+    const std::unique_ptr<OGRLayer, decltype(release)> result(
+        dataset->ExecuteSQL(sql.toUtf8().constData(), nullptr, nullptr), release);
+    const OGRFeatureUniquePtr row(result ? result->GetNextFeature() : nullptr);
+    if (!row || !row->IsFieldSetAndNotNull(0) || !row->IsFieldSetAndNotNull(1)
+        || !EQUAL(row->GetFieldAsString(2), "table"))
+        return {};
+    const qint64 lowest = row->GetFieldAsInteger64(0);
+    const qint64 highest = row->GetFieldAsInteger64(1);
+    const qint64 parts = (layer->GetFeatureCount() + featuresPerPart - 1) / featuresPerPart;
+    if (lowest < INT_MIN || highest > INT_MAX || parts < 2)
+        return {};
+    const qint64 width = (highest - lowest) / parts + 1;
+    // The first and the last range are open, so that no id is left out.
+    QStringList filters{QStringLiteral("%1 < %2").arg(id, QString::number(lowest + width))};
+    for (qint64 start = lowest + width; start + width <= highest; start += width)
+        filters.append(
+            QStringLiteral("%1 >= %2 AND %1 < %3").arg(id, QString::number(start), QString::number(start + width)));
+    filters.append(QStringLiteral("%1 >= %2").arg(id, QString::number(lowest + width * filters.size())));
+    return filters;
 }
 
 } // namespace xsdexchange

@@ -30,6 +30,15 @@ GDALDatasetUniquePtr createGeoPackage(const QString &path);
 /// @p name opened for update; throws StepFailure with GDAL's reason when it cannot be.
 GDALDatasetUniquePtr openForUpdate(const QString &name);
 
+/**
+ * Attribute filters that split the table @p layer of the GeoPackage @p path into ranges of ids
+ * of about @p featuresPerPart features, in id order. Reading the ranges one after the other gives
+ * the features the whole table gives, in the same order: a table is read in the order of its ids.
+ * Empty where that does not hold or splitting does not pay: no GeoPackage, a view, ids beyond 32
+ * bits (which the reader refuses in any case), fewer than two parts' worth of features.
+ */
+QStringList idRangeFilters(const QString &path, const QString &layer, qint64 featuresPerPart);
+
 } // namespace xsdexchange
 
 #endif

@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace xsdexchange {
 namespace {
@@ -32,6 +33,10 @@ namespace {
 // Features per batch on both roads: large enough that handing a batch between the threads
 // costs nothing, small enough that the batches waiting take a few megabytes.
 const int BatchSize = 1024;
+
+// Features in each range of ids of a table that two threads read by turns: enough that starting
+// a range costs nothing, few enough that both threads start at once on a table of any size.
+const qint64 FeaturesPerPart = 16384;
 
 // An imported feature in a batch holds its geometry as text, a kilobyte or more, while the
 // target holds a whole transaction: the import keeps fewer features in flight.
@@ -64,6 +69,52 @@ QStringList tablesToExport(const pelmak::XsdTables &tables, const QStringList &r
             names.append(table);
     }
     return names;
+}
+
+// One stretch of a table that one reader reads: the whole table under the request's filter,
+// or a range of its ids.
+struct ExportPart
+{
+    QString table;
+    QString filter;
+};
+
+/*
+ * The parts the tables are read in, in the document's order. A GeoPackage table read without a
+ * filter comes in ranges of ids, which two threads can read at once, taking turns; any other
+ * table is one part.
+ */
+std::vector<ExportPart> exportParts(const ExportRequest &request, const QStringList &names)
+{
+    std::vector<ExportPart> parts;
+    for (const QString &name : names) {
+        const QStringList ranges = request.filter.isEmpty() && isFilePath(request.source)
+            ? idRangeFilters(request.source, name, FeaturesPerPart)
+            : QStringList();
+        if (ranges.isEmpty())
+            parts.push_back({name, request.filter});
+        for (const QString &range : ranges)
+            parts.push_back({name, range});
+    }
+    return parts;
+}
+
+// Batches of the parts a reading thread reads; an empty batch closes each part.
+using ExportPipe = BatchPipe<pelmak::XsdTableData>;
+
+// Reads every step-th part from the first on, each part's batches followed by an empty one.
+void readParts(const pelmak::XsdGdalDataProvider &source, const pelmak::XsdTables &tables,
+    const std::vector<ExportPart> &parts, std::size_t first, std::size_t step, const ExportPipe::Push &push)
+{
+    for (std::size_t part = first; part < parts.size(); part += step) {
+        pelmak::XsdGdalLayerReader reader(source, tables.tableByName(parts[part].table), parts[part].filter);
+        for (bool more = true; more;) {
+            pelmak::XsdTableData batch = reader.readBatch(BatchSize);
+            more = !batch.featureData().isEmpty();
+            if (!push(std::move(batch)))
+                return;
+        }
+    }
 }
 
 // Writing over one of its own inputs would destroy it: the document is only written once read.
@@ -268,33 +319,42 @@ TableCounts exportTables(const ExportRequest &request, Progress &progress)
     const pelmak::XsdTables tables = readSchema(request.schema, request.catalogs);
     pelmak::XsdGdalDataProvider source(request.source, true);
     const QStringList names = tablesToExport(tables, request.tables, source.layerNames());
+    const std::vector<ExportPart> parts = exportParts(request, names);
 
     // The document is in the GML the schema imports: GML 3.2 wants a gml:id on every geometry.
     source.setGmlVersion(tables.gmlVersion());
     pelmak::XsdXmlStreamWriter writer(request.document, tables.gmlVersion());
-    // From here on the source belongs to the second thread until the pipe is gone.
-    BatchPipe<pelmak::XsdTableData> pipe([&](const BatchPipe<pelmak::XsdTableData>::Push &push) {
-        for (const QString &name : names) {
-            pelmak::XsdGdalLayerReader reader(source, tables.tableByName(name), request.filter);
-            for (pelmak::XsdTableData batch = reader.readBatch(BatchSize); !batch.featureData().isEmpty();
-                 batch = reader.readBatch(BatchSize)) {
-                if (!push(std::move(batch)))
-                    return;
+    // From here on the source belongs to the first reading thread until the pipes are gone; a
+    // second one, when tables come in several parts, opens the source for itself. Each thread
+    // reads the schema through a copy of its own.
+    const std::size_t readers = parts.size() > std::size_t(names.size()) ? 2 : 1;
+    std::vector<std::unique_ptr<ExportPipe>> pipes;
+    for (std::size_t first = 0; first < readers; ++first) {
+        pipes.push_back(std::make_unique<ExportPipe>([&, first, tables](const ExportPipe::Push &push) {
+            std::optional<pelmak::XsdGdalDataProvider> own;
+            if (first > 0) {
+                own.emplace(request.source, true);
+                own->setGmlVersion(tables.gmlVersion());
             }
-        }
-    });
+            readParts(first > 0 ? *own : source, tables, parts, first, readers, push);
+        }));
+    }
 
     TableCounts counts;
     for (const QString &name : names)
         counts.append({name, 0});
     qint64 written = 0;
-    while (const std::optional<pelmak::XsdTableData> batch = pipe.next()) {
-        writer.writeTableData(*batch);
-        const int size = batch->featureData().size();
-        counts[names.indexOf(batch->tableInfo().name)].second += size;
-        written += size;
-        progress.show(
-            QStringLiteral("%1 features written (%2)").arg(QString::number(written), batch->tableInfo().name));
+    for (std::size_t part = 0; part < parts.size(); ++part) {
+        ExportPipe &pipe = *pipes[part % readers];
+        for (std::optional<pelmak::XsdTableData> batch = pipe.next(); batch && !batch->featureData().isEmpty();
+             batch = pipe.next()) {
+            writer.writeTableData(*batch);
+            const int size = batch->featureData().size();
+            counts[names.indexOf(batch->tableInfo().name)].second += size;
+            written += size;
+            progress.show(
+                QStringLiteral("%1 features written (%2)").arg(QString::number(written), batch->tableInfo().name));
+        }
     }
     progress.show(QStringLiteral("saving %1 features").arg(written));
     writer.commit();

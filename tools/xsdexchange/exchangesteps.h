@@ -32,8 +32,9 @@ struct ExportRequest
 
 /**
  * Streams the tables from the source into one exchange document, a batch at a time: the source
- * is read on a second thread while this one writes. The document replaces an earlier file only
- * once it is complete. The document and its geometries are in the GML the schema imports
+ * is read on a second thread while this one writes, a GeoPackage's larger tables on two threads
+ * that take turns by ranges of ids. The document replaces an earlier file only once it is
+ * complete. The document and its geometries are in the GML the schema imports
  * (XsdTables::gmlVersion()). Returns the number of features written per table, in the order written.
  */
 TableCounts exportTables(const ExportRequest &request, Progress &progress);
