@@ -58,16 +58,6 @@ GDALDatasetUniquePtr openForUpdate(const QString &name)
     return dataset;
 }
 
-namespace {
-
-QString quoted(const char *text, QChar quote)
-{
-    const QString doubled = QString(quote) + quote;
-    return quote + QString::fromUtf8(text).replace(quote, doubled) + quote;
-}
-
-} // namespace
-
 QStringList idRangeFilters(const QString &path, const QString &layerName, qint64 featuresPerPart)
 {
     // A question the source cannot answer only means the table is read in one part.
@@ -79,13 +69,12 @@ QStringList idRangeFilters(const QString &path, const QString &layerName, qint64
     OGRLayer *layer = dataset ? dataset->GetLayerByName(layerName.toUtf8().constData()) : nullptr;
     if (!layer || *layer->GetFIDColumn() == '\0')
         return {};
-    const QString id = quoted(layer->GetFIDColumn(), QLatin1Char('"'));
-    const QString sql =
-        QStringLiteral("SELECT MIN(%1), MAX(%1), (SELECT type FROM sqlite_master WHERE name = %2) FROM %3")
-            .arg(id, quoted(layer->GetName(), QLatin1Char('\'')), quoted(layer->GetName(), QLatin1Char('"')));
+    const CPLString column = CPLQuotedSQLIdentifier(layer->GetFIDColumn());
+    const CPLString sql = "SELECT MIN(" + column + "), MAX(" + column
+        + "), (SELECT type FROM sqlite_master WHERE name = '" + CPLString(layer->GetName()).replaceAll('\'', "''")
+        + "') FROM " + CPLQuotedSQLIdentifier(layer->GetName());
     const auto release = [&dataset](OGRLayer *result) { dataset->ReleaseResultSet(result); };
-    const std::unique_ptr<OGRLayer, decltype(release)> result(
-        dataset->ExecuteSQL(sql.toUtf8().constData(), nullptr, nullptr), release);
+    const std::unique_ptr<OGRLayer, decltype(release)> result(dataset->ExecuteSQL(sql, nullptr, nullptr), release);
     const OGRFeatureUniquePtr row(result ? result->GetNextFeature() : nullptr);
     if (!row || !row->IsFieldSetAndNotNull(0) || !row->IsFieldSetAndNotNull(1)
         || !EQUAL(row->GetFieldAsString(2), "table"))
@@ -96,6 +85,7 @@ QStringList idRangeFilters(const QString &path, const QString &layerName, qint64
     if (lowest < INT_MIN || highest > INT_MAX || parts < 2)
         return {};
     const qint64 width = (highest - lowest) / parts + 1;
+    const QString id = QString::fromUtf8(column);
     // The first and the last range are open, so that no id is left out.
     QStringList filters{QStringLiteral("%1 < %2").arg(id, QString::number(lowest + width))};
     for (qint64 start = lowest + width; start + width <= highest; start += width)
