@@ -254,8 +254,10 @@ void readDocument(const ImportRequest &request, const Receive &receive)
             refuseMissingTables(request.tables, reader.tablesSeen());
         },
         ImportWaitingBatches);
-    while (const std::optional<QList<pelmak::XsdTableData>> batch = pipe.next())
+    while (std::optional<QList<pelmak::XsdTableData>> batch = pipe.next()) {
         receive(*batch);
+        pipe.giveBack(std::move(*batch));
+    }
 }
 
 [[noreturn]] void refuseDropping(const DroppedValues &dropped)

@@ -20,6 +20,10 @@ namespace xsdexchange {
  * either side stops both: what the producer throws is rethrown by next(), and a consumer that
  * gives up (by destroying the pipe, say while an exception unwinds) stops the producer at its
  * next push and waits for it.
+ *
+ * A consumer may give the batches it is done with back (giveBack()): the producer then frees
+ * them at its next push. Memory is freed fastest by the thread that took it from the allocator,
+ * and the producer is mostly the stage with time to spare.
  */
 template <typename Batch>
 class BatchPipe
@@ -64,6 +68,14 @@ public:
         return batch;
     }
 
+    /// Leaves @p batch to the producer to destroy at its next push; once the producer is done, the caller keeps it.
+    void giveBack(Batch &&batch)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!finished)
+            spent.push_back(std::move(batch));
+    }
+
 private:
     void run(const std::function<void(const Push &)> &produce)
     {
@@ -82,20 +94,23 @@ private:
 
     bool push(Batch &&batch)
     {
+        std::deque<Batch> toFree;
         std::unique_lock<std::mutex> lock(mutex);
         changed.wait(lock, [this] { return queue.size() < capacity || cancelled; });
         if (cancelled)
             return false;
         queue.push_back(std::move(batch));
+        toFree.swap(spent);
         lock.unlock();
         changed.notify_all();
-        return true;
+        return true; // toFree goes now, outside the lock
     }
 
     const std::size_t capacity;
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<Batch> queue;
+    std::deque<Batch> spent; ///< given back, for the producer to free
     std::exception_ptr failure;
     bool finished = false;
     bool cancelled = false;
