@@ -120,6 +120,144 @@
         <translation>Feature not stored. Layer %1. Feature %2</translation>
     </message>
     <message>
+        <source>Схема %1 не объявляет ни одной таблицы</source>
+        <translation>The schema %1 declares no table</translation>
+    </message>
+    <message>
+        <source>в ней нет глобальных элементов</source>
+        <translation>it declares no global element</translation>
+    </message>
+    <message>
+        <source>Схема не объявляет таблицу %1</source>
+        <translation>The schema declares no table %1</translation>
+    </message>
+    <message>
+        <source>В источнике данных %1 нет слоя таблицы %2</source>
+        <translation>The data source %1 has no layer for the table %2</translation>
+    </message>
+    <message>
+        <source>Ни у одной таблицы схемы нет слоя в источнике данных %1</source>
+        <translation>No table of the schema has a layer in the data source %1</translation>
+    </message>
+    <message>
+        <source>Результат %1 заменил бы входной файл %2</source>
+        <translation>The output %1 would replace the input %2</translation>
+    </message>
+    <message>
+        <source>В документе %1 нет таблицы %2</source>
+        <translation>The document %1 has no table %2</translation>
+    </message>
+    <message>
+        <source>Для создания слоёв нужна схема документа</source>
+        <translation>Creating layers needs the document's schema</translation>
+    </message>
+    <message>
+        <source>У драйвера источника данных %1 нет транзакций: при сбое объекты, записанные до него, останутся</source>
+        <translation>The driver of %1 has no transactions, so a failure would leave the features stored before it</translation>
+    </message>
+    <message>
+        <source>Не могу начать транзакцию в источнике данных %1</source>
+        <translation>Cannot begin a transaction in the data source %1</translation>
+    </message>
+    <message>
+        <source>Цели некуда сохранить часть значений документа, поэтому ничего не импортировано:</source>
+        <translation>The target has no place for some of the document's values, so nothing was imported:</translation>
+    </message>
+    <message>
+        <source>%1: %2: %3 (%4)</source>
+        <translation>%1: %2: %3 (%4)</translation>
+    </message>
+    <message>
+        <source>%1 значение</source>
+        <translation>%1 value</translation>
+    </message>
+    <message>
+        <source>%1 значения</source>
+        <translation>%1 values</translation>
+    </message>
+    <message>
+        <source>%1 значений</source>
+        <translation>%1 values</translation>
+    </message>
+    <message>
+        <source>в слое нет такого поля</source>
+        <translation>the layer has no such field</translation>
+    </message>
+    <message>
+        <source>у слоя нет столбца геометрии</source>
+        <translation>the layer has no geometry column</translation>
+    </message>
+    <message>
+        <source>слой хранит одну геометрию объекта, первую</source>
+        <translation>the layer takes one geometry per feature, the first</translation>
+    </message>
+    <message>
+        <source>У GDAL нет драйвера %1, создающего векторные источники данных</source>
+        <translation>GDAL has no driver %1 that creates vector data sources</translation>
+    </message>
+    <message>
+        <source>Не могу создать источник данных %1 драйвером %2
+%3</source>
+        <translation>Cannot create the data source %1 with the driver %2
+%3</translation>
+    </message>
+    <message>
+        <source>Не могу создать слой %1
+%2</source>
+        <translation>Cannot create the layer %1
+%2</translation>
+    </message>
+    <message>
+        <source>Не могу создать поле %2 слоя %1
+%3</source>
+        <translation>Cannot create the field %2 of the layer %1
+%3</translation>
+    </message>
+    <message>
+        <source>Не могу добавить столбец геометрии в слой %1
+%2</source>
+        <translation>Cannot add a geometry column to the layer %1
+%2</translation>
+    </message>
+    <message>
+        <source>Не могу удалить слой %1
+%2</source>
+        <translation>Cannot remove the layer %1
+%2</translation>
+    </message>
+    <message>
+        <source>Система координат %2 слоя %1 неизвестна GDAL без обращения к сети и файлам</source>
+        <translation>The coordinate system %2 of the layer %1 is not one GDAL knows offline</translation>
+    </message>
+    <message>
+        <source>Таблица %1, объект %2: нет значения %3, а схема его требует</source>
+        <translation>Table %1, feature %2: no value for %3, which the schema requires</translation>
+    </message>
+    <message>
+        <source>геометрии</source>
+        <translation>the geometry</translation>
+    </message>
+    <message>
+        <source>Таблица %1, объект %2: у таблицы нет атрибута %3</source>
+        <translation>Table %1, feature %2: the table has no attribute %3</translation>
+    </message>
+    <message>
+        <source>Таблица %1, объект %2: у таблицы нет геометрии</source>
+        <translation>Table %1, feature %2: the table has no geometry</translation>
+    </message>
+    <message>
+        <source>Неизвестный язык сообщений %1: ожидались ru или en</source>
+        <translation>Unknown language of messages %1: ru or en expected</translation>
+    </message>
+    <message>
+        <source>Передайте %1, чтобы импортировать всё равно</source>
+        <translation>Pass %1 to import all the same</translation>
+    </message>
+    <message>
+        <source>Передайте %1, чтобы импортировать остальное</source>
+        <translation>Pass %1 to import the rest</translation>
+    </message>
+    <message>
         <source>Источник данных не открыт</source>
         <translation>The data source is not open</translation>
     </message>

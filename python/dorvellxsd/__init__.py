@@ -27,7 +27,7 @@ from . import _core
 __all__ = [
     "Attribute", "DataSourceError", "Diagnostic", "DocumentWriter", "DorvellxsdError", "Feature",
     "FeatureReader", "RefusedError", "Table", "ValidationResult", "export", "import_document",
-    "iter_validate", "read_features", "read_schema", "validate",
+    "iter_validate", "read_features", "read_schema", "set_language", "validate",
 ]
 
 PathArg = Union[str, "os.PathLike[str]"]
@@ -124,17 +124,28 @@ def _catalog_files(catalog: Catalog) -> list[str]:
     return [_path(entry) for entry in catalog]
 
 
-def read_schema(path: PathArg) -> list[Table]:
+def set_language(language: str) -> None:
+    """Chooses the language of every message the package raises: "ru" or "en"; "" follows the
+    locale (LC_ALL, LC_MESSAGES, LANG), as on import: Russian in a Russian locale, English in
+    every other. Texts of the XML parser and of GDAL inside a message stay as they word them.
+
+    Raises RefusedError for another language.
+    """
+    _core.set_language(language)
+
+
+def read_schema(path: PathArg, catalog: Catalog = None) -> list[Table]:
     """Reads an exchange schema; returns its tables sorted by name. Of tables whose names are
     equal or differ only in letter case, the library reaches only the first the schema declares,
-    and only that one is returned.
+    and only that one is returned. ``catalog``: OASIS XML catalog files through which the
+    locations of the schema's includes and imports are resolved (see :func:`validate`).
 
     Raises RefusedError for a schema that cannot be read or that declares nothing usable.
     """
     return [
         Table(name, type_, tuple(Attribute(a, _KINDS[kind], min_occurs, annotation or None, value_type or None)
                                  for a, kind, min_occurs, annotation, value_type in attributes))
-        for name, type_, attributes in _core.describe_schema(_path(path))
+        for name, type_, attributes in _core.describe_schema(_path(path), _catalog_files(catalog))
     ]
 
 
@@ -144,8 +155,9 @@ def export(schema: PathArg, source: PathArg, output: PathArg, tables: Optional[I
            allow_network: bool = False) -> Optional[ValidationResult]:
     """Writes tables of a data source into one exchange document at ``output``.
 
-    ``tables``: the tables to write, each declared by the schema; None writes every table of the
-    schema that has a layer in the source. ``where``: an attribute filter for every layer.
+    ``tables``: the tables to write, each declared by the schema (names ignore letter case, and a
+    table named twice is written once); None writes every table of the schema that has a layer in
+    the source. ``where``: an attribute filter for every layer.
     ``progress(table, done, total)`` is called after each table. The features go to the
     document a batch at a time; the file is replaced only once the whole document is written,
     and an export that fails leaves the earlier file as it was. With ``validate`` the saved
@@ -156,27 +168,31 @@ def export(schema: PathArg, source: PathArg, output: PathArg, tables: Optional[I
     library refuses (an unknown table, a value it cannot write, an unwritable output).
     """
     output = _path(output)
-    _core.export_document(_path(schema), _path(source), output, _names(tables), where or "", progress)
+    _core.export_document(_path(schema), _path(source), output, _names(tables), where or "",
+                          _catalog_files(catalog), bool(allow_network), progress)
     return _validation(schema, output, catalog, allow_network) if validate else None
 
 
 def import_document(document: PathArg, target: PathArg, tables: Optional[Iterable[str]] = None,
                     create: bool = False, schema: Optional[PathArg] = None,
-                    allow_partial: bool = False) -> dict[str, int]:
+                    allow_partial: bool = False, allow_dropping: bool = False, catalog: Catalog = None,
+                    allow_network: bool = False) -> dict[str, int]:
     """Inserts the features of an exchange document into a data source, in one transaction.
 
     The document is read a batch of features at a time and each batch inserted inside that one
     transaction, so a failure in any batch leaves none of the document's features stored.
     ``tables``: the document's tables to insert, each of which the document must hold; None
-    inserts all. With ``create``, the layers
-    the target lacks are made first (a new GeoPackage when the target does not exist): a field
-    per attribute and a geometry column in the system of the table's first geometry. The
-    attributes are those of ``schema`` when given, typed from their XML Schema types (integers,
-    reals for decimal and double, boolean, date, date and time, text for any other), else those
-    the document shows, as text (a document leaves out empty optional values, so give the schema
-    when such a column must exist).
-    Returns the number of features created per table. On failure nothing is inserted; layers
-    already created stay.
+    inserts all. With ``create``, which needs the document's ``schema``, the target gets the
+    layers it lacks (a new GeoPackage when the target does not exist): a field per attribute,
+    typed from its XML Schema type (integers, reals for decimal and double, boolean, date, date
+    and time, text for any other), and a geometry column in the system of the table's first
+    geometry. Returns the number of features created per table. On failure nothing is inserted,
+    and the layers (or the GeoPackage) the call created are removed again.
+
+    A value the target has no place for (a field its layer lacks, a geometry where it has no
+    geometry column) is refused, naming each table and attribute, unless ``allow_dropping``.
+    ``catalog`` serves the schema's includes and imports; ``allow_network`` lets GDAL fetch what
+    the target names.
 
     A target whose driver has no transactions (a folder of shapefiles, say) is refused unless
     ``allow_partial`` is true: then every table's layer and fields are checked before the first
@@ -187,7 +203,8 @@ def import_document(document: PathArg, target: PathArg, tables: Optional[Iterabl
     transactions.
     """
     return _core.import_document(_path(document), _path(target), _names(tables), bool(create),
-                                 _path(schema) if schema is not None else "", bool(allow_partial))
+                                 _path(schema) if schema is not None else "", bool(allow_partial),
+                                 bool(allow_dropping), _catalog_files(catalog), bool(allow_network))
 
 
 class _FeatureLocator:
@@ -367,10 +384,11 @@ class DocumentWriter:
             writer.write(read_features("in.gml"))
     """
 
-    def __init__(self, path: PathArg, schema: PathArg):
-        """Reads the schema and opens the file beside ``path``; nothing replaces ``path`` before
-        commit(). Raises RefusedError for a schema it cannot read or a path it cannot write."""
-        self._native = _core.DocumentWriter(_path(schema), _path(path))
+    def __init__(self, path: PathArg, schema: PathArg, catalog: Catalog = None):
+        """Reads the schema (its includes and imports through ``catalog``) and opens the file
+        beside ``path``; nothing replaces ``path`` before commit(). Raises RefusedError for a
+        schema it cannot read, a path that is the schema, or a path it cannot write."""
+        self._native = _core.DocumentWriter(_path(path), _path(schema), _catalog_files(catalog))
 
     @property
     def feature_count(self) -> int:

@@ -22,4 +22,12 @@
 
 #include <dorvellxsd/validation/xsdxmlchecker.h>
 
+#include <dorvellxsd/exchange/xsdexchangeprogress.h>
+#include <dorvellxsd/exchange/xsdexchangewriter.h>
+#include <dorvellxsd/exchange/xsdexport.h>
+#include <dorvellxsd/exchange/xsdimport.h>
+#include <dorvellxsd/exchange/xsdschemaaccess.h>
+
+#include <dorvellxsd/xsdlanguage.h>
+
 #endif

@@ -1,31 +1,96 @@
 #include "message_p.h"
 
+#include <dorvellxsd/xsdlanguage.h>
+
+#include <QLocale>
+#include <QTranslator>
+
+#include <atomic>
+#include <mutex>
+
 namespace pelmak {
+namespace {
+
+enum class Language { Host, Russian, English };
+
+std::atomic<Language> chosenLanguage{Language::Host};
+
+// The English catalogue compiled into the library, loaded once and only read after that.
+const QTranslator &englishCatalogue()
+{
+    static QTranslator catalogue;
+    static std::once_flag loaded;
+    std::call_once(loaded, [] { catalogue.load(QStringLiteral(":/dorvellxsd/translations/dorvellxsd_en.qm")); });
+    return catalogue;
+}
+
+QString translated(const char *sourceText)
+{
+    switch (chosenLanguage.load(std::memory_order_relaxed)) {
+    case Language::Host:
+        return QObject::tr(sourceText);
+    case Language::Russian:
+        return QString::fromUtf8(sourceText);
+    case Language::English:
+        break;
+    }
+    const QString english = englishCatalogue().translate("QObject", sourceText);
+    return english.isEmpty() ? QString::fromUtf8(sourceText) : english;
+}
+
+} // namespace
+
+void setMessageLanguage(const QString &language)
+{
+    Language chosen = Language::English;
+    if (language.isEmpty())
+        chosen = QLocale::system().language() == QLocale::Russian ? Language::Russian : Language::English;
+    else if (language == QLatin1String("ru"))
+        chosen = Language::Russian;
+    else if (language != QLatin1String("en"))
+        throw logicError(formatMessage(messages::UnknownLanguage, language));
+    if (chosen == Language::English)
+        englishCatalogue(); // loaded before any thread reads it
+    chosenLanguage.store(chosen);
+}
+
+QString messageLanguage()
+{
+    switch (chosenLanguage.load()) {
+    case Language::Russian:
+        return QStringLiteral("ru");
+    case Language::English:
+        return QStringLiteral("en");
+    case Language::Host:
+        break;
+    }
+    return {};
+}
 
 QString formatMessage(const char *sourceText)
 {
-    return QObject::tr(sourceText);
+    return translated(sourceText);
 }
 
 QString formatMessage(const char *sourceText, const QString &arg1)
 {
-    return QObject::tr(sourceText).arg(arg1);
+    return translated(sourceText).arg(arg1);
 }
 
 QString formatMessage(const char *sourceText, const QString &arg1, const QString &arg2)
 {
-    return QObject::tr(sourceText).arg(arg1, arg2);
+    return translated(sourceText).arg(arg1, arg2);
 }
 
 QString formatMessage(const char *sourceText, const QString &arg1, const QString &arg2, const QString &arg3)
 {
-    return QObject::tr(sourceText).arg(arg1, arg2, arg3);
+    return translated(sourceText).arg(arg1, arg2, arg3);
 }
 
 QString formatMessage(
     const char *sourceText, const QString &arg1, const QString &arg2, const QString &arg3, const QString &arg4)
 {
-    return QObject::tr(sourceText).arg(arg1, arg2, arg3, arg4);
+    return translated(sourceText).arg(arg1, arg2, arg3, arg4);
 }
 
 std::logic_error logicError(const QString &message)

@@ -82,6 +82,55 @@ inline constexpr char CannotReadLayer[] = QT_TRANSLATE_NOOP("QObject", "Ошиб
 inline constexpr char CannotCommitTransaction[] =
     QT_TRANSLATE_NOOP("QObject", "Не могу завершить транзакцию в источнике данных %1");
 
+// Exchange services
+inline constexpr char SchemaDeclaresNoTable[] = QT_TRANSLATE_NOOP("QObject", "Схема %1 не объявляет ни одной таблицы");
+inline constexpr char SchemaHasNoGlobalElement[] = QT_TRANSLATE_NOOP("QObject", "в ней нет глобальных элементов");
+inline constexpr char TableNotInSchema[] = QT_TRANSLATE_NOOP("QObject", "Схема не объявляет таблицу %1");
+inline constexpr char TableHasNoLayer[] = QT_TRANSLATE_NOOP("QObject", "В источнике данных %1 нет слоя таблицы %2");
+inline constexpr char NoTableHasLayer[] =
+    QT_TRANSLATE_NOOP("QObject", "Ни у одной таблицы схемы нет слоя в источнике данных %1");
+inline constexpr char OutputIsInput[] = QT_TRANSLATE_NOOP("QObject", "Результат %1 заменил бы входной файл %2");
+inline constexpr char DocumentLacksTable[] = QT_TRANSLATE_NOOP("QObject", "В документе %1 нет таблицы %2");
+inline constexpr char CreateNeedsSchema[] = QT_TRANSLATE_NOOP("QObject", "Для создания слоёв нужна схема документа");
+inline constexpr char TargetWithoutTransactions[] =
+    QT_TRANSLATE_NOOP("QObject", "У драйвера источника данных %1 нет транзакций: при сбое объекты, записанные до него, останутся");
+inline constexpr char CannotBeginTransaction[] =
+    QT_TRANSLATE_NOOP("QObject", "Не могу начать транзакцию в источнике данных %1");
+inline constexpr char ValuesWithoutPlace[] =
+    QT_TRANSLATE_NOOP("QObject", "Цели некуда сохранить часть значений документа, поэтому ничего не импортировано:");
+inline constexpr char DroppedValuesLine[] = QT_TRANSLATE_NOOP("QObject", "%1: %2: %3 (%4)");
+inline constexpr char ValuesOne[] = QT_TRANSLATE_NOOP("QObject", "%1 значение");
+inline constexpr char ValuesFew[] = QT_TRANSLATE_NOOP("QObject", "%1 значения");
+inline constexpr char ValuesMany[] = QT_TRANSLATE_NOOP("QObject", "%1 значений");
+inline constexpr char LayerHasNoSuchField[] = QT_TRANSLATE_NOOP("QObject", "в слое нет такого поля");
+inline constexpr char LayerHasNoGeometryColumn[] = QT_TRANSLATE_NOOP("QObject", "у слоя нет столбца геометрии");
+inline constexpr char LayerTakesFirstGeometry[] =
+    QT_TRANSLATE_NOOP("QObject", "слой хранит одну геометрию объекта, первую");
+inline constexpr char NoDriverToCreate[] =
+    QT_TRANSLATE_NOOP("QObject", "У GDAL нет драйвера %1, создающего векторные источники данных");
+inline constexpr char CannotCreateDataSource[] =
+    QT_TRANSLATE_NOOP("QObject", "Не могу создать источник данных %1 драйвером %2\n%3");
+inline constexpr char CannotCreateLayer[] = QT_TRANSLATE_NOOP("QObject", "Не могу создать слой %1\n%2");
+inline constexpr char CannotCreateField[] = QT_TRANSLATE_NOOP("QObject", "Не могу создать поле %2 слоя %1\n%3");
+inline constexpr char CannotAddGeometryColumn[] =
+    QT_TRANSLATE_NOOP("QObject", "Не могу добавить столбец геометрии в слой %1\n%2");
+inline constexpr char CannotDeleteLayer[] = QT_TRANSLATE_NOOP("QObject", "Не могу удалить слой %1\n%2");
+inline constexpr char LayerSystemUnknown[] =
+    QT_TRANSLATE_NOOP("QObject", "Система координат %2 слоя %1 неизвестна GDAL без обращения к сети и файлам");
+inline constexpr char PassToImportAnyway[] =
+    QT_TRANSLATE_NOOP("QObject", "Передайте %1, чтобы импортировать всё равно");
+inline constexpr char PassToImportTheRest[] =
+    QT_TRANSLATE_NOOP("QObject", "Передайте %1, чтобы импортировать остальное");
+inline constexpr char UnknownLanguage[] =
+    QT_TRANSLATE_NOOP("QObject", "Неизвестный язык сообщений %1: ожидались ru или en");
+inline constexpr char RequiredValueMissing[] =
+    QT_TRANSLATE_NOOP("QObject", "Таблица %1, объект %2: нет значения %3, а схема его требует");
+inline constexpr char TheGeometry[] = QT_TRANSLATE_NOOP("QObject", "геометрии");
+inline constexpr char NoSuchAttribute[] =
+    QT_TRANSLATE_NOOP("QObject", "Таблица %1, объект %2: у таблицы нет атрибута %3");
+inline constexpr char TableHasNoGeometry[] =
+    QT_TRANSLATE_NOOP("QObject", "Таблица %1, объект %2: у таблицы нет геометрии");
+
 // Values and geometries refused on insert, identifiers and geometries refused on reading
 inline constexpr char SecondGeometryNotStored[] = QT_TRANSLATE_NOOP(
     "QObject", "Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой %1. Объект %2. Атрибут %3");

@@ -19,6 +19,8 @@ def pytest_configure(config):
     expected = os.environ.get("DORVELLXSD_PACKAGE_DIR")
     if expected and pathlib.Path(dorvellxsd.__file__).parent.resolve() != pathlib.Path(expected).resolve():
         raise pytest.UsageError(f"imported {dorvellxsd.__file__}, expected the package in {expected}")
+    # Messages in one language whatever the machine's locale.
+    dorvellxsd.set_language("en")
 
 
 @pytest.fixture(scope="session")

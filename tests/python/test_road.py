@@ -86,10 +86,13 @@ def test_failed_export_leaves_the_earlier_file(work, schema, source):
     assert [p.name for p in work.iterdir() if p.name.startswith(document.name)] == [document.name]
 
 
-def test_import_of_chosen_tables_into_layers_from_the_document(work, document):
-    # Without a schema the layers follow the document; a table without geometry gets none.
-    target = work / "без схемы.gpkg"
-    counts = dorvellxsd.import_document(document, target, tables=["Rightholder", "Parcel"], create=True)
+def test_import_of_chosen_tables_into_new_layers(work, schema, document):
+    # Only the layers of the tables asked for are made; creating them needs the schema.
+    target = work / "выбранные.gpkg"
+    with pytest.raises(dorvellxsd.RefusedError, match="needs the document's schema"):
+        dorvellxsd.import_document(document, target, tables=["Parcel"], create=True)
+    counts = dorvellxsd.import_document(document, target, tables=["Rightholder", "Parcel"], create=True,
+                                        schema=schema)
     assert counts == {"Parcel": 150, "Rightholder": 30}
     # A second import adds to the layers that now exist.
     assert dorvellxsd.import_document(document, target, tables=["Parcel"]) == {"Parcel": 150}

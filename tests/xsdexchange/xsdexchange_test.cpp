@@ -184,8 +184,9 @@ TEST_F(Xsdexchange, TablesLayersAndMissingFiles)
         "type=\"xs:string\"/></xs:schema>\n");
     const ToolRun empty = runTool({"--lang", "ru", "tables", noTables});
     EXPECT_EQ(empty.exitCode, 2);
-    EXPECT_EQ(empty.errors, "xsdexchange tables: " + noTables
-            + " declares no table\n  code (строка 2) не таблица: элемент не входит в группу замены (substitutionGroup)\n");
+    EXPECT_EQ(empty.errors, "xsdexchange tables: Схема " + noTables
+            + " не объявляет ни одной таблицы\n  code (строка 2) не таблица: элемент не входит в группу замены "
+              "(substitutionGroup)\n");
     EXPECT_TRUE(empty.output.isEmpty());
 
     const ToolRun layersOfNothing = runTool({"layers", file("nothing.gpkg")});
@@ -243,18 +244,18 @@ TEST_F(Xsdexchange, ImportCreatesLayersOrImportsNothing)
     const ToolRun created
         = runTool({"import", "--create", file("pelmak.xsd"), "--table", "Road", file("settlement.gml"), fresh});
     EXPECT_EQ(created.exitCode, 0) << created.errors.toStdString();
-    EXPECT_MATCHES(created.output, "created layer Parcel\\n(.|\\n)*  Road +40 features created\\n");
+    EXPECT_EQ(created.output, "created layer Road\n  Road  40 features created\n");
     EXPECT_EQ(featureCount(fresh, "Road"), 40);
-    EXPECT_EQ(featureCount(fresh, "Parcel"), 0);
+    EXPECT_EQ(featureCount(fresh, "Parcel"), -1) << "only the layers of the tables asked for are made";
 
     // A target that has the document's first two tables but not the third: nothing is imported.
-    const QString partial = copyLayers(fresh, file("partial.gpkg"), "GPKG", {"Building", "Parcel"});
+    const QString partial = copyLayers(file("imported.gpkg"), file("partial.gpkg"), "GPKG", {"Building", "Parcel"});
     const ToolRun refused = runTool({"import", file("settlement.gml"), partial});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(refused.errors.contains("Rightholder"));
     EXPECT_TRUE(refused.output.isEmpty());
-    EXPECT_EQ(featureCount(partial, "Building"), 0);
-    EXPECT_EQ(featureCount(partial, "Parcel"), 0);
+    EXPECT_EQ(featureCount(partial, "Building"), 120);
+    EXPECT_EQ(featureCount(partial, "Parcel"), 150);
 }
 
 // --create types each field from the schema; values in XML Schema's forms are stored exactly, and a value
@@ -342,7 +343,7 @@ TEST_F(Xsdexchange, ImportDropsNoValueUnasked)
         const QString lines = "\n  " + expected.dropped.join("\n  ") + "\n";
         const ToolRun refused = runTool({"import", document, path});
         EXPECT_EQ(refused.exitCode, 2);
-        EXPECT_TRUE(refused.errors.contains("(pass --allow-dropping to import the rest):" + lines))
+        EXPECT_TRUE(refused.errors.contains("so nothing was imported:" + lines + "Pass --allow-dropping"))
             << refused.errors.toStdString();
         EXPECT_EQ(featureCount(path, "Sample"), 0);
 

@@ -1,6 +1,11 @@
 #include "console.h"
 
+#include "command.h"
+
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
+
 #include <unistd.h>
 
 namespace xsdexchange {
@@ -15,6 +20,14 @@ QTextStream &utf8Stream(FILE *file)
     return stream;
 }
 
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void noteInterruption(int signal)
+{
+    interrupted = 1;
+    std::signal(signal, SIG_DFL); // the next one ends the tool
+}
+
 } // namespace
 
 QTextStream &out()
@@ -25,6 +38,16 @@ QTextStream &out()
 QTextStream &err()
 {
     return utf8Stream(stderr);
+}
+
+void printCounts(const QList<pelmak::XsdTableCount> &counts, const QString &what)
+{
+    int width = 0;
+    for (const pelmak::XsdTableCount &count : counts)
+        width = std::max(width, static_cast<int>(count.table.size()));
+    for (const pelmak::XsdTableCount &count : counts)
+        out() << "  " << count.table.leftJustified(width + 2) << count.features << ' ' << what << '\n';
+    out() << Qt::flush;
 }
 
 Progress::Progress()
@@ -54,6 +77,29 @@ void Progress::clear()
         return;
     err() << '\r' << QString(shownLength, QLatin1Char(' ')) << '\r' << Qt::flush;
     shownLength = 0;
+}
+
+Interruption::Interruption()
+{
+    interrupted = 0;
+    std::signal(SIGINT, noteInterruption);
+    std::signal(SIGTERM, noteInterruption);
+}
+
+Interruption::~Interruption()
+{
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+}
+
+pelmak::XsdProgressHandler Interruption::handler(
+    Progress &progress, const std::function<QString(const pelmak::XsdExchangeProgress &)> &text) const
+{
+    return [&progress, text](const pelmak::XsdExchangeProgress &step) {
+        if (interrupted)
+            throw StepFailure("interrupted");
+        progress.show(text(step));
+    };
 }
 
 } // namespace xsdexchange

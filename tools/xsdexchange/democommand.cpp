@@ -1,19 +1,19 @@
 #include "command.h"
 #include "console.h"
-#include "datasources.h"
 #include "documentcheck.h"
-#include "exchangesteps.h"
 #include "translation.h"
 
+#include <dorvellxsd/exchange/xsdexport.h>
+#include <dorvellxsd/exchange/xsdimport.h>
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
+#include <dorvellxsd/gdal/xsdgdallayerreader.h>
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include <gdal_priv.h>
-#include <ogrsf_frmts.h>
+#include <memory>
 
 namespace xsdexchange {
 namespace {
@@ -64,24 +64,35 @@ private:
         step(QStringLiteral("Source data: a GeoPackage from the sample GeoJSON files"));
         copySchemaFiles();
         QFile::remove(path(SourceFile));
-        GDALDatasetUniquePtr target = createGeoPackage(path(SourceFile));
+        const pelmak::XsdTables tables = pelmak::XsdSchemaAccess().readTables(path(SchemaFile));
+        const std::unique_ptr<pelmak::XsdGdalDataProvider> target
+            = pelmak::XsdGdalDataProvider::createDataSource(path(SourceFile), QStringLiteral("GPKG"));
+        target->setKeepFeatureIds(true); // the samples' features keep their numbers
 
         const QStringList files = QDir(examples.filePath(QStringLiteral("data")))
                                       .entryList({QStringLiteral("*.geojson")}, QDir::Files, QDir::Name);
         if (files.isEmpty())
             throw StepFailure("no sample data in " + examples.filePath(QStringLiteral("data")).toStdString());
-        TableCounts counts;
+        QList<pelmak::XsdTableCount> counts;
         for (const QString &file : files) {
-            const QString input = examples.filePath(QStringLiteral("data/") + file);
-            GDALDatasetUniquePtr source(GDALDataset::Open(input.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
-            if (!source || source->GetLayerCount() != 1)
-                throw StepFailure("cannot read " + input.toStdString() + ": " + gdalError());
-            const QString layer = QFileInfo(file).completeBaseName();
-            if (!target->CopyLayer(source->GetLayer(0), layer.toUtf8().constData()))
-                throw StepFailure("cannot copy " + input.toStdString() + ": " + gdalError());
-            counts.append({layer, static_cast<int>(source->GetLayer(0)->GetFeatureCount())});
+            const pelmak::XsdElement table = tables.tableByName(QFileInfo(file).completeBaseName());
+            if (table.name.isEmpty())
+                throw StepFailure("the sample schema has no table for " + file.toStdString());
+            counts.append({table.name, copyLayer(examples.filePath(QStringLiteral("data/") + file), table, *target)});
         }
         printCounts(counts, QStringLiteral("features in ") + SourceFile);
+    }
+
+    // The features of the one layer of @p file into a new layer of @p target, in the same system.
+    static qint64 copyLayer(const QString &file, const pelmak::XsdElement &table, pelmak::XsdGdalDataProvider &target)
+    {
+        const pelmak::XsdGdalDataProvider source(file, true);
+        target.createLayer(table, source.layerSrsName(table.name));
+        pelmak::XsdGdalLayerReader reader(source, table, QString());
+        qint64 copied = 0;
+        while (!reader.atEnd())
+            copied += target.insertData({reader.readBatch(1024)}).value(table.name);
+        return copied;
     }
 
     void copySchemaFiles()
@@ -99,8 +110,8 @@ private:
     void showSchema()
     {
         step(QStringLiteral("Schema pelmak.xsd"));
-        const pelmak::XsdTables tables = readSchema(path(SchemaFile));
-        TableCounts counts;
+        const pelmak::XsdTables tables = pelmak::XsdSchemaAccess().readTables(path(SchemaFile));
+        QList<pelmak::XsdTableCount> counts;
         for (const QString &name : tables.tableNameList())
             counts.append({name, tables.attributes(name).size()});
         if (counts.isEmpty())
@@ -111,8 +122,11 @@ private:
     void exportDocument()
     {
         step(QStringLiteral("Export of every table to ") + DocumentFile);
-        Progress progress;
-        exported = exportTables({path(SchemaFile), path(SourceFile), path(DocumentFile), {}, {}, {}}, progress);
+        pelmak::XsdExportRequest request;
+        request.schemaPath = path(SchemaFile);
+        request.source = path(SourceFile);
+        request.documentPath = path(DocumentFile);
+        exported = pelmak::XsdExport(request).run().written;
         printCounts(exported, QStringLiteral("features written"));
     }
 
@@ -130,24 +144,26 @@ private:
     {
         step(QStringLiteral("Import into a new GeoPackage, ") + TargetFile);
         QFile::remove(path(TargetFile));
-        Progress progress;
-        const ImportRequest request{path(DocumentFile), path(TargetFile), {}, path(SchemaFile), false, {}};
-        const QMap<QString, int> created = xsdexchange::importDocument(request, progress);
-        printCounts(toTableCounts(created), QStringLiteral("features created"));
+        pelmak::XsdImportRequest request;
+        request.documentPath = path(DocumentFile);
+        request.target = path(TargetFile);
+        request.schemaPath = path(SchemaFile);
+        request.create = true;
+        printCounts(pelmak::XsdImport(request).run().stored, QStringLiteral("features created"));
     }
 
     void compareSources()
     {
         step(QStringLiteral("Comparison of ") + SourceFile + QStringLiteral(" and ") + TargetFile);
-        const pelmak::XsdTables tables = readSchema(path(SchemaFile));
+        const pelmak::XsdTables tables = pelmak::XsdSchemaAccess().readTables(path(SchemaFile));
         const pelmak::XsdGdalDataProvider source(path(SourceFile), true);
         const pelmak::XsdGdalDataProvider target(path(TargetFile), true);
-        for (const auto &table : exported) {
-            const pelmak::XsdElement element = tables.tableByName(table.first);
+        for (const pelmak::XsdTableCount &table : exported) {
+            const pelmak::XsdElement element = tables.tableByName(table.table);
             const QList<pelmak::XsdFeatureData> before = source.getDataFromLayer(element, {}).featureData();
             const QList<pelmak::XsdFeatureData> after = target.getDataFromLayer(element, {}).featureData();
             const int differing = countDiffering(before, after);
-            out() << "  " << table.first.leftJustified(14) << before.size() << " and " << after.size()
+            out() << "  " << table.table.leftJustified(14) << before.size() << " and " << after.size()
                   << " features, " << (differing == 0 ? QStringLiteral("all values equal")
                                                       : QString::number(differing) + QStringLiteral(" differ"))
                   << Qt::endl;
@@ -213,7 +229,7 @@ private:
     QDir work;
     QDir examples;
     int stepNumber = 0;
-    TableCounts exported;
+    QList<pelmak::XsdTableCount> exported;
 };
 
 } // namespace

@@ -154,17 +154,17 @@ const char OfflineHint[] =
 
 } // namespace
 
-DocumentChecker::DocumentChecker(const QString &schemaPath, const SchemaAccess &access)
+DocumentChecker::DocumentChecker(const QString &schemaPath, const pelmak::XsdSchemaAccess &access)
 {
-    checker.setNetworkAccess(access.networkAllowed);
-    checker.setCatalogFiles(access.catalogs);
+    checker.setNetworkAccess(access.networkAccess);
+    checker.setCatalogFiles(access.catalogFiles);
     try {
         checker.loadGrammar(schemaPath, [this](int line, int column, const std::string &text) {
             diagnostics.append(Diagnostic{
                 line, column, QString::fromLocal8Bit(text.data(), static_cast<int>(text.size())), QString()});
         });
     } catch (const std::logic_error &error) {
-        if (access.networkAllowed || !QString::fromUtf8(error.what()).contains(QLatin1String("://")))
+        if (access.networkAccess || !QString::fromUtf8(error.what()).contains(QLatin1String("://")))
             throw;
         throw std::logic_error(std::string(error.what()) + '\n' + OfflineHint);
     }

@@ -33,7 +33,7 @@ struct DocumentReport
 class DocumentChecker
 {
 public:
-    explicit DocumentChecker(const QString &schemaPath, const SchemaAccess &access = {});
+    explicit DocumentChecker(const QString &schemaPath, const pelmak::XsdSchemaAccess &access = {});
     DocumentReport check(const QString &documentPath);
 
 private:

@@ -1,22 +1,24 @@
 #include "command.h"
 #include "console.h"
 #include "documentcheck.h"
-#include "exchangesteps.h"
+#include "schemaaccess.h"
+
+#include <dorvellxsd/exchange/xsdexport.h>
 
 namespace xsdexchange {
 namespace {
 
 const char Help[] =
-    "Usage: xsdexchange export [--table NAME]... [--where FILTER] [--catalog FILE]... [--validate [--allow-network]]\n"
-    "                          SCHEMA.xsd SOURCE OUT.gml\n\n"
+    "Usage: xsdexchange export [--table NAME]... [--where FILTER] [--validate] [--catalog FILE]...\n"
+    "                          [--allow-network] SCHEMA.xsd SOURCE OUT.gml\n\n"
     "Reads the tables of the exchange schema from the layers of the data source and writes\n"
     "them to one exchange document, feature after feature, so its size is not bounded by\n"
     "memory; OUT.gml is replaced only once the document is complete, and may not be one of\n"
-    "the inputs. The document is in the GML that the schema imports: GML 3.2, with a gml:id\n"
-    "on every geometry, for a schema importing http://www.opengis.net/gml/3.2, GML 3.1.1\n"
-    "otherwise. Prints the number of features written per table.\n\n"
+    "the inputs. The document is in the GML and the namespace of the schema: GML 3.2, with a\n"
+    "gml:id on every geometry, for a schema importing http://www.opengis.net/gml/3.2, GML\n"
+    "3.1.1 otherwise. Prints the number of features written per table; a table of the schema\n"
+    "that the source has no layer for is named on standard error.\n\n"
     "  --table NAME     export this table (repeatable); default: every table of the schema\n"
-    "                   that has a layer in the source\n"
     "  --where FILTER   an attribute filter, applied to every table: the driver's SQL (for\n"
     "                   a database, the server's), so never pass text from untrusted users\n"
     "  --validate       validate the saved document against the schema, as 'validate' does\n"
@@ -26,7 +28,7 @@ const char Help[] =
 
 int exportCommand(const QStringList &arguments)
 {
-    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(CatalogHelp) + QString::fromUtf8(NetworkHelp));
+    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(SchemaAccessHelp));
     commandLine.addOption(QCommandLineOption(QStringLiteral("table"), QString(), QStringLiteral("name")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("where"), QString(), QStringLiteral("filter")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("validate")));
@@ -35,17 +37,35 @@ int exportCommand(const QStringList &arguments)
         return Success;
 
     const QStringList positional = commandLine.positional();
-    ExportRequest request{positional[0], positional[1], positional[2], commandLine.values(QStringLiteral("table")),
-        commandLine.value(QStringLiteral("where")), catalogFiles(commandLine)};
-    Progress progress;
-    const TableCounts counts = exportTables(request, progress);
-    printCounts(counts, QStringLiteral("features written"));
-    out() << "saved " << request.document << Qt::endl;
+    pelmak::XsdExportRequest request;
+    request.schemaPath = positional[0];
+    request.source = positional[1];
+    request.documentPath = positional[2];
+    request.tables = commandLine.values(QStringLiteral("table"));
+    request.filter = commandLine.value(QStringLiteral("where"));
+    request.access = schemaAccess(commandLine);
+    request.concurrent = true;
+
+    pelmak::XsdExportResult result;
+    {
+        Progress progress;
+        const Interruption interruption;
+        pelmak::XsdExport exporter(request);
+        exporter.setProgressHandler(interruption.handler(progress, [](const pelmak::XsdExchangeProgress &step) {
+            return QStringLiteral("%1 features written (%2)").arg(QString::number(step.features), step.table);
+        }));
+        result = exporter.run();
+    }
+    for (const QString &table : result.tablesWithoutLayer)
+        err() << "xsdexchange export: the source has no layer for the table " << table << "; it is left out\n";
+    err() << Qt::flush;
+    printCounts(result.written, QStringLiteral("features written"));
+    out() << "saved " << request.documentPath << Qt::endl;
 
     if (!commandLine.isSet(QStringLiteral("validate")))
         return Success;
-    DocumentChecker checker(request.schema, schemaAccess(commandLine));
-    const DocumentReport report = checker.check(request.document);
+    DocumentChecker checker(request.schemaPath, request.access);
+    const DocumentReport report = checker.check(request.documentPath);
     printText(report);
     return report.errorCount == 0 ? Success : DocumentsInvalid;
 }

@@ -1,14 +1,16 @@
 #include "command.h"
 #include "console.h"
-#include "exchangesteps.h"
 #include "schemaaccess.h"
+
+#include <dorvellxsd/exchange/xsdimport.h>
 
 namespace xsdexchange {
 namespace {
 
 const char Help[] =
     "Usage: xsdexchange import [--table NAME]... [--create SCHEMA.xsd [--catalog FILE]...]\n"
-    "                          [--without-transaction] [--allow-dropping] DOC.gml TARGET\n\n"
+    "                          [--without-transaction] [--allow-dropping] [--allow-network]\n"
+    "                          DOC.gml TARGET\n\n"
     "Inserts the features of the exchange document into the layers of the target data\n"
     "source (a file, a folder or a connection string such as PG:\"dbname=gis\"), all in one\n"
     "transaction: either every feature is stored or none is. The document is read as it is\n"
@@ -21,39 +23,71 @@ const char Help[] =
     "  --table NAME          import only this table (repeatable); a table the document lacks\n"
     "                        is an error\n"
     "  --create SCHEMA.xsd   first create in the target (a new GeoPackage when TARGET is a\n"
-    "                        file path and no file is there) every layer of the schema that it\n"
-    "                        lacks, with a field per attribute typed from its XML Schema type\n"
-    "                        (integers, reals for decimal and double, boolean, date, date and\n"
-    "                        time, text for any other) and a geometry column; a failed import\n"
-    "                        removes them again\n"
+    "                        file path and no file is there) the layer of each table of the\n"
+    "                        schema (or each one named by --table) that it lacks, with a field\n"
+    "                        per attribute typed from its XML Schema type (integers, reals for\n"
+    "                        decimal and double, boolean, date, date and time, text for any\n"
+    "                        other) and a geometry column in the system of the table's first\n"
+    "                        geometry; a failed import removes them again\n"
     "  --without-transaction import into a target whose driver has no transactions\n"
     "                        (Shapefile, GeoJSON): every layer and field is checked first, but\n"
     "                        a feature refused later leaves those before it stored\n"
     "  --allow-dropping      leave out the values the target has no place for, import the\n"
-    "                        rest, and print per table and attribute how many were dropped\n"
-    "  --catalog FILE        resolve the locations the schema of --create includes or imports\n"
-    "                        through this OASIS XML catalog (repeatable), before those\n"
-    "                        XML_CATALOG_FILES names (space-separated)";
+    "                        rest, and print per table and attribute how many were dropped\n";
+
+// The library's refusal, and how the user of this tool lifts it.
+[[noreturn]] void refuseWithHint(const pelmak::XsdConsentNeeded &refusal)
+{
+    throw StepFailure(refusal.messageWithOption(refusal.consent() == pelmak::XsdConsentNeeded::Dropping
+            ? QStringLiteral("--allow-dropping")
+            : QStringLiteral("--without-transaction")));
+}
 
 } // namespace
 
 int importCommand(const QStringList &arguments)
 {
-    CommandLine commandLine(QString::fromUtf8(Help));
+    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(SchemaAccessHelp));
     commandLine.addOption(QCommandLineOption(QStringLiteral("table"), QString(), QStringLiteral("name")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("create"), QString(), QStringLiteral("schema")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("without-transaction")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("allow-dropping")));
-    addCatalogOption(commandLine);
+    addSchemaAccessOptions(commandLine);
     if (!commandLine.parse(arguments, 2, 2))
         return Success;
 
     const QStringList positional = commandLine.positional();
-    const ImportRequest request{positional[0], positional[1], commandLine.values(QStringLiteral("table")),
-        commandLine.value(QStringLiteral("create")), commandLine.isSet(QStringLiteral("without-transaction")),
-        catalogFiles(commandLine), commandLine.isSet(QStringLiteral("allow-dropping"))};
-    Progress progress;
-    printCounts(toTableCounts(importDocument(request, progress)), QStringLiteral("features created"));
+    pelmak::XsdImportRequest request;
+    request.documentPath = positional[0];
+    request.target = positional[1];
+    request.tables = commandLine.values(QStringLiteral("table"));
+    request.schemaPath = commandLine.value(QStringLiteral("create"));
+    request.create = commandLine.isSet(QStringLiteral("create"));
+    request.allowWithoutTransaction = commandLine.isSet(QStringLiteral("without-transaction"));
+    request.allowDropping = commandLine.isSet(QStringLiteral("allow-dropping"));
+    request.access = schemaAccess(commandLine);
+    request.concurrent = true;
+
+    pelmak::XsdImportResult result;
+    try {
+        Progress progress;
+        const Interruption interruption;
+        pelmak::XsdImport importer(request);
+        importer.setProgressHandler(interruption.handler(progress, [](const pelmak::XsdExchangeProgress &step) {
+            return QStringLiteral("%1 features inserted").arg(step.features);
+        }));
+        result = importer.run();
+    } catch (const pelmak::XsdConsentNeeded &refusal) {
+        refuseWithHint(refusal);
+    }
+    for (const QString &layer : result.createdLayers)
+        out() << "created layer " << layer << '\n';
+    if (!result.dropped.isEmpty()) {
+        out() << "dropped, as the target has no place for them:\n";
+        for (const pelmak::XsdDroppedValues &dropped : result.dropped)
+            out() << "  " << dropped.describe() << '\n';
+    }
+    printCounts(result.stored, QStringLiteral("features created"));
     return Success;
 }
 

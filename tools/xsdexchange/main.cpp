@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QLoggingCategory>
 
-#include <cpl_error.h>
 #include <gdal.h>
 
 #include <exception>
@@ -103,8 +102,6 @@ int main(int argc, char **argv)
     installLibraryTranslation(language);
     // The library's debug line is for developers, not for the tool's users.
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
-    // The library reports GDAL's errors in its exceptions; GDAL's own printing would repeat them.
-    CPLSetErrorHandler(CPLQuietErrorHandler);
     GDALAllRegister();
     return runCommand(*command, arguments);
 }

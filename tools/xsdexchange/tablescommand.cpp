@@ -1,6 +1,5 @@
 #include "command.h"
 #include "console.h"
-#include "exchangesteps.h"
 #include "schemaaccess.h"
 
 namespace xsdexchange {
@@ -47,7 +46,9 @@ int tablesCommand(const QStringList &arguments)
     if (!commandLine.parse(arguments, 1, 1))
         return Success;
 
-    const pelmak::XsdTables tables = readSchema(commandLine.positional().first(), catalogFiles(commandLine));
+    const pelmak::XsdSchemaAccess access{
+        pelmak::XsdSchemaAccess::withEnvironmentCatalogs(commandLine.values(QStringLiteral("catalog")))};
+    const pelmak::XsdTables tables = access.readTables(commandLine.positional().first());
     for (const QString &name : tables.tableNameList()) {
         out() << name << '\n';
         if (commandLine.isSet(QStringLiteral("verbose")))

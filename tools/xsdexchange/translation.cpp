@@ -3,10 +3,10 @@
 #include "command.h"
 #include "console.h"
 
+#include <dorvellxsd/xsdlanguage.h>
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QLocale>
-#include <QTranslator>
 
 namespace xsdexchange {
 
@@ -41,16 +41,7 @@ QString dataFolder()
 
 void installLibraryTranslation(const QString &language)
 {
-    const bool russian = language.isEmpty() ? QLocale::system().language() == QLocale::Russian
-                                            : language == QLatin1String("ru");
-    if (russian)
-        return;
-    static QTranslator translator;
-    if (!translator.load(QStringLiteral("dorvellxsd_en"), dataFolder() + QStringLiteral("/translations"))) {
-        err() << "xsdexchange: the English messages are not installed; showing the Russian ones" << Qt::endl;
-        return;
-    }
-    QCoreApplication::installTranslator(&translator);
+    pelmak::setMessageLanguage(language);
 }
 
 } // namespace xsdexchange

@@ -10,8 +10,7 @@ namespace xsdexchange {
 /// or an empty string when the option is absent. Throws UsageError for another value.
 QString takeLanguageOption(QStringList &arguments);
 
-/// Shows the library's messages in @p language: "en" installs the English catalogue, "ru"
-/// keeps the library's own Russian texts, and an empty value follows the user's locale.
+/// Shows the library's messages in @p language, "en" or "ru"; an empty value follows the user's locale.
 void installLibraryTranslation(const QString &language);
 
 /// The folder of the tool's data (sample data, translations), beside the executable as installed.

@@ -17,7 +17,7 @@ const char Help[] =
 
 int validateCommand(const QStringList &arguments)
 {
-    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(CatalogHelp) + QString::fromUtf8(NetworkHelp));
+    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(SchemaAccessHelp));
     commandLine.addOption(QCommandLineOption(QStringLiteral("format"), QString(), QStringLiteral("format"),
                                              QStringLiteral("text")));
     addSchemaAccessOptions(commandLine);

@@ -12,11 +12,9 @@
 
 namespace pelmak {
 
-namespace {
-
 // Only the root's start tag counts: GDAL writes the srsName there and nowhere else. A plain
 // scan, since it runs once per imported geometry.
-QString rootSrsName(const QString &gml)
+QString geometrySrsName(const QString &gml)
 {
     const QLatin1String attribute("srsName");
     const int tagEnd = gml.indexOf(QLatin1Char('>'));
@@ -41,6 +39,8 @@ QString rootSrsName(const QString &gml)
     }
     return QString();
 }
+
+namespace {
 
 struct SrsName
 {
@@ -247,6 +247,12 @@ bool GmlSystems::northFirst(int code)
     return srs != nullptr && (srs->EPSGTreatsAsLatLong() || srs->EPSGTreatsAsNorthingEasting());
 }
 
+const OGRSpatialReference *GmlSystems::systemNamed(const QString &srsName)
+{
+    const SrsName name = parseSrsName(srsName);
+    return name.code > 0 ? system(name.code) : nullptr;
+}
+
 GmlImport::GmlImport(const OGRSpatialReference *layer, GmlSystems &knownSystems)
     : layerSystem(definedSystem(layer))
     , systems(knownSystems)
@@ -271,7 +277,7 @@ OGRGeometryUniquePtr GmlImport::geometryOf(const QString &gml, const GeometrySou
     }
 
     // The geometries of one document mostly share one srsName.
-    const QString srsName = rootSrsName(gml);
+    const QString srsName = geometrySrsName(gml);
     if (!anyResolved || srsName != lastSrsName) {
         lastResolved = resolve(srsName);
         lastSrsName = srsName;

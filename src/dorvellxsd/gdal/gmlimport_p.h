@@ -17,6 +17,9 @@ class OGRSpatialReference;
 
 namespace pelmak {
 
+/// The srsName a geometry's GML text gives the whole geometry, empty where it gives none.
+QString geometrySrsName(const QString &gml);
+
 /// Where a geometry's value came from, for the messages that refuse it.
 struct GeometrySource
 {
@@ -36,6 +39,8 @@ public:
     const OGRSpatialReference *system(int code);
     /// True when the authority orders the axes of @p code latitude or northing first.
     bool northFirst(int code);
+    /// The system that @p srsName names, in any spelling an imported geometry may use; null for none.
+    const OGRSpatialReference *systemNamed(const QString &srsName);
 
 private:
     std::unordered_map<int, SpatialReferencePtr> systems;

@@ -303,6 +303,11 @@ int XsdGdalDataProvider::rollbackTransaction()
     return d->rollBack();
 }
 
+void XsdGdalDataProvider::setKeepFeatureIds(bool keep)
+{
+    d->keepFeatureIds = keep;
+}
+
 void XsdGdalDataProvider::setGmlVersion(XsdTables::GmlVersion version)
 {
     d->gmlVersion = version;
@@ -338,6 +343,8 @@ QMap<QString, int> XsdGdalDataProvider::insertData(const QList<XsdTableData> &ta
             const QList<XsdFeatureData> records = tables.at(i).featureData();
             for (const XsdFeatureData &record : records) {
                 OGRFeatureUniquePtr feature = writer.build(record);
+                if (d->keepFeatureIds)
+                    feature->SetFID(record.id);
                 if (inTransaction)
                     writer.store(*feature, record.id, errors);
                 else

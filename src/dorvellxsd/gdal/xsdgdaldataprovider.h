@@ -3,6 +3,7 @@
 
 #include <dorvellxsd/data/xsdtabledata.h>
 #include <dorvellxsd/dorvellxsd_export.h>
+#include <dorvellxsd/gdal/xsddatasourceoptions.h>
 #include <dorvellxsd/schema/xsdelement.h>
 #include <dorvellxsd/schema/xsdtables.h>
 
@@ -40,6 +41,8 @@ public:
      * @throws std::runtime_error when GDAL cannot open it as a vector data source.
      */
     XsdGdalDataProvider(const QString &path, bool readOnly);
+    XsdGdalDataProvider(const QString &path, bool readOnly, const XsdDataSourceOptions &options); // TEMPORARY
+    QStringList fileList() const; // TEMPORARY
     virtual ~XsdGdalDataProvider();
 
     /**
@@ -51,8 +54,62 @@ public:
      */
     void openSourceFile(const QString &path, bool readOnly);
 
+    /**
+     * Creates a new data source at @p path with the GDAL driver named @p driverName ("GPKG",
+     * "ESRI Shapefile", ...) and opens it for update.
+     * @throws std::logic_error when GDAL has no such driver or it cannot create vector data
+     *         sources; std::runtime_error with GDAL's reason when the creation fails.
+     */
+    static std::unique_ptr<XsdGdalDataProvider> createDataSource(const QString &path, const QString &driverName);
+
     /// Layer names in layer order, less those starting with "STL_"; empty when closed.
     QStringList layerNames() const;
+
+    /**
+     * The layer GDAL finds for @p name (the name as written, then ignoring letter case; also one
+     * that layerNames() does not list, such as a table without geometry of a database) as a table
+     * description: its name, a plain attribute per field (minOccurs 0 where the field takes null)
+     * and a Geometry attribute per geometry column. An empty element where there is no such layer.
+     * @throws std::logic_error when the provider is closed.
+     */
+    XsdElement describeLayer(const QString &name) const;
+
+    /**
+     * The system of the layer GDAL finds for @p name as an srsName that createLayer() and
+     * insertData() take ("urn:ogc:def:crs:EPSG::n"); empty where the layer has no system with an
+     * EPSG code.
+     * @throws std::logic_error when the provider is closed or there is no such layer.
+     */
+    QString layerSrsName(const QString &name) const;
+
+    /**
+     * Creates the layer of @p table: a field per plain attribute, typed to hold every value of
+     * its XsdAttribute::valueType exactly (Integer for int, short, byte, unsignedShort and
+     * unsignedByte; Integer64 for long, integer, unsignedInt, unsignedLong and the positive,
+     * negative, non-negative and non-positive integers; Real for decimal, double and float;
+     * Integer with the Boolean subtype for boolean; Date; DateTime; String for every other type),
+     * and, when the table has a geometry, a geometry column in the system that @p srsName names
+     * (in any spelling insertData() takes; none when empty).
+     * @throws std::logic_error for an srsName that names no system GDAL knows offline;
+     *         std::runtime_error with GDAL's reason when the layer or a field cannot be created.
+     */
+    void createLayer(const XsdElement &table, const QString &srsName);
+
+    /// Whether the driver can give a layer its geometry column after creating it (addGeometryColumn()).
+    bool canAddGeometryColumn() const;
+
+    /**
+     * Gives the layer named @p layer, which has none, a geometry column in the system that
+     * @p srsName names (none when empty), as createLayer() does.
+     * @throws std::logic_error for an srsName GDAL does not know offline, or where the driver
+     *         cannot add the column (canAddGeometryColumn()); std::runtime_error with GDAL's
+     *         reason when adding it fails.
+     */
+    void addGeometryColumn(const QString &layer, const QString &srsName);
+
+    /// Removes the layer named @p name (ignoring letter case); nothing where there is none.
+    /// @throws std::runtime_error with GDAL's reason when the driver cannot remove it.
+    void deleteLayer(const QString &name);
 
     /**
      * True when the driver has transactions of its own, so that insertData() is all or nothing
@@ -82,6 +139,13 @@ public:
      * layer readers; GDAL's result code of the roll-back when that open fails too.
      */
     int rollbackTransaction();
+
+    /**
+     * Whether insertData() gives each new feature its record's id as identifier (default: no, the
+     * data source numbers them). Where the driver takes the identifiers it is given (GeoPackage,
+     * PostgreSQL), a copy keeps them; an id the layer holds already makes the insert fail.
+     */
+    void setKeepFeatureIds(bool keep);
 
     /**
      * The GML in which getDataFromLayer() and the layer readers made from now on write
@@ -144,6 +208,7 @@ public:
     QMap<QString, int> insertData(const QList<XsdTableData> &tables);
 
 private:
+    explicit XsdGdalDataProvider(std::unique_ptr<XsdGdalDataProviderPrivate> opened);
     Q_DISABLE_COPY(XsdGdalDataProvider)
     friend class XsdGdalLayerReader;
     std::unique_ptr<XsdGdalDataProviderPrivate> const d;

@@ -34,6 +34,8 @@ public:
     int rollBack();
     /// Commits the open transaction; throws GDAL's reason, or CannotCommitTransaction, when it fails.
     void commit(GdalErrorScope &errors);
+    /// The system that @p srsName names for a new geometry column of @p layer, null for none.
+    OGRSpatialReference *columnSystem(const QString &layer, const QString &srsName);
 
     GDALDatasetUniquePtr dataset;
     QString path; ///< as the host named the open data source
@@ -41,6 +43,7 @@ public:
     /// Counts the data sets opened, so that a layer reader can tell that its layer is gone.
     std::uint64_t generation = 0;
     XsdTables::GmlVersion gmlVersion = XsdTables::GmlVersion::Gml311; ///< of the geometries read
+    bool keepFeatureIds = false; ///< new features take their records' ids
     /// The systems that srsNames named so far: an import in many calls looks each up once.
     GmlSystems systems;
 };

@@ -1,72 +1,30 @@
-#include "datasources.h"
+#include "datasourcefiles_p.h"
 
-#include "command.h"
-
-#include <QFileInfo>
-#include <QRegularExpression>
+#include "gdalerrors_p.h"
 
 #include <ogrsf_frmts.h>
 
 #include <climits>
 #include <memory>
 
-#include <sys/stat.h>
-
-namespace xsdexchange {
-
-std::string gdalError()
-{
-    return CPLGetLastErrorMsg();
-}
-
-bool isFilePath(const QString &name)
-{
-    // Two letters at least, so that a drive letter is no prefix.
-    static const QRegularExpression driverPrefix(QStringLiteral("^[A-Za-z][A-Za-z0-9_]+:"));
-    return !driverPrefix.match(name).hasMatch() || QFileInfo::exists(name);
-}
+namespace pelmak {
 
 bool isSameFile(const QString &first, const QString &second)
 {
-    struct stat a
-    {
-    };
-    struct stat b
-    {
-    };
-    return ::stat(QFile::encodeName(first).constData(), &a) == 0
-        && ::stat(QFile::encodeName(second).constData(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-GDALDatasetUniquePtr createGeoPackage(const QString &path)
-{
-    GDALDriver *driver = GetGDALDriverManager()->GetDriverByName("GPKG");
-    if (!driver)
-        throw StepFailure("GDAL has no GeoPackage driver");
-    GDALDatasetUniquePtr dataset(driver->Create(path.toUtf8().constData(), 0, 0, 0, GDT_Unknown, nullptr));
-    if (!dataset)
-        throw StepFailure("cannot create the GeoPackage " + path.toStdString() + ": " + gdalError());
-    return dataset;
-}
-
-GDALDatasetUniquePtr openForUpdate(const QString &name)
-{
-    GDALDatasetUniquePtr dataset(GDALDataset::FromHandle(
-        GDALOpenEx(name.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_UPDATE, nullptr, nullptr, nullptr)));
-    if (!dataset)
-        throw StepFailure("cannot open " + name.toStdString() + " for update: " + gdalError());
-    return dataset;
+    VSIStatBufL a;
+    VSIStatBufL b;
+    return VSIStatL(toGdalText(first).constData(), &a) == 0 && VSIStatL(toGdalText(second).constData(), &b) == 0
+        && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 QStringList idRangeFilters(const QString &path, const QString &layerName, qint64 featuresPerPart)
 {
     // A question the source cannot answer only means the table is read in one part.
-    const CPLErrorStateBackuper keepLastError;
-    const CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
+    const GdalErrorScope errors;
     const char *const geoPackageOnly[] = {"GPKG", nullptr};
     const GDALDatasetUniquePtr dataset(GDALDataset::Open(
-        path.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY, geoPackageOnly, nullptr, nullptr));
-    OGRLayer *layer = dataset ? dataset->GetLayerByName(layerName.toUtf8().constData()) : nullptr;
+        toGdalText(path).constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY, geoPackageOnly, nullptr, nullptr));
+    OGRLayer *layer = dataset ? dataset->GetLayerByName(toGdalText(layerName).constData()) : nullptr;
     if (!layer || *layer->GetFIDColumn() == '\0')
         return {};
     const CPLString column = CPLQuotedSQLIdentifier(layer->GetFIDColumn());
@@ -85,7 +43,7 @@ QStringList idRangeFilters(const QString &path, const QString &layerName, qint64
     if (lowest < INT_MIN || highest > INT_MAX || parts < 2)
         return {};
     const qint64 width = (highest - lowest) / parts + 1;
-    const QString id = QString::fromUtf8(column);
+    const QString id = fromGdalText(column);
     // The first and the last range are open, so that no id is left out.
     QStringList filters{QStringLiteral("%1 < %2").arg(id, QString::number(lowest + width))};
     for (qint64 start = lowest + width; start + width <= highest; start += width)
@@ -95,4 +53,4 @@ QStringList idRangeFilters(const QString &path, const QString &layerName, qint64
     return filters;
 }
 
-} // namespace xsdexchange
+} // namespace pelmak

@@ -1,20 +1,26 @@
-#ifndef XSDEXCHANGE_PIPELINE_H
-#define XSDEXCHANGE_PIPELINE_H
+/*
+ * This file is not part of the dorvellxsd API. It may change from version to version
+ * without notice, or even be removed.
+ */
+#ifndef DORVELLXSD_BATCHPIPE_P_H
+#define DORVELLXSD_BATCHPIPE_P_H
 
 #include <condition_variable>
 #include <deque>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
 
-namespace xsdexchange {
+namespace pelmak {
 
 /**
  * Two stages of a road on two cores: a producer on a second thread makes batches, and the
- * calling thread takes them in order. Each stage uses objects of its own, so the library's
- * objects are never shared between the threads (the library starts no thread; the tool does).
+ * calling thread takes them in order. Each stage uses objects of its own, so no library object
+ * is shared between the threads. Only the exchange services start such a thread, and only when
+ * their host asks for it.
  *
  * At most @p capacity batches wait, so memory stays bounded by the batch size. A failure on
  * either side stops both: what the producer throws is rethrown by next(), and a consumer that
@@ -117,6 +123,47 @@ private:
     std::thread producer;
 };
 
-} // namespace xsdexchange
+/**
+ * The batches of one producer, made on a thread of their own (a BatchPipe) when the host asked
+ * for overlapping stages, else on the calling thread as they are taken.
+ */
+template <typename Batch>
+class BatchStream
+{
+public:
+    /// Makes the next batch; none at the end.
+    using Next = std::function<std::optional<Batch>()>;
+
+    BatchStream(Next produce, bool onOwnThread, std::size_t waitingBatches)
+    {
+        if (!onOwnThread) {
+            direct = std::move(produce);
+            return;
+        }
+        pipe = std::make_unique<BatchPipe<Batch>>(
+            [produce = std::move(produce)](const typename BatchPipe<Batch>::Push &push) {
+                for (std::optional<Batch> batch = produce(); batch; batch = produce()) {
+                    if (!push(std::move(*batch)))
+                        return;
+                }
+            },
+            waitingBatches);
+    }
+
+    std::optional<Batch> next() { return pipe ? pipe->next() : direct(); }
+
+    /// A batch the caller is done with, freed by the thread that made it where there is one.
+    void giveBack(Batch &&batch)
+    {
+        if (pipe)
+            pipe->giveBack(std::move(batch));
+    }
+
+private:
+    Next direct;
+    std::unique_ptr<BatchPipe<Batch>> pipe;
+};
+
+} // namespace pelmak
 
 #endif

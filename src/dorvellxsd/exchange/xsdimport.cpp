@@ -1,0 +1,363 @@
+#include "xsdimport.h"
+
+#include "../gdal/datasourcefiles_p.h"
+#include "../gdal/gmlimport_p.h"
+#include "../message_p.h"
+#include "batchpipe_p.h"
+#include "droppedvalues_p.h"
+
+#include <dorvellxsd/gdal/xsdgdaldataprovider.h>
+#include <dorvellxsd/gml/xsdxmlstreamreader.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMap>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+#include <optional>
+
+namespace pelmak {
+namespace {
+
+// An imported feature in a batch holds its geometry as text, a kilobyte or more, while the
+// target holds a whole transaction: the import keeps fewer features in flight than the export.
+constexpr int BatchSize = 512;
+constexpr std::size_t WaitingBatches = 2;
+
+using DocumentBatches = BatchStream<QList<XsdTableData>>;
+
+/*
+ * Whether @p name is a file path rather than a data source name with a driver prefix, such as
+ * "PG:dbname=gis": only a file path may name a data source the import creates.
+ */
+bool isFilePath(const QString &name)
+{
+    // Two letters at least, so that a drive letter is no prefix.
+    static const QRegularExpression driverPrefix(QStringLiteral("^[A-Za-z][A-Za-z0-9_]+:"));
+    return !driverPrefix.match(name).hasMatch() || QFileInfo::exists(name);
+}
+
+bool hasGeometry(const XsdElement &table)
+{
+    const QList<XsdAttribute> &attributes = table.complexType.attributes;
+    return std::any_of(attributes.cbegin(), attributes.cend(),
+        [](const XsdAttribute &attribute) { return attribute.kind != XsdAttribute::Plain; });
+}
+
+XsdElement withoutGeometry(XsdElement table)
+{
+    QList<XsdAttribute> &attributes = table.complexType.attributes;
+    attributes.erase(std::remove_if(attributes.begin(), attributes.end(),
+                         [](const XsdAttribute &attribute) { return attribute.kind != XsdAttribute::Plain; }),
+        attributes.end());
+    return table;
+}
+
+// The srsName of the first geometry of table @p name in @p batch; none where it holds none.
+std::optional<QString> firstSrsName(const QList<XsdTableData> &batch, const QString &name)
+{
+    for (const XsdTableData &data : batch) {
+        if (data.tableInfo().name.compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        const QList<XsdAttribute> &attributes = data.tableInfo().complexType.attributes;
+        for (const XsdFeatureData &feature : data.featureData()) {
+            for (int i = 0; i < attributes.size() && i < feature.values.size(); ++i) {
+                if (attributes.at(i).kind != XsdAttribute::Plain && !feature.values.at(i).isEmpty())
+                    return geometrySrsName(feature.values.at(i));
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+bool containsIgnoringCase(const QStringList &names, const QString &name)
+{
+    return names.contains(name, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+XsdConsentNeeded::XsdConsentNeeded(Consent consent, const std::string &message)
+    : std::logic_error(message)
+    , needed(consent)
+{
+}
+
+XsdConsentNeeded::~XsdConsentNeeded() = default;
+
+std::string XsdConsentNeeded::messageWithOption(const QString &option) const
+{
+    const char *hint = needed == Dropping ? messages::PassToImportTheRest : messages::PassToImportAnyway;
+    return what() + ('\n' + formatMessage(hint, option).toStdString());
+}
+
+class XsdImportPrivate
+{
+public:
+    explicit XsdImportPrivate(const XsdImportRequest &asked)
+        : request(asked)
+    {
+    }
+
+    void openTarget();
+    void refuseOverwritingInputs() const;
+    std::unique_ptr<DocumentBatches> readDocument() const;
+    void checkBeforeWriting(DroppedValues &dropped);
+    QMap<QString, qint64> insertDocument(DroppedValues &dropped);
+    void createLayersFor(const QList<XsdTableData> &batch, DroppedValues &dropped);
+    void createLayer(const XsdElement &table, const std::optional<QString> &srsName);
+    void createRemainingLayers();
+    void undo() noexcept;
+    void report(const QString &table, qint64 features) const;
+
+    const XsdImportRequest request;
+    XsdProgressHandler progress;
+
+    XsdTables schema;
+    std::unique_ptr<XsdGdalDataProvider> target;
+    bool newSource = false;
+    bool transaction = false;     ///< the import runs in a transaction, which takes back what it made
+    bool transactionOpen = false;
+    QStringList created;
+    QSet<QString> withoutGeometryYet; ///< created layers whose geometry column waits for a system
+};
+
+void XsdImportPrivate::openTarget()
+{
+    const XsdDataSourceOptions options{request.access.networkAccess};
+    newSource = request.create && isFilePath(request.target) && !QFileInfo::exists(request.target);
+    if (newSource)
+        target = XsdGdalDataProvider::createDataSource(request.target, request.createDriver);
+    else
+        target = std::make_unique<XsdGdalDataProvider>(request.target, false, options);
+}
+
+void XsdImportPrivate::refuseOverwritingInputs() const
+{
+    for (const QString &file : target->fileList()) {
+        for (const QString &input : {request.documentPath, request.schemaPath}) {
+            if (!input.isEmpty() && isSameFile(file, input))
+                throw logicError(formatMessage(messages::OutputIsInput, request.target, input));
+        }
+    }
+}
+
+// The batches of the tables asked for; a table asked for and never met is refused at the end.
+std::unique_ptr<DocumentBatches> XsdImportPrivate::readDocument() const
+{
+    auto reader = std::make_shared<XsdXmlStreamReader>(request.documentPath);
+    const XsdImportRequest &asked = request;
+    return std::make_unique<DocumentBatches>(
+        [reader, &asked]() -> std::optional<QList<XsdTableData>> {
+            QList<XsdTableData> batch = reader->readBatch(BatchSize, asked.tables);
+            if (!batch.isEmpty())
+                return batch;
+            for (const QString &name : asked.tables) {
+                if (!containsIgnoringCase(reader->tablesSeen(), name))
+                    throw logicError(formatMessage(messages::DocumentLacksTable, asked.documentPath, name));
+            }
+            return std::nullopt;
+        },
+        request.concurrent, WaitingBatches);
+}
+
+void XsdImportPrivate::createLayer(const XsdElement &table, const std::optional<QString> &srsName)
+{
+    created.append(table.name); // before it exists, so that a half-made layer goes too
+    if (srsName || !hasGeometry(table) || !target->canAddGeometryColumn()) {
+        target->createLayer(table, srsName.value_or(QString()));
+        return;
+    }
+    // No geometry yet to name the system: the column comes with the first one.
+    target->createLayer(withoutGeometry(table), QString());
+    withoutGeometryYet.insert(table.name);
+}
+
+// The layers of the batch's tables that the target lacks, each in the system of its first geometry.
+void XsdImportPrivate::createLayersFor(const QList<XsdTableData> &batch, DroppedValues &dropped)
+{
+    for (const XsdTableData &data : batch) {
+        const QString name = data.tableInfo().name;
+        const XsdElement table = schema.tableByName(name);
+        if (withoutGeometryYet.contains(table.name)) {
+            if (const std::optional<QString> srsName = firstSrsName(batch, name)) {
+                target->addGeometryColumn(table.name, *srsName);
+                withoutGeometryYet.remove(table.name);
+                dropped.layerChanged(name);
+            }
+            continue;
+        }
+        if (containsIgnoringCase(created, name) || !target->describeLayer(name).name.isEmpty())
+            continue;
+        if (table.name.isEmpty())
+            throw logicError(formatMessage(messages::TableNotInSchema, name));
+        createLayer(table, firstSrsName(batch, name));
+        dropped.layerChanged(name);
+    }
+}
+
+// Layers for the tables asked for (or every table of the schema) that the document did not hold.
+void XsdImportPrivate::createRemainingLayers()
+{
+    for (const QString &table : std::as_const(withoutGeometryYet))
+        target->addGeometryColumn(table, QString());
+    withoutGeometryYet.clear();
+    for (const QString &name : request.tables.isEmpty() ? schema.tableNameList() : request.tables) {
+        const XsdElement table = schema.tableByName(name);
+        if (table.name.isEmpty())
+            throw logicError(formatMessage(messages::TableNotInSchema, name));
+        if (!containsIgnoringCase(created, table.name) && target->describeLayer(table.name).name.isEmpty())
+            createLayer(table, QString());
+    }
+}
+
+/*
+ * Without transactions nothing can be taken back, so before the first feature is written the
+ * whole document is read once: the layers it needs are created, each description of its tables
+ * is checked against its layer (the provider checks descriptions given without features), and the
+ * values the target has no place for are counted and refused unless they may be dropped.
+ */
+void XsdImportPrivate::checkBeforeWriting(DroppedValues &dropped)
+{
+    QList<XsdTableData> descriptions;
+    QSet<QString> seen;
+    const std::unique_ptr<DocumentBatches> document = readDocument();
+    while (std::optional<QList<XsdTableData>> batch = document->next()) {
+        if (request.create)
+            createLayersFor(*batch, dropped);
+        for (const XsdTableData &data : dropped.fit(*batch)) {
+            QString key = data.tableInfo().name;
+            for (const XsdAttribute &attribute : data.tableInfo().complexType.attributes)
+                key += QLatin1Char('\n') + attribute.name;
+            if (!seen.contains(key)) {
+                seen.insert(key);
+                descriptions.append(XsdTableData(data.tableInfo(), {}));
+            }
+        }
+        document->giveBack(std::move(*batch));
+    }
+    if (request.create)
+        createRemainingLayers();
+    target->insertData(descriptions); // a missing layer first: it drops every value
+    if (dropped.any() && !request.allowDropping)
+        throw droppingRefused(dropped.dropped());
+}
+
+QMap<QString, qint64> XsdImportPrivate::insertDocument(DroppedValues &dropped)
+{
+    QMap<QString, qint64> stored;
+    qint64 total = 0;
+    const std::unique_ptr<DocumentBatches> document = readDocument();
+    while (std::optional<QList<XsdTableData>> batch = document->next()) {
+        if (request.create)
+            createLayersFor(*batch, dropped);
+        const QList<XsdTableData> fitted = dropped.fit(*batch);
+        // Once a value would be dropped unasked, the rest of the document is only counted.
+        if (!dropped.any() || request.allowDropping) {
+            const QMap<QString, int> counts = target->insertData(fitted);
+            for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+                stored[it.key()] += it.value();
+                total += it.value();
+            }
+            report(batch->constLast().tableInfo().name, total);
+        }
+        document->giveBack(std::move(*batch));
+    }
+    if (dropped.any() && !request.allowDropping)
+        throw droppingRefused(dropped.dropped());
+    if (request.create)
+        createRemainingLayers();
+    return stored;
+}
+
+// What the import made goes again: a new data source whole, else the layers it created, where no
+// transaction took them back already.
+void XsdImportPrivate::undo() noexcept
+{
+    try {
+        if (transactionOpen)
+            target->rollbackTransaction();
+        if (newSource) {
+            const QStringList files = target->fileList();
+            target.reset();
+            for (const QString &file : files)
+                QFile::remove(file);
+            QDir().rmdir(request.target); // a folder the driver made for its files
+            return;
+        }
+        if (!transaction) {
+            for (const QString &layer : std::as_const(created))
+                target->deleteLayer(layer);
+        }
+    } catch (...) {
+        // The failure that led here is the one to report.
+    }
+}
+
+void XsdImportPrivate::report(const QString &table, qint64 features) const
+{
+    if (progress)
+        progress(XsdExchangeProgress{table, features, 0, 0});
+}
+
+XsdImport::XsdImport(const XsdImportRequest &request)
+    : d(std::make_unique<XsdImportPrivate>(request))
+{
+}
+
+XsdImport::~XsdImport() = default;
+
+void XsdImport::setProgressHandler(const XsdProgressHandler &handler)
+{
+    d->progress = handler;
+}
+
+XsdImportResult XsdImport::run()
+{
+    const XsdImportRequest &request = d->request;
+    if (request.create && request.schemaPath.isEmpty())
+        throw logicError(formatMessage(messages::CreateNeedsSchema));
+    if (!request.schemaPath.isEmpty())
+        d->schema = request.access.readTables(request.schemaPath);
+    d->openTarget();
+    XsdImportResult result;
+    try {
+        d->refuseOverwritingInputs();
+        DroppedValues dropped([this](const QString &table) {
+            const XsdElement layer = d->target->describeLayer(table);
+            // A layer whose geometry column comes later has one already as far as values go.
+            return layer.name.isEmpty() || !d->withoutGeometryYet.contains(layer.name)
+                ? layer
+                : d->schema.tableByName(layer.name);
+        });
+        if (!d->target->supportsTransactions()) {
+            if (!request.allowWithoutTransaction)
+                throw XsdConsentNeeded(XsdConsentNeeded::WithoutTransaction,
+                    formatMessage(messages::TargetWithoutTransactions, request.target).toStdString());
+            d->checkBeforeWriting(dropped);
+        } else if (!d->target->beginTransaction()) {
+            throw runtimeError(formatMessage(messages::CannotBeginTransaction, request.target));
+        } else {
+            d->transaction = d->transactionOpen = true;
+        }
+        const QMap<QString, qint64> stored = d->insertDocument(dropped);
+        if (d->transactionOpen) {
+            d->transactionOpen = false;
+            d->target->finishTransaction(); // rolls back itself when the commit fails
+        }
+        for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+            result.stored.append(XsdTableCount{it.key(), it.value()});
+        result.createdLayers = d->created;
+        result.dropped = dropped.dropped();
+    } catch (...) {
+        d->undo();
+        throw;
+    }
+    return result;
+}
+
+} // namespace pelmak

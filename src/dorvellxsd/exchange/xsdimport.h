@@ -1,0 +1,127 @@
+#ifndef DORVELLXSD_XSDIMPORT_H
+#define DORVELLXSD_XSDIMPORT_H
+
+#include <dorvellxsd/dorvellxsd_export.h>
+#include <dorvellxsd/exchange/xsdexchangeprogress.h>
+#include <dorvellxsd/exchange/xsdschemaaccess.h>
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace pelmak {
+
+class XsdImportPrivate;
+
+/// What to import: the features of an exchange document into the layers of a data source.
+struct DORVELLXSD_EXPORT XsdImportRequest
+{
+    QString documentPath;
+    QString target; ///< any data source name GDAL opens for update; may be none of the inputs
+    /// The document's tables to store, ignoring letter case; each must be in the document. Empty: all.
+    QStringList tables;
+    /// The document's schema: the tables whose layers create makes, and the types of their fields.
+    QString schemaPath;
+    /**
+     * First give the target a layer for each table it lacks (of those named, else every table of
+     * the schema; a new data source of createDriver where the target is a file path and nothing is
+     * there): a typed field per attribute (XsdGdalDataProvider::createLayer) and a geometry column
+     * in the system the table's first geometry in the document names. Needs schemaPath. Where the
+     * driver has transactions they are made inside the import's, and any failure removes them,
+     * or the new data source, again.
+     */
+    bool create = false;
+    QString createDriver = QStringLiteral("GPKG"); ///< GDAL's name of the driver of a new data source
+    /// Import into a target whose driver has no transactions; a failure then leaves what was stored before it.
+    bool allowWithoutTransaction = false;
+    /// Leave out the values the target has no place for (XsdDroppedValues) instead of refusing the document.
+    bool allowDropping = false;
+    XsdSchemaAccess access;
+    /// Read the document on a thread of the import's own while the calling thread stores. Off:
+    /// everything runs on the calling thread.
+    bool concurrent = false;
+};
+
+/// Values of one attribute of one table that the target has no place for.
+struct DORVELLXSD_EXPORT XsdDroppedValues
+{
+    enum Reason {
+        NoField,          ///< the layer has no field of the attribute's name
+        NoGeometryColumn, ///< the layer has no geometry column
+        SecondGeometry,   ///< the layer takes one geometry per feature, and the feature has another
+    };
+    QString table;
+    QString attribute; ///< "geometry" for a geometry standing in the feature itself
+    qint64 count = 0;
+    Reason reason = NoField;
+
+    /// One line: table, attribute, count and reason, in the library's language.
+    QString describe() const;
+};
+
+struct DORVELLXSD_EXPORT XsdImportResult
+{
+    QList<XsdTableCount> stored;   ///< features stored per table, by table name
+    QStringList createdLayers;     ///< layers the import created, in the order created
+    QList<XsdDroppedValues> dropped; ///< values left out (only where allowDropping)
+};
+
+/**
+ * A refusal that the host may lift by asking for it: XsdImportRequest::allowWithoutTransaction
+ * (WithoutTransaction) or allowDropping (Dropping). The message says what would be lost; the
+ * host adds how its user asks.
+ */
+class DORVELLXSD_EXPORT XsdConsentNeeded : public std::logic_error
+{
+public:
+    enum Consent { WithoutTransaction, Dropping };
+    XsdConsentNeeded(Consent consent, const std::string &message);
+    ~XsdConsentNeeded() override;
+    Consent consent() const { return needed; }
+    /// The message, and on a line of its own how to consent: pass @p option, the host's spelling
+    /// of it ("--allow-dropping", "allow_dropping=True"); in the library's language.
+    std::string messageWithOption(const QString &option) const;
+
+private:
+    Consent needed;
+};
+
+/**
+ * Imports an exchange document into a data source in one transaction, committed once at the end:
+ * on any failure, or an interruption through the progress handler, nothing of the document is
+ * stored and what the import created is removed. The document is read a batch at a time, so
+ * memory holds a few batches whatever its size. No value is dropped in silence: a value the target
+ * has no place for fails the import, once the whole document is counted, unless allowDropping.
+ *
+ * An object runs one import; it is used by one thread at a time.
+ */
+class DORVELLXSD_EXPORT XsdImport
+{
+public:
+    explicit XsdImport(const XsdImportRequest &request);
+    virtual ~XsdImport();
+
+    void setProgressHandler(const XsdProgressHandler &handler);
+
+    /**
+     * Runs the import.
+     * @throws XsdConsentNeeded as above; std::logic_error when the document or schema cannot be
+     *         read, the target is one of the inputs, create lacks a schema, a table named is not in
+     *         the document, a layer, field, value or geometry cannot be stored (the provider's
+     *         messages), or the commit fails; std::runtime_error when the target cannot be opened
+     *         or created; and whatever the progress handler throws.
+     */
+    XsdImportResult run();
+
+private:
+    Q_DISABLE_COPY(XsdImport)
+    std::unique_ptr<XsdImportPrivate> const d;
+};
+
+} // namespace pelmak
+
+#endif

@@ -1,0 +1,37 @@
+#include "xsdschemaaccess.h"
+
+#include "../message_p.h"
+
+#include <dorvellxsd/schema/xsdprovider.h>
+
+#include <QUrl>
+
+namespace pelmak {
+
+QStringList XsdSchemaAccess::withEnvironmentCatalogs(const QStringList &catalogFiles)
+{
+    QStringList catalogs = catalogFiles;
+    const QString variable = qEnvironmentVariable("XML_CATALOG_FILES");
+    for (const QString &entry : variable.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QUrl url(entry);
+        catalogs.append(url.isLocalFile() ? url.toLocalFile() : entry);
+    }
+    return catalogs;
+}
+
+XsdTables XsdSchemaAccess::readTables(const QString &schemaPath) const
+{
+    XsdProvider provider;
+    provider.setCatalogFiles(catalogFiles);
+    provider.initFromXsd(schemaPath);
+    if (!provider.tables().tableNameList().isEmpty())
+        return provider.tables();
+    // Each global element says why it is not a table.
+    QStringList reasons = provider.skippedDeclarations();
+    if (reasons.isEmpty())
+        reasons.append(formatMessage(messages::SchemaHasNoGlobalElement));
+    throw logicError(formatMessage(messages::SchemaDeclaresNoTable, schemaPath)
+        + QStringLiteral("\n  ") + reasons.join(QStringLiteral("\n  ")));
+}
+
+} // namespace pelmak

@@ -1,0 +1,40 @@
+#ifndef DORVELLXSD_XSDSCHEMAACCESS_H
+#define DORVELLXSD_XSDSCHEMAACCESS_H
+
+#include <dorvellxsd/dorvellxsd_export.h>
+#include <dorvellxsd/schema/xsdtables.h>
+
+#include <QString>
+#include <QStringList>
+
+namespace pelmak {
+
+/**
+ * Where the exchange services may read a schema and what it includes and imports from, and
+ * whether they may reach the network: for a schema location no catalog maps, and for what a
+ * data source's content names (a schema, a linked file).
+ */
+struct DORVELLXSD_EXPORT XsdSchemaAccess
+{
+    QStringList catalogFiles;   ///< OASIS XML catalogs, consulted in order
+    bool networkAccess = false; ///< off: nothing a schema, document or data source names is fetched
+
+    /**
+     * @p catalogFiles followed by the catalogs the environment variable XML_CATALOG_FILES names
+     * (space-separated paths or file:// URLs), as other XML tools read it. The services read no
+     * environment themselves: a host that follows that convention says so with this.
+     */
+    static QStringList withEnvironmentCatalogs(const QStringList &catalogFiles);
+
+    /**
+     * The tables of the exchange schema at @p schemaPath, its includes and imports read through
+     * the catalogs (XsdProvider::setCatalogFiles).
+     * @throws std::logic_error as XsdProvider::initFromXsd, and when the schema declares no table:
+     *         the message then says why each global element is not one.
+     */
+    XsdTables readTables(const QString &schemaPath) const;
+};
+
+} // namespace pelmak
+
+#endif

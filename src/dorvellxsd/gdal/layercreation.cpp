@@ -1,0 +1,201 @@
+// The provider's layers as tables: creating a data source and the layers of a schema's tables,
+// describing a layer, removing one. The reading and writing of features are elsewhere.
+
+#include "xsdgdaldataprovider.h"
+
+#include "../message_p.h"
+#include "gdalerrors_p.h"
+#include "gmlimport_p.h"
+#include "xsdgdaldataprovider_p.h"
+
+#include <QHash>
+
+#include <ogrsf_frmts.h>
+
+#include <algorithm>
+
+namespace pelmak {
+namespace {
+
+struct FieldType
+{
+    OGRFieldType type = OFTString;
+    OGRFieldSubType subType = OFSTNone;
+};
+
+/*
+ * The field that holds every value of an XML Schema built-in type exactly: 32-bit integers for
+ * the integer types whose range fits them, 64-bit ones for the others, reals for decimals and
+ * floating-point numbers, a boolean, a date, a date and time; text for every other type, and
+ * where the type is unknown.
+ */
+FieldType fieldTypeOf(const QString &valueType)
+{
+    // Unsigned int reaches 2^32 - 1; long, unsigned long and the unbounded integers need more.
+    static const QHash<QString, FieldType> types{{QStringLiteral("int"), {OFTInteger, OFSTNone}},
+        {QStringLiteral("short"), {OFTInteger, OFSTNone}}, {QStringLiteral("byte"), {OFTInteger, OFSTNone}},
+        {QStringLiteral("unsignedShort"), {OFTInteger, OFSTNone}},
+        {QStringLiteral("unsignedByte"), {OFTInteger, OFSTNone}},
+        {QStringLiteral("unsignedInt"), {OFTInteger64, OFSTNone}}, {QStringLiteral("long"), {OFTInteger64, OFSTNone}},
+        {QStringLiteral("unsignedLong"), {OFTInteger64, OFSTNone}},
+        {QStringLiteral("integer"), {OFTInteger64, OFSTNone}},
+        {QStringLiteral("positiveInteger"), {OFTInteger64, OFSTNone}},
+        {QStringLiteral("negativeInteger"), {OFTInteger64, OFSTNone}},
+        {QStringLiteral("nonNegativeInteger"), {OFTInteger64, OFSTNone}},
+        {QStringLiteral("nonPositiveInteger"), {OFTInteger64, OFSTNone}},
+        {QStringLiteral("decimal"), {OFTReal, OFSTNone}}, {QStringLiteral("double"), {OFTReal, OFSTNone}},
+        {QStringLiteral("float"), {OFTReal, OFSTNone}}, {QStringLiteral("boolean"), {OFTInteger, OFSTBoolean}},
+        {QStringLiteral("date"), {OFTDate, OFSTNone}}, {QStringLiteral("dateTime"), {OFTDateTime, OFSTNone}}};
+    return types.value(valueType);
+}
+
+bool hasGeometry(const XsdElement &table)
+{
+    const QList<XsdAttribute> &attributes = table.complexType.attributes;
+    return std::any_of(attributes.cbegin(), attributes.cend(),
+        [](const XsdAttribute &attribute) { return attribute.kind != XsdAttribute::Plain; });
+}
+
+} // namespace
+
+XsdGdalDataProvider::XsdGdalDataProvider(std::unique_ptr<XsdGdalDataProviderPrivate> opened)
+    : d(std::move(opened))
+{
+}
+
+std::unique_ptr<XsdGdalDataProvider> XsdGdalDataProvider::createDataSource(
+    const QString &path, const QString &driverName)
+{
+    GdalErrorScope errors;
+    GDALDriver *driver = GetGDALDriverManager()->GetDriverByName(toGdalText(driverName).constData());
+    if (driver == nullptr || driver->GetMetadataItem(GDAL_DCAP_VECTOR) == nullptr
+        || driver->GetMetadataItem(GDAL_DCAP_CREATE) == nullptr)
+        throw logicError(formatMessage(messages::NoDriverToCreate, driverName));
+    auto opened = std::make_unique<XsdGdalDataProviderPrivate>();
+    opened->dataset.reset(driver->Create(toGdalText(path).constData(), 0, 0, 0, GDT_Unknown, nullptr));
+    if (!opened->dataset)
+        throw runtimeError(formatMessage(messages::CannotCreateDataSource, path, driverName, errors.lastError()));
+    opened->path = path;
+    opened->readOnly = false;
+    ++opened->generation;
+    return std::unique_ptr<XsdGdalDataProvider>(new XsdGdalDataProvider(std::move(opened)));
+}
+
+XsdElement XsdGdalDataProvider::describeLayer(const QString &name) const
+{
+    GdalErrorScope errors;
+    OGRLayer *layer = d->openDataset().GetLayerByName(toGdalText(name).constData());
+    XsdElement table;
+    if (layer == nullptr)
+        return table;
+    table.name = fromGdalText(layer->GetName());
+    table.type = table.name;
+    OGRFeatureDefn &definition = *layer->GetLayerDefn();
+    for (int i = 0; i < definition.GetFieldCount(); ++i) {
+        XsdAttribute field;
+        field.name = fromGdalText(definition.GetFieldDefn(i)->GetNameRef());
+        field.minOccurs = definition.GetFieldDefn(i)->IsNullable() ? 0 : 1;
+        table.complexType.attributes.append(field);
+    }
+    for (int i = 0; i < definition.GetGeomFieldCount(); ++i) {
+        XsdAttribute geometry;
+        geometry.kind = XsdAttribute::Geometry;
+        geometry.name = fromGdalText(definition.GetGeomFieldDefn(i)->GetNameRef());
+        geometry.minOccurs = definition.GetGeomFieldDefn(i)->IsNullable() ? 0 : 1;
+        table.complexType.attributes.append(geometry);
+    }
+    return table;
+}
+
+QString XsdGdalDataProvider::layerSrsName(const QString &name) const
+{
+    GdalErrorScope errors;
+    const OGRSpatialReference *system = d->layer(name).GetSpatialRef();
+    const char *authority = system ? system->GetAuthorityName(nullptr) : nullptr;
+    const char *code = system ? system->GetAuthorityCode(nullptr) : nullptr;
+    if (authority == nullptr || code == nullptr || !EQUAL(authority, "EPSG"))
+        return {};
+    return QStringLiteral("urn:ogc:def:crs:EPSG::") + fromGdalText(code);
+}
+
+// TEMPORARY stand-ins until the data source options land.
+XsdGdalDataProvider::XsdGdalDataProvider(const QString &path, bool readOnly, const XsdDataSourceOptions &)
+    : XsdGdalDataProvider(path, readOnly)
+{
+}
+
+QStringList XsdGdalDataProvider::fileList() const
+{
+    GdalErrorScope errors;
+    const CPLStringList files(d->openDataset().GetFileList());
+    QStringList list;
+    for (int i = 0; i < files.size(); ++i)
+        list.append(fromGdalText(files[i]));
+    return list;
+}
+
+// The system a new geometry column gets: none for an empty srsName.
+OGRSpatialReference *XsdGdalDataProviderPrivate::columnSystem(const QString &layer, const QString &srsName)
+{
+    if (srsName.isEmpty())
+        return nullptr;
+    const OGRSpatialReference *system = systems.systemNamed(srsName);
+    if (system == nullptr)
+        throw logicError(formatMessage(messages::LayerSystemUnknown, layer, srsName));
+    // GDAL clones the system it is given.
+    return const_cast<OGRSpatialReference *>(system);
+}
+
+void XsdGdalDataProvider::createLayer(const XsdElement &table, const QString &srsName)
+{
+    GdalErrorScope errors;
+    GDALDataset &dataset = d->openDataset();
+    OGRSpatialReference *system = d->columnSystem(table.name, srsName);
+    OGRLayer *layer = dataset.CreateLayer(
+        toGdalText(table.name).constData(), system, hasGeometry(table) ? wkbUnknown : wkbNone, nullptr);
+    if (layer == nullptr)
+        throw runtimeError(formatMessage(messages::CannotCreateLayer, table.name, errors.lastError()));
+    for (const XsdAttribute &attribute : table.complexType.attributes) {
+        if (attribute.kind != XsdAttribute::Plain)
+            continue;
+        const FieldType type = fieldTypeOf(attribute.valueType);
+        OGRFieldDefn field(toGdalText(attribute.name).constData(), type.type);
+        field.SetSubType(type.subType);
+        errors.reset();
+        if (layer->CreateField(&field) != OGRERR_NONE)
+            throw runtimeError(formatMessage(messages::CannotCreateField, table.name, attribute.name, errors.lastError()));
+    }
+}
+
+bool XsdGdalDataProvider::canAddGeometryColumn() const
+{
+    GdalErrorScope errors;
+    return d->openDataset().TestCapability(ODsCCreateGeomFieldAfterCreateLayer) != FALSE;
+}
+
+void XsdGdalDataProvider::addGeometryColumn(const QString &layerName, const QString &srsName)
+{
+    GdalErrorScope errors;
+    if (!canAddGeometryColumn())
+        throw logicError(formatMessage(messages::CannotAddGeometryColumn, layerName, QString()));
+    OGRSpatialReference *system = d->columnSystem(layerName, srsName);
+    OGRGeomFieldDefn column("geom", wkbUnknown);
+    column.SetSpatialRef(system);
+    if (d->layer(layerName).CreateGeomField(&column) != OGRERR_NONE)
+        throw runtimeError(formatMessage(messages::CannotAddGeometryColumn, layerName, errors.lastError()));
+}
+
+void XsdGdalDataProvider::deleteLayer(const QString &name)
+{
+    GdalErrorScope errors;
+    GDALDataset &dataset = d->openDataset();
+    for (int i = dataset.GetLayerCount() - 1; i >= 0; --i) {
+        if (fromGdalText(dataset.GetLayer(i)->GetName()).compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        if (dataset.DeleteLayer(i) != OGRERR_NONE)
+            throw runtimeError(formatMessage(messages::CannotDeleteLayer, name, errors.lastError()));
+        return;
+    }
+}
+
+} // namespace pelmak
