@@ -214,12 +214,6 @@
 %3</translation>
     </message>
     <message>
-        <source>Не могу добавить столбец геометрии в слой %1
-%2</source>
-        <translation>Cannot add a geometry column to the layer %1
-%2</translation>
-    </message>
-    <message>
         <source>Не могу удалить слой %1
 %2</source>
         <translation>Cannot remove the layer %1

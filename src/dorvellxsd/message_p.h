@@ -112,8 +112,6 @@ inline constexpr char CannotCreateDataSource[] =
     QT_TRANSLATE_NOOP("QObject", "Не могу создать источник данных %1 драйвером %2\n%3");
 inline constexpr char CannotCreateLayer[] = QT_TRANSLATE_NOOP("QObject", "Не могу создать слой %1\n%2");
 inline constexpr char CannotCreateField[] = QT_TRANSLATE_NOOP("QObject", "Не могу создать поле %2 слоя %1\n%3");
-inline constexpr char CannotAddGeometryColumn[] =
-    QT_TRANSLATE_NOOP("QObject", "Не могу добавить столбец геометрии в слой %1\n%2");
 inline constexpr char CannotDeleteLayer[] = QT_TRANSLATE_NOOP("QObject", "Не могу удалить слой %1\n%2");
 inline constexpr char LayerSystemUnknown[] =
     QT_TRANSLATE_NOOP("QObject", "Система координат %2 слоя %1 неизвестна GDAL без обращения к сети и файлам");

@@ -18,6 +18,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <deque>
 #include <optional>
 
 namespace pelmak {
@@ -27,6 +28,8 @@ namespace {
 // target holds a whole transaction: the import keeps fewer features in flight than the export.
 constexpr int BatchSize = 512;
 constexpr std::size_t WaitingBatches = 2;
+// Batches read ahead, at most, for the first geometry of a table whose layer the import makes.
+constexpr int LookAheadBatches = 64;
 
 using DocumentBatches = BatchStream<QList<XsdTableData>>;
 
@@ -46,15 +49,6 @@ bool hasGeometry(const XsdElement &table)
     const QList<XsdAttribute> &attributes = table.complexType.attributes;
     return std::any_of(attributes.cbegin(), attributes.cend(),
         [](const XsdAttribute &attribute) { return attribute.kind != XsdAttribute::Plain; });
-}
-
-XsdElement withoutGeometry(XsdElement table)
-{
-    QList<XsdAttribute> &attributes = table.complexType.attributes;
-    attributes.erase(std::remove_if(attributes.begin(), attributes.end(),
-                         [](const XsdAttribute &attribute) { return attribute.kind != XsdAttribute::Plain; }),
-        attributes.end());
-    return table;
 }
 
 // The srsName of the first geometry of table @p name in @p batch; none where it holds none.
@@ -78,6 +72,50 @@ bool containsIgnoringCase(const QStringList &names, const QString &name)
 {
     return names.contains(name, Qt::CaseInsensitive);
 }
+
+/*
+ * The document's batches, with a look ahead for the system of a table's first geometry: a layer
+ * is made before its first feature is stored, and the first features of a table may have none.
+ */
+class DocumentReading
+{
+public:
+    explicit DocumentReading(std::unique_ptr<DocumentBatches> batches)
+        : document(std::move(batches))
+    {
+    }
+
+    std::optional<QList<XsdTableData>> next()
+    {
+        if (ahead.empty())
+            return document->next();
+        std::optional<QList<XsdTableData>> batch = std::move(ahead.front());
+        ahead.pop_front();
+        return batch;
+    }
+
+    void giveBack(QList<XsdTableData> &&batch) { document->giveBack(std::move(batch)); }
+
+    /// The srsName of the first geometry of table @p name in @p batch or, within a bound, after it.
+    std::optional<QString> firstSrsName(const QList<XsdTableData> &batch, const QString &name)
+    {
+        std::optional<QString> found = pelmak::firstSrsName(batch, name);
+        for (auto read = ahead.cbegin(); !found && read != ahead.cend(); ++read)
+            found = pelmak::firstSrsName(*read, name);
+        while (!found && ahead.size() < LookAheadBatches) {
+            std::optional<QList<XsdTableData>> more = document->next();
+            if (!more)
+                break;
+            found = pelmak::firstSrsName(*more, name);
+            ahead.push_back(std::move(*more));
+        }
+        return found;
+    }
+
+private:
+    std::unique_ptr<DocumentBatches> document;
+    std::deque<QList<XsdTableData>> ahead;
+};
 
 } // namespace
 
@@ -105,11 +143,11 @@ public:
 
     void openTarget();
     void refuseOverwritingInputs() const;
-    std::unique_ptr<DocumentBatches> readDocument() const;
+    DocumentReading readDocument() const;
     void checkBeforeWriting(DroppedValues &dropped);
     QMap<QString, qint64> insertDocument(DroppedValues &dropped);
-    void createLayersFor(const QList<XsdTableData> &batch, DroppedValues &dropped);
-    void createLayer(const XsdElement &table, const std::optional<QString> &srsName);
+    void createLayersFor(const QList<XsdTableData> &batch, DocumentReading &document, DroppedValues &dropped);
+    void createLayer(const XsdElement &table, const QString &srsName);
     void createRemainingLayers();
     void undo() noexcept;
     void report(const QString &table, qint64 features) const;
@@ -123,7 +161,6 @@ public:
     bool transaction = false;     ///< the import runs in a transaction, which takes back what it made
     bool transactionOpen = false;
     QStringList created;
-    QSet<QString> withoutGeometryYet; ///< created layers whose geometry column waits for a system
 };
 
 void XsdImportPrivate::openTarget()
@@ -147,11 +184,11 @@ void XsdImportPrivate::refuseOverwritingInputs() const
 }
 
 // The batches of the tables asked for; a table asked for and never met is refused at the end.
-std::unique_ptr<DocumentBatches> XsdImportPrivate::readDocument() const
+DocumentReading XsdImportPrivate::readDocument() const
 {
     auto reader = std::make_shared<XsdXmlStreamReader>(request.documentPath);
     const XsdImportRequest &asked = request;
-    return std::make_unique<DocumentBatches>(
+    return DocumentReading(std::make_unique<DocumentBatches>(
         [reader, &asked]() -> std::optional<QList<XsdTableData>> {
             QList<XsdTableData> batch = reader->readBatch(BatchSize, asked.tables);
             if (!batch.isEmpty())
@@ -162,40 +199,27 @@ std::unique_ptr<DocumentBatches> XsdImportPrivate::readDocument() const
             }
             return std::nullopt;
         },
-        request.concurrent, WaitingBatches);
+        request.concurrent, WaitingBatches));
 }
 
-void XsdImportPrivate::createLayer(const XsdElement &table, const std::optional<QString> &srsName)
+void XsdImportPrivate::createLayer(const XsdElement &table, const QString &srsName)
 {
     created.append(table.name); // before it exists, so that a half-made layer goes too
-    if (srsName || !hasGeometry(table) || !target->canAddGeometryColumn()) {
-        target->createLayer(table, srsName.value_or(QString()));
-        return;
-    }
-    // No geometry yet to name the system: the column comes with the first one.
-    target->createLayer(withoutGeometry(table), QString());
-    withoutGeometryYet.insert(table.name);
+    target->createLayer(table, srsName);
 }
 
 // The layers of the batch's tables that the target lacks, each in the system of its first geometry.
-void XsdImportPrivate::createLayersFor(const QList<XsdTableData> &batch, DroppedValues &dropped)
+void XsdImportPrivate::createLayersFor(
+    const QList<XsdTableData> &batch, DocumentReading &document, DroppedValues &dropped)
 {
     for (const XsdTableData &data : batch) {
         const QString name = data.tableInfo().name;
-        const XsdElement table = schema.tableByName(name);
-        if (withoutGeometryYet.contains(table.name)) {
-            if (const std::optional<QString> srsName = firstSrsName(batch, name)) {
-                target->addGeometryColumn(table.name, *srsName);
-                withoutGeometryYet.remove(table.name);
-                dropped.layerChanged(name);
-            }
-            continue;
-        }
         if (containsIgnoringCase(created, name) || !target->describeLayer(name).name.isEmpty())
             continue;
+        const XsdElement table = schema.tableByName(name);
         if (table.name.isEmpty())
             throw logicError(formatMessage(messages::TableNotInSchema, name));
-        createLayer(table, firstSrsName(batch, name));
+        createLayer(table, hasGeometry(table) ? document.firstSrsName(batch, name).value_or(QString()) : QString());
         dropped.layerChanged(name);
     }
 }
@@ -203,9 +227,6 @@ void XsdImportPrivate::createLayersFor(const QList<XsdTableData> &batch, Dropped
 // Layers for the tables asked for (or every table of the schema) that the document did not hold.
 void XsdImportPrivate::createRemainingLayers()
 {
-    for (const QString &table : std::as_const(withoutGeometryYet))
-        target->addGeometryColumn(table, QString());
-    withoutGeometryYet.clear();
     for (const QString &name : request.tables.isEmpty() ? schema.tableNameList() : request.tables) {
         const XsdElement table = schema.tableByName(name);
         if (table.name.isEmpty())
@@ -225,10 +246,10 @@ void XsdImportPrivate::checkBeforeWriting(DroppedValues &dropped)
 {
     QList<XsdTableData> descriptions;
     QSet<QString> seen;
-    const std::unique_ptr<DocumentBatches> document = readDocument();
-    while (std::optional<QList<XsdTableData>> batch = document->next()) {
+    DocumentReading document = readDocument();
+    while (std::optional<QList<XsdTableData>> batch = document.next()) {
         if (request.create)
-            createLayersFor(*batch, dropped);
+            createLayersFor(*batch, document, dropped);
         for (const XsdTableData &data : dropped.fit(*batch)) {
             QString key = data.tableInfo().name;
             for (const XsdAttribute &attribute : data.tableInfo().complexType.attributes)
@@ -238,7 +259,7 @@ void XsdImportPrivate::checkBeforeWriting(DroppedValues &dropped)
                 descriptions.append(XsdTableData(data.tableInfo(), {}));
             }
         }
-        document->giveBack(std::move(*batch));
+        document.giveBack(std::move(*batch));
     }
     if (request.create)
         createRemainingLayers();
@@ -251,10 +272,10 @@ QMap<QString, qint64> XsdImportPrivate::insertDocument(DroppedValues &dropped)
 {
     QMap<QString, qint64> stored;
     qint64 total = 0;
-    const std::unique_ptr<DocumentBatches> document = readDocument();
-    while (std::optional<QList<XsdTableData>> batch = document->next()) {
+    DocumentReading document = readDocument();
+    while (std::optional<QList<XsdTableData>> batch = document.next()) {
         if (request.create)
-            createLayersFor(*batch, dropped);
+            createLayersFor(*batch, document, dropped);
         const QList<XsdTableData> fitted = dropped.fit(*batch);
         // Once a value would be dropped unasked, the rest of the document is only counted.
         if (!dropped.any() || request.allowDropping) {
@@ -265,7 +286,7 @@ QMap<QString, qint64> XsdImportPrivate::insertDocument(DroppedValues &dropped)
             }
             report(batch->constLast().tableInfo().name, total);
         }
-        document->giveBack(std::move(*batch));
+        document.giveBack(std::move(*batch));
     }
     if (dropped.any() && !request.allowDropping)
         throw droppingRefused(dropped.dropped());
@@ -327,13 +348,7 @@ XsdImportResult XsdImport::run()
     XsdImportResult result;
     try {
         d->refuseOverwritingInputs();
-        DroppedValues dropped([this](const QString &table) {
-            const XsdElement layer = d->target->describeLayer(table);
-            // A layer whose geometry column comes later has one already as far as values go.
-            return layer.name.isEmpty() || !d->withoutGeometryYet.contains(layer.name)
-                ? layer
-                : d->schema.tableByName(layer.name);
-        });
+        DroppedValues dropped([this](const QString &table) { return d->target->describeLayer(table); });
         if (!d->target->supportsTransactions()) {
             if (!request.allowWithoutTransaction)
                 throw XsdConsentNeeded(XsdConsentNeeded::WithoutTransaction,

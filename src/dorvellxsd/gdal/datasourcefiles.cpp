@@ -17,6 +17,23 @@ bool isSameFile(const QString &first, const QString &second)
         && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+QString fileNamedBy(const QString &name)
+{
+    VSIStatBufL status;
+    const auto exists = [&status](const QString &candidate) {
+        return VSIStatL(toGdalText(candidate).constData(), &status) == 0;
+    };
+    if (exists(name))
+        return name;
+    const int prefixEnd = name.indexOf(QLatin1Char(':'));
+    for (int end = name.size(); prefixEnd > 0 && end > prefixEnd; end = name.lastIndexOf(QLatin1Char(':'), end - 1)) {
+        const QString candidate = name.mid(prefixEnd + 1, end - prefixEnd - 1);
+        if (exists(candidate))
+            return candidate;
+    }
+    return name;
+}
+
 QStringList idRangeFilters(const QString &path, const QString &layerName, qint64 featuresPerPart)
 {
     // A question the source cannot answer only means the table is read in one part.

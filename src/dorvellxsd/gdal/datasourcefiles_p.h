@@ -15,6 +15,13 @@ namespace pelmak {
 bool isSameFile(const QString &first, const QString &second);
 
 /**
+ * The file that the data source name @p name opens: the name itself, or where a driver's prefix
+ * and a layer name surround it ("GPKG:a.gpkg:Road"), the existing file inside; @p name where none
+ * of its parts is one.
+ */
+QString fileNamedBy(const QString &name);
+
+/**
  * Attribute filters that split the table @p layer of the GeoPackage @p path into ranges of ids
  * of about @p featuresPerPart features, in id order. Reading the ranges one after the other gives
  * the features the whole table gives, in the same order: a table is read in the order of its ids.

@@ -4,6 +4,7 @@
 #include "xsdgdaldataprovider.h"
 
 #include "../message_p.h"
+#include "datasourcefiles_p.h"
 #include "gdalerrors_p.h"
 #include "gmlimport_p.h"
 #include "xsdgdaldataprovider_p.h"
@@ -131,10 +132,13 @@ QStringList XsdGdalDataProvider::fileList() const
     QStringList list;
     for (int i = 0; i < files.size(); ++i)
         list.append(fromGdalText(files[i]));
+    // A file named with a driver's prefix ("GPKG:a.gpkg:Road") is not always listed.
+    if (list.isEmpty())
+        list.append(fileNamedBy(d->path));
     return list;
 }
 
-// The system a new geometry column gets: none for an empty srsName.
+// The system of a new layer's geometry column: none for an empty srsName.
 OGRSpatialReference *XsdGdalDataProviderPrivate::columnSystem(const QString &layer, const QString &srsName)
 {
     if (srsName.isEmpty())
@@ -165,24 +169,6 @@ void XsdGdalDataProvider::createLayer(const XsdElement &table, const QString &sr
         if (layer->CreateField(&field) != OGRERR_NONE)
             throw runtimeError(formatMessage(messages::CannotCreateField, table.name, attribute.name, errors.lastError()));
     }
-}
-
-bool XsdGdalDataProvider::canAddGeometryColumn() const
-{
-    GdalErrorScope errors;
-    return d->openDataset().TestCapability(ODsCCreateGeomFieldAfterCreateLayer) != FALSE;
-}
-
-void XsdGdalDataProvider::addGeometryColumn(const QString &layerName, const QString &srsName)
-{
-    GdalErrorScope errors;
-    if (!canAddGeometryColumn())
-        throw logicError(formatMessage(messages::CannotAddGeometryColumn, layerName, QString()));
-    OGRSpatialReference *system = d->columnSystem(layerName, srsName);
-    OGRGeomFieldDefn column("geom", wkbUnknown);
-    column.SetSpatialRef(system);
-    if (d->layer(layerName).CreateGeomField(&column) != OGRERR_NONE)
-        throw runtimeError(formatMessage(messages::CannotAddGeometryColumn, layerName, errors.lastError()));
 }
 
 void XsdGdalDataProvider::deleteLayer(const QString &name)

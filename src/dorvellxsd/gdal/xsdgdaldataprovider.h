@@ -95,18 +95,6 @@ public:
      */
     void createLayer(const XsdElement &table, const QString &srsName);
 
-    /// Whether the driver can give a layer its geometry column after creating it (addGeometryColumn()).
-    bool canAddGeometryColumn() const;
-
-    /**
-     * Gives the layer named @p layer, which has none, a geometry column in the system that
-     * @p srsName names (none when empty), as createLayer() does.
-     * @throws std::logic_error for an srsName GDAL does not know offline, or where the driver
-     *         cannot add the column (canAddGeometryColumn()); std::runtime_error with GDAL's
-     *         reason when adding it fails.
-     */
-    void addGeometryColumn(const QString &layer, const QString &srsName);
-
     /// Removes the layer named @p name (ignoring letter case); nothing where there is none.
     /// @throws std::runtime_error with GDAL's reason when the driver cannot remove it.
     void deleteLayer(const QString &name);
