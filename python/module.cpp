@@ -66,8 +66,8 @@ void translateLibraryErrors(std::exception_ptr error)
         throw;
     } catch (const pelmak::XsdConsentNeeded &e) {
         raisePython("RefusedError",
-            e.messageWithOption(e.consent() == pelmak::XsdConsentNeeded::Dropping ? QStringLiteral("allow_dropping=True")
-                                                                                   : QStringLiteral("allow_partial=True"))
+            e.messageWithOption(e.consent() == pelmak::XsdConsentNeeded::Dropping ? "allow_dropping=True"
+                                                                                   : "allow_partial=True")
                 .c_str());
     } catch (const std::logic_error &e) {
         raisePython("RefusedError", e.what());

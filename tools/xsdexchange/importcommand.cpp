@@ -38,9 +38,8 @@ const char Help[] =
 // The library's refusal, and how the user of this tool lifts it.
 [[noreturn]] void refuseWithHint(const pelmak::XsdConsentNeeded &refusal)
 {
-    throw StepFailure(refusal.messageWithOption(refusal.consent() == pelmak::XsdConsentNeeded::Dropping
-            ? QStringLiteral("--allow-dropping")
-            : QStringLiteral("--without-transaction")));
+    throw StepFailure(refusal.messageWithOption(
+        refusal.consent() == pelmak::XsdConsentNeeded::Dropping ? "--allow-dropping" : "--without-transaction"));
 }
 
 } // namespace

@@ -127,10 +127,10 @@ XsdConsentNeeded::XsdConsentNeeded(Consent consent, const std::string &message)
 
 XsdConsentNeeded::~XsdConsentNeeded() = default;
 
-std::string XsdConsentNeeded::messageWithOption(const QString &option) const
+std::string XsdConsentNeeded::messageWithOption(const std::string &option) const
 {
     const char *hint = needed == Dropping ? messages::PassToImportTheRest : messages::PassToImportAnyway;
-    return what() + ('\n' + formatMessage(hint, option).toStdString());
+    return what() + ('\n' + formatMessage(hint, QString::fromStdString(option)).toStdString());
 }
 
 class XsdImportPrivate

@@ -2,6 +2,7 @@
 #define DORVELLXSD_XSDIMPORT_H
 
 #include <dorvellxsd/dorvellxsd_export.h>
+#include <dorvellxsd/exchange/xsdconsentneeded.h>
 #include <dorvellxsd/exchange/xsdexchangeprogress.h>
 #include <dorvellxsd/exchange/xsdschemaaccess.h>
 
@@ -10,8 +11,6 @@
 #include <QStringList>
 
 #include <memory>
-#include <stdexcept>
-#include <string>
 
 namespace pelmak {
 
@@ -68,26 +67,6 @@ struct DORVELLXSD_EXPORT XsdImportResult
     QList<XsdTableCount> stored;   ///< features stored per table, by table name
     QStringList createdLayers;     ///< layers the import created, in the order created
     QList<XsdDroppedValues> dropped; ///< values left out (only where allowDropping)
-};
-
-/**
- * A refusal that the host may lift by asking for it: XsdImportRequest::allowWithoutTransaction
- * (WithoutTransaction) or allowDropping (Dropping). The message says what would be lost; the
- * host adds how its user asks.
- */
-class DORVELLXSD_EXPORT XsdConsentNeeded : public std::logic_error
-{
-public:
-    enum Consent { WithoutTransaction, Dropping };
-    XsdConsentNeeded(Consent consent, const std::string &message);
-    ~XsdConsentNeeded() override;
-    Consent consent() const { return needed; }
-    /// The message, and on a line of its own how to consent: pass @p option, the host's spelling
-    /// of it ("--allow-dropping", "allow_dropping=True"); in the library's language.
-    std::string messageWithOption(const QString &option) const;
-
-private:
-    Consent needed;
 };
 
 /**

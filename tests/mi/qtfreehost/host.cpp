@@ -107,6 +107,24 @@ void runRoad(const std::string &schema, const std::string &source, const std::st
     check(original.find("<address>д. Берёзовка, улица Ленина, уч. 1</address>") != std::string::npos,
         "Cyrillic values in the document");
     check(original == readFile(again), "the target holds what the source held");
+
+    // The same road through the exchange services: the same document, and a new GeoPackage.
+    pelmak::mi::XsdExportRequest exportRequest;
+    exportRequest.schemaPath = schema;
+    exportRequest.source = source;
+    exportRequest.documentPath = work + "/службой.gml";
+    exportRequest.tables = Tables;
+    check(pelmak::mi::XsdExport(exportRequest).run().written.size() == Tables.size(), "the export service's tables");
+    check(readFile(exportRequest.documentPath) == original, "the export service writes the same document");
+    pelmak::mi::XsdImportRequest importRequest;
+    importRequest.documentPath = document;
+    importRequest.target = work + "/службой.gpkg";
+    std::filesystem::remove(importRequest.target);
+    importRequest.schemaPath = schema;
+    importRequest.create = true;
+    const pelmak::mi::XsdImportResult imported = pelmak::mi::XsdImport(importRequest).run();
+    check(imported.createdLayers.size() == Tables.size() && imported.stored.size() == Tables.size(),
+        "the import service makes the layers and stores every table");
 }
 
 } // namespace
