@@ -121,6 +121,7 @@ void runRoad(const std::string &schema, const std::string &source, const std::st
     importRequest.target = work + "/службой.gpkg";
     std::filesystem::remove(importRequest.target);
     importRequest.schemaPath = schema;
+    importRequest.tables = Tables;
     importRequest.create = true;
     const pelmak::mi::XsdImportResult imported = pelmak::mi::XsdImport(importRequest).run();
     check(imported.createdLayers.size() == Tables.size() && imported.stored.size() == Tables.size(),
