@@ -372,6 +372,18 @@
         <translation>XML catalog %1 refers back to itself through nextCatalog</translation>
     </message>
     <message>
+        <source>Каталог XML %1 не прочитан: каталоги через nextCatalog называют больше %2 каталогов</source>
+        <translation>XML catalog %1 not read: the catalogs name more than %2 catalogs through nextCatalog</translation>
+    </message>
+    <message>
+        <source>Каталог из nextCatalog пропущен: %1</source>
+        <translation>Catalog named by nextCatalog skipped: %1</translation>
+    </message>
+    <message>
+        <source>файл больше %1 байт</source>
+        <translation>the file is larger than %1 bytes</translation>
+    </message>
+    <message>
         <source>srsName границ коллекции длиннее %1 символов, а так не называется ни одна система координат</source>
         <translation>the srsName of the collection's bounds is longer than %1 characters, and no coordinate system is named so</translation>
     </message>

@@ -114,8 +114,8 @@ TEST(XsdXmlChecker, ReportsEachDocumentsOwnDiagnosticsInOrderAsTheDomParserDoes)
         const QByteArray content = QByteArray("<a>").repeated(depth - 1) + QByteArray("</a>").repeated(depth - 1);
         return writeFile(temporary, QString::number(depth) + ".gml", exchangeDocument({}, content));
     };
-    const std::string doctype
-        = "объявление DOCTYPE в строке 2 не допускается: документ не может объявлять сущности и ссылаться на DTD";
+    const std::string doctype =
+        "объявление DOCTYPE в строке 2 не допускается: документ не может объявлять сущности и ссылаться на DTD";
     const Log::value_type undeclaredA = {3, 4, "no declaration found for element 'a'"};
     const Log::value_type tooDeep = {3, 3001, "элемент в строке 3 вложен глубже 1000 уровней"};
     // The parser's word on each undeclared attribute, then the refusal of the element, if any.
@@ -216,7 +216,7 @@ TEST(XsdXmlChecker, ReportsEachDocumentsOwnDiagnosticsInOrderAsTheDomParserDoes)
     handler.warning(xercesc::SAXParseException(toXmlCh("a warning"), nullptr, nullptr, 1, 2));
     handler.error(xercesc::SAXParseException(toXmlCh("a" + QString(QChar(0xD800))), nullptr, nullptr, 3, 4));
     EXPECT_NO_THROW(handler.fatalError(xercesc::SAXParseException(toXmlCh("элемент 'Мост'"), nullptr, nullptr, 5, 6)));
-    EXPECT_EQ(log, (Log {{1, 2, "a warning"}, {3, 4, "a\uFFFD"}, {5, 6, "элемент 'Мост'"}}));
+    EXPECT_EQ(log, (Log{{1, 2, "a warning"}, {3, 4, "a\uFFFD"}, {5, 6, "элемент 'Мост'"}}));
 }
 
 // A schema without a sound grammar, that cannot be read to its end, declaring a document type (itself or in an import,
@@ -276,6 +276,9 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
     const QString grouped = schema("group-bounds.xsd", {}, groupBounds);
     const QString importsFifo = schema("imports-fifo.xsd", {}, "<xs:include schemaLocation=\"fifo.xsd\"/>");
     const QString large = schema("large.xsd", {}, "<!--" + QByteArray(16 * 1024 * 1024, ' ') + "-->");
+    // A file of /proc says it is empty, and has no end.
+    const QString importsEndless =
+        schema("imports-endless.xsd", {}, "<xs:include schemaLocation=\"/proc/self/pagemap\"/>");
     const std::tuple<QString, int, int, std::string> cases[] = {
         {Missing, 0, 0, "Не могу открыть файл " + Missing.toStdString()},
         {Folder, 0, 0, CannotOpenFolder},
@@ -283,6 +286,7 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
         {importsFifo, 0, 0, notRegular(fifo)},
         {"/dev/null", 0, 0, notRegular("/dev/null")},
         {large, 0, 0, "Схема " + large.toStdString() + " больше 16777216 байт"},
+        {importsEndless, 0, 0, "Схема /proc/self/pagemap больше 16777216 байт"},
         {TestData + "xsd/truncated.xsd", 7, 44, "unexpected end of input"},
         {ExchangeDir + "broken/unresolved-reference.xsd", 16, 35, "type 'http://www.opengis.net/gml:Pont' not found"},
         {ExchangeDir + "broken/missing-import.xsd", 0, 0,
@@ -310,8 +314,9 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
         XsdXmlChecker checker;
         EXPECT_EQ(logicErrorOf([&] { checker.checkXmlFile(Valid); }), noSchema);
         EXPECT_EQ(logicErrorOf([&, schema = path] { checker.loadGrammar(schema, into(log)); }),
-            "Не могу загрузить схему из файла " + path.toStdString() + "\nСтрока " + std::to_string(line) + ", столбец "
-                + std::to_string(column) + ": " + text);
+            "Не могу загрузить схему из файла " + path.toStdString() + "\n"
+                + (line == 0 ? "" : "Строка " + std::to_string(line) + ", столбец " + std::to_string(column) + ": ")
+                + text);
         EXPECT_EQ(logicErrorOf([&] { checker.checkXmlFile(Valid); }), noSchema);
         checker.loadGrammar(ExchangeSchema, into(log));
         for (const QString &again : {ExchangeSchema, path})
@@ -389,8 +394,8 @@ TEST(XsdXmlCheckerNonAsciiPaths, AbsoluteAndRelativePaths)
     QTemporaryDir temporary;
     const QString folder = temporary.path() + "/Обмен данными № 1/";
     ASSERT_TRUE(temporary.isValid() && QDir().mkpath(folder + "gml"));
-    const std::pair<QString, QString> copies[]
-        = {{ExchangeSchema, "схема обмена.xsd"}, {Folder + "/gml.xsd", "gml/gml.xsd"}, {WrongOrder, "ошибки.gml"}};
+    const std::pair<QString, QString> copies[] = {
+        {ExchangeSchema, "схема обмена.xsd"}, {Folder + "/gml.xsd", "gml/gml.xsd"}, {WrongOrder, "ошибки.gml"}};
     for (const auto &[from, to] : copies)
         ASSERT_TRUE(QFile::copy(from, folder + to));
     for (const QString &base : {folder, QDir::current().relativeFilePath(folder) + "/"}) {

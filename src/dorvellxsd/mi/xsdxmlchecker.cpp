@@ -23,6 +23,11 @@ void XsdXmlChecker::setCatalogFiles(const std::list<std::string> &paths)
     impl->setCatalogFiles(toQStringList(paths));
 }
 
+std::list<std::string> XsdXmlChecker::catalogWarnings() const
+{
+    return toStdList(impl->catalogWarnings());
+}
+
 void XsdXmlChecker::setNetworkAccess(bool allowed)
 {
     impl->setNetworkAccess(allowed);

@@ -28,8 +28,11 @@ public:
     void loadGrammar(const std::string &path, std::function<void(int, int, const std::string &)> callback);
     /// OASIS XML catalog files (UTF-8 paths) through which schema locations are resolved, in
     /// order, as pelmak::XsdXmlChecker::setCatalogFiles does.
-    /// @throws std::logic_error when a catalog is missing, not well-formed, or loops.
+    /// @throws std::logic_error when a catalog is missing, not well-formed, or loops, or when
+    ///         there are too many.
     void setCatalogFiles(const std::list<std::string> &paths);
+    /// Why each catalog named by nextCatalog was skipped, one UTF-8 line each.
+    std::list<std::string> catalogWarnings() const;
     /// Whether a load may reach the network for a location no catalog maps (default: allowed).
     void setNetworkAccess(bool allowed);
     /// Validates the document at the UTF-8 @p path and returns its number of errors.

@@ -80,6 +80,9 @@ public:
      */
     void setCatalogFiles(const QStringList &paths);
 
+    /// As XsdXmlChecker::catalogWarnings(): why each catalog named by nextCatalog was skipped.
+    QStringList catalogWarnings() const;
+
     /// A copy of the model; later loads do not change it.
     XsdTables tables() const;
 

@@ -97,11 +97,15 @@ private:
 QString loadFailureMessage(const QString &path, const std::optional<Diagnostic> &reason)
 {
     QString message = formatMessage(messages::CannotLoadSchema, path);
-    if (reason)
-        message += QLatin1Char('\n')
-                   + formatMessage(messages::SchemaDiagnostic, QString::number(reason->line),
-                                   QString::number(reason->column), reason->text);
-    return message;
+    if (!reason)
+        return message;
+    // A refusal of a whole file has no position in it.
+    message += QLatin1Char('\n');
+    if (reason->line == 0)
+        return message + reason->text;
+    return message
+        + formatMessage(
+            messages::SchemaDiagnostic, QString::number(reason->line), QString::number(reason->column), reason->text);
 }
 
 } // namespace
@@ -130,6 +134,7 @@ public:
 
 XsdXmlChecker::Private::Private()
 {
+    entityGate.parser = parser.get();
     parser->setXMLEntityResolver(&entityGate);
     parser->setContentHandler(&documentGuard);
     parser->setLexicalHandler(&documentGuard);
@@ -221,6 +226,11 @@ void XsdXmlChecker::loadGrammar(const QString &path, Callback callback)
 void XsdXmlChecker::setCatalogFiles(const QStringList &paths)
 {
     d->entityGate.catalog = XmlCatalog(paths);
+}
+
+QStringList XsdXmlChecker::catalogWarnings() const
+{
+    return d->entityGate.catalog.warnings();
 }
 
 void XsdXmlChecker::setNetworkAccess(bool allowed)

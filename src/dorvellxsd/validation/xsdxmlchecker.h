@@ -54,11 +54,18 @@ public:
      * OASIS XML catalog files through which schema locations are resolved, in order, for the
      * next loadGrammar(); entries uri, system, rewriteURI, rewriteSystem and nextCatalog, their
      * addresses relative to the catalog file. A location a catalog maps is read from the mapped
-     * file only. Replaces the catalogs set before; an empty list sets none.
-     * @throws std::logic_error when a catalog is missing, not well-formed, or loops; the
-     *         catalogs set before then stay.
+     * file only. Replaces the catalogs set before; an empty list sets none. A catalog may begin
+     * with the DOCTYPE that OASIS recommends for catalogs (its DTD is not read); no catalog may
+     * be larger than 16 MiB, and no more than 256 are read. A catalog named by nextCatalog that
+     * cannot be read is skipped, as OASIS has it, with a line in catalogWarnings().
+     * @throws std::logic_error when a catalog of @p paths is missing or not well-formed, when
+     *         catalogs loop, or when there are too many; the catalogs set before then stay.
      */
     void setCatalogFiles(const QStringList &paths);
+
+    /// Why each catalog skipped by the last successful setCatalogFiles() was skipped, one line
+    /// each; empty when none was.
+    QStringList catalogWarnings() const;
 
     /**
      * Whether a load may reach the network for a location no catalog maps (default: allowed).
