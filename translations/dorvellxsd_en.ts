@@ -212,6 +212,10 @@
         <translation>Cannot load the schema from file %1</translation>
     </message>
     <message>
+        <source>Число сохраняемых диагностик не может быть отрицательным: %1</source>
+        <translation>The number of diagnostics kept cannot be negative: %1</translation>
+    </message>
+    <message>
         <source>Не загружен файл %1</source>
         <translation>File %1 is not loaded</translation>
     </message>

@@ -114,6 +114,8 @@ inline constexpr char InvalidValueCharacter[] =
 inline constexpr char SchemaAlreadyLoaded[] = QT_TRANSLATE_NOOP("QObject", "Схема уже загружена");
 inline constexpr char CannotLoadSchema[] = QT_TRANSLATE_NOOP("QObject", "Не могу загрузить схему из файла %1");
 inline constexpr char FileNotLoaded[] = QT_TRANSLATE_NOOP("QObject", "Не загружен файл %1");
+inline constexpr char DiagnosticLimitNegative[] =
+    QT_TRANSLATE_NOOP("QObject", "Число сохраняемых диагностик не может быть отрицательным: %1");
 // Appended on its own line to CannotLoadSchema: the parser's first word on the schema.
 inline constexpr char SchemaDiagnostic[] = QT_TRANSLATE_NOOP("QObject", "Строка %1, столбец %2: %3");
 // A schema file, the loaded one or one it imports, that declares a document type is refused

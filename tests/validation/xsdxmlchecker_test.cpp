@@ -28,6 +28,13 @@
 
 using namespace pelmak;
 
+namespace pelmak {
+bool operator==(const XsdDiagnostic &a, const XsdDiagnostic &b)
+{
+    return std::tie(a.line, a.column, a.message, a.feature) == std::tie(b.line, b.column, b.message, b.feature);
+}
+} // namespace pelmak
+
 namespace {
 
 // Line, column and text of each diagnostic, as the callback receives them.
@@ -193,7 +200,9 @@ TEST(XsdXmlChecker, ReportsEachDocumentsOwnDiagnosticsInOrderAsTheDomParserDoes)
 
     const XercesPlatform platform;
     ParserErrorHandler handler;
-    handler.callback = into(log);
+    handler.receive = [callback = into(log)](const Diagnostic &diagnostic) {
+        reportDiagnostic(callback, toInt(diagnostic.line), toInt(diagnostic.column), diagnostic.text);
+    };
     xercesc::XercesDOMParser dom;
     dom.setValidationScheme(xercesc::XercesDOMParser::Val_Always);
     dom.setDoNamespaces(true);
@@ -217,6 +226,77 @@ TEST(XsdXmlChecker, ReportsEachDocumentsOwnDiagnosticsInOrderAsTheDomParserDoes)
     handler.error(xercesc::SAXParseException(toXmlCh("a" + QString(QChar(0xD800))), nullptr, nullptr, 3, 4));
     EXPECT_NO_THROW(handler.fatalError(xercesc::SAXParseException(toXmlCh("элемент 'Мост'"), nullptr, nullptr, 5, 6)));
     EXPECT_EQ(log, (Log{{1, 2, "a warning"}, {3, 4, "a\uFFFD"}, {5, 6, "элемент 'Мост'"}}));
+}
+
+// Each diagnostic names the feature it lies in, from the start tag of its member to the feature's end tag: in either
+// GML namespace whatever the prefix, in WFS 2.0 members and the collections they hold, one feature after another in
+// featureMembers, by gml:id or fid; outside every member, none. validate() keeps the first diagnostics and counts every
+// one; a handler that returns false stops the check.
+TEST(XsdXmlCheckerReports, NameTheFeatureOfEachDiagnosticAndKeepTheFirstOnes)
+{
+    QTemporaryDir temporary;
+    const QString document = writeFile(temporary, "members.gml",
+        "<?xml version=\"1.0\"?>\n"
+        "<wfs:FeatureCollection xmlns:wfs=\"http://www.opengis.net/wfs/2.0\" "
+        "xmlns:g=\"http://www.opengis.net/gml/3.2\" "
+        "xmlns:o=\"http://www.opengis.net/gml\" xmlns:a=\"urn:a\">\n"
+        "<g:boundedBy/>\n"
+        "<wfs:member>\n"
+        "<a:Road g:id=\"Дорога.1\">\n"
+        "<a:name>x</a:name>\n"
+        "</a:Road>\n"
+        "</wfs:member>\n"
+        "<wfs:member>\n"
+        "<wfs:FeatureCollection>\n"
+        "<wfs:member>\n"
+        "<a:Lake g:id=\"l1\"/>\n"
+        "</wfs:member>\n"
+        "</wfs:FeatureCollection>\n"
+        "</wfs:member>\n"
+        "<g:featureMembers>\n"
+        "<a:Well fid=\"w1\"/>\n"
+        "<!-- between -->\n"
+        "<a:Well/>\n"
+        "</g:featureMembers>\n"
+        "<o:featureMember><a:Pond o:id=\"p1\"/></o:featureMember>\n"
+        "<g:member><a:Pond g:id=\"p2\"/></g:member>\n"
+        "<wfs:additionalObjects/>\n"
+        "</wfs:FeatureCollection>\n");
+    const std::map<int, QString> featureOfLine = {{2, ""}, {3, ""}, {4, "Дорога.1"}, {5, "Дорога.1"}, {6, "Дорога.1"},
+        {9, "l1"}, {10, "l1"}, {11, "l1"}, {12, "l1"}, {16, "w1"}, {17, "w1"}, {19, ""}, {21, "p1"}, {22, "p2"},
+        {23, ""}};
+
+    XsdXmlChecker checker;
+    Log log;
+    checker.loadGrammar(ExchangeSchema, into(log));
+    const XsdValidationReport report = checker.validate(document);
+    EXPECT_EQ(report.document, document);
+    EXPECT_EQ(report.diagnosticsNotKept, 0);
+    ASSERT_EQ(report.errorCount, report.diagnostics.size());
+    std::map<int, QString> found;
+    for (const XsdDiagnostic &diagnostic : report.diagnostics)
+        found[diagnostic.line] = diagnostic.feature;
+    EXPECT_EQ(found, featureOfLine);
+    // The same diagnostics as the callback's, their texts as they are.
+    EXPECT_EQ(checker.checkXmlFile(document), report.errorCount);
+    ASSERT_EQ(log.size(), report.diagnostics.size());
+    for (int i = 0; i < report.diagnostics.size(); ++i) {
+        const XsdDiagnostic &diagnostic = report.diagnostics.at(i);
+        EXPECT_EQ(log[i], Log::value_type(diagnostic.line, diagnostic.column, diagnostic.message.toStdString()));
+    }
+
+    log.clear();
+    const XsdValidationReport firstTwo = checker.validate(document, 2);
+    EXPECT_EQ(firstTwo.errorCount, report.errorCount);
+    EXPECT_EQ(firstTwo.diagnostics, report.diagnostics.mid(0, 2));
+    EXPECT_EQ(firstTwo.diagnosticsNotKept, report.errorCount - 2);
+    EXPECT_TRUE(checker.validate(document, 0).diagnostics.isEmpty());
+    EXPECT_EQ(logicErrorOf([&] { checker.validate(document, -1); }),
+        "Число сохраняемых диагностик не может быть отрицательным: -1");
+    int handled = 0;
+    EXPECT_EQ(checker.checkXmlFile(document, [&](const XsdDiagnostic &) { return ++handled < 3; }), 3);
+    EXPECT_EQ(handled, 3);
+    EXPECT_TRUE(log.empty());
 }
 
 // A schema without a sound grammar, that cannot be read to its end, declaring a document type (itself or in an import,

@@ -94,6 +94,11 @@ private:
     }
 };
 
+// Thrown out of the parse when the host's handler asks to stop.
+struct CheckStopped
+{
+};
+
 QString loadFailureMessage(const QString &path, const std::optional<Diagnostic> &reason)
 {
     QString message = formatMessage(messages::CannotLoadSchema, path);
@@ -125,15 +130,18 @@ public:
     DocumentGuard documentGuard;
     std::unique_ptr<xercesc::SAX2XMLReaderImpl> parser = createValidatingReader(memory);
     bool grammarLoaded = false;
+    Callback callback; // of loadGrammar()
 
     // A grammar when the schema loaded without any error, null otherwise.
     const xercesc::Grammar *loadSchema(const QString &path, SchemaLoadErrors &errors);
     void closeForDocuments();
-    int check(const QString &path);
+    void requireGrammar() const;
+    int check(const QString &path, const DiagnosticHandler &handler);
 };
 
 XsdXmlChecker::Private::Private()
 {
+    errorHandler.receive = [this](const Diagnostic &diagnostic) { documentGuard.features.report(diagnostic); };
     entityGate.parser = parser.get();
     parser->setXMLEntityResolver(&entityGate);
     parser->setContentHandler(&documentGuard);
@@ -186,19 +194,36 @@ void XsdXmlChecker::Private::closeForDocuments()
     parser->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
 }
 
-int XsdXmlChecker::Private::check(const QString &path)
+void XsdXmlChecker::Private::requireGrammar() const
 {
-    if (const auto refused = fileRefusal(path)) {
-        reportDiagnostic(errorHandler.callback, *refused);
-        return 1;
-    }
+    if (!grammarLoaded)
+        throw logicError(formatMessage(messages::FileNotLoaded, QStringLiteral("XSD")));
+}
+
+// The errors are counted as they reach the handler, so that a check it stops counts those it saw.
+int XsdXmlChecker::Private::check(const QString &path, const DiagnosticHandler &handler)
+{
+    int errors = 0;
+    FeatureLocator &features = documentGuard.features;
+    features.start([&](const XsdDiagnostic &diagnostic, bool error) {
+        errors += error ? 1 : 0;
+        if (handler && !handler(diagnostic))
+            throw CheckStopped{};
+    });
     try {
-        parser->parse(toXmlCh(path));
-    } catch (const DocumentRefused &refused) {
-        reportDiagnostic(errorHandler.callback, refused.diagnostic);
-        return static_cast<int>(parser->getErrorCount()) + 1;
+        if (const auto refused = fileRefusal(path)) {
+            features.report(*refused);
+        } else {
+            try {
+                parser->parse(toXmlCh(path));
+            } catch (const DocumentRefused &refusal) {
+                features.report(refusal.diagnostic);
+            }
+        }
+        features.finish();
+    } catch (const CheckStopped &) {
     }
-    return static_cast<int>(parser->getErrorCount());
+    return errors;
 }
 
 XsdXmlChecker::XsdXmlChecker()
@@ -218,7 +243,7 @@ void XsdXmlChecker::loadGrammar(const QString &path, Callback callback)
         throw logicError(loadFailureMessage(path, errors.first));
 
     d->closeForDocuments();
-    d->errorHandler.callback = std::move(callback);
+    d->callback = std::move(callback);
     d->parser->setErrorHandler(&d->errorHandler);
     d->grammarLoaded = true;
 }
@@ -240,10 +265,35 @@ void XsdXmlChecker::setNetworkAccess(bool allowed)
 
 int XsdXmlChecker::checkXmlFile(const QString &path)
 {
-    if (!d->grammarLoaded)
-        throw logicError(formatMessage(messages::FileNotLoaded, QStringLiteral("XSD")));
+    d->requireGrammar();
+    const Callback &callback = d->callback;
+    return d->check(path, [&callback](const XsdDiagnostic &diagnostic) {
+        reportDiagnostic(callback, diagnostic.line, diagnostic.column, diagnostic.message);
+        return true;
+    });
+}
 
-    return d->check(path);
+int XsdXmlChecker::checkXmlFile(const QString &path, const DiagnosticHandler &handler)
+{
+    d->requireGrammar();
+    return d->check(path, handler);
+}
+
+XsdValidationReport XsdXmlChecker::validate(const QString &path, int maxDiagnostics)
+{
+    d->requireGrammar();
+    if (maxDiagnostics < 0)
+        throw logicError(formatMessage(messages::DiagnosticLimitNegative, QString::number(maxDiagnostics)));
+    XsdValidationReport report;
+    report.document = path;
+    report.errorCount = d->check(path, [&](const XsdDiagnostic &diagnostic) {
+        if (report.diagnostics.size() < maxDiagnostics)
+            report.diagnostics.append(diagnostic);
+        else
+            ++report.diagnosticsNotKept;
+        return true;
+    });
+    return report;
 }
 
 } // namespace pelmak

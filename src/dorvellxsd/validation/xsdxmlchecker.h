@@ -2,6 +2,8 @@
 #define DORVELLXSD_XSDXMLCHECKER_H
 
 #include <dorvellxsd/dorvellxsd_export.h>
+#include <dorvellxsd/validation/xsddiagnostic.h>
+#include <dorvellxsd/validation/xsdvalidationreport.h>
 
 #include <QString>
 #include <QStringList>
@@ -27,15 +29,26 @@ namespace pelmak {
  * Schemas and documents are read from regular files only. Everything a schema imports, includes
  * or redefines is resolved through the catalogs given with setCatalogFiles(); a location they
  * do not map is read from its own address, a network one only while network access is allowed
- * and then within a time limit. A schema or any file it pulls in that declares a document type
- * is refused, and so is a content model that would expand to an unreasonable size. A checked
- * document opens nothing besides itself.
+ * and then within a time limit; an import of a namespace already loaded is not read, as
+ * Xerces-C on its own does not read it. A schema or any file it pulls in that declares a
+ * document type is refused, and so is a content model that would expand to an unreasonable
+ * size. A checked document opens nothing besides itself.
+ *
+ * Each diagnostic of a document names the feature it lies in (XsdDiagnostic::feature), found in
+ * the same pass: inside a feature member (gml:featureMember, gml:featureMembers, gml:member of
+ * GML 3.1.1 or 3.2, wfs:member of WFS 2.0, also inside a wfs:FeatureCollection a wfs:member
+ * holds), between a member's start tag and its feature's end tag, the feature's gml:id or fid.
  */
 class DORVELLXSD_EXPORT XsdXmlChecker
 {
 public:
     /// Receives line, column and text of each diagnostic, the text in the local 8-bit code page.
     using Callback = std::function<void(int, int, const std::string &)>;
+    /// Receives each diagnostic with its feature; returning false stops the check there.
+    using DiagnosticHandler = std::function<bool(const XsdDiagnostic &)>;
+
+    /// How many diagnostics validate() keeps of one document unless told otherwise.
+    static constexpr int DefaultMaxDiagnostics = 1000;
 
     XsdXmlChecker();
     virtual ~XsdXmlChecker();
@@ -80,6 +93,23 @@ public:
      * @throws std::logic_error when no schema has been loaded.
      */
     int checkXmlFile(const QString &path);
+
+    /**
+     * Validates the document at @p path as checkXmlFile(path) does, passing each diagnostic,
+     * its text as it is and its feature named, to @p handler instead of the callback of
+     * loadGrammar(), which is not called. When the handler returns false the check stops there.
+     * @return the number of errors and fatal errors found up to where the check ended.
+     * @throws std::logic_error when no schema has been loaded.
+     */
+    int checkXmlFile(const QString &path, const DiagnosticHandler &handler);
+
+    /**
+     * Validates the document at @p path and keeps its first @p maxDiagnostics diagnostics (none
+     * for 0); the ones beyond are only counted, so a document with millions of errors costs no
+     * more memory than one with that many. The callback of loadGrammar() is not called.
+     * @throws std::logic_error when no schema has been loaded, or @p maxDiagnostics is negative.
+     */
+    XsdValidationReport validate(const QString &path, int maxDiagnostics = DefaultMaxDiagnostics);
 
 private:
     Q_DISABLE_COPY(XsdXmlChecker)
