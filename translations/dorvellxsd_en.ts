@@ -64,6 +64,10 @@
         <translation>element on line %1 declares more than %2 namespaces</translation>
     </message>
     <message>
+        <source>текст в строке %2 записан в кодировке %1, а читаются UTF-8, UTF-16 с меткой порядка байтов и кодировки, совместимые с ASCII</source>
+        <translation>the text on line %2 is in %1, but UTF-8, UTF-16 with a byte order mark and encodings compatible with ASCII are read</translation>
+    </message>
+    <message>
         <source>неизвестная кодировка %1 в строке %2</source>
         <translation>unknown encoding %1 on line %2</translation>
     </message>

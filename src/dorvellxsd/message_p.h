@@ -55,6 +55,9 @@ inline constexpr char TooManyNamespaceDeclarations[] =
 
 // XML layer: reasons that fill the %1 of CannotParseFile when the text is not in the encoding it declares
 inline constexpr char EncodingUnknown[] = QT_TRANSLATE_NOOP("QObject", "неизвестная кодировка %1 в строке %2");
+inline constexpr char EncodingNotRead[] = QT_TRANSLATE_NOOP("QObject",
+    "текст в строке %2 записан в кодировке %1, а читаются UTF-8, UTF-16 с меткой порядка байтов и кодировки, "
+    "совместимые с ASCII");
 inline constexpr char EncodingContradictsByteOrderMark[] =
     QT_TRANSLATE_NOOP("QObject", "кодировка %1 в строке %2 противоречит метке порядка байтов %3");
 inline constexpr char EncodingContradictsDeclaration[] = QT_TRANSLATE_NOOP("QObject",

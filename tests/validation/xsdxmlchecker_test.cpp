@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextCodec>
 
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
@@ -55,7 +56,7 @@ const QString WrongType = ExchangeDir + "wrong-type.gml";
 const QString Missing = ExchangeDir + "no-such-file";
 const QString Folder = ExchangeDir + "gml";
 const QFileInfoList ExchangeDocuments = QDir(ExchangeDir).entryInfoList({"*.gml"}, QDir::Files);
-const std::string CannotOpenMissing = "unable to open primary document entity '" + Missing.toStdString() + "'";
+const std::string CannotOpenMissing = "Не могу открыть файл " + Missing.toStdString();
 const std::string CannotOpenFolder = "Не могу открыть файл " + Folder.toStdString();
 
 std::string notAllowed(const std::string &element, const std::string &model)
@@ -124,6 +125,10 @@ TEST(XsdXmlChecker, ReportsEachDocumentsOwnDiagnosticsInOrderAsTheDomParserDoes)
     const std::string doctype =
         "объявление DOCTYPE в строке 2 не допускается: документ не может объявлять сущности и ссылаться на DTD";
     const Log::value_type undeclaredA = {3, 4, "no declaration found for element 'a'"};
+    const auto unread = [](const std::string &family) {
+        return "текст в строке 1 записан в кодировке " + family
+            + ", а читаются UTF-8, UTF-16 с меткой порядка байтов и кодировки, совместимые с ASCII";
+    };
     const Log::value_type tooDeep = {3, 3001, "элемент в строке 3 вложен глубже 1000 уровней"};
     // The parser's word on each undeclared attribute, then the refusal of the element, if any.
     const auto undeclared = [&](int count, const std::string &refusal) {
@@ -181,6 +186,20 @@ TEST(XsdXmlChecker, ReportsEachDocumentsOwnDiagnosticsInOrderAsTheDomParserDoes)
         {writeFile(temporary, "too-many-namespaces.gml", exchangeDocument({}, nameWith(65, "xmlns:n").first)),
             {{3, nameWith(65, "xmlns:n").second, "элемент в строке 3 объявляет больше 64 пространств имён"}}},
         {fifo, {{0, 0, fifo.toStdString() + " не обычный файл: схемы и документы читаются только из обычных файлов"}}},
+        // Refused as the readers refuse them, with their words: bytes that are no text in the encoding, where they
+        // stand (here after a character per column, read through the declared encoding), and encodings not read.
+        {writeFile(temporary, "bad-byte.gml",
+             exchangeDocument({}, QByteArray("<!-- -->\n").repeated(2997) + "<!-- x\xFF -->")),
+            {{3000, 7, "байты в строке 3000 не являются текстом в кодировке UTF-8"}}},
+        {writeFile(temporary, "bad-byte-latin-3.gml",
+             exchangeDocument({}, "<gml:description>\xC7\xE0\xFE \xA5</gml:description>")
+                 .replace("?>", " encoding=\"ISO-8859-3\"?>")),
+            {{3, 22, "байты в строке 3 не являются текстом в кодировке ISO-8859-3"}}},
+        {writeFile(temporary, "utf-32.gml",
+             QTextCodec::codecForName("UTF-32LE")->fromUnicode(QString::fromUtf8(exchangeDocument({}, {})))),
+            {{1, 1, unread("UCS-4 (UTF-32)")}}},
+        {writeFile(temporary, "ebcdic.gml", QByteArray("\x4C\x6F\xA7\x94\x93\x40\xA5\x85\x99\xA2\x89\x96\x95", 13)),
+            {{1, 1, unread("EBCDIC")}}},
         {nested(1000), {undeclaredA, {4, 25, notAllowed("a", "(description?,name*,featureMember*)")}}},
         {nested(1001), {undeclaredA, tooDeep}},
         {nested(100000), {undeclaredA, tooDeep}},

@@ -128,7 +128,7 @@ void FeatureLocator::place(const QString &name)
         waiting.pop_front();
         if (deliver)
             deliver(XsdDiagnostic{toInt(diagnostic.line), toInt(diagnostic.column), diagnostic.text, name},
-                diagnostic.error);
+                diagnostic.severity != Severity::Warning);
     }
 }
 

@@ -37,24 +37,24 @@ ParserErrorHandler::~ParserErrorHandler() = default;
 
 void ParserErrorHandler::warning(const xercesc::SAXParseException &exception)
 {
-    forward(exception, false);
+    forward(exception, Severity::Warning);
 }
 
 void ParserErrorHandler::error(const xercesc::SAXParseException &exception)
 {
-    forward(exception, true);
+    forward(exception, Severity::Error);
 }
 
 void ParserErrorHandler::fatalError(const xercesc::SAXParseException &exception)
 {
-    forward(exception, true);
+    forward(exception, Severity::Fatal);
 }
 
-void ParserErrorHandler::forward(const xercesc::SAXParseException &exception, bool error) const
+void ParserErrorHandler::forward(const xercesc::SAXParseException &exception, Severity severity) const
 {
     if (receive)
         receive(Diagnostic{
-            exception.getLineNumber(), exception.getColumnNumber(), fromXmlCh(exception.getMessage()), error});
+            exception.getLineNumber(), exception.getColumnNumber(), fromXmlCh(exception.getMessage()), severity});
 }
 
 } // namespace pelmak

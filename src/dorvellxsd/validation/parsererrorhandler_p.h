@@ -19,12 +19,14 @@ namespace pelmak {
 using DiagnosticCallback = std::function<void(int, int, const std::string &)>;
 
 // A diagnostic kept for later or raised by the library itself, placed as the parser places its own.
+enum class Severity { Warning, Error, Fatal };
+
 struct Diagnostic
 {
     XMLFileLoc line = 0;
     XMLFileLoc column = 0;
     QString text;
-    bool error = true; ///< an error or a fatal error, which count; false for a warning
+    Severity severity = Severity::Error; ///< errors and fatal errors count, warnings do not
 };
 
 // A position of the parser as an int, the largest int for any beyond it.
@@ -55,7 +57,7 @@ public:
     std::function<void(const Diagnostic &)> receive;
 
 private:
-    void forward(const xercesc::SAXParseException &exception, bool error) const;
+    void forward(const xercesc::SAXParseException &exception, Severity severity) const;
 };
 
 } // namespace pelmak

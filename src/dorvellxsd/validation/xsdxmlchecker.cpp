@@ -2,9 +2,12 @@
 
 #include "../message_p.h"
 #include "documentguard_p.h"
+#include "documenttext_p.h"
 #include "entitygate_p.h"
 #include "parsererrorhandler_p.h"
 #include "xerces_p.h"
+
+#include <QScopeGuard>
 
 #include <xercesc/internal/MemoryManagerImpl.hpp>
 #include <xercesc/parsers/SAX2XMLReaderImpl.hpp>
@@ -130,18 +133,24 @@ public:
     DocumentGuard documentGuard;
     std::unique_ptr<xercesc::SAX2XMLReaderImpl> parser = createValidatingReader(memory);
     bool grammarLoaded = false;
-    Callback callback; // of loadGrammar()
+    Callback callback;                // of loadGrammar()
+    DocumentText *document = nullptr; // the one being checked
 
     // A grammar when the schema loaded without any error, null otherwise.
     const xercesc::Grammar *loadSchema(const QString &path, SchemaLoadErrors &errors);
     void closeForDocuments();
     void requireGrammar() const;
     int check(const QString &path, const DiagnosticHandler &handler);
+    void parse(const QString &path);
 };
 
 XsdXmlChecker::Private::Private()
 {
-    errorHandler.receive = [this](const Diagnostic &diagnostic) { documentGuard.features.report(diagnostic); };
+    errorHandler.receive = [this](const Diagnostic &diagnostic) {
+        const auto reported = document ? document->inPlaceOf(diagnostic) : diagnostic;
+        if (reported)
+            documentGuard.features.report(*reported);
+    };
     entityGate.parser = parser.get();
     parser->setXMLEntityResolver(&entityGate);
     parser->setContentHandler(&documentGuard);
@@ -200,6 +209,30 @@ void XsdXmlChecker::Private::requireGrammar() const
         throw logicError(formatMessage(messages::FileNotLoaded, QStringLiteral("XSD")));
 }
 
+// Every refusal and diagnostic goes to the feature locator.
+void XsdXmlChecker::Private::parse(const QString &path)
+{
+    FeatureLocator &features = documentGuard.features;
+    if (const auto refused = fileRefusal(path)) {
+        features.report(*refused);
+        return;
+    }
+    DocumentText text(path);
+    if (const auto refused = text.refusal()) {
+        features.report(*refused);
+        return;
+    }
+    document = &text;
+    const auto forget = qScopeGuard([this] { document = nullptr; });
+    try {
+        parser->parse(*text.input());
+    } catch (const DocumentRefused &refusal) {
+        features.report(refusal.diagnostic);
+    }
+    if (const auto badBytes = text.badBytesLeft())
+        features.report(*badBytes);
+}
+
 // The errors are counted as they reach the handler, so that a check it stops counts those it saw.
 int XsdXmlChecker::Private::check(const QString &path, const DiagnosticHandler &handler)
 {
@@ -211,15 +244,7 @@ int XsdXmlChecker::Private::check(const QString &path, const DiagnosticHandler &
             throw CheckStopped{};
     });
     try {
-        if (const auto refused = fileRefusal(path)) {
-            features.report(*refused);
-        } else {
-            try {
-                parser->parse(toXmlCh(path));
-            } catch (const DocumentRefused &refusal) {
-                features.report(refusal.diagnostic);
-            }
-        }
+        parse(path);
         features.finish();
     } catch (const CheckStopped &) {
     }
