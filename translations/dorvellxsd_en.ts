@@ -368,6 +368,10 @@
         <translation>The content model at line %1 of file %2 expands to more than %3 element positions: the product of nested minOccurs and maxOccurs is too large</translation>
     </message>
     <message>
+        <source>Фасет xs:pattern «%1» в строке %2 файла %3 может проверяться экспоненциально долго: повторяемая группа в нём разбирает одно значение несколькими способами, а после неё значение должно совпасть ещё с чем-то</source>
+        <translation>The xs:pattern facet “%1” on line %2 of file %3 may take exponential time to check: a repeated group in it reads one value in several ways, and the value must match more after it</translation>
+    </message>
+    <message>
         <source>Каталог XML %1 не найден</source>
         <translation>XML catalog %1 not found</translation>
     </message>

@@ -192,6 +192,9 @@ inline constexpr char ParserGaveNoReason[] = QT_TRANSLATE_NOOP("QObject", "па�
 inline constexpr char ContentModelTooLarge[] = QT_TRANSLATE_NOOP("QObject",
     "Модель содержимого в строке %1 файла %2 разворачивается более чем в %3 позиций элементов: "
     "произведение вложенных minOccurs и maxOccurs слишком велико");
+inline constexpr char PatternBacktracks[] = QT_TRANSLATE_NOOP("QObject",
+    "Фасет xs:pattern «%1» в строке %2 файла %3 может проверяться экспоненциально долго: повторяемая группа в нём "
+    "разбирает одно значение несколькими способами, а после неё значение должно совпасть ещё с чем-то");
 inline constexpr char CatalogMissing[] = QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 не найден");
 inline constexpr char CatalogNotWellFormed[] = QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 не разобран: %2");
 inline constexpr char CatalogLoop[] =

@@ -375,6 +375,20 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
     const QString grouped = schema("group-bounds.xsd", {}, groupBounds);
     const QString importsFifo = schema("imports-fifo.xsd", {}, "<xs:include schemaLocation=\"fifo.xsd\"/>");
     const QString large = schema("large.xsd", {}, "<!--" + QByteArray(16 * 1024 * 1024, ' ') + "-->");
+    // Patterns on which Xerces-C's engine backtracks exponentially (40 characters of "a" took (a|aa)*c 23 s).
+    const auto withPattern = [&](const QString &name, const QByteArray &pattern) {
+        return schema(name, {},
+            "<xs:simpleType name=\"s\"><xs:restriction base=\"xs:string\">\n<xs:pattern value=\"" + pattern
+                + "\"/></xs:restriction></xs:simpleType>");
+    };
+    const auto backtracks = [](const std::string &pattern, const QString &file) {
+        return "Фасет xs:pattern «" + pattern + "» в строке 3 файла " + file.toStdString()
+            + " может проверяться экспоненциально долго: повторяемая группа в нём разбирает одно значение несколькими "
+              "способами, а после неё значение должно совпасть ещё с чем-то";
+    };
+    const QString alternatives = withPattern("alternatives.xsd", "(a|aa)*c");
+    const QString nestedRepetition = withPattern("nested-repetition.xsd", "x(;.+=.+)*y");
+    const QString emptyRounds = withPattern("empty-rounds.xsd", "(a?){30}b");
     // A file of /proc says it is empty, and has no end.
     const QString importsEndless =
         schema("imports-endless.xsd", {}, "<xs:include schemaLocation=\"/proc/self/pagemap\"/>");
@@ -386,6 +400,9 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
         {"/dev/null", 0, 0, notRegular("/dev/null")},
         {large, 0, 0, "Схема " + large.toStdString() + " больше 16777216 байт"},
         {importsEndless, 0, 0, "Схема /proc/self/pagemap больше 16777216 байт"},
+        {alternatives, 3, 0, backtracks("(a|aa)*c", alternatives)},
+        {nestedRepetition, 3, 0, backtracks("x(;.+=.+)*y", nestedRepetition)},
+        {emptyRounds, 3, 0, backtracks("(a?){30}b", emptyRounds)},
         {TestData + "xsd/truncated.xsd", 7, 44, "unexpected end of input"},
         {ExchangeDir + "broken/unresolved-reference.xsd", 16, 35, "type 'http://www.opengis.net/gml:Pont' not found"},
         {ExchangeDir + "broken/missing-import.xsd", 0, 0,
@@ -427,11 +444,16 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
     EXPECT_EQ(firstLog, WrongOrderLog);
     EXPECT_STREQ(LocalText(u"still here").data(), "still here"); // the host's Xerces-C still works
 
-    // Bounds whose product stays at the limit load; an import that names no location loads nothing.
+    // Bounds whose product stays at the limit load; an import that names no location loads nothing; patterns whose
+    // repeated groups read a value one way only, or that end with them, load.
     XsdXmlChecker atLimit;
-    EXPECT_NO_THROW(atLimit.loadGrammar(
-        schema("at-limit.xsd", {},
-            "<xs:import namespace=\"http://www.w3.org/1999/xlink\"/>" + QByteArray(nestedBounds).replace("16", "15")),
+    QByteArray patterns;
+    for (const char *pattern : {"(application|text)/.+(;\\s*.+=.+)*", "([a-z]+\\.)*x", "(\\d{3}|X)*y", "(a|aa)*"})
+        patterns += "<xs:simpleType name=\"p" + QByteArray::number(patterns.size()) + "\"><xs:restriction base=\"xs:string\">"
+            "<xs:pattern value=\"" + QByteArray(pattern) + "\"/></xs:restriction></xs:simpleType>";
+    EXPECT_NO_THROW(atLimit.loadGrammar(schema("at-limit.xsd", {},
+                                            "<xs:import namespace=\"http://www.w3.org/1999/xlink\"/>"
+                                                + QByteArray(nestedBounds).replace("16", "15") + patterns),
         {}));
 }
 
