@@ -1,46 +1,46 @@
 #include "featurelocator_p.h"
 
+#include "../gml/gmldocument_p.h"
 #include "xerces_p.h"
 
-#include <xercesc/util/XMLString.hpp>
+#include <QStringView>
 
 #include <utility>
 
 namespace pelmak {
 namespace {
 
-using xercesc::XMLString;
+constexpr QLatin1String Wfs20NamespaceUri("http://www.opengis.net/wfs/2.0");
 
-constexpr const XMLCh *Gml311Namespace = u"http://www.opengis.net/gml";
-constexpr const XMLCh *Gml32Namespace = u"http://www.opengis.net/gml/3.2";
-constexpr const XMLCh *Wfs20Namespace = u"http://www.opengis.net/wfs/2.0";
-
-bool isGmlNamespace(const XMLCh *uri)
+bool isGmlNamespace(QStringView uri)
 {
-    return XMLString::equals(uri, Gml311Namespace) || XMLString::equals(uri, Gml32Namespace);
+    return uri == gml::GmlNamespaceUri || uri == gml::Gml32NamespaceUri;
 }
 
-bool isMember(const XMLCh *uri, const XMLCh *localName)
+bool isMember(QStringView uri, QStringView localName)
 {
-    if (XMLString::equals(uri, Wfs20Namespace))
-        return XMLString::equals(localName, u"member");
+    if (uri == Wfs20NamespaceUri)
+        return localName == QLatin1String("member");
     return isGmlNamespace(uri)
-        && (XMLString::equals(localName, u"featureMember") || XMLString::equals(localName, u"featureMembers")
-            || XMLString::equals(localName, u"member"));
+        && (localName == gml::MemberLocalName || localName == QLatin1String("featureMembers")
+            || localName == QLatin1String("member"));
 }
 
-bool isInnerCollection(const XMLCh *uri, const XMLCh *localName)
+bool isInnerCollection(QStringView uri, QStringView localName)
 {
-    return XMLString::equals(uri, Wfs20Namespace) && XMLString::equals(localName, u"FeatureCollection");
+    return uri == Wfs20NamespaceUri && localName == QLatin1String("FeatureCollection");
 }
 
 QString featureName(const xercesc::Attributes &attributes)
 {
-    for (const XMLCh *uri : {Gml311Namespace, Gml32Namespace}) {
-        if (const XMLCh *id = attributes.getValue(uri, u"id"))
-            return fromXmlCh(id);
+    static const QString namespaces[] = {gml::GmlNamespaceUri, gml::Gml32NamespaceUri};
+    static const QString id = gml::IdLocalName;
+    static const QString fid = gml::FidAttribute;
+    for (const QString &uri : namespaces) {
+        if (const XMLCh *value = attributes.getValue(toXmlCh(uri), toXmlCh(id)))
+            return fromXmlCh(value);
     }
-    return fromXmlCh(attributes.getValue(u"", u"fid"));
+    return fromXmlCh(attributes.getValue(u"", toXmlCh(fid)));
 }
 
 } // namespace
@@ -61,8 +61,11 @@ void FeatureLocator::report(const Diagnostic &diagnostic)
     waiting.push_back(diagnostic);
 }
 
-void FeatureLocator::startElement(const XMLCh *uri, const XMLCh *localName, const xercesc::Attributes &attributes)
+void FeatureLocator::startElement(
+    const XMLCh *elementUri, const XMLCh *elementName, const xercesc::Attributes &attributes)
 {
+    const QStringView uri(elementUri);
+    const QStringView localName(elementName);
     if (featureDepth > 0) {
         ++featureDepth;
         place(feature);
