@@ -50,18 +50,21 @@ CharSet united(const CharSet &a, const CharSet &b)
     return normalized(a + b);
 }
 
+// Both normalized: one walk along the two.
 CharSet intersected(const CharSet &a, const CharSet &b)
 {
     CharSet common;
-    for (const auto &x : a) {
-        for (const auto &y : b) {
-            const uint low = std::max(x.first, y.first);
-            const uint high = std::min(x.second, y.second);
-            if (low <= high)
-                common.append({low, high});
-        }
+    for (int i = 0, j = 0; i < a.size() && j < b.size();) {
+        const uint low = std::max(a[i].first, b[j].first);
+        const uint high = std::min(a[i].second, b[j].second);
+        if (low <= high)
+            common.append({low, high});
+        if (a[i].second < b[j].second)
+            ++i;
+        else
+            ++j;
     }
-    return normalized(common);
+    return common;
 }
 
 bool overlap(const CharSet &a, const CharSet &b)
@@ -364,10 +367,9 @@ private:
 
 bool nullable(const Piece &piece);
 
-bool nullable(const Branch &branch, std::size_t from = 0)
+bool nullable(const Branch &branch)
 {
-    return std::all_of(branch.begin() + static_cast<std::ptrdiff_t>(from), branch.end(),
-        [](const Piece &piece) { return nullable(piece); });
+    return std::all_of(branch.begin(), branch.end(), [](const Piece &piece) { return nullable(piece); });
 }
 
 bool nullable(const Piece &piece)
@@ -384,11 +386,11 @@ CharSet first(const Branch &branch)
 {
     CharSet set;
     for (const Piece &piece : branch) {
-        set = united(set, first(piece));
+        set += first(piece);
         if (!nullable(piece))
             break;
     }
-    return set;
+    return normalized(set);
 }
 
 CharSet first(const Piece &piece)
@@ -399,8 +401,8 @@ CharSet first(const Piece &piece)
         return piece.characters;
     CharSet set;
     for (const Branch &branch : piece.branches)
-        set = united(set, first(branch));
-    return set;
+        set += first(branch);
+    return normalized(set);
 }
 
 // The characters with which a repetition at the very end of the branches may go on.
@@ -448,11 +450,15 @@ bool isAmbiguous(const Piece &group)
 bool hasExponentialGroup(const Branches &branches, bool restNullable)
 {
     for (const Branch &branch : branches) {
+        // Whether the pieces from each one on may match nothing, computed once from the end.
+        std::vector<bool> nullableFrom(branch.size() + 1, true);
+        for (std::size_t i = branch.size(); i-- > 0;)
+            nullableFrom[i] = nullableFrom[i + 1] && nullable(branch[i]);
         for (std::size_t i = 0; i < branch.size(); ++i) {
             const Piece &piece = branch[i];
             if (!piece.group)
                 continue;
-            const bool followedByNothing = restNullable && nullable(branch, i + 1);
+            const bool followedByNothing = restNullable && nullableFrom[i + 1];
             if (piece.repeats() && !followedByNothing && isAmbiguous(piece))
                 return true;
             if (hasExponentialGroup(piece.branches, followedByNothing))
