@@ -64,6 +64,10 @@
         <translation>element on line %1 declares more than %2 namespaces</translation>
     </message>
     <message>
+        <source>текст в строке %2 записан в кодировке %1, а читаются UTF-8, UTF-16 с меткой порядка байтов и кодировки, совместимые с ASCII</source>
+        <translation>the text on line %2 is in %1, but UTF-8, UTF-16 with a byte order mark and encodings compatible with ASCII are read</translation>
+    </message>
+    <message>
         <source>неизвестная кодировка %1 в строке %2</source>
         <translation>unknown encoding %1 on line %2</translation>
     </message>
@@ -344,6 +348,10 @@
         <translation>Cannot load the schema from file %1</translation>
     </message>
     <message>
+        <source>Число сохраняемых диагностик не может быть отрицательным: %1</source>
+        <translation>The number of diagnostics kept cannot be negative: %1</translation>
+    </message>
+    <message>
         <source>Не загружен файл %1</source>
         <translation>File %1 is not loaded</translation>
     </message>
@@ -492,6 +500,10 @@
         <translation>The content model at line %1 of file %2 expands to more than %3 element positions: the product of nested minOccurs and maxOccurs is too large</translation>
     </message>
     <message>
+        <source>Фасет xs:pattern «%1» в строке %2 файла %3 может проверяться экспоненциально долго: повторяемая группа в нём разбирает одно значение несколькими способами, а после неё значение должно совпасть ещё с чем-то</source>
+        <translation>The xs:pattern facet “%1” on line %2 of file %3 may take exponential time to check: a repeated group in it reads one value in several ways, and the value must match more after it</translation>
+    </message>
+    <message>
         <source>Каталог XML %1 не найден</source>
         <translation>XML catalog %1 not found</translation>
     </message>
@@ -502,6 +514,18 @@
     <message>
         <source>Каталог XML %1 через nextCatalog ссылается сам на себя</source>
         <translation>XML catalog %1 refers back to itself through nextCatalog</translation>
+    </message>
+    <message>
+        <source>Каталог XML %1 не прочитан: каталоги через nextCatalog называют больше %2 каталогов</source>
+        <translation>XML catalog %1 not read: the catalogs name more than %2 catalogs through nextCatalog</translation>
+    </message>
+    <message>
+        <source>Каталог из nextCatalog пропущен: %1</source>
+        <translation>Catalog named by nextCatalog skipped: %1</translation>
+    </message>
+    <message>
+        <source>файл больше %1 байт</source>
+        <translation>the file is larger than %1 bytes</translation>
     </message>
     <message>
         <source>srsName границ коллекции длиннее %1 символов, а так не называется ни одна система координат</source>

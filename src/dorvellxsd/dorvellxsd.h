@@ -20,6 +20,8 @@
 #include <dorvellxsd/gml/xsdxmltables.h>
 #include <dorvellxsd/gml/xsdxmlwriter.h>
 
+#include <dorvellxsd/validation/xsddiagnostic.h>
+#include <dorvellxsd/validation/xsdvalidationreport.h>
 #include <dorvellxsd/validation/xsdxmlchecker.h>
 
 #include <dorvellxsd/exchange/xsdexchangeprogress.h>

@@ -38,14 +38,14 @@ inline constexpr char PropertyRepeated[] =
 inline constexpr char SecondGeometry[] = QT_TRANSLATE_NOOP(
     "QObject", "таблица %1, объект %2: %3 — вторая геометрия вне свойств объекта, а такая геометрия у таблицы одна");
 // Reasons that fill the %1 of CannotParseFile when a document is refused before it is parsed
-inline constexpr char DoctypeNotAllowed[] = QT_TRANSLATE_NOOP(
-    "QObject", "объявление DOCTYPE в строке %1 не допускается: документ не может объявлять сущности и ссылаться на DTD");
-inline constexpr char NestingTooDeep[] =
-    QT_TRANSLATE_NOOP("QObject", "элемент в строке %1 вложен глубже %2 уровней");
+inline constexpr char DoctypeNotAllowed[] = QT_TRANSLATE_NOOP("QObject",
+    "объявление DOCTYPE в строке %1 не допускается: документ не может объявлять сущности и ссылаться на DTD");
+inline constexpr char NestingTooDeep[] = QT_TRANSLATE_NOOP("QObject", "элемент в строке %1 вложен глубже %2 уровней");
 inline constexpr char AttributeNameNotAllowed[] =
     QT_TRANSLATE_NOOP("QObject", "имя атрибута в строке %1 недопустимо в XML");
 inline constexpr char ProcessingInstructionTargetNotAllowed[] =
     QT_TRANSLATE_NOOP("QObject", "цель инструкции обработки в строке %1 недопустима в XML");
+inline constexpr char FileTooLarge[] = QT_TRANSLATE_NOOP("QObject", "файл больше %1 байт");
 
 // XML layer: reasons that fill the %1 of CannotParseFile when an element carries too much
 inline constexpr char TooManyAttributes[] =
@@ -55,6 +55,9 @@ inline constexpr char TooManyNamespaceDeclarations[] =
 
 // XML layer: reasons that fill the %1 of CannotParseFile when the text is not in the encoding it declares
 inline constexpr char EncodingUnknown[] = QT_TRANSLATE_NOOP("QObject", "неизвестная кодировка %1 в строке %2");
+inline constexpr char EncodingNotRead[] = QT_TRANSLATE_NOOP("QObject",
+    "текст в строке %2 записан в кодировке %1, а читаются UTF-8, UTF-16 с меткой порядка байтов и кодировки, "
+    "совместимые с ASCII");
 inline constexpr char EncodingContradictsByteOrderMark[] =
     QT_TRANSLATE_NOOP("QObject", "кодировка %1 в строке %2 противоречит метке порядка байтов %3");
 inline constexpr char EncodingContradictsDeclaration[] = QT_TRANSLATE_NOOP("QObject",
@@ -64,19 +67,14 @@ inline constexpr char BytesNotInEncoding[] =
     QT_TRANSLATE_NOOP("QObject", "байты в строке %1 не являются текстом в кодировке %2");
 
 // Data sources
-inline constexpr char CannotOpenDataSource[] =
-    QT_TRANSLATE_NOOP("QObject", "Не могу открыть источник данных %1\n%2");
+inline constexpr char CannotOpenDataSource[] = QT_TRANSLATE_NOOP("QObject", "Не могу открыть источник данных %1\n%2");
 inline constexpr char InvalidLayerParameters[] =
     QT_TRANSLATE_NOOP("QObject", "Неверные параметры по передаваемому слою");
-inline constexpr char NoLayerInformation[] =
-    QT_TRANSLATE_NOOP("QObject", "Невозможно получить информацию по слою %1");
+inline constexpr char NoLayerInformation[] = QT_TRANSLATE_NOOP("QObject", "Невозможно получить информацию по слою %1");
 inline constexpr char InvalidFilter[] = QT_TRANSLATE_NOOP("QObject", "Ошибочный фильтр %1\n%2");
-inline constexpr char NoFieldIndex[] =
-    QT_TRANSLATE_NOOP("QObject", "Не могу определить индекс поля с именем %1");
-inline constexpr char GeometryNotStored[] =
-    QT_TRANSLATE_NOOP("QObject", "Геометрия не сохранена. Слой %1. Объект %2");
-inline constexpr char FeatureNotStored[] =
-    QT_TRANSLATE_NOOP("QObject", "Объект не сохранён. Слой %1. Объект %2");
+inline constexpr char NoFieldIndex[] = QT_TRANSLATE_NOOP("QObject", "Не могу определить индекс поля с именем %1");
+inline constexpr char GeometryNotStored[] = QT_TRANSLATE_NOOP("QObject", "Геометрия не сохранена. Слой %1. Объект %2");
+inline constexpr char FeatureNotStored[] = QT_TRANSLATE_NOOP("QObject", "Объект не сохранён. Слой %1. Объект %2");
 inline constexpr char DataSourceNotOpen[] = QT_TRANSLATE_NOOP("QObject", "Источник данных не открыт");
 inline constexpr char CannotReadLayer[] = QT_TRANSLATE_NOOP("QObject", "Ошибка чтения слоя %1\n%2");
 inline constexpr char CannotCommitTransaction[] =
@@ -154,11 +152,9 @@ inline constexpr char LayerReaderSourceClosed[] =
 
 // Document writer
 inline constexpr char DocumentNotStarted[] = QT_TRANSLATE_NOOP("QObject", "Документ не инициализирован");
-inline constexpr char CannotOpenFileForWriting[] =
-    QT_TRANSLATE_NOOP("QObject", "Не могу открыть файл %1 на запись");
+inline constexpr char CannotOpenFileForWriting[] = QT_TRANSLATE_NOOP("QObject", "Не могу открыть файл %1 на запись");
 inline constexpr char CannotWriteFile[] = QT_TRANSLATE_NOOP("QObject", "Не могу записать файл %1\n%2");
-inline constexpr char InvalidTableName[] =
-    QT_TRANSLATE_NOOP("QObject", "Имя таблицы %1 недопустимо в XML");
+inline constexpr char InvalidTableName[] = QT_TRANSLATE_NOOP("QObject", "Имя таблицы %1 недопустимо в XML");
 inline constexpr char InvalidAttributeName[] =
     QT_TRANSLATE_NOOP("QObject", "Имя атрибута %1 недопустимо в XML. Таблица %2");
 inline constexpr char InvalidValueCharacter[] =
@@ -166,9 +162,10 @@ inline constexpr char InvalidValueCharacter[] =
 
 // Validator
 inline constexpr char SchemaAlreadyLoaded[] = QT_TRANSLATE_NOOP("QObject", "Схема уже загружена");
-inline constexpr char CannotLoadSchema[] =
-    QT_TRANSLATE_NOOP("QObject", "Не могу загрузить схему из файла %1");
+inline constexpr char CannotLoadSchema[] = QT_TRANSLATE_NOOP("QObject", "Не могу загрузить схему из файла %1");
 inline constexpr char FileNotLoaded[] = QT_TRANSLATE_NOOP("QObject", "Не загружен файл %1");
+inline constexpr char DiagnosticLimitNegative[] =
+    QT_TRANSLATE_NOOP("QObject", "Число сохраняемых диагностик не может быть отрицательным: %1");
 // Appended on its own line to CannotLoadSchema: the parser's first word on the schema.
 inline constexpr char SchemaDiagnostic[] = QT_TRANSLATE_NOOP("QObject", "Строка %1, столбец %2: %3");
 // A schema file, the loaded one or one it imports, that declares a document type is refused
@@ -242,10 +239,17 @@ inline constexpr char ParserGaveNoReason[] = QT_TRANSLATE_NOOP("QObject", "па�
 inline constexpr char ContentModelTooLarge[] = QT_TRANSLATE_NOOP("QObject",
     "Модель содержимого в строке %1 файла %2 разворачивается более чем в %3 позиций элементов: "
     "произведение вложенных minOccurs и maxOccurs слишком велико");
+inline constexpr char PatternBacktracks[] = QT_TRANSLATE_NOOP("QObject",
+    "Фасет xs:pattern «%1» в строке %2 файла %3 может проверяться экспоненциально долго: повторяемая группа в нём "
+    "разбирает одно значение несколькими способами, а после неё значение должно совпасть ещё с чем-то");
 inline constexpr char CatalogMissing[] = QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 не найден");
 inline constexpr char CatalogNotWellFormed[] = QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 не разобран: %2");
 inline constexpr char CatalogLoop[] =
     QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 через nextCatalog ссылается сам на себя");
+inline constexpr char TooManyCatalogs[] =
+    QT_TRANSLATE_NOOP("QObject", "Каталог XML %1 не прочитан: каталоги через nextCatalog называют больше %2 каталогов");
+// A warning: %1 is why the catalog could not be read.
+inline constexpr char CatalogSkipped[] = QT_TRANSLATE_NOOP("QObject", "Каталог из nextCatalog пропущен: %1");
 
 // Documents and schemas other software writes
 inline constexpr char CollectionSrsNameTooLong[] = QT_TRANSLATE_NOOP(

@@ -16,7 +16,8 @@ namespace {
 const std::string Examples = DORVELLXSD_EXAMPLES_DIR;
 const std::string Source = DORVELLXSD_MI_ROAD_DIR "/source.gpkg";
 
-template <typename Exception, typename Call> std::string messageOf(Call call)
+template <typename Exception, typename Call>
+std::string messageOf(Call call)
 {
     try {
         call();
@@ -32,7 +33,8 @@ QByteArray fileContent(const std::string &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-class Facade : public ::testing::Test {
+class Facade : public ::testing::Test
+{
 protected:
     static void SetUpTestSuite() { GDALAllRegister(); }
     void SetUp() override { provider.initFromXsd(Examples + "/pelmak.xsd"); }
@@ -65,7 +67,7 @@ TEST_F(Facade, HandlesMoveAndTablesStayIndependent)
 
     provider.initFromXsd(DORVELLXSD_TEST_DATA_DIR "/xsd/simple.xsd");
     EXPECT_EQ(moved.tableNameList().size(), 5u) << "a later load leaves an earlier set alone";
-    EXPECT_EQ(provider.tables().tableNameList(), Names {"Well"});
+    EXPECT_EQ(provider.tables().tableNameList(), Names{"Well"});
     EXPECT_TRUE(mi::XsdTables().tableNameList().empty());
     provider.initFromXsd(DORVELLXSD_TEST_DATA_DIR "/xsd/gml32.xsd");
     EXPECT_EQ(provider.skippedDeclarations().front(), "AbstractAsset (строка 9) не таблица: элемент абстрактный");
@@ -86,7 +88,7 @@ TEST_F(Facade, RecordsMoveThroughWriterReaderAndInsert)
     mi::XsdXmlTables reader;
     EXPECT_TRUE(reader.getDataFromLayers({}).empty()) << "nothing loaded yet";
     reader.initFromFile(path("дороги.gml"));
-    EXPECT_EQ(reader.listTables(), Names {"Road"});
+    EXPECT_EQ(reader.listTables(), Names{"Road"});
     EXPECT_EQ(reader.getDataFromLayers({}).size(), 44u);
     EXPECT_EQ(reader.getDataFromLayers({"ROAD", "Lake"}).size(), 44u);
     EXPECT_TRUE(reader.getDataFromLayers({"Lake"}).empty());
@@ -138,6 +140,21 @@ TEST_F(Facade, Utf8PathsAndASecondGrammarAfterAFailedOne)
         0u);
     checker.loadGrammar(schema, [&](int, int, const std::string &) { ++diagnostics; });
     EXPECT_EQ(checker.checkXmlFile(path("пункты.gml")), 0);
+    EXPECT_EQ(diagnostics, 0);
+
+    // Reports carry UTF-8 texts and the feature's name; the callback stays out of them.
+    QByteArray broken = fileContent(path("пункты.gml"));
+    broken.replace("</SurveyPoint>", "<Лишний/></SurveyPoint>");
+    QFile brokenFile(QString::fromStdString(path("ошибки.gml")));
+    ASSERT_TRUE(brokenFile.open(QIODevice::WriteOnly) && brokenFile.write(broken) == broken.size());
+    brokenFile.close();
+    const mi::XsdValidationReport report = checker.validate(path("ошибки.gml"), 1);
+    ASSERT_EQ(report.diagnostics.size(), 1u);
+    EXPECT_NE(report.diagnostics.front().message.find("'Лишний'"), std::string::npos);
+    EXPECT_EQ(report.diagnostics.front().feature.rfind("SurveyPoint.", 0), 0u);
+    EXPECT_EQ(report.diagnosticsNotKept, report.errorCount - 1);
+    int handled = 0;
+    EXPECT_EQ(checker.checkXmlFile(path("ошибки.gml"), [&](const mi::XsdDiagnostic &) { return ++handled < 1; }), 1);
     EXPECT_EQ(diagnostics, 0);
 }
 

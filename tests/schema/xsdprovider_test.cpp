@@ -248,10 +248,13 @@ TEST(XsdProvider, RefusesWhatItCannotMap)
     EXPECT_EQ(provider.tables().tableNameList(), QStringList{"Well"});
 
     // Whole files: a document that is no schema, GML versions mixed, an included file that is
-    // missing, no regular file (it would block) or of another namespace.
+    // missing, no regular file (it would block), of another namespace or larger than 16 MiB.
     ASSERT_EQ(mkfifo(QFile::encodeName(folder.filePath("fifo.xsd")).constData(), 0600), 0);
     writeFile(folder, "other.xsd",
         "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\"urn:other\"/>");
+    writeFile(folder, "large.xsd",
+        "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"><!--" + QByteArray(16 * 1024 * 1024, ' ')
+            + "--></xs:schema>");
     const auto include = [&](const QByteArray &location) {
         return head + "\n<xs:include schemaLocation=\"" + location + "\"/></xs:schema>";
     };
@@ -273,6 +276,8 @@ TEST(XsdProvider, RefusesWhatItCannotMap)
         {include("fifo.xsd"), included("fifo.xsd", " не является обычным файлом")},
         {include("other.xsd"),
             included("other.xsd", " объявляет целевое пространство имён «urn:other», ожидалось «urn:pelmak:exchange»")},
+        {include("large.xsd"),
+            ", строка 5: Ошибка разбора файла: " + folder.filePath("large.xsd") + ": файл больше 16777216 байт"},
     };
     for (const auto &refused : files) {
         const QString path = writeFile(folder, QString::number(++count) + ".xsd", refused.text);

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextCodec>
 
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
@@ -28,6 +29,13 @@
 
 using namespace pelmak;
 
+namespace pelmak {
+bool operator==(const XsdDiagnostic &a, const XsdDiagnostic &b)
+{
+    return std::tie(a.line, a.column, a.message, a.feature) == std::tie(b.line, b.column, b.message, b.feature);
+}
+} // namespace pelmak
+
 namespace {
 
 // Line, column and text of each diagnostic, as the callback receives them.
@@ -48,7 +56,7 @@ const QString WrongType = ExchangeDir + "wrong-type.gml";
 const QString Missing = ExchangeDir + "no-such-file";
 const QString Folder = ExchangeDir + "gml";
 const QFileInfoList ExchangeDocuments = QDir(ExchangeDir).entryInfoList({"*.gml"}, QDir::Files);
-const std::string CannotOpenMissing = "unable to open primary document entity '" + Missing.toStdString() + "'";
+const std::string CannotOpenMissing = "Не могу открыть файл " + Missing.toStdString();
 const std::string CannotOpenFolder = "Не могу открыть файл " + Folder.toStdString();
 
 std::string notAllowed(const std::string &element, const std::string &model)
@@ -114,9 +122,13 @@ TEST(XsdXmlChecker, ReportsEachDocumentsOwnDiagnosticsInOrderAsTheDomParserDoes)
         const QByteArray content = QByteArray("<a>").repeated(depth - 1) + QByteArray("</a>").repeated(depth - 1);
         return writeFile(temporary, QString::number(depth) + ".gml", exchangeDocument({}, content));
     };
-    const std::string doctype
-        = "объявление DOCTYPE в строке 2 не допускается: документ не может объявлять сущности и ссылаться на DTD";
+    const std::string doctype =
+        "объявление DOCTYPE в строке 2 не допускается: документ не может объявлять сущности и ссылаться на DTD";
     const Log::value_type undeclaredA = {3, 4, "no declaration found for element 'a'"};
+    const auto unread = [](const std::string &family) {
+        return "текст в строке 1 записан в кодировке " + family
+            + ", а читаются UTF-8, UTF-16 с меткой порядка байтов и кодировки, совместимые с ASCII";
+    };
     const Log::value_type tooDeep = {3, 3001, "элемент в строке 3 вложен глубже 1000 уровней"};
     // The parser's word on each undeclared attribute, then the refusal of the element, if any.
     const auto undeclared = [&](int count, const std::string &refusal) {
@@ -174,6 +186,20 @@ TEST(XsdXmlChecker, ReportsEachDocumentsOwnDiagnosticsInOrderAsTheDomParserDoes)
         {writeFile(temporary, "too-many-namespaces.gml", exchangeDocument({}, nameWith(65, "xmlns:n").first)),
             {{3, nameWith(65, "xmlns:n").second, "элемент в строке 3 объявляет больше 64 пространств имён"}}},
         {fifo, {{0, 0, fifo.toStdString() + " не обычный файл: схемы и документы читаются только из обычных файлов"}}},
+        // Refused as the readers refuse them, with their words: bytes that are no text in the encoding, where they
+        // stand (here after a character per column, read through the declared encoding), and encodings not read.
+        {writeFile(temporary, "bad-byte.gml",
+             exchangeDocument({}, QByteArray("<!-- -->\n").repeated(2997) + "<!-- x\xFF -->")),
+            {{3000, 7, "байты в строке 3000 не являются текстом в кодировке UTF-8"}}},
+        {writeFile(temporary, "bad-byte-latin-3.gml",
+             exchangeDocument({}, "<gml:description>\xC7\xE0\xFE \xA5</gml:description>")
+                 .replace("?>", " encoding=\"ISO-8859-3\"?>")),
+            {{3, 22, "байты в строке 3 не являются текстом в кодировке ISO-8859-3"}}},
+        {writeFile(temporary, "utf-32.gml",
+             QTextCodec::codecForName("UTF-32LE")->fromUnicode(QString::fromUtf8(exchangeDocument({}, {})))),
+            {{1, 1, unread("UCS-4 (UTF-32)")}}},
+        {writeFile(temporary, "ebcdic.gml", QByteArray("\x4C\x6F\xA7\x94\x93\x40\xA5\x85\x99\xA2\x89\x96\x95", 13)),
+            {{1, 1, unread("EBCDIC")}}},
         {nested(1000), {undeclaredA, {4, 25, notAllowed("a", "(description?,name*,featureMember*)")}}},
         {nested(1001), {undeclaredA, tooDeep}},
         {nested(100000), {undeclaredA, tooDeep}},
@@ -193,7 +219,9 @@ TEST(XsdXmlChecker, ReportsEachDocumentsOwnDiagnosticsInOrderAsTheDomParserDoes)
 
     const XercesPlatform platform;
     ParserErrorHandler handler;
-    handler.callback = into(log);
+    handler.receive = [callback = into(log)](const Diagnostic &diagnostic) {
+        reportDiagnostic(callback, toInt(diagnostic.line), toInt(diagnostic.column), diagnostic.text);
+    };
     xercesc::XercesDOMParser dom;
     dom.setValidationScheme(xercesc::XercesDOMParser::Val_Always);
     dom.setDoNamespaces(true);
@@ -216,7 +244,78 @@ TEST(XsdXmlChecker, ReportsEachDocumentsOwnDiagnosticsInOrderAsTheDomParserDoes)
     handler.warning(xercesc::SAXParseException(toXmlCh("a warning"), nullptr, nullptr, 1, 2));
     handler.error(xercesc::SAXParseException(toXmlCh("a" + QString(QChar(0xD800))), nullptr, nullptr, 3, 4));
     EXPECT_NO_THROW(handler.fatalError(xercesc::SAXParseException(toXmlCh("элемент 'Мост'"), nullptr, nullptr, 5, 6)));
-    EXPECT_EQ(log, (Log {{1, 2, "a warning"}, {3, 4, "a\uFFFD"}, {5, 6, "элемент 'Мост'"}}));
+    EXPECT_EQ(log, (Log{{1, 2, "a warning"}, {3, 4, "a\uFFFD"}, {5, 6, "элемент 'Мост'"}}));
+}
+
+// Each diagnostic names the feature it lies in, from the start tag of its member to the feature's end tag: in either
+// GML namespace whatever the prefix, in WFS 2.0 members and the collections they hold, one feature after another in
+// featureMembers, by gml:id or fid; outside every member, none. validate() keeps the first diagnostics and counts every
+// one; a handler that returns false stops the check.
+TEST(XsdXmlCheckerReports, NameTheFeatureOfEachDiagnosticAndKeepTheFirstOnes)
+{
+    QTemporaryDir temporary;
+    const QString document = writeFile(temporary, "members.gml",
+        "<?xml version=\"1.0\"?>\n"
+        "<wfs:FeatureCollection xmlns:wfs=\"http://www.opengis.net/wfs/2.0\" "
+        "xmlns:g=\"http://www.opengis.net/gml/3.2\" "
+        "xmlns:o=\"http://www.opengis.net/gml\" xmlns:a=\"urn:a\">\n"
+        "<g:boundedBy/>\n"
+        "<wfs:member>\n"
+        "<a:Road g:id=\"Дорога.1\">\n"
+        "<a:name>x</a:name>\n"
+        "</a:Road>\n"
+        "</wfs:member>\n"
+        "<wfs:member>\n"
+        "<wfs:FeatureCollection>\n"
+        "<wfs:member>\n"
+        "<a:Lake g:id=\"l1\"/>\n"
+        "</wfs:member>\n"
+        "</wfs:FeatureCollection>\n"
+        "</wfs:member>\n"
+        "<g:featureMembers>\n"
+        "<a:Well fid=\"w1\"/>\n"
+        "<!-- between -->\n"
+        "<a:Well/>\n"
+        "</g:featureMembers>\n"
+        "<o:featureMember><a:Pond o:id=\"p1\"/></o:featureMember>\n"
+        "<g:member><a:Pond g:id=\"p2\"/></g:member>\n"
+        "<wfs:additionalObjects/>\n"
+        "</wfs:FeatureCollection>\n");
+    const std::map<int, QString> featureOfLine = {{2, ""}, {3, ""}, {4, "Дорога.1"}, {5, "Дорога.1"}, {6, "Дорога.1"},
+        {9, "l1"}, {10, "l1"}, {11, "l1"}, {12, "l1"}, {16, "w1"}, {17, "w1"}, {19, ""}, {21, "p1"}, {22, "p2"},
+        {23, ""}};
+
+    XsdXmlChecker checker;
+    Log log;
+    checker.loadGrammar(ExchangeSchema, into(log));
+    const XsdValidationReport report = checker.validate(document);
+    EXPECT_EQ(report.document, document);
+    EXPECT_EQ(report.diagnosticsNotKept, 0);
+    ASSERT_EQ(report.errorCount, report.diagnostics.size());
+    std::map<int, QString> found;
+    for (const XsdDiagnostic &diagnostic : report.diagnostics)
+        found[diagnostic.line] = diagnostic.feature;
+    EXPECT_EQ(found, featureOfLine);
+    // The same diagnostics as the callback's, their texts as they are.
+    EXPECT_EQ(checker.checkXmlFile(document), report.errorCount);
+    ASSERT_EQ(log.size(), report.diagnostics.size());
+    for (int i = 0; i < report.diagnostics.size(); ++i) {
+        const XsdDiagnostic &diagnostic = report.diagnostics.at(i);
+        EXPECT_EQ(log[i], Log::value_type(diagnostic.line, diagnostic.column, diagnostic.message.toStdString()));
+    }
+
+    log.clear();
+    const XsdValidationReport firstTwo = checker.validate(document, 2);
+    EXPECT_EQ(firstTwo.errorCount, report.errorCount);
+    EXPECT_EQ(firstTwo.diagnostics, report.diagnostics.mid(0, 2));
+    EXPECT_EQ(firstTwo.diagnosticsNotKept, report.errorCount - 2);
+    EXPECT_TRUE(checker.validate(document, 0).diagnostics.isEmpty());
+    EXPECT_EQ(logicErrorOf([&] { checker.validate(document, -1); }),
+        "Число сохраняемых диагностик не может быть отрицательным: -1");
+    int handled = 0;
+    EXPECT_EQ(checker.checkXmlFile(document, [&](const XsdDiagnostic &) { return ++handled < 3; }), 3);
+    EXPECT_EQ(handled, 3);
+    EXPECT_TRUE(log.empty());
 }
 
 // A schema without a sound grammar, that cannot be read to its end, declaring a document type (itself or in an import,
@@ -276,6 +375,23 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
     const QString grouped = schema("group-bounds.xsd", {}, groupBounds);
     const QString importsFifo = schema("imports-fifo.xsd", {}, "<xs:include schemaLocation=\"fifo.xsd\"/>");
     const QString large = schema("large.xsd", {}, "<!--" + QByteArray(16 * 1024 * 1024, ' ') + "-->");
+    // Patterns on which Xerces-C's engine backtracks exponentially (40 characters of "a" took (a|aa)*c 23 s).
+    const auto withPattern = [&](const QString &name, const QByteArray &pattern) {
+        return schema(name, {},
+            "<xs:simpleType name=\"s\"><xs:restriction base=\"xs:string\">\n<xs:pattern value=\"" + pattern
+                + "\"/></xs:restriction></xs:simpleType>");
+    };
+    const auto backtracks = [](const std::string &pattern, const QString &file) {
+        return "Фасет xs:pattern «" + pattern + "» в строке 3 файла " + file.toStdString()
+            + " может проверяться экспоненциально долго: повторяемая группа в нём разбирает одно значение несколькими "
+              "способами, а после неё значение должно совпасть ещё с чем-то";
+    };
+    const QString alternatives = withPattern("alternatives.xsd", "(a|aa)*c");
+    const QString nestedRepetition = withPattern("nested-repetition.xsd", "x(;.+=.+)*y");
+    const QString emptyRounds = withPattern("empty-rounds.xsd", "(a?){30}b");
+    // A file of /proc says it is empty, and has no end.
+    const QString importsEndless =
+        schema("imports-endless.xsd", {}, "<xs:include schemaLocation=\"/proc/self/pagemap\"/>");
     const std::tuple<QString, int, int, std::string> cases[] = {
         {Missing, 0, 0, "Не могу открыть файл " + Missing.toStdString()},
         {Folder, 0, 0, CannotOpenFolder},
@@ -283,6 +399,10 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
         {importsFifo, 0, 0, notRegular(fifo)},
         {"/dev/null", 0, 0, notRegular("/dev/null")},
         {large, 0, 0, "Схема " + large.toStdString() + " больше 16777216 байт"},
+        {importsEndless, 0, 0, "Схема /proc/self/pagemap больше 16777216 байт"},
+        {alternatives, 3, 0, backtracks("(a|aa)*c", alternatives)},
+        {nestedRepetition, 3, 0, backtracks("x(;.+=.+)*y", nestedRepetition)},
+        {emptyRounds, 3, 0, backtracks("(a?){30}b", emptyRounds)},
         {TestData + "xsd/truncated.xsd", 7, 44, "unexpected end of input"},
         {ExchangeDir + "broken/unresolved-reference.xsd", 16, 35, "type 'http://www.opengis.net/gml:Pont' not found"},
         {ExchangeDir + "broken/missing-import.xsd", 0, 0,
@@ -310,8 +430,9 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
         XsdXmlChecker checker;
         EXPECT_EQ(logicErrorOf([&] { checker.checkXmlFile(Valid); }), noSchema);
         EXPECT_EQ(logicErrorOf([&, schema = path] { checker.loadGrammar(schema, into(log)); }),
-            "Не могу загрузить схему из файла " + path.toStdString() + "\nСтрока " + std::to_string(line) + ", столбец "
-                + std::to_string(column) + ": " + text);
+            "Не могу загрузить схему из файла " + path.toStdString() + "\n"
+                + (line == 0 ? "" : "Строка " + std::to_string(line) + ", столбец " + std::to_string(column) + ": ")
+                + text);
         EXPECT_EQ(logicErrorOf([&] { checker.checkXmlFile(Valid); }), noSchema);
         checker.loadGrammar(ExchangeSchema, into(log));
         for (const QString &again : {ExchangeSchema, path})
@@ -323,11 +444,16 @@ TEST(XsdXmlCheckerLifecycle, RefusesBrokenSchemasLoadsOnceAndSharesThePlatform)
     EXPECT_EQ(firstLog, WrongOrderLog);
     EXPECT_STREQ(LocalText(u"still here").data(), "still here"); // the host's Xerces-C still works
 
-    // Bounds whose product stays at the limit load; an import that names no location loads nothing.
+    // Bounds whose product stays at the limit load; an import that names no location loads nothing; patterns whose
+    // repeated groups read a value one way only, or that end with them, load.
     XsdXmlChecker atLimit;
-    EXPECT_NO_THROW(atLimit.loadGrammar(
-        schema("at-limit.xsd", {},
-            "<xs:import namespace=\"http://www.w3.org/1999/xlink\"/>" + QByteArray(nestedBounds).replace("16", "15")),
+    QByteArray patterns;
+    for (const char *pattern : {"(application|text)/.+(;\\s*.+=.+)*", "([a-z]+\\.)*x", "(\\d{3}|X)*y", "(a|aa)*"})
+        patterns += "<xs:simpleType name=\"p" + QByteArray::number(patterns.size()) + "\"><xs:restriction base=\"xs:string\">"
+            "<xs:pattern value=\"" + QByteArray(pattern) + "\"/></xs:restriction></xs:simpleType>";
+    EXPECT_NO_THROW(atLimit.loadGrammar(schema("at-limit.xsd", {},
+                                            "<xs:import namespace=\"http://www.w3.org/1999/xlink\"/>"
+                                                + QByteArray(nestedBounds).replace("16", "15") + patterns),
         {}));
 }
 
@@ -389,8 +515,8 @@ TEST(XsdXmlCheckerNonAsciiPaths, AbsoluteAndRelativePaths)
     QTemporaryDir temporary;
     const QString folder = temporary.path() + "/Обмен данными № 1/";
     ASSERT_TRUE(temporary.isValid() && QDir().mkpath(folder + "gml"));
-    const std::pair<QString, QString> copies[]
-        = {{ExchangeSchema, "схема обмена.xsd"}, {Folder + "/gml.xsd", "gml/gml.xsd"}, {WrongOrder, "ошибки.gml"}};
+    const std::pair<QString, QString> copies[] = {
+        {ExchangeSchema, "схема обмена.xsd"}, {Folder + "/gml.xsd", "gml/gml.xsd"}, {WrongOrder, "ошибки.gml"}};
     for (const auto &[from, to] : copies)
         ASSERT_TRUE(QFile::copy(from, folder + to));
     for (const QString &base : {folder, QDir::current().relativeFilePath(folder) + "/"}) {

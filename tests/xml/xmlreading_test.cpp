@@ -153,6 +153,10 @@ TEST(XmlFileReader, DecodesTheEncodingTheTextDeclares)
     const QString tree = "🌲";
     const QString splitUtf8 = QString((1 << 20) - 5, 'x') + tree, splitUtf16 = QString((1 << 19) - 5, 'x') + tree;
     const std::string refused = "refused: ";
+    const auto unread = [](const std::string &family) {
+        return "текст в строке 1 записан в кодировке " + family
+            + ", а читаются UTF-8, UTF-16 с меткой порядка байтов и кодировки, совместимые с ASCII";
+    };
     const std::pair<QByteArray, std::string> cases[] = {
         {document("", cyrillic).toUtf8(), cyrillic.toStdString()},
         {"\xEF\xBB\xBF" + document("utf-8", cyrillic).toUtf8(), cyrillic.toStdString()},
@@ -176,6 +180,12 @@ TEST(XmlFileReader, DecodesTheEncodingTheTextDeclares)
             refused
                 + "кодировка UTF-16 в строке 1 противоречит самому объявлению: без метки порядка байтов оно "
                   "записано в кодировке, совместимой с ASCII"},
+        // Encodings XML tells by their first bytes that neither a mark the decoder reads nor a declaration in ASCII
+        // shows. (Qt's encoders write a byte order mark first.)
+        {encoded("UTF-32LE", document("UTF-32", "a")), refused + unread("UCS-4 (UTF-32)")},
+        {encoded("UTF-32BE", document("UTF-32", "a")).mid(4), refused + unread("UCS-4 (UTF-32)")},
+        {encoded("UTF-16LE", document("UTF-16", "a")).mid(2), refused + unread("UTF-16")},
+        {QByteArray("\x4C\x6F\xA7\x94\x93\x40\xA5\x85\x99\xA2\x89\x96\x95", 13), refused + unread("EBCDIC")},
         // Bytes that are no text in the encoding.
         {"<r>\r\n\r\na\xFF</r>", refused + "байты в строке 3 не являются текстом в кодировке UTF-8"},
         {"<r>\n" + splitUtf8.toUtf8().chopped(2) + "\n</r>",

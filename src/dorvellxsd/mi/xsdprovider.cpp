@@ -23,6 +23,11 @@ void XsdProvider::setCatalogFiles(const std::list<std::string> &paths)
     impl->setCatalogFiles(toQStringList(paths));
 }
 
+std::list<std::string> XsdProvider::catalogWarnings() const
+{
+    return toStdList(impl->catalogWarnings());
+}
+
 XsdTables XsdProvider::tables() const
 {
     return XsdTables(impl->tables());

@@ -27,8 +27,11 @@ public:
     void initFromXsd(const std::string &path);
     /// UTF-8 paths of OASIS XML catalogs for the includes and imports of the next load, in
     /// order, as pelmak::XsdProvider::setCatalogFiles reads them.
-    /// @throws std::logic_error when a catalog is missing, not well-formed, or loops.
+    /// @throws std::logic_error when a catalog is missing, not well-formed, or loops, or when
+    ///         there are too many.
     void setCatalogFiles(const std::list<std::string> &paths);
+    /// Why each catalog named by nextCatalog was skipped, one UTF-8 line each.
+    std::list<std::string> catalogWarnings() const;
     /// A copy of the tables; later loads do not change it.
     XsdTables tables() const;
     /// Why each global element of the last schema loaded is not a table, one UTF-8 line each.

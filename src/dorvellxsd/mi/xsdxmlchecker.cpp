@@ -5,6 +5,16 @@
 #include <dorvellxsd/validation/xsdxmlchecker.h>
 
 namespace pelmak::mi {
+namespace {
+
+static_assert(XsdXmlChecker::DefaultMaxDiagnostics == pelmak::XsdXmlChecker::DefaultMaxDiagnostics);
+
+XsdDiagnostic toMi(const pelmak::XsdDiagnostic &diagnostic)
+{
+    return {diagnostic.line, diagnostic.column, toStdString(diagnostic.message), toStdString(diagnostic.feature)};
+}
+
+} // namespace
 
 XsdXmlChecker::XsdXmlChecker()
     : impl(std::make_unique<pelmak::XsdXmlChecker>())
@@ -23,6 +33,11 @@ void XsdXmlChecker::setCatalogFiles(const std::list<std::string> &paths)
     impl->setCatalogFiles(toQStringList(paths));
 }
 
+std::list<std::string> XsdXmlChecker::catalogWarnings() const
+{
+    return toStdList(impl->catalogWarnings());
+}
+
 void XsdXmlChecker::setNetworkAccess(bool allowed)
 {
     impl->setNetworkAccess(allowed);
@@ -31,6 +46,24 @@ void XsdXmlChecker::setNetworkAccess(bool allowed)
 int XsdXmlChecker::checkXmlFile(const std::string &path)
 {
     return impl->checkXmlFile(toQString(path));
+}
+
+int XsdXmlChecker::checkXmlFile(const std::string &path, const DiagnosticHandler &handler)
+{
+    return impl->checkXmlFile(toQString(path),
+        [&handler](const pelmak::XsdDiagnostic &diagnostic) { return !handler || handler(toMi(diagnostic)); });
+}
+
+XsdValidationReport XsdXmlChecker::validate(const std::string &path, int maxDiagnostics)
+{
+    const pelmak::XsdValidationReport found = impl->validate(toQString(path), maxDiagnostics);
+    XsdValidationReport report;
+    report.document = path;
+    report.errorCount = found.errorCount;
+    for (const pelmak::XsdDiagnostic &diagnostic : found.diagnostics)
+        report.diagnostics.push_back(toMi(diagnostic));
+    report.diagnosticsNotKept = found.diagnosticsNotKept;
+    return report;
 }
 
 } // namespace pelmak::mi

@@ -37,7 +37,7 @@ std::unique_ptr<SchemaNode> startNode(const QXmlStreamReader &reader, const Sche
 // never declarations and are left out.
 std::unique_ptr<SchemaNode> readTree(QIODevice &device, const SchemaFile *file, QString &errorMessage)
 {
-    XmlFileText text(device);
+    XmlFileText text(device, MaxSchemaFileBytes);
     const MoreText moreText = [&text](QXmlStreamReader &parser) { return text.feed(parser); };
     QXmlStreamReader reader;
     std::unique_ptr<SchemaNode> root;
@@ -70,7 +70,7 @@ std::unique_ptr<SchemaNode> readSchemaFile(QFile &file, const SchemaFile *owner,
 {
     {
         QDomDocument unused;
-        if (!readXmlFile(file, unused, BlankText::Drop, &errorMessage))
+        if (!readXmlFile(file, unused, BlankText::Drop, &errorMessage, MaxSchemaFileBytes))
             return nullptr;
     }
     if (!file.seek(0)) {

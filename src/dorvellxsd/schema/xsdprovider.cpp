@@ -536,6 +536,11 @@ void XsdProvider::setCatalogFiles(const QStringList &paths)
     catalog = paths.isEmpty() ? nullptr : std::make_shared<const XmlCatalog>(paths);
 }
 
+QStringList XsdProvider::catalogWarnings() const
+{
+    return catalog ? catalog->warnings() : QStringList();
+}
+
 XsdTables XsdProvider::tables() const
 {
     return currentTables;

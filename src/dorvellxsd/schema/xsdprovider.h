@@ -62,7 +62,7 @@ public:
     /**
      * Loads the schema at @p path and replaces the model with its tables.
      * @throws std::logic_error when the file or one it includes cannot be opened, is not a
-     *         regular file or is not well-formed XML, also when it has a DOCTYPE declaration (no
+     *         regular file, is larger than 16 MiB or is not well-formed XML, also when it has a DOCTYPE declaration (no
      *         entity is ever expanded and no DTD fetched) or nests elements deeper than 1,000
      *         levels, when its document element is not xs:schema, when it refers to both GML
      *         3.1.1 and 3.2, and when a feature declaration cannot be mapped (the message names
@@ -74,11 +74,15 @@ public:
     /**
      * OASIS XML catalog files through which the locations of xs:include and xs:import are
      * resolved, in order, for the next initFromXsd(); as XsdXmlChecker::setCatalogFiles() reads
-     * them. Replaces the catalogs set before; an empty list sets none.
-     * @throws std::logic_error when a catalog is missing, not well-formed, or loops; the
-     *         catalogs set before then stay.
+     * them. Replaces the catalogs set before; an empty list sets none. A catalog named by
+     * nextCatalog that cannot be read is skipped, with a line in catalogWarnings().
+     * @throws std::logic_error when a catalog of @p paths is missing or not well-formed, when
+     *         catalogs loop, or when there are too many; the catalogs set before then stay.
      */
     void setCatalogFiles(const QStringList &paths);
+
+    /// As XsdXmlChecker::catalogWarnings(): why each catalog named by nextCatalog was skipped.
+    QStringList catalogWarnings() const;
 
     /// A copy of the model; later loads do not change it.
     XsdTables tables() const;

@@ -26,8 +26,10 @@ void DocumentGuard::startPrefixMapping(const XMLCh *const, const XMLCh *const)
 }
 
 void DocumentGuard::startElement(
-    const XMLCh *const, const XMLCh *const, const XMLCh *const, const xercesc::Attributes &attributes)
+    const XMLCh *const uri, const XMLCh *const localName, const XMLCh *const, const xercesc::Attributes &attributes)
 {
+    // First, so that a refusal of the element names the feature it starts or lies in.
+    features.startElement(uri, localName, attributes);
     declarations = 0;
     if (++depth > MaxXmlDepth)
         refuse(messages::NestingTooDeep, MaxXmlDepth);
@@ -38,6 +40,27 @@ void DocumentGuard::startElement(
 void DocumentGuard::endElement(const XMLCh *const, const XMLCh *const, const XMLCh *const)
 {
     --depth;
+    features.endElement();
+}
+
+void DocumentGuard::characters(const XMLCh *const, const XMLSize_t)
+{
+    features.passed();
+}
+
+void DocumentGuard::ignorableWhitespace(const XMLCh *const, const XMLSize_t)
+{
+    features.passed();
+}
+
+void DocumentGuard::processingInstruction(const XMLCh *const, const XMLCh *const)
+{
+    features.passed();
+}
+
+void DocumentGuard::comment(const XMLCh *const, const XMLSize_t)
+{
+    features.passed();
 }
 
 void DocumentGuard::startDTD(const XMLCh *const, const XMLCh *const, const XMLCh *const)

@@ -5,6 +5,7 @@
 #ifndef DORVELLXSD_DOCUMENTGUARD_P_H
 #define DORVELLXSD_DOCUMENTGUARD_P_H
 
+#include "featurelocator_p.h"
 #include "parsererrorhandler_p.h"
 
 #include <xercesc/sax2/DefaultHandler.hpp>
@@ -23,7 +24,7 @@ struct DocumentRefused
  * its external subset opened, so no entity is ever declared or expanded), elements nested
  * deeper than MaxXmlDepth, or an element with more than MaxXmlAttributes attributes or
  * MaxXmlNamespaceDeclarations namespace declarations (before the validator spends its time on
- * them).
+ * them). It tells its feature locator of every event on the way.
  */
 class DocumentGuard : public xercesc::DefaultHandler
 {
@@ -31,10 +32,16 @@ public:
     void setDocumentLocator(const xercesc::Locator *const locator) override;
     void startDocument() override;
     void startElement(const XMLCh *const uri, const XMLCh *const localName, const XMLCh *const qualifiedName,
-                      const xercesc::Attributes &attributes) override;
+        const xercesc::Attributes &attributes) override;
     void startPrefixMapping(const XMLCh *const prefix, const XMLCh *const uri) override;
     void endElement(const XMLCh *const uri, const XMLCh *const localName, const XMLCh *const qualifiedName) override;
+    void characters(const XMLCh *const characters, const XMLSize_t length) override;
+    void ignorableWhitespace(const XMLCh *const characters, const XMLSize_t length) override;
+    void processingInstruction(const XMLCh *const target, const XMLCh *const data) override;
+    void comment(const XMLCh *const characters, const XMLSize_t length) override;
     void startDTD(const XMLCh *const name, const XMLCh *const publicId, const XMLCh *const systemId) override;
+
+    FeatureLocator features;
 
 private:
     // Where the parser stands, as a diagnostic without text yet.

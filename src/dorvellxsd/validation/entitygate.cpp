@@ -1,6 +1,7 @@
 #include "entitygate_p.h"
 
 #include "../message_p.h"
+#include "../xml/xmlreading_p.h"
 #include "schemacheck_p.h"
 #include "schemafetch_p.h"
 #include "xerces_p.h"
@@ -12,6 +13,7 @@
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/util/BinInputStream.hpp>
 #include <xercesc/util/XMLResourceIdentifier.hpp>
+#include <xercesc/validators/common/Grammar.hpp>
 
 #include <algorithm>
 #include <cstring>
@@ -114,12 +116,11 @@ std::unique_ptr<xercesc::InputSource> EntityGate::openSchema(const QString &addr
             refuse(Diagnostic{0, 0, formatMessage(messages::CannotOpenFile, name)});
             return nullptr;
         }
-        if (file.size() > MaxSchemaFileBytes) {
+        if (!readAtMost(file, MaxSchemaFileBytes, content)) {
             const QString limit = QString::number(MaxSchemaFileBytes);
             refuse(Diagnostic{0, 0, formatMessage(messages::SchemaTooLarge, name, limit)});
             return nullptr;
         }
-        content = file.readAll();
     } else if (!isNetworkAddress(address)) {
         refuse(Diagnostic{0, 0, formatMessage(messages::CannotOpenFile, address)});
         return nullptr;
@@ -150,9 +151,22 @@ xercesc::InputSource *EntityGate::resolveEntity(XMLResourceIdentifier *resource)
     const QString location = fromXmlCh(resource->getSystemId());
     if (location.isEmpty())
         return nullptr; // an import that names no location: the parser then loads nothing
-    if (auto schema = openSchema(catalog.locate(location, fromXmlCh(resource->getBaseURI()))))
+    const QString address = catalog.locate(location, fromXmlCh(resource->getBaseURI()));
+    // Under the address it would be read from, the parser finds the file if it has read it.
+    if (isLoadedAlready(*resource))
+        return emptySource(toXmlCh(address));
+    if (auto schema = openSchema(address))
         return schema.release();
     return emptySource(resource->getSystemId());
+}
+
+bool EntityGate::isLoadedAlready(const XMLResourceIdentifier &resource) const
+{
+    const XMLCh *importedNamespace = resource.getNameSpace();
+    if (!parser || resource.getResourceIdentifierType() != XMLResourceIdentifier::SchemaImport || !importedNamespace)
+        return false;
+    const xercesc::Grammar *grammar = parser->getGrammar(importedNamespace);
+    return grammar && grammar->getGrammarType() == xercesc::Grammar::SchemaGrammarType;
 }
 
 void EntityGate::refuse(Diagnostic diagnostic)

@@ -9,6 +9,7 @@
 #include "parsererrorhandler_p.h"
 
 #include <xercesc/sax/InputSource.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/util/XMLEntityResolver.hpp>
 
 #include <memory>
@@ -21,7 +22,9 @@ namespace pelmak {
  * schema file it imports, includes or redefines is read here, never by the parser itself: its
  * location mapped through the catalogs, a local file read only when it is a regular file, a
  * network address fetched only when network access is allowed and then within a time limit,
- * and the text handed over only when schemaTextRefusal finds nothing against it. DTDs and
+ * and the text handed over only when schemaTextRefusal finds nothing against it. An import of a
+ * namespace the parser has a grammar for already is not read at all, as Xerces-C on its own
+ * skips it without opening its location. DTDs and
  * external entities never open. Once the grammar is loaded nothing opens at all: a checked
  * document reads no file but itself, whatever its schema location hints or document type say.
  */
@@ -39,6 +42,8 @@ public:
 
     XmlCatalog catalog;
     bool networkAllowed = true;
+    // The parser whose grammars decide which imports are loaded already.
+    xercesc::SAX2XMLReader *parser = nullptr;
 
     // The first refusal of the current schema load.
     std::optional<Diagnostic> refusal;
@@ -47,6 +52,7 @@ private:
     // The schema at @p address (a URL the catalogs have mapped), or null with the refusal noted.
     std::unique_ptr<xercesc::InputSource> openSchema(const QString &address);
     void refuse(Diagnostic diagnostic);
+    bool isLoadedAlready(const xercesc::XMLResourceIdentifier &resource) const;
 
     bool loading = true;
 };

@@ -9,12 +9,6 @@
 namespace pelmak {
 namespace {
 
-int toInt(XMLFileLoc position)
-{
-    constexpr auto largest = static_cast<XMLFileLoc>(std::numeric_limits<int>::max());
-    return static_cast<int>(position < largest ? position : largest);
-}
-
 std::string localText(const XMLCh *text)
 {
     const LocalText converted(text);
@@ -27,39 +21,40 @@ std::string localText(const XMLCh *text)
 
 } // namespace
 
-void reportDiagnostic(const DiagnosticCallback &callback, XMLFileLoc line, XMLFileLoc column,
-                      const XMLCh *text)
+int toInt(XMLFileLoc position)
 {
-    if (!callback)
-        return;
-    callback(toInt(line), toInt(column), localText(text));
+    constexpr auto largest = static_cast<XMLFileLoc>(std::numeric_limits<int>::max());
+    return static_cast<int>(position < largest ? position : largest);
 }
 
-void reportDiagnostic(const DiagnosticCallback &callback, const Diagnostic &diagnostic)
+void reportDiagnostic(const DiagnosticCallback &callback, int line, int column, const QString &text)
 {
-    reportDiagnostic(callback, diagnostic.line, diagnostic.column, toXmlCh(diagnostic.text));
+    if (callback)
+        callback(line, column, localText(toXmlCh(text)));
 }
 
 ParserErrorHandler::~ParserErrorHandler() = default;
 
 void ParserErrorHandler::warning(const xercesc::SAXParseException &exception)
 {
-    forward(exception);
+    forward(exception, Severity::Warning);
 }
 
 void ParserErrorHandler::error(const xercesc::SAXParseException &exception)
 {
-    forward(exception);
+    forward(exception, Severity::Error);
 }
 
 void ParserErrorHandler::fatalError(const xercesc::SAXParseException &exception)
 {
-    forward(exception);
+    forward(exception, Severity::Fatal);
 }
 
-void ParserErrorHandler::forward(const xercesc::SAXParseException &exception) const
+void ParserErrorHandler::forward(const xercesc::SAXParseException &exception, Severity severity) const
 {
-    reportDiagnostic(callback, exception.getLineNumber(), exception.getColumnNumber(), exception.getMessage());
+    if (receive)
+        receive(Diagnostic{
+            exception.getLineNumber(), exception.getColumnNumber(), fromXmlCh(exception.getMessage()), severity});
 }
 
 } // namespace pelmak

@@ -19,26 +19,30 @@ namespace pelmak {
 using DiagnosticCallback = std::function<void(int, int, const std::string &)>;
 
 // A diagnostic kept for later or raised by the library itself, placed as the parser places its own.
+enum class Severity { Warning, Error, Fatal };
+
 struct Diagnostic
 {
     XMLFileLoc line = 0;
     XMLFileLoc column = 0;
     QString text;
+    Severity severity = Severity::Error; ///< errors and fatal errors count, warnings do not
 };
+
+// A position of the parser as an int, the largest int for any beyond it.
+int toInt(XMLFileLoc position);
 
 /*
  * Hands one diagnostic to the callback, its text transcoded to the local 8-bit code page.
  * Characters that code page cannot carry are replaced; nothing is reported when the callback
  * is empty.
  */
-void reportDiagnostic(const DiagnosticCallback &callback, XMLFileLoc line, XMLFileLoc column,
-                      const XMLCh *text);
-void reportDiagnostic(const DiagnosticCallback &callback, const Diagnostic &diagnostic);
+void reportDiagnostic(const DiagnosticCallback &callback, int line, int column, const QString &text);
 
 /*
- * Forwards every warning, error and fatal error of the parser to the callback, alike: the
- * callback cannot tell them apart. It never throws on its own account, so a fatal error does
- * not escape the parse as an exception; the parser ends the document by its own rules.
+ * Passes every warning, error and fatal error of the parser on as a Diagnostic, alike. It never
+ * throws on its own account, so a fatal error does not escape the parse as an exception; the
+ * parser ends the document by its own rules.
  */
 class ParserErrorHandler : public xercesc::HandlerBase
 {
@@ -49,10 +53,11 @@ public:
     void error(const xercesc::SAXParseException &exception) override;
     void fatalError(const xercesc::SAXParseException &exception) override;
 
-    DiagnosticCallback callback;
+    // Receives each diagnostic as the parser raises it; nothing is passed on while it is empty.
+    std::function<void(const Diagnostic &)> receive;
 
 private:
-    void forward(const xercesc::SAXParseException &exception) const;
+    void forward(const xercesc::SAXParseException &exception, Severity severity) const;
 };
 
 } // namespace pelmak

@@ -1,6 +1,7 @@
 #include "schemacheck_p.h"
 
 #include "../message_p.h"
+#include "patterncheck_p.h"
 
 #include <QHash>
 #include <QTextCodec>
@@ -194,6 +195,24 @@ private:
     QHash<int, double> sizes;
 };
 
+// The first pattern facet of the schema on which the parser may spend time exponential in a value's length.
+std::optional<Diagnostic> patternRefusal(const QByteArray &content, const QString &name)
+{
+    QXmlStreamReader reader(asVersion10(content));
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement || reader.namespaceUri() != SchemaNamespace
+            || reader.name() != QLatin1String("pattern"))
+            continue;
+        const QString pattern = reader.attributes().value(QLatin1String("value")).toString();
+        if (canBacktrackExponentially(pattern)) {
+            const auto line = static_cast<XMLFileLoc>(reader.lineNumber());
+            return Diagnostic{
+                line, 0, formatMessage(messages::PatternBacktracks, pattern, QString::number(line), name)};
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<Diagnostic> schemaTextRefusal(const QByteArray &content, const QString &name)
@@ -207,7 +226,7 @@ std::optional<Diagnostic> schemaTextRefusal(const QByteArray &content, const QSt
             formatMessage(messages::ContentModelTooLarge, QString::number(*line), name,
                 QString::number(MaxContentModelPositions))};
     }
-    return std::nullopt;
+    return patternRefusal(content, name);
 }
 
 } // namespace pelmak

@@ -27,7 +27,9 @@ inline constexpr double MaxContentModelPositions = 3000;
  * Why the schema text @p content, read from @p name, must not reach the parser: its prolog
  * declares a document type, or cannot be read far enough to tell (the check refuses what it
  * cannot see through); or one of its content models expands to more than
- * MaxContentModelPositions element positions, counting the groups it refers to in the same file.
+ * MaxContentModelPositions element positions, counting the groups it refers to in the same file;
+ * or one of its pattern facets lets the parser spend time exponential in the length of a value
+ * (canBacktrackExponentially): Xerces-C cannot be stopped while it matches one.
  */
 std::optional<Diagnostic> schemaTextRefusal(const QByteArray &content, const QString &name);
 

@@ -5,6 +5,8 @@
 #ifndef DORVELLXSD_SCHEMAFETCH_P_H
 #define DORVELLXSD_SCHEMAFETCH_P_H
 
+#include "../xml/xmllimits_p.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -12,8 +14,6 @@ namespace pelmak {
 
 // The longest a schema fetched from the network may take, connection included.
 inline constexpr int SchemaFetchTimeoutSeconds = 15;
-// The largest schema file read or fetched; the official schemas are a few hundred KB at most.
-inline constexpr qint64 MaxSchemaFileBytes = 16 * 1024 * 1024;
 
 /*
  * Fetches the schema at @p url (http, https or ftp), following redirects, within

@@ -2,9 +2,12 @@
 
 #include "../message_p.h"
 #include "documentguard_p.h"
+#include "documenttext_p.h"
 #include "entitygate_p.h"
 #include "parsererrorhandler_p.h"
 #include "xerces_p.h"
+
+#include <QScopeGuard>
 
 #include <xercesc/internal/MemoryManagerImpl.hpp>
 #include <xercesc/parsers/SAX2XMLReaderImpl.hpp>
@@ -94,14 +97,23 @@ private:
     }
 };
 
+// Thrown out of the parse when the host's handler asks to stop.
+struct CheckStopped
+{
+};
+
 QString loadFailureMessage(const QString &path, const std::optional<Diagnostic> &reason)
 {
     QString message = formatMessage(messages::CannotLoadSchema, path);
-    if (reason)
-        message += QLatin1Char('\n')
-                   + formatMessage(messages::SchemaDiagnostic, QString::number(reason->line),
-                                   QString::number(reason->column), reason->text);
-    return message;
+    if (!reason)
+        return message;
+    // A refusal of a whole file has no position in it.
+    message += QLatin1Char('\n');
+    if (reason->line == 0)
+        return message + reason->text;
+    return message
+        + formatMessage(
+            messages::SchemaDiagnostic, QString::number(reason->line), QString::number(reason->column), reason->text);
 }
 
 } // namespace
@@ -121,15 +133,25 @@ public:
     DocumentGuard documentGuard;
     std::unique_ptr<xercesc::SAX2XMLReaderImpl> parser = createValidatingReader(memory);
     bool grammarLoaded = false;
+    Callback callback;                // of loadGrammar()
+    DocumentText *document = nullptr; // the one being checked
 
     // A grammar when the schema loaded without any error, null otherwise.
     const xercesc::Grammar *loadSchema(const QString &path, SchemaLoadErrors &errors);
     void closeForDocuments();
-    int check(const QString &path);
+    void requireGrammar() const;
+    int check(const QString &path, const DiagnosticHandler &handler);
+    void parse(const QString &path);
 };
 
 XsdXmlChecker::Private::Private()
 {
+    errorHandler.receive = [this](const Diagnostic &diagnostic) {
+        const auto reported = document ? document->inPlaceOf(diagnostic) : diagnostic;
+        if (reported)
+            documentGuard.features.report(*reported);
+    };
+    entityGate.parser = parser.get();
     parser->setXMLEntityResolver(&entityGate);
     parser->setContentHandler(&documentGuard);
     parser->setLexicalHandler(&documentGuard);
@@ -181,19 +203,52 @@ void XsdXmlChecker::Private::closeForDocuments()
     parser->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
 }
 
-int XsdXmlChecker::Private::check(const QString &path)
+void XsdXmlChecker::Private::requireGrammar() const
 {
+    if (!grammarLoaded)
+        throw logicError(formatMessage(messages::FileNotLoaded, QStringLiteral("XSD")));
+}
+
+// Every refusal and diagnostic goes to the feature locator.
+void XsdXmlChecker::Private::parse(const QString &path)
+{
+    FeatureLocator &features = documentGuard.features;
     if (const auto refused = fileRefusal(path)) {
-        reportDiagnostic(errorHandler.callback, *refused);
-        return 1;
+        features.report(*refused);
+        return;
     }
+    DocumentText text(path);
+    if (const auto refused = text.refusal()) {
+        features.report(*refused);
+        return;
+    }
+    document = &text;
+    const auto forget = qScopeGuard([this] { document = nullptr; });
     try {
-        parser->parse(toXmlCh(path));
-    } catch (const DocumentRefused &refused) {
-        reportDiagnostic(errorHandler.callback, refused.diagnostic);
-        return static_cast<int>(parser->getErrorCount()) + 1;
+        parser->parse(*text.input());
+    } catch (const DocumentRefused &refusal) {
+        features.report(refusal.diagnostic);
     }
-    return static_cast<int>(parser->getErrorCount());
+    if (const auto badBytes = text.badBytesLeft())
+        features.report(*badBytes);
+}
+
+// The errors are counted as they reach the handler, so that a check it stops counts those it saw.
+int XsdXmlChecker::Private::check(const QString &path, const DiagnosticHandler &handler)
+{
+    int errors = 0;
+    FeatureLocator &features = documentGuard.features;
+    features.start([&](const XsdDiagnostic &diagnostic, bool error) {
+        errors += error ? 1 : 0;
+        if (handler && !handler(diagnostic))
+            throw CheckStopped{};
+    });
+    try {
+        parse(path);
+        features.finish();
+    } catch (const CheckStopped &) {
+    }
+    return errors;
 }
 
 XsdXmlChecker::XsdXmlChecker()
@@ -213,7 +268,7 @@ void XsdXmlChecker::loadGrammar(const QString &path, Callback callback)
         throw logicError(loadFailureMessage(path, errors.first));
 
     d->closeForDocuments();
-    d->errorHandler.callback = std::move(callback);
+    d->callback = std::move(callback);
     d->parser->setErrorHandler(&d->errorHandler);
     d->grammarLoaded = true;
 }
@@ -223,6 +278,11 @@ void XsdXmlChecker::setCatalogFiles(const QStringList &paths)
     d->entityGate.catalog = XmlCatalog(paths);
 }
 
+QStringList XsdXmlChecker::catalogWarnings() const
+{
+    return d->entityGate.catalog.warnings();
+}
+
 void XsdXmlChecker::setNetworkAccess(bool allowed)
 {
     d->entityGate.networkAllowed = allowed;
@@ -230,10 +290,35 @@ void XsdXmlChecker::setNetworkAccess(bool allowed)
 
 int XsdXmlChecker::checkXmlFile(const QString &path)
 {
-    if (!d->grammarLoaded)
-        throw logicError(formatMessage(messages::FileNotLoaded, QStringLiteral("XSD")));
+    d->requireGrammar();
+    const Callback &callback = d->callback;
+    return d->check(path, [&callback](const XsdDiagnostic &diagnostic) {
+        reportDiagnostic(callback, diagnostic.line, diagnostic.column, diagnostic.message);
+        return true;
+    });
+}
 
-    return d->check(path);
+int XsdXmlChecker::checkXmlFile(const QString &path, const DiagnosticHandler &handler)
+{
+    d->requireGrammar();
+    return d->check(path, handler);
+}
+
+XsdValidationReport XsdXmlChecker::validate(const QString &path, int maxDiagnostics)
+{
+    d->requireGrammar();
+    if (maxDiagnostics < 0)
+        throw logicError(formatMessage(messages::DiagnosticLimitNegative, QString::number(maxDiagnostics)));
+    XsdValidationReport report;
+    report.document = path;
+    report.errorCount = d->check(path, [&](const XsdDiagnostic &diagnostic) {
+        if (report.diagnostics.size() < maxDiagnostics)
+            report.diagnostics.append(diagnostic);
+        else
+            ++report.diagnosticsNotKept;
+        return true;
+    });
+    return report;
 }
 
 } // namespace pelmak

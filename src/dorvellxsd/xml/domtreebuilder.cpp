@@ -201,10 +201,10 @@ bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText
     });
 }
 
-bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, QString *errorMessage)
+bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, QString *errorMessage, qint64 maxBytes)
 {
-    return buildDocument(
-        document, blankText, [&](TreeBuilder &builder) { return XmlFileReader(file).readAll(builder, errorMessage); });
+    return buildDocument(document, blankText,
+        [&](TreeBuilder &builder) { return XmlFileReader(file, maxBytes).readAll(builder, errorMessage); });
 }
 
 void appendRootElementOf(

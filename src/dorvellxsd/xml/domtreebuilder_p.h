@@ -98,8 +98,9 @@ private:
  */
 bool readXmlDocument(QXmlStreamReader &reader, QDomDocument &document, BlankText blankText, QString *errorMessage);
 
-// The same for the file @p file, read through an XmlFileReader.
-bool readXmlFile(QIODevice &file, QDomDocument &document, BlankText blankText, QString *errorMessage);
+// The same for the file @p file, read through an XmlFileReader that reads at most @p maxBytes (0: any).
+bool readXmlFile(
+    QIODevice &file, QDomDocument &document, BlankText blankText, QString *errorMessage, qint64 maxBytes = 0);
 
 /*
  * Appends below @p parent the root element of what @p reader delivers, with its subtree, built as

@@ -3,10 +3,13 @@
 #include "../message_p.h"
 #include "domtreebuilder_p.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDomElement>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace pelmak {
@@ -28,45 +31,106 @@ struct XmlCatalog::Catalog
 
 namespace {
 
-// More catalogs than any real chain holds: a chain that branches out again and again is refused
-// long before its size would matter.
-constexpr int MaxCatalogs = 256;
-
 QString localName(const QDomElement &element)
 {
     return element.tagName().section(QLatin1Char(':'), -1);
 }
 
+int firstElementAt(const QByteArray &text)
+{
+    for (int at = text.indexOf('<'); at >= 0 && at + 1 < text.size(); at = text.indexOf('<', at + 1)) {
+        if (text.at(at + 1) != '!' && text.at(at + 1) != '?')
+            return at;
+    }
+    return text.size();
+}
+
+/*
+ * The catalog's text with the document type declaration OASIS recommends for catalogs, for either
+ * version of its DTD, blanked out, so that the parser neither refuses it nor takes entity
+ * references for those of a DTD it did not read. Only a declaration before the first element
+ * and without an internal subset counts; any other stays for the reader to refuse. The blanks
+ * keep every line and column where it was.
+ */
+QByteArray withoutCatalogDoctype(QByteArray text)
+{
+    static const QRegularExpression doctype(
+        QStringLiteral("<!DOCTYPE[ \\t\\r\\n]+catalog[ \\t\\r\\n]+PUBLIC[ \\t\\r\\n]+"
+                       "([\"'])-//OASIS//DTD (?:Entity Resolution XML Catalog V1\\.0|XML Catalogs V1\\.1)//EN\\1"
+                       "[ \\t\\r\\n]+(?:\"[^\"]*\"|'[^']*')[ \\t\\r\\n]*>"));
+    const QString prolog = QString::fromLatin1(text.left(firstElementAt(text)));
+    const QRegularExpressionMatch found = doctype.match(prolog);
+    for (int i = found.capturedStart(); found.hasMatch() && i < found.capturedEnd(); ++i) {
+        if (text.at(i) != '\n' && text.at(i) != '\r')
+            text[i] = ' ';
+    }
+    return text;
+}
+
+// A catalog that cannot be read at all, as opposed to catalogs that cannot be read together.
+struct CatalogUnreadable
+{
+    QString message;
+};
+
 class CatalogLoader
 {
 public:
+    explicit CatalogLoader(QStringList &warnings)
+        : skipped(warnings)
+    {
+    }
+
+    // @throws CatalogUnreadable, or std::logic_error for a loop or too many catalogs.
     std::shared_ptr<const XmlCatalog::Catalog> load(const QString &location)
     {
         const QUrl url = QUrl::fromUserInput(location, QString(), QUrl::AssumeLocalFile);
         const QString path = url.isLocalFile() ? url.toLocalFile() : location;
         const QFileInfo info(path);
         if (!info.isFile())
-            throw logicError(formatMessage(messages::CatalogMissing, path));
+            throw CatalogUnreadable{formatMessage(messages::CatalogMissing, path)};
         const QString canonical = info.canonicalFilePath();
-        if (reading.contains(canonical) || ++loaded > MaxCatalogs)
+        if (reading.contains(canonical))
             throw logicError(formatMessage(messages::CatalogLoop, path));
+        if (const auto known = loaded.value(canonical))
+            return known;
+        if (++started > MaxCatalogs)
+            throw logicError(formatMessage(messages::TooManyCatalogs, path, QString::number(MaxCatalogs)));
 
         QFile file(canonical);
+        QByteArray text;
+        if (!file.open(QIODevice::ReadOnly))
+            throw CatalogUnreadable{formatMessage(messages::CatalogMissing, path)};
+        if (!readAtMost(file, MaxSchemaFileBytes, text)) {
+            const QString tooLarge = formatMessage(messages::FileTooLarge, QString::number(MaxSchemaFileBytes));
+            throw CatalogUnreadable{formatMessage(messages::CatalogNotWellFormed, path, tooLarge)};
+        }
+        text = withoutCatalogDoctype(std::move(text));
+        QBuffer content(&text);
+        content.open(QIODevice::ReadOnly);
         QDomDocument document;
         QString error;
-        if (!file.open(QIODevice::ReadOnly))
-            throw logicError(formatMessage(messages::CatalogMissing, path));
-        if (!readXmlFile(file, document, BlankText::Drop, &error))
-            throw logicError(formatMessage(messages::CatalogNotWellFormed, path, error));
+        if (!readXmlFile(content, document, BlankText::Drop, &error))
+            throw CatalogUnreadable{formatMessage(messages::CatalogNotWellFormed, path, error)};
 
         reading.append(canonical);
         auto catalog = std::make_shared<XmlCatalog::Catalog>();
         readEntries(document.documentElement(), QUrl::fromLocalFile(canonical), *catalog);
         reading.removeLast();
+        loaded.insert(canonical, catalog);
         return catalog;
     }
 
 private:
+    void loadNext(const QString &location, XmlCatalog::Catalog &catalog)
+    {
+        try {
+            catalog.next.append(load(location));
+        } catch (const CatalogUnreadable &unreadable) {
+            skipped.append(formatMessage(messages::CatalogSkipped, unreadable.message));
+        }
+    }
+
     void readEntries(const QDomElement &parent, const QUrl &base, XmlCatalog::Catalog &catalog)
     {
         using Match = XmlCatalog::Catalog::Match;
@@ -86,14 +150,16 @@ private:
                 catalog.entries.append(
                     {Match::Prefix, entry.attribute(QStringLiteral("systemIdStartString")), target("rewritePrefix")});
             else if (name == QLatin1String("nextCatalog"))
-                catalog.next.append(load(target("catalog")));
+                loadNext(target("catalog"), catalog);
             else if (name == QLatin1String("group"))
                 readEntries(entry, base, catalog);
         }
     }
 
+    QStringList &skipped;
     QStringList reading; // the chain of catalogs being read, to refuse one that reaches itself
-    int loaded = 0;
+    QHash<QString, std::shared_ptr<const XmlCatalog::Catalog>> loaded; // by canonical path
+    int started = 0;                                                   // catalogs read or being read
 };
 
 } // namespace
@@ -124,9 +190,14 @@ XmlCatalog::XmlCatalog() = default;
 
 XmlCatalog::XmlCatalog(const QStringList &files)
 {
-    CatalogLoader loader;
-    for (const QString &file : files)
-        catalogs.append(loader.load(file));
+    CatalogLoader loader(skipped);
+    for (const QString &file : files) {
+        try {
+            catalogs.append(loader.load(file));
+        } catch (const CatalogUnreadable &unreadable) {
+            throw logicError(unreadable.message);
+        }
+    }
 }
 
 XmlCatalog::~XmlCatalog() = default;

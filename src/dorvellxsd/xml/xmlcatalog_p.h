@@ -19,12 +19,18 @@ namespace pelmak {
  * catalog are resolved against the catalog file itself. Catalogs are consulted in the order
  * given; within one, an exact entry wins over a rewrite, the longest rewrite prefix wins, and
  * the catalogs it names with nextCatalog follow it in their order.
+ *
+ * A catalog may carry the document type declaration OASIS recommends for catalogs; its DTD is
+ * never read. A catalog named by nextCatalog that cannot be read is skipped, as OASIS has it,
+ * and warnings() says why; the catalogs given are read or refused.
  */
 class XmlCatalog
 {
 public:
     XmlCatalog();
-    // @throws std::logic_error when a catalog is missing, not well-formed, or reaches itself again.
+    // @throws std::logic_error when a catalog given is missing, larger than MaxSchemaFileBytes or
+    //         not well-formed, when a catalog reaches itself again through nextCatalog, or when
+    //         more than MaxCatalogs catalogs are read.
     explicit XmlCatalog(const QStringList &files);
     ~XmlCatalog();
     XmlCatalog(XmlCatalog &&) noexcept;
@@ -43,11 +49,19 @@ public:
 
     bool isEmpty() const { return catalogs.isEmpty(); }
 
+    // One line for each catalog named by nextCatalog that was skipped, saying which and why.
+    QStringList warnings() const { return skipped; }
+
     struct Catalog;
 
 private:
     QVector<std::shared_ptr<const Catalog>> catalogs;
+    QStringList skipped;
 };
+
+// More catalogs than any real chain holds: a chain that branches out again and again is refused
+// long before its size would matter.
+inline constexpr int MaxCatalogs = 256;
 
 // The file: URL of the local file at @p path, absolute and clean, as catalogs name files.
 QString fileAddress(const QString &path);

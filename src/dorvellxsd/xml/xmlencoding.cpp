@@ -57,6 +57,41 @@ const QRegularExpression &declarationPattern()
     return pattern;
 }
 
+/*
+ * The families of encodings that XML tells by the first four bytes of a text (XML 1.0, appendix
+ * F) and that neither a byte order mark the decoder reads nor a declaration in ASCII reveals:
+ * UCS-4 in any octet order, UTF-16 without a mark, EBCDIC. The UCS-4 marks come before the UTF-16
+ * ones they begin with.
+ */
+struct Signature
+{
+    const char *bytes; ///< four
+    const char *family;
+};
+
+const Signature UnreadFamilies[] = {
+    {"\x00\x00\xFE\xFF", "UCS-4 (UTF-32)"},
+    {"\xFF\xFE\x00\x00", "UCS-4 (UTF-32)"},
+    {"\x00\x00\xFF\xFE", "UCS-4 (UTF-32)"},
+    {"\xFE\xFF\x00\x00", "UCS-4 (UTF-32)"},
+    {"\x00\x00\x00\x3C", "UCS-4 (UTF-32)"},
+    {"\x3C\x00\x00\x00", "UCS-4 (UTF-32)"},
+    {"\x00\x00\x3C\x00", "UCS-4 (UTF-32)"},
+    {"\x00\x3C\x00\x00", "UCS-4 (UTF-32)"},
+    {"\x00\x3C\x00\x3F", "UTF-16"},
+    {"\x3C\x00\x3F\x00", "UTF-16"},
+    {"\x4C\x6F\xA7\x94", "EBCDIC"},
+};
+
+const char *unreadFamilyOf(const QByteArray &text)
+{
+    for (const Signature &signature : UnreadFamilies) {
+        if (text.startsWith(QByteArray::fromRawData(signature.bytes, 4)))
+            return signature.family;
+    }
+    return nullptr;
+}
+
 // The index of the first surrogate out of its pair.
 int unpairedSurrogate(const QString &text)
 {
@@ -80,7 +115,9 @@ XmlDecoder::XmlDecoder(const QByteArray &firstPiece)
     const QRegularExpressionMatch declaration = declarationPattern().match(codec->toUnicode(headOf(firstPiece)));
     if (!mark)
         codec = QTextCodec::codecForMib(Utf8Mib);
-    if (declaration.hasMatch()) {
+    if (const char *family = unreadFamilyOf(firstPiece)) {
+        declarationRefusal = formatMessage(messages::EncodingNotRead, QLatin1String(family), QStringLiteral("1"));
+    } else if (declaration.hasMatch()) {
         const QString declared = declaration.captured(2);
         const QString line = QStringLiteral("1");
         QTextCodec *named = QTextCodec::codecForName(declared.toLatin1());

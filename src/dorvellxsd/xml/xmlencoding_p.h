@@ -18,10 +18,11 @@ namespace pelmak {
 /*
  * Decodes the bytes of an XML file, piece after piece, in the encoding the file says it is in,
  * as XML 1.0 reads it: a UTF-8 or UTF-16 byte order mark, otherwise the encoding named in an XML
- * declaration written in ASCII (UTF-8 when there is none). A name Qt does not know, a declaration
- * that contradicts the byte order mark or cannot be read in the encoding it names (UTF-16 without
- * a byte order mark), and bytes that are no text in the encoding are refused: decoding them would
- * store something other than what the document holds.
+ * declaration written in ASCII (UTF-8 when there is none). A text that begins as UCS-4, as UTF-16
+ * without a mark or as EBCDIC begins (XML 1.0, appendix F) is refused, and so are a name Qt does not know, a
+ * declaration that contradicts the byte order mark or cannot be read in the encoding it names (UTF-16 without a byte
+ * order mark), and bytes that are no text in the encoding are refused: decoding them would store something other than
+ * what the document holds.
  */
 class XmlDecoder
 {
@@ -60,9 +61,9 @@ private:
     QString declarationRefusal;
     bool utf8 = false;
     bool utf16 = false;
-    bool replacementMeansInvalid = false; ///< the encoding has no U+FFFD of its own
-    QString heldBack;                     ///< the first half of a surrogate pair the last piece ended with
-    int utf8Pending = 0;                  ///< continuation bytes the last piece still owes
+    bool replacementMeansInvalid = false;  ///< the encoding has no U+FFFD of its own
+    QString heldBack;                      ///< the first half of a surrogate pair the last piece ended with
+    int utf8Pending = 0;                   ///< continuation bytes the last piece still owes
     uchar utf8Low = 0x80, utf8High = 0xBF; ///< the range of the next continuation byte
 };
 

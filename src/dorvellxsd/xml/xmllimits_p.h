@@ -5,6 +5,8 @@
 #ifndef DORVELLXSD_XMLLIMITS_P_H
 #define DORVELLXSD_XMLLIMITS_P_H
 
+#include <QtGlobal>
+
 namespace pelmak {
 
 /*
@@ -23,6 +25,13 @@ inline constexpr int MaxXmlDepth = 1000;
  */
 inline constexpr int MaxXmlAttributes = 256;
 inline constexpr int MaxXmlNamespaceDeclarations = 64;
+
+/*
+ * The largest schema or catalog file any reader or the validator reads or fetches, counted as it
+ * is read (a file of /proc says it is empty and never ends). The official schemas are a few
+ * hundred KB at most; documents have no such limit.
+ */
+inline constexpr qint64 MaxSchemaFileBytes = 16 * 1024 * 1024;
 
 } // namespace pelmak
 

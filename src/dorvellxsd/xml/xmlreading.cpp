@@ -84,6 +84,20 @@ bool XmlTokenizer::readAttributes(XmlAttributes &attributes)
     return true;
 }
 
+bool readAtMost(QIODevice &device, qint64 maxBytes, QByteArray &content)
+{
+    // A size the kernel takes for any of its files (some take only multiples of 8).
+    constexpr qint64 PieceSize = 1 << 16;
+    content.clear();
+    while (content.size() <= maxBytes) {
+        const QByteArray piece = device.read(PieceSize);
+        if (piece.isEmpty())
+            return true;
+        content += piece;
+    }
+    return false;
+}
+
 QXmlStreamReader::TokenType readNextToken(QXmlStreamReader &reader, const MoreText &moreText)
 {
     const bool moreToRead = !reader.atEnd()
@@ -336,8 +350,9 @@ void XmlMarkupGuard::other(char c)
     }
 }
 
-XmlFileText::XmlFileText(QIODevice &device)
+XmlFileText::XmlFileText(QIODevice &device, qint64 limit)
     : file(device)
+    , maxBytes(limit)
 {
 }
 
@@ -353,6 +368,9 @@ bool XmlFileText::feed(QXmlStreamReader &parser)
 {
     constexpr qint64 PieceSize = 1 << 20;
     const QByteArray bytes = file.read(PieceSize);
+    bytesRead += bytes.size();
+    if (maxBytes > 0 && bytesRead > maxBytes)
+        return refuse(parser, formatMessage(messages::FileTooLarge, QString::number(maxBytes)));
     if (!decoder) {
         if (bytes.isEmpty())
             return false;
@@ -398,8 +416,8 @@ QString XmlFileText::invalidBytesAfter(const QByteArray &validUtf8)
     return formatMessage(messages::BytesNotInEncoding, QString::number(guard.lineNumber()), decoder->name());
 }
 
-XmlFileReader::XmlFileReader(QIODevice &device)
-    : text(device)
+XmlFileReader::XmlFileReader(QIODevice &device, qint64 maxBytes)
+    : text(device, maxBytes)
     , tokenizer(reader, MaxXmlDepth, names, [this](QXmlStreamReader &parser) { return text.feed(parser); })
 {
 }

@@ -40,6 +40,10 @@ public:
 // Gives a parser its next piece of text; false when there is none left.
 using MoreText = std::function<bool(QXmlStreamReader &)>;
 
+// Reads what is left of @p device into @p content; false, with @p content incomplete, once it
+// holds more than @p maxBytes. Counted as read: a file of /proc says it is empty.
+bool readAtMost(QIODevice &device, qint64 maxBytes, QByteArray &content);
+
 // Reads the parser's next token, with more text from @p moreText (when given) each time it runs
 // out of it; NoToken once the text is over or refused.
 QXmlStreamReader::TokenType readNextToken(QXmlStreamReader &reader, const MoreText &moreText);
@@ -108,10 +112,10 @@ private:
     State state = State::Text;
     int line = 1;
     bool afterCarriageReturn = false;
-    QByteArray bang;      ///< what follows "<!" so far
-    int closing = 0;      ///< the delimiter's closing characters seen ("--", "]]", "?")
-    char quote = 0;       ///< the quote of the value being read, or none
-    int bracketDepth = 0; ///< of a declaration's internal subset
+    QByteArray bang;                    ///< what follows "<!" so far
+    int closing = 0;                    ///< the delimiter's closing characters seen ("--", "]]", "?")
+    char quote = 0;                     ///< the quote of the value being read, or none
+    int bracketDepth = 0;               ///< of a declaration's internal subset
     char nameStart[NameStartSize] = {}; ///< of the attribute name being read
     int nameLength = 0;
     bool nameEnded = false;
@@ -124,13 +128,14 @@ private:
  * piece as it is read, never held whole (a parser given a whole large text at once is several
  * times slower); an XmlMarkupGuard counts each piece before the parser sees it. A UTF-8 file's
  * pieces are checked, not decoded, and go to the parser as bytes, which it decodes itself.
+ * A file longer than a given number of bytes is refused once that many are read.
  */
 class XmlFileText
 {
 public:
     // The file is read from where it stands; it must be open in binary mode, so that the parser
-    // applies the end-of-line rule of XML itself.
-    explicit XmlFileText(QIODevice &file);
+    // applies the end-of-line rule of XML itself. @p maxBytes 0 reads any length.
+    explicit XmlFileText(QIODevice &file, qint64 maxBytes = 0);
     ~XmlFileText();
     XmlFileText(const XmlFileText &) = delete;
     XmlFileText &operator=(const XmlFileText &) = delete;
@@ -143,6 +148,8 @@ private:
     QString invalidBytesAfter(const QByteArray &validUtf8);
 
     QIODevice &file;
+    const qint64 maxBytes;
+    qint64 bytesRead = 0;
     std::unique_ptr<XmlDecoder> decoder; ///< made from the first piece
     XmlMarkupGuard guard;
 };
@@ -152,7 +159,7 @@ class XmlFileReader
 {
 public:
     // The file as XmlFileText takes it.
-    explicit XmlFileReader(QIODevice &file);
+    explicit XmlFileReader(QIODevice &file, qint64 maxBytes = 0);
     XmlFileReader(const XmlFileReader &) = delete;
     XmlFileReader &operator=(const XmlFileReader &) = delete;
 
