@@ -108,10 +108,6 @@
 %2</translation>
     </message>
     <message>
-        <source>Не могу определить индекс поля с именем %1</source>
-        <translation>Cannot find the index of field %1</translation>
-    </message>
-    <message>
         <source>Геометрия не сохранена. Слой %1. Объект %2</source>
         <translation>Geometry not stored. Layer %1. Feature %2</translation>
     </message>

@@ -71,8 +71,6 @@ inline constexpr char InvalidLayerParameters[] =
 inline constexpr char NoLayerInformation[] =
     QT_TRANSLATE_NOOP("QObject", "Невозможно получить информацию по слою %1");
 inline constexpr char InvalidFilter[] = QT_TRANSLATE_NOOP("QObject", "Ошибочный фильтр %1\n%2");
-inline constexpr char NoFieldIndex[] =
-    QT_TRANSLATE_NOOP("QObject", "Не могу определить индекс поля с именем %1");
 inline constexpr char GeometryNotStored[] =
     QT_TRANSLATE_NOOP("QObject", "Геометрия не сохранена. Слой %1. Объект %2");
 inline constexpr char FeatureNotStored[] =

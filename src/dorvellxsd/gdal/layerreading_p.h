@@ -44,7 +44,7 @@ private:
 
     const XsdElement table;
     OGRLayer *layer = nullptr;
-    QVector<int> columns; ///< per attribute: its field, or GeometryColumn
+    QVector<int> columns; ///< per attribute: its field, GeometryColumn or AbsentColumn
     bool withGeometry = false;
     GmlExport gml;
     OGRFeatureUniquePtr ahead;

@@ -98,7 +98,8 @@ public:
     /**
      * Reads every feature of the layer named like @p element into table data, one value per
      * attribute in attribute order; every geometry attribute gets the feature's geometry as GML 3
-     * (see setGmlVersion()).
+     * (see setGmlVersion()). An optional plain attribute (minOccurs 0) whose field the layer lacks
+     * is read as empty, which the document writers leave out.
      * Reads as XsdGdalLayerReader does, in one batch.
      *
      * @p filter is an attribute filter (the condition of a WHERE clause) handed to the driver as it
@@ -106,10 +107,10 @@ public:
      * functions the server offers (a filter may make a PostgreSQL server sleep). It must come from
      * someone trusted with the data source. An empty one reads the whole layer, also after a
      * filtered read.
-     * @throws std::logic_error when the element describes no table, the layer or a field is
-     *         missing, GDAL refuses the filter or fails while reading, a feature identifier does
-     *         not fit in 32 bits, or a geometry cannot be written as GML; no partial data is
-     *         returned.
+     * @throws std::logic_error when the element describes no table, the layer or the field of a
+     *         required attribute is missing ("В слое %1 нет поля %2"), GDAL refuses the filter or
+     *         fails while reading, a feature identifier does not fit in 32 bits, or a geometry
+     *         cannot be written as GML; no partial data is returned.
      */
     XsdTableData getDataFromLayer(const XsdElement &element, const QString &filter) const;
 
