@@ -196,6 +196,10 @@
         <translation>Attribute name %1 is not allowed in XML. Table %2</translation>
     </message>
     <message>
+        <source>Пространство имён «%1» или расположение схемы «%2» содержит символ, недопустимый в XML</source>
+        <translation>The namespace “%1” or the schema location “%2” holds a character XML cannot carry</translation>
+    </message>
+    <message>
         <source>Значение содержит символ, недопустимый в XML. Таблица %1. Объект %2. Атрибут %3</source>
         <translation>The value holds a character XML cannot carry. Table %1. Feature %2. Attribute %3</translation>
     </message>

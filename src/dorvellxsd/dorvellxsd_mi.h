@@ -4,6 +4,7 @@
 // Every class of the standard-type facade, namespace pelmak::mi. Nothing here needs Qt, GDAL or
 // Xerces-C headers: strings are UTF-8 std::string, lists std::list, maps std::map.
 
+#include <dorvellxsd/mi/xsddocumentidentity.h>
 #include <dorvellxsd/mi/xsdelement.h>
 #include <dorvellxsd/mi/xsdgdaldataprovider.h>
 #include <dorvellxsd/mi/xsdgdallayerreader.h>

@@ -112,6 +112,8 @@ inline constexpr char InvalidTableName[] =
     QT_TRANSLATE_NOOP("QObject", "Имя таблицы %1 недопустимо в XML");
 inline constexpr char InvalidAttributeName[] =
     QT_TRANSLATE_NOOP("QObject", "Имя атрибута %1 недопустимо в XML. Таблица %2");
+inline constexpr char InvalidDocumentIdentity[] = QT_TRANSLATE_NOOP(
+    "QObject", "Пространство имён «%1» или расположение схемы «%2» содержит символ, недопустимый в XML");
 inline constexpr char InvalidValueCharacter[] =
     QT_TRANSLATE_NOOP("QObject", "Значение содержит символ, недопустимый в XML. Таблица %1. Объект %2. Атрибут %3");
 

@@ -11,6 +11,7 @@
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
 #include <dorvellxsd/gdal/xsdgdallayerreader.h>
+#include <dorvellxsd/gml/xsddocumentidentity.h>
 #include <dorvellxsd/gml/xsdxmlstreamreader.h>
 #include <dorvellxsd/gml/xsdxmlstreamwriter.h>
 #include <dorvellxsd/schema/xsdprovider.h>
@@ -323,9 +324,10 @@ TableCounts exportTables(const ExportRequest &request, Progress &progress)
     const QStringList names = tablesToExport(tables, request.tables, source.layerNames());
     const std::vector<ExportPart> parts = exportParts(request, names);
 
-    // The document is in the GML the schema imports: GML 3.2 wants a gml:id on every geometry.
+    // The document is in the schema's namespace and the GML it imports: GML 3.2 wants a gml:id on
+    // every geometry.
     source.setGmlVersion(tables.gmlVersion());
-    pelmak::XsdXmlStreamWriter writer(request.document, tables.gmlVersion());
+    pelmak::XsdXmlStreamWriter writer(request.document, pelmak::XsdDocumentIdentity::ofSchema(tables, request.schema));
     // From here on the source belongs to the first reading thread until the pipes are gone; a
     // second one, when tables come in several parts, opens the source for itself. Each thread
     // reads the schema through a copy of its own.

@@ -2,6 +2,7 @@
 #define DORVELLXSD_XSDXMLSTREAMWRITER_H
 
 #include <dorvellxsd/dorvellxsd_export.h>
+#include <dorvellxsd/gml/xsddocumentidentity.h>
 #include <dorvellxsd/schema/xsdtables.h>
 
 #include <QString>
@@ -35,6 +36,13 @@ public:
      * XsdTables::GmlVersion::Gml32, GML 3.1.1 for any other value (see XsdXmlWriter::setGmlVersion).
      */
     XsdXmlStreamWriter(const QString &path, XsdTables::GmlVersion gmlVersion);
+    /**
+     * As the first constructor, for a document of the schema @p identity names (see
+     * XsdXmlWriter::setDocumentIdentity()).
+     * @throws std::logic_error also when the namespace or the location holds a character XML
+     *         cannot carry; nothing is opened then.
+     */
+    XsdXmlStreamWriter(const QString &path, const XsdDocumentIdentity &identity);
     /// Without a commit() the earlier file at the path is left untouched.
     virtual ~XsdXmlStreamWriter();
 
