@@ -130,6 +130,10 @@
         <translation>Cannot commit the transaction in data source %1</translation>
     </message>
     <message>
+        <source>Предел ожидания сети должен быть не меньше секунды, а не %1</source>
+        <translation>The network time-out must be at least one second, not %1</translation>
+    </message>
+    <message>
         <source>В слое %1 нет поля %2</source>
         <translation>Layer %1 has no field %2</translation>
     </message>

@@ -79,6 +79,8 @@ inline constexpr char DataSourceNotOpen[] = QT_TRANSLATE_NOOP("QObject", "Ист
 inline constexpr char CannotReadLayer[] = QT_TRANSLATE_NOOP("QObject", "Ошибка чтения слоя %1\n%2");
 inline constexpr char CannotCommitTransaction[] =
     QT_TRANSLATE_NOOP("QObject", "Не могу завершить транзакцию в источнике данных %1");
+inline constexpr char NetworkTimeoutNotPositive[] =
+    QT_TRANSLATE_NOOP("QObject", "Предел ожидания сети должен быть не меньше секунды, а не %1");
 
 // Values and geometries refused on insert, identifiers and geometries refused on reading
 inline constexpr char SecondGeometryNotStored[] = QT_TRANSLATE_NOOP(

@@ -1,6 +1,7 @@
 // The provider on GeoPackages, Shapefiles and a GeoJSON file that GDAL builds in a temporary
 // folder; what the provider wrote is read back through GDAL alone.
 
+#include "../httplistener.h"
 #include "gdaltestsupport.h"
 
 #include <dorvellxsd/gml/xsdxmltables.h>
@@ -8,6 +9,7 @@
 #include <dorvellxsd/schema/xsdprovider.h>
 #include <dorvellxsd/validation/xsdxmlchecker.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -565,8 +567,72 @@ TEST_F(GeoPackageTest, ExportsGeometryPropertiesThatValidate)
     EXPECT_FALSE(text.contains("<site/>"_q)) << text.toStdString();
 }
 
-// GDAL's error handler, last error and thread-local options belong to the host: every operation,
-// whether it succeeds or fails, leaves them as they were, and no report reaches the host's handler.
+// Nothing a source names reaches the network unless the host allows it, and GDAL writes nothing beside the source
+// (no .gfs); where the network is allowed, a server that accepts and never answers holds each wait no longer than the
+// time-out (the ctest TIMEOUT guards against a hang). A PostgreSQL server the host names is waited for as long.
+TEST_F(GeoPackageTest, NetworkStaysOffUnlessAllowedAndEveryWaitIsBounded)
+{
+    Listener silent("silent");
+    ASSERT_TRUE(silent.isListening()) << "python3 could not start the listener";
+    const auto write = [&](const QString &name, const QString &text) {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0);
+        return path(name);
+    };
+    const QString wfs = write("wfs.gml"_q,
+        "<wfs:FeatureCollection xmlns:wfs=\"http://www.opengis.net/wfs\" xmlns:gml=\"http://www.opengis.net/gml\" "
+        "xmlns:app=\"urn:app\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\"urn:app "
+        "%1\"><gml:featureMember><app:roads gml:id=\"roads.1\"><app:name>A</app:name></app:roads></gml:featureMember>"
+        "</wfs:FeatureCollection>"_q.arg(
+            silent.address("/wfs?SERVICE=WFS&amp;REQUEST=DescribeFeatureType&amp;TYPENAME=app:roads"_q)));
+    const QString vrt = write("remote.vrt"_q,
+        "<OGRVRTDataSource><OGRVRTLayer name=\"curl\"><SrcDataSource>/vsicurl/%1</SrcDataSource></OGRVRTLayer>"
+        "<OGRVRTLayer name=\"http\"><SrcDataSource>%2</SrcDataSource></OGRVRTLayer></OGRVRTDataSource>"_q.arg(
+            silent.address("/x.csv"_q), silent.address("/x.geojson"_q)));
+    const std::pair<QString, QStringList> sources[] = {{wfs, {"roads"_q}}, {vrt, {"curl"_q, "http"_q}}};
+    for (const bool allowed : {false, true}) {
+        SCOPED_TRACE(allowed ? "allowed" : "off");
+        for (const auto &[source, layers] : sources) {
+            XsdGdalDataProvider provider(source, true, {allowed, 1});
+            for (const QString &layer : layers) {
+                try {
+                    provider.getDataFromLayer(describeTable(layer, {}, false), {});
+                } catch (const std::logic_error &) {
+                    // what GDAL could not fetch
+                }
+            }
+        }
+        const QStringList requests = silent.requests();
+        EXPECT_EQ(requests.isEmpty(), !allowed) << requests.join(", "_q).toStdString();
+        for (const char *request :
+            {"GET /wfs?SERVICE=WFS&REQUEST=DescribeFeatureType&TYPENAME=app:roads", "HEAD /x.csv", "GET /x.geojson"})
+            EXPECT_EQ(requests.contains(QLatin1String(request)), allowed) << request;
+    }
+    XsdGdalDataProvider offline(wfs, true);
+    EXPECT_EQ(recordsOf(offline.getDataFromLayer(describeTable("roads"_q, {"name"_q}, false), {}).featureData()),
+        (Records{{1, {"A"_q}}}));
+    ASSERT_TRUE(QFile::link(wfs, path("link.gml"_q)));
+    EXPECT_EQ(
+        XsdGdalDataProvider(path("link.gml"_q), true).fileList(), QStringList{QFileInfo(wfs).canonicalFilePath()});
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), (QStringList{"link.gml"_q, "remote.vrt"_q, "wfs.gml"_q}));
+
+    const QString server = "PG:host=127.0.0.1 port=%1 dbname=none"_q.arg(silent.portNumber());
+    std::string message = "(no std::runtime_error thrown)";
+    try {
+        XsdGdalDataProvider(server, true, {false, 1});
+    } catch (const std::runtime_error &error) {
+        message = error.what();
+    }
+    EXPECT_EQ(message.rfind("Не могу открыть источник данных " + server.toStdString() + '\n', 0), 0U) << message;
+    EXPECT_EQ(logicErrorOf([&] {
+        XsdGdalDataProvider(wfs, true, {true, 0});
+    }),
+        "Предел ожидания сети должен быть не меньше секунды, а не 0");
+}
+
+// GDAL's error handler, last error and thread-local options (one the provider sets for its own calls
+// among them) belong to the host: every operation, whether it succeeds or fails, leaves them as they
+// were, and no report reaches the host's handler.
 TEST_F(GeoPackageTest, EveryOperationLeavesTheHostsGdalStateAsItWas)
 {
     createLayer(*createDataSource(path("shapes"_q), "ESRI Shapefile"), "first", wkbPoint, {{"code"}});
@@ -574,7 +640,7 @@ TEST_F(GeoPackageTest, EveryOperationLeavesTheHostsGdalStateAsItWas)
     int reports = 0;
     CPLPushErrorHandlerEx(
         [](CPLErr, CPLErrorNum, const char *) { ++*static_cast<int *>(CPLGetErrorHandlerUserData()); }, &reports);
-    CPLSetThreadLocalConfigOption("DORVELLXSD_HOST_OPTION", "kept");
+    CPLSetThreadLocalConfigOption("GDAL_HTTP_PROXY", "kept");
     std::optional<XsdGdalDataProvider> provider;
     std::optional<XsdGdalLayerReader> reader;
     const XsdElement registry = describeTable("register"_q, {"cadastre"_q, "status"_q});
@@ -582,7 +648,7 @@ TEST_F(GeoPackageTest, EveryOperationLeavesTheHostsGdalStateAsItWas)
     const std::pair<const char *, std::function<void()>> operations[] = {
         {"failed open", [&] { XsdGdalDataProvider(path("missing.gpkg"_q), true); }},
         {"open", [&] { provider.emplace(file, false); }}, {"layer names", [&] { provider->layerNames(); }},
-        {"read", [&] { provider->getDataFromLayer(wells, {}); }},
+        {"file list", [&] { provider->fileList(); }}, {"read", [&] { provider->getDataFromLayer(wells, {}); }},
         {"refused filter", [&] { provider->getDataFromLayer(wells, "depth >"_q); }},
         {"missing layer", [&] { provider->getDataFromLayer(describeTable("нет"_q, {}), {}); }},
         {"reader", [&] { reader.emplace(*provider, wells, "depth > 0"_q); }}, {"batch", [&] { reader->readBatch(1); }},
@@ -622,12 +688,12 @@ TEST_F(GeoPackageTest, EveryOperationLeavesTheHostsGdalStateAsItWas)
         EXPECT_EQ(CPLGetLastErrorType(), CE_Warning);
         EXPECT_EQ(CPLGetLastErrorNo(), 42);
         EXPECT_STREQ(CPLGetLastErrorMsg(), "host's own");
-        EXPECT_STREQ(CPLGetThreadLocalConfigOption("DORVELLXSD_HOST_OPTION", nullptr), "kept");
+        EXPECT_STREQ(CPLGetThreadLocalConfigOption("GDAL_HTTP_PROXY", nullptr), "kept");
         CPLError(CE_Warning, CPLE_AppDefined, "the host's handler is still in place");
         EXPECT_EQ(reports, 1);
         reports = 0;
     }
-    CPLSetThreadLocalConfigOption("DORVELLXSD_HOST_OPTION", nullptr);
+    CPLSetThreadLocalConfigOption("GDAL_HTTP_PROXY", nullptr);
     CPLPopErrorHandler();
     EXPECT_EQ(readRows(file, "register").size(), 4U) << "one insert went in";
 }

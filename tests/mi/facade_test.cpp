@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -185,8 +186,9 @@ TEST_F(Facade, GmlVersionOfTheSchemaReachesProviderReadersAndWriters)
     EXPECT_EQ(tables.targetNamespace(), "urn:pelmak:exchange");
     const mi::XsdDocumentIdentity identity = mi::XsdDocumentIdentity::ofSchema(tables, Examples + "/pelmak-gml32.xsd");
 
-    mi::XsdGdalDataProvider source(Source, true);
+    mi::XsdGdalDataProvider source(Source, true, mi::XsdDataSourceOptions{false, 5});
     EXPECT_TRUE(source.supportsTransactions());
+    EXPECT_EQ(source.fileList(), Names{QFileInfo(QString::fromStdString(Source)).canonicalFilePath().toStdString()});
     source.setGmlVersion(version);
     mi::XsdXmlWriter writer;
     writer.setDocumentIdentity(identity);

@@ -3,6 +3,7 @@
 
 #include <dorvellxsd/data/xsdtabledata.h>
 #include <dorvellxsd/dorvellxsd_export.h>
+#include <dorvellxsd/gdal/xsddatasourceoptions.h>
 #include <dorvellxsd/schema/xsdelement.h>
 #include <dorvellxsd/schema/xsdtables.h>
 
@@ -23,7 +24,13 @@ class XsdGdalLayerReader;
  * attributes and each feature's geometry the geometry attribute, as GML 3 text.
  *
  * The host registers GDAL's drivers before the first provider is made; the provider registers
- * none and sets no GDAL option. Text crosses to and from GDAL as UTF-8.
+ * none. Text crosses to and from GDAL as UTF-8.
+ *
+ * Network: by default nothing a data source's content names makes GDAL reach the network, and
+ * GDAL writes nothing beside a source; every network wait is bounded in time
+ * (XsdDataSourceOptions). The provider sets GDAL's options to that end as thread-local
+ * configuration options, only for its own calls, and gives back the thread's own when each call
+ * returns; GDAL's own worker threads, where a driver starts any, do not see them.
  *
  * Threads: every GDAL call runs on the calling thread; the provider starts no thread. A provider
  * and the layer readers made from it (XsdGdalLayerReader) are used by one thread at a time, as
@@ -40,6 +47,12 @@ public:
      * @throws std::runtime_error when GDAL cannot open it as a vector data source.
      */
     XsdGdalDataProvider(const QString &path, bool readOnly);
+    /**
+     * As above, reaching the network and waiting for it as @p options say, for this source and
+     * every source it opens later (openSourceFile()).
+     * @throws std::logic_error when @p options.timeoutSeconds is below 1, before anything is opened.
+     */
+    XsdGdalDataProvider(const QString &path, bool readOnly, const XsdDataSourceOptions &options);
     virtual ~XsdGdalDataProvider();
 
     /**
@@ -53,6 +66,13 @@ public:
 
     /// Layer names in layer order, less those starting with "STL_"; empty when closed.
     QStringList layerNames() const;
+
+    /**
+     * The files GDAL reads for the open data source (GDALDataset::GetFileList), absolute and
+     * canonical where they exist; empty for a database.
+     * @throws std::logic_error when the provider is closed.
+     */
+    QStringList fileList() const;
 
     /**
      * True when the driver has transactions of its own, so that insertData() is all or nothing

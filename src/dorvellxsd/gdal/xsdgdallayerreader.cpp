@@ -2,6 +2,7 @@
 
 #include "../message_p.h"
 #include "fieldvalue_p.h"
+#include "gdalconfig_p.h"
 #include "gdalerrors_p.h"
 #include "layerreading_p.h"
 #include "xsdgdaldataprovider_p.h"
@@ -64,8 +65,10 @@ int recordId(GIntBig fid, const QString &table)
 
 LayerReading::LayerReading(const XsdGdalDataProviderPrivate &source, const XsdElement &element, const QString &filter)
     : table(element)
+    , options(source.options)
     , gml(source.gmlVersion)
 {
+    const GdalConfigScope config(options);
     GdalErrorScope errors;
     layer = &layerOf(source, element);
     layer->ResetReading();
@@ -87,6 +90,7 @@ LayerReading::LayerReading(const XsdGdalDataProviderPrivate &source, const XsdEl
 
 void LayerReading::readInto(QList<XsdFeatureData> &records, int maxFeatures)
 {
+    const GdalConfigScope config(options);
     GdalErrorScope errors;
     try {
         for (int count = 0; ahead && count < maxFeatures; ++count) {
