@@ -200,8 +200,7 @@ TEST(XsdXmlStreamWriter, WritesTheHeaderOfTheSchemaAsked)
             outline(gml32 + exchange + "exchange-gml32.xsd", true), {}},
         {"other namespace", {}, identityOf("wells-ogr.xsd"),
             outline(gml311 + xsi
-                + "xmlns=http://ogr.maptools.org/ "
-                  "xsi:schemaLocation=http://ogr.maptools.org/ wells-ogr.xsd"),
+                + "xmlns=http://ogr.maptools.org/ xsi:schemaLocation=http://ogr.maptools.org/ wells-ogr.xsd"),
             offline + "wells-ogr.xsd"},
         {"no namespace", {}, identityOf("wells-no-namespace.xsd"),
             outline(gml311 + xsi + "xsi:noNamespaceSchemaLocation=wells-no-namespace.xsd"),

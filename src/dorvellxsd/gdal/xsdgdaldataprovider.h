@@ -43,7 +43,7 @@ class DORVELLXSD_EXPORT XsdGdalDataProvider
 public:
     /**
      * Opens @p path (any data source name GDAL accepts) for reading, or for update when
-     * @p readOnly is false.
+     * @p readOnly is false, with the default XsdDataSourceOptions: no network.
      * @throws std::runtime_error when GDAL cannot open it as a vector data source.
      */
     XsdGdalDataProvider(const QString &path, bool readOnly);
@@ -56,10 +56,10 @@ public:
     virtual ~XsdGdalDataProvider();
 
     /**
-     * Opens another data source in place of the current one. The current one is closed even
-     * when the new one cannot be opened; the provider is then closed, and every operation but
-     * layerNames() throws std::logic_error until a later open succeeds. Layer readers of the
-     * provider throw on their next batch.
+     * Opens another data source in place of the current one, with the options the provider was
+     * made with. The current one is closed even when the new one cannot be opened; the provider
+     * is then closed, and every operation but layerNames() throws std::logic_error until a later
+     * open succeeds. Layer readers of the provider throw on their next batch.
      * @throws std::runtime_error with GDAL's reason when the open fails.
      */
     void openSourceFile(const QString &path, bool readOnly);

@@ -18,7 +18,7 @@ class XsdXmlStreamWriterPrivate;
 /**
  * Writes one exchange document straight to a file, table data after table data, holding no
  * more than the table data at hand: the text is the one XsdXmlWriter and its writeToFile give
- * for the same table data, byte for byte.
+ * for the same table data and document identity, byte for byte.
  *
  * A writer is used from one thread at a time; distinct writers share nothing.
  */
