@@ -112,10 +112,6 @@
 %2</translation>
     </message>
     <message>
-        <source>Не могу определить индекс поля с именем %1</source>
-        <translation>Cannot find the index of field %1</translation>
-    </message>
-    <message>
         <source>Геометрия не сохранена. Слой %1. Объект %2</source>
         <translation>Geometry not stored. Layer %1. Feature %2</translation>
     </message>
@@ -270,6 +266,10 @@
         <translation>Cannot commit the transaction in data source %1</translation>
     </message>
     <message>
+        <source>Предел ожидания сети должен быть не меньше секунды, а не %1</source>
+        <translation>The network time-out must be at least one second, not %1</translation>
+    </message>
+    <message>
         <source>В слое %1 нет поля %2</source>
         <translation>Layer %1 has no field %2</translation>
     </message>
@@ -334,6 +334,10 @@
     <message>
         <source>Имя атрибута %1 недопустимо в XML. Таблица %2</source>
         <translation>Attribute name %1 is not allowed in XML. Table %2</translation>
+    </message>
+    <message>
+        <source>Пространство имён «%1» или расположение схемы «%2» содержит символ, недопустимый в XML</source>
+        <translation>The namespace “%1” or the schema location “%2” holds a character XML cannot carry</translation>
     </message>
     <message>
         <source>Значение содержит символ, недопустимый в XML. Таблица %1. Объект %2. Атрибут %3</source>

@@ -15,6 +15,7 @@
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
 #include <dorvellxsd/gdal/xsdgdallayerreader.h>
 
+#include <dorvellxsd/gml/xsddocumentidentity.h>
 #include <dorvellxsd/gml/xsdxmlstreamreader.h>
 #include <dorvellxsd/gml/xsdxmlstreamwriter.h>
 #include <dorvellxsd/gml/xsdxmltables.h>

@@ -5,6 +5,7 @@
 // Xerces-C headers: strings are UTF-8 std::string, lists std::list, maps std::map.
 
 #include <dorvellxsd/mi/xsddiagnostic.h>
+#include <dorvellxsd/mi/xsddocumentidentity.h>
 #include <dorvellxsd/mi/xsdelement.h>
 #include <dorvellxsd/mi/xsdexchange.h>
 #include <dorvellxsd/mi/xsdgdaldataprovider.h>

@@ -72,13 +72,14 @@ inline constexpr char InvalidLayerParameters[] =
     QT_TRANSLATE_NOOP("QObject", "Неверные параметры по передаваемому слою");
 inline constexpr char NoLayerInformation[] = QT_TRANSLATE_NOOP("QObject", "Невозможно получить информацию по слою %1");
 inline constexpr char InvalidFilter[] = QT_TRANSLATE_NOOP("QObject", "Ошибочный фильтр %1\n%2");
-inline constexpr char NoFieldIndex[] = QT_TRANSLATE_NOOP("QObject", "Не могу определить индекс поля с именем %1");
 inline constexpr char GeometryNotStored[] = QT_TRANSLATE_NOOP("QObject", "Геометрия не сохранена. Слой %1. Объект %2");
 inline constexpr char FeatureNotStored[] = QT_TRANSLATE_NOOP("QObject", "Объект не сохранён. Слой %1. Объект %2");
 inline constexpr char DataSourceNotOpen[] = QT_TRANSLATE_NOOP("QObject", "Источник данных не открыт");
 inline constexpr char CannotReadLayer[] = QT_TRANSLATE_NOOP("QObject", "Ошибка чтения слоя %1\n%2");
 inline constexpr char CannotCommitTransaction[] =
     QT_TRANSLATE_NOOP("QObject", "Не могу завершить транзакцию в источнике данных %1");
+inline constexpr char NetworkTimeoutNotPositive[] =
+    QT_TRANSLATE_NOOP("QObject", "Предел ожидания сети должен быть не меньше секунды, а не %1");
 
 // Exchange services
 inline constexpr char SchemaDeclaresNoTable[] = QT_TRANSLATE_NOOP("QObject", "Схема %1 не объявляет ни одной таблицы");
@@ -157,6 +158,8 @@ inline constexpr char CannotWriteFile[] = QT_TRANSLATE_NOOP("QObject", "Не м�
 inline constexpr char InvalidTableName[] = QT_TRANSLATE_NOOP("QObject", "Имя таблицы %1 недопустимо в XML");
 inline constexpr char InvalidAttributeName[] =
     QT_TRANSLATE_NOOP("QObject", "Имя атрибута %1 недопустимо в XML. Таблица %2");
+inline constexpr char InvalidDocumentIdentity[] = QT_TRANSLATE_NOOP(
+    "QObject", "Пространство имён «%1» или расположение схемы «%2» содержит символ, недопустимый в XML");
 inline constexpr char InvalidValueCharacter[] =
     QT_TRANSLATE_NOOP("QObject", "Значение содержит символ, недопустимый в XML. Таблица %1. Объект %2. Атрибут %3");
 

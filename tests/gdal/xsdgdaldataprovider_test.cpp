@@ -1,6 +1,7 @@
 // The provider on GeoPackages, Shapefiles and a GeoJSON file that GDAL builds in a temporary
 // folder; what the provider wrote is read back through GDAL alone.
 
+#include "../httplistener.h"
 #include "gdaltestsupport.h"
 
 #include <dorvellxsd/gml/xsdxmltables.h>
@@ -8,6 +9,7 @@
 #include <dorvellxsd/schema/xsdprovider.h>
 #include <dorvellxsd/validation/xsdxmlchecker.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -221,6 +223,11 @@ TEST_F(GeoPackageTest, ReadsEveryKindOfLayerAndChecksElementLayerFilterAndFields
               (Records{{1, {"Тверская улица"_q, "<gml:LineString><gml:posList>30 60 31 61</gml:posList></gml:LineString>"_q}}}));
     EXPECT_EQ(read("owners"_q, {"SHARE"_q, "name"_q}, false),
               (Records{{1, {"0.5"_q, "Иванов И. И."_q}}, {2, {"0.5"_q, "Petrov"_q}}}));
+    // An optional attribute the layer lacks is empty, so the writers leave it out.
+    XsdElement optional = describeTable("owners"_q, {"material"_q, "name"_q}, false);
+    optional.complexType.attributes.first().minOccurs = 0;
+    EXPECT_EQ(recordsOf(provider.getDataFromLayer(optional, {}).featureData()),
+        (Records{{1, {QString(), "Иванов И. И."_q}}, {2, {QString(), "Petrov"_q}}}));
     EXPECT_EQ(read("STL_styles"_q, {"style"_q}, false), (Records{{1, {"red"_q}}})) << "hidden from the list, not from reading";
     EXPECT_EQ(read("ids"_q, {}, false), (Records{{INT_MAX, {}}}));
     // An empty filter lifts the one an earlier read left on the layer.
@@ -235,7 +242,7 @@ TEST_F(GeoPackageTest, ReadsEveryKindOfLayerAndChecksElementLayerFilterAndFields
         {describeTable("колодцы"_q, {"nosuchfield"_q}), "(("_q, "Невозможно получить информацию по слою колодцы"_q},
         {describeTable("wells"_q, {"глубина"_q}), "depth >"_q, "Ошибочный фильтр depth >\n"_q},
         {describeTable("wells"_q, {"depth"_q}), "nosuchfield = 1"_q, "Ошибочный фильтр nosuchfield = 1\n"_q},
-        {describeTable("wells"_q, {"depth"_q, "глубина"_q}), "depth > 0"_q, "Не могу определить индекс поля с именем глубина"_q}};
+        {describeTable("wells"_q, {"depth"_q, "глубина"_q}), "depth > 0"_q, "В слое wells нет поля глубина"_q}};
     for (const auto &[element, filter, expected] : refused) {
         const QString message = QString::fromStdString(logicErrorOf([&] { provider.getDataFromLayer(element, filter); }));
         const bool withReason = expected.endsWith(QLatin1Char('\n'));
@@ -286,21 +293,39 @@ TEST_F(GeoPackageTest, ValuesGoInExactlyOrAreRefusedWithTableFeatureAndField)
     const QStringList good = {"2147483647"_q, "-32768"_q, "true"_q, "-9223372036854775808"_q,
         "-1.23456789012345000e308"_q, "0.5"_q, "1996-05-03"_q, "1996-05-03T10:20:30.125+03:00"_q, "слово"_q};
     XsdGdalDataProvider provider(file, false);
-    provider.insertData({tableData(typed, {good, QStringList{{}, {}, {}, {}, {}, {}, {}, {}, {}}})});
+    // GDAL holds zones in quarters of an hour: any other goes in as the same instant in UTC.
+    const QStringList empty = QVector<QString>(names.size()).toList();
+    const auto zoned = [&](const QString &dateTime) {
+        QStringList values = empty;
+        values[names.indexOf("dt"_q)] = dateTime;
+        return values;
+    };
+    provider.insertData({tableData(
+        typed, {good, empty, zoned("1996-05-03T10:20:30.125+03:07"_q), zoned("1996-05-03T10:20:30-12:59"_q)})});
+    const std::string nulls = "i null;i16 null;b null;i64 null;r null;f null;d null;";
     EXPECT_EQ(readRows(file, "typed"),
         (Rows{"i=2147483647;i16=-32768;b=1;i64=-9223372036854775808;r=-1.23456789012345e+308;f=0.5;d=1996/05/03;"
               "dt=1996/05/03 10:20:30.125+03;s=слово;|",
-            "i null;i16 null;b null;i64 null;r null;f null;d null;dt null;s=;|"}));
+            nulls + "dt null;s=;|", nulls + "dt=1996/05/03 07:13:30.125+00;s=;|",
+            nulls + "dt=1996/05/03 23:19:30+00;s=;|"}));
     // They come out as XML Schema writes them, a zone too.
     XsdGdalDataProvider source(file, true);
-    EXPECT_EQ(source.getDataFromLayer(typed, {}).featureData().front().values.mid(6, 2),
-        (QStringList{"1996-05-03"_q, "1996-05-03T10:20:30.125+03:00"_q}));
+    const QList<XsdFeatureData> stored = source.getDataFromLayer(typed, {}).featureData();
+    EXPECT_EQ(stored.front().values.mid(6, 2), (QStringList{"1996-05-03"_q, "1996-05-03T10:20:30.125+03:00"_q}));
+    EXPECT_EQ(stored.at(2).values.at(7), "1996-05-03T07:13:30.125Z"_q);
+    // A time of day wraps around midnight.
+    const QString times = path("times.geojson"_q);
+    addFeature(createLayer(*createDataSource(times, "GeoJSON"), "times", wkbNone, {{"t", OFTTime}}), {"12:00:00"});
+    XsdGdalDataProvider(times, false)
+        .insertData({tableData(describeTable("times"_q, {"t"_q}, false), {{"01:20:30+03:07"_q}})});
+    EXPECT_EQ(readRows(times, "times"), (Rows{"t=12:00:00;|", "t=22:13:30;|"}));
 
     const std::pair<const char *, const char *> refused[] = {{"i", "два"}, {"i", "2147483648"},
         {"i", "99999999999999999999"}, {"i", "1.5"}, {"i16", "40000"}, {"b", "2"}, {"b", "yes"}, {"b", "TRUE"},
         {"i64", "99999999999999999999"}, {"i64", "1.0"}, {"r", "1,5"}, {"r", "nan"}, {"r", "0.1234567890123456"},
         {"f", "1e39"}, {"d", "1996-xyz"}, {"d", "1996-02-30"}, {"d", "03.05.1996"}, {"d", "1996-05-03T10:00"},
-        {"dt", "1996-05-03 25:00"}, {"dt", "1996-13-01 10:00"}};
+        {"dt", "1996-05-03 25:00"}, {"dt", "1996-13-01 10:00"}, {"dt", "1996-05-03T10:20+14:30"},
+        {"dt", "1996-05-03T10:20+03:60"}, {"dt", "0001-01-01T00:00+00:01"}};
     for (const auto &[field, value] : refused) {
         SCOPED_TRACE(std::string(field) + " = " + value);
         QStringList bad = good;
@@ -542,8 +567,72 @@ TEST_F(GeoPackageTest, ExportsGeometryPropertiesThatValidate)
     EXPECT_FALSE(text.contains("<site/>"_q)) << text.toStdString();
 }
 
-// GDAL's error handler, last error and thread-local options belong to the host: every operation,
-// whether it succeeds or fails, leaves them as they were, and no report reaches the host's handler.
+// Nothing a source names reaches the network unless the host allows it, and GDAL writes nothing beside the source
+// (no .gfs); where the network is allowed, a server that accepts and never answers holds each wait no longer than the
+// time-out (the ctest TIMEOUT guards against a hang). A PostgreSQL server the host names is waited for as long.
+TEST_F(GeoPackageTest, NetworkStaysOffUnlessAllowedAndEveryWaitIsBounded)
+{
+    Listener silent("silent");
+    ASSERT_TRUE(silent.isListening()) << "python3 could not start the listener";
+    const auto write = [&](const QString &name, const QString &text) {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0);
+        return path(name);
+    };
+    const QString wfs = write("wfs.gml"_q,
+        "<wfs:FeatureCollection xmlns:wfs=\"http://www.opengis.net/wfs\" xmlns:gml=\"http://www.opengis.net/gml\" "
+        "xmlns:app=\"urn:app\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\"urn:app "
+        "%1\"><gml:featureMember><app:roads gml:id=\"roads.1\"><app:name>A</app:name></app:roads></gml:featureMember>"
+        "</wfs:FeatureCollection>"_q.arg(
+            silent.address("/wfs?SERVICE=WFS&amp;REQUEST=DescribeFeatureType&amp;TYPENAME=app:roads"_q)));
+    const QString vrt = write("remote.vrt"_q,
+        "<OGRVRTDataSource><OGRVRTLayer name=\"curl\"><SrcDataSource>/vsicurl/%1</SrcDataSource></OGRVRTLayer>"
+        "<OGRVRTLayer name=\"http\"><SrcDataSource>%2</SrcDataSource></OGRVRTLayer></OGRVRTDataSource>"_q.arg(
+            silent.address("/x.csv"_q), silent.address("/x.geojson"_q)));
+    const std::pair<QString, QStringList> sources[] = {{wfs, {"roads"_q}}, {vrt, {"curl"_q, "http"_q}}};
+    for (const bool allowed : {false, true}) {
+        SCOPED_TRACE(allowed ? "allowed" : "off");
+        for (const auto &[source, layers] : sources) {
+            XsdGdalDataProvider provider(source, true, {allowed, 1});
+            for (const QString &layer : layers) {
+                try {
+                    provider.getDataFromLayer(describeTable(layer, {}, false), {});
+                } catch (const std::logic_error &) {
+                    // what GDAL could not fetch
+                }
+            }
+        }
+        const QStringList requests = silent.requests();
+        EXPECT_EQ(requests.isEmpty(), !allowed) << requests.join(", "_q).toStdString();
+        for (const char *request :
+            {"GET /wfs?SERVICE=WFS&REQUEST=DescribeFeatureType&TYPENAME=app:roads", "HEAD /x.csv", "GET /x.geojson"})
+            EXPECT_EQ(requests.contains(QLatin1String(request)), allowed) << request;
+    }
+    XsdGdalDataProvider offline(wfs, true);
+    EXPECT_EQ(recordsOf(offline.getDataFromLayer(describeTable("roads"_q, {"name"_q}, false), {}).featureData()),
+        (Records{{1, {"A"_q}}}));
+    ASSERT_TRUE(QFile::link(wfs, path("link.gml"_q)));
+    EXPECT_EQ(
+        XsdGdalDataProvider(path("link.gml"_q), true).fileList(), QStringList{QFileInfo(wfs).canonicalFilePath()});
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), (QStringList{"link.gml"_q, "remote.vrt"_q, "wfs.gml"_q}));
+
+    const QString server = "PG:host=127.0.0.1 port=%1 dbname=none"_q.arg(silent.portNumber());
+    std::string message = "(no std::runtime_error thrown)";
+    try {
+        XsdGdalDataProvider(server, true, {false, 1});
+    } catch (const std::runtime_error &error) {
+        message = error.what();
+    }
+    EXPECT_EQ(message.rfind("Не могу открыть источник данных " + server.toStdString() + '\n', 0), 0U) << message;
+    EXPECT_EQ(logicErrorOf([&] {
+        XsdGdalDataProvider(wfs, true, {true, 0});
+    }),
+        "Предел ожидания сети должен быть не меньше секунды, а не 0");
+}
+
+// GDAL's error handler, last error and thread-local options (one the provider sets for its own calls
+// among them) belong to the host: every operation, whether it succeeds or fails, leaves them as they
+// were, and no report reaches the host's handler.
 TEST_F(GeoPackageTest, EveryOperationLeavesTheHostsGdalStateAsItWas)
 {
     createLayer(*createDataSource(path("shapes"_q), "ESRI Shapefile"), "first", wkbPoint, {{"code"}});
@@ -551,7 +640,7 @@ TEST_F(GeoPackageTest, EveryOperationLeavesTheHostsGdalStateAsItWas)
     int reports = 0;
     CPLPushErrorHandlerEx(
         [](CPLErr, CPLErrorNum, const char *) { ++*static_cast<int *>(CPLGetErrorHandlerUserData()); }, &reports);
-    CPLSetThreadLocalConfigOption("DORVELLXSD_HOST_OPTION", "kept");
+    CPLSetThreadLocalConfigOption("GDAL_HTTP_PROXY", "kept");
     std::optional<XsdGdalDataProvider> provider;
     std::optional<XsdGdalLayerReader> reader;
     const XsdElement registry = describeTable("register"_q, {"cadastre"_q, "status"_q});
@@ -559,7 +648,7 @@ TEST_F(GeoPackageTest, EveryOperationLeavesTheHostsGdalStateAsItWas)
     const std::pair<const char *, std::function<void()>> operations[] = {
         {"failed open", [&] { XsdGdalDataProvider(path("missing.gpkg"_q), true); }},
         {"open", [&] { provider.emplace(file, false); }}, {"layer names", [&] { provider->layerNames(); }},
-        {"read", [&] { provider->getDataFromLayer(wells, {}); }},
+        {"file list", [&] { provider->fileList(); }}, {"read", [&] { provider->getDataFromLayer(wells, {}); }},
         {"refused filter", [&] { provider->getDataFromLayer(wells, "depth >"_q); }},
         {"missing layer", [&] { provider->getDataFromLayer(describeTable("нет"_q, {}), {}); }},
         {"reader", [&] { reader.emplace(*provider, wells, "depth > 0"_q); }}, {"batch", [&] { reader->readBatch(1); }},
@@ -599,12 +688,12 @@ TEST_F(GeoPackageTest, EveryOperationLeavesTheHostsGdalStateAsItWas)
         EXPECT_EQ(CPLGetLastErrorType(), CE_Warning);
         EXPECT_EQ(CPLGetLastErrorNo(), 42);
         EXPECT_STREQ(CPLGetLastErrorMsg(), "host's own");
-        EXPECT_STREQ(CPLGetThreadLocalConfigOption("DORVELLXSD_HOST_OPTION", nullptr), "kept");
+        EXPECT_STREQ(CPLGetThreadLocalConfigOption("GDAL_HTTP_PROXY", nullptr), "kept");
         CPLError(CE_Warning, CPLE_AppDefined, "the host's handler is still in place");
         EXPECT_EQ(reports, 1);
         reports = 0;
     }
-    CPLSetThreadLocalConfigOption("DORVELLXSD_HOST_OPTION", nullptr);
+    CPLSetThreadLocalConfigOption("GDAL_HTTP_PROXY", nullptr);
     CPLPopErrorHandler();
     EXPECT_EQ(readRows(file, "register").size(), 4U) << "one insert went in";
 }

@@ -1,6 +1,13 @@
 #include "gmltestsupport.h"
 
+#include <dorvellxsd/gml/xsddocumentidentity.h>
+#include <dorvellxsd/schema/xsdprovider.h>
+#include <dorvellxsd/validation/xsdxmlchecker.h>
+
 #include <QDir>
+#include <QFileInfo>
+
+#include <optional>
 
 using namespace gmltest;
 
@@ -140,9 +147,11 @@ TEST(XsdXmlStreamWriter, ReplacesTheFileOnlyOnCommit)
     EXPECT_EQ(logicErrorOf([&] { writer.commit(); }), notStarted);
 }
 
-// The GML version changes the header alone, alike in both writers: any version but GML 3.2 gives the GML 3.1.1
-// document byte for byte. A document keeps the version it began with, and both readers read a GML 3.2 one back.
-TEST(XsdXmlStreamWriter, WritesTheHeaderOfTheGmlVersionAsked)
+// The schema a document follows changes its header alone, alike in both writers: any version but GML 3.2
+// gives the GML 3.1.1 document byte for byte; the schema's namespace holds the features (none for a schema
+// without one), its file name is the location, and the document validates. A document keeps the header it
+// began with, and both readers read each back.
+TEST(XsdXmlStreamWriter, WritesTheHeaderOfTheSchemaAsked)
 {
     using Version = XsdTables::GmlVersion;
     QTemporaryDir folder;
@@ -151,37 +160,83 @@ TEST(XsdXmlStreamWriter, WritesTheHeaderOfTheGmlVersionAsked)
         "<gml:pos>55.75 37.62</gml:pos></gml:Point>";
     const XsdTableData wells = tableData("Well", {"number", "Geometry"}, {{1, {"7", point}}, {2, {"8", ""}}});
     const std::string header = "1.0 UTF-8 gml:FeatureCollection ";
-    const std::string rest =
-        " xmlns:xsi=http://www.w3.org/2001/XMLSchema-instance xmlns=urn:pelmak:exchange "
-        "xsi:schemaLocation=urn:pelmak:exchange pelmak.xsd";
-    const std::vector<std::string> gml311{
-        header + "xmlns:gml=http://www.opengis.net/gml" + rest, "Well.1", "Well.1.geom", "Well.2"};
-    const std::vector<std::string> gml32{header + "gml:id=collection xmlns:gml=http://www.opengis.net/gml/3.2" + rest,
-        "collection", "Well.1", "Well.1.geom", "Well.2"};
+    const std::string gml311 = "xmlns:gml=http://www.opengis.net/gml ";
+    const std::string gml32 = "gml:id=collection xmlns:gml=http://www.opengis.net/gml/3.2 ";
+    const std::string xsi = "xmlns:xsi=http://www.w3.org/2001/XMLSchema-instance ";
+    const std::string exchange = xsi + "xmlns=urn:pelmak:exchange xsi:schemaLocation=urn:pelmak:exchange ";
+    const std::vector<std::string> ids{"Well.1", "Well.1.geom", "Well.2"};
+    const auto outline = [&](const std::string &root, bool withCollectionId = false) {
+        std::vector<std::string> lines{header + root};
+        if (withCollectionId)
+            lines.push_back("collection");
+        lines.insert(lines.end(), ids.begin(), ids.end());
+        return lines;
+    };
+    const QString offline = DORVELLXSD_TEST_DATA_DIR "/offline/", catalog = DORVELLXSD_SHARED_DATA_DIR "/catalog.xml";
+    const auto identityOf = [&](const QString &schema) {
+        XsdProvider provider;
+        provider.initFromXsd(offline + schema);
+        return XsdDocumentIdentity::ofSchema(provider.tables(), offline + schema);
+    };
+
+    XsdTables gml32Tables;
+    gml32Tables.setGmlVersion(Version::Gml32);
+    gml32Tables.setTargetNamespace("urn:pelmak:exchange");
 
     XsdXmlWriter plain;
     plain.writeTableData(wells);
     plain.writeToFile(folder.filePath("plain.gml"));
-    const std::tuple<Version, const char *, std::vector<std::string>> cases[] = {
-        {Version::Unknown, "unknown", gml311}, {Version::Gml311, "gml311", gml311}, {Version::Gml32, "gml32", gml32}};
-    for (const auto &[version, name, outline] : cases) {
-        SCOPED_TRACE(name);
-        const QString tree = folder.filePath(QString(name) + ".tree.gml");
-        const QString stream = folder.filePath(QString(name) + ".stream.gml");
+    const struct
+    {
+        const char *name;
+        std::optional<Version> version; ///< set alone, or else the identity
+        XsdDocumentIdentity identity;
+        std::vector<std::string> outline;
+        QString validatesAgainst;
+    } cases[] = {{"unknown", Version::Unknown, {}, outline(gml311 + exchange + "pelmak.xsd"), {}},
+        {"gml311", Version::Gml311, {}, outline(gml311 + exchange + "pelmak.xsd"), {}},
+        {"gml32", Version::Gml32, {}, outline(gml32 + exchange + "pelmak.xsd", true), {}},
+        {"gml32 schema", {}, XsdDocumentIdentity::ofSchema(gml32Tables, "/schemas/exchange-gml32.xsd"),
+            outline(gml32 + exchange + "exchange-gml32.xsd", true), {}},
+        {"other namespace", {}, identityOf("wells-ogr.xsd"),
+            outline(gml311 + xsi
+                + "xmlns=http://ogr.maptools.org/ xsi:schemaLocation=http://ogr.maptools.org/ wells-ogr.xsd"),
+            offline + "wells-ogr.xsd"},
+        {"no namespace", {}, identityOf("wells-no-namespace.xsd"),
+            outline(gml311 + xsi + "xsi:noNamespaceSchemaLocation=wells-no-namespace.xsd"),
+            offline + "wells-no-namespace.xsd"}};
+    for (const auto &row : cases) {
+        SCOPED_TRACE(row.name);
+        const QString tree = folder.filePath(QString(row.name) + ".tree.gml");
+        const QString stream = folder.filePath(QString(row.name) + ".stream.gml");
         XsdXmlWriter treeWriter;
-        treeWriter.setGmlVersion(version);
-        EXPECT_EQ(treeWriter.gmlVersion(), version);
+        if (row.version) {
+            treeWriter.setGmlVersion(*row.version);
+            EXPECT_EQ(treeWriter.gmlVersion(), *row.version);
+        } else {
+            treeWriter.setDocumentIdentity(row.identity);
+        }
         treeWriter.writeTableData(wells);
-        treeWriter.setGmlVersion(version == Version::Gml32 ? Version::Gml311 : Version::Gml32); // for the next one
+        treeWriter.setDocumentIdentity({Version::Gml32, "urn:next", "next.xsd"}); // for the next one
         treeWriter.writeToFile(tree);
-        XsdXmlStreamWriter streamWriter(stream, version);
+        XsdXmlStreamWriter streamWriter =
+            row.version ? XsdXmlStreamWriter(stream, *row.version) : XsdXmlStreamWriter(stream, row.identity);
         streamWriter.writeTableData(wells);
         streamWriter.commit();
 
         EXPECT_TRUE(fileContent(tree) == fileContent(stream));
-        EXPECT_EQ(xercesOutline(tree), outline);
-        if (version != Version::Gml32) {
+        EXPECT_EQ(xercesOutline(tree), row.outline);
+        if (row.outline == cases[0].outline) {
             EXPECT_TRUE(fileContent(tree) == fileContent(folder.filePath("plain.gml")));
+        }
+        if (!row.validatesAgainst.isEmpty() && QFileInfo::exists(catalog)) {
+            XsdXmlChecker checker;
+            checker.setCatalogFiles({catalog});
+            checker.setNetworkAccess(false);
+            checker.loadGrammar(row.validatesAgainst, [](int line, int column, const std::string &text) {
+                ADD_FAILURE() << line << ':' << column << ": " << text;
+            });
+            EXPECT_EQ(checker.checkXmlFile(stream), 0);
         }
         XsdXmlTables reader;
         reader.initFromFile(tree);
@@ -192,4 +247,23 @@ TEST(XsdXmlStreamWriter, WritesTheHeaderOfTheGmlVersionAsked)
         EXPECT_EQ(describeFeatures(reader.getDataFromLayers({})), expected);
         EXPECT_EQ(describeFeatures(readInBatches(stream, 1)), expected);
     }
+
+    // A location is a relative URI reference.
+    EXPECT_EQ(
+        XsdDocumentIdentity::ofSchema({}, "/схемы/my schema#1:a@b.xsd").schemaLocation, "my%20schema%231%3Aa@b.xsd");
+    EXPECT_EQ(XsdDocumentIdentity::ofSchema({}, "схема.xsd").schemaLocation, "%D1%81%D1%85%D0%B5%D0%BC%D0%B0.xsd");
+    // A namespace or location XML cannot carry is refused before anything is opened, the one set before stays.
+    const std::string refusal =
+        "Пространство имён «urn:a» или расположение схемы «a\x1b.xsd» содержит символ, "
+        "недопустимый в XML";
+    XsdXmlWriter treeWriter;
+    EXPECT_EQ(logicErrorOf([&] { treeWriter.setDocumentIdentity({Version::Gml311, "urn:a", "a\x1b.xsd"}); }), refusal);
+    treeWriter.writeTableData(wells);
+    treeWriter.writeToFile(folder.filePath("kept.gml"));
+    EXPECT_TRUE(fileContent(folder.filePath("kept.gml")) == fileContent(folder.filePath("plain.gml")));
+    EXPECT_EQ(logicErrorOf([&] {
+        XsdXmlStreamWriter(folder.filePath("refused.gml"), XsdDocumentIdentity{Version::Gml311, "urn:a", "a\x1b.xsd"});
+    }),
+        refusal);
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath("refused.gml")));
 }

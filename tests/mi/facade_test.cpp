@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -190,24 +191,28 @@ TEST_F(Facade, ExceptionsReachTheHostWithTheWrappedMessage)
 }
 
 // The GML version of a schema reaches the provider, its layer readers and both writers, which then write the same
-// GML 3.2 document, every geometry with its gml:id.
+// GML 3.2 document, every geometry with its gml:id, naming the schema's namespace and file.
 TEST_F(Facade, GmlVersionOfTheSchemaReachesProviderReadersAndWriters)
 {
     EXPECT_EQ(provider.tables().gmlVersion(), mi::XsdTables::GmlVersion::Gml311);
+    EXPECT_EQ(mi::XsdDocumentIdentity().schemaLocation, "pelmak.xsd");
     provider.initFromXsd(Examples + "/pelmak-gml32.xsd");
     const mi::XsdTables tables = provider.tables();
     const mi::XsdTables::GmlVersion version = tables.gmlVersion();
     ASSERT_EQ(version, mi::XsdTables::GmlVersion::Gml32);
+    EXPECT_EQ(tables.targetNamespace(), "urn:pelmak:exchange");
+    const mi::XsdDocumentIdentity identity = mi::XsdDocumentIdentity::ofSchema(tables, Examples + "/pelmak-gml32.xsd");
 
-    mi::XsdGdalDataProvider source(Source, true);
+    mi::XsdGdalDataProvider source(Source, true, mi::XsdDataSourceOptions{false, 5});
     EXPECT_TRUE(source.supportsTransactions());
+    EXPECT_EQ(source.fileList(), Names{QFileInfo(QString::fromStdString(Source)).canonicalFilePath().toStdString()});
     source.setGmlVersion(version);
     mi::XsdXmlWriter writer;
-    writer.setGmlVersion(version);
+    writer.setDocumentIdentity(identity);
     const mi::XsdTableData roads = source.getDataFromLayer(tables.tableByName("Road"), "lanes = 4");
     writer.writeTableData(roads);
     writer.writeToFile(path("whole.gml"));
-    mi::XsdXmlStreamWriter streamWriter(path("batches.gml"), version);
+    mi::XsdXmlStreamWriter streamWriter(path("batches.gml"), identity);
     mi::XsdGdalLayerReader reader(source, tables.tableByName("Road"), "lanes = 4");
     while (!reader.atEnd())
         streamWriter.writeTableData(reader.readBatch(3));
@@ -216,6 +221,7 @@ TEST_F(Facade, GmlVersionOfTheSchemaReachesProviderReadersAndWriters)
     const QByteArray whole = fileContent(path("whole.gml"));
     EXPECT_TRUE(whole == fileContent(path("batches.gml")));
     EXPECT_TRUE(whole.contains("xmlns:gml=\"http://www.opengis.net/gml/3.2\""));
+    EXPECT_TRUE(whole.contains("xsi:schemaLocation=\"urn:pelmak:exchange pelmak-gml32.xsd\""));
     const int features = static_cast<int>(streamWriter.featureCount());
     EXPECT_GT(features, 1);
     EXPECT_EQ(whole.count("<Road gml:id=\"Road."), features);

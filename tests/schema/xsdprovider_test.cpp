@@ -87,7 +87,8 @@ TEST(XsdProvider, ReadsTheDeclarationPatternAsBefore)
 }
 
 // One schema per form of writing: prefixes, includes and imports, references, groups, nested
-// content, derivation, GML 3.2, the application's own feature heads, and the exchange schema.
+// content, derivation, GML 3.2, the application's own feature heads, and the exchange schema;
+// each with its GML version and target namespace.
 TEST(XsdProvider, ReadsSchemasByMeaning)
 {
     using Version = XsdTables::GmlVersion;
@@ -97,9 +98,10 @@ TEST(XsdProvider, ReadsSchemasByMeaning)
         QStringList tables;
         Version version;
         QStringList skipped;
+        QString targetNamespace = "urn:pelmak:exchange";
     } cases[] = {
         {"default-namespace.xsd", {"Well (WellType): location GP 0|depth P 1|casing GP 1|status P 0"}, Version::Gml311,
-            {}},
+            {}, "urn:example:wells"},
         {"xsd-prefix.xsd", {"Well (WellType): depth P 1"}, Version::Gml311, {}},
         {"gml32.xsd",
             {"Pipe (PipeType): owner P 1|route GP 1|diameter P 0",
@@ -107,11 +109,12 @@ TEST(XsdProvider, ReadsSchemasByMeaning)
             Version::Gml32,
             {"AbstractAsset (строка 9) не таблица: элемент абстрактный",
                 "Network (строка 13) не таблица: элемент — коллекция объектов "
-                "(группа замены gml:AbstractFeatureCollection)"}},
+                "(группа замены gml:AbstractFeatureCollection)"},
+            "urn:example:network"},
         {"include/main.xsd",
             {"Building (BuildingType): cadastralNumber P 1 Кадастровый номер|shape GP 1|floors P 1",
                 "Parcel (ParcelType): cadastralNumber P 1 Кадастровый номер|shape GP 1"},
-            Version::Gml311, {}},
+            Version::Gml311, {}, "urn:example:land"},
         {"content.xsd",
             {"Plot (Plot): code P 1 Номер участка|street P 1|house P 0|note P 0|ownerName P 0|ownerId P 0|Geometry G 1|"
              "centre GP 1"},
@@ -130,6 +133,7 @@ TEST(XsdProvider, ReadsSchemasByMeaning)
         provider.initFromXsd(schemaPath(expected.file));
         EXPECT_EQ(describeTables(provider.tables()), expected.tables);
         EXPECT_EQ(provider.tables().gmlVersion(), expected.version);
+        EXPECT_EQ(provider.tables().targetNamespace(), expected.targetNamespace);
         EXPECT_EQ(provider.skippedDeclarations(), expected.skipped);
     }
 }

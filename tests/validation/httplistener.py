@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""A local HTTP listener for the validator's tests.
+"""A local HTTP listener for the tests of network access.
 
 Listens on a free port of 127.0.0.1, prints the port on its first line, then one line per request
 ("GET /path"). Mode "serve" answers every request with the file named by the second argument;

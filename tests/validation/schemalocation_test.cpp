@@ -1,11 +1,11 @@
 #include <dorvellxsd/validation/xsdxmlchecker.h>
 
+#include "../httplistener.h"
 #include "../logicerror.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -56,40 +56,6 @@ std::string networkOff(const QString &address)
         + " находится в сети, а доступ к сети выключен: сопоставьте этот адрес локальному файлу в каталоге XML или "
           "разрешите доступ к сети";
 }
-
-/*
- * A local HTTP listener (tests/validation/httplistener.py) that serves one file, or accepts and never answers, and
- * tells which requests it saw.
- */
-class Listener
-{
-public:
-    Listener(const char *mode, const QString &file = QString())
-    {
-        process.start(QStringLiteral("python3"),
-            {QStringLiteral(DORVELLXSD_TEST_SOURCE_DIR "/httplistener.py"), QString::fromLatin1(mode), file});
-        if (process.waitForReadyRead(10000))
-            port = process.readLine().trimmed();
-    }
-    ~Listener()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
-    bool isListening() const { return !port.isEmpty(); }
-    QString address(const QString &path) const { return "http://127.0.0.1:" + port + path; }
-    QStringList requests()
-    {
-        process.waitForReadyRead(200);
-        seen += QString::fromLatin1(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        return seen;
-    }
-
-private:
-    QProcess process;
-    QString port;
-    QStringList seen;
-};
 
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "../message_p.h"
 
 #include <dorvellxsd/data/xsdtabledata.h>
+#include <dorvellxsd/gml/xsddocumentidentity.h>
 #include <dorvellxsd/gml/xsdxmlstreamwriter.h>
 
 #include <algorithm>
@@ -61,7 +62,7 @@ public:
     {
         if (isSameFile(documentPath, schemaPath))
             throw logicError(formatMessage(messages::OutputIsInput, documentPath, schemaPath));
-        return std::make_unique<XsdXmlStreamWriter>(documentPath, tables.gmlVersion()); // TEMPORARY until identity
+        return std::make_unique<XsdXmlStreamWriter>(documentPath, XsdDocumentIdentity::ofSchema(tables, schemaPath));
     }
 
     const XsdTables tables;

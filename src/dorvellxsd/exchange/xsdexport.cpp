@@ -6,6 +6,7 @@
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
 #include <dorvellxsd/gdal/xsdgdallayerreader.h>
+#include <dorvellxsd/gml/xsddocumentidentity.h>
 #include <dorvellxsd/gml/xsdxmlstreamwriter.h>
 
 #include <QFileInfo>
@@ -183,7 +184,10 @@ XsdExportResult XsdExport::run()
 
     // The document is in the GML the schema imports: GML 3.2 wants a gml:id on every geometry.
     source.setGmlVersion(tables.gmlVersion());
-    XsdXmlStreamWriter writer(request.documentPath, tables.gmlVersion()); // TEMPORARY until the identity lands
+    XsdDocumentIdentity identity = XsdDocumentIdentity::ofSchema(tables, request.schemaPath);
+    if (!request.schemaLocation.isEmpty())
+        identity.schemaLocation = request.schemaLocation;
+    XsdXmlStreamWriter writer(request.documentPath, identity);
 
     // The source belongs to the first reader until the readers are gone; a second one, when the
     // tables come in more parts than there are tables, opens the source for itself.

@@ -168,7 +168,7 @@ void XsdImportPrivate::openTarget()
     const XsdDataSourceOptions options{request.access.networkAccess};
     newSource = request.create && isFilePath(request.target) && !QFileInfo::exists(request.target);
     if (newSource)
-        target = XsdGdalDataProvider::createDataSource(request.target, request.createDriver);
+        target = XsdGdalDataProvider::createDataSource(request.target, request.createDriver, options);
     else
         target = std::make_unique<XsdGdalDataProvider>(request.target, false, options);
 }

@@ -3,9 +3,8 @@
 #include "gdalhandles_p.h"
 #include "gdaltext_p.h"
 
-#include <QDate>
+#include <QDateTime>
 #include <QRegularExpression>
-#include <QTime>
 
 #include <cpl_string.h>
 #include <gdal_priv.h>
@@ -14,6 +13,7 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace pelmak {
 
@@ -29,24 +29,74 @@ const char *shapefileEncoding(GDALDataset &dataset, OGRLayer &layer)
     return layer.GetMetadataItem("SOURCE_ENCODING", "SHAPEFILE");
 }
 
-// Dates as GDAL reads them back, and the ISO 8601 forms: the date, the time to the
-// millisecond, and both with a time zone.
-bool isDateTimeText(const QString &value, OGRFieldType type)
+// GDAL's time zone flag: 0 unknown, 1 local time, 100 UTC, each step beyond a quarter of an hour.
+constexpr int GdalUtcZone = 100;
+constexpr int MinutesPerZoneStep = 15;
+// XML Schema's zones reach 14 hours either way.
+constexpr int MaxZoneMinutes = 14 * 60;
+
+// A date, a time of day, or both, with the zone's offset east of UTC in minutes where it has one.
+struct DateTimeText
 {
-    static const QRegularExpression dateTime(QStringLiteral(R"(^(?:(\d{4})[-/](\d{2})[-/](\d{2}))?)"
-                                                            R"((?:(?:^|[T ])(\d{2}):(\d{2})(?::(\d{2})(?:\.\d{1,3})?)?)"
-                                                            R"((Z|[+-]\d{2}(?::?\d{2})?)?)?$)"));
+    QDate date;
+    QTime time;
+    std::optional<int> zoneMinutes;
+};
+
+// The zone of Z, +hh, +hhmm or +hh:mm; none when it is beyond what XML Schema allows.
+std::optional<int> zoneMinutes(const QRegularExpressionMatch &match, int zoneGroup)
+{
+    if (match.captured(zoneGroup) == QLatin1String("Z"))
+        return 0;
+    const int hours = match.captured(zoneGroup + 2).toInt(), minutes = match.captured(zoneGroup + 3).toInt();
+    const int offset = hours * 60 + minutes;
+    if (minutes > 59 || offset > MaxZoneMinutes)
+        return std::nullopt;
+    return match.captured(zoneGroup + 1) == QLatin1String("-") ? -offset : offset;
+}
+
+// Dates as GDAL reads them back, and the ISO 8601 forms: the date, the time to the
+// millisecond, and both with a time zone. None when @p value is not one of them, or not one
+// that @p type holds.
+std::optional<DateTimeText> parseDateTime(const QString &value, OGRFieldType type)
+{
+    static const QRegularExpression dateTime(
+        QStringLiteral(R"(^(?:(\d{4})[-/](\d{2})[-/](\d{2}))?)"
+                       R"((?:(?:^|[T ])(\d{2}):(\d{2})(?::(\d{2})(?:\.(\d{1,3}))?)?)"
+                       R"((Z|([+-])(\d{2})(?::?(\d{2}))?)?)?$)"));
+    constexpr int YearGroup = 1, HourGroup = 4, FractionGroup = 7, ZoneGroup = 8;
     const QRegularExpressionMatch match = dateTime.match(value);
     if (!match.hasMatch())
-        return false;
-    const bool hasDate = match.capturedLength(1) > 0, hasTime = match.capturedLength(4) > 0;
+        return std::nullopt;
+    const bool hasDate = match.capturedLength(YearGroup) > 0, hasTime = match.capturedLength(HourGroup) > 0;
     const bool formFits = type == OFTDate ? hasDate && !hasTime : type == OFTTime ? hasTime && !hasDate : hasDate;
     if (!formFits)
-        return false;
+        return std::nullopt;
     const auto number = [&](int group) { return match.captured(group).toInt(); };
-    if (hasDate && !QDate(number(1), number(2), number(3)).isValid())
-        return false;
-    return !hasTime || QTime(number(4), number(5), number(6)).isValid();
+    DateTimeText text;
+    if (hasDate) {
+        text.date = QDate(number(YearGroup), number(YearGroup + 1), number(YearGroup + 2));
+        if (!text.date.isValid())
+            return std::nullopt;
+    }
+    if (hasTime) {
+        const QString fraction = match.captured(FractionGroup);
+        const int milliseconds = fraction.isEmpty() ? 0 : fraction.leftJustified(3, QLatin1Char('0')).toInt();
+        text.time = QTime(number(HourGroup), number(HourGroup + 1), number(HourGroup + 2), milliseconds);
+        if (!text.time.isValid())
+            return std::nullopt;
+    }
+    if (match.capturedLength(ZoneGroup) > 0) {
+        text.zoneMinutes = zoneMinutes(match, ZoneGroup);
+        if (!text.zoneMinutes)
+            return std::nullopt;
+    }
+    return text;
+}
+
+float secondsOf(const QTime &time)
+{
+    return static_cast<float>(time.second()) + static_cast<float>(time.msec()) / 1000.0F;
 }
 
 // Every decimal of at most DBL_DIG significant digits comes back unchanged from the nearest
@@ -86,14 +136,34 @@ QString isoDateTimeText(OGRFeature &feature, int index, OGRFieldType type)
     text += QString::asprintf("%02d:%02d:%02d", hour, minute, milliseconds / 1000);
     if (milliseconds % 1000 != 0)
         text += QString::asprintf(".%03d", milliseconds % 1000);
-    // GDAL's zone: 0 unknown, 1 local time, 100 UTC, each step beyond a quarter of an hour.
-    if (zone == 100) {
+    if (zone == GdalUtcZone) {
         text += QLatin1Char('Z');
     } else if (zone > 1) {
-        const int offset = (zone - 100) * 15;
+        const int offset = (zone - GdalUtcZone) * MinutesPerZoneStep;
         text += QString::asprintf("%c%02d:%02d", offset < 0 ? '-' : '+', qAbs(offset) / 60, qAbs(offset) % 60);
     }
     return text;
+}
+
+/*
+ * GDAL holds a zone in quarters of an hour and drops any other: the value goes in as the same
+ * instant in UTC. A time of day wraps around midnight, as XML Schema compares times.
+ */
+bool setInUtc(OGRFeature &feature, int index, OGRFieldType type, const DateTimeText &text)
+{
+    const int offsetSeconds = *text.zoneMinutes * 60;
+    if (type == OFTTime) {
+        const QTime utc = text.time.addSecs(-offsetSeconds);
+        feature.SetField(index, 0, 0, 0, utc.hour(), utc.minute(), secondsOf(utc), GdalUtcZone);
+        return feature.IsFieldSetAndNotNull(index);
+    }
+    const QDateTime utc = QDateTime(text.date, text.time, Qt::OffsetFromUTC, offsetSeconds).toUTC();
+    // Before the year 1 there is no date GDAL writes as XML Schema reads it.
+    if (utc.date().year() < 1)
+        return false;
+    feature.SetField(index, utc.date().year(), utc.date().month(), utc.date().day(), utc.time().hour(),
+        utc.time().minute(), secondsOf(utc.time()), GdalUtcZone);
+    return feature.IsFieldSetAndNotNull(index);
 }
 
 } // namespace
@@ -218,8 +288,11 @@ bool FieldTarget::setReal(OGRFeature &feature, const QString &value) const
 
 bool FieldTarget::setDateTime(OGRFeature &feature, const QString &value) const
 {
-    if (!isDateTimeText(value, type))
+    const std::optional<DateTimeText> text = parseDateTime(value, type);
+    if (!text)
         return false;
+    if (text->zoneMinutes && *text->zoneMinutes % MinutesPerZoneStep != 0)
+        return setInUtc(feature, index, type, *text);
     feature.SetField(index, toGdalText(value).constData());
     return feature.IsFieldSetAndNotNull(index);
 }

@@ -5,6 +5,7 @@
 
 #include "../message_p.h"
 #include "datasourcefiles_p.h"
+#include "gdalconfig_p.h"
 #include "gdalerrors_p.h"
 #include "gmlimport_p.h"
 #include "xsdgdaldataprovider_p.h"
@@ -65,8 +66,10 @@ XsdGdalDataProvider::XsdGdalDataProvider(std::unique_ptr<XsdGdalDataProviderPriv
 }
 
 std::unique_ptr<XsdGdalDataProvider> XsdGdalDataProvider::createDataSource(
-    const QString &path, const QString &driverName)
+    const QString &path, const QString &driverName, const XsdDataSourceOptions &options)
 {
+    checkUsable(options);
+    const GdalConfigScope config(options);
     GdalErrorScope errors;
     GDALDriver *driver = GetGDALDriverManager()->GetDriverByName(toGdalText(driverName).constData());
     if (driver == nullptr || driver->GetMetadataItem(GDAL_DCAP_VECTOR) == nullptr
@@ -78,12 +81,14 @@ std::unique_ptr<XsdGdalDataProvider> XsdGdalDataProvider::createDataSource(
         throw runtimeError(formatMessage(messages::CannotCreateDataSource, path, driverName, errors.lastError()));
     opened->path = path;
     opened->readOnly = false;
+    opened->options = options;
     ++opened->generation;
     return std::unique_ptr<XsdGdalDataProvider>(new XsdGdalDataProvider(std::move(opened)));
 }
 
 XsdElement XsdGdalDataProvider::describeLayer(const QString &name) const
 {
+    const GdalConfigScope config(d->options);
     GdalErrorScope errors;
     OGRLayer *layer = d->openDataset().GetLayerByName(toGdalText(name).constData());
     XsdElement table;
@@ -110,6 +115,7 @@ XsdElement XsdGdalDataProvider::describeLayer(const QString &name) const
 
 QString XsdGdalDataProvider::layerSrsName(const QString &name) const
 {
+    const GdalConfigScope config(d->options);
     GdalErrorScope errors;
     const OGRSpatialReference *system = d->layer(name).GetSpatialRef();
     const char *authority = system ? system->GetAuthorityName(nullptr) : nullptr;
@@ -117,25 +123,6 @@ QString XsdGdalDataProvider::layerSrsName(const QString &name) const
     if (authority == nullptr || code == nullptr || !EQUAL(authority, "EPSG"))
         return {};
     return QStringLiteral("urn:ogc:def:crs:EPSG::") + fromGdalText(code);
-}
-
-// TEMPORARY stand-ins until the data source options land.
-XsdGdalDataProvider::XsdGdalDataProvider(const QString &path, bool readOnly, const XsdDataSourceOptions &)
-    : XsdGdalDataProvider(path, readOnly)
-{
-}
-
-QStringList XsdGdalDataProvider::fileList() const
-{
-    GdalErrorScope errors;
-    const CPLStringList files(d->openDataset().GetFileList());
-    QStringList list;
-    for (int i = 0; i < files.size(); ++i)
-        list.append(fromGdalText(files[i]));
-    // A file named with a driver's prefix ("GPKG:a.gpkg:Road") is not always listed.
-    if (list.isEmpty())
-        list.append(fileNamedBy(d->path));
-    return list;
 }
 
 // The system of a new layer's geometry column: none for an empty srsName.
@@ -152,6 +139,7 @@ OGRSpatialReference *XsdGdalDataProviderPrivate::columnSystem(const QString &lay
 
 void XsdGdalDataProvider::createLayer(const XsdElement &table, const QString &srsName)
 {
+    const GdalConfigScope config(d->options);
     GdalErrorScope errors;
     GDALDataset &dataset = d->openDataset();
     OGRSpatialReference *system = d->columnSystem(table.name, srsName);
@@ -173,6 +161,7 @@ void XsdGdalDataProvider::createLayer(const XsdElement &table, const QString &sr
 
 void XsdGdalDataProvider::deleteLayer(const QString &name)
 {
+    const GdalConfigScope config(d->options);
     GdalErrorScope errors;
     GDALDataset &dataset = d->openDataset();
     for (int i = dataset.GetLayerCount() - 1; i >= 0; --i) {

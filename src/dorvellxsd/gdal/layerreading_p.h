@@ -6,6 +6,7 @@
 #define DORVELLXSD_LAYERREADING_P_H
 
 #include "gmlexport_p.h"
+#include "xsddatasourceoptions.h"
 
 #include "../data/xsdfeaturedata.h"
 #include "../schema/xsdelement.h"
@@ -43,8 +44,9 @@ private:
     XsdFeatureData recordOf(OGRFeature &feature) const;
 
     const XsdElement table;
+    const XsdDataSourceOptions options; ///< of the source, for every fetch
     OGRLayer *layer = nullptr;
-    QVector<int> columns; ///< per attribute: its field, or GeometryColumn
+    QVector<int> columns; ///< per attribute: its field, GeometryColumn or AbsentColumn
     bool withGeometry = false;
     GmlExport gml;
     OGRFeatureUniquePtr ahead;

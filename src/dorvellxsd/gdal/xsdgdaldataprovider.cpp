@@ -1,12 +1,15 @@
 #include "xsdgdaldataprovider.h"
 
 #include "../message_p.h"
+#include "datasourcefiles_p.h"
 #include "fieldvalue_p.h"
+#include "gdalconfig_p.h"
 #include "gdalerrors_p.h"
 #include "gmlimport_p.h"
 #include "layerreading_p.h"
 #include "xsdgdaldataprovider_p.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QVector>
 
@@ -29,8 +32,10 @@ XsdGdalDataProviderPrivate::~XsdGdalDataProviderPrivate()
 void XsdGdalDataProviderPrivate::open(const QString &sourcePath, bool sourceReadOnly)
 {
     const unsigned int flags = GDAL_OF_VECTOR | (sourceReadOnly ? 0U : GDAL_OF_UPDATE);
+    const GdalConfigScope config(options);
     GdalErrorScope errors;
-    GDALDatasetUniquePtr opened(GDALDataset::Open(toGdalText(sourcePath).constData(), flags));
+    GDALDatasetUniquePtr opened(
+        GDALDataset::Open(gdalSourceName(sourcePath, options).constData(), flags, nullptr, sourceOpenOptions().List()));
     // Closing the old data set may report errors of its own: take the reason first.
     const QString reason = opened ? QString() : errors.lastError();
     dataset = std::move(opened);
@@ -241,8 +246,15 @@ struct BuiltFeature
 } // namespace
 
 XsdGdalDataProvider::XsdGdalDataProvider(const QString &path, bool readOnly)
+    : XsdGdalDataProvider(path, readOnly, XsdDataSourceOptions())
+{
+}
+
+XsdGdalDataProvider::XsdGdalDataProvider(const QString &path, bool readOnly, const XsdDataSourceOptions &options)
     : d(std::make_unique<XsdGdalDataProviderPrivate>())
 {
+    checkUsable(options);
+    d->options = options;
     openSourceFile(path, readOnly);
 }
 
@@ -258,6 +270,7 @@ QStringList XsdGdalDataProvider::layerNames() const
     QStringList names;
     if (!d->dataset)
         return names;
+    const GdalConfigScope config(d->options);
     GdalErrorScope errors;
     for (int i = 0; i < d->dataset->GetLayerCount(); ++i) {
         const QString name = fromGdalText(d->dataset->GetLayer(i)->GetName());
@@ -265,6 +278,23 @@ QStringList XsdGdalDataProvider::layerNames() const
             names.append(name);
     }
     return names;
+}
+
+QStringList XsdGdalDataProvider::fileList() const
+{
+    const GdalConfigScope config(d->options);
+    GdalErrorScope errors;
+    const CPLStringList files(d->openDataset().GetFileList());
+    QStringList paths;
+    for (int i = 0; i < files.size(); ++i) {
+        const QFileInfo file(fromGdalText(files[i]));
+        paths.append(file.exists() ? file.canonicalFilePath() : file.absoluteFilePath());
+    }
+    // A name with a driver's prefix and a layer ("GPKG:a.gpkg:Road") opens a file GDAL may not list.
+    const QFileInfo named(fileNamedBy(d->path));
+    if (paths.isEmpty() && named.exists())
+        paths.append(named.canonicalFilePath());
+    return paths;
 }
 
 bool XsdGdalDataProvider::supportsTransactions() const
@@ -328,6 +358,7 @@ XsdTableData XsdGdalDataProvider::getDataFromLayer(const XsdElement &element, co
 
 QMap<QString, int> XsdGdalDataProvider::insertData(const QList<XsdTableData> &tables)
 {
+    const GdalConfigScope config(d->options);
     GdalErrorScope errors;
     GDALDataset &dataset = d->openDataset();
     // Where the driver has no transactions, or the host holds one open, nothing can be undone

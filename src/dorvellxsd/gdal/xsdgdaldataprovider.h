@@ -24,7 +24,13 @@ class XsdGdalLayerReader;
  * attributes and each feature's geometry the geometry attribute, as GML 3 text.
  *
  * The host registers GDAL's drivers before the first provider is made; the provider registers
- * none and sets no GDAL option. Text crosses to and from GDAL as UTF-8.
+ * none. Text crosses to and from GDAL as UTF-8.
+ *
+ * Network: by default nothing a data source's content names makes GDAL reach the network, and
+ * GDAL writes nothing beside a source; every network wait is bounded in time
+ * (XsdDataSourceOptions). The provider sets GDAL's options to that end as thread-local
+ * configuration options, only for its own calls, and gives back the thread's own when each call
+ * returns; GDAL's own worker threads, where a driver starts any, do not see them.
  *
  * Threads: every GDAL call runs on the calling thread; the provider starts no thread. A provider
  * and the layer readers made from it (XsdGdalLayerReader) are used by one thread at a time, as
@@ -37,19 +43,23 @@ class DORVELLXSD_EXPORT XsdGdalDataProvider
 public:
     /**
      * Opens @p path (any data source name GDAL accepts) for reading, or for update when
-     * @p readOnly is false.
+     * @p readOnly is false, with the default XsdDataSourceOptions: no network.
      * @throws std::runtime_error when GDAL cannot open it as a vector data source.
      */
     XsdGdalDataProvider(const QString &path, bool readOnly);
-    XsdGdalDataProvider(const QString &path, bool readOnly, const XsdDataSourceOptions &options); // TEMPORARY
-    QStringList fileList() const; // TEMPORARY
+    /**
+     * As above, reaching the network and waiting for it as @p options say, for this source and
+     * every source it opens later (openSourceFile()).
+     * @throws std::logic_error when @p options.timeoutSeconds is below 1, before anything is opened.
+     */
+    XsdGdalDataProvider(const QString &path, bool readOnly, const XsdDataSourceOptions &options);
     virtual ~XsdGdalDataProvider();
 
     /**
-     * Opens another data source in place of the current one. The current one is closed even
-     * when the new one cannot be opened; the provider is then closed, and every operation but
-     * layerNames() throws std::logic_error until a later open succeeds. Layer readers of the
-     * provider throw on their next batch.
+     * Opens another data source in place of the current one, with the options the provider was
+     * made with. The current one is closed even when the new one cannot be opened; the provider
+     * is then closed, and every operation but layerNames() throws std::logic_error until a later
+     * open succeeds. Layer readers of the provider throw on their next batch.
      * @throws std::runtime_error with GDAL's reason when the open fails.
      */
     void openSourceFile(const QString &path, bool readOnly);
@@ -60,7 +70,8 @@ public:
      * @throws std::logic_error when GDAL has no such driver or it cannot create vector data
      *         sources; std::runtime_error with GDAL's reason when the creation fails.
      */
-    static std::unique_ptr<XsdGdalDataProvider> createDataSource(const QString &path, const QString &driverName);
+    static std::unique_ptr<XsdGdalDataProvider> createDataSource(
+        const QString &path, const QString &driverName, const XsdDataSourceOptions &options = {});
 
     /// Layer names in layer order, less those starting with "STL_"; empty when closed.
     QStringList layerNames() const;
@@ -98,6 +109,14 @@ public:
     /// Removes the layer named @p name (ignoring letter case); nothing where there is none.
     /// @throws std::runtime_error with GDAL's reason when the driver cannot remove it.
     void deleteLayer(const QString &name);
+
+    /**
+     * The files GDAL reads for the open data source (GDALDataset::GetFileList), absolute and
+     * canonical where they exist; where GDAL lists none, the file a name with a driver's prefix
+     * opens ("GPKG:a.gpkg:Road"); empty for a database.
+     * @throws std::logic_error when the provider is closed.
+     */
+    QStringList fileList() const;
 
     /**
      * True when the driver has transactions of its own, so that insertData() is all or nothing
@@ -150,7 +169,8 @@ public:
     /**
      * Reads every feature of the layer named like @p element into table data, one value per
      * attribute in attribute order; every geometry attribute gets the feature's geometry as GML 3
-     * (see setGmlVersion()).
+     * (see setGmlVersion()). An optional plain attribute (minOccurs 0) whose field the layer lacks
+     * is read as empty, which the document writers leave out.
      * Reads as XsdGdalLayerReader does, in one batch.
      *
      * @p filter is an attribute filter (the condition of a WHERE clause) handed to the driver as it
@@ -158,10 +178,10 @@ public:
      * functions the server offers (a filter may make a PostgreSQL server sleep). It must come from
      * someone trusted with the data source. An empty one reads the whole layer, also after a
      * filtered read.
-     * @throws std::logic_error when the element describes no table, the layer or a field is
-     *         missing, GDAL refuses the filter or fails while reading, a feature identifier does
-     *         not fit in 32 bits, or a geometry cannot be written as GML; no partial data is
-     *         returned.
+     * @throws std::logic_error when the element describes no table, the layer or the field of a
+     *         required attribute is missing ("В слое %1 нет поля %2"), GDAL refuses the filter or
+     *         fails while reading, a feature identifier does not fit in 32 bits, or a geometry
+     *         cannot be written as GML; no partial data is returned.
      */
     XsdTableData getDataFromLayer(const XsdElement &element, const QString &filter) const;
 

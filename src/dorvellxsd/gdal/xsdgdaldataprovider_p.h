@@ -6,6 +6,7 @@
 #define DORVELLXSD_XSDGDALDATAPROVIDER_P_H
 
 #include "gmlimport_p.h"
+#include "xsddatasourceoptions.h"
 
 #include "../schema/xsdtables.h"
 
@@ -39,6 +40,7 @@ public:
 
     GDALDatasetUniquePtr dataset;
     QString path; ///< as the host named the open data source
+    XsdDataSourceOptions options;
     bool readOnly = true;
     /// Counts the data sets opened, so that a layer reader can tell that its layer is gone.
     std::uint64_t generation = 0;

@@ -2,6 +2,7 @@
 
 #include "../message_p.h"
 #include "fieldvalue_p.h"
+#include "gdalconfig_p.h"
 #include "gdalerrors_p.h"
 #include "layerreading_p.h"
 #include "xsdgdaldataprovider_p.h"
@@ -13,6 +14,8 @@ namespace pelmak {
 namespace {
 
 constexpr int GeometryColumn = -1;
+// An optional attribute whose field the layer lacks: its value is empty, so that it is left out.
+constexpr int AbsentColumn = -2;
 
 OGRLayer &layerOf(const XsdGdalDataProviderPrivate &source, const XsdElement &element)
 {
@@ -21,21 +24,32 @@ OGRLayer &layerOf(const XsdGdalDataProviderPrivate &source, const XsdElement &el
     return source.layer(element.name);
 }
 
-QVector<int> fieldColumns(OGRFeatureDefn &definition, const QList<XsdAttribute> &attributes)
+int fieldColumn(OGRFeatureDefn &definition, const XsdAttribute &attribute, const QString &table)
+{
+    if (attribute.kind != XsdAttribute::Plain)
+        return GeometryColumn;
+    const int index = definition.GetFieldIndex(toGdalText(attribute.name).constData());
+    if (index >= 0)
+        return index;
+    if (attribute.minOccurs == 0)
+        return AbsentColumn;
+    throw logicError(formatMessage(messages::FieldNotInLayer, table, attribute.name));
+}
+
+QVector<int> fieldColumns(OGRFeatureDefn &definition, const XsdElement &table)
 {
     QVector<int> columns;
-    columns.reserve(attributes.size());
-    for (const XsdAttribute &attribute : attributes) {
-        if (attribute.kind != XsdAttribute::Plain) {
-            columns.append(GeometryColumn);
-            continue;
-        }
-        const int index = definition.GetFieldIndex(toGdalText(attribute.name).constData());
-        if (index < 0)
-            throw logicError(formatMessage(messages::NoFieldIndex, attribute.name));
-        columns.append(index);
-    }
+    columns.reserve(table.complexType.attributes.size());
+    for (const XsdAttribute &attribute : table.complexType.attributes)
+        columns.append(fieldColumn(definition, attribute, table.name));
     return columns;
+}
+
+QString columnText(OGRFeature &feature, int column, const QString &geometry)
+{
+    if (column == GeometryColumn)
+        return geometry;
+    return column == AbsentColumn ? QString() : fieldText(feature, column);
 }
 
 // A record keeps a feature's identifier whole or not at all: cut to 32 bits, two features of a
@@ -51,8 +65,10 @@ int recordId(GIntBig fid, const QString &table)
 
 LayerReading::LayerReading(const XsdGdalDataProviderPrivate &source, const XsdElement &element, const QString &filter)
     : table(element)
+    , options(source.options)
     , gml(source.gmlVersion)
 {
+    const GdalConfigScope config(options);
     GdalErrorScope errors;
     layer = &layerOf(source, element);
     layer->ResetReading();
@@ -68,12 +84,13 @@ LayerReading::LayerReading(const XsdGdalDataProviderPrivate &source, const XsdEl
         throw logicError(filter.isEmpty() ? formatMessage(messages::CannotReadLayer, table.name, errors.lastError())
                                           : formatMessage(messages::InvalidFilter, filter, errors.lastError()));
     }
-    columns = fieldColumns(*layer->GetLayerDefn(), table.complexType.attributes);
+    columns = fieldColumns(*layer->GetLayerDefn(), table);
     withGeometry = columns.contains(GeometryColumn);
 }
 
 void LayerReading::readInto(QList<XsdFeatureData> &records, int maxFeatures)
 {
+    const GdalConfigScope config(options);
     GdalErrorScope errors;
     try {
         for (int count = 0; ahead && count < maxFeatures; ++count) {
@@ -103,7 +120,7 @@ XsdFeatureData LayerReading::recordOf(OGRFeature &feature) const
             geometry = gml.gmlOf(*own, table.name, record.id);
     }
     for (const int column : columns)
-        record.values.append(column != GeometryColumn ? fieldText(feature, column) : geometry);
+        record.values.append(columnText(feature, column, geometry));
     return record;
 }
 

@@ -39,7 +39,7 @@ public:
      * meanwhile (getDataFromLayer or a second reader would move its read position). A reader whose
      * provider opened another source, or failed to, throws on its next batch.
      * @throws std::logic_error as getDataFromLayer does: an element without name or type, a
-     *         closed source, a missing layer or field, a filter GDAL refuses.
+     *         closed source, a missing layer or field of a required attribute, a filter GDAL refuses.
      */
     XsdGdalLayerReader(const XsdGdalDataProvider &provider, const XsdElement &element, const QString &filter);
     virtual ~XsdGdalLayerReader();

@@ -63,6 +63,17 @@ constexpr int maxGeometryDepth(int depth)
     return MaxXmlDepth - depth;
 }
 
+void setSchemaLocation(QDomElement &root, const XsdDocumentIdentity &identity)
+{
+    if (identity.schemaLocation.isEmpty())
+        return;
+    if (identity.targetNamespace.isEmpty())
+        root.setAttribute(NoNamespaceSchemaLocationAttribute, identity.schemaLocation);
+    else
+        root.setAttribute(
+            SchemaLocationAttribute, identity.targetNamespace + QLatin1Char(' ') + identity.schemaLocation);
+}
+
 constexpr QIODevice::OpenMode WriteMode = QIODevice::WriteOnly | QIODevice::Text | QIODevice::Unbuffered;
 
 std::unique_ptr<QFileDevice> openForWriting(const QString &path)
@@ -109,16 +120,25 @@ void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &feature
     }
 }
 
-QDomDocument newExchangeDocument(XsdTables::GmlVersion gmlVersion)
+void checkWritable(const XsdDocumentIdentity &identity)
 {
-    const bool gml32 = gmlVersion == XsdTables::GmlVersion::Gml32;
+    if (!isXmlText(identity.targetNamespace) || !isXmlText(identity.schemaLocation))
+        throw logicError(
+            formatMessage(messages::InvalidDocumentIdentity, identity.targetNamespace, identity.schemaLocation));
+}
+
+QDomDocument newExchangeDocument(const XsdDocumentIdentity &identity)
+{
+    const bool gml32 = identity.gmlVersion == XsdTables::GmlVersion::Gml32;
     QDomDocument document;
     document.appendChild(document.createProcessingInstruction(XmlDeclarationTarget, XmlDeclarationContent));
     QDomElement root = document.createElement(FeatureCollectionTag);
     root.setAttribute(XsiNamespaceAttribute, XsiNamespaceUri);
-    root.setAttribute(SchemaLocationAttribute, SchemaLocation);
+    setSchemaLocation(root, identity);
     root.setAttribute(GmlNamespaceAttribute, gml32 ? Gml32NamespaceUri : GmlNamespaceUri);
-    root.setAttribute(DefaultNamespaceAttribute, TargetNamespaceUri);
+    // Features of a schema without a target namespace belong to none.
+    if (!identity.targetNamespace.isEmpty())
+        root.setAttribute(DefaultNamespaceAttribute, identity.targetNamespace);
     if (gml32)
         root.setAttribute(IdAttribute, CollectionId);
     document.appendChild(root);

@@ -5,6 +5,8 @@
 #ifndef DORVELLXSD_FEATUREWRITER_P_H
 #define DORVELLXSD_FEATUREWRITER_P_H
 
+#include "xsddocumentidentity.h"
+
 #include "../data/xsdtabledata.h"
 #include "../schema/xsdtables.h"
 #include "../xml/xmlnames_p.h"
@@ -28,9 +30,11 @@ namespace pelmak::gml {
 // document ill-formed or unreadable to the library's own reader. @throws std::logic_error
 void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &features);
 
-// The declaration and the feature collection, without members, in the namespace of GML 3.2 for
-// Gml32 and of GML 3.1.1 for any other @p gmlVersion.
-QDomDocument newExchangeDocument(XsdTables::GmlVersion gmlVersion);
+// Refuses an identity whose namespace or location XML cannot carry. @throws std::logic_error
+void checkWritable(const XsdDocumentIdentity &identity);
+
+// The declaration and the feature collection of @p identity, without members.
+QDomDocument newExchangeDocument(const XsdDocumentIdentity &identity);
 
 // Builds the feature members of one table; what its features share is made once.
 class FeatureMemberBuilder

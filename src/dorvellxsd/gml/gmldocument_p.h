@@ -5,12 +5,14 @@
 #ifndef DORVELLXSD_GMLDOCUMENT_P_H
 #define DORVELLXSD_GMLDOCUMENT_P_H
 
+#include "xsddocumentidentity.h"
+
 #include <QLatin1String>
 
 /*
  * The names and values that make up an exchange document: a GML feature collection whose
- * feature elements live in the exchange namespace. The writer builds names as literal qualified
- * names; the readers tell them by namespace and local name.
+ * feature elements live in the namespace of their schema (XsdDocumentIdentity). The writer builds
+ * names as literal qualified names; the readers tell them by namespace and local name.
  */
 namespace pelmak::gml {
 
@@ -21,10 +23,14 @@ constexpr QLatin1String latin1(const char (&text)[Size])
     return QLatin1String(text, Size - 1);
 }
 
-// The namespace of the feature and attribute elements. It names this exchange format and
-// nothing else, so it stays the same from version to version of the library.
-inline constexpr QLatin1String TargetNamespaceUri = latin1("urn:pelmak:exchange");
-inline constexpr QLatin1String SchemaLocation = latin1("urn:pelmak:exchange pelmak.xsd");
+// The namespace of the library's own exchange schema, the documents' default one, and that of the
+// schema attribute pelmak:username. It names this exchange format and nothing else, so it stays the
+// same from version to version of the library.
+inline QString exchangeNamespaceUri()
+{
+    return XsdDocumentIdentity().targetNamespace;
+}
+
 inline constexpr QLatin1String GmlNamespaceUri = latin1("http://www.opengis.net/gml");
 inline constexpr QLatin1String Gml32NamespaceUri = latin1("http://www.opengis.net/gml/3.2");
 inline constexpr QLatin1String XlinkNamespaceUri = latin1("http://www.w3.org/1999/xlink");
@@ -38,6 +44,7 @@ inline constexpr QLatin1String FeatureMemberTag = latin1("gml:featureMember");
 inline constexpr QLatin1String IdAttribute = latin1("gml:id");
 inline constexpr QLatin1String XsiNamespaceAttribute = latin1("xmlns:xsi");
 inline constexpr QLatin1String SchemaLocationAttribute = latin1("xsi:schemaLocation");
+inline constexpr QLatin1String NoNamespaceSchemaLocationAttribute = latin1("xsi:noNamespaceSchemaLocation");
 inline constexpr QLatin1String GmlNamespaceAttribute = latin1("xmlns:gml");
 inline constexpr QLatin1String DefaultNamespaceAttribute = latin1("xmlns");
 

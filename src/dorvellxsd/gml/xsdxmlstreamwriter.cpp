@@ -10,9 +10,9 @@ namespace pelmak {
 class XsdXmlStreamWriterPrivate
 {
 public:
-    XsdXmlStreamWriterPrivate(const QString &path, XsdTables::GmlVersion gmlVersion)
-        : file(std::make_unique<gml::DocumentFile>(path))
-        , document(gml::newExchangeDocument(gmlVersion))
+    XsdXmlStreamWriterPrivate(const QString &path, const XsdDocumentIdentity &identity)
+        : document(writableDocument(identity))
+        , file(std::make_unique<gml::DocumentFile>(path))
     {
     }
 
@@ -31,13 +31,19 @@ public:
     void writeTableData(const XsdTableData &tableData);
     void commit();
 
-    std::unique_ptr<gml::DocumentFile> file; ///< none after commit() or a failure
     QDomDocument document;                   ///< whose root stands for the written one
+    std::unique_ptr<gml::DocumentFile> file; ///< none after commit() or a failure
     bool rootStarted = false;
     QString pending; ///< text not yet written
     qint64 featureCount = 0;
 
 private:
+    static QDomDocument writableDocument(const XsdDocumentIdentity &identity)
+    {
+        gml::checkWritable(identity);
+        return gml::newExchangeDocument(identity);
+    }
+
     // The text goes to the file in large pieces.
     static constexpr int PieceSize = 1 << 20;
 
@@ -94,12 +100,17 @@ void XsdXmlStreamWriterPrivate::commit()
 }
 
 XsdXmlStreamWriter::XsdXmlStreamWriter(const QString &path)
-    : XsdXmlStreamWriter(path, XsdTables::GmlVersion::Gml311)
+    : XsdXmlStreamWriter(path, XsdDocumentIdentity())
 {
 }
 
 XsdXmlStreamWriter::XsdXmlStreamWriter(const QString &path, XsdTables::GmlVersion gmlVersion)
-    : d(std::make_unique<XsdXmlStreamWriterPrivate>(path, gmlVersion))
+    : XsdXmlStreamWriter(path, XsdDocumentIdentity{gmlVersion})
+{
+}
+
+XsdXmlStreamWriter::XsdXmlStreamWriter(const QString &path, const XsdDocumentIdentity &identity)
+    : d(std::make_unique<XsdXmlStreamWriterPrivate>(path, identity))
 {
 }
 

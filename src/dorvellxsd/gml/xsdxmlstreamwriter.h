@@ -2,6 +2,7 @@
 #define DORVELLXSD_XSDXMLSTREAMWRITER_H
 
 #include <dorvellxsd/dorvellxsd_export.h>
+#include <dorvellxsd/gml/xsddocumentidentity.h>
 #include <dorvellxsd/schema/xsdtables.h>
 
 #include <QString>
@@ -17,7 +18,7 @@ class XsdXmlStreamWriterPrivate;
 /**
  * Writes one exchange document straight to a file, table data after table data, holding no
  * more than the table data at hand: the text is the one XsdXmlWriter and its writeToFile give
- * for the same table data, byte for byte.
+ * for the same table data and document identity, byte for byte.
  *
  * A writer is used from one thread at a time; distinct writers share nothing.
  */
@@ -35,6 +36,13 @@ public:
      * XsdTables::GmlVersion::Gml32, GML 3.1.1 for any other value (see XsdXmlWriter::setGmlVersion).
      */
     XsdXmlStreamWriter(const QString &path, XsdTables::GmlVersion gmlVersion);
+    /**
+     * As the first constructor, for a document of the schema @p identity names (see
+     * XsdXmlWriter::setDocumentIdentity()).
+     * @throws std::logic_error also when the namespace or the location holds a character XML
+     *         cannot carry; nothing is opened then.
+     */
+    XsdXmlStreamWriter(const QString &path, const XsdDocumentIdentity &identity);
     /// Without a commit() the earlier file at the path is left untouched.
     virtual ~XsdXmlStreamWriter();
 

@@ -13,7 +13,7 @@ class XsdXmlWriterPrivate
 {
 public:
     std::unique_ptr<QDomDocument> document;
-    XsdTables::GmlVersion gmlVersion = XsdTables::GmlVersion::Gml311;
+    XsdDocumentIdentity identity;
 };
 
 XsdXmlWriter::XsdXmlWriter()
@@ -25,17 +25,23 @@ XsdXmlWriter::~XsdXmlWriter() = default;
 
 void XsdXmlWriter::setGmlVersion(XsdTables::GmlVersion version)
 {
-    d->gmlVersion = version;
+    d->identity.gmlVersion = version;
 }
 
 XsdTables::GmlVersion XsdXmlWriter::gmlVersion() const
 {
-    return d->gmlVersion;
+    return d->identity.gmlVersion;
+}
+
+void XsdXmlWriter::setDocumentIdentity(const XsdDocumentIdentity &identity)
+{
+    gml::checkWritable(identity);
+    d->identity = identity;
 }
 
 void XsdXmlWriter::start()
 {
-    d->document = std::make_unique<QDomDocument>(gml::newExchangeDocument(d->gmlVersion));
+    d->document = std::make_unique<QDomDocument>(gml::newExchangeDocument(d->identity));
 }
 
 void XsdXmlWriter::writeTableData(const XsdTableData &tableData)

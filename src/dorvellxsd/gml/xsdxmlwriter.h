@@ -2,6 +2,7 @@
 #define DORVELLXSD_XSDXMLWRITER_H
 
 #include <dorvellxsd/dorvellxsd_export.h>
+#include <dorvellxsd/gml/xsddocumentidentity.h>
 #include <dorvellxsd/schema/xsdtables.h>
 
 #include <QString>
@@ -26,9 +27,10 @@ class XsdXmlWriterPrivate;
  * (like a plain value, that element is left out when the value is empty and the attribute
  * optional, and written empty when the value is empty and the attribute required).
  *
- * The document is GML 3.1.1 unless setGmlVersion() asks for GML 3.2, the version of the
- * exchange schema's GML (XsdTables::gmlVersion()). A GML 3.2 document differs in its header
- * only: the root binds "gml" to http://www.opengis.net/gml/3.2 and carries gml:id "collection".
+ * The root names the schema the document follows (setDocumentIdentity()): by default the
+ * library's own exchange schema, pelmak.xsd of namespace urn:pelmak:exchange, in GML 3.1.1.
+ * A GML 3.2 document differs in its header only: the root binds "gml" to
+ * http://www.opengis.net/gml/3.2 and carries gml:id "collection".
  * GML 3.2 also wants a gml:id on every geometry: the geometry values must carry them, as
  * XsdGdalDataProvider::setGmlVersion() has them written; the writer takes geometries as given.
  *
@@ -47,6 +49,16 @@ public:
      */
     void setGmlVersion(XsdTables::GmlVersion version);
     XsdTables::GmlVersion gmlVersion() const;
+
+    /**
+     * The schema the documents started from now on follow: their GML version, the namespace of
+     * their features and the schema's location (see XsdDocumentIdentity; pass
+     * XsdDocumentIdentity::ofSchema() of the exchange schema). A document already begun keeps its
+     * own. setGmlVersion() changes the version alone.
+     * @throws std::logic_error when the namespace or the location holds a character XML cannot
+     *         carry; the identity set before stays.
+     */
+    void setDocumentIdentity(const XsdDocumentIdentity &identity);
 
     /// Begins a new, empty collection; whatever was written before is dropped.
     void start();

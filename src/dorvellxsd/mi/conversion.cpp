@@ -29,4 +29,10 @@ std::list<std::string> toStdList(const QStringList &texts)
     return result;
 }
 
+pelmak::XsdDocumentIdentity toQtIdentity(const XsdDocumentIdentity &identity)
+{
+    return {
+        toQtGmlVersion(identity.gmlVersion), toQString(identity.targetNamespace), toQString(identity.schemaLocation)};
+}
+
 } // namespace pelmak::mi

@@ -5,6 +5,8 @@
 #ifndef DORVELLXSD_MI_CONVERSION_P_H
 #define DORVELLXSD_MI_CONVERSION_P_H
 
+#include <dorvellxsd/gml/xsddocumentidentity.h>
+#include <dorvellxsd/mi/xsddocumentidentity.h>
 #include <dorvellxsd/mi/xsdtables.h>
 #include <dorvellxsd/schema/xsdtables.h>
 
@@ -31,6 +33,8 @@ inline XsdTables::GmlVersion toMiGmlVersion(pelmak::XsdTables::GmlVersion versio
 {
     return static_cast<XsdTables::GmlVersion>(version);
 }
+
+pelmak::XsdDocumentIdentity toQtIdentity(const XsdDocumentIdentity &identity);
 
 } // namespace pelmak::mi
 

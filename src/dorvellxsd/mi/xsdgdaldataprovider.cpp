@@ -11,11 +11,21 @@ XsdGdalDataProvider::XsdGdalDataProvider(const std::string &path, bool readOnly)
 {
 }
 
+XsdGdalDataProvider::XsdGdalDataProvider(const std::string &path, bool readOnly, const XsdDataSourceOptions &options)
+    : impl(std::make_unique<pelmak::XsdGdalDataProvider>(toQString(path), readOnly, options))
+{
+}
+
 XsdGdalDataProvider::~XsdGdalDataProvider() = default;
 
 std::list<std::string> XsdGdalDataProvider::layerNames() const
 {
     return toStdList(impl->layerNames());
+}
+
+std::list<std::string> XsdGdalDataProvider::fileList() const
+{
+    return toStdList(impl->fileList());
 }
 
 void XsdGdalDataProvider::setGmlVersion(XsdTables::GmlVersion version)

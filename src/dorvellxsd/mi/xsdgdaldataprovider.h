@@ -1,6 +1,7 @@
 #ifndef DORVELLXSD_MI_XSDGDALDATAPROVIDER_H
 #define DORVELLXSD_MI_XSDGDALDATAPROVIDER_H
 
+#include <dorvellxsd/gdal/xsddatasourceoptions.h>
 #include <dorvellxsd/mi/xsdelement.h>
 #include <dorvellxsd/mi/xsdtabledata.h>
 #include <dorvellxsd/mi/xsdtables.h>
@@ -15,6 +16,10 @@ class XsdGdalDataProvider;
 
 namespace pelmak::mi {
 
+/// How a provider lets GDAL reach the network and how long it waits for it: the type of pelmak,
+/// which holds standard types only.
+using XsdDataSourceOptions = pelmak::XsdDataSourceOptions;
+
 /**
  * A GDAL/OGR vector data source: reads a table's layer and inserts table data into layers.
  * The host registers GDAL's drivers before the first provider is made. A provider and its layer
@@ -25,12 +30,18 @@ class DORVELLXSD_EXPORT XsdGdalDataProvider
 public:
     /// Opens the data source at the UTF-8 @p path; throws std::runtime_error when it cannot.
     XsdGdalDataProvider(const std::string &path, bool readOnly);
+    /// As above, with the network reached and waited for as @p options say; throws
+    /// std::logic_error for a time-out below 1 second.
+    XsdGdalDataProvider(const std::string &path, bool readOnly, const XsdDataSourceOptions &options);
     XsdGdalDataProvider(const XsdGdalDataProvider &) = delete;
     XsdGdalDataProvider &operator=(const XsdGdalDataProvider &) = delete;
     virtual ~XsdGdalDataProvider();
 
     /// The layers of the source, less those whose name begins with "STL_".
     std::list<std::string> layerNames() const;
+    /// The files GDAL reads for the source, UTF-8, absolute and canonical where they exist; empty
+    /// for a database.
+    std::list<std::string> fileList() const;
     /// The GML of the geometries that getDataFromLayer and the layer readers made from now on
     /// write: GML 3.2 with a gml:id on every geometry for Gml32, GML 3.1.1 otherwise (the
     /// default), as pelmak::XsdGdalDataProvider::setGmlVersion.

@@ -33,6 +33,11 @@ XsdTables::GmlVersion XsdTables::gmlVersion() const
     return toMiGmlVersion(impl->gmlVersion());
 }
 
+std::string XsdTables::targetNamespace() const
+{
+    return toStdString(impl->targetNamespace());
+}
+
 std::list<std::string> XsdTables::tableNameList() const
 {
     return toStdList(impl->tableNameList());

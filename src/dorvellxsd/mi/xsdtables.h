@@ -38,6 +38,8 @@ public:
 
     /// The GML version the schema imports or refers to.
     GmlVersion gmlVersion() const;
+    /// The schema's target namespace; empty for a schema without one.
+    std::string targetNamespace() const;
 
     /// The first table named @p name, or an empty description.
     XsdElement tableByName(const std::string &name) const;
@@ -45,6 +47,8 @@ public:
     std::list<std::string> tableNameList() const;
 
 private:
+    friend struct XsdDocumentIdentity;
+
     std::unique_ptr<pelmak::XsdTables> impl;
 };
 

@@ -16,6 +16,11 @@ XsdXmlStreamWriter::XsdXmlStreamWriter(const std::string &path, XsdTables::GmlVe
 {
 }
 
+XsdXmlStreamWriter::XsdXmlStreamWriter(const std::string &path, const XsdDocumentIdentity &identity)
+    : impl(std::make_unique<pelmak::XsdXmlStreamWriter>(toQString(path), toQtIdentity(identity)))
+{
+}
+
 XsdXmlStreamWriter::~XsdXmlStreamWriter() = default;
 
 void XsdXmlStreamWriter::writeTableData(const XsdTableData &data)

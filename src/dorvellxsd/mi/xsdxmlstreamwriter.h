@@ -1,6 +1,7 @@
 #ifndef DORVELLXSD_MI_XSDXMLSTREAMWRITER_H
 #define DORVELLXSD_MI_XSDXMLSTREAMWRITER_H
 
+#include <dorvellxsd/mi/xsddocumentidentity.h>
 #include <dorvellxsd/mi/xsdtabledata.h>
 #include <dorvellxsd/mi/xsdtables.h>
 
@@ -21,6 +22,9 @@ public:
     explicit XsdXmlStreamWriter(const std::string &path);
     /// As above, for a document in GML 3.2 when @p gmlVersion is Gml32, GML 3.1.1 otherwise.
     XsdXmlStreamWriter(const std::string &path, XsdTables::GmlVersion gmlVersion);
+    /// As above, for a document of the schema @p identity names (see
+    /// pelmak::XsdXmlWriter::setDocumentIdentity).
+    XsdXmlStreamWriter(const std::string &path, const XsdDocumentIdentity &identity);
     XsdXmlStreamWriter(const XsdXmlStreamWriter &) = delete;
     XsdXmlStreamWriter &operator=(const XsdXmlStreamWriter &) = delete;
     /// Without a commit() the earlier file at the path is left untouched.

@@ -18,6 +18,11 @@ void XsdXmlWriter::setGmlVersion(XsdTables::GmlVersion version)
     impl->setGmlVersion(toQtGmlVersion(version));
 }
 
+void XsdXmlWriter::setDocumentIdentity(const XsdDocumentIdentity &identity)
+{
+    impl->setDocumentIdentity(toQtIdentity(identity));
+}
+
 void XsdXmlWriter::writeTableData(const XsdTableData &data)
 {
     impl->writeTableData(*data.impl);

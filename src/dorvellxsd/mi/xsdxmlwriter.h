@@ -1,6 +1,7 @@
 #ifndef DORVELLXSD_MI_XSDXMLWRITER_H
 #define DORVELLXSD_MI_XSDXMLWRITER_H
 
+#include <dorvellxsd/mi/xsddocumentidentity.h>
 #include <dorvellxsd/mi/xsdtabledata.h>
 #include <dorvellxsd/mi/xsdtables.h>
 
@@ -24,6 +25,9 @@ public:
     /// The GML of the documents started from now on: GML 3.2 for Gml32, GML 3.1.1 otherwise (the
     /// default), as pelmak::XsdXmlWriter::setGmlVersion.
     void setGmlVersion(XsdTables::GmlVersion version);
+    /// The schema the documents started from now on follow, as
+    /// pelmak::XsdXmlWriter::setDocumentIdentity; throws std::logic_error.
+    void setDocumentIdentity(const XsdDocumentIdentity &identity);
 
     /// Appends the features of @p data, starting a document when there is none.
     /// @p data must not be a moved-from handle.

@@ -133,6 +133,8 @@ public:
     int complexTypeCount() const { return complexTypes.size(); }
     // The namespaces of GML that the schema imports.
     const QSet<QString> &importedGml() const { return gmlImports; }
+    // The target namespace of the schema the caller named; empty when it has none.
+    const QString &targetNamespace() const { return mainNamespace; }
 
     const SchemaNode *element(const QualifiedName &name) const { return elements.value(name); }
     const SchemaNode *complexType(const QualifiedName &name) const { return complexTypes.value(name); }

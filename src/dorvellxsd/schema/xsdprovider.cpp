@@ -90,7 +90,7 @@ QString userName(const SchemaNode &declaration)
 {
     for (const QXmlStreamAttribute &attribute : declaration.attributes) {
         if (attribute.qualifiedName() == UserNameAttribute
-            || (attribute.name() == UserNameLocalName && attribute.namespaceUri() == gml::TargetNamespaceUri))
+            || (attribute.name() == UserNameLocalName && attribute.namespaceUri() == gml::exchangeNamespaceUri()))
             return attribute.value().toString();
     }
     return {};
@@ -524,6 +524,7 @@ void XsdProvider::initFromXsd(const QString &path)
             notTables.append(describeSkipped(*element, reason));
     }
     tables.setGmlVersion(reader.gmlVersion(path));
+    tables.setTargetNamespace(schema.targetNamespace());
 
     qDebug() << schema.featureCandidates().size() << schema.complexTypeCount() << "tables"
              << tables.tableNameList().size();

@@ -15,9 +15,10 @@ namespace pelmak {
  * The lookups by name ignore letter case and answer for the first table that matches, so of
  * two tables whose names differ only in case the earlier one is found.
  *
- * Besides its tables a set carries the GML version of the schema it was read from (one 32-bit
- * field after the list, which made the class larger; copies carry it along). Separate copies
- * may be used on separate threads; one object must not be changed while another thread reads it.
+ * Besides its tables a set carries the GML version and the target namespace of the schema it was
+ * read from (fields after the list, which made the class larger; copies carry them along).
+ * Separate copies may be used on separate threads; one object must not be changed while another
+ * thread reads it.
  */
 class DORVELLXSD_EXPORT XsdTables
 {
@@ -36,7 +37,7 @@ public:
         Gml32 = 2,   ///< http://www.opengis.net/gml/3.2
     };
 
-    /// Removes every table; the GML version stays.
+    /// Removes every table; the GML version and the target namespace stay.
     void clear();
     /// Appends a copy of @p element; neither its validity nor duplicates are checked.
     void append(const XsdElement &element);
@@ -54,11 +55,17 @@ public:
     GmlVersion gmlVersion() const { return gml; }
     void setGmlVersion(GmlVersion version) { gml = version; }
 
+    /// The schema's target namespace, which its feature elements belong to; empty for a schema
+    /// without one, whose features belong to no namespace, and for a set built by hand.
+    QString targetNamespace() const { return namespaceUri; }
+    void setTargetNamespace(const QString &uri) { namespaceUri = uri; }
+
 private:
     const XsdElement *findTable(const QString &tableName) const;
 
     QList<XsdElement> elements;
     GmlVersion gml = GmlVersion::Unknown;
+    QString namespaceUri;
 };
 
 } // namespace pelmak
