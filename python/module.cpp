@@ -143,13 +143,37 @@ std::vector<TableRow> describeSchema(const std::string &schema, const std::vecto
     return rows;
 }
 
+// ---- validation ------------------------------------------------------------------------------
+
+using DiagnosticRow = std::tuple<int, int, std::string, std::optional<std::string>>;
+using ReportRow = std::tuple<int, std::vector<DiagnosticRow>, qint64>;
+
+ReportRow toRow(const pelmak::XsdValidationReport &report)
+{
+    std::vector<DiagnosticRow> diagnostics;
+    for (const pelmak::XsdDiagnostic &diagnostic : report.diagnostics)
+        diagnostics.emplace_back(diagnostic.line, diagnostic.column, diagnostic.message.toStdString(),
+            diagnostic.feature.isEmpty() ? std::nullopt : std::optional<std::string>(diagnostic.feature.toStdString()));
+    return {report.errorCount, std::move(diagnostics), report.diagnosticsNotKept};
+}
+
+ReportRow validateDocument(const std::string &schema, const std::string &document,
+    const std::vector<std::string> &catalog, bool allowNetwork, int maxDiagnostics)
+{
+    const QuietCall quiet;
+    pelmak::XsdXmlChecker checker;
+    schemaAccess(catalog, allowNetwork).loadGrammar(checker, toQString(schema));
+    return toRow(checker.validate(toQString(document), maxDiagnostics));
+}
+
 // ---- export and import -----------------------------------------------------------------------
 
 using Progress = std::function<void(const std::string &, int, int)>;
 
-void exportDocument(const std::string &schema, const std::string &source, const std::string &output,
-    const std::vector<std::string> &tables, const std::string &filter, const std::vector<std::string> &catalog,
-    bool allowNetwork, const Progress &progress)
+std::optional<ReportRow> exportDocument(const std::string &schema, const std::string &source,
+    const std::string &output, const std::vector<std::string> &tables, const std::string &filter,
+    const std::vector<std::string> &catalog, bool allowNetwork, bool validate, int maxDiagnostics,
+    const Progress &progress)
 {
     const QuietCall quiet;
     pelmak::XsdExportRequest request;
@@ -160,6 +184,8 @@ void exportDocument(const std::string &schema, const std::string &source, const 
     request.filter = toQString(filter);
     request.access = schemaAccess(catalog, allowNetwork);
     request.concurrent = true;
+    request.validate = validate;
+    request.maxDiagnostics = maxDiagnostics;
     pelmak::XsdExport exporter(request);
     int tablesDone = 0;
     exporter.setProgressHandler([&](const pelmak::XsdExchangeProgress &step) {
@@ -170,7 +196,10 @@ void exportDocument(const std::string &schema, const std::string &source, const 
             progress(step.table.toStdString(), step.tablesDone, step.tableCount);
         }
     });
-    exporter.run();
+    const pelmak::XsdExportResult result = exporter.run();
+    if (!result.validation)
+        return std::nullopt;
+    return toRow(*result.validation);
 }
 
 std::map<std::string, qint64> importDocument(const std::string &document, const std::string &target,
@@ -194,27 +223,6 @@ std::map<std::string, qint64> importDocument(const std::string &document, const 
     for (const pelmak::XsdTableCount &count : importer.run().stored)
         counts[count.table.toStdString()] = count.features;
     return counts;
-}
-
-// ---- validation ------------------------------------------------------------------------------
-
-using DiagnosticRow = std::tuple<int, int, std::string>;
-
-std::pair<int, std::vector<DiagnosticRow>> validateDocument(const std::string &schema, const std::string &document,
-    const std::vector<std::string> &catalog, bool allowNetwork)
-{
-    const QuietCall quiet;
-    std::vector<DiagnosticRow> diagnostics;
-    pelmak::XsdXmlChecker checker;
-    checker.setCatalogFiles(toQStringList(catalog));
-    checker.setNetworkAccess(allowNetwork);
-    // The checker hands its texts over in the local 8-bit encoding; Python receives UTF-8.
-    checker.loadGrammar(toQString(schema), [&diagnostics](int line, int column, const std::string &text) {
-        const QString message = QString::fromLocal8Bit(text.data(), static_cast<int>(text.size()));
-        diagnostics.emplace_back(line, column, message.toStdString());
-    });
-    const int errors = checker.checkXmlFile(toQString(document));
-    return {errors, std::move(diagnostics)};
 }
 
 // ---- reading documents -----------------------------------------------------------------------
@@ -373,12 +381,14 @@ PYBIND11_MODULE(_core, m)
     m.def("describe_schema", &describeSchema, py::arg("schema"), py::arg("catalog"),
         "Tables of the schema: (name, type, [(attribute, kind, min_occurs, annotation, value_type)]).");
     m.def("export_document", &exportDocument, py::arg("schema"), py::arg("source"), py::arg("output"),
-        py::arg("tables"), py::arg("where"), py::arg("catalog"), py::arg("allow_network"), py::arg("progress"),
-        "Writes the tables of the source to one exchange document; progress(table, done, total).");
+        py::arg("tables"), py::arg("where"), py::arg("catalog"), py::arg("allow_network"), py::arg("validate"),
+        py::arg("max_diagnostics"), py::arg("progress"),
+        "Writes the tables of the source to one exchange document; progress(table, done, total); the validation"
+        " report where asked for.");
     m.def("validate_document", &validateDocument, py::arg("schema"), py::arg("document"), py::arg("catalog"),
-        py::arg("allow_network"),
+        py::arg("allow_network"), py::arg("max_diagnostics"),
         "Validates the document, schema locations resolved through the catalog files and reaching the network"
-        " only with allow_network: (error count, [(line, column, message)]).");
+        " only with allow_network: (error count, [(line, column, message, feature)], diagnostics not kept).");
     m.def("import_document", &importDocument, py::arg("document"), py::arg("target"), py::arg("tables"),
         py::arg("create"), py::arg("schema"), py::arg("allow_partial"), py::arg("allow_dropping"),
         py::arg("catalog"), py::arg("allow_network"),

@@ -14,7 +14,6 @@ copies instead.
 
 from __future__ import annotations
 
-import bisect
 import os
 import xml.parsers.expat
 from dataclasses import dataclass, field
@@ -35,6 +34,9 @@ Catalog = Union[None, PathArg, Sequence[PathArg]]
 
 #: Features the reader converts at a time.
 DEFAULT_BATCH_SIZE = 1000
+
+#: Diagnostics of one document a validation keeps; the rest are counted.
+DEFAULT_MAX_DIAGNOSTICS = 1000
 
 # Plain, a geometry in the feature itself, a geometry wrapped in its property element.
 _KINDS = ("plain", "geometry", "geometry")
@@ -80,10 +82,12 @@ class Diagnostic:
 
 @dataclass(frozen=True)
 class ValidationResult:
-    """Every diagnostic of a document and the number of errors among them (warnings do not count)."""
+    """The first diagnostics of a document (``max_diagnostics`` of them at most), the number of
+    errors among all it has (warnings do not count), and how many diagnostics were only counted."""
 
     error_count: int
     diagnostics: list[Diagnostic] = field(default_factory=list)
+    diagnostics_not_kept: int = 0
 
     @property
     def valid(self) -> bool:
@@ -152,7 +156,8 @@ def read_schema(path: PathArg, catalog: Catalog = None) -> list[Table]:
 def export(schema: PathArg, source: PathArg, output: PathArg, tables: Optional[Iterable[str]] = None,
            where: Optional[str] = None, catalog: Catalog = None, validate: bool = False,
            progress: Optional[Callable[[str, int, int], None]] = None,
-           allow_network: bool = False) -> Optional[ValidationResult]:
+           allow_network: bool = False,
+           max_diagnostics: int = DEFAULT_MAX_DIAGNOSTICS) -> Optional[ValidationResult]:
     """Writes tables of a data source into one exchange document at ``output``.
 
     ``tables``: the tables to write, each declared by the schema (names ignore letter case, and a
@@ -161,16 +166,17 @@ def export(schema: PathArg, source: PathArg, output: PathArg, tables: Optional[I
     ``progress(table, done, total)`` is called after each table. The features go to the
     document a batch at a time; the file is replaced only once the whole document is written,
     and an export that fails leaves the earlier file as it was. With ``validate`` the saved
-    document is checked against the schema (with ``catalog`` and ``allow_network``, as
-    :func:`validate` does) and the result returned; otherwise None.
+    document is checked against the schema (with ``catalog``, ``allow_network`` and
+    ``max_diagnostics``, as :func:`validate` does) and the result returned; otherwise None.
+    Ctrl-C stops the export between batches, leaving the earlier file.
 
     Raises DataSourceError when the source cannot be opened, RefusedError for anything the
     library refuses (an unknown table, a value it cannot write, an unwritable output).
     """
-    output = _path(output)
-    _core.export_document(_path(schema), _path(source), output, _names(tables), where or "",
-                          _catalog_files(catalog), bool(allow_network), progress)
-    return _validation(schema, output, catalog, allow_network) if validate else None
+    report = _core.export_document(_path(schema), _path(source), _path(output), _names(tables), where or "",
+                                   _catalog_files(catalog), bool(allow_network), bool(validate),
+                                   int(max_diagnostics), progress)
+    return _result(report) if report is not None else None
 
 
 def import_document(document: PathArg, target: PathArg, tables: Optional[Iterable[str]] = None,
@@ -207,102 +213,23 @@ def import_document(document: PathArg, target: PathArg, tables: Optional[Iterabl
                                  bool(allow_dropping), _catalog_files(catalog), bool(allow_network))
 
 
-class _FeatureLocator:
-    """Finds the feature member a position lies in, parsing the document only as far as the
-    positions asked for; a document that stops being well-formed keeps the members before."""
-
-    _CHUNK = 1 << 16
-    _MEMBER = "gml:featureMember"
-
-    def __init__(self, document: str):
-        """Opens the document; nothing is parsed before the first question."""
-        self._file = open(document, "rb")
-        self._parser = xml.parsers.expat.ParserCreate()
-        self._parser.StartElementHandler = self._start
-        self._parser.EndElementHandler = self._end
-        self._depth = 0
-        self._open: Optional[list] = None
-        self._begins: list[tuple[int, int]] = []
-        self._spans: list[tuple[tuple[int, int], tuple[int, int], Optional[str]]] = []
-
-    def close(self) -> None:
-        """Lets the document go."""
-        self._file.close()
-
-    def _here(self) -> tuple[int, int]:
-        """The parser's position, with columns counted from 1 as the validator counts them."""
-        return self._parser.CurrentLineNumber, self._parser.CurrentColumnNumber + 1
-
-    def _start(self, name: str, attributes: dict) -> None:
-        """Opens a member span at a gml:featureMember and takes the gml:id of its feature."""
-        self._depth += 1
-        if self._depth == 2 and name == self._MEMBER:
-            self._open = [self._here(), None]
-        elif self._depth == 3 and self._open is not None and self._open[1] is None:
-            self._open[1] = attributes.get("gml:id")
-
-    def _end(self, name: str) -> None:
-        """Closes the member span just after the member's end tag."""
-        if self._depth == 2 and name == self._MEMBER and self._open is not None:
-            line, column = self._here()
-            self._begins.append(self._open[0])
-            self._spans.append((self._open[0], (line, column + len(name) + 3), self._open[1]))
-            self._open = None
-        self._depth -= 1
-
-    def _read_past(self, position: tuple[int, int]) -> None:
-        """Parses on until a member ends after the position, or the document does."""
-        while not self._file.closed and (not self._spans or self._spans[-1][1] < position):
-            chunk = self._file.read(self._CHUNK)
-            try:
-                self._parser.Parse(chunk, not chunk)
-            except xml.parsers.expat.ExpatError:
-                chunk = b""
-            if not chunk:
-                self._file.close()
-
-    def feature_at(self, line: int, column: int) -> Optional[str]:
-        """The gml:id of the feature member that holds the position, or None."""
-        position = (line, column)
-        self._read_past(position)
-        index = bisect.bisect_right(self._begins, position) - 1
-        if index < 0 or self._spans[index][1] < position:
-            return None
-        return self._spans[index][2]
-
-
 def iter_validate(schema: PathArg, document: PathArg, catalog: Catalog = None,
-                  allow_network: bool = False) -> Iterator[Diagnostic]:
+                  allow_network: bool = False,
+                  max_diagnostics: int = DEFAULT_MAX_DIAGNOSTICS) -> Iterator[Diagnostic]:
     """Validates a document against a schema and yields its diagnostics one by one, in the order
-    the validator found them, each with the feature it lies in. The feature members are located
-    by a streaming pass that goes only as far as the diagnostics reach, so a large document
-    with few diagnostics near its start is not walked whole. ``catalog`` and ``allow_network``
-    are those of :func:`validate`.
+    the validator found them, each with the feature it lies in; the arguments are those of
+    :func:`validate`.
 
     Raises RefusedError when the schema cannot be loaded.
     """
-    document = _path(document)
-    _, diagnostics = _core.validate_document(_path(schema), document, _catalog_files(catalog),
-                                             bool(allow_network))
-    return _located(document, diagnostics)
-
-
-def _located(document: str, diagnostics: list) -> Iterator[Diagnostic]:
-    """The native diagnostics as Diagnostic records with their features, one at a time."""
-    if not diagnostics:
-        return
-    locator = _FeatureLocator(document)
-    try:
-        for line, column, message in diagnostics:
-            yield Diagnostic(line, column, message, locator.feature_at(line, column))
-    finally:
-        locator.close()
+    return iter(validate(schema, document, catalog, allow_network, max_diagnostics).diagnostics)
 
 
 def validate(schema: PathArg, document: PathArg, catalog: Catalog = None,
-             allow_network: bool = False) -> ValidationResult:
-    """Validates a document against a schema: every diagnostic (line, column, message, feature)
-    and the error count.
+             allow_network: bool = False, max_diagnostics: int = DEFAULT_MAX_DIAGNOSTICS) -> ValidationResult:
+    """Validates a document against a schema: the first ``max_diagnostics`` diagnostics (line,
+    column, message, and the gml:id of the feature they lie in, found in the same pass), the error
+    count of the whole document, and how many diagnostics were only counted.
 
     ``catalog``: OASIS XML catalog files (one path or several) through which every schema
     location the exchange schema imports or includes is resolved first. A location no catalog
@@ -312,15 +239,14 @@ def validate(schema: PathArg, document: PathArg, catalog: Catalog = None,
     Raises RefusedError when the schema cannot be loaded (a schema at a network address without
     ``allow_network`` among the reasons, named in the message) or a catalog cannot be read.
     """
-    return _validation(schema, document, catalog, allow_network)
+    return _result(_core.validate_document(_path(schema), _path(document), _catalog_files(catalog),
+                                           bool(allow_network), int(max_diagnostics)))
 
 
-def _validation(schema: PathArg, document: PathArg, catalog: Catalog, allow_network: bool) -> ValidationResult:
-    """validate() under a name that export's ``validate`` argument does not hide."""
-    document = _path(document)
-    errors, diagnostics = _core.validate_document(_path(schema), document, _catalog_files(catalog),
-                                                  bool(allow_network))
-    return ValidationResult(errors, list(_located(document, diagnostics)))
+def _result(report: tuple) -> ValidationResult:
+    """The native report as a ValidationResult."""
+    errors, diagnostics, not_kept = report
+    return ValidationResult(errors, [Diagnostic(*row) for row in diagnostics], not_kept)
 
 
 class FeatureReader:

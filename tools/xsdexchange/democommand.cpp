@@ -1,12 +1,13 @@
 #include "command.h"
 #include "console.h"
-#include "documentcheck.h"
+#include "reports.h"
 #include "translation.h"
 
 #include <dorvellxsd/exchange/xsdexport.h>
 #include <dorvellxsd/exchange/xsdimport.h>
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
 #include <dorvellxsd/gdal/xsdgdallayerreader.h>
+#include <dorvellxsd/validation/xsdxmlchecker.h>
 
 #include <QDir>
 #include <QFile>
@@ -133,8 +134,7 @@ private:
     void validateDocument()
     {
         step(QStringLiteral("Validation of ") + DocumentFile);
-        DocumentChecker checker(path(SchemaFile));
-        const DocumentReport report = checker.check(path(DocumentFile));
+        const pelmak::XsdValidationReport report = validate(path(DocumentFile));
         printIndented(report);
         if (report.errorCount != 0 || !report.diagnostics.isEmpty())
             throw StepFailure("the exported document is not valid");
@@ -198,8 +198,7 @@ private:
             throw StepFailure("cannot write " + path(BrokenFile).toStdString());
         broken.close();
 
-        DocumentChecker checker(path(SchemaFile));
-        const DocumentReport report = checker.check(path(BrokenFile));
+        const pelmak::XsdValidationReport report = validate(path(BrokenFile));
         printIndented(report);
         if (report.errorCount == 0)
             throw StepFailure("the broken copy passed validation");
@@ -213,9 +212,16 @@ private:
             text.replace(match.capturedStart(), match.capturedLength(), replacement);
     }
 
-    static void printIndented(const DocumentReport &report)
+    pelmak::XsdValidationReport validate(const QString &document) const
     {
-        DocumentReport shown = report;
+        pelmak::XsdXmlChecker checker;
+        pelmak::XsdSchemaAccess().loadGrammar(checker, path(SchemaFile));
+        return checker.validate(document);
+    }
+
+    static void printIndented(const pelmak::XsdValidationReport &report)
+    {
+        pelmak::XsdValidationReport shown = report;
         shown.document = QFileInfo(report.document).fileName();
         printText(shown, QStringLiteral("  "));
     }

@@ -1,6 +1,6 @@
 #include "command.h"
 #include "console.h"
-#include "documentcheck.h"
+#include "reports.h"
 #include "schemaaccess.h"
 
 #include <dorvellxsd/exchange/xsdexport.h>
@@ -28,10 +28,12 @@ const char Help[] =
 
 int exportCommand(const QStringList &arguments)
 {
-    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(SchemaAccessHelp));
+    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(MaxDiagnosticsHelp) + QLatin1Char('\n')
+        + QString::fromUtf8(SchemaAccessHelp));
     commandLine.addOption(QCommandLineOption(QStringLiteral("table"), QString(), QStringLiteral("name")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("where"), QString(), QStringLiteral("filter")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("validate")));
+    addMaxDiagnosticsOption(commandLine);
     addSchemaAccessOptions(commandLine);
     if (!commandLine.parse(arguments, 3, 3))
         return Success;
@@ -45,6 +47,8 @@ int exportCommand(const QStringList &arguments)
     request.filter = commandLine.value(QStringLiteral("where"));
     request.access = schemaAccess(commandLine);
     request.concurrent = true;
+    request.validate = commandLine.isSet(QStringLiteral("validate"));
+    request.maxDiagnostics = maxDiagnostics(commandLine);
 
     pelmak::XsdExportResult result;
     {
@@ -54,7 +58,14 @@ int exportCommand(const QStringList &arguments)
         exporter.setProgressHandler(interruption.handler(progress, [](const pelmak::XsdExchangeProgress &step) {
             return QStringLiteral("%1 features written (%2)").arg(QString::number(step.features), step.table);
         }));
-        result = exporter.run();
+        try {
+            result = exporter.run();
+        } catch (const std::logic_error &failure) {
+            const QString hint = request.access.networkAccess ? QString() : offlineHint(failure);
+            if (hint.isEmpty())
+                throw;
+            throw StepFailure(failure.what() + ('\n' + hint.toStdString()));
+        }
     }
     for (const QString &table : result.tablesWithoutLayer)
         err() << "xsdexchange export: the source has no layer for the table " << table << "; it is left out\n";
@@ -62,12 +73,10 @@ int exportCommand(const QStringList &arguments)
     printCounts(result.written, QStringLiteral("features written"));
     out() << "saved " << request.documentPath << Qt::endl;
 
-    if (!commandLine.isSet(QStringLiteral("validate")))
+    if (!result.validation)
         return Success;
-    DocumentChecker checker(request.schemaPath, request.access);
-    const DocumentReport report = checker.check(request.documentPath);
-    printText(report);
-    return report.errorCount == 0 ? Success : DocumentsInvalid;
+    printText(*result.validation);
+    return result.validation->errorCount == 0 ? Success : DocumentsInvalid;
 }
 
 } // namespace xsdexchange

@@ -1,47 +1,80 @@
 #include "command.h"
 #include "console.h"
-#include "documentcheck.h"
+#include "reports.h"
+#include "schemaaccess.h"
+
+#include <dorvellxsd/validation/xsdxmlchecker.h>
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace xsdexchange {
 namespace {
 
 const char Help[] =
-    "Usage: xsdexchange validate [--format text|json] [--catalog FILE]... [--allow-network] SCHEMA.xsd DOC.gml...\n\n"
+    "Usage: xsdexchange validate [--format text|json|jsonl] [--max-diagnostics N] [--catalog FILE]...\n"
+    "                            [--allow-network] SCHEMA.xsd DOC.gml...\n\n"
     "Checks each document against the schema. Every diagnostic is printed as\n"
     "DOC:LINE:COLUMN: TEXT, followed by [gml:id] of the feature it lies in, then a\n"
     "summary line per document. Exit status 0 when every document is valid, 1 when\n"
     "any has errors, 2 when a document or the schema cannot be read.\n\n"
-    "  --format json    one JSON array of diagnostics per document and line\n";
+    "  --format json    one JSON array for all documents: per document an object with\n"
+    "                   document, errors, diagnostics (line, column, message, feature)\n"
+    "                   and diagnosticsNotShown\n"
+    "  --format jsonl   the same objects, one line each (JSON Lines)\n";
 
 } // namespace
 
 int validateCommand(const QStringList &arguments)
 {
-    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(SchemaAccessHelp));
+    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(MaxDiagnosticsHelp) + QLatin1Char('\n')
+        + QString::fromUtf8(SchemaAccessHelp));
     commandLine.addOption(QCommandLineOption(QStringLiteral("format"), QString(), QStringLiteral("format"),
                                              QStringLiteral("text")));
+    addMaxDiagnosticsOption(commandLine);
     addSchemaAccessOptions(commandLine);
     if (!commandLine.parse(arguments, 2, -1))
         return Success;
     const QString format = commandLine.value(QStringLiteral("format"));
-    if (format != QLatin1String("text") && format != QLatin1String("json"))
-        throw UsageError("unknown format '" + format.toStdString() + "': use text or json");
+    if (format != QLatin1String("text") && format != QLatin1String("json") && format != QLatin1String("jsonl"))
+        throw UsageError("unknown format '" + format.toStdString() + "': use text, json or jsonl");
+    const int shown = maxDiagnostics(commandLine);
 
     QStringList documents = commandLine.positional();
-    DocumentChecker checker(documents.takeFirst(), schemaAccess(commandLine));
-    int status = Success;
-    for (const QString &document : documents) {
-        try {
-            const DocumentReport report = checker.check(document);
-            format == QLatin1String("json") ? printJson(report) : printText(report);
-            if (report.errorCount > 0 && status == Success)
-                status = DocumentsInvalid;
-        } catch (const StepFailure &failure) {
-            out() << Qt::flush;
-            err() << "xsdexchange validate: " << QString::fromStdString(failure.what()) << Qt::endl;
-            status = Failure;
-        }
+    const pelmak::XsdSchemaAccess access = schemaAccess(commandLine);
+    pelmak::XsdXmlChecker checker;
+    try {
+        access.loadGrammar(checker, documents.takeFirst());
+    } catch (const std::logic_error &failure) {
+        const QString hint = access.networkAccess ? QString() : offlineHint(failure);
+        throw StepFailure(failure.what() + (hint.isEmpty() ? std::string() : '\n' + hint.toStdString()));
     }
+    for (const QString &warning : checker.catalogWarnings())
+        err() << "xsdexchange validate: " << warning << '\n';
+
+    int status = Success;
+    QJsonArray reports;
+    for (const QString &document : documents) {
+        if (!QFileInfo(document).isFile() || !QFileInfo(document).isReadable()) {
+            out() << Qt::flush;
+            err() << "xsdexchange validate: cannot read " << document << Qt::endl;
+            status = Failure;
+            continue;
+        }
+        const pelmak::XsdValidationReport report = checker.validate(document, shown);
+        if (format == QLatin1String("text"))
+            printText(report);
+        else if (format == QLatin1String("jsonl"))
+            out() << QString::fromUtf8(QJsonDocument(toJson(report)).toJson(QJsonDocument::Compact)) << Qt::endl;
+        else
+            reports.append(toJson(report));
+        if (report.errorCount > 0 && status == Success)
+            status = DocumentsInvalid;
+    }
+    if (format == QLatin1String("json"))
+        out() << QString::fromUtf8(QJsonDocument(reports).toJson(QJsonDocument::Compact)) << Qt::endl;
     return status;
 }
 

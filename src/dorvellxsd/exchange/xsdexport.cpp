@@ -227,6 +227,11 @@ XsdExportResult XsdExport::run()
             d->report(names.at(table), written, table + 1, names.size());
     }
     writer.commit();
+    if (request.validate) {
+        XsdXmlChecker checker;
+        request.access.loadGrammar(checker, request.schemaPath);
+        result.validation = checker.validate(request.documentPath, request.maxDiagnostics);
+    }
     return result;
 }
 

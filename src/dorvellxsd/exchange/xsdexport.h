@@ -4,12 +4,15 @@
 #include <dorvellxsd/dorvellxsd_export.h>
 #include <dorvellxsd/exchange/xsdexchangeprogress.h>
 #include <dorvellxsd/exchange/xsdschemaaccess.h>
+#include <dorvellxsd/validation/xsdvalidationreport.h>
+#include <dorvellxsd/validation/xsdxmlchecker.h>
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 namespace pelmak {
 
@@ -39,6 +42,10 @@ struct DORVELLXSD_EXPORT XsdExportRequest
      * ranges of ids). Off: everything runs on the calling thread.
      */
     bool concurrent = false;
+    /// Validate the saved document against the schema (through access), keeping the first
+    /// maxDiagnostics diagnostics (XsdXmlChecker::validate).
+    bool validate = false;
+    int maxDiagnostics = XsdXmlChecker::DefaultMaxDiagnostics;
 };
 
 struct DORVELLXSD_EXPORT XsdExportResult
@@ -46,6 +53,7 @@ struct DORVELLXSD_EXPORT XsdExportResult
     QList<XsdTableCount> written; ///< every table written, in the order written, with its count
     /// Tables of the schema without a layer in the source, not written (only when no table was named).
     QStringList tablesWithoutLayer;
+    std::optional<XsdValidationReport> validation; ///< where the request asked for it
 };
 
 /**
@@ -70,8 +78,9 @@ public:
      * @throws std::logic_error when the schema cannot be read or declares no table, the document
      *         would replace an input (the schema or one of the files GDAL reads for the source),
      *         a table named is not the schema's or has no layer, no table of the schema has one,
-     *         or a layer or value cannot be written; std::runtime_error when the source cannot be
-     *         opened; and whatever the progress handler throws.
+     *         or a layer or value cannot be written, or the schema cannot be loaded for the
+     *         validation (the document is saved by then); std::runtime_error when the source
+     *         cannot be opened; and whatever the progress handler throws.
      */
     XsdExportResult run();
 

@@ -3,6 +3,7 @@
 #include "../message_p.h"
 
 #include <dorvellxsd/schema/xsdprovider.h>
+#include <dorvellxsd/validation/xsdxmlchecker.h>
 
 #include <QUrl>
 
@@ -32,6 +33,13 @@ XsdTables XsdSchemaAccess::readTables(const QString &schemaPath) const
         reasons.append(formatMessage(messages::SchemaHasNoGlobalElement));
     throw logicError(formatMessage(messages::SchemaDeclaresNoTable, schemaPath)
         + QStringLiteral("\n  ") + reasons.join(QStringLiteral("\n  ")));
+}
+
+void XsdSchemaAccess::loadGrammar(XsdXmlChecker &checker, const QString &schemaPath) const
+{
+    checker.setCatalogFiles(catalogFiles);
+    checker.setNetworkAccess(networkAccess);
+    checker.loadGrammar(schemaPath, {});
 }
 
 } // namespace pelmak

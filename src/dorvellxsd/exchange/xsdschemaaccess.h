@@ -9,6 +9,8 @@
 
 namespace pelmak {
 
+class XsdXmlChecker;
+
 /**
  * Where the exchange services may read a schema and what it includes and imports from, and
  * whether they may reach the network: for a schema location no catalog maps, and for what a
@@ -33,6 +35,13 @@ struct DORVELLXSD_EXPORT XsdSchemaAccess
      *         the message then says why each global element is not one.
      */
     XsdTables readTables(const QString &schemaPath) const;
+
+    /**
+     * Loads the schema at @p schemaPath into @p checker, which has none yet, through the catalogs
+     * and with network access as set here.
+     * @throws std::logic_error as XsdXmlChecker::setCatalogFiles and loadGrammar do.
+     */
+    void loadGrammar(XsdXmlChecker &checker, const QString &schemaPath) const;
 };
 
 } // namespace pelmak
