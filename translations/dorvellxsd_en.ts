@@ -252,6 +252,24 @@
         <translation>Pass %1 to import the rest</translation>
     </message>
     <message>
+        <source>Не могу удалить объект %2 слоя %1
+%3</source>
+        <translation>Cannot remove the feature %2 of the layer %1
+%3</translation>
+    </message>
+    <message>
+        <source>Слой %1 уже содержит объекты (%2): импорт добавил бы к ним объекты документа</source>
+        <translation>The layer %1 holds features already (%2): the import would add the document's to them</translation>
+    </message>
+    <message>
+        <source>Передайте %1, чтобы добавить объекты к имеющимся, или %2, чтобы заменить их</source>
+        <translation>Pass %1 to add the features to those there, or %2 to replace them</translation>
+    </message>
+    <message>
+        <source>Слой %1 после импорта хранит не столько объектов, сколько должен (%2 вместо %3): драйвер сохранил не все</source>
+        <translation>The layer %1 holds another number of features than it should after the import (%2 instead of %3): the driver did not keep them all</translation>
+    </message>
+    <message>
         <source>Источник данных не открыт</source>
         <translation>The data source is not open</translation>
     </message>

@@ -114,6 +114,13 @@ inline constexpr char CannotCreateField[] = QT_TRANSLATE_NOOP("QObject", "Не �
 inline constexpr char CannotDeleteLayer[] = QT_TRANSLATE_NOOP("QObject", "Не могу удалить слой %1\n%2");
 inline constexpr char LayerSystemUnknown[] =
     QT_TRANSLATE_NOOP("QObject", "Система координат %2 слоя %1 неизвестна GDAL без обращения к сети и файлам");
+inline constexpr char LayerLostFeatures[] =
+    QT_TRANSLATE_NOOP("QObject", "Слой %1 после импорта хранит не столько объектов, сколько должен (%2 вместо %3): драйвер сохранил не все");
+inline constexpr char CannotDeleteFeature[] = QT_TRANSLATE_NOOP("QObject", "Не могу удалить объект %2 слоя %1\n%3");
+inline constexpr char LayerHoldsFeatures[] =
+    QT_TRANSLATE_NOOP("QObject", "Слой %1 уже содержит объекты (%2): импорт добавил бы к ним объекты документа");
+inline constexpr char PassToAppendOrOverwrite[] =
+    QT_TRANSLATE_NOOP("QObject", "Передайте %1, чтобы добавить объекты к имеющимся, или %2, чтобы заменить их");
 inline constexpr char PassToImportAnyway[] =
     QT_TRANSLATE_NOOP("QObject", "Передайте %1, чтобы импортировать всё равно");
 inline constexpr char PassToImportTheRest[] =

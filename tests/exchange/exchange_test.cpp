@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -213,8 +214,19 @@ TEST_F(Exchange, ImportMakesLayersInTheSystemOfTheirGeometries)
     ASSERT_NE(layer, nullptr);
     ASSERT_NE(layer->GetSpatialRef(), nullptr);
     EXPECT_STREQ(layer->GetSpatialRef()->GetAuthorityCode(nullptr), "32637");
+    EXPECT_EQ(layer->GetGeomType(), wkbPoint) << "the type the schema declares";
     EXPECT_EQ(readRows(target, "SurveyPoint").back(),
         "pointNumber=699;elevation=1;markType null;note null;|POINT (412000 6190000)");
+
+    // A data source of another driver, made by the import, needs no transaction: a failure removes it
+    // whole. FlatGeobuf leaves the features without geometry out without a word; the count tells.
+    XsdImportRequest flatGeobuf = importOf(points, path("late-geometries-fgb"), true);
+    flatGeobuf.createDriver = "FlatGeobuf";
+    flatGeobuf.tables = QStringList{"SurveyPoint"};
+    EXPECT_EQ(logicErrorOf([&] { XsdImport(flatGeobuf).run(); }),
+        "Слой SurveyPoint после импорта хранит не столько объектов, сколько должен (100 вместо 700): драйвер "
+        "сохранил не все");
+    EXPECT_FALSE(QFileInfo::exists(flatGeobuf.target));
 
 }
 

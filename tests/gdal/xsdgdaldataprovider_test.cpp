@@ -593,7 +593,7 @@ TEST_F(GeoPackageTest, NetworkStaysOffUnlessAllowedAndEveryWaitIsBounded)
     for (const bool allowed : {false, true}) {
         SCOPED_TRACE(allowed ? "allowed" : "off");
         for (const auto &[source, layers] : sources) {
-            XsdGdalDataProvider provider(source, true, {allowed, 1});
+            XsdGdalDataProvider provider(source, true, {allowed, 1, {}});
             for (const QString &layer : layers) {
                 try {
                     provider.getDataFromLayer(describeTable(layer, {}, false), {});
@@ -619,13 +619,13 @@ TEST_F(GeoPackageTest, NetworkStaysOffUnlessAllowedAndEveryWaitIsBounded)
     const QString server = "PG:host=127.0.0.1 port=%1 dbname=none"_q.arg(silent.portNumber());
     std::string message = "(no std::runtime_error thrown)";
     try {
-        XsdGdalDataProvider(server, true, {false, 1});
+        XsdGdalDataProvider(server, true, {false, 1, {}});
     } catch (const std::runtime_error &error) {
         message = error.what();
     }
     EXPECT_EQ(message.rfind("Не могу открыть источник данных " + server.toStdString() + '\n', 0), 0U) << message;
     EXPECT_EQ(logicErrorOf([&] {
-        XsdGdalDataProvider(wfs, true, {true, 0});
+        XsdGdalDataProvider(wfs, true, {true, 0, {}});
     }),
         "Предел ожидания сети должен быть не меньше секунды, а не 0");
 }

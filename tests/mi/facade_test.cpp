@@ -203,7 +203,7 @@ TEST_F(Facade, GmlVersionOfTheSchemaReachesProviderReadersAndWriters)
     EXPECT_EQ(tables.targetNamespace(), "urn:pelmak:exchange");
     const mi::XsdDocumentIdentity identity = mi::XsdDocumentIdentity::ofSchema(tables, Examples + "/pelmak-gml32.xsd");
 
-    mi::XsdGdalDataProvider source(Source, true, mi::XsdDataSourceOptions{false, 5});
+    mi::XsdGdalDataProvider source(Source, true, mi::XsdDataSourceOptions{false, 5, {}});
     EXPECT_TRUE(source.supportsTransactions());
     EXPECT_EQ(source.fileList(), Names{QFileInfo(QString::fromStdString(Source)).canonicalFilePath().toStdString()});
     source.setGmlVersion(version);

@@ -59,12 +59,12 @@ TEST(XsdexchangePostgis, ImportIsAllOrNothing)
     EXPECT_EQ(exported.exitCode, 0) << exported.errors.toStdString();
     EXPECT_TRUE(exported.output.contains("Rightholder  0 features written")) << exported.output.toStdString();
     EXPECT_TRUE(exported.errors.isEmpty()) << exported.errors.toStdString();
-    const ToolRun again = runTool({"import", "--create", schema, good, connection});
+    const ToolRun again = runTool({"import", "--create", schema, "-append", good, connection});
     EXPECT_EQ(again.exitCode, 0) << again.errors.toStdString();
     EXPECT_FALSE(again.output.contains("created layer")) << again.output.toStdString();
     EXPECT_EQ(rowCount(connection, "surveypoint"), 3000);
 
-    EXPECT_EQ(runTool({"import", bad, connection}).exitCode, 2);
+    EXPECT_EQ(runTool({"import", "--append", bad, connection}).exitCode, 2);
     EXPECT_EQ(rowCount(connection, "surveypoint"), 3000);
 
     // A deferred constraint fails at COMMIT, after every batch went in.
@@ -75,7 +75,7 @@ TEST(XsdexchangePostgis, ImportIsAllOrNothing)
             "CREATE CONSTRAINT TRIGGER refuse_at_commit AFTER INSERT ON surveypoint DEFERRABLE INITIALLY DEFERRED "
             "FOR EACH ROW EXECUTE FUNCTION refuse_at_commit()",
             nullptr, nullptr);
-    const ToolRun atCommit = runTool({"import", good, connection});
+    const ToolRun atCommit = runTool({"import", "--overwrite", good, connection});
     EXPECT_EQ(atCommit.exitCode, 2);
     EXPECT_TRUE(atCommit.errors.contains("refused at commit")) << atCommit.errors.toStdString();
     EXPECT_EQ(rowCount(connection, "surveypoint"), 3000);

@@ -254,12 +254,24 @@ TEST_F(Xsdexchange, ImportCreatesLayersOrImportsNothing)
 
     // A target that has the document's first two tables but not the third: nothing is imported.
     const QString partial = copyLayers(file("imported.gpkg"), file("partial.gpkg"), "GPKG", {"Building", "Parcel"});
-    const ToolRun refused = runTool({"import", file("settlement.gml"), partial});
+    const ToolRun refused = runTool({"import", "--append", file("settlement.gml"), partial});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(refused.errors.contains("Rightholder"));
     EXPECT_TRUE(refused.output.isEmpty());
     EXPECT_EQ(featureCount(partial, "Building"), 120);
     EXPECT_EQ(featureCount(partial, "Parcel"), 150);
+
+    // A layer that holds features takes more only with -append, or -overwrite to replace them.
+    const ToolRun holding = runTool({"import", "--table", "Road", file("settlement.gml"), fresh});
+    EXPECT_EQ(holding.exitCode, 2);
+    EXPECT_TRUE(holding.errors.contains("--append") && holding.errors.contains("--overwrite"))
+        << holding.errors.toStdString();
+    EXPECT_EQ(runTool({"import", "-overwrite", "--table", "Road", file("settlement.gml"), fresh}).exitCode, 0);
+    EXPECT_EQ(featureCount(fresh, "Road"), 40);
+    EXPECT_EQ(runTool({"import", "-append", "-where", "x", "--table", "Road", file("settlement.gml"), fresh}).exitCode, 2)
+        << "-where is the export's";
+    EXPECT_EQ(runTool({"import", "-append", "--table", "Road", file("settlement.gml"), fresh}).exitCode, 0);
+    EXPECT_EQ(featureCount(fresh, "Road"), 80);
 }
 
 // --create types each field from the schema; values in XML Schema's forms are stored exactly, and a value
@@ -371,7 +383,7 @@ TEST_F(Xsdexchange, ImportIsAllOrNothingAcrossBatches)
     // Into the layers of an existing one: none of the 2,499 good points stays, nor a created layer.
     const QString existing = file("points-existing.gpkg");
     ASSERT_TRUE(QFile::copy(file("imported.gpkg"), existing));
-    EXPECT_EQ(runTool({"import", document, existing}).exitCode, 2);
+    EXPECT_EQ(runTool({"import", "--append", document, existing}).exitCode, 2);
     EXPECT_EQ(featureCount(existing, "SurveyPoint"), featureCount(file("imported.gpkg"), "SurveyPoint"));
 }
 
@@ -443,7 +455,7 @@ TEST_F(Xsdexchange, TargetsWithoutTransactionsNeedConsentAndACompleteCheck)
 {
     // A folder of Shapefiles with the layers of two tables of the three in the document.
     const QString shapes = copyLayers(file("imported.gpkg"), file("shapes"), "ESRI Shapefile", {"Road", "SurveyPoint"});
-    const QStringList tables = {"--table", "Road", "--table", "SurveyPoint", "--table", "Building"};
+    const QStringList tables = {"--append", "--table", "Road", "--table", "SurveyPoint", "--table", "Building"};
     const ToolRun refused = runTool(QStringList{"import"} + tables + QStringList{file("settlement.gml"), shapes});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(refused.errors.contains("--without-transaction")) << refused.errors.toStdString();

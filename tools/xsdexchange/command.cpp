@@ -15,8 +15,26 @@ void CommandLine::addOption(const QCommandLineOption &option)
     parser.addOption(option);
 }
 
+GdalOptions takeConfigOptions(QStringList &arguments)
+{
+    GdalOptions options;
+    for (int i = 0; i < arguments.size();) {
+        if (arguments.at(i) != QLatin1String("--config") && arguments.at(i) != QLatin1String("-config")) {
+            ++i;
+            continue;
+        }
+        if (i + 2 >= arguments.size())
+            throw UsageError("--config needs a key and a value: --config KEY VALUE");
+        options[arguments.at(i + 1).toStdString()] = arguments.at(i + 2).toStdString();
+        arguments.erase(arguments.begin() + i, arguments.begin() + i + 3);
+    }
+    return options;
+}
+
 bool CommandLine::parse(const QStringList &arguments, int minPositional, int maxPositional)
 {
+    // GDAL's tools spell their options with one dash (-where, -f, -overwrite); so may this one.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     if (!parser.parse(arguments))
         throw UsageError(parser.errorText().toStdString());
     if (parser.isSet(QStringLiteral("help"))) {

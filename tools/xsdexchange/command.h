@@ -4,7 +4,9 @@
 #include <QCommandLineParser>
 #include <QStringList>
 
+#include <map>
 #include <stdexcept>
+#include <string>
 
 namespace xsdexchange {
 
@@ -57,7 +59,16 @@ private:
     QString helpText;
 };
 
-using CommandFunction = int (*)(const QStringList &arguments);
+/// GDAL configuration options of --config KEY VALUE, for every data source the command opens.
+using GdalOptions = std::map<std::string, std::string>;
+
+/**
+ * Removes every "--config KEY VALUE" (also "-config", as GDAL spells it) from @p arguments and
+ * returns the options; throws UsageError for one without both.
+ */
+GdalOptions takeConfigOptions(QStringList &arguments);
+
+using CommandFunction = int (*)(const QStringList &arguments, const GdalOptions &gdalOptions);
 
 struct Command
 {
@@ -66,12 +77,12 @@ struct Command
     CommandFunction run;
 };
 
-int tablesCommand(const QStringList &arguments);
-int layersCommand(const QStringList &arguments);
-int exportCommand(const QStringList &arguments);
-int validateCommand(const QStringList &arguments);
-int importCommand(const QStringList &arguments);
-int demoCommand(const QStringList &arguments);
+int tablesCommand(const QStringList &arguments, const GdalOptions &gdalOptions);
+int layersCommand(const QStringList &arguments, const GdalOptions &gdalOptions);
+int exportCommand(const QStringList &arguments, const GdalOptions &gdalOptions);
+int validateCommand(const QStringList &arguments, const GdalOptions &gdalOptions);
+int importCommand(const QStringList &arguments, const GdalOptions &gdalOptions);
+int demoCommand(const QStringList &arguments, const GdalOptions &gdalOptions);
 
 } // namespace xsdexchange
 

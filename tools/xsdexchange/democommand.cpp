@@ -240,7 +240,7 @@ private:
 
 } // namespace
 
-int demoCommand(const QStringList &arguments)
+int demoCommand(const QStringList &arguments, const GdalOptions &)
 {
     CommandLine commandLine(QString::fromUtf8(Help));
     if (!commandLine.parse(arguments, 0, 1))

@@ -26,7 +26,7 @@ const char Help[] =
 
 } // namespace
 
-int exportCommand(const QStringList &arguments)
+int exportCommand(const QStringList &arguments, const GdalOptions &gdalOptions)
 {
     CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(MaxDiagnosticsHelp) + QLatin1Char('\n')
         + QString::fromUtf8(SchemaAccessHelp));
@@ -46,6 +46,7 @@ int exportCommand(const QStringList &arguments)
     request.tables = commandLine.values(QStringLiteral("table"));
     request.filter = commandLine.value(QStringLiteral("where"));
     request.access = schemaAccess(commandLine);
+    request.gdalOptions = gdalOptions;
     request.concurrent = true;
     request.validate = commandLine.isSet(QStringLiteral("validate"));
     request.maxDiagnostics = maxDiagnostics(commandLine);

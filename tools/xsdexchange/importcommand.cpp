@@ -8,9 +8,9 @@ namespace xsdexchange {
 namespace {
 
 const char Help[] =
-    "Usage: xsdexchange import [--table NAME]... [--create SCHEMA.xsd [--catalog FILE]...]\n"
-    "                          [--without-transaction] [--allow-dropping] [--allow-network]\n"
-    "                          DOC.gml TARGET\n\n"
+    "Usage: xsdexchange import [--table NAME]... [--append | --overwrite] [--create SCHEMA.xsd\n"
+    "                          [-f DRIVER] [--catalog FILE]...] [--without-transaction]\n"
+    "                          [--allow-dropping] [--allow-network] DOC.gml TARGET\n\n"
     "Inserts the features of the exchange document into the layers of the target data\n"
     "source (a file, a folder or a connection string such as PG:\"dbname=gis\"), all in one\n"
     "transaction: either every feature is stored or none is. The document is read as it is\n"
@@ -22,13 +22,21 @@ const char Help[] =
     "tool exits with status 2, naming each table, attribute and number of values.\n\n"
     "  --table NAME          import only this table (repeatable); a table the document lacks\n"
     "                        is an error\n"
+    "  --append              add to the features a layer holds already; without it, or\n"
+    "                        --overwrite, a layer that holds features stops the import\n"
+    "  --overwrite           replace the features of each layer the document fills, in the\n"
+    "                        same transaction\n"
     "  --create SCHEMA.xsd   first create in the target (a new GeoPackage when TARGET is a\n"
     "                        file path and no file is there) the layer of each table of the\n"
     "                        schema (or each one named by --table) that it lacks, with a field\n"
     "                        per attribute typed from its XML Schema type (integers, reals for\n"
     "                        decimal and double, boolean, date, date and time, text for any\n"
     "                        other) and a geometry column in the system of the table's first\n"
-    "                        geometry; a failed import removes them again\n"
+    "                        geometry, of the type the schema declares; a failed import\n"
+    "                        removes them again\n"
+    "  -f, --format DRIVER   the GDAL driver of a new data source (default GPKG; also SQLite,\n"
+    "                        FlatGeobuf, GeoJSON, \"ESRI Shapefile\"); a data source the import\n"
+    "                        makes needs no transaction, as a failure removes it whole\n"
     "  --without-transaction import into a target whose driver has no transactions\n"
     "                        (Shapefile, GeoJSON): every layer and field is checked first, but\n"
     "                        a feature refused later leaves those before it stored\n"
@@ -38,19 +46,41 @@ const char Help[] =
 // The library's refusal, and how the user of this tool lifts it.
 [[noreturn]] void refuseWithHint(const pelmak::XsdConsentNeeded &refusal)
 {
-    throw StepFailure(refusal.messageWithOption(
-        refusal.consent() == pelmak::XsdConsentNeeded::Dropping ? "--allow-dropping" : "--without-transaction"));
+    switch (refusal.consent()) {
+    case pelmak::XsdConsentNeeded::Dropping:
+        throw StepFailure(refusal.messageWithOption("--allow-dropping"));
+    case pelmak::XsdConsentNeeded::WithoutTransaction:
+        throw StepFailure(refusal.messageWithOption("--without-transaction"));
+    case pelmak::XsdConsentNeeded::ExistingFeatures:
+        break;
+    }
+    throw StepFailure(refusal.messageWithOption("--append", "--overwrite"));
+}
+
+pelmak::XsdImportRequest::ExistingFeatures existingFeatures(const CommandLine &commandLine)
+{
+    const bool append = commandLine.isSet(QStringLiteral("append"));
+    const bool overwrite = commandLine.isSet(QStringLiteral("overwrite"));
+    if (append && overwrite)
+        throw UsageError("--append and --overwrite exclude each other");
+    using Existing = pelmak::XsdImportRequest::ExistingFeatures;
+    return append ? Existing::Append : overwrite ? Existing::Overwrite : Existing::Refuse;
 }
 
 } // namespace
 
-int importCommand(const QStringList &arguments)
+int importCommand(const QStringList &arguments, const GdalOptions &gdalOptions)
 {
     CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(SchemaAccessHelp));
     commandLine.addOption(QCommandLineOption(QStringLiteral("table"), QString(), QStringLiteral("name")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("create"), QString(), QStringLiteral("schema")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("without-transaction")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("allow-dropping")));
+    commandLine.addOption(QCommandLineOption(QStringLiteral("append")));
+    commandLine.addOption(QCommandLineOption(QStringLiteral("overwrite")));
+    commandLine.addOption(QCommandLineOption(
+        QStringList{QStringLiteral("f"), QStringLiteral("format")}, QString(), QStringLiteral("driver"),
+        QStringLiteral("GPKG")));
     addSchemaAccessOptions(commandLine);
     if (!commandLine.parse(arguments, 2, 2))
         return Success;
@@ -64,7 +94,10 @@ int importCommand(const QStringList &arguments)
     request.create = commandLine.isSet(QStringLiteral("create"));
     request.allowWithoutTransaction = commandLine.isSet(QStringLiteral("without-transaction"));
     request.allowDropping = commandLine.isSet(QStringLiteral("allow-dropping"));
+    request.existingFeatures = existingFeatures(commandLine);
+    request.createDriver = commandLine.value(QStringLiteral("format"));
     request.access = schemaAccess(commandLine);
+    request.gdalOptions = gdalOptions;
     request.concurrent = true;
 
     pelmak::XsdImportResult result;

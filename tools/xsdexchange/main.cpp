@@ -32,8 +32,10 @@ void printHelp()
     for (const Command &command : Commands)
         out() << "  " << QString::fromLatin1(command.name).leftJustified(10) << command.summary << '\n';
     out() << "\nOptions:\n"
-             "  --lang ru|en  the language of the library's messages (default: ru in a Russian\n"
-             "                locale, en elsewhere)\n"
+             "  --lang ru|en  the language of the messages (default: ru in a Russian locale, en\n"
+             "                elsewhere)\n"
+             "  --config KEY VALUE  a GDAL configuration option for every data source the command\n"
+             "                opens (repeatable)\n"
              "  --help        this text; 'xsdexchange COMMAND --help' describes a command\n"
              "  --version     the version of the tool and its library\n\n"
              "Exit status: 0 success, 1 invalid documents (validate), 2 wrong usage or failure.\n"
@@ -49,10 +51,11 @@ const Command *findCommand(const QString &name)
     return nullptr;
 }
 
-int runCommand(const Command &command, const QStringList &arguments)
+int runCommand(const Command &command, QStringList arguments)
 {
     try {
-        return command.run(arguments);
+        const GdalOptions gdalOptions = takeConfigOptions(arguments);
+        return command.run(arguments, gdalOptions);
     } catch (const UsageError &error) {
         err() << "xsdexchange " << command.name << ": " << QString::fromStdString(error.what()) << '\n'
               << "Try 'xsdexchange " << command.name << " --help'." << Qt::endl;

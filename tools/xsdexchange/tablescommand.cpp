@@ -38,7 +38,7 @@ void printAttributes(const QList<pelmak::XsdAttribute> &attributes)
 
 } // namespace
 
-int tablesCommand(const QStringList &arguments)
+int tablesCommand(const QStringList &arguments, const GdalOptions &)
 {
     CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(CatalogHelp));
     commandLine.addOption(QCommandLineOption(QStringList{QStringLiteral("v"), QStringLiteral("verbose")}));

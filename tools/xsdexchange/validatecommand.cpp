@@ -27,7 +27,7 @@ const char Help[] =
 
 } // namespace
 
-int validateCommand(const QStringList &arguments)
+int validateCommand(const QStringList &arguments, const GdalOptions &)
 {
     CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(MaxDiagnosticsHelp) + QLatin1Char('\n')
         + QString::fromUtf8(SchemaAccessHelp));

@@ -175,7 +175,9 @@ XsdExportResult XsdExport::run()
 {
     const XsdExportRequest &request = d->request;
     const XsdTables tables = request.access.readTables(request.schemaPath);
-    const XsdDataSourceOptions sourceOptions{request.access.networkAccess};
+    XsdDataSourceOptions sourceOptions;
+    sourceOptions.networkAccess = request.access.networkAccess;
+    sourceOptions.gdalOptions = request.gdalOptions;
     XsdGdalDataProvider source(request.source, true, sourceOptions);
     d->refuseOverwritingInputs(source);
     XsdExportResult result;

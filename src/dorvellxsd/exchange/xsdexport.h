@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -36,6 +37,8 @@ struct DORVELLXSD_EXPORT XsdExportRequest
     /// The location the document gives its schema; empty: the schema file's name.
     QString schemaLocation;
     XsdSchemaAccess access;
+    /// GDAL configuration options for the source's calls (XsdDataSourceOptions::gdalOptions).
+    std::map<std::string, std::string> gdalOptions;
     /**
      * Read the source on threads of the export's own while the calling thread writes the
      * document (two for a GeoPackage table of many features read without a filter, by turns over

@@ -127,10 +127,13 @@ XsdConsentNeeded::XsdConsentNeeded(Consent consent, const std::string &message)
 
 XsdConsentNeeded::~XsdConsentNeeded() = default;
 
-std::string XsdConsentNeeded::messageWithOption(const std::string &option) const
+std::string XsdConsentNeeded::messageWithOption(const std::string &option, const std::string &other) const
 {
-    const char *hint = needed == Dropping ? messages::PassToImportTheRest : messages::PassToImportAnyway;
-    return what() + ('\n' + formatMessage(hint, QString::fromStdString(option)).toStdString());
+    const QString first = QString::fromStdString(option);
+    const QString hint = needed == ExistingFeatures
+        ? formatMessage(messages::PassToAppendOrOverwrite, first, QString::fromStdString(other))
+        : formatMessage(needed == Dropping ? messages::PassToImportTheRest : messages::PassToImportAnyway, first);
+    return what() + ('\n' + hint.toStdString());
 }
 
 class XsdImportPrivate
@@ -146,7 +149,9 @@ public:
     DocumentReading readDocument() const;
     void checkBeforeWriting(DroppedValues &dropped);
     QMap<QString, qint64> insertDocument(DroppedValues &dropped);
-    void createLayersFor(const QList<XsdTableData> &batch, DocumentReading &document, DroppedValues &dropped);
+    void prepareLayersFor(const QList<XsdTableData> &batch, DocumentReading &document, DroppedValues &dropped,
+        bool beforeWriting);
+    void prepareExistingLayer(const QString &name, bool beforeWriting);
     void createLayer(const XsdElement &table, const QString &srsName);
     void createRemainingLayers();
     void undo() noexcept;
@@ -161,11 +166,17 @@ public:
     bool transaction = false;     ///< the import runs in a transaction, which takes back what it made
     bool transactionOpen = false;
     QStringList created;
+    QStringList prepared;                 ///< the tables whose layers were made or checked
+    QHash<QString, qint64> featuresBefore; ///< of each prepared layer, once the import began with it
+
+    void checkFeaturesKept(const QMap<QString, qint64> &stored) const;
 };
 
 void XsdImportPrivate::openTarget()
 {
-    const XsdDataSourceOptions options{request.access.networkAccess};
+    XsdDataSourceOptions options;
+    options.networkAccess = request.access.networkAccess;
+    options.gdalOptions = request.gdalOptions;
     newSource = request.create && isFilePath(request.target) && !QFileInfo::exists(request.target);
     if (newSource)
         target = XsdGdalDataProvider::createDataSource(request.target, request.createDriver, options);
@@ -208,19 +219,62 @@ void XsdImportPrivate::createLayer(const XsdElement &table, const QString &srsNa
     target->createLayer(table, srsName);
 }
 
-// The layers of the batch's tables that the target lacks, each in the system of its first geometry.
-void XsdImportPrivate::createLayersFor(
-    const QList<XsdTableData> &batch, DocumentReading &document, DroppedValues &dropped)
+/*
+ * The layer of each table of the batch met for the first time: made where the target lacks it and
+ * the import creates layers, in the system of the table's first geometry; else one that holds
+ * features already is refused, or emptied (only once the check before writing is over).
+ */
+void XsdImportPrivate::prepareLayersFor(
+    const QList<XsdTableData> &batch, DocumentReading &document, DroppedValues &dropped, bool beforeWriting)
 {
     for (const XsdTableData &data : batch) {
         const QString name = data.tableInfo().name;
-        if (containsIgnoringCase(created, name) || !target->describeLayer(name).name.isEmpty())
+        if (containsIgnoringCase(prepared, name))
             continue;
+        prepared.append(name);
+        if (!target->describeLayer(name).name.isEmpty()) {
+            prepareExistingLayer(name, beforeWriting);
+            continue;
+        }
+        if (!request.create)
+            continue; // the provider refuses the table itself
         const XsdElement table = schema.tableByName(name);
         if (table.name.isEmpty())
             throw logicError(formatMessage(messages::TableNotInSchema, name));
         createLayer(table, hasGeometry(table) ? document.firstSrsName(batch, name).value_or(QString()) : QString());
+        featuresBefore.insert(name, 0);
         dropped.layerChanged(name);
+    }
+}
+
+void XsdImportPrivate::prepareExistingLayer(const QString &name, bool beforeWriting)
+{
+    using Existing = XsdImportRequest::ExistingFeatures;
+    const qint64 features = target->featureCount(name);
+    featuresBefore.insert(name, features);
+    if (features == 0 || request.existingFeatures == Existing::Append)
+        return;
+    if (request.existingFeatures == Existing::Refuse)
+        throw XsdConsentNeeded(XsdConsentNeeded::ExistingFeatures,
+            formatMessage(messages::LayerHoldsFeatures, name, QString::number(features)).toStdString());
+    if (!beforeWriting) {
+        target->deleteFeatures(name);
+        featuresBefore.insert(name, 0);
+    }
+}
+
+/*
+ * Some drivers leave features out without a word (FlatGeobuf those without geometry): every
+ * layer must hold what it held and what the import stored in it.
+ */
+void XsdImportPrivate::checkFeaturesKept(const QMap<QString, qint64> &stored) const
+{
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
+        const qint64 expected = featuresBefore.value(it.key()) + it.value();
+        const qint64 held = target->featureCount(it.key());
+        if (held != expected)
+            throw logicError(formatMessage(
+                messages::LayerLostFeatures, it.key(), QString::number(held), QString::number(expected)));
     }
 }
 
@@ -248,8 +302,7 @@ void XsdImportPrivate::checkBeforeWriting(DroppedValues &dropped)
     QSet<QString> seen;
     DocumentReading document = readDocument();
     while (std::optional<QList<XsdTableData>> batch = document.next()) {
-        if (request.create)
-            createLayersFor(*batch, document, dropped);
+        prepareLayersFor(*batch, document, dropped, true);
         for (const XsdTableData &data : dropped.fit(*batch)) {
             QString key = data.tableInfo().name;
             for (const XsdAttribute &attribute : data.tableInfo().complexType.attributes)
@@ -263,6 +316,7 @@ void XsdImportPrivate::checkBeforeWriting(DroppedValues &dropped)
     }
     if (request.create)
         createRemainingLayers();
+    prepared.clear(); // the layers are emptied, where they are to be, as the features come
     target->insertData(descriptions); // a missing layer first: it drops every value
     if (dropped.any() && !request.allowDropping)
         throw droppingRefused(dropped.dropped());
@@ -274,8 +328,7 @@ QMap<QString, qint64> XsdImportPrivate::insertDocument(DroppedValues &dropped)
     qint64 total = 0;
     DocumentReading document = readDocument();
     while (std::optional<QList<XsdTableData>> batch = document.next()) {
-        if (request.create)
-            createLayersFor(*batch, document, dropped);
+        prepareLayersFor(*batch, document, dropped, false);
         const QList<XsdTableData> fitted = dropped.fit(*batch);
         // Once a value would be dropped unasked, the rest of the document is only counted.
         if (!dropped.any() || request.allowDropping) {
@@ -350,16 +403,19 @@ XsdImportResult XsdImport::run()
         d->refuseOverwritingInputs();
         DroppedValues dropped([this](const QString &table) { return d->target->describeLayer(table); });
         if (!d->target->supportsTransactions()) {
-            if (!request.allowWithoutTransaction)
+            // A data source the import made goes whole on a failure.
+            if (!d->newSource && !request.allowWithoutTransaction)
                 throw XsdConsentNeeded(XsdConsentNeeded::WithoutTransaction,
                     formatMessage(messages::TargetWithoutTransactions, request.target).toStdString());
-            d->checkBeforeWriting(dropped);
+            if (!d->newSource)
+                d->checkBeforeWriting(dropped);
         } else if (!d->target->beginTransaction()) {
             throw runtimeError(formatMessage(messages::CannotBeginTransaction, request.target));
         } else {
             d->transaction = d->transactionOpen = true;
         }
         const QMap<QString, qint64> stored = d->insertDocument(dropped);
+        d->checkFeaturesKept(stored);
         if (d->transactionOpen) {
             d->transactionOpen = false;
             d->target->finishTransaction(); // rolls back itself when the commit fails

@@ -10,7 +10,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <memory>
+#include <string>
 
 namespace pelmak {
 
@@ -35,11 +37,21 @@ struct DORVELLXSD_EXPORT XsdImportRequest
      */
     bool create = false;
     QString createDriver = QStringLiteral("GPKG"); ///< GDAL's name of the driver of a new data source
-    /// Import into a target whose driver has no transactions; a failure then leaves what was stored before it.
+    /**
+     * Import into an existing target whose driver has no transactions; a failure then leaves what
+     * was stored before it. A data source the import creates goes whole on a failure, so it
+     * needs no transaction.
+     */
     bool allowWithoutTransaction = false;
+    /// What becomes of the features a layer holds already: the import adds to them, replaces them
+    /// (removed within the import's transaction), or is refused (XsdConsentNeeded::ExistingFeatures).
+    enum class ExistingFeatures { Append, Overwrite, Refuse };
+    ExistingFeatures existingFeatures = ExistingFeatures::Append;
     /// Leave out the values the target has no place for (XsdDroppedValues) instead of refusing the document.
     bool allowDropping = false;
     XsdSchemaAccess access;
+    /// GDAL configuration options for the target's calls (XsdDataSourceOptions::gdalOptions).
+    std::map<std::string, std::string> gdalOptions;
     /// Read the document on a thread of the import's own while the calling thread stores. Off:
     /// everything runs on the calling thread.
     bool concurrent = false;

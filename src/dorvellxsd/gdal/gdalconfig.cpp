@@ -28,8 +28,20 @@ GdalConfigScope::GdalConfigScope(const XsdDataSourceOptions &options)
     set("GDAL_HTTP_CONNECTTIMEOUT", seconds.constData());
     set("GDAL_HTTP_LOW_SPEED_TIME", seconds.constData());
     set("GDAL_HTTP_LOW_SPEED_LIMIT", "1");
-    if (options.networkAccess)
-        return;
+    if (!options.networkAccess)
+        setNetworkOff();
+    for (const auto &[key, value] : options.gdalOptions)
+        set(key.c_str(), value.c_str());
+}
+
+GdalConfigScope::~GdalConfigScope()
+{
+    while (!setters.empty())
+        setters.pop_back();
+}
+
+void GdalConfigScope::setNetworkOff()
+{
     // The schema a GML file names and the documents its xlinks name are not fetched, and GDAL's
     // network file systems (/vsicurl/, /vsis3/, ...) find no file at all; any other request fails
     // at its proxy.

@@ -28,11 +28,14 @@ class GdalConfigScope
 {
 public:
     explicit GdalConfigScope(const XsdDataSourceOptions &options);
+    /// Last set, first given back: a key set twice ends as the thread had it.
+    ~GdalConfigScope();
     GdalConfigScope(const GdalConfigScope &) = delete;
     GdalConfigScope &operator=(const GdalConfigScope &) = delete;
 
 private:
     void set(const char *key, const char *value);
+    void setNetworkOff();
 
     std::vector<std::unique_ptr<CPLConfigOptionSetter>> setters;
 };

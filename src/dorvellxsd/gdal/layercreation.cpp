@@ -12,9 +12,10 @@
 
 #include <QHash>
 
+#include <vector>
+
 #include <ogrsf_frmts.h>
 
-#include <algorithm>
 
 namespace pelmak {
 namespace {
@@ -51,11 +52,35 @@ FieldType fieldTypeOf(const QString &valueType)
     return types.value(valueType);
 }
 
-bool hasGeometry(const XsdElement &table)
+// The OGR type that holds every geometry a GML element of that local name gives.
+OGRwkbGeometryType typeOfElement(const QString &element)
 {
-    const QList<XsdAttribute> &attributes = table.complexType.attributes;
-    return std::any_of(attributes.cbegin(), attributes.cend(),
-        [](const XsdAttribute &attribute) { return attribute.kind != XsdAttribute::Plain; });
+    static const QHash<QString, OGRwkbGeometryType> types{{QStringLiteral("Point"), wkbPoint},
+        {QStringLiteral("LineString"), wkbLineString}, {QStringLiteral("Polygon"), wkbPolygon},
+        {QStringLiteral("MultiPoint"), wkbMultiPoint}, {QStringLiteral("MultiLineString"), wkbMultiLineString},
+        {QStringLiteral("MultiCurve"), wkbMultiLineString}, {QStringLiteral("MultiPolygon"), wkbMultiPolygon},
+        {QStringLiteral("MultiSurface"), wkbMultiPolygon}};
+    return types.value(element, wkbUnknown);
+}
+
+/*
+ * The geometry column's type: the one type every element the table's first geometry admits gives
+ * (XsdAttribute::geometryType), any where they differ, none without a geometry.
+ */
+OGRwkbGeometryType geometryTypeOf(const XsdElement &table)
+{
+    for (const XsdAttribute &attribute : table.complexType.attributes) {
+        if (attribute.kind == XsdAttribute::Plain)
+            continue;
+        const QStringList elements = attribute.geometryType.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+        OGRwkbGeometryType type = elements.isEmpty() ? wkbUnknown : typeOfElement(elements.first());
+        for (const QString &element : elements) {
+            if (typeOfElement(element) != type)
+                type = wkbUnknown;
+        }
+        return type;
+    }
+    return wkbNone;
 }
 
 } // namespace
@@ -143,8 +168,7 @@ void XsdGdalDataProvider::createLayer(const XsdElement &table, const QString &sr
     GdalErrorScope errors;
     GDALDataset &dataset = d->openDataset();
     OGRSpatialReference *system = d->columnSystem(table.name, srsName);
-    OGRLayer *layer = dataset.CreateLayer(
-        toGdalText(table.name).constData(), system, hasGeometry(table) ? wkbUnknown : wkbNone, nullptr);
+    OGRLayer *layer = dataset.CreateLayer(toGdalText(table.name).constData(), system, geometryTypeOf(table), nullptr);
     if (layer == nullptr)
         throw runtimeError(formatMessage(messages::CannotCreateLayer, table.name, errors.lastError()));
     for (const XsdAttribute &attribute : table.complexType.attributes) {
@@ -156,6 +180,30 @@ void XsdGdalDataProvider::createLayer(const XsdElement &table, const QString &sr
         errors.reset();
         if (layer->CreateField(&field) != OGRERR_NONE)
             throw runtimeError(formatMessage(messages::CannotCreateField, table.name, attribute.name, errors.lastError()));
+    }
+}
+
+qint64 XsdGdalDataProvider::featureCount(const QString &name) const
+{
+    const GdalConfigScope config(d->options);
+    GdalErrorScope errors;
+    return d->layer(name).GetFeatureCount(TRUE);
+}
+
+void XsdGdalDataProvider::deleteFeatures(const QString &name)
+{
+    const GdalConfigScope config(d->options);
+    GdalErrorScope errors;
+    OGRLayer &layer = d->layer(name);
+    layer.SetAttributeFilter(nullptr);
+    // The identifiers first: a layer read while it loses features may skip some.
+    std::vector<GIntBig> ids;
+    for (const auto &feature : layer)
+        ids.push_back(feature->GetFID());
+    for (const GIntBig id : ids) {
+        errors.reset();
+        if (layer.DeleteFeature(id) != OGRERR_NONE)
+            throw logicError(formatMessage(messages::CannotDeleteFeature, name, QString::number(id), errors.lastError()));
     }
 }
 

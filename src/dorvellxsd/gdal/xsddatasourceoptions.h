@@ -3,6 +3,9 @@
 
 #include <dorvellxsd/dorvellxsd_export.h>
 
+#include <map>
+#include <string>
+
 namespace pelmak {
 
 /**
@@ -26,6 +29,9 @@ struct DORVELLXSD_EXPORT XsdDataSourceOptions
      * answer. At least 1.
      */
     int timeoutSeconds = 15;
+    /// GDAL configuration options the host sets for the provider's calls (UTF-8 keys and values),
+    /// as GDAL's --config does; they take precedence over the ones the provider sets itself.
+    std::map<std::string, std::string> gdalOptions;
 };
 
 } // namespace pelmak

@@ -100,11 +100,28 @@ public:
      * negative, non-negative and non-positive integers; Real for decimal, double and float;
      * Integer with the Boolean subtype for boolean; Date; DateTime; String for every other type),
      * and, when the table has a geometry, a geometry column in the system that @p srsName names
-     * (in any spelling insertData() takes; none when empty).
+     * (in any spelling insertData() takes; none when empty), of the type that every GML element
+     * the first geometry attribute admits gives (XsdAttribute::geometryType: Point, LineString,
+     * Polygon and their multiple kinds, MultiCurve and MultiSurface as lines and polygons), of any
+     * type where they differ.
      * @throws std::logic_error for an srsName that names no system GDAL knows offline;
      *         std::runtime_error with GDAL's reason when the layer or a field cannot be created.
      */
     void createLayer(const XsdElement &table, const QString &srsName);
+
+    /**
+     * The number of features of the layer GDAL finds for @p name.
+     * @throws std::logic_error when the provider is closed or there is no such layer.
+     */
+    qint64 featureCount(const QString &name) const;
+
+    /**
+     * Removes every feature of the layer GDAL finds for @p name; inside a transaction of the host
+     * (beginTransaction()) a roll-back brings them back.
+     * @throws std::logic_error when the provider is closed or there is no such layer, and with
+     *         GDAL's reason when a feature cannot be removed.
+     */
+    void deleteFeatures(const QString &name);
 
     /// Removes the layer named @p name (ignoring letter case); nothing where there is none.
     /// @throws std::runtime_error with GDAL's reason when the driver cannot remove it.

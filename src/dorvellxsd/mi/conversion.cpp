@@ -35,4 +35,20 @@ pelmak::XsdDocumentIdentity toQtIdentity(const XsdDocumentIdentity &identity)
         toQtGmlVersion(identity.gmlVersion), toQString(identity.targetNamespace), toQString(identity.schemaLocation)};
 }
 
+XsdDiagnostic toMiDiagnostic(const pelmak::XsdDiagnostic &diagnostic)
+{
+    return {diagnostic.line, diagnostic.column, toStdString(diagnostic.message), toStdString(diagnostic.feature)};
+}
+
+XsdValidationReport toMiReport(const pelmak::XsdValidationReport &report)
+{
+    XsdValidationReport converted;
+    converted.document = toStdString(report.document);
+    converted.errorCount = report.errorCount;
+    for (const pelmak::XsdDiagnostic &diagnostic : report.diagnostics)
+        converted.diagnostics.push_back(toMiDiagnostic(diagnostic));
+    converted.diagnosticsNotKept = report.diagnosticsNotKept;
+    return converted;
+}
+
 } // namespace pelmak::mi

@@ -8,7 +8,9 @@
 #include <dorvellxsd/gml/xsddocumentidentity.h>
 #include <dorvellxsd/mi/xsddocumentidentity.h>
 #include <dorvellxsd/mi/xsdtables.h>
+#include <dorvellxsd/mi/xsdvalidationreport.h>
 #include <dorvellxsd/schema/xsdtables.h>
+#include <dorvellxsd/validation/xsdvalidationreport.h>
 
 #include <QStringList>
 
@@ -22,6 +24,9 @@ QString toQString(const std::string &text);
 std::string toStdString(const QString &text);
 QStringList toQStringList(const std::list<std::string> &texts);
 std::list<std::string> toStdList(const QStringList &texts);
+
+XsdDiagnostic toMiDiagnostic(const pelmak::XsdDiagnostic &diagnostic);
+XsdValidationReport toMiReport(const pelmak::XsdValidationReport &report);
 
 // The two enumerations carry the same values.
 inline pelmak::XsdTables::GmlVersion toQtGmlVersion(XsdTables::GmlVersion version)

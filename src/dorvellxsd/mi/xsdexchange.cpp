@@ -59,7 +59,10 @@ XsdExport::XsdExport(const XsdExportRequest &request)
     qt.filter = toQString(request.filter);
     qt.schemaLocation = toQString(request.schemaLocation);
     qt.access = toQt(request.access);
+    qt.gdalOptions = request.gdalOptions;
     qt.concurrent = request.concurrent;
+    qt.validate = request.validate;
+    qt.maxDiagnostics = request.maxDiagnostics;
     impl = std::make_unique<pelmak::XsdExport>(qt);
 }
 
@@ -73,7 +76,10 @@ void XsdExport::setProgressHandler(const XsdProgressHandler &handler)
 XsdExportResult XsdExport::run()
 {
     const pelmak::XsdExportResult result = impl->run();
-    return XsdExportResult{toStd(result.written), toStdList(result.tablesWithoutLayer)};
+    XsdExportResult converted{toStd(result.written), toStdList(result.tablesWithoutLayer), std::nullopt};
+    if (result.validation)
+        converted.validation = toMiReport(*result.validation);
+    return converted;
 }
 
 XsdImport::XsdImport(const XsdImportRequest &request)
@@ -86,8 +92,10 @@ XsdImport::XsdImport(const XsdImportRequest &request)
     qt.create = request.create;
     qt.createDriver = toQString(request.createDriver);
     qt.allowWithoutTransaction = request.allowWithoutTransaction;
+    qt.existingFeatures = static_cast<pelmak::XsdImportRequest::ExistingFeatures>(request.existingFeatures);
     qt.allowDropping = request.allowDropping;
     qt.access = toQt(request.access);
+    qt.gdalOptions = request.gdalOptions;
     qt.concurrent = request.concurrent;
     impl = std::make_unique<pelmak::XsdImport>(qt);
 }

@@ -3,6 +3,7 @@
 
 #include <dorvellxsd/exchange/xsdconsentneeded.h>
 #include <dorvellxsd/mi/xsdtables.h>
+#include <dorvellxsd/mi/xsdvalidationreport.h>
 
 #include <cstdint>
 #include <functional>
@@ -62,13 +63,17 @@ struct DORVELLXSD_EXPORT XsdExportRequest
     std::string filter;
     std::string schemaLocation;
     XsdSchemaAccess access;
+    std::map<std::string, std::string> gdalOptions;
     bool concurrent = false;
+    bool validate = false;
+    int maxDiagnostics = 1000;
 };
 
 struct DORVELLXSD_EXPORT XsdExportResult
 {
     std::list<XsdTableCount> written;
     std::list<std::string> tablesWithoutLayer;
+    std::optional<XsdValidationReport> validation;
 };
 
 class DORVELLXSD_EXPORT XsdExport
@@ -95,8 +100,11 @@ struct DORVELLXSD_EXPORT XsdImportRequest
     bool create = false;
     std::string createDriver = "GPKG";
     bool allowWithoutTransaction = false;
+    enum class ExistingFeatures { Append, Overwrite, Refuse };
+    ExistingFeatures existingFeatures = ExistingFeatures::Append;
     bool allowDropping = false;
     XsdSchemaAccess access;
+    std::map<std::string, std::string> gdalOptions;
     bool concurrent = false;
 };
 

@@ -9,11 +9,6 @@ namespace {
 
 static_assert(XsdXmlChecker::DefaultMaxDiagnostics == pelmak::XsdXmlChecker::DefaultMaxDiagnostics);
 
-XsdDiagnostic toMi(const pelmak::XsdDiagnostic &diagnostic)
-{
-    return {diagnostic.line, diagnostic.column, toStdString(diagnostic.message), toStdString(diagnostic.feature)};
-}
-
 } // namespace
 
 XsdXmlChecker::XsdXmlChecker()
@@ -51,18 +46,13 @@ int XsdXmlChecker::checkXmlFile(const std::string &path)
 int XsdXmlChecker::checkXmlFile(const std::string &path, const DiagnosticHandler &handler)
 {
     return impl->checkXmlFile(toQString(path),
-        [&handler](const pelmak::XsdDiagnostic &diagnostic) { return !handler || handler(toMi(diagnostic)); });
+        [&handler](const pelmak::XsdDiagnostic &diagnostic) { return !handler || handler(toMiDiagnostic(diagnostic)); });
 }
 
 XsdValidationReport XsdXmlChecker::validate(const std::string &path, int maxDiagnostics)
 {
-    const pelmak::XsdValidationReport found = impl->validate(toQString(path), maxDiagnostics);
-    XsdValidationReport report;
+    XsdValidationReport report = toMiReport(impl->validate(toQString(path), maxDiagnostics));
     report.document = path;
-    report.errorCount = found.errorCount;
-    for (const pelmak::XsdDiagnostic &diagnostic : found.diagnostics)
-        report.diagnostics.push_back(toMi(diagnostic));
-    report.diagnosticsNotKept = found.diagnosticsNotKept;
     return report;
 }
 

@@ -43,6 +43,14 @@ public:
      * type. Empty for a geometry and for an attribute that a document describes.
      */
     QString valueType;
+    /**
+     * For a geometry read from a schema: the local names of the GML geometry elements it admits,
+     * joined by "|": the alternatives of a choice ("Polygon|MultiSurface"), or the element of a
+     * geometry property type ("Point" for gml:PointPropertyType, "MultiSurface" for
+     * gml:MultiSurfacePropertyType, "Geometry" for gml:GeometryPropertyType and any property type
+     * that admits several kinds). Empty for a plain attribute and where a document describes it.
+     */
+    QString geometryType;
 };
 
 } // namespace pelmak

@@ -7,6 +7,8 @@
 
 #include <QDebug>
 
+#include <cstring>
+
 namespace pelmak {
 namespace {
 
@@ -63,6 +65,18 @@ bool isGeometryPropertyType(const QualifiedName &name)
 }
 
 // GML's geometry elements, which a choice offers in place of a geometry property.
+// The geometry element a GML geometry property type holds; "Geometry" where it admits several kinds.
+QString geometryOfPropertyType(const QualifiedName &type)
+{
+    static const QSet<QString> single{QStringLiteral("Point"), QStringLiteral("LineString"),
+        QStringLiteral("Polygon"), QStringLiteral("MultiPoint"), QStringLiteral("MultiLineString"),
+        QStringLiteral("MultiPolygon"), QStringLiteral("MultiCurve"), QStringLiteral("MultiSurface"),
+        QStringLiteral("MultiSolid")};
+    QString element = type.name;
+    element.chop(int(std::strlen("PropertyType")));
+    return single.contains(element) ? element : QStringLiteral("Geometry");
+}
+
 bool isGeometryElement(const QualifiedName &name)
 {
     static const QSet<QString> names{QStringLiteral("_Geometry"), QStringLiteral("AbstractGeometry"),
@@ -365,12 +379,15 @@ void TableReader::readChoice(const SchemaNode &choice, bool optional, QList<XsdA
 {
     int geometries = 0;
     int alternatives = 0;
+    QStringList admitted;
     for (const auto &child : choice.children) {
         if (child->is(xsd::Annotation))
             continue;
         ++alternatives;
-        if (isGeometryReference(*child))
+        if (isGeometryReference(*child)) {
             ++geometries;
+            admitted.append(schema.resolve(*child, child->attribute(xsd::RefAttribute)).name);
+        }
     }
     if (geometries > 0 && geometries < alternatives)
         SchemaSet::refuse(choice, formatMessage(messages::ChoiceMixesGeometry, tableName));
@@ -382,6 +399,7 @@ void TableReader::readChoice(const SchemaNode &choice, bool optional, QList<XsdA
     geometry.kind = XsdAttribute::Geometry;
     geometry.name = GeometryAttributeName;
     geometry.minOccurs = optional ? 0 : 1;
+    geometry.geometryType = admitted.join(QLatin1Char('|'));
     columns.append(geometry);
 }
 
@@ -422,6 +440,8 @@ XsdAttribute TableReader::readProperty(const SchemaNode &particle, bool optional
     property.kind = propertyKind(*declaration, property.name);
     if (property.kind == XsdAttribute::Plain)
         property.valueType = valueType(*declaration);
+    else
+        property.geometryType = geometryOfPropertyType(schema.resolve(*declaration, declaration->attribute(xsd::TypeAttribute)));
     return property;
 }
 
