@@ -15,7 +15,6 @@ The package imported is the one on PYTHONPATH (bench/run puts build-bench/python
 
 import argparse
 import os
-import resource
 import statistics
 import subprocess
 import sys
@@ -60,13 +59,14 @@ def measure(way: str, document: str, schema: str) -> tuple[float, float, int]:
     start = time.perf_counter()
     process = subprocess.Popen([sys.executable, __file__, "--only", way, document, schema],
                                stdout=subprocess.PIPE, text=True)
-    output, _ = process.communicate()
-    _, status, usage = os.wait4(process.pid, 0) if process.returncode is None else (0, 0, None)
+    output = process.stdout.read()
+    _, status, usage = os.wait4(process.pid, 0)
     seconds = time.perf_counter() - start
+    process.returncode = os.waitstatus_to_exitcode(status)
+    process.stdout.close()
     if process.returncode != 0:
         sys.exit(f"read_features.py: {way} failed")
-    peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
-    return seconds, peak, int(output.split()[0])
+    return seconds, usage.ru_maxrss / 1024, int(output.split()[0])
 
 
 def main() -> None:
@@ -81,15 +81,14 @@ def main() -> None:
         return
 
     seconds: dict[str, list[float]] = {way: [] for way in WAYS}
-    peaks: dict[str, float] = {}
+    peaks: dict[str, float] = {way: 0.0 for way in WAYS}
     counts: dict[str, int] = {}
-    # By turns, so that a slower stretch of a shared machine falls on every way alike. The peak of
-    # the children so far only grows: each way's own is measured in its first round, in WAYS order.
+    # By turns, so that a slower stretch of a shared machine falls on every way alike.
     for _ in range(arguments.runs):
         for way in WAYS:
             wall, peak, count = measure(way, arguments.document, arguments.schema)
             seconds[way].append(wall)
-            peaks.setdefault(way, peak)
+            peaks[way] = max(peaks[way], peak)
             counts[way] = count
     if len(set(counts.values())) != 1:
         sys.exit(f"read_features.py: the ways read different numbers of features: {counts}")

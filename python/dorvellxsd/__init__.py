@@ -19,8 +19,6 @@ copies instead.
 
 from __future__ import annotations
 
-import datetime
-import decimal
 import os
 import xml.parsers.expat
 from dataclasses import dataclass, field
