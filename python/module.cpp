@@ -10,11 +10,15 @@
 
 #include <dorvellxsd/exchange/xsdexchangewriter.h>
 #include <dorvellxsd/exchange/xsdexport.h>
+#include <dorvellxsd/exchange/xsdhostrefusal.h>
 #include <dorvellxsd/exchange/xsdimport.h>
+#include <dorvellxsd/exchange/xsdtypedfeatures.h>
 
 #include <pybind11/functional.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
+
+#include <datetime.h>
 
 #include <QtGlobal>
 
@@ -66,8 +70,8 @@ void translateLibraryErrors(std::exception_ptr error)
         throw;
     } catch (const pelmak::XsdConsentNeeded &e) {
         raisePython("RefusedError",
-            e.messageWithOption(e.consent() == pelmak::XsdConsentNeeded::Dropping ? "allow_dropping=True"
-                                                                                   : "allow_partial=True")
+            e.messageWithOption(
+                 e.consent() == pelmak::XsdConsentNeeded::Dropping ? "allow_dropping=True" : "allow_partial=True")
                 .c_str());
     } catch (const std::logic_error &e) {
         raisePython("RefusedError", e.what());
@@ -170,10 +174,9 @@ ReportRow validateDocument(const std::string &schema, const std::string &documen
 
 using Progress = std::function<void(const std::string &, int, int)>;
 
-std::optional<ReportRow> exportDocument(const std::string &schema, const std::string &source,
-    const std::string &output, const std::vector<std::string> &tables, const std::string &filter,
-    const std::vector<std::string> &catalog, bool allowNetwork, bool validate, int maxDiagnostics,
-    const Progress &progress)
+std::optional<ReportRow> exportDocument(const std::string &schema, const std::string &source, const std::string &output,
+    const std::vector<std::string> &tables, const std::string &filter, const std::vector<std::string> &catalog,
+    bool allowNetwork, bool validate, int maxDiagnostics, const Progress &progress)
 {
     const QuietCall quiet;
     pelmak::XsdExportRequest request;
@@ -227,19 +230,109 @@ std::map<std::string, qint64> importDocument(const std::string &document, const 
 
 // ---- reading documents -----------------------------------------------------------------------
 
-using FeatureRow = std::tuple<std::string, int, py::dict, std::optional<std::string>>;
+py::object fromQString(const QString &text)
+{
+    int littleEndian = -1;
+    return py::reinterpret_steal<py::object>(PyUnicode_DecodeUTF16(reinterpret_cast<const char *>(text.utf16()),
+        static_cast<Py_ssize_t>(text.size()) * 2, "surrogatepass", &littleEndian));
+}
+
+/// Python's values of the library's typed values; the zones made once each.
+class PythonValues
+{
+public:
+    explicit PythonValues(py::object geometryClass)
+        : decimal(py::module_::import("decimal").attr("Decimal"))
+        , geometryType(std::move(geometryClass))
+    {
+        if (PyDateTimeAPI == nullptr)
+            PyDateTime_IMPORT;
+        if (PyDateTimeAPI == nullptr)
+            throw py::error_already_set();
+    }
+
+    py::object of(const pelmak::XsdTypedValue &value)
+    {
+        switch (value.type) {
+        case pelmak::XsdTypedValue::Null:
+            return py::none();
+        case pelmak::XsdTypedValue::Text:
+            return fromQString(value.text);
+        case pelmak::XsdTypedValue::Integer:
+            return steal(PyLong_FromString(value.text.toLatin1().constData(), nullptr, 10));
+        case pelmak::XsdTypedValue::Decimal:
+            return decimal(fromQString(value.text));
+        case pelmak::XsdTypedValue::Real:
+            return py::float_(value.real);
+        case pelmak::XsdTypedValue::Boolean:
+            return py::bool_(value.boolean);
+        case pelmak::XsdTypedValue::Date:
+            return steal(PyDate_FromDate(value.year, value.month, value.day));
+        case pelmak::XsdTypedValue::DateTime:
+            return steal(
+                PyDateTimeAPI->DateTime_FromDateAndTime(value.year, value.month, value.day, value.hour, value.minute,
+                    value.second, value.microsecond, zone(value.zoneMinutes).ptr(), PyDateTimeAPI->DateTimeType));
+        case pelmak::XsdTypedValue::Time:
+            return steal(PyDateTimeAPI->Time_FromTime(value.hour, value.minute, value.second, value.microsecond,
+                zone(value.zoneMinutes).ptr(), PyDateTimeAPI->TimeType));
+        case pelmak::XsdTypedValue::Geometry:
+            break;
+        }
+        const pelmak::XsdWkbGeometry &geometry = value.geometry;
+        return geometryType(py::bytes(geometry.wkb.constData(), static_cast<std::size_t>(geometry.wkb.size())),
+            geometry.epsg != 0 ? py::object(py::int_(geometry.epsg)) : py::none(),
+            geometry.srsName.isEmpty() ? py::none() : fromQString(geometry.srsName));
+    }
+
+private:
+    static py::object steal(PyObject *made)
+    {
+        if (made == nullptr)
+            throw py::error_already_set();
+        return py::reinterpret_steal<py::object>(made);
+    }
+
+    py::object zone(const std::optional<int> &minutes)
+    {
+        if (!minutes)
+            return py::none();
+        auto known = zones.find(*minutes);
+        if (known == zones.end()) {
+            const py::object offset = steal(PyDelta_FromDSU(0, *minutes * 60, 0));
+            known = zones.emplace(*minutes, steal(PyTimeZone_FromOffset(offset.ptr()))).first;
+        }
+        return known->second;
+    }
+
+    const py::object decimal;
+    const py::object geometryType;
+    std::map<int, py::object> zones;
+};
+
+using FeatureRow = py::object;
 
 /**
  * Hands out the features of a document in batches, each read and converted to Python values only
  * when asked for: one batch is in memory, and a caller that stops early pays for the batches it took.
+ * With a schema the values are typed and the geometries WKB; without one they are the document's
+ * text. The table's first geometry is the feature's geometry, any other is a value.
  */
 class FeatureBatches
 {
 public:
-    FeatureBatches(const std::string &document, const std::vector<std::string> &tables)
-        : reader(toQString(document))
+    FeatureBatches(const std::string &document, const std::vector<std::string> &tables, const std::string &schema,
+        const std::vector<std::string> &catalog, py::object featureClass, py::object geometryClass)
+        : path(toQString(document))
         , names(toQStringList(tables))
+        , featureType(std::move(featureClass))
+        , python(std::move(geometryClass))
     {
+        const QuietCall quiet;
+        if (!schema.empty()) {
+            typingSchema = schemaAccess(catalog, false).readTables(toQString(schema));
+            typing.emplace(typingSchema);
+        }
+        reader = std::make_unique<pelmak::XsdXmlStreamReader>(path);
     }
 
     bool atEnd() const { return finished; }
@@ -250,13 +343,15 @@ public:
         std::vector<FeatureRow> batch;
         if (finished)
             return batch;
-        const QList<pelmak::XsdTableData> read = reader.readBatch(size, names);
+        const QList<pelmak::XsdTableData> read = reader->readBatch(size, names);
         finished = read.isEmpty();
         if (finished)
             refuseMissingTables();
         for (const pelmak::XsdTableData &data : read) {
-            for (const pelmak::XsdFeatureData &feature : data.featureData())
-                batch.push_back(toRow(data.tableInfo(), feature));
+            if (typing)
+                appendTyped(data, batch);
+            else
+                appendText(data, batch);
         }
         return batch;
     }
@@ -266,27 +361,75 @@ private:
     void refuseMissingTables() const
     {
         for (const QString &name : names) {
-            if (!reader.tablesSeen().contains(name, Qt::CaseInsensitive))
-                throw std::logic_error("the document has no table '" + name.toStdString() + "'");
+            if (!reader->tablesSeen().contains(name, Qt::CaseInsensitive))
+                throw std::logic_error(
+                    pelmak::hostRefusal(pelmak::XsdHostRefusal::TableNotInDocument, {path, name}).toStdString());
         }
     }
 
-    static FeatureRow toRow(const pelmak::XsdElement &table, const pelmak::XsdFeatureData &data)
+    static std::vector<py::str> keysOf(const QStringList &attributes)
     {
-        py::dict values;
-        std::optional<std::string> geometry;
-        const QList<pelmak::XsdAttribute> &attributes = table.complexType.attributes;
-        for (int i = 0; i < attributes.size() && i < data.values.size(); ++i) {
-            if (attributes.at(i).kind != pelmak::XsdAttribute::Plain)
-                geometry = data.values.at(i).toStdString();
-            else
-                values[py::str(attributes.at(i).name.toStdString())] = py::str(data.values.at(i).toStdString());
-        }
-        return {table.name.toStdString(), data.id, std::move(values), std::move(geometry)};
+        std::vector<py::str> keys;
+        for (const QString &attribute : attributes)
+            keys.emplace_back(fromQString(attribute));
+        return keys;
     }
 
-    pelmak::XsdXmlStreamReader reader;
+    void appendText(const pelmak::XsdTableData &data, std::vector<FeatureRow> &batch)
+    {
+        const QList<pelmak::XsdAttribute> &attributes = data.tableInfo().complexType.attributes;
+        QStringList attributeNames;
+        for (const pelmak::XsdAttribute &attribute : attributes)
+            attributeNames.append(attribute.name.isEmpty() ? QStringLiteral("geometry") : attribute.name);
+        const std::vector<py::str> keys = keysOf(attributeNames);
+        const py::str table = fromQString(data.tableInfo().name);
+        for (const pelmak::XsdFeatureData &feature : data.featureData()) {
+            py::dict values;
+            py::object geometry = py::none();
+            for (int i = 0; i < attributes.size(); ++i) {
+                const QString &text = feature.values.at(i);
+                if (attributes.at(i).kind != pelmak::XsdAttribute::Plain && geometry.is_none())
+                    geometry = text.isEmpty() ? py::none() : fromQString(text);
+                else
+                    values[keys[i]] = fromQString(text);
+            }
+            batch.push_back(featureType(table, feature.id, std::move(values), std::move(geometry)));
+        }
+    }
+
+    void appendTyped(const pelmak::XsdTableData &data, std::vector<FeatureRow> &batch)
+    {
+        const QList<pelmak::XsdTypedFeature> features = typing->typed(data);
+        if (features.isEmpty())
+            return;
+        const std::vector<py::str> keys = keysOf(features.first().attributes);
+        const QList<pelmak::XsdAttribute> attributes =
+            typingSchema.tableByName(data.tableInfo().name).complexType.attributes;
+        const py::str table = fromQString(data.tableInfo().name);
+        for (const pelmak::XsdTypedFeature &feature : features) {
+            py::dict values;
+            py::object geometry = py::none();
+            bool geometryTaken = false;
+            for (int i = 0; i < attributes.size(); ++i) {
+                py::object value = python.of(feature.values.at(i));
+                if (attributes.at(i).kind != pelmak::XsdAttribute::Plain && !geometryTaken) {
+                    geometry = std::move(value);
+                    geometryTaken = true;
+                } else {
+                    values[keys[i]] = std::move(value);
+                }
+            }
+            batch.push_back(featureType(table, feature.id, std::move(values), std::move(geometry)));
+        }
+    }
+
+    const QString path;
     const QStringList names;
+    const py::object featureType;
+    pelmak::XsdTables typingSchema;
+    std::optional<pelmak::XsdTypedFeatures> typing;
+    std::unique_ptr<pelmak::XsdXmlStreamReader> reader;
+    PythonValues python;
     bool finished = false;
 };
 
@@ -301,7 +444,7 @@ using NewFeature = std::tuple<int, std::map<std::string, std::optional<std::stri
 class DocumentWriter
 {
 public:
-    DocumentWriter(const std::string &path, const std::string &schema, const std::vector<std::string> &catalog)
+    DocumentWriter(const std::string &schema, const std::string &path, const std::vector<std::string> &catalog)
     {
         const QuietCall quiet;
         writer = std::make_unique<pelmak::XsdExchangeWriter>(
@@ -351,13 +494,25 @@ private:
     }
 
     std::unique_ptr<pelmak::XsdExchangeWriter> writer; ///< none once committed or discarded
-    qint64 written = 0;                               ///< once there is no writer
+    qint64 written = 0;                                ///< once there is no writer
 };
 
 // The language of every message, the library's and the package's.
 void setLanguage(const std::string &language)
 {
     pelmak::setMessageLanguage(toQString(language));
+}
+
+std::string hostRefusal(int refusal, const std::vector<std::string> &arguments)
+{
+    return pelmak::hostRefusal(static_cast<pelmak::XsdHostRefusal>(refusal), toQStringList(arguments)).toStdString();
+}
+
+std::string valueKind(const std::string &valueType)
+{
+    static const char *const kinds[] = {
+        "text", "text", "integer", "decimal", "real", "boolean", "date", "datetime", "time", "text"};
+    return kinds[pelmak::XsdTypedValue::typeOf(toQString(valueType))];
 }
 
 void registerGdalDrivers()
@@ -376,6 +531,12 @@ PYBIND11_MODULE(_core, m)
     py::register_exception_translator(&translateLibraryErrors);
     pelmak::setMessageLanguage(); // the locale's, until the caller chooses
 
+    m.attr("__version__") = DORVELLXSD_VERSION;
+    m.def("host_refusal", &hostRefusal, py::arg("refusal"), py::arg("arguments"),
+        "The library's message of one of the package's refusals (XsdHostRefusal), in its language.");
+    m.def("value_kind", &valueKind, py::arg("value_type"),
+        "What read_features gives for values of an XML Schema built-in type: 'text', 'integer', 'decimal',"
+        " 'real', 'boolean', 'date', 'datetime' or 'time'.");
     m.def("set_language", &setLanguage, py::arg("language"),
         "Chooses the language of messages: 'ru' or 'en'; '' follows the locale.");
     m.def("describe_schema", &describeSchema, py::arg("schema"), py::arg("catalog"),
@@ -390,21 +551,25 @@ PYBIND11_MODULE(_core, m)
         "Validates the document, schema locations resolved through the catalog files and reaching the network"
         " only with allow_network: (error count, [(line, column, message, feature)], diagnostics not kept).");
     m.def("import_document", &importDocument, py::arg("document"), py::arg("target"), py::arg("tables"),
-        py::arg("create"), py::arg("schema"), py::arg("allow_partial"), py::arg("allow_dropping"),
-        py::arg("catalog"), py::arg("allow_network"),
+        py::arg("create"), py::arg("schema"), py::arg("allow_partial"), py::arg("allow_dropping"), py::arg("catalog"),
+        py::arg("allow_network"),
         "Inserts the document's features into the target in one transaction, or without one where"
         " allow_partial; the count per table.");
 
     py::class_<FeatureBatches>(m, "FeatureBatches", "The features of a document, batch by batch.")
-        .def(py::init<const std::string &, const std::vector<std::string> &>(), py::arg("document"),
-            py::arg("tables"))
+        .def(py::init<const std::string &, const std::vector<std::string> &, const std::string &,
+                 const std::vector<std::string> &, py::object, py::object>(),
+            py::arg("document"), py::arg("tables"), py::arg("schema"), py::arg("catalog"), py::arg("feature_type"),
+            py::arg("geometry_type"))
         .def("at_end", &FeatureBatches::atEnd, "Whether every feature was handed out.")
         .def("next", &FeatureBatches::next, py::arg("size"),
-            "Up to size features: (table, id, {attribute: value}, geometry or None).");
+            "Up to size features, each feature_type(table, id, {attribute: value}, geometry or None); with a schema"
+            " typed values and geometries as geometry_type(wkb, epsg or None, srs_name or None), else the"
+            " document's text.");
 
     py::class_<DocumentWriter>(m, "DocumentWriter", "Features of a schema's tables on their way to a document.")
-        .def(py::init<const std::string &, const std::string &, const std::vector<std::string> &>(), py::arg("path"),
-            py::arg("schema"), py::arg("catalog"))
+        .def(py::init<const std::string &, const std::string &, const std::vector<std::string> &>(), py::arg("schema"),
+            py::arg("path"), py::arg("catalog"))
         .def("write", &DocumentWriter::write, py::arg("table"), py::arg("features"),
             "Appends features given as (id, {attribute: value}, geometry or None).")
         .def("commit", &DocumentWriter::commit, "Saves the document, replacing the file whole.")

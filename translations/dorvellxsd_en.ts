@@ -557,5 +557,49 @@
         <source>элемент — коллекция объектов (члены коллекции в свойстве %1)</source>
         <translation>the element is a feature collection (members in its property %1)</translation>
     </message>
+    <message>
+        <source>Таблица %1, объект %2: значение «%4» атрибута %3 не является значением типа %5</source>
+        <translation>Table %1, feature %2: the value «%4» of attribute %3 is not a value of type %5</translation>
+    </message>
+    <message>
+        <source>Таблица %1, объект %2: значение «%4» атрибута %3 не помещается в типы даты и времени: годы от 1 до 9999, доли секунды до микросекунды, дата без часового пояса</source>
+        <translation>Table %1, feature %2: the value «%4» of attribute %3 does not fit the date and time types: years 1 to 9999, fractions of a second to the microsecond, a date without a time zone</translation>
+    </message>
+    <message>
+        <source>Схема не объявляет атрибут %2 таблицы %1</source>
+        <translation>The schema declares no attribute %2 of table %1</translation>
+    </message>
+    <message>
+        <source>Аргумент %1 должен быть путём, а не %2</source>
+        <translation>Argument %1 must be a path, not %2</translation>
+    </message>
+    <message>
+        <source>Аргумент %1 должен быть строкой, а не %2</source>
+        <translation>Argument %1 must be a string, not %2</translation>
+    </message>
+    <message>
+        <source>Аргумент %1 должен быть строкой или списком строк, а не %2</source>
+        <translation>Argument %1 must be a string or a list of strings, not %2</translation>
+    </message>
+    <message>
+        <source>Аргумент %1 должен быть целым числом, а не %2</source>
+        <translation>Argument %1 must be an integer, not %2</translation>
+    </message>
+    <message>
+        <source>Аргумент %1 должен быть логическим значением, а не %2</source>
+        <translation>Argument %1 must be a boolean, not %2</translation>
+    </message>
+    <message>
+        <source>Таблица %1, объект %2: значение атрибута %3 должно быть строкой, а не %4</source>
+        <translation>Table %1, feature %2: the value of attribute %3 must be a string, not %4</translation>
+    </message>
+    <message>
+        <source>Аргумент %1 называет схему %2, а не документ: схема передаётся первой, документ после неё</source>
+        <translation>Argument %1 names the schema %2, not a document: the schema comes first, the document after it</translation>
+    </message>
+    <message>
+        <source>Таблица %1: геометрии в нескольких системах координат (%2), а столбец геометрии хранит одну</source>
+        <translation>Table %1: geometries in several coordinate systems (%2), while a geometry column holds one</translation>
+    </message>
 </context>
 </TS>

@@ -6,6 +6,11 @@ Paths are str or os.PathLike; texts are str. Errors of the library arrive as
 OSError: a data source it could not open), both :class:`DorvellxsdError`, with the library's
 message unchanged. GDAL's drivers are registered on import unless the host has done so.
 
+Arguments of a wrong type raise TypeError, worded by the library. A schema a function needs
+is its first argument; every option is a keyword, in one order across functions: schema, tables,
+where, create, allow_partial, allow_dropping, validate, catalog, allow_network, max_diagnostics,
+progress, batch_size.
+
 Documents and layers are read and written a batch of features at a time, so memory does not
 grow with their size. Validation reaches the network for no schema unless the caller passes
 ``allow_network=True``: give catalog files that map the imported schemas' addresses to local
@@ -18,16 +23,18 @@ import os
 import xml.parsers.expat
 from dataclasses import dataclass, field
 from itertools import groupby
-from typing import Callable, Iterable, Iterator, NamedTuple, Optional, Sequence, Union
+from typing import Any, Callable, Iterable, Iterator, NamedTuple, Optional, Sequence, Union
 
 from ._errors import DataSourceError, DorvellxsdError, RefusedError
 from . import _core
 
 __all__ = [
     "Attribute", "DataSourceError", "Diagnostic", "DocumentWriter", "DorvellxsdError", "Feature",
-    "FeatureReader", "RefusedError", "Table", "ValidationResult", "export", "import_document",
-    "iter_validate", "read_features", "read_schema", "set_language", "validate",
+    "FeatureReader", "Geometry", "RefusedError", "Table", "ValidationResult", "export", "import_document",
+    "iter_validate", "read_features", "read_schema", "set_language", "to_geodataframe", "validate",
 ]
+
+__version__: str = _core.__version__
 
 PathArg = Union[str, "os.PathLike[str]"]
 Catalog = Union[None, PathArg, Sequence[PathArg]]
@@ -95,28 +102,94 @@ class ValidationResult:
         return self.error_count == 0
 
 
+class Geometry(NamedTuple):
+    """A geometry as ISO WKB (little-endian, x or longitude first) with the EPSG code of the system
+    its srsName names and that srsName as written (None where the document gives none)."""
+
+    wkb: bytes
+    epsg: Optional[int] = None
+    srs_name: Optional[str] = None
+
+    def to_shapely(self) -> Any:
+        """The geometry as a shapely geometry; needs shapely (Debian: python3-shapely)."""
+        import shapely.wkb
+        return shapely.wkb.loads(self.wkb)
+
+
 class Feature(NamedTuple):
-    """One feature: its table, its id, its plain values by attribute name, and its geometry as
-    GML 3 text (None for a table without geometry)."""
+    """One feature: its table, its id, its values by attribute name and its geometry (None for a
+    table without geometry or a feature without one).
+
+    Read with a schema, the values are typed (see :func:`read_features`) and the geometry is a
+    :class:`Geometry`; read without one, and as :class:`DocumentWriter` takes them, values are
+    the document's text and the geometry is GML 3 text. A table's first geometry is the feature's
+    geometry; any further geometry property is among the values."""
 
     table: str
     id: int
-    values: dict[str, str]
-    geometry: Optional[str] = None
+    values: dict[str, Any]
+    geometry: Union[None, str, Geometry] = None
 
 
-def _path(path: PathArg) -> str:
+# The library's host refusals (pelmak::XsdHostRefusal), by their values.
+_NOT_PATH, _NOT_TEXT, _NOT_TEXTS, _NOT_INTEGER, _NOT_BOOLEAN, _VALUE_NOT_TEXT, _PATH_IS_SCHEMA = range(7)
+_SYSTEMS_MIXED = 8
+
+
+def _refusal(refusal: int, *arguments: object) -> str:
+    """The library's message of one of the package's refusals, in its language."""
+    return _core.host_refusal(refusal, [str(argument) for argument in arguments])
+
+
+def _type_error(refusal: int, name: str, given: object) -> TypeError:
+    return TypeError(_refusal(refusal, name, type(given).__name__))
+
+
+def _path(path: PathArg, name: str) -> str:
     """A path argument as the str the native part takes."""
+    if not isinstance(path, (str, bytes, os.PathLike)):
+        raise _type_error(_NOT_PATH, name, path)
     return os.fsdecode(os.fspath(path))
 
 
-def _names(tables: Union[None, str, Iterable[str]]) -> list[str]:
+def _optional_path(path: Optional[PathArg], name: str) -> str:
+    """An optional path as str, "" for None."""
+    return "" if path is None else _path(path, name)
+
+
+def _text(text: Optional[str], name: str) -> str:
+    """An optional str argument, "" for None."""
+    if text is not None and not isinstance(text, str):
+        raise _type_error(_NOT_TEXT, name, text)
+    return text or ""
+
+
+def _names(tables: Union[None, str, Iterable[str]], name: str = "tables") -> list[str]:
     """Table names as a list; None (all tables) becomes the empty list."""
     if tables is None:
         return []
     if isinstance(tables, str):
         return [tables]
-    return list(tables)
+    try:
+        names = list(tables)
+    except TypeError:
+        raise _type_error(_NOT_TEXTS, name, tables) from None
+    for entry in names:
+        if not isinstance(entry, str):
+            raise _type_error(_NOT_TEXTS, name, entry)
+    return names
+
+
+def _integer(number: int, name: str) -> int:
+    if isinstance(number, bool) or not isinstance(number, int):
+        raise _type_error(_NOT_INTEGER, name, number)
+    return number
+
+
+def _boolean(flag: bool, name: str) -> bool:
+    if not isinstance(flag, bool):
+        raise _type_error(_NOT_BOOLEAN, name, flag)
+    return flag
 
 
 def _catalog_files(catalog: Catalog) -> list[str]:
@@ -124,8 +197,10 @@ def _catalog_files(catalog: Catalog) -> list[str]:
     if catalog is None:
         return []
     if isinstance(catalog, (str, bytes, os.PathLike)):
-        return [_path(catalog)]
-    return [_path(entry) for entry in catalog]
+        return [_path(catalog, "catalog")]
+    if not isinstance(catalog, Iterable):
+        raise _type_error(_NOT_PATH, "catalog", catalog)
+    return [_path(entry, "catalog") for entry in catalog]
 
 
 def set_language(language: str) -> None:
@@ -135,10 +210,10 @@ def set_language(language: str) -> None:
 
     Raises RefusedError for another language.
     """
-    _core.set_language(language)
+    _core.set_language(_text(language, "language"))
 
 
-def read_schema(path: PathArg, catalog: Catalog = None) -> list[Table]:
+def read_schema(path: PathArg, *, catalog: Catalog = None) -> list[Table]:
     """Reads an exchange schema; returns its tables sorted by name. Of tables whose names are
     equal or differ only in letter case, the library reaches only the first the schema declares,
     and only that one is returned. ``catalog``: OASIS XML catalog files through which the
@@ -149,15 +224,14 @@ def read_schema(path: PathArg, catalog: Catalog = None) -> list[Table]:
     return [
         Table(name, type_, tuple(Attribute(a, _KINDS[kind], min_occurs, annotation or None, value_type or None)
                                  for a, kind, min_occurs, annotation, value_type in attributes))
-        for name, type_, attributes in _core.describe_schema(_path(path), _catalog_files(catalog))
+        for name, type_, attributes in _core.describe_schema(_path(path, "path"), _catalog_files(catalog))
     ]
 
 
-def export(schema: PathArg, source: PathArg, output: PathArg, tables: Optional[Iterable[str]] = None,
-           where: Optional[str] = None, catalog: Catalog = None, validate: bool = False,
-           progress: Optional[Callable[[str, int, int], None]] = None,
-           allow_network: bool = False,
-           max_diagnostics: int = DEFAULT_MAX_DIAGNOSTICS) -> Optional[ValidationResult]:
+def export(schema: PathArg, source: PathArg, output: PathArg, *, tables: Optional[Iterable[str]] = None,
+           where: Optional[str] = None, validate: bool = False, catalog: Catalog = None,
+           allow_network: bool = False, max_diagnostics: int = DEFAULT_MAX_DIAGNOSTICS,
+           progress: Optional[Callable[[str, int, int], None]] = None) -> Optional[ValidationResult]:
     """Writes tables of a data source into one exchange document at ``output``.
 
     ``tables``: the tables to write, each declared by the schema (names ignore letter case, and a
@@ -173,14 +247,15 @@ def export(schema: PathArg, source: PathArg, output: PathArg, tables: Optional[I
     Raises DataSourceError when the source cannot be opened, RefusedError for anything the
     library refuses (an unknown table, a value it cannot write, an unwritable output).
     """
-    report = _core.export_document(_path(schema), _path(source), _path(output), _names(tables), where or "",
-                                   _catalog_files(catalog), bool(allow_network), bool(validate),
-                                   int(max_diagnostics), progress)
+    report = _core.export_document(_path(schema, "schema"), _path(source, "source"), _path(output, "output"),
+                                   _names(tables), _text(where, "where"), _catalog_files(catalog),
+                                   _boolean(allow_network, "allow_network"), _boolean(validate, "validate"),
+                                   _integer(max_diagnostics, "max_diagnostics"), progress)
     return _result(report) if report is not None else None
 
 
-def import_document(document: PathArg, target: PathArg, tables: Optional[Iterable[str]] = None,
-                    create: bool = False, schema: Optional[PathArg] = None,
+def import_document(document: PathArg, target: PathArg, *, schema: Optional[PathArg] = None,
+                    tables: Optional[Iterable[str]] = None, create: bool = False,
                     allow_partial: bool = False, allow_dropping: bool = False, catalog: Catalog = None,
                     allow_network: bool = False) -> dict[str, int]:
     """Inserts the features of an exchange document into a data source, in one transaction.
@@ -208,12 +283,13 @@ def import_document(document: PathArg, target: PathArg, tables: Optional[Iterabl
     document or a value the library refuses, a table the document lacks, or a target without
     transactions.
     """
-    return _core.import_document(_path(document), _path(target), _names(tables), bool(create),
-                                 _path(schema) if schema is not None else "", bool(allow_partial),
-                                 bool(allow_dropping), _catalog_files(catalog), bool(allow_network))
+    return _core.import_document(_path(document, "document"), _path(target, "target"), _names(tables),
+                                 _boolean(create, "create"), _optional_path(schema, "schema"),
+                                 _boolean(allow_partial, "allow_partial"), _boolean(allow_dropping, "allow_dropping"),
+                                 _catalog_files(catalog), _boolean(allow_network, "allow_network"))
 
 
-def iter_validate(schema: PathArg, document: PathArg, catalog: Catalog = None,
+def iter_validate(schema: PathArg, document: PathArg, *, catalog: Catalog = None,
                   allow_network: bool = False,
                   max_diagnostics: int = DEFAULT_MAX_DIAGNOSTICS) -> Iterator[Diagnostic]:
     """Validates a document against a schema and yields its diagnostics one by one, in the order
@@ -222,10 +298,11 @@ def iter_validate(schema: PathArg, document: PathArg, catalog: Catalog = None,
 
     Raises RefusedError when the schema cannot be loaded.
     """
-    return iter(validate(schema, document, catalog, allow_network, max_diagnostics).diagnostics)
+    return iter(validate(schema, document, catalog=catalog, allow_network=allow_network,
+                         max_diagnostics=max_diagnostics).diagnostics)
 
 
-def validate(schema: PathArg, document: PathArg, catalog: Catalog = None,
+def validate(schema: PathArg, document: PathArg, *, catalog: Catalog = None,
              allow_network: bool = False, max_diagnostics: int = DEFAULT_MAX_DIAGNOSTICS) -> ValidationResult:
     """Validates a document against a schema: the first ``max_diagnostics`` diagnostics (line,
     column, message, and the gml:id of the feature they lie in, found in the same pass), the error
@@ -239,8 +316,9 @@ def validate(schema: PathArg, document: PathArg, catalog: Catalog = None,
     Raises RefusedError when the schema cannot be loaded (a schema at a network address without
     ``allow_network`` among the reasons, named in the message) or a catalog cannot be read.
     """
-    return _result(_core.validate_document(_path(schema), _path(document), _catalog_files(catalog),
-                                           bool(allow_network), int(max_diagnostics)))
+    return _result(_core.validate_document(_path(schema, "schema"), _path(document, "document"),
+                                           _catalog_files(catalog), _boolean(allow_network, "allow_network"),
+                                           _integer(max_diagnostics, "max_diagnostics")))
 
 
 def _result(report: tuple) -> ValidationResult:
@@ -253,13 +331,16 @@ class FeatureReader:
     """An iterator of the :class:`Feature` records of a document, read and converted
     ``batch_size`` at a time, in document order, table by table: one batch is in memory."""
 
-    def __init__(self, document: PathArg, tables: Optional[Iterable[str]] = None,
+    def __init__(self, document: PathArg, *, schema: Optional[PathArg] = None,
+                 tables: Optional[Iterable[str]] = None, catalog: Catalog = None,
                  batch_size: int = DEFAULT_BATCH_SIZE):
-        """Opens the document; raises RefusedError for one the library cannot open. Reading
-        starts with the first feature asked for."""
-        self._batches = _core.FeatureBatches(_path(document), _names(tables))
-        self._batch_size = batch_size
-        self._pending: Iterator[tuple] = iter(())
+        """Opens the document (and reads the schema); raises RefusedError for one the library
+        cannot open. Reading starts with the first feature asked for."""
+        self._batches = _core.FeatureBatches(_path(document, "document"), _names(tables),
+                                             _optional_path(schema, "schema"), _catalog_files(catalog),
+                                             Feature, Geometry)
+        self._batch_size = _integer(batch_size, "batch_size")
+        self._pending: Iterator[Feature] = iter(())
 
     def __iter__(self) -> "FeatureReader":
         """The reader is its own iterator."""
@@ -267,23 +348,106 @@ class FeatureReader:
 
     def __next__(self) -> Feature:
         """The next feature, converting the next batch when the last one is used up."""
-        for row in self._pending:
-            return Feature(*row)
+        for feature in self._pending:
+            return feature
         if self._batches.at_end():
             raise StopIteration
         self._pending = iter(self._batches.next(self._batch_size))
         return next(self)
 
 
-def read_features(document: PathArg, tables: Optional[Iterable[str]] = None,
-                  batch_size: int = DEFAULT_BATCH_SIZE) -> FeatureReader:
+def read_features(document: PathArg, *, schema: Optional[PathArg] = None, tables: Optional[Iterable[str]] = None,
+                  catalog: Catalog = None, batch_size: int = DEFAULT_BATCH_SIZE) -> FeatureReader:
     """The features of an exchange document (of ``tables`` only, when given) as an iterator.
 
+    With the document's ``schema`` (its includes and imports through ``catalog``) each value has
+    the Python type of its attribute's XML Schema type: int for the integer types, decimal.Decimal
+    for decimal (every digit kept), float for double and float, bool, datetime.date,
+    datetime.datetime and datetime.time (with their time zone where the value names one), str for
+    every other type; None where a value of a type other than text is empty or nil. Geometries
+    are :class:`Geometry` values, WKB with their system. Without a schema, values and geometries
+    are the document's text, which :class:`DocumentWriter` takes back unchanged; an empty element
+    and a nil one then both read as "".
+
     Raises RefusedError for a document the library cannot read, while iterating where the
-    document turns out to be broken after its start, and at the end for a table of ``tables``
-    the document lacks.
+    document turns out to be broken after its start or a value is not of its type (naming table,
+    feature and attribute), and at the end for a table of ``tables`` the document lacks.
     """
-    return FeatureReader(document, tables, batch_size)
+    return FeatureReader(document, schema=schema, tables=tables, catalog=catalog, batch_size=batch_size)
+
+
+def to_geodataframe(schema: PathArg, document: PathArg, table: str, *, catalog: Catalog = None) -> Any:
+    """The features of one table of a document as a geopandas GeoDataFrame, indexed by feature
+    id; needs geopandas (Debian: python3-geopandas).
+
+    A column per plain attribute, in the schema's order, typed as :func:`read_features` types its
+    values and held in the pandas type that holds every value exactly: Int64 for integers,
+    float64 for double and float and for decimals of at most 15 significant digits, boolean,
+    datetime64 for dates and for date-times without a zone or all with the same one; Python objects
+    where the values do not fit one (a decimal of more digits, date-times in several zones), and
+    for times and text. The table's first geometry is the active "geometry" column, any other a
+    geometry column of its own name, each with the system its geometries name (None where they
+    name none). Raises RefusedError as :func:`read_features` does, and where one geometry
+    column's geometries are in several systems.
+    """
+    import geopandas
+    import pandas
+
+    table_name = _text(table, "table")
+    declared = next((t for t in read_schema(schema, catalog=catalog) if t.name.lower() == table_name.lower()),
+                    None)
+    features = list(read_features(document, schema=schema, tables=[table_name], catalog=catalog))
+    name = declared.name if declared is not None else table_name
+    frame = pandas.DataFrame(index=pandas.Index([f.id for f in features], name="id"))
+    geometries: dict[str, Any] = {}
+    for attribute in declared.attributes if declared is not None else ():
+        column_name = "geometry" if attribute is declared.geometry else attribute.name
+        if attribute is declared.geometry:
+            values = [f.geometry for f in features]
+        else:
+            values = [f.values.get(attribute.name) for f in features]
+        if attribute.kind == "geometry":
+            geometries[column_name] = geopandas.GeoSeries.from_wkb(
+                [g.wkb if g is not None else None for g in values], index=frame.index,
+                crs=_system_of(name, values))
+        else:
+            frame[column_name] = _column(_core.value_kind(attribute.value_type), values, frame.index)
+    for column_name, series in geometries.items():
+        frame[column_name] = series
+    return geopandas.GeoDataFrame(frame, geometry="geometry" if "geometry" in geometries else None)
+
+
+def _system_of(table: str, geometries: list) -> Optional[str]:
+    """The one system that a column's geometries name, as "EPSG:n"; None where they name none."""
+    systems = sorted({g.epsg for g in geometries if g is not None and g.epsg is not None})
+    if len(systems) > 1:
+        raise RefusedError(_refusal(_SYSTEMS_MIXED, table, ", ".join(f"EPSG:{code}" for code in systems)))
+    return f"EPSG:{systems[0]}" if systems else None
+
+
+# A double gives back every decimal of at most this many significant digits unchanged.
+_DOUBLE_DIGITS = 15
+
+
+def _column(kind: str, values: list, index: Any) -> Any:
+    """A column of typed values in the pandas type that holds them all exactly, else of objects."""
+    import pandas
+
+    present = [v for v in values if v is not None]
+    if kind == "integer" and all(-2**63 <= v < 2**63 for v in present):
+        return pandas.array(values, dtype="Int64")
+    if kind == "real":
+        return pandas.Series(values, index=index, dtype="float64")
+    if kind == "decimal" and all(len(v.normalize().as_tuple().digits) <= _DOUBLE_DIGITS for v in present):
+        return pandas.Series([float(v) if v is not None else None for v in values], index=index, dtype="float64")
+    if kind == "boolean":
+        return pandas.array(values, dtype="boolean")
+    if kind in ("date", "datetime") and len({getattr(v, "tzinfo", None) for v in present}) <= 1:
+        try:
+            return pandas.Series(pandas.to_datetime(values), index=index)
+        except (OverflowError, ValueError):
+            pass
+    return pandas.Series(values, index=index, dtype=object)
 
 
 def _check_geometry(feature: Feature) -> None:
@@ -298,6 +462,16 @@ def _check_geometry(feature: Feature) -> None:
                            f"well-formed XML: {error}") from None
 
 
+def _check_values(feature: Feature) -> None:
+    """Refuses a value that is not text: the writer writes the text it is given."""
+    for attribute, value in feature.values.items():
+        if value is not None and not isinstance(value, str):
+            raise TypeError(_refusal(_VALUE_NOT_TEXT, feature.table, feature.id, attribute, type(value).__name__))
+    if feature.geometry is not None and not isinstance(feature.geometry, str):
+        raise TypeError(_refusal(_VALUE_NOT_TEXT, feature.table, feature.id, "geometry",
+                                 type(feature.geometry).__name__))
+
+
 class DocumentWriter:
     """Writes features of a schema's tables into a new exchange document.
 
@@ -306,15 +480,22 @@ class DocumentWriter:
     commits on a normal exit and, when the block raises, discards the document and leaves any
     earlier file at ``path`` as it was::
 
-        with DocumentWriter("out.gml", "pelmak.xsd") as writer:
+        with DocumentWriter("pelmak.xsd", "out.gml") as writer:
             writer.write(read_features("in.gml"))
+
+    The schema comes first, as in :func:`export` and :func:`validate`; a ``path`` that names an
+    .xsd file, as the order before version 0.1 gave it, is refused with TypeError before any file
+    is touched.
     """
 
-    def __init__(self, path: PathArg, schema: PathArg, catalog: Catalog = None):
+    def __init__(self, schema: PathArg, path: PathArg, *, catalog: Catalog = None):
         """Reads the schema (its includes and imports through ``catalog``) and opens the file
         beside ``path``; nothing replaces ``path`` before commit(). Raises RefusedError for a
         schema it cannot read, a path that is the schema, or a path it cannot write."""
-        self._native = _core.DocumentWriter(_path(path), _path(schema), _catalog_files(catalog))
+        document = _path(path, "path")
+        if document.lower().endswith(".xsd"):
+            raise TypeError(_refusal(_PATH_IS_SCHEMA, "path", document))
+        self._native = _core.DocumentWriter(_path(schema, "schema"), document, _catalog_files(catalog))
 
     @property
     def feature_count(self) -> int:
@@ -331,6 +512,7 @@ class DocumentWriter:
         for table, run in groupby(features, key=lambda f: f.table):
             rows = []
             for feature in run:
+                _check_values(feature)
                 _check_geometry(feature)
                 rows.append((feature.id, dict(feature.values), feature.geometry))
             self._native.write(table, rows)

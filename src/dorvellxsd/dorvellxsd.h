@@ -14,6 +14,7 @@
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
 #include <dorvellxsd/gdal/xsdgdallayerreader.h>
+#include <dorvellxsd/gdal/xsdgmlgeometry.h>
 
 #include <dorvellxsd/gml/xsddocumentidentity.h>
 #include <dorvellxsd/gml/xsdxmlstreamreader.h>
@@ -25,11 +26,13 @@
 #include <dorvellxsd/validation/xsdvalidationreport.h>
 #include <dorvellxsd/validation/xsdxmlchecker.h>
 
+#include <dorvellxsd/exchange/xsdhostrefusal.h>
 #include <dorvellxsd/exchange/xsdexchangeprogress.h>
 #include <dorvellxsd/exchange/xsdexchangewriter.h>
 #include <dorvellxsd/exchange/xsdexport.h>
 #include <dorvellxsd/exchange/xsdimport.h>
 #include <dorvellxsd/exchange/xsdschemaaccess.h>
+#include <dorvellxsd/exchange/xsdtypedfeatures.h>
 
 #include <dorvellxsd/xsdlanguage.h>
 

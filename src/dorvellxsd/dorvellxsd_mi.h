@@ -4,6 +4,7 @@
 // Every class of the standard-type facade, namespace pelmak::mi. Nothing here needs Qt, GDAL or
 // Xerces-C headers: strings are UTF-8 std::string, lists std::list, maps std::map.
 
+#include <dorvellxsd/mi/xsdhostrefusal.h>
 #include <dorvellxsd/mi/xsddiagnostic.h>
 #include <dorvellxsd/mi/xsddocumentidentity.h>
 #include <dorvellxsd/mi/xsdelement.h>
@@ -13,6 +14,7 @@
 #include <dorvellxsd/mi/xsdprovider.h>
 #include <dorvellxsd/mi/xsdtabledata.h>
 #include <dorvellxsd/mi/xsdtables.h>
+#include <dorvellxsd/mi/xsdtypedfeatures.h>
 #include <dorvellxsd/mi/xsdvalidationreport.h>
 #include <dorvellxsd/mi/xsdxmlchecker.h>
 #include <dorvellxsd/mi/xsdxmlstreamreader.h>

@@ -93,6 +93,12 @@ QString formatMessage(
     return translated(sourceText).arg(arg1, arg2, arg3, arg4);
 }
 
+QString formatMessage(const char *sourceText, const QString &arg1, const QString &arg2, const QString &arg3,
+    const QString &arg4, const QString &arg5)
+{
+    return translated(sourceText).arg(arg1, arg2, arg3, arg4, arg5);
+}
+
 std::logic_error logicError(const QString &message)
 {
     return std::logic_error(message.toStdString());

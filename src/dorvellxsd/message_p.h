@@ -91,8 +91,8 @@ inline constexpr char NoTableHasLayer[] =
 inline constexpr char OutputIsInput[] = QT_TRANSLATE_NOOP("QObject", "Результат %1 заменил бы входной файл %2");
 inline constexpr char DocumentLacksTable[] = QT_TRANSLATE_NOOP("QObject", "В документе %1 нет таблицы %2");
 inline constexpr char CreateNeedsSchema[] = QT_TRANSLATE_NOOP("QObject", "Для создания слоёв нужна схема документа");
-inline constexpr char TargetWithoutTransactions[] =
-    QT_TRANSLATE_NOOP("QObject", "У драйвера источника данных %1 нет транзакций: при сбое объекты, записанные до него, останутся");
+inline constexpr char TargetWithoutTransactions[] = QT_TRANSLATE_NOOP(
+    "QObject", "У драйвера источника данных %1 нет транзакций: при сбое объекты, записанные до него, останутся");
 inline constexpr char CannotBeginTransaction[] =
     QT_TRANSLATE_NOOP("QObject", "Не могу начать транзакцию в источнике данных %1");
 inline constexpr char ValuesWithoutPlace[] =
@@ -134,6 +134,30 @@ inline constexpr char NoSuchAttribute[] =
     QT_TRANSLATE_NOOP("QObject", "Таблица %1, объект %2: у таблицы нет атрибута %3");
 inline constexpr char TableHasNoGeometry[] =
     QT_TRANSLATE_NOOP("QObject", "Таблица %1, объект %2: у таблицы нет геометрии");
+
+// Typed values of a document's features
+inline constexpr char ValueNotOfType[] =
+    QT_TRANSLATE_NOOP("QObject", "Таблица %1, объект %2: значение «%4» атрибута %3 не является значением типа %5");
+inline constexpr char DateTimeNotHeld[] = QT_TRANSLATE_NOOP("QObject",
+    "Таблица %1, объект %2: значение «%4» атрибута %3 не помещается в типы даты и времени: годы от 1 до 9999, "
+    "доли секунды до микросекунды, дата без часового пояса");
+inline constexpr char AttributeNotInSchema[] = QT_TRANSLATE_NOOP("QObject", "Схема не объявляет атрибут %2 таблицы %1");
+
+// Arguments of a wrong type, refused by the hosts that bind the library into other languages
+inline constexpr char ArgumentNotPath[] = QT_TRANSLATE_NOOP("QObject", "Аргумент %1 должен быть путём, а не %2");
+inline constexpr char ArgumentNotText[] = QT_TRANSLATE_NOOP("QObject", "Аргумент %1 должен быть строкой, а не %2");
+inline constexpr char ArgumentNotTexts[] =
+    QT_TRANSLATE_NOOP("QObject", "Аргумент %1 должен быть строкой или списком строк, а не %2");
+inline constexpr char ArgumentNotInteger[] =
+    QT_TRANSLATE_NOOP("QObject", "Аргумент %1 должен быть целым числом, а не %2");
+inline constexpr char ArgumentNotBoolean[] =
+    QT_TRANSLATE_NOOP("QObject", "Аргумент %1 должен быть логическим значением, а не %2");
+inline constexpr char ValueNotText[] =
+    QT_TRANSLATE_NOOP("QObject", "Таблица %1, объект %2: значение атрибута %3 должно быть строкой, а не %4");
+inline constexpr char PathIsSchema[] = QT_TRANSLATE_NOOP(
+    "QObject", "Аргумент %1 называет схему %2, а не документ: схема передаётся первой, документ после неё");
+inline constexpr char SystemsMixed[] = QT_TRANSLATE_NOOP(
+    "QObject", "Таблица %1: геометрии в нескольких системах координат (%2), а столбец геометрии хранит одну");
 
 // Values and geometries refused on insert, identifiers and geometries refused on reading
 inline constexpr char SecondGeometryNotStored[] = QT_TRANSLATE_NOOP(
@@ -279,6 +303,8 @@ QString formatMessage(const char *sourceText, const QString &arg1, const QString
 QString formatMessage(const char *sourceText, const QString &arg1, const QString &arg2, const QString &arg3);
 QString formatMessage(
     const char *sourceText, const QString &arg1, const QString &arg2, const QString &arg3, const QString &arg4);
+QString formatMessage(const char *sourceText, const QString &arg1, const QString &arg2, const QString &arg3,
+    const QString &arg4, const QString &arg5);
 
 // Exceptions carry their message as UTF-8.
 std::logic_error logicError(const QString &message);

@@ -22,7 +22,7 @@ def test_exception_classes():
     (lambda w, s, d: dorvellxsd.read_features(d, batch_size=0).__next__(), RefusedError, "batch"),
     # A table asked for that the document lacks, found out once the document is read.
     (lambda w, s, d: list(dorvellxsd.read_features(d, tables=["Road", "Нет"])), RefusedError,
-     "the document has no table 'Нет'"),
+     "has no table Нет"),
     (lambda w, s, d: dorvellxsd.import_document(d, w / "исходные.gpkg", tables=["Нет"]), RefusedError,
      "has no table Нет"),
 ])
@@ -51,7 +51,7 @@ ACCEPTED = dorvellxsd.Feature("Rightholder", 1, {"holderId": "1", "name": "n", "
 ])
 def test_writer_refuses_what_it_cannot_write_exactly(tmp_path, schema, feature, message):
     path = tmp_path / "отказ.gml"
-    writer = dorvellxsd.DocumentWriter(path, schema)
+    writer = dorvellxsd.DocumentWriter(schema, path)
     with pytest.raises(RefusedError, match=message):
         writer.write([feature])
     assert writer.feature_count == 0 and not path.exists()
@@ -61,3 +61,32 @@ def test_writer_refuses_what_it_cannot_write_exactly(tmp_path, schema, feature, 
     assert list(dorvellxsd.read_features(path)) == [ACCEPTED]
     with pytest.raises(RefusedError, match="committed or discarded already"):
         writer.write(ACCEPTED)
+
+
+@pytest.mark.parametrize("call, message", [
+    # Arguments of a wrong type are refused in the library's words, before anything is read.
+    (lambda w, s, d: dorvellxsd.export(1, w / "исходные.gpkg", w / "x.gml"), "Argument schema must be a path, not int"),
+    (lambda w, s, d: dorvellxsd.read_features(d, tables=["Road", 2]),
+     "Argument tables must be a string or a list of strings, not int"),
+    (lambda w, s, d: dorvellxsd.validate(s, d, allow_network="no"), "Argument allow_network must be a boolean, not str"),
+    (lambda w, s, d: dorvellxsd.read_features(d, batch_size="10"), "Argument batch_size must be an integer, not str"),
+    (lambda w, s, d: dorvellxsd.import_document(d, w / "x.gpkg", schema=3.5),
+     "Argument schema must be a path, not float"),
+    # The order before the schema came first: the document's path names the schema.
+    (lambda w, s, d: dorvellxsd.DocumentWriter(w / "x.gml", s),
+     "Argument path names the schema .*pelmak.xsd, not a document: the schema comes first"),
+    (lambda w, s, d: dorvellxsd.DocumentWriter(s, w / "x.gml").write(ACCEPTED._replace(values={"holderId": 1})),
+     "Table Rightholder, feature 1: the value of attribute holderId must be a string, not int"),
+])
+def test_wrong_argument_types_raise_type_error_in_the_librarys_words(work, schema, document, call, message):
+    with pytest.raises(TypeError, match=message):
+        call(work, schema, document)
+
+
+def test_refusals_follow_the_language_of_messages(document):
+    dorvellxsd.set_language("ru")
+    try:
+        with pytest.raises(TypeError, match="Аргумент batch_size должен быть целым числом, а не float"):
+            dorvellxsd.read_features(document, batch_size=1.5)
+    finally:
+        dorvellxsd.set_language("en")

@@ -21,7 +21,7 @@ def failing_at_the_end(work, schema, document):
     roads = [f for f in features if f.table == "Road"]
     points = [f for f in features if f.table == "SurveyPoint"]
     path = work / "сбой в конце.gml"
-    with dorvellxsd.DocumentWriter(path, schema) as writer:
+    with dorvellxsd.DocumentWriter(schema, path) as writer:
         writer.write(roads)
         writer.write(points[i % len(points)]._replace(id=i + 1) for i in range(MANY - 1))
         last = points[0]._replace(id=MANY, geometry=re.sub(r"<gml:pos>[^<]*</gml:pos>",
@@ -47,7 +47,7 @@ def holders_then_roads(work, schema, document):
     """MANY rightholders, then every Road: the roads come in a later batch of the import."""
     holders = list(dorvellxsd.read_features(document, tables=["Rightholder"]))
     path = work / "владельцы и дороги.gml"
-    with dorvellxsd.DocumentWriter(path, schema) as writer:
+    with dorvellxsd.DocumentWriter(schema, path) as writer:
         writer.write(holders[i % len(holders)]._replace(id=i + 1) for i in range(MANY))
         writer.write(dorvellxsd.read_features(document, tables=["Road"]))
     return path
@@ -76,7 +76,7 @@ def test_layer_is_made_only_in_a_system_known_without_reading_files(work, schema
                       'PRIMEM["Greenwich",0],UNIT["degree",0.0174532925199433]]')
     point = next(dorvellxsd.read_features(document, tables=["SurveyPoint"]))
     path = work / "система.gml"
-    with dorvellxsd.DocumentWriter(path, schema) as writer:
+    with dorvellxsd.DocumentWriter(schema, path) as writer:
         writer.write(point._replace(geometry=re.sub(r'srsName="[^"]*"', f'srsName="{system}"', point.geometry)))
     with pytest.raises(RefusedError, match="is not one GDAL knows offline"):
         dorvellxsd.import_document(path, work / "система.gpkg", create=True, schema=schema)

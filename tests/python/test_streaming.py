@@ -38,7 +38,7 @@ def test_reader_reads_no_further_than_the_caller_asks(work, document):
 
 def test_writer_gives_back_the_document_it_was_fed(work, schema, document):
     copy = work / "копия.gml"
-    with dorvellxsd.DocumentWriter(copy, schema) as writer:
+    with dorvellxsd.DocumentWriter(schema, copy) as writer:
         writer.write(dorvellxsd.read_features(document, batch_size=50))
     assert writer.feature_count == sum(TABLES.values())
     assert copy.read_bytes() == document.read_bytes()
@@ -49,7 +49,7 @@ def test_writer_interrupted_by_an_exception_leaves_the_earlier_file(work, schema
     path.write_bytes(b"earlier content")
     feature = dorvellxsd.Feature("Rightholder", 1, {"holderId": "1", "name": "n", "kind": "k", "inn": "7"})
     with pytest.raises(KeyError):
-        with dorvellxsd.DocumentWriter(path, schema) as writer:
+        with dorvellxsd.DocumentWriter(schema, path) as writer:
             writer.write(feature)
             raise KeyError("interrupted")
     assert writer.feature_count == 1

@@ -30,6 +30,7 @@ private:
     friend class XsdXmlWriter;
     friend class XsdXmlStreamWriter;
     friend class XsdGdalDataProvider;
+    friend class XsdTypedFeatures;
 
     std::unique_ptr<pelmak::XsdTableData> impl;
 };

@@ -48,6 +48,7 @@ public:
 
 private:
     friend struct XsdDocumentIdentity;
+    friend class XsdTypedFeatures;
 
     std::unique_ptr<pelmak::XsdTables> impl;
 };
