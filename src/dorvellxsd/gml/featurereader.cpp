@@ -140,6 +140,7 @@ const NameMeanings::Meaning &NameMeanings::of(const QString &qualifiedName)
 {
     if (generation != scopes.generation()) {
         kept.clear(); // the namespaces they point to are gone
+        oldest = 0;
         generation = scopes.generation();
     }
     for (const auto &entry : kept) {
@@ -151,10 +152,15 @@ const NameMeanings::Meaning &NameMeanings::of(const QString &qualifiedName)
     meaning.gml = isGmlNamespace(meaning.namespaceUri);
     if (meaning.gml && !qualifiedName.startsWith(GmlPrefix))
         meaning.gmlSpelling = GmlPrefix + meaning.localName;
-    if (kept.size() == MaxKept)
-        kept.removeFirst();
-    kept.append({qualifiedName, meaning});
-    return kept.last().second;
+    if (kept.size() < MaxKept) {
+        kept.append({qualifiedName, meaning});
+        return kept.last().second;
+    }
+    // Replaced in turn, without moving the others: a feature may bring thousands of names.
+    const int slot = oldest;
+    oldest = (oldest + 1) % MaxKept;
+    kept[slot] = {qualifiedName, meaning};
+    return kept.at(slot).second;
 }
 
 const NameMeanings::Meaning &NameMeanings::ofDeclared(const QString &qualifiedName, qint64 line)
@@ -256,6 +262,8 @@ void FeatureMapper::startFeature(const QString &name, const XmlAttributes &attri
     data.id = featureId(gmlId);
     featureName = names.of(name).localName; // its other attributes are no values
     properties.resize(0);
+    namesTaken.clear();
+    namesIndexed = 0;
     described = lastTable.name == featureName;
     geometry.reset();
     content = Content::Value;
@@ -360,15 +368,30 @@ void FeatureMapper::addAttribute(XsdAttribute::Kind kind, const QString &name)
     const int index = properties.size();
     described = described && index < lastAttributes.size() && lastAttributes.at(index).kind == kind
         && lastAttributes.at(index).name == name;
-    if (!described) {
-        for (const auto &other : qAsConst(properties)) {
-            if (other.second != name)
-                continue;
-            const char *const reason = name.isEmpty() ? messages::SecondGeometry : messages::PropertyRepeated;
-            refuseAt(propertyLine, formatMessage(reason, featureName, featureLabel(), propertyName));
-        }
+    if (!described && isTaken(name)) {
+        const char *const reason = name.isEmpty() ? messages::SecondGeometry : messages::PropertyRepeated;
+        refuseAt(propertyLine, formatMessage(reason, featureName, featureLabel(), propertyName));
     }
     properties.append({kind, name});
+}
+
+/*
+ * Whether a property read before bears @p name. A few are searched faster than hashed; a feature
+ * of many properties (tens of thousands are met) is searched in a hash, so that it takes linear time.
+ */
+bool FeatureMapper::isTaken(const QString &name)
+{
+    constexpr int SearchedLimit = 32;
+    if (properties.size() < SearchedLimit) {
+        for (const auto &other : qAsConst(properties)) {
+            if (other.second == name)
+                return true;
+        }
+        return false;
+    }
+    for (; namesIndexed < properties.size(); ++namesIndexed)
+        namesTaken.insert(properties.at(namesIndexed).second);
+    return namesTaken.contains(name);
 }
 
 void FeatureMapper::endFeature()

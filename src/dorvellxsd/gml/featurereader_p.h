@@ -11,6 +11,7 @@
 #include "../xml/xmlserializer_p.h"
 
 #include <QDomElement>
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
@@ -54,6 +55,7 @@ private:
     const NamespaceScopes &scopes;
     quint64 generation = 0;
     QVector<QPair<QString, Meaning>> kept;
+    int oldest = 0; ///< the entry replaced next once all are taken
 };
 
 /*
@@ -104,6 +106,7 @@ private:
     void endGeometry();
     XmlAttributes gmlSpelled(const XmlAttributes &attributes);
     void addAttribute(XsdAttribute::Kind kind, const QString &name);
+    bool isTaken(const QString &name);
     QString featureLabel() const;
     bool inGeometry() const;
 
@@ -120,6 +123,8 @@ private:
     QString gmlId;
     QString featureName;
     QVector<QPair<XsdAttribute::Kind, QString>> properties; ///< kind and name of those read
+    QSet<QString> namesTaken; ///< of the first namesIndexed properties, for a feature of many
+    int namesIndexed = 0;
     bool described = false;
     int depth = 0; ///< 1 inside the feature, 2 inside one of its properties
 
