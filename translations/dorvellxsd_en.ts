@@ -20,8 +20,8 @@
         <translation>The document does not map to tables, line %1: %2</translation>
     </message>
     <message>
-        <source>член коллекции %1 не содержит объекта</source>
-        <translation>the collection member %1 holds no feature</translation>
+        <source>член коллекции %1 ссылается на объект %2 вне документа, а такие объекты не читаются</source>
+        <translation>the collection member %1 refers to the feature %2 outside the document, and such features are not read</translation>
     </message>
     <message>
         <source>элемент %1 в %2 принадлежит пространству имён GML, а ожидался объект прикладной схемы</source>

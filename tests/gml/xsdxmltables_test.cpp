@@ -70,13 +70,20 @@ TEST(Readers, RefuseWhatTheyCannotMap)
     const QByteArray head = "<c xmlns:gml=\"http://www.opengis.net/gml\" xmlns:x=\"urn:x\">\n<gml:featureMember>\n";
     const QByteArray tail = "\n</gml:featureMember></c>";
     const std::pair<QByteArray, std::string> cases[] = {
-        {"<F gml:id=\"F.1\"><a>1</a></F></gml:featureMember>\n<gml:featureMember>  </gml:featureMember>\n"
-         "<gml:featureMember><F/>",
-            "строка 4: член коллекции gml:featureMember не содержит объекта"},
+        {"<F/></gml:featureMember>\n<gml:featureMember xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+         "xlink:href=\"http://example.org/F.2\"/><gml:featureMember><F/>",
+            "строка 4: член коллекции gml:featureMember ссылается на объект http://example.org/F.2 вне документа, а "
+            "такие объекты не читаются"},
         {"<gml:Point/>",
             "строка 3: элемент gml:Point в gml:featureMember принадлежит пространству имён GML, а "
             "ожидался объект прикладной схемы"},
+        // A child of the collection holding text or a GML object is a property of it, unless a feature follows.
+        {"<F/></gml:featureMember><x:m><gml:Envelope/>\n<F/></x:m><gml:featureMember><F/>",
+            "строка 3: элемент gml:Envelope в x:m принадлежит пространству имён GML, а ожидался объект прикладной "
+            "схемы"},
         {"<F/></gml:featureMember>\nsome text<gml:featureMember><F/>",
+            "строка 4: текст «some text» стоит между членами коллекции"},
+        {"<F/></gml:featureMember><x:m>\nsome text<F/></x:m><gml:featureMember><F/>",
             "строка 4: текст «some text» стоит между членами коллекции"},
         {"<F gml:id=\"F.1\"><a>1</a>\nstray</F>",
             "строка 4: таблица F, объект F.1: текст «stray» стоит вне значений "
@@ -145,10 +152,10 @@ TEST(RoundTrip, GeometriesComeBackEqualOrAreLeftOut)
         return QString("<gml:MultiGeometry>").repeated(depth - 1) + "<gml:Point/>"
             + QString("</gml:MultiGeometry>").repeated(depth - 1);
     };
-    features << XsdFeatureData {0, {"entities", fileContent(DORVELLXSD_TEST_DATA_DIR "/hostile/billion-laughs.xml")}}
-             << XsdFeatureData {0, {"bad attribute name", "<gml:Point s\001e=\"x\"/>"}}
-             << XsdFeatureData {0, {"bad target", QString("<gml:Point><?p") + QChar(0) + "?></gml:Point>"}}
-             << XsdFeatureData {0, {"998 levels", nested(998)}} << XsdFeatureData {0, {"997 levels", nested(997)}};
+    features << XsdFeatureData{0, {"entities", fileContent(DORVELLXSD_TEST_DATA_DIR "/hostile/billion-laughs.xml")}}
+             << XsdFeatureData{0, {"bad attribute name", "<gml:Point s\001e=\"x\"/>"}}
+             << XsdFeatureData{0, {"bad target", QString("<gml:Point><?p") + QChar(0) + "?></gml:Point>"}}
+             << XsdFeatureData{0, {"998 levels", nested(998)}} << XsdFeatureData{0, {"997 levels", nested(997)}};
     const QList<XsdTableData> back = writeAndReadBack({tableData("Shape", {"wkt", "Geometry"}, features)});
     ASSERT_EQ(back.size(), features.size());
     const int count = static_cast<int>(originals.size());
@@ -173,11 +180,11 @@ TEST(RoundTrip, GeometriesComeBackEqualOrAreLeftOut)
 // before its fifth edition, without a prefix) come back exactly, over 100,000 attributes too.
 TEST(RoundTrip, PlainValuesAndNamesComeBackExactlyAsWritten)
 {
-    const QStringList values {"", "   ", "\t", "\n", "  leading and trailing  ", "line one\nline two",
+    const QStringList values{"", "   ", "\t", "\n", "  leading and trailing  ", "line one\nline two",
         "carriage\rreturn", "windows\r\nline\r\n", "& < > \" ' ]]>", "&amp; <![CDATA[ x ]]> <!-- not a comment -->",
         "Участок № 5 🌲", QString("Ж€🌲").repeated(400000)}; // the last spans pieces the reader reads
     QStringList names{"xy", "ёлка_1-2.3·"};
-    QStringList bulk {QString("&<>\"]]> \r\n\tx").repeated(1024 * 1024)};
+    QStringList bulk{QString("&<>\"]]> \r\n\tx").repeated(1024 * 1024)};
     while (bulk.size() < 100000)
         bulk.append(QString("<%1 & %1>").arg(bulk.size()));
     while (names.size() < bulk.size())

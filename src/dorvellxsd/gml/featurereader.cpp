@@ -113,6 +113,12 @@ bool hasAttribute(const XmlAttributes &attributes, QLatin1String name)
     return false;
 }
 
+// A feature a member names by reference is read where the document holds it; one outside is never fetched.
+bool isOutsideReference(const QString &reference)
+{
+    return !reference.isEmpty() && !reference.startsWith(QLatin1Char('#'));
+}
+
 qint64 lineOf(const QDomNode &node)
 {
     return qMax(0, node.lineNumber());
@@ -443,8 +449,8 @@ void DocumentMapper::endElement()
             inFeature = false;
             consumer.featureRead(features);
         }
-    } else if (depth == MemberDepth && memberFeatures == 0) {
-        refuseAt(memberLine, formatMessage(messages::MemberWithoutFeature, memberName));
+    } else if (depth == MemberDepth && memberFeatures == 0 && memberByName && isOutsideReference(memberReference)) {
+        refuseAt(memberLine, formatMessage(messages::MemberRefersOutside, memberName, memberReference));
     }
     scopes.leave();
     --depth;
@@ -454,10 +460,26 @@ void DocumentMapper::text(const QString &text, TextKind kind)
 {
     if (skipFrom > 0)
         return;
-    if (inFeature)
+    if (inFeature) {
         features.tokens().text(text, kind);
-    else if (depth > 0 && kind != TextKind::Blank && !isBlank(text))
-        refuseAt(line(), formatMessage(messages::TextBesideMembers, text.trimmed().left(40)));
+    } else if (depth > 0 && kind != TextKind::Blank && !isBlank(text)) {
+        const QString reason = formatMessage(messages::TextBesideMembers, text.trimmed().left(40));
+        if (depth != MemberDepth || memberFeatures > 0 || memberByName)
+            refuseAt(line(), reason);
+        holdsNoFeature(reason);
+    }
+}
+
+/*
+ * The member holds what no feature is: text, or a GML object. It is then a property of the
+ * collection, unless a feature follows, which is refused for it.
+ */
+void DocumentMapper::holdsNoFeature(const QString &reason)
+{
+    if (nonFeature.isEmpty()) {
+        nonFeature = reason;
+        nonFeatureLine = line();
+    }
 }
 
 void DocumentMapper::comment(const QString &text)
@@ -472,8 +494,13 @@ void DocumentMapper::processingInstruction(const QString &target, const QString 
         features.tokens().processingInstruction(target, data);
 }
 
-// GML's own properties of the collection, and a boundedBy of WFS, hold no features.
-void DocumentMapper::startMember(const QString &name, const XmlAttributes &)
+/*
+ * GML's own properties of the collection, and a boundedBy of WFS, hold no features. Any other child
+ * of the collection is a member, or a property of the collection, which shows as a member holding
+ * no feature (text, nothing, a reference, a GML object): GML lets a member leave its feature out.
+ * Only GML's members and WFS's hold nothing but features, by their names.
+ */
+void DocumentMapper::startMember(const QString &name, const XmlAttributes &attributes)
 {
     const NameMeanings::Meaning &meaning = names.ofDeclared(name, line());
     if (meaning.localName == BoundedByLocalName || (meaning.gml && !meaning.localName.startsWith(MemberLocalName))) {
@@ -484,14 +511,32 @@ void DocumentMapper::startMember(const QString &name, const XmlAttributes &)
     memberName = name;
     memberLine = line();
     memberFeatures = 0;
+    memberByName = meaning.gml
+        || (meaning.namespaceUri && *meaning.namespaceUri == Wfs20NamespaceUri
+            && meaning.localName == WfsMemberLocalName);
+    nonFeature.clear();
+    memberReference.clear();
+    for (const auto &[attributeName, value] : attributes) {
+        const QString *uri = scopes.attributeNamespaceOf(attributeName);
+        if (uri && *uri == XlinkNamespaceUri && NamespaceScopes::localName(attributeName) == HrefLocalName)
+            memberReference = value;
+    }
 }
 
 void DocumentMapper::startFeature(const QString &name, const XmlAttributes &attributes)
 {
-    ++memberFeatures;
     const NameMeanings::Meaning &meaning = names.ofDeclared(name, line());
-    if (meaning.gml)
-        refuseAt(line(), formatMessage(messages::FeatureInGmlNamespace, name, memberName));
+    if (meaning.gml) {
+        const QString reason = formatMessage(messages::FeatureInGmlNamespace, name, memberName);
+        if (memberFeatures > 0 || memberByName)
+            refuseAt(line(), reason);
+        holdsNoFeature(reason);
+        skipFrom = depth;
+        return;
+    }
+    if (!nonFeature.isEmpty())
+        refuseAt(nonFeatureLine, nonFeature);
+    ++memberFeatures;
     if (!consumer.featureStarts(meaning.localName)) {
         skipFrom = depth;
         return;

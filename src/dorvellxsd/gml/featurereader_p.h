@@ -146,7 +146,8 @@ private:
  * own properties of the collection and a boundedBy of any namespace, whose envelope's srsName
  * a geometry without one takes, as GDAL's GML driver reads it. Names are compared by
  * their namespace and local name, whatever the prefix: tables and properties are named by their
- * local names. A member without a feature, a feature in the GML namespace, text beside the
+ * local names. A member holding no feature is passed by (see startMember). A GML or WFS member
+ * referring to a feature outside the document, a feature in the GML namespace, text beside the
  * members or properties, a property holding other elements than one geometry, a property given
  * twice and a second geometry in a feature are refused with their line.
  */
@@ -186,6 +187,7 @@ private:
 
     void startMember(const QString &name, const XmlAttributes &attributes);
     void startFeature(const QString &name, const XmlAttributes &attributes);
+    void holdsNoFeature(const QString &reason);
     void takeEnvelope(const XmlAttributes &attributes);
     void walk(const QDomElement &element);
 
@@ -201,6 +203,10 @@ private:
     QString memberName;
     qint64 memberLine = 0;
     int memberFeatures = 0;
+    bool memberByName = false; ///< GML's or WFS's member, which holds features alone
+    QString memberReference;   ///< its xlink:href
+    QString nonFeature;        ///< why no feature may follow what it held before, or empty
+    qint64 nonFeatureLine = 0;
     qint64 treeLine = 0; ///< of the node a tree walk is at
 };
 

@@ -16,7 +16,9 @@ namespace pelmak {
  * built from the feature element alone. Names are told by their namespace, whatever the prefix,
  * and tables and attributes are named by local names. The root is the collection; each of its
  * children is a member holding one feature or several (gml:featureMember, gml:featureMembers, a
- * WFS member, ...), except GML's other properties of the collection and boundedBy. Each child of
+ * WFS member, ...), except GML's other properties of the collection and boundedBy; one holding no
+ * feature (empty, a reference to a feature of the document, text or a GML object, as a property of
+ * the collection such as base:metadata shows) gives none. Each child of
  * a feature is an attribute: a GML geometry standing in the feature is the geometry with an empty
  * name; a property holding one GML geometry is a geometry of kind GeometryProperty named after
  * the property; any other property a plain attribute, whose value is its text, or the
@@ -25,7 +27,8 @@ namespace pelmak {
  * envelope, if it has one, as GDAL's GML driver reads it. The type names stay empty.
  *
  * A document the mapping cannot take whole is refused (std::logic_error naming the line): a
- * member without a feature, a feature in the GML namespace, text beside members or properties,
+ * GML or WFS member referring to a feature outside the document, a feature in the GML namespace,
+ * text or a GML object beside a feature, text beside members or properties,
  * a property holding other elements than one geometry, a property given twice, a second
  * geometry in one feature, an undeclared prefix, or an srsName of the collection's boundedBy
  * longer than 256 characters.
