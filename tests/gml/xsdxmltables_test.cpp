@@ -20,9 +20,10 @@ std::string describe(const QList<XsdTableData> &tables)
 
 } // namespace
 
-// Names count by namespace, not prefix: any member form, features and properties by local name, a geometry
-// standing in the feature or wrapped in a property, references; GML's own properties are no members; a
-// geometry without srsName takes the one of the collection's envelope.
+// Names count by namespace, not prefix: any member form, features and properties by local name (GML's own as
+// gml_<name> beside the application's of that name), a geometry standing in the feature or wrapped in a
+// property, references; GML's own properties are no members; a geometry without srsName takes the one of the
+// collection's envelope.
 TEST(XsdXmlTables, ReadsDocumentsByMeaning)
 {
     XsdXmlTables tables;
@@ -32,15 +33,16 @@ TEST(XsdXmlTables, ReadsDocumentsByMeaning)
         R"(Parcel 17 {code=77:01:17} {area=1520.5} [position<gml:Point gml:id="p1" srsName="EPSG:4326">
 <gml:pos>1 2</gml:pos>
 </gml:Point>
-] {owner=#person.5} {name=Garden}
-Road -5 {name=Ring road} [<gml:LineString srsName="EPSG:3857">
+] {owner=#person.5} {name=Plot 17} {gml_name=Garden}
+Road -5 {gml_name=Ring} {name=Ring road} [<gml:LineString srsName="EPSG:3857">
 <gml:posList>0 0 1 1</gml:posList>
 </gml:LineString>
 ]
 parcel 3 {code=lower case}
 Parcel 18)");
-    EXPECT_EQ(
-        layout(tables.getDataFromLayers({"Parcel"}).front().tableInfo()), "Parcel: 0code 0area 2position 0owner 0name");
+    EXPECT_EQ(layout(tables.getDataFromLayers({"Parcel"}).front().tableInfo()),
+        "Parcel: 0code 0area 2position 0owner 0name 0gml_name");
+    EXPECT_EQ(describe(writeAndReadBack(tables.getDataFromLayers({}))), describe(tables.getDataFromLayers({})));
     // Selection ignores letter case.
     const auto ids = [&](const QStringList &names) {
         QStringList result;

@@ -270,6 +270,7 @@ void FeatureMapper::startFeature(const QString &name, const XmlAttributes &attri
     properties.resize(0);
     namesTaken.clear();
     namesIndexed = 0;
+    gmlProperties.resize(0);
     described = lastTable.name == featureName;
     geometry.reset();
     content = Content::Value;
@@ -279,6 +280,7 @@ void FeatureMapper::startProperty(const QString &name, const XmlAttributes &attr
 {
     const NameMeanings::Meaning &meaning = names.ofDeclared(name, line());
     propertyName = meaning.localName;
+    propertyIsGml = meaning.gml;
     propertyLine = line();
     value = QString();
     reference = QString();
@@ -352,11 +354,11 @@ void FeatureMapper::endProperty()
         data.values.append(value);
         break;
     case Content::WrappedGeometry:
-        addAttribute(XsdAttribute::GeometryProperty, propertyName);
+        addAttribute(XsdAttribute::GeometryProperty, columnOf(propertyName));
         data.values.append(value);
         break;
     case Content::Value:
-        addAttribute(XsdAttribute::Plain, propertyName);
+        addAttribute(XsdAttribute::Plain, columnOf(propertyName));
         data.values.append(!value.isNull() ? value : !reference.isNull() ? reference : QStringLiteral(""));
         break;
     }
@@ -378,7 +380,42 @@ void FeatureMapper::addAttribute(XsdAttribute::Kind kind, const QString &name)
         const char *const reason = name.isEmpty() ? messages::SecondGeometry : messages::PropertyRepeated;
         refuseAt(propertyLine, formatMessage(reason, featureName, featureLabel(), propertyName));
     }
+    if (propertyIsGml && name == propertyName) // a renamed one, or a geometry standing in the feature, is none
+        gmlProperties.append(properties.size());
     properties.append({kind, name});
+}
+
+/*
+ * GML's own properties (gml:name, gml:description) are columns named by their local names, as the
+ * application's are; where one of each bears the same name, GML's becomes the column "gml_<name>",
+ * so that neither is lost, whichever comes first.
+ */
+QString FeatureMapper::columnOf(const QString &name)
+{
+    int gmlIndex = -1;
+    for (const int index : qAsConst(gmlProperties)) {
+        if (properties.at(index).second == name)
+            gmlIndex = index;
+    }
+    if (propertyIsGml)
+        return gmlIndex < 0 && isTaken(name) ? GmlColumnPrefix + name : name;
+    if (gmlIndex >= 0)
+        renameGmlProperty(gmlIndex);
+    return name;
+}
+
+void FeatureMapper::renameGmlProperty(int index)
+{
+    QString &name = properties[index].second;
+    const QString column = GmlColumnPrefix + name;
+    if (isTaken(column))
+        refuseAt(propertyLine, formatMessage(messages::PropertyRepeated, featureName, featureLabel(), column));
+    if (index < namesIndexed) {
+        namesTaken.remove(name);
+        namesTaken.insert(column);
+    }
+    name = column;
+    described = false; // it was compared under its former name
 }
 
 /*
@@ -402,9 +439,23 @@ bool FeatureMapper::isTaken(const QString &name)
 
 void FeatureMapper::endFeature()
 {
-    sameDescription = described && properties.size() == lastTable.complexType.attributes.size();
+    const QList<XsdAttribute> &lastAttributes = lastTable.complexType.attributes;
+    sameDescription = properties.size() == lastAttributes.size() && (described || isDescribedAsBefore());
     if (!sameDescription)
         lastTable = tableDescription(featureName, properties);
+}
+
+// The whole comparison, for a feature whose description a renamed property kept from the quick one.
+bool FeatureMapper::isDescribedAsBefore() const
+{
+    const QList<XsdAttribute> &lastAttributes = lastTable.complexType.attributes;
+    if (lastTable.name != featureName)
+        return false;
+    for (int i = 0; i < properties.size(); ++i) {
+        if (lastAttributes.at(i).kind != properties.at(i).first || lastAttributes.at(i).name != properties.at(i).second)
+            return false;
+    }
+    return true;
 }
 
 QString FeatureMapper::featureLabel() const

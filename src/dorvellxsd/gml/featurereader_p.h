@@ -107,6 +107,9 @@ private:
     XmlAttributes gmlSpelled(const XmlAttributes &attributes);
     void addAttribute(XsdAttribute::Kind kind, const QString &name);
     bool isTaken(const QString &name);
+    QString columnOf(const QString &name);
+    void renameGmlProperty(int index);
+    bool isDescribedAsBefore() const;
     QString featureLabel() const;
     bool inGeometry() const;
 
@@ -125,12 +128,14 @@ private:
     QVector<QPair<XsdAttribute::Kind, QString>> properties; ///< kind and name of those read
     QSet<QString> namesTaken; ///< of the first namesIndexed properties, for a feature of many
     int namesIndexed = 0;
+    QVector<int> gmlProperties; ///< the indexes of GML's own among them
     bool described = false;
     int depth = 0; ///< 1 inside the feature, 2 inside one of its properties
 
     // The property being read.
     Content content = Content::Value;
     QString propertyName;
+    bool propertyIsGml = false;
     qint64 propertyLine = 0;
     QString value;
     QString reference;

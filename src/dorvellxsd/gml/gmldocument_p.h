@@ -62,6 +62,8 @@ inline constexpr QLatin1String SrsNameAttribute = latin1("srsName");
 // Every geometry that names none gets the collection's srsName, so a long one would multiply a
 // small document into a large table data; real ones are a few dozen characters.
 inline constexpr int MaxCollectionSrsNameLength = 256;
+// Names the column of a property of GML's own (gml:name) whose local name the application's has too.
+inline constexpr QLatin1String GmlColumnPrefix = latin1("gml_");
 // GML 2 identifies a feature by this attribute of no namespace.
 inline constexpr QLatin1String FidAttribute = latin1("fid");
 

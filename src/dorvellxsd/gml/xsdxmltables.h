@@ -17,21 +17,24 @@ namespace pelmak {
  * and tables and attributes are named by local names. The root is the collection; each of its
  * children is a member holding one feature or several (gml:featureMember, gml:featureMembers, a
  * WFS member, ...), except GML's other properties of the collection and boundedBy; one holding no
- * feature (empty, a reference to a feature of the document, text or a GML object, as a property of
- * the collection such as base:metadata shows) gives none. Each child of
- * a feature is an attribute: a GML geometry standing in the feature is the geometry with an empty
- * name; a property holding one GML geometry is a geometry of kind GeometryProperty named after
- * the property; any other property a plain attribute, whose value is its text, or the
- * xlink:href of an empty one. gml:boundedBy is left out. Geometries are given with GML's names
- * under the prefix "gml"; one without srsName gets the srsName of the collection's boundedBy
- * envelope, if it has one, as GDAL's GML driver reads it. The type names stay empty.
+ * feature (empty, a reference to a feature of the document, text or a GML object, as a property
+ * of the collection such as base:metadata shows) gives none. Each child of a feature is an
+ * attribute: a GML geometry standing in the feature is the geometry with an empty name; a
+ * property holding one GML geometry is a geometry of kind GeometryProperty named after the
+ * property; any other property a plain attribute, whose value is its text, or the xlink:href of
+ * an empty one. A property of GML's own (gml:name, gml:description, ...) is named by its local
+ * name too, except in a feature that also has a property of the application with that local
+ * name: GML's is then named "gml_" and its local name (gml_name), whichever comes first, and the
+ * writer and the data source take that name as any other. gml:boundedBy is left out. Geometries
+ * are given with GML's names under the prefix "gml"; one without srsName gets the srsName of the
+ * collection's boundedBy envelope, if it has one, as GDAL's GML driver reads it. The type names
+ * stay empty.
  *
- * A document the mapping cannot take whole is refused (std::logic_error naming the line): a
- * GML or WFS member referring to a feature outside the document, a feature in the GML namespace,
- * text or a GML object beside a feature, text beside members or properties,
- * a property holding other elements than one geometry, a property given twice, a second
- * geometry in one feature, an undeclared prefix, or an srsName of the collection's boundedBy
- * longer than 256 characters.
+ * A document the mapping cannot take whole is refused (std::logic_error naming the line): a GML
+ * or WFS member referring to a feature outside the document, a feature in the GML namespace,
+ * text or a GML object beside a feature, text beside members or properties, a property holding
+ * other elements than one geometry, a property given twice, a second geometry in one feature, an
+ * undeclared prefix, or an srsName of the collection's boundedBy longer than 256 characters.
  */
 class DORVELLXSD_EXPORT XsdXmlTables : public QDomDocument
 {
