@@ -24,6 +24,10 @@
         <translation>the collection member %1 refers to the feature %2 outside the document, and such features are not read</translation>
     </message>
     <message>
+        <source>таблица %1: число в идентификаторе %2 не помещается в 32 бита</source>
+        <translation>table %1: the number in the identifier %2 does not fit in 32 bits</translation>
+    </message>
+    <message>
         <source>элемент %1 в %2 принадлежит пространству имён GML, а ожидался объект прикладной схемы</source>
         <translation>the element %1 in %2 belongs to the GML namespace, where a feature of an application schema was expected</translation>
     </message>

@@ -36,6 +36,8 @@ inline constexpr char PropertyNotAValue[] = QT_TRANSLATE_NOOP("QObject",
     "геометрия GML");
 inline constexpr char PropertyRepeated[] =
     QT_TRANSLATE_NOOP("QObject", "таблица %1, объект %2: свойство %3 повторяется, а столбец хранит одно значение");
+inline constexpr char IdentifierOutOfRange[] =
+    QT_TRANSLATE_NOOP("QObject", "таблица %1: число в идентификаторе %2 не помещается в 32 бита");
 inline constexpr char SecondGeometry[] = QT_TRANSLATE_NOOP(
     "QObject", "таблица %1, объект %2: %3 — вторая геометрия вне свойств объекта, а такая геометрия у таблицы одна");
 // Reasons that fill the %1 of CannotParseFile when a document is refused before it is parsed

@@ -22,32 +22,21 @@ bool isSignedDecimal(const QStringRef &text)
     return true;
 }
 
-// 0 when the digits do not fit an int.
-int toIntOrZero(const QStringRef &digits)
-{
-    bool ok = false;
-    const int value = digits.toInt(&ok, 10);
-    return ok ? value : 0;
-}
-
 /*
  * The writer makes "<table>.<id>", so the number after the last full stop is the id, with its
- * sign. Identifiers from elsewhere give the first number that follows a word.
+ * sign. Identifiers from elsewhere give the first number that follows a word; those without a
+ * number give 0. The digits of the number, or none.
  */
-int featureId(const QString &gmlId)
+QStringRef idDigits(const QString &gmlId, QRegExp &loosePattern)
 {
     const int dot = gmlId.lastIndexOf(QLatin1Char('.'));
     if (dot >= 0) {
         const QStringRef suffix = gmlId.midRef(dot + 1);
         if (isSignedDecimal(suffix))
-            return toIntOrZero(suffix);
+            return suffix;
     }
-    QRegExp loosePattern(LooseIdentifierPattern);
-    if (loosePattern.indexIn(gmlId) >= 0) {
-        const QString digits = loosePattern.cap(1);
-        return toIntOrZero(QStringRef(&digits));
-    }
-    return 0;
+    const int match = loosePattern.indexIn(gmlId);
+    return match >= 0 ? gmlId.midRef(loosePattern.pos(1), loosePattern.cap(1).size()) : QStringRef();
 }
 
 bool isGmlNamespace(const QString *uri)
@@ -263,10 +252,10 @@ void FeatureMapper::startFeature(const QString &name, const XmlAttributes &attri
             gmlId = attributeValue;
         }
     }
-    if (gmlId.isNull())
-        gmlId = fid; // GML 2 names a feature by its fid
-    data.id = featureId(gmlId);
+    if (gmlId.isNull()) // GML 2 names a feature by its fid
+        gmlId = fid;
     featureName = names.of(name).localName; // its other attributes are no values
+    data.id = featureId();
     properties.resize(0);
     namesTaken.clear();
     namesIndexed = 0;
@@ -456,6 +445,19 @@ bool FeatureMapper::isDescribedAsBefore() const
             return false;
     }
     return true;
+}
+
+// A record's id has 32 bits: a number beyond them is refused, as it is in a data source's identifiers.
+int FeatureMapper::featureId()
+{
+    const QStringRef digits = idDigits(gmlId, loosePattern);
+    if (digits.isEmpty())
+        return 0;
+    bool fits = false;
+    const int id = digits.toInt(&fits, 10);
+    if (!fits)
+        refuseAt(line(), formatMessage(messages::IdentifierOutOfRange, featureName, gmlId));
+    return id;
 }
 
 QString FeatureMapper::featureLabel() const

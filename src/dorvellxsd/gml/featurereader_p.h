@@ -9,8 +9,10 @@
 #include "../xml/domtreebuilder_p.h"
 #include "../xml/xmlnames_p.h"
 #include "../xml/xmlserializer_p.h"
+#include "gmldocument_p.h"
 
 #include <QDomElement>
+#include <QRegExp>
 #include <QSet>
 #include <QStringList>
 
@@ -110,6 +112,7 @@ private:
     QString columnOf(const QString &name);
     void renameGmlProperty(int index);
     bool isDescribedAsBefore() const;
+    int featureId();
     QString featureLabel() const;
     bool inGeometry() const;
 
@@ -120,6 +123,8 @@ private:
     XsdElement lastTable;
     bool sameDescription = false;
     QString defaultSrsName;
+
+    QRegExp loosePattern{LooseIdentifierPattern};
 
     // The feature being read.
     XsdFeatureData data;

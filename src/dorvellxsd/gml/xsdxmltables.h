@@ -67,9 +67,11 @@ public:
      *
      * The id of a feature is the number after the last full stop of its gml:id, sign
      * included (Parcel.-5 gives -5); failing that, the first number that follows a word and
-     * one more character (fid-123 gives 123); failing that, or when the number does not fit
-     * an int, 0. A feature without gml:id is identified by its GML 2 fid in the same way.
-     * @throws std::logic_error when the document cannot be mapped (see above).
+     * one more character (fid-123 gives 123); failing that, 0. A feature without gml:id is
+     * identified by its GML 2 fid in the same way.
+     * @throws std::logic_error when the document cannot be mapped (see above), and when the
+     *         number of an identifier does not fit an int (32 bits), naming table, identifier
+     *         and line: it is not read as another id.
      */
     QList<XsdTableData> getDataFromLayers(const QStringList &tableNames) const;
 
