@@ -204,6 +204,10 @@
         <translation>Attribute name %1 is not allowed in XML. Table %2</translation>
     </message>
     <message>
+        <source>Объект уже записан в документ, а его gml:id повторился бы. Таблица %1. Объект %2</source>
+        <translation>The feature is written to the document already, and its gml:id would repeat. Table %1. Feature %2</translation>
+    </message>
+    <message>
         <source>Значение содержит символ, недопустимый в XML. Таблица %1. Объект %2. Атрибут %3</source>
         <translation>The value holds a character XML cannot carry. Table %1. Feature %2. Attribute %3</translation>
     </message>

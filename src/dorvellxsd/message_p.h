@@ -109,6 +109,8 @@ inline constexpr char CannotWriteFile[] = QT_TRANSLATE_NOOP("QObject", "Не м�
 inline constexpr char InvalidTableName[] = QT_TRANSLATE_NOOP("QObject", "Имя таблицы %1 недопустимо в XML");
 inline constexpr char InvalidAttributeName[] =
     QT_TRANSLATE_NOOP("QObject", "Имя атрибута %1 недопустимо в XML. Таблица %2");
+inline constexpr char FeatureIdRepeated[] =
+    QT_TRANSLATE_NOOP("QObject", "Объект уже записан в документ, а его gml:id повторился бы. Таблица %1. Объект %2");
 inline constexpr char InvalidValueCharacter[] =
     QT_TRANSLATE_NOOP("QObject", "Значение содержит символ, недопустимый в XML. Таблица %1. Объект %2. Атрибут %3");
 

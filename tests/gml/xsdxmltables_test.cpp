@@ -158,15 +158,16 @@ TEST(RoundTrip, GeometriesComeBackEqualOrAreLeftOut)
         return QString("<gml:MultiGeometry>").repeated(depth - 1) + "<gml:Point/>"
             + QString("</gml:MultiGeometry>").repeated(depth - 1);
     };
-    features << XsdFeatureData{0, {"entities", fileContent(DORVELLXSD_TEST_DATA_DIR "/hostile/billion-laughs.xml")}}
-             << XsdFeatureData{0, {"bad attribute name", "<gml:Point s\001e=\"x\"/>"}}
-             << XsdFeatureData{0, {"bad target", QString("<gml:Point><?p") + QChar(0) + "?></gml:Point>"}}
-             << XsdFeatureData{0, {"998 levels", nested(998)}} << XsdFeatureData{0, {"997 levels", nested(997)}};
+    features << XsdFeatureData{101, {"entities", fileContent(DORVELLXSD_TEST_DATA_DIR "/hostile/billion-laughs.xml")}}
+             << XsdFeatureData{102, {"bad attribute name", "<gml:Point s\001e=\"x\"/>"}}
+             << XsdFeatureData{103, {"bad target", QString("<gml:Point><?p") + QChar(0) + "?></gml:Point>"}}
+             << XsdFeatureData{104, {"998 levels", nested(998)}} << XsdFeatureData{105, {"997 levels", nested(997)}};
     const QList<XsdTableData> back = writeAndReadBack({tableData("Shape", {"wkt", "Geometry"}, features)});
     ASSERT_EQ(back.size(), features.size());
     const int count = static_cast<int>(originals.size());
     EXPECT_EQ(describe(back.mid(count, 4)),
-        "Shape 0 {wkt=entities}\nShape 0 {wkt=bad attribute name}\nShape 0 {wkt=bad target}\nShape 0 {wkt=998 levels}");
+        "Shape 101 {wkt=entities}\nShape 102 {wkt=bad attribute name}\nShape 103 {wkt=bad target}\nShape 104 {wkt=998 "
+        "levels}");
     EXPECT_EQ(back.last().featureData().front().values.size(), 2) << "997 levels fit beneath the feature";
     for (int i = 0; i < count; ++i) {
         const XsdFeatureData data = back.at(i).featureData().front();

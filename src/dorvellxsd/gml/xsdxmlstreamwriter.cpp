@@ -35,6 +35,7 @@ public:
     QDomDocument document;                   ///< whose root stands for the written one
     bool rootStarted = false;
     QString pending; ///< text not yet written
+    gml::WrittenIds ids;
     qint64 featureCount = 0;
 
 private:
@@ -63,6 +64,7 @@ void XsdXmlStreamWriterPrivate::writeTableData(const XsdTableData &tableData)
     const XsdElement table = tableData.tableInfo();
     const QList<XsdFeatureData> features = tableData.featureData();
     gml::checkWritable(table, features);
+    ids.take(table.name, features);
     if (features.isEmpty())
         return;
 

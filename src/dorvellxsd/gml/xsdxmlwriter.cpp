@@ -12,7 +12,16 @@ namespace pelmak {
 class XsdXmlWriterPrivate
 {
 public:
+    void startDocument() { document = std::make_unique<QDomDocument>(gml::newExchangeDocument(gmlVersion)); }
+    // The ids go with the document they are written in.
+    void dropDocument()
+    {
+        document.reset();
+        ids.clear();
+    }
+
     std::unique_ptr<QDomDocument> document;
+    gml::WrittenIds ids; ///< of the document
     XsdTables::GmlVersion gmlVersion = XsdTables::GmlVersion::Gml311;
 };
 
@@ -35,7 +44,8 @@ XsdTables::GmlVersion XsdXmlWriter::gmlVersion() const
 
 void XsdXmlWriter::start()
 {
-    d->document = std::make_unique<QDomDocument>(gml::newExchangeDocument(d->gmlVersion));
+    d->dropDocument();
+    d->startDocument();
 }
 
 void XsdXmlWriter::writeTableData(const XsdTableData &tableData)
@@ -43,9 +53,10 @@ void XsdXmlWriter::writeTableData(const XsdTableData &tableData)
     const XsdElement table = tableData.tableInfo();
     const QList<XsdFeatureData> features = tableData.featureData();
     gml::checkWritable(table, features);
+    d->ids.take(table.name, features); // none while there is no document
 
     if (!d->document)
-        start();
+        d->startDocument();
     QDomElement root = d->document->documentElement();
     gml::FeatureMemberBuilder members(table);
     for (const XsdFeatureData &feature : features)
@@ -61,7 +72,7 @@ void XsdXmlWriter::writeToFile(const QString &path)
     QString pending;
     saveXmlDocument(*d->document, 1, pending, [&](QString &text) { file.write(text); });
     file.commit();
-    d->document.reset();
+    d->dropDocument();
 }
 
 } // namespace pelmak
