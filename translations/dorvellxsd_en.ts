@@ -8,8 +8,8 @@
         <translation>Cannot open file %1</translation>
     </message>
     <message>
-        <source>Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой %1. Объект %2. Атрибут %3</source>
-        <translation>Geometry not stored: the feature already got another one, and the layer holds one. Layer %1. Feature %2. Attribute %3</translation>
+        <source>Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой %1. Объект %2. %3</source>
+        <translation>Geometry not stored: the feature already got another one, and the layer holds one. Layer %1. Feature %2. %3</translation>
     </message>
     <message>
         <source>Ошибка разбора файла: %1</source>
@@ -146,22 +146,22 @@
         <translation>The value “%4” cannot be stored in field %3 unchanged. Layer %1. Feature %2</translation>
     </message>
     <message>
-        <source>Геометрия не распознана. Слой %1. Объект %2. Атрибут %3
+        <source>Геометрия не распознана. Слой %1. Объект %2. %3
 %4</source>
-        <translation>Geometry not recognised. Layer %1. Feature %2. Attribute %3
+        <translation>Geometry not recognised. Layer %1. Feature %2. %3
 %4</translation>
     </message>
     <message>
-        <source>Координата геометрии не является конечным числом. Слой %1. Объект %2. Атрибут %3</source>
-        <translation>A geometry coordinate is not a finite number. Layer %1. Feature %2. Attribute %3</translation>
+        <source>Координата геометрии не является конечным числом. Слой %1. Объект %2. %3</source>
+        <translation>A geometry coordinate is not a finite number. Layer %1. Feature %2. %3</translation>
     </message>
     <message>
-        <source>Неизвестная система координат %4. Слой %1. Объект %2. Атрибут %3</source>
-        <translation>Unknown coordinate system %4. Layer %1. Feature %2. Attribute %3</translation>
+        <source>Неизвестная система координат %4. Слой %1. Объект %2. %3</source>
+        <translation>Unknown coordinate system %4. Layer %1. Feature %2. %3</translation>
     </message>
     <message>
-        <source>Геометрия не может быть преобразована из системы координат %4 в систему слоя. Слой %1. Объект %2. Атрибут %3</source>
-        <translation>The geometry cannot be transformed from coordinate system %4 into the layer&apos;s. Layer %1. Feature %2. Attribute %3</translation>
+        <source>Геометрия не может быть преобразована из системы координат %4 в систему слоя. Слой %1. Объект %2. %3</source>
+        <translation>The geometry cannot be transformed from coordinate system %4 into the layer&apos;s. Layer %1. Feature %2. %3</translation>
     </message>
     <message>
         <source>Идентификатор объекта %2 слоя %1 не помещается в 32 бита</source>
@@ -206,6 +206,14 @@
     <message>
         <source>Объект уже записан в документ, а его gml:id повторился бы. Таблица %1. Объект %2</source>
         <translation>The feature is written to the document already, and its gml:id would repeat. Table %1. Feature %2</translation>
+    </message>
+    <message>
+        <source>Атрибут %1</source>
+        <translation>Attribute %1</translation>
+    </message>
+    <message>
+        <source>Геометрия, стоящая в самом объекте вне свойств</source>
+        <translation>The geometry standing in the feature itself, outside its properties</translation>
     </message>
     <message>
         <source>Значение содержит символ, недопустимый в XML. Таблица %1. Объект %2. Атрибут %3</source>

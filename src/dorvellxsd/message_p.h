@@ -81,18 +81,22 @@ inline constexpr char CannotCommitTransaction[] =
 
 // Values and geometries refused on insert, identifiers and geometries refused on reading
 inline constexpr char SecondGeometryNotStored[] = QT_TRANSLATE_NOOP(
-    "QObject", "Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой %1. Объект %2. Атрибут %3");
+    "QObject", "Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой %1. Объект %2. %3");
+// Where in a feature a refused geometry stands: %3 of the messages above and below
+inline constexpr char AttributeLabel[] = QT_TRANSLATE_NOOP("QObject", "Атрибут %1");
+inline constexpr char FeatureGeometryLabel[] =
+    QT_TRANSLATE_NOOP("QObject", "Геометрия, стоящая в самом объекте вне свойств");
 inline constexpr char FieldNotInLayer[] = QT_TRANSLATE_NOOP("QObject", "В слое %1 нет поля %2");
 inline constexpr char ValueNotStorable[] =
     QT_TRANSLATE_NOOP("QObject", "Значение «%4» не может быть сохранено в поле %3 без искажения. Слой %1. Объект %2");
 inline constexpr char GeometryNotReadable[] =
-    QT_TRANSLATE_NOOP("QObject", "Геометрия не распознана. Слой %1. Объект %2. Атрибут %3\n%4");
+    QT_TRANSLATE_NOOP("QObject", "Геометрия не распознана. Слой %1. Объект %2. %3\n%4");
 inline constexpr char CoordinateNotFinite[] =
-    QT_TRANSLATE_NOOP("QObject", "Координата геометрии не является конечным числом. Слой %1. Объект %2. Атрибут %3");
+    QT_TRANSLATE_NOOP("QObject", "Координата геометрии не является конечным числом. Слой %1. Объект %2. %3");
 inline constexpr char UnknownCoordinateSystem[] =
-    QT_TRANSLATE_NOOP("QObject", "Неизвестная система координат %4. Слой %1. Объект %2. Атрибут %3");
-inline constexpr char NoTransformation[] = QT_TRANSLATE_NOOP("QObject",
-    "Геометрия не может быть преобразована из системы координат %4 в систему слоя. Слой %1. Объект %2. Атрибут %3");
+    QT_TRANSLATE_NOOP("QObject", "Неизвестная система координат %4. Слой %1. Объект %2. %3");
+inline constexpr char NoTransformation[] = QT_TRANSLATE_NOOP(
+    "QObject", "Геометрия не может быть преобразована из системы координат %4 в систему слоя. Слой %1. Объект %2. %3");
 inline constexpr char FeatureIdOutOfRange[] =
     QT_TRANSLATE_NOOP("QObject", "Идентификатор объекта %2 слоя %1 не помещается в 32 бита");
 inline constexpr char GeometryNotExported[] =

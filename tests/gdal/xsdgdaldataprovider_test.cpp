@@ -409,6 +409,13 @@ TEST_F(GeoPackageTest, GeometriesAreCarriedIntoTheLayersSystemOrRefused)
             failedImport(provider, {tableData(describeTable("utm"_q, {}), {moscow.front(), {value}})}, file, {"utm"},
                 expected, !expected.endsWith(QLatin1Char('\n')));
         }
+    // A geometry without a name stands in the feature itself, as a document's bare gml:Point does.
+    XsdElement bare = describeTable("utm"_q, {});
+    bare.complexType.attributes.first().name.clear();
+    failedImport(provider, {tableData(bare, {moscow.front(), {gml("NaN 1"_q)}})}, file, {"utm"},
+        "Координата геометрии не является конечным числом. Слой utm. Объект 2. Геометрия, стоящая в самом объекте "
+        "вне свойств"_q,
+        true);
 }
 
 TEST_F(GeoPackageTest, FailedImportLeavesEveryLayerAsItWas)

@@ -224,6 +224,12 @@ SpatialReferencePtr definedSystem(const OGRSpatialReference *layer)
 
 } // namespace
 
+QString geometryAttributeLabel(const QString &attribute)
+{
+    return attribute.isEmpty() ? formatMessage(messages::FeatureGeometryLabel)
+                               : formatMessage(messages::AttributeLabel, attribute);
+}
+
 const OGRSpatialReference *GmlSystems::system(int code)
 {
     auto known = systems.find(code);
@@ -257,18 +263,15 @@ OGRGeometryUniquePtr GmlImport::geometryOf(const QString &gml, const GeometrySou
 {
     if (gml.isEmpty())
         return nullptr;
-    // Only a refusal names the feature.
-    const auto id = [&source] { return QString::number(source.id); };
     const CoordinateCheck coordinates = checkCoordinates(gml);
     if (coordinates.found == Coordinates::NotFinite)
-        throw logicError(formatMessage(messages::CoordinateNotFinite, source.table, id(), source.attribute));
+        refuse(messages::CoordinateNotFinite, source);
     OGRGeometryUniquePtr geometry(coordinates.found == Coordinates::Finite
             ? OGRGeometryFactory::createFromGML(toGdalText(gml).constData())
             : nullptr);
-    if (!geometry) {
-        const QString reason = coordinates.found == Coordinates::NotNumbers ? coordinates.token : lastGdalError();
-        throw logicError(formatMessage(messages::GeometryNotReadable, source.table, id(), source.attribute, reason));
-    }
+    if (!geometry)
+        refuse(messages::GeometryNotReadable, source,
+            coordinates.found == Coordinates::NotNumbers ? coordinates.token : lastGdalError());
 
     // The geometries of one document mostly share one srsName.
     const QString srsName = rootSrsName(gml);
@@ -278,15 +281,27 @@ OGRGeometryUniquePtr GmlImport::geometryOf(const QString &gml, const GeometrySou
         anyResolved = true;
     }
     if (lastResolved.system == SystemKnown::No)
-        throw logicError(
-            formatMessage(messages::UnknownCoordinateSystem, source.table, id(), source.attribute, srsName));
+        refuse(messages::UnknownCoordinateSystem, source, srsName);
     if (lastResolved.system == SystemKnown::WithoutTransformation)
-        throw logicError(formatMessage(messages::NoTransformation, source.table, id(), source.attribute, srsName));
+        refuse(messages::NoTransformation, source, srsName);
     if (lastResolved.swap)
         geometry->swapXY();
     if (lastResolved.transformation != nullptr && geometry->transform(lastResolved.transformation) != OGRERR_NONE)
-        throw logicError(formatMessage(messages::NoTransformation, source.table, id(), source.attribute, srsName));
+        refuse(messages::NoTransformation, source, srsName);
     return geometry;
+}
+
+// Only a refusal names the feature.
+void GmlImport::refuse(const char *message, const GeometrySource &source)
+{
+    throw logicError(
+        formatMessage(message, source.table, QString::number(source.id), geometryAttributeLabel(source.attribute)));
+}
+
+void GmlImport::refuse(const char *message, const GeometrySource &source, const QString &detail)
+{
+    throw logicError(formatMessage(
+        message, source.table, QString::number(source.id), geometryAttributeLabel(source.attribute), detail));
 }
 
 GmlImport::Resolved GmlImport::resolve(const QString &srsName)

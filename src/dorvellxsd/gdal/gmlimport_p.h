@@ -26,6 +26,12 @@ struct GeometrySource
 };
 
 /*
+ * The attribute a refused geometry stands in, for the messages' "%3": a geometry without a name
+ * stands in the feature itself (a document's bare gml:Point), and is called so.
+ */
+QString geometryAttributeLabel(const QString &attribute);
+
+/*
  * The coordinate systems that srsNames of one import name, looked up once each: GDAL's database
  * is far dearer to ask than one geometry is to parse. Shared by the imports into every layer.
  */
@@ -64,6 +70,9 @@ public:
     OGRGeometryUniquePtr geometryOf(const QString &gml, const GeometrySource &source);
 
 private:
+    [[noreturn]] static void refuse(const char *message, const GeometrySource &source);
+    [[noreturn]] static void refuse(const char *message, const GeometrySource &source, const QString &detail);
+
     // What an srsName means for this layer, kept for the next geometry with the same srsName.
     enum class SystemKnown { No, WithoutTransformation, Yes };
     struct Resolved
