@@ -12,6 +12,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace pelmak {
@@ -40,11 +41,21 @@ inline bool isBlank(char16_t c)
     return c == u' ' || c == u'\t' || c == u'\n';
 }
 
+// The ASCII characters that stand for themselves in text and in a value: looked up, as every
+// character of every geometry that an export writes or an import reads is.
+inline constexpr std::array<bool, 0x80> PlainAscii = [] {
+    std::array<bool, 0x80> plain{};
+    for (char16_t c = 0x20; c < 0x7F; ++c)
+        plain[c] = c != u'<' && c != u'&' && c != u'>';
+    plain[u'\t'] = plain[u'\n'] = true;
+    return plain;
+}();
+
 // A character that stands for itself in text and in a value, and is written back as it is.
 inline bool isPlainChar(char16_t c)
 {
     if (c < 0x80)
-        return (c >= 0x20 && c != u'<' && c != u'&' && c != u'>' && c != 0x7F) || c == u'\t' || c == u'\n';
+        return PlainAscii[c];
     return c >= 0xA0 && !QChar::isSurrogate(c) && c < 0xFFFE;
 }
 
