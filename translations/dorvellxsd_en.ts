@@ -156,6 +156,14 @@
         <translation>A geometry coordinate is not a finite number. Layer %1. Feature %2. %3</translation>
     </message>
     <message>
+        <source>Координата геометрии %4 ближе к нулю, чем число двойной точности хранит без потери точности. Слой %1. Объект %2. %3</source>
+        <translation>The geometry coordinate %4 is closer to zero than a double holds without losing precision. Layer %1. Feature %2. %3</translation>
+    </message>
+    <message>
+        <source>Части геометрии названы в разных системах координат (%4): они переносятся в систему слоя порознь, а это возможно лишь для членов составной геометрии и колец полигона и лишь в слой с системой координат. Слой %1. Объект %2. %3</source>
+        <translation>Parts of the geometry name different coordinate systems (%4): they are carried into the layer&apos;s system one by one, which is possible only for the members of a multi-geometry and the rings of a polygon, and only into a layer with a coordinate system. Layer %1. Feature %2. %3</translation>
+    </message>
+    <message>
         <source>Неизвестная система координат %4. Слой %1. Объект %2. %3</source>
         <translation>Unknown coordinate system %4. Layer %1. Feature %2. %3</translation>
     </message>

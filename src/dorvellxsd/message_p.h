@@ -93,6 +93,13 @@ inline constexpr char GeometryNotReadable[] =
     QT_TRANSLATE_NOOP("QObject", "Геометрия не распознана. Слой %1. Объект %2. %3\n%4");
 inline constexpr char CoordinateNotFinite[] =
     QT_TRANSLATE_NOOP("QObject", "Координата геометрии не является конечным числом. Слой %1. Объект %2. %3");
+inline constexpr char CoordinateUnderflows[] = QT_TRANSLATE_NOOP("QObject",
+    "Координата геометрии %4 ближе к нулю, чем число двойной точности хранит без потери точности. Слой %1. "
+    "Объект %2. %3");
+inline constexpr char PartsInSeveralSystems[] = QT_TRANSLATE_NOOP("QObject",
+    "Части геометрии названы в разных системах координат (%4): они переносятся в систему слоя порознь, а это "
+    "возможно лишь для членов составной геометрии и колец полигона и лишь в слой с системой координат. Слой %1. "
+    "Объект %2. %3");
 inline constexpr char UnknownCoordinateSystem[] =
     QT_TRANSLATE_NOOP("QObject", "Неизвестная система координат %4. Слой %1. Объект %2. %3");
 inline constexpr char NoTransformation[] = QT_TRANSLATE_NOOP(

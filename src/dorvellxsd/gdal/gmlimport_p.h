@@ -7,10 +7,13 @@
 
 #include "gdalhandles_p.h"
 
+#include <QDomElement>
 #include <QString>
+#include <QStringList>
 
 #include <ogr_geometry.h>
 
+#include <functional>
 #include <unordered_map>
 
 class OGRSpatialReference;
@@ -53,7 +56,9 @@ private:
  * those forms writes coordinates in the authority's axis order, latitude or northing first where
  * the authority says so; createFromGML reads the numbers as they stand, while data sources keep
  * longitude/easting first. The geometry is put back in that order, then carried from the system
- * that its srsName names into the layer's.
+ * that its srsName names into the layer's. A part of a geometry may name a system of its own (a
+ * Polygon in a MultiSurface), which its coordinates stand in; one that names none stands in its
+ * geometry's.
  */
 class GmlImport
 {
@@ -64,12 +69,22 @@ public:
     /**
      * The geometry that @p gml describes, null for empty text. Must run inside a GdalErrorScope.
      * @throws std::logic_error naming @p source when the text is no GML geometry GDAL can read,
-     *         holds a coordinate that is no finite number, names a system GDAL does not know, or
-     *         the geometry cannot be carried into the layer's system.
+     *         holds a coordinate that is no number (read with the separators of gml:coordinates),
+     *         no finite one or one closer to zero than a double's normal numbers, names a system
+     *         GDAL does not know, or the geometry cannot be carried into the layer's system; also
+     *         when its parts name different systems and are not members of a multi-geometry or
+     *         rings of a polygon, or the layer has no system to carry them into.
      */
     OGRGeometryUniquePtr geometryOf(const QString &gml, const GeometrySource &source);
 
 private:
+    OGRGeometryUniquePtr read(const QString &gml, const GeometrySource &source);
+    void carry(OGRGeometry &geometry, const QString &srsName, const GeometrySource &source);
+    OGRGeometryUniquePtr geometryInParts(
+        const QString &gml, const QStringList &partSystems, const GeometrySource &source);
+    OGRGeometryUniquePtr partsOf(const QDomElement &element, const QString &inherited, const GeometrySource &source,
+        const std::function<void()> &refuseParts);
+
     [[noreturn]] static void refuse(const char *message, const GeometrySource &source);
     [[noreturn]] static void refuse(const char *message, const GeometrySource &source, const QString &detail);
 
