@@ -62,6 +62,24 @@ Parcel 18)");
 <!--c--> </gml:Point>
 ])");
 
+    // Collections nested in members, and a root that is a single feature or a collection named otherwise.
+    QStringList features;
+    for (const char *file : {"/gml/wfs20-nested.gml", "/gml/single-feature.gml", "/gml/dataset.gml"}) {
+        tables.initFromFile(DORVELLXSD_TEST_DATA_DIR + QString(file));
+        features.append(QString::fromStdString(describe(tables.getDataFromLayers({}))));
+    }
+    EXPECT_EQ(features.join('\n').toStdString(), R"(Parcel 1 {code=a} [<gml:Point srsName="EPSG:4326">
+<gml:pos>37 55</gml:pos>
+</gml:Point>
+]
+Parcel 2 {code=b}
+Road 7 [<gml:LineString>
+<gml:posList>0 0 1 1</gml:posList>
+</gml:LineString>
+]
+Parcel 9 {name=Garden} {code=77:01}
+Parcel 3 {code=c})");
+
     tables.initFromFile(DORVELLXSD_TEST_DATA_DIR "/gml/ids.gml"); // the id each gml:id gives stands beside it
     EXPECT_EQ(ids({}), "17 -5 -5 5 7 123 17 12 -2147483648 0 0 0 0 3 0");
 }

@@ -44,6 +44,11 @@ bool isGmlNamespace(const QString *uri)
     return uri && (*uri == GmlNamespaceUri || *uri == Gml32NamespaceUri);
 }
 
+bool isWfsNamespace(const QString *uri)
+{
+    return uri && (*uri == WfsNamespaceUri || *uri == Wfs20NamespaceUri);
+}
+
 // GML names its geometries, and its other objects, with a capital; its properties without.
 bool isGmlObject(const NameMeanings::Meaning &name)
 {
@@ -320,8 +325,8 @@ void FeatureMapper::startGeometry(const QString &name, const XmlAttributes &attr
     geometryText.resize(0);
     geometry.emplace(1, 0, geometryText);
     XmlAttributes spelled = gmlSpelled(attributes);
-    if (!defaultSrsName.isEmpty() && !hasAttribute(spelled, SrsNameAttribute))
-        spelled.append({SrsNameAttribute, defaultSrsName});
+    if (!envelopeSrsName.isEmpty() && !hasAttribute(spelled, SrsNameAttribute))
+        spelled.append({SrsNameAttribute, envelopeSrsName});
     geometry->startElement(name, spelled);
 }
 
@@ -468,29 +473,37 @@ QString FeatureMapper::featureLabel() const
 DocumentMapper::DocumentMapper(Consumer &featureConsumer, LineSource source)
     : consumer(featureConsumer)
     , line(source ? std::move(source) : LineSource([this] { return treeLine; }))
-    , features(scopes, [this] { return line(); })
+    , features(scopes, [this] { return currentLine(); })
 {
 }
 
 void DocumentMapper::startElement(const QString &name, const XmlAttributes &attributes)
 {
+    if (rootKind == Root::Unknown && (depth == 0 || !kept.isEmpty())) {
+        startRoot(name, attributes);
+        return;
+    }
     ++depth;
     scopes.enter(attributes);
     if (skipFrom > 0) {
-        if (inBounds && depth == MemberDepth + 1)
+        if (inBounds && depth == memberDepth() + 1)
             takeEnvelope(attributes);
         return;
     }
     if (inFeature)
         features.tokens().startElement(name, attributes);
-    else if (depth == MemberDepth)
+    else if (depth == memberDepth())
         startMember(name, attributes);
-    else if (depth == FeatureDepth)
+    else if (depth == featureDepth())
         startFeature(name, attributes);
 }
 
 void DocumentMapper::endElement()
 {
+    if (!kept.isEmpty()) {
+        keep({Token::Kind::End, {}, {}, {}, TextKind::Text, line()});
+        return;
+    }
     if (skipFrom > 0) {
         if (depth == skipFrom) {
             skipFrom = 0;
@@ -498,12 +511,17 @@ void DocumentMapper::endElement()
         }
     } else if (inFeature) {
         features.tokens().endElement();
-        if (depth == FeatureDepth) {
+        if (depth == featureDepth()) {
             inFeature = false;
             consumer.featureRead(features);
         }
-    } else if (depth == MemberDepth && memberFeatures == 0 && memberByName && isOutsideReference(memberReference)) {
-        refuseAt(memberLine, formatMessage(messages::MemberRefersOutside, memberName, memberReference));
+    } else if (collections.size() > 1 && depth == collections.last().depth) {
+        member = collections.last().outerMember;
+        features.setDefaultSrsName(collections.last().outerSrsName);
+        collections.removeLast();
+    } else if (depth == memberDepth() && member.features == 0 && member.byName
+        && isOutsideReference(member.reference)) {
+        refuseAt(member.line, formatMessage(messages::MemberRefersOutside, member.name, member.reference));
     }
     scopes.leave();
     --depth;
@@ -511,14 +529,18 @@ void DocumentMapper::endElement()
 
 void DocumentMapper::text(const QString &text, TextKind kind)
 {
+    if (!kept.isEmpty()) {
+        keep({Token::Kind::Text, {}, {}, text, kind, line()});
+        return;
+    }
     if (skipFrom > 0)
         return;
     if (inFeature) {
         features.tokens().text(text, kind);
     } else if (depth > 0 && kind != TextKind::Blank && !isBlank(text)) {
         const QString reason = formatMessage(messages::TextBesideMembers, text.trimmed().left(40));
-        if (depth != MemberDepth || memberFeatures > 0 || memberByName)
-            refuseAt(line(), reason);
+        if (depth != memberDepth() || member.features > 0 || member.byName)
+            refuseAt(currentLine(), reason);
         holdsNoFeature(reason);
     }
 }
@@ -529,22 +551,104 @@ void DocumentMapper::text(const QString &text, TextKind kind)
  */
 void DocumentMapper::holdsNoFeature(const QString &reason)
 {
-    if (nonFeature.isEmpty()) {
-        nonFeature = reason;
-        nonFeatureLine = line();
+    if (member.nonFeature.isEmpty()) {
+        member.nonFeature = reason;
+        member.nonFeatureLine = currentLine();
     }
 }
 
 void DocumentMapper::comment(const QString &text)
 {
-    if (inFeature && skipFrom == 0)
+    if (!kept.isEmpty())
+        keep({Token::Kind::Comment, text, {}, {}, TextKind::Text, line()});
+    else if (inFeature && skipFrom == 0)
         features.tokens().comment(text);
 }
 
 void DocumentMapper::processingInstruction(const QString &target, const QString &data)
 {
-    if (inFeature && skipFrom == 0)
+    if (!kept.isEmpty())
+        keep({Token::Kind::Instruction, target, {}, data, TextKind::Text, line()});
+    else if (inFeature && skipFrom == 0)
         features.tokens().processingInstruction(target, data);
+}
+
+/*
+ * The root is the collection, unless it is a single feature, as a WFS's GetFeatureById gives one:
+ * an element with an identifier (gml:id, or GML 2's fid), outside the GML and WFS namespaces,
+ * whose name does not end in "Collection", and none of whose children is named a member ("member",
+ * "featureMember", "cityObjectMember", ... in any namespace). Until one such child shows, or the
+ * root ends, its tokens are kept: a feature is read whole, the content of a collection before its
+ * first member.
+ */
+void DocumentMapper::startRoot(const QString &name, const XmlAttributes &attributes)
+{
+    if (!kept.isEmpty()) {
+        keep({Token::Kind::Start, name, attributes, {}, TextKind::Text, line()});
+        return;
+    }
+    scopes.enter(attributes);
+    const NameMeanings::Meaning &meaning = names.ofDeclared(name, currentLine());
+    const bool collectionByName = meaning.gml || isWfsNamespace(meaning.namespaceUri)
+        || meaning.localName.endsWith(CollectionSuffix, Qt::CaseInsensitive);
+    bool identified = false;
+    for (const auto &[attributeName, value] : attributes) {
+        identified = identified || attributeName == FidAttribute
+            || (NamespaceScopes::localName(attributeName) == IdLocalName
+                && isGmlNamespace(scopes.attributeNamespaceOf(attributeName)));
+    }
+    scopes.leave();
+    if (collectionByName || !identified) {
+        decideRoot(Root::Collection);
+        startElement(name, attributes);
+        return;
+    }
+    keep({Token::Kind::Start, name, attributes, {}, TextKind::Text, line()});
+}
+
+void DocumentMapper::keep(Token token)
+{
+    keptDepth += token.kind == Token::Kind::Start ? 1 : token.kind == Token::Kind::End ? -1 : 0;
+    const QStringRef local = NamespaceScopes::localName(token.name);
+    const bool namedMember = token.kind == Token::Kind::Start && keptDepth == 2
+        && (local.endsWith(MemberSuffix, Qt::CaseInsensitive) || local.endsWith(MembersSuffix, Qt::CaseInsensitive));
+    kept.append(std::move(token));
+    if (namedMember)
+        decideRoot(Root::Collection);
+    else if (keptDepth == 0)
+        decideRoot(Root::Feature);
+}
+
+// Tells the kept tokens again, now that the root is known, each with the line it came on.
+void DocumentMapper::decideRoot(Root kind)
+{
+    rootKind = kind;
+    if (kind == Root::Collection)
+        collections.append({1, {}, {}});
+    QVector<Token> tokens;
+    tokens.swap(kept);
+    replaying = true;
+    for (const Token &token : qAsConst(tokens)) {
+        replayLine = token.line;
+        switch (token.kind) {
+        case Token::Kind::Start:
+            startElement(token.name, token.attributes);
+            break;
+        case Token::Kind::End:
+            endElement();
+            break;
+        case Token::Kind::Text:
+            text(token.text, token.textKind);
+            break;
+        case Token::Kind::Comment:
+            comment(token.name);
+            break;
+        case Token::Kind::Instruction:
+            processingInstruction(token.name, token.text);
+            break;
+        }
+    }
+    replaying = false;
 }
 
 /*
@@ -555,47 +659,58 @@ void DocumentMapper::processingInstruction(const QString &target, const QString 
  */
 void DocumentMapper::startMember(const QString &name, const XmlAttributes &attributes)
 {
-    const NameMeanings::Meaning &meaning = names.ofDeclared(name, line());
+    const NameMeanings::Meaning &meaning = names.ofDeclared(name, currentLine());
     if (meaning.localName == BoundedByLocalName || (meaning.gml && !meaning.localName.startsWith(MemberLocalName))) {
         skipFrom = depth;
         inBounds = meaning.localName == BoundedByLocalName;
         return;
     }
-    memberName = name;
-    memberLine = line();
-    memberFeatures = 0;
-    memberByName = meaning.gml
-        || (meaning.namespaceUri && *meaning.namespaceUri == Wfs20NamespaceUri
-            && meaning.localName == WfsMemberLocalName);
-    nonFeature.clear();
-    memberReference.clear();
+    member = Member();
+    member.name = name;
+    member.line = currentLine();
+    member.byName = meaning.gml || (isWfsNamespace(meaning.namespaceUri) && meaning.localName == WfsMemberLocalName);
     for (const auto &[attributeName, value] : attributes) {
         const QString *uri = scopes.attributeNamespaceOf(attributeName);
         if (uri && *uri == XlinkNamespaceUri && NamespaceScopes::localName(attributeName) == HrefLocalName)
-            memberReference = value;
+            member.reference = value;
     }
 }
 
 void DocumentMapper::startFeature(const QString &name, const XmlAttributes &attributes)
 {
-    const NameMeanings::Meaning &meaning = names.ofDeclared(name, line());
+    const NameMeanings::Meaning &meaning = names.ofDeclared(name, currentLine());
+    if (startCollection(meaning))
+        return;
     if (meaning.gml) {
-        const QString reason = formatMessage(messages::FeatureInGmlNamespace, name, memberName);
-        if (memberFeatures > 0 || memberByName)
-            refuseAt(line(), reason);
+        const QString reason = formatMessage(messages::FeatureInGmlNamespace, name, member.name);
+        if (member.features > 0 || member.byName)
+            refuseAt(currentLine(), reason);
         holdsNoFeature(reason);
         skipFrom = depth;
         return;
     }
-    if (!nonFeature.isEmpty())
-        refuseAt(nonFeatureLine, nonFeature);
-    ++memberFeatures;
+    if (!member.nonFeature.isEmpty())
+        refuseAt(member.nonFeatureLine, member.nonFeature);
+    ++member.features;
     if (!consumer.featureStarts(meaning.localName)) {
         skipFrom = depth;
         return;
     }
     inFeature = true;
     features.tokens().startElement(name, attributes);
+}
+
+// A collection of GML or WFS in a member, as WFS 2.0 gives each type's features: its members follow.
+bool DocumentMapper::startCollection(const NameMeanings::Meaning &meaning)
+{
+    if (!(meaning.gml || isWfsNamespace(meaning.namespaceUri)) || !meaning.localName.endsWith(CollectionSuffix))
+        return false;
+    if (!member.nonFeature.isEmpty())
+        refuseAt(member.nonFeatureLine, member.nonFeature);
+    ++member.features;
+    collections.append({depth, member, features.defaultSrsName()});
+    member = Member();
+    return true;
 }
 
 /*
@@ -608,8 +723,8 @@ void DocumentMapper::takeEnvelope(const XmlAttributes &attributes)
         if (name != SrsNameAttribute || value.isEmpty())
             continue;
         if (value.size() > MaxCollectionSrsNameLength)
-            refuseAt(
-                line(), formatMessage(messages::CollectionSrsNameTooLong, QString::number(MaxCollectionSrsNameLength)));
+            refuseAt(currentLine(),
+                formatMessage(messages::CollectionSrsNameTooLong, QString::number(MaxCollectionSrsNameLength)));
         features.setDefaultSrsName(value);
     }
 }

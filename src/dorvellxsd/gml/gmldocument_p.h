@@ -27,6 +27,7 @@ inline constexpr QLatin1String TargetNamespaceUri = latin1("urn:pelmak:exchange"
 inline constexpr QLatin1String SchemaLocation = latin1("urn:pelmak:exchange pelmak.xsd");
 inline constexpr QLatin1String GmlNamespaceUri = latin1("http://www.opengis.net/gml");
 inline constexpr QLatin1String Gml32NamespaceUri = latin1("http://www.opengis.net/gml/3.2");
+inline constexpr QLatin1String WfsNamespaceUri = latin1("http://www.opengis.net/wfs");
 inline constexpr QLatin1String Wfs20NamespaceUri = latin1("http://www.opengis.net/wfs/2.0");
 inline constexpr QLatin1String XlinkNamespaceUri = latin1("http://www.w3.org/1999/xlink");
 inline constexpr QLatin1String XsiNamespaceUri = latin1("http://www.w3.org/2001/XMLSchema-instance");
@@ -53,6 +54,11 @@ inline constexpr QLatin1String GmlPrefix = latin1("gml:");
 // the GML namespace are featureMember and featureMembers.
 inline constexpr QLatin1String MemberLocalName = latin1("featureMember");
 inline constexpr QLatin1String WfsMemberLocalName = latin1("member");
+// How the names of collections and of their members end, in any namespace (gml:FeatureCollection,
+// wfs:FeatureCollection, ogr:featureMember, base:member, core:cityObjectMember, gml:featureMembers).
+inline constexpr QLatin1String CollectionSuffix = latin1("Collection");
+inline constexpr QLatin1String MemberSuffix = latin1("member");
+inline constexpr QLatin1String MembersSuffix = latin1("members");
 inline constexpr QLatin1String BoundedByLocalName = latin1("boundedBy");
 inline constexpr QLatin1String IdLocalName = latin1("id");
 inline constexpr QLatin1String HrefLocalName = latin1("href");

@@ -14,11 +14,15 @@ namespace pelmak {
  *
  * No schema is consulted: each feature gives a table data of its own, whose description is
  * built from the feature element alone. Names are told by their namespace, whatever the prefix,
- * and tables and attributes are named by local names. The root is the collection; each of its
- * children is a member holding one feature or several (gml:featureMember, gml:featureMembers, a
- * WFS member, ...), except GML's other properties of the collection and boundedBy; one holding no
- * feature (empty, a reference to a feature of the document, text or a GML object, as a property
- * of the collection such as base:metadata shows) gives none. Each child of a feature is an
+ * and tables and attributes are named by local names. The root is the collection, unless it is a
+ * single feature, as a WFS's GetFeatureById gives one: an element with gml:id (or GML 2's fid),
+ * outside the GML and WFS namespaces, whose name does not end in "Collection" and none of whose
+ * children's names ends in "member" or "members". Each child of a collection is a member holding
+ * one feature or several (gml:featureMember, gml:featureMembers, a WFS member, ...), or a
+ * FeatureCollection of WFS or GML, as WFS 2.0 gives the features of each type, whose members
+ * follow; GML's other properties of a collection and boundedBy hold none, and so does a member
+ * holding no feature (empty, a reference to a feature of the document, text or a GML object, as a
+ * property of the collection such as base:metadata shows). Each child of a feature is an
  * attribute: a GML geometry standing in the feature is the geometry with an empty name; a
  * property holding one GML geometry is a geometry of kind GeometryProperty named after the
  * property; any other property a plain attribute, whose value is its text, or the xlink:href of
@@ -26,7 +30,7 @@ namespace pelmak {
  * name too, except in a feature that also has a property of the application with that local
  * name: GML's is then named "gml_" and its local name (gml_name), whichever comes first, and the
  * writer and the data source take that name as any other. gml:boundedBy is left out. Geometries
- * are given with GML's names under the prefix "gml"; one without srsName gets the srsName of the
+ * are given with GML's names under the prefix "gml"; one without srsName gets the srsName of its
  * collection's boundedBy envelope, if it has one, as GDAL's GML driver reads it. The type names
  * stay empty.
  *
