@@ -112,9 +112,7 @@ void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &feature
 
 bool IdSet::insert(int id)
 {
-    const auto value = static_cast<quint32>(id);
-    Range &range = rangeOf(value >> 16);
-    const auto low = static_cast<quint16>(value);
+    const auto [range, low] = placeOf(id);
     if (range.bitmap) {
         quint64 &word = range.bitmap[low / 64];
         const quint64 bit = quint64(1) << (low % 64);
@@ -142,9 +140,7 @@ bool IdSet::insert(int id)
 
 void IdSet::remove(int id)
 {
-    const auto value = static_cast<quint32>(id);
-    Range &range = rangeOf(value >> 16);
-    const auto low = static_cast<quint16>(value);
+    const auto [range, low] = placeOf(id);
     if (range.bitmap) {
         range.bitmap[low / 64] &= ~(quint64(1) << (low % 64));
         return;
@@ -154,13 +150,16 @@ void IdSet::remove(int id)
         range.sorted.erase(at);
 }
 
-IdSet::Range &IdSet::rangeOf(quint32 high)
+// The range @p id falls in, and its low half, its place there.
+std::pair<IdSet::Range &, quint16> IdSet::placeOf(int id)
 {
+    const auto value = static_cast<quint32>(id);
+    const quint32 high = value >> 16;
     if (!lastRange || high != lastHigh) {
         lastRange = &ranges[high]; // the map's elements stay where they are
         lastHigh = high;
     }
-    return *lastRange;
+    return {*lastRange, static_cast<quint16>(value)};
 }
 
 void WrittenIds::take(const QString &table, const QList<XsdFeatureData> &features)

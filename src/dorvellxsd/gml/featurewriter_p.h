@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class QFileDevice;
@@ -52,7 +53,7 @@ private:
         std::unique_ptr<quint64[]> bitmap;
     };
 
-    Range &rangeOf(quint32 high);
+    std::pair<Range &, quint16> placeOf(int id);
 
     std::unordered_map<quint32, Range> ranges;
     Range *lastRange = nullptr; ///< consecutive ids fall into the same range
