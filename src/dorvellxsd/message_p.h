@@ -41,9 +41,10 @@ inline constexpr char IdentifierOutOfRange[] =
 inline constexpr char SecondGeometry[] = QT_TRANSLATE_NOOP(
     "QObject", "таблица %1, объект %2: %3 — вторая геометрия вне свойств объекта, а такая геометрия у таблицы одна");
 // Reasons that fill the %1 of CannotParseFile when a document is refused before it is parsed
-inline constexpr char DoctypeNotAllowed[] = QT_TRANSLATE_NOOP("QObject",
-    "объявление DOCTYPE в строке %1 не допускается: документ не может объявлять сущности и ссылаться на DTD");
-inline constexpr char NestingTooDeep[] = QT_TRANSLATE_NOOP("QObject", "элемент в строке %1 вложен глубже %2 уровней");
+inline constexpr char DoctypeNotAllowed[] = QT_TRANSLATE_NOOP(
+    "QObject", "объявление DOCTYPE в строке %1 не допускается: документ не может объявлять сущности и ссылаться на DTD");
+inline constexpr char NestingTooDeep[] =
+    QT_TRANSLATE_NOOP("QObject", "элемент в строке %1 вложен глубже %2 уровней");
 inline constexpr char AttributeNameNotAllowed[] =
     QT_TRANSLATE_NOOP("QObject", "имя атрибута в строке %1 недопустимо в XML");
 inline constexpr char ProcessingInstructionTargetNotAllowed[] =
@@ -66,14 +67,19 @@ inline constexpr char BytesNotInEncoding[] =
     QT_TRANSLATE_NOOP("QObject", "байты в строке %1 не являются текстом в кодировке %2");
 
 // Data sources
-inline constexpr char CannotOpenDataSource[] = QT_TRANSLATE_NOOP("QObject", "Не могу открыть источник данных %1\n%2");
+inline constexpr char CannotOpenDataSource[] =
+    QT_TRANSLATE_NOOP("QObject", "Не могу открыть источник данных %1\n%2");
 inline constexpr char InvalidLayerParameters[] =
     QT_TRANSLATE_NOOP("QObject", "Неверные параметры по передаваемому слою");
-inline constexpr char NoLayerInformation[] = QT_TRANSLATE_NOOP("QObject", "Невозможно получить информацию по слою %1");
+inline constexpr char NoLayerInformation[] =
+    QT_TRANSLATE_NOOP("QObject", "Невозможно получить информацию по слою %1");
 inline constexpr char InvalidFilter[] = QT_TRANSLATE_NOOP("QObject", "Ошибочный фильтр %1\n%2");
-inline constexpr char NoFieldIndex[] = QT_TRANSLATE_NOOP("QObject", "Не могу определить индекс поля с именем %1");
-inline constexpr char GeometryNotStored[] = QT_TRANSLATE_NOOP("QObject", "Геометрия не сохранена. Слой %1. Объект %2");
-inline constexpr char FeatureNotStored[] = QT_TRANSLATE_NOOP("QObject", "Объект не сохранён. Слой %1. Объект %2");
+inline constexpr char NoFieldIndex[] =
+    QT_TRANSLATE_NOOP("QObject", "Не могу определить индекс поля с именем %1");
+inline constexpr char GeometryNotStored[] =
+    QT_TRANSLATE_NOOP("QObject", "Геометрия не сохранена. Слой %1. Объект %2");
+inline constexpr char FeatureNotStored[] =
+    QT_TRANSLATE_NOOP("QObject", "Объект не сохранён. Слой %1. Объект %2");
 inline constexpr char DataSourceNotOpen[] = QT_TRANSLATE_NOOP("QObject", "Источник данных не открыт");
 inline constexpr char CannotReadLayer[] = QT_TRANSLATE_NOOP("QObject", "Ошибка чтения слоя %1\n%2");
 inline constexpr char CannotCommitTransaction[] =
@@ -115,9 +121,11 @@ inline constexpr char LayerReaderSourceClosed[] =
 
 // Document writer
 inline constexpr char DocumentNotStarted[] = QT_TRANSLATE_NOOP("QObject", "Документ не инициализирован");
-inline constexpr char CannotOpenFileForWriting[] = QT_TRANSLATE_NOOP("QObject", "Не могу открыть файл %1 на запись");
+inline constexpr char CannotOpenFileForWriting[] =
+    QT_TRANSLATE_NOOP("QObject", "Не могу открыть файл %1 на запись");
 inline constexpr char CannotWriteFile[] = QT_TRANSLATE_NOOP("QObject", "Не могу записать файл %1\n%2");
-inline constexpr char InvalidTableName[] = QT_TRANSLATE_NOOP("QObject", "Имя таблицы %1 недопустимо в XML");
+inline constexpr char InvalidTableName[] =
+    QT_TRANSLATE_NOOP("QObject", "Имя таблицы %1 недопустимо в XML");
 inline constexpr char InvalidAttributeName[] =
     QT_TRANSLATE_NOOP("QObject", "Имя атрибута %1 недопустимо в XML. Таблица %2");
 inline constexpr char FeatureIdRepeated[] =
@@ -127,7 +135,8 @@ inline constexpr char InvalidValueCharacter[] =
 
 // Validator
 inline constexpr char SchemaAlreadyLoaded[] = QT_TRANSLATE_NOOP("QObject", "Схема уже загружена");
-inline constexpr char CannotLoadSchema[] = QT_TRANSLATE_NOOP("QObject", "Не могу загрузить схему из файла %1");
+inline constexpr char CannotLoadSchema[] =
+    QT_TRANSLATE_NOOP("QObject", "Не могу загрузить схему из файла %1");
 inline constexpr char FileNotLoaded[] = QT_TRANSLATE_NOOP("QObject", "Не загружен файл %1");
 // Appended on its own line to CannotLoadSchema: the parser's first word on the schema.
 inline constexpr char SchemaDiagnostic[] = QT_TRANSLATE_NOOP("QObject", "Строка %1, столбец %2: %3");

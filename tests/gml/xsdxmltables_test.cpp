@@ -205,11 +205,11 @@ TEST(RoundTrip, GeometriesComeBackEqualOrAreLeftOut)
 // before its fifth edition, without a prefix) come back exactly, over 100,000 attributes too.
 TEST(RoundTrip, PlainValuesAndNamesComeBackExactlyAsWritten)
 {
-    const QStringList values{"", "   ", "\t", "\n", "  leading and trailing  ", "line one\nline two",
+    const QStringList values {"", "   ", "\t", "\n", "  leading and trailing  ", "line one\nline two",
         "carriage\rreturn", "windows\r\nline\r\n", "& < > \" ' ]]>", "&amp; <![CDATA[ x ]]> <!-- not a comment -->",
         "Участок № 5 🌲", QString("Ж€🌲").repeated(400000)}; // the last spans pieces the reader reads
     QStringList names{"xy", "ёлка_1-2.3·"};
-    QStringList bulk{QString("&<>\"]]> \r\n\tx").repeated(1024 * 1024)};
+    QStringList bulk {QString("&<>\"]]> \r\n\tx").repeated(1024 * 1024)};
     while (bulk.size() < 100000)
         bulk.append(QString("<%1 & %1>").arg(bulk.size()));
     while (names.size() < bulk.size())

@@ -13,13 +13,11 @@ using namespace gmltest;
 
 namespace {
 
-const std::string Root =
-    "1.0 UTF-8 gml:FeatureCollection xmlns:gml=http://www.opengis.net/gml "
-    "xmlns:xsi=http://www.w3.org/2001/XMLSchema-instance xmlns=urn:pelmak:exchange "
-    "xsi:schemaLocation=urn:pelmak:exchange pelmak.xsd";
+const std::string Root = "1.0 UTF-8 gml:FeatureCollection xmlns:gml=http://www.opengis.net/gml "
+                         "xmlns:xsi=http://www.w3.org/2001/XMLSchema-instance xmlns=urn:pelmak:exchange "
+                         "xsi:schemaLocation=urn:pelmak:exchange pelmak.xsd";
 
-class Writer : public ::testing::Test
-{
+class Writer : public ::testing::Test {
 protected:
     QString path(const char *name) const { return folder.filePath(name); }
     QTemporaryDir folder;
@@ -76,7 +74,7 @@ TEST_F(Writer, BuildsTheExactLayoutWithNothingOfWhatItRefused)
     EXPECT_EQ(logicErrorOf([&] { writer.writeToFile(path("again.gml")); }), "Документ не инициализирован");
     writer.writeTableData(tableData("Parcel", {"code"}, {})); // starts a document even without features
     writer.writeToFile(path("empty.gml"));
-    EXPECT_EQ(xercesOutline(path("empty.gml")), std::vector<std::string>{Root});
+    EXPECT_EQ(xercesOutline(path("empty.gml")), std::vector<std::string> {Root});
 }
 
 TEST_F(Writer, FailedSavesKeepTheEarlierFileAndTheDocument)
@@ -95,12 +93,12 @@ TEST_F(Writer, FailedSavesKeepTheEarlierFileAndTheDocument)
         return isWriteError(logicErrorOf([&] { writer.writeToFile(target); }));
     })) << "no write error reported";
     EXPECT_EQ(fileContent(target), "earlier");
-    EXPECT_EQ(QDir(path("exchange")).entryList(QDir::Files), QStringList{"out.gml"}); // no temporary file left
+    EXPECT_EQ(QDir(path("exchange")).entryList(QDir::Files), QStringList {"out.gml"}); // no temporary file left
 
     const int watch = inotify_init1(IN_CLOEXEC);
     ASSERT_GE(inotify_add_watch(watch, path("exchange").toLocal8Bit().constData(), IN_CREATE | IN_OPEN), 0);
     std::thread mover([&] {
-        pollfd event{watch, POLLIN, 0};
+        pollfd event {watch, POLLIN, 0};
         if (poll(&event, 1, 60000) == 1) // the time-out only keeps a broken writer from hanging the test
             top.rename("exchange", "moved");
     });
@@ -114,5 +112,5 @@ TEST_F(Writer, FailedSavesKeepTheEarlierFileAndTheDocument)
     EXPECT_FALSE(QFile::exists(target));
     ASSERT_TRUE(top.mkdir("exchange"));
     writer.writeToFile(target);
-    EXPECT_EQ(xercesOutline(target), (std::vector<std::string>{Root, "Parcel.1"}));
+    EXPECT_EQ(xercesOutline(target), (std::vector<std::string> {Root, "Parcel.1"}));
 }

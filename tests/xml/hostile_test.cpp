@@ -18,9 +18,8 @@ TEST(Hostile, ReadersRefuseWhatTheyCannotReadAndKeepWhatTheyHad)
     document.initFromFile(data + "gml/well.gml");
     QTemporaryDir folder;
     int files = 0;
-    const auto write = [&](const QByteArray &text) {
-        return writeFile(folder.filePath(QString::number(++files)), text);
-    };
+    const auto write
+        = [&](const QByteArray &text) { return writeFile(folder.filePath(QString::number(++files)), text); };
     // A feature whose geometry nests elements down to @p depth, which the mapping takes whole.
     const auto deep = [](int depth) {
         return "<r xmlns:gml=\"http://www.opengis.net/gml\"><m><F><gml:Point>"
@@ -95,7 +94,7 @@ TEST(Hostile, ReadersRefuseWhatTheyCannotReadAndKeepWhatTheyHad)
                 EXPECT_EQ(refusal, message);
         }
         EXPECT_TRUE(
-            schema.tables().tableNameList() == QStringList{"Well"} && document.listTables() == QStringList{"Well"});
+            schema.tables().tableNameList() == QStringList {"Well"} && document.listTables() == QStringList {"Well"});
     }
 
     // Up to the limits, with look-alikes of attributes in comments, values, CDATA and instructions; and a
