@@ -8,9 +8,6 @@
 
 #include <ogr_spatialref.h>
 
-#include <cmath>
-#include <limits>
-
 namespace pelmak {
 
 namespace {

@@ -32,9 +32,10 @@ namespace pelmak::gml {
 void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &features);
 
 /*
- * A set of ids in two to four bytes per id, however they spread over the 32 bits: each range of
- * 65,536 ids that holds any keeps them as a sorted array of their low halves, and as a bitmap of
- * 8 KiB once it holds 4,096. Consecutive ids, as data sources give them, cost one comparison each.
+ * A set of ids in two to four bytes per id, however they spread over the 32 bits, and a small
+ * record per range of 65,536 ids that holds any: a range keeps its ids as a sorted array of their
+ * low halves, and as a bitmap of 8 KiB once it holds 4,096. Consecutive ids, as data sources give
+ * them, cost one comparison each.
  */
 class IdSet
 {
