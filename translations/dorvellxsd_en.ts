@@ -8,8 +8,8 @@
         <translation>Cannot open file %1</translation>
     </message>
     <message>
-        <source>Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой %1. Объект %2. Атрибут %3</source>
-        <translation>Geometry not stored: the feature already got another one, and the layer holds one. Layer %1. Feature %2. Attribute %3</translation>
+        <source>Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой %1. Объект %2. %3</source>
+        <translation>Geometry not stored: the feature already got another one, and the layer holds one. Layer %1. Feature %2. %3</translation>
     </message>
     <message>
         <source>Ошибка разбора файла: %1</source>
@@ -20,8 +20,12 @@
         <translation>The document does not map to tables, line %1: %2</translation>
     </message>
     <message>
-        <source>член коллекции %1 не содержит объекта</source>
-        <translation>the collection member %1 holds no feature</translation>
+        <source>член коллекции %1 ссылается на объект %2 вне документа, а такие объекты не читаются</source>
+        <translation>the collection member %1 refers to the feature %2 outside the document, and such features are not read</translation>
+    </message>
+    <message>
+        <source>таблица %1: число в идентификаторе %2 не помещается в 32 бита</source>
+        <translation>table %1: the number in the identifier %2 does not fit in 32 bits</translation>
     </message>
     <message>
         <source>элемент %1 в %2 принадлежит пространству имён GML, а ожидался объект прикладной схемы</source>
@@ -296,22 +300,30 @@
         <translation>The value “%4” cannot be stored in field %3 unchanged. Layer %1. Feature %2</translation>
     </message>
     <message>
-        <source>Геометрия не распознана. Слой %1. Объект %2. Атрибут %3
+        <source>Геометрия не распознана. Слой %1. Объект %2. %3
 %4</source>
-        <translation>Geometry not recognised. Layer %1. Feature %2. Attribute %3
+        <translation>Geometry not recognised. Layer %1. Feature %2. %3
 %4</translation>
     </message>
     <message>
-        <source>Координата геометрии не является конечным числом. Слой %1. Объект %2. Атрибут %3</source>
-        <translation>A geometry coordinate is not a finite number. Layer %1. Feature %2. Attribute %3</translation>
+        <source>Координата геометрии не является конечным числом. Слой %1. Объект %2. %3</source>
+        <translation>A geometry coordinate is not a finite number. Layer %1. Feature %2. %3</translation>
     </message>
     <message>
-        <source>Неизвестная система координат %4. Слой %1. Объект %2. Атрибут %3</source>
-        <translation>Unknown coordinate system %4. Layer %1. Feature %2. Attribute %3</translation>
+        <source>Координата геометрии %4 ближе к нулю, чем число двойной точности хранит без потери точности. Слой %1. Объект %2. %3</source>
+        <translation>The geometry coordinate %4 is closer to zero than a double holds without losing precision. Layer %1. Feature %2. %3</translation>
     </message>
     <message>
-        <source>Геометрия не может быть преобразована из системы координат %4 в систему слоя. Слой %1. Объект %2. Атрибут %3</source>
-        <translation>The geometry cannot be transformed from coordinate system %4 into the layer&apos;s. Layer %1. Feature %2. Attribute %3</translation>
+        <source>Части геометрии названы в разных системах координат (%4): они переносятся в систему слоя порознь, а это возможно лишь для членов составной геометрии и колец полигона и лишь в слой с системой координат. Слой %1. Объект %2. %3</source>
+        <translation>Parts of the geometry name different coordinate systems (%4): they are carried into the layer&apos;s system one by one, which is possible only for the members of a multi-geometry and the rings of a polygon, and only into a layer with a coordinate system. Layer %1. Feature %2. %3</translation>
+    </message>
+    <message>
+        <source>Неизвестная система координат %4. Слой %1. Объект %2. %3</source>
+        <translation>Unknown coordinate system %4. Layer %1. Feature %2. %3</translation>
+    </message>
+    <message>
+        <source>Геометрия не может быть преобразована из системы координат %4 в систему слоя. Слой %1. Объект %2. %3</source>
+        <translation>The geometry cannot be transformed from coordinate system %4 into the layer&apos;s. Layer %1. Feature %2. %3</translation>
     </message>
     <message>
         <source>Идентификатор объекта %2 слоя %1 не помещается в 32 бита</source>
@@ -356,6 +368,16 @@
     <message>
         <source>Пространство имён «%1» или расположение схемы «%2» содержит символ, недопустимый в XML</source>
         <translation>The namespace “%1” or the schema location “%2” holds a character XML cannot carry</translation>
+        <source>Объект уже записан в документ, а его gml:id повторился бы. Таблица %1. Объект %2</source>
+        <translation>The feature is written to the document already, and its gml:id would repeat. Table %1. Feature %2</translation>
+    </message>
+    <message>
+        <source>Атрибут %1</source>
+        <translation>Attribute %1</translation>
+    </message>
+    <message>
+        <source>Геометрия, стоящая в самом объекте вне свойств</source>
+        <translation>The geometry standing in the feature itself, outside its properties</translation>
     </message>
     <message>
         <source>Значение содержит символ, недопустимый в XML. Таблица %1. Объект %2. Атрибут %3</source>

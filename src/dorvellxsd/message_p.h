@@ -24,7 +24,8 @@ inline constexpr char CannotParseFile[] = QT_TRANSLATE_NOOP("QObject", "Ошиб
 // Reading documents: what a document's elements do not map to
 inline constexpr char DocumentNotMapped[] =
     QT_TRANSLATE_NOOP("QObject", "Документ не читается как набор таблиц, строка %1: %2");
-inline constexpr char MemberWithoutFeature[] = QT_TRANSLATE_NOOP("QObject", "член коллекции %1 не содержит объекта");
+inline constexpr char MemberRefersOutside[] =
+    QT_TRANSLATE_NOOP("QObject", "член коллекции %1 ссылается на объект %2 вне документа, а такие объекты не читаются");
 inline constexpr char FeatureInGmlNamespace[] = QT_TRANSLATE_NOOP(
     "QObject", "элемент %1 в %2 принадлежит пространству имён GML, а ожидался объект прикладной схемы");
 inline constexpr char TextBesideMembers[] = QT_TRANSLATE_NOOP("QObject", "текст «%1» стоит между членами коллекции");
@@ -35,6 +36,8 @@ inline constexpr char PropertyNotAValue[] = QT_TRANSLATE_NOOP("QObject",
     "геометрия GML");
 inline constexpr char PropertyRepeated[] =
     QT_TRANSLATE_NOOP("QObject", "таблица %1, объект %2: свойство %3 повторяется, а столбец хранит одно значение");
+inline constexpr char IdentifierOutOfRange[] =
+    QT_TRANSLATE_NOOP("QObject", "таблица %1: число в идентификаторе %2 не помещается в 32 бита");
 inline constexpr char SecondGeometry[] = QT_TRANSLATE_NOOP(
     "QObject", "таблица %1, объект %2: %3 — вторая геометрия вне свойств объекта, а такая геометрия у таблицы одна");
 // Reasons that fill the %1 of CannotParseFile when a document is refused before it is parsed
@@ -161,18 +164,29 @@ inline constexpr char SystemsMixed[] = QT_TRANSLATE_NOOP(
 
 // Values and geometries refused on insert, identifiers and geometries refused on reading
 inline constexpr char SecondGeometryNotStored[] = QT_TRANSLATE_NOOP(
-    "QObject", "Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой %1. Объект %2. Атрибут %3");
+    "QObject", "Геометрия не сохранена: объект уже получил другую, а слой хранит одну. Слой %1. Объект %2. %3");
+// Where in a feature a refused geometry stands: %3 of the messages above and below
+inline constexpr char AttributeLabel[] = QT_TRANSLATE_NOOP("QObject", "Атрибут %1");
+inline constexpr char FeatureGeometryLabel[] =
+    QT_TRANSLATE_NOOP("QObject", "Геометрия, стоящая в самом объекте вне свойств");
 inline constexpr char FieldNotInLayer[] = QT_TRANSLATE_NOOP("QObject", "В слое %1 нет поля %2");
 inline constexpr char ValueNotStorable[] =
     QT_TRANSLATE_NOOP("QObject", "Значение «%4» не может быть сохранено в поле %3 без искажения. Слой %1. Объект %2");
 inline constexpr char GeometryNotReadable[] =
-    QT_TRANSLATE_NOOP("QObject", "Геометрия не распознана. Слой %1. Объект %2. Атрибут %3\n%4");
+    QT_TRANSLATE_NOOP("QObject", "Геометрия не распознана. Слой %1. Объект %2. %3\n%4");
 inline constexpr char CoordinateNotFinite[] =
-    QT_TRANSLATE_NOOP("QObject", "Координата геометрии не является конечным числом. Слой %1. Объект %2. Атрибут %3");
+    QT_TRANSLATE_NOOP("QObject", "Координата геометрии не является конечным числом. Слой %1. Объект %2. %3");
+inline constexpr char CoordinateUnderflows[] = QT_TRANSLATE_NOOP("QObject",
+    "Координата геометрии %4 ближе к нулю, чем число двойной точности хранит без потери точности. Слой %1. "
+    "Объект %2. %3");
+inline constexpr char PartsInSeveralSystems[] = QT_TRANSLATE_NOOP("QObject",
+    "Части геометрии названы в разных системах координат (%4): они переносятся в систему слоя порознь, а это "
+    "возможно лишь для членов составной геометрии и колец полигона и лишь в слой с системой координат. Слой %1. "
+    "Объект %2. %3");
 inline constexpr char UnknownCoordinateSystem[] =
-    QT_TRANSLATE_NOOP("QObject", "Неизвестная система координат %4. Слой %1. Объект %2. Атрибут %3");
-inline constexpr char NoTransformation[] = QT_TRANSLATE_NOOP("QObject",
-    "Геометрия не может быть преобразована из системы координат %4 в систему слоя. Слой %1. Объект %2. Атрибут %3");
+    QT_TRANSLATE_NOOP("QObject", "Неизвестная система координат %4. Слой %1. Объект %2. %3");
+inline constexpr char NoTransformation[] = QT_TRANSLATE_NOOP(
+    "QObject", "Геометрия не может быть преобразована из системы координат %4 в систему слоя. Слой %1. Объект %2. %3");
 inline constexpr char FeatureIdOutOfRange[] =
     QT_TRANSLATE_NOOP("QObject", "Идентификатор объекта %2 слоя %1 не помещается в 32 бита");
 inline constexpr char GeometryNotExported[] =
@@ -191,6 +205,8 @@ inline constexpr char InvalidAttributeName[] =
     QT_TRANSLATE_NOOP("QObject", "Имя атрибута %1 недопустимо в XML. Таблица %2");
 inline constexpr char InvalidDocumentIdentity[] = QT_TRANSLATE_NOOP(
     "QObject", "Пространство имён «%1» или расположение схемы «%2» содержит символ, недопустимый в XML");
+inline constexpr char FeatureIdRepeated[] =
+    QT_TRANSLATE_NOOP("QObject", "Объект уже записан в документ, а его gml:id повторился бы. Таблица %1. Объект %2");
 inline constexpr char InvalidValueCharacter[] =
     QT_TRANSLATE_NOOP("QObject", "Значение содержит символ, недопустимый в XML. Таблица %1. Объект %2. Атрибут %3");
 

@@ -379,7 +379,13 @@ TEST_F(GeoPackageTest, GeometriesAreCarriedIntoTheLayersSystemOrRefused)
         GDALDatasetUniquePtr dataset = createDataSource(file);
         createLayer(*dataset, "utm", wkbPoint, {}, 32637);
         createLayer(*dataset, "geo", wkbPoint, {}, 4326);
+        createLayer(*dataset, "parts", wkbUnknown, {}, 32637);
+        createLayer(*dataset, "undefined", wkbUnknown);
     }
+    const auto gml = [](const QString &pos, const QString &srsName = {}) {
+        return "<gml:Point%1><gml:pos>%2</gml:pos></gml:Point>"_q.arg(
+            srsName.isEmpty() ? QString() : " srsName=\"%1\""_q.arg(srsName), pos);
+    };
     // Moscow, latitude first where the srsName says the authority's order applies.
     const QString latitudeFirst = "55.7558 37.6173"_q, longitudeFirst = "37.6173 55.7558"_q;
     const std::pair<QString, QString> spellings[] = {{"urn:ogc:def:crs:EPSG::4326"_q, latitudeFirst},
@@ -389,9 +395,32 @@ TEST_F(GeoPackageTest, GeometriesAreCarriedIntoTheLayersSystemOrRefused)
         {"http://www.opengis.net/gml/srs/epsg.xml#4326"_q, longitudeFirst}};
     std::vector<QStringList> moscow;
     for (const auto &[srsName, pos] : spellings)
-        moscow.push_back({"<gml:Point srsName=\"%1\"><gml:pos>%2</gml:pos></gml:Point>"_q.arg(srsName, pos)});
+        moscow.push_back({gml(pos, srsName)});
+    // The separators GeoServer 1.7 names on gml:coordinates; a comment in a list, which GDAL alone would end at.
+    moscow.push_back(
+        {"<gml:Point srsName=\"EPSG:4326\"><gml:coordinates decimal=\",\" cs=\";\" ts=\" \">"
+         "37,6173;55,7558</gml:coordinates></gml:Point>"_q});
+    moscow.push_back({gml("37.6173 <!-- longitude, then latitude -->55.7558"_q, "EPSG:4326"_q)});
     XsdGdalDataProvider provider(file, false);
     provider.insertData({tableData(describeTable("utm"_q, {}), moscow), tableData(describeTable("geo"_q, {}), moscow)});
+
+    // Each part stands in the system its srsName names, or in that of the geometry it is part of, which
+    // need not name one; an srsName is an attribute of its own, not the text of another.
+    const QString inUtm = "413224.137659275 6179766.95387724"_q, member = "<gml:pointMember>%1</gml:pointMember>"_q;
+    const QString polygon =
+        "<gml:Polygon srsName=\"EPSG:32637\"><gml:exterior><gml:LinearRing><gml:posList>413224 "
+        "6179766 413225 6179766 413225 6179767 413224 6179766</gml:posList></gml:LinearRing>"
+        "</gml:exterior><gml:interior><gml:LinearRing srsName=\"EPSG:4326\"><gml:posList>37.6173 "
+        "55.7558 37.61731 55.7558 37.61731 55.75581 37.6173 55.7558</gml:posList></gml:LinearRing>"
+        "</gml:interior></gml:Polygon>"_q;
+    const std::vector<QStringList> parts = {
+        {"<gml:MultiPoint>"_q + member.arg(gml(longitudeFirst, "EPSG:4326"_q)) + "</gml:MultiPoint>"_q},
+        {"<gml:MultiPoint>"_q + member.arg(gml(latitudeFirst, "urn:ogc:def:crs:EPSG::4326"_q))
+            + member.arg(gml(longitudeFirst, "EPSG:4326"_q)) + "</gml:MultiPoint>"_q},
+        {"<gml:MultiPoint srsName=\"EPSG:32637\">"_q + member.arg(gml(inUtm))
+            + member.arg(gml(longitudeFirst, "EPSG:4326"_q)) + "</gml:MultiPoint>"_q},
+        {"<gml:Point gml:id=\"p srsName='EPSG:4326'\"><gml:pos>"_q + inUtm + "</gml:pos></gml:Point>"_q}, {polygon}};
+    provider.insertData({tableData(describeTable("parts"_q, {}), parts)});
 
     // Moscow in UTM zone 37N, as PROJ gives it.
     const GDALDatasetUniquePtr stored = openWithGdal(file);
@@ -405,35 +434,77 @@ TEST_F(GeoPackageTest, GeometriesAreCarriedIntoTheLayersSystemOrRefused)
             EXPECT_NEAR(point->getY(), expectedY, 1e-6);
             ++count;
         }
-        EXPECT_EQ(count, std::size(spellings));
+        EXPECT_EQ(count, moscow.size());
     }
-
-    const auto gml = [](const QString &pos, const QString &srsName = {}) {
-        return "<gml:Point%1><gml:pos>%2</gml:pos></gml:Point>"_q.arg(
-            srsName.isEmpty() ? QString() : " srsName=\"%1\""_q.arg(srsName), pos);
-    };
+    int count = 0;
+    for (const auto &feature : *stored->GetLayerByName("parts")) {
+        OGREnvelope envelope;
+        feature->GetGeometryRef()->getEnvelope(&envelope);
+        EXPECT_TRUE(
+            envelope.MinX > 413222 && envelope.MaxX < 413226 && envelope.MinY > 6179765 && envelope.MaxY < 6179769)
+            << feature->GetGeometryRef()->exportToWkt();
+        ++count;
+    }
+    EXPECT_EQ(count, parts.size());
     const QString at = ". Слой utm. Объект 2. Атрибут Geometry"_q,
                   unrecognised = "Геометрия не распознана"_q + at + '\n';
     const QString notFinite = "Координата геометрии не является конечным числом"_q + at;
+    const auto underflow = [&](const QString &coordinate) {
+        return "Координата геометрии %1 ближе к нулю, чем число двойной точности хранит без потери точности"_q.arg(
+                   coordinate)
+            + at;
+    };
+    const QString inParts =
+        "Части геометрии названы в разных системах координат (EPSG:32637, EPSG:4326): они "
+        "переносятся в систему слоя порознь, а это возможно лишь для членов составной геометрии "
+        "и колец полигона и лишь в слой с системой координат"_q;
+    const auto coordinates = [](const QString &attributes, const QString &tuples) {
+        return "<gml:LineString><gml:coordinates%1>%2</gml:coordinates></gml:LineString>"_q.arg(attributes, tuples);
+    };
     const std::pair<QStringList, QString> refused[] = {
         {{gml("412000"_q), "not GML"_q, "<"_q, "<gml:Point srsName=\""_q, "<gml:Point><gml:pos>1 2"_q}, unrecognised},
         {{gml("1 2e"_q)}, unrecognised + "2e"_q},
-        // Without an exponent, too many digits overflow or underflow all the same.
+        // Read as GDAL reads them, each coordinate as XML Schema writes a number: a separator of another script,
+        // the decimal separator that the coordinates do not name, a tuple that lacks a number or has four, and
+        // a decimal separator that is also another separator.
+        {{gml("1\u00a02 3"_q)}, unrecognised + "1\u00a02"_q},
+        {{coordinates(" decimal=\",\" cs=\";\""_q, "1.5;2 3;4"_q)}, unrecognised + "1.5"_q},
+        {{coordinates({}, "1, 2 3, 4"_q)}, unrecognised + "1,"_q},
+        {{coordinates(" cs=\";\""_q, "1;2;3;4 5;6"_q)}, unrecognised + "1;2;3;4"_q},
+        {{coordinates(" decimal=\",\""_q, "1,5 2,5"_q)}, unrecognised + "decimal=\",\" cs=\",\" ts=\" \""_q},
+        // Without an exponent, too many digits overflow all the same; GDAL reads a CDATA section too.
         {{gml("NaN NaN"_q), gml("INF -INF"_q), gml("1e999 5"_q), gml("1 "_q + "9"_q.repeated(309)),
-             gml("0."_q + "0"_q.repeated(330) + "1 1"_q)},
+             gml("<![CDATA[NaN 1]]>"_q), coordinates({}, "1,2 NaN,4"_q)},
             notFinite},
+        // Closer to zero than a double's normal numbers, which GDAL reads as 0 or with fewer digits; so is a
+        // number of too many digits without an exponent.
+        {{gml("1e-400 5"_q)}, underflow("1e-400"_q)}, {{gml("5 -2.2e-308"_q)}, underflow("-2.2e-308"_q)},
+        {{gml("0."_q + "0"_q.repeated(330) + "1 1"_q)}, underflow("0."_q + "0"_q.repeated(330) + "1"_q)},
         {{gml("1 2"_q, "urn:ogc:def:crs:EPSG::999999"_q)},
             "Неизвестная система координат urn:ogc:def:crs:EPSG::999999"_q + at},
         {{gml("1 2"_q, "local"_q)}, "Неизвестная система координат local"_q + at},
         {{gml("1 2"_q, "EPSG:5703"_q)}, "Неизвестная система координат EPSG:5703"_q + at},
         {{gml("37 100"_q, "EPSG:4326"_q)},
-            "Геометрия не может быть преобразована из системы координат EPSG:4326 в систему слоя"_q + at}};
+            "Геометрия не может быть преобразована из системы координат EPSG:4326 в систему слоя"_q + at},
+        // GDAL gives no part of a line a position of its own.
+        {{"<gml:LineString srsName=\"EPSG:32637\"><gml:pos>1 2</gml:pos><gml:pos srsName=\"EPSG:4326\">3 4</gml:pos>"
+          "</gml:LineString>"_q},
+            inParts + at}};
     for (const auto &[values, expected] : refused)
         for (const QString &value : values) {
             SCOPED_TRACE(value.toStdString());
             failedImport(provider, {tableData(describeTable("utm"_q, {}), {moscow.front(), {value}})}, file, {"utm"},
                 expected, !expected.endsWith(QLatin1Char('\n')));
         }
+    failedImport(provider, {tableData(describeTable("undefined"_q, {}), {parts.at(2)})}, file, {"undefined"},
+        inParts + ". Слой undefined. Объект 1. Атрибут Geometry"_q, true);
+    // A geometry without a name stands in the feature itself, as a document's bare gml:Point does.
+    XsdElement bare = describeTable("utm"_q, {});
+    bare.complexType.attributes.first().name.clear();
+    failedImport(provider, {tableData(bare, {moscow.front(), {gml("NaN 1"_q)}})}, file, {"utm"},
+        "Координата геометрии не является конечным числом. Слой utm. Объект 2. Геометрия, стоящая в самом объекте "
+        "вне свойств"_q,
+        true);
 }
 
 TEST_F(GeoPackageTest, FailedImportLeavesEveryLayerAsItWas)

@@ -20,9 +20,10 @@ std::string describe(const QList<XsdTableData> &tables)
 
 } // namespace
 
-// Names count by namespace, not prefix: any member form, features and properties by local name, a geometry
-// standing in the feature or wrapped in a property, references; GML's own properties are no members; a
-// geometry without srsName takes the one of the collection's envelope.
+// Names count by namespace, not prefix: any member form, features and properties by local name (GML's own as
+// gml_<name> beside the application's of that name), a geometry standing in the feature or wrapped in a
+// property, references; GML's own properties are no members; a geometry without srsName takes the one of the
+// collection's envelope.
 TEST(XsdXmlTables, ReadsDocumentsByMeaning)
 {
     XsdXmlTables tables;
@@ -32,15 +33,16 @@ TEST(XsdXmlTables, ReadsDocumentsByMeaning)
         R"(Parcel 17 {code=77:01:17} {area=1520.5} [position<gml:Point gml:id="p1" srsName="EPSG:4326">
 <gml:pos>1 2</gml:pos>
 </gml:Point>
-] {owner=#person.5} {name=Garden}
-Road -5 {name=Ring road} [<gml:LineString srsName="EPSG:3857">
+] {owner=#person.5} {name=Plot 17} {gml_name=Garden}
+Road -5 {gml_name=Ring} {name=Ring road} [<gml:LineString srsName="EPSG:3857">
 <gml:posList>0 0 1 1</gml:posList>
 </gml:LineString>
 ]
 parcel 3 {code=lower case}
 Parcel 18)");
-    EXPECT_EQ(
-        layout(tables.getDataFromLayers({"Parcel"}).front().tableInfo()), "Parcel: 0code 0area 2position 0owner 0name");
+    EXPECT_EQ(layout(tables.getDataFromLayers({"Parcel"}).front().tableInfo()),
+        "Parcel: 0code 0area 2position 0owner 0name 0gml_name");
+    EXPECT_EQ(describe(writeAndReadBack(tables.getDataFromLayers({}))), describe(tables.getDataFromLayers({})));
     // Selection ignores letter case.
     const auto ids = [&](const QStringList &names) {
         QStringList result;
@@ -60,8 +62,26 @@ Parcel 18)");
 <!--c--> </gml:Point>
 ])");
 
+    // Collections nested in members, and a root that is a single feature or a collection named otherwise.
+    QStringList features;
+    for (const char *file : {"/gml/wfs20-nested.gml", "/gml/single-feature.gml", "/gml/dataset.gml"}) {
+        tables.initFromFile(DORVELLXSD_TEST_DATA_DIR + QString(file));
+        features.append(QString::fromStdString(describe(tables.getDataFromLayers({}))));
+    }
+    EXPECT_EQ(features.join('\n').toStdString(), R"(Parcel 1 {code=a} [<gml:Point srsName="EPSG:4326">
+<gml:pos>37 55</gml:pos>
+</gml:Point>
+]
+Parcel 2 {code=b}
+Road 7 [<gml:LineString>
+<gml:posList>0 0 1 1</gml:posList>
+</gml:LineString>
+]
+Parcel 9 {name=Garden} {code=77:01}
+Parcel 3 {code=c})");
+
     tables.initFromFile(DORVELLXSD_TEST_DATA_DIR "/gml/ids.gml"); // the id each gml:id gives stands beside it
-    EXPECT_EQ(ids({}), "17 -5 -5 5 7 123 17 12 -2147483648 0 0 0 0 0 0 3 0");
+    EXPECT_EQ(ids({}), "17 -5 -5 5 7 123 17 12 -2147483648 0 0 0 0 3 0");
 }
 
 // What the mapping cannot take whole is refused by both readers alike, with its line, never read in part.
@@ -70,13 +90,20 @@ TEST(Readers, RefuseWhatTheyCannotMap)
     const QByteArray head = "<c xmlns:gml=\"http://www.opengis.net/gml\" xmlns:x=\"urn:x\">\n<gml:featureMember>\n";
     const QByteArray tail = "\n</gml:featureMember></c>";
     const std::pair<QByteArray, std::string> cases[] = {
-        {"<F gml:id=\"F.1\"><a>1</a></F></gml:featureMember>\n<gml:featureMember>  </gml:featureMember>\n"
-         "<gml:featureMember><F/>",
-            "строка 4: член коллекции gml:featureMember не содержит объекта"},
+        {"<F/></gml:featureMember>\n<gml:featureMember xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+         "xlink:href=\"http://example.org/F.2\"/><gml:featureMember><F/>",
+            "строка 4: член коллекции gml:featureMember ссылается на объект http://example.org/F.2 вне документа, а "
+            "такие объекты не читаются"},
         {"<gml:Point/>",
             "строка 3: элемент gml:Point в gml:featureMember принадлежит пространству имён GML, а "
             "ожидался объект прикладной схемы"},
+        // A child of the collection holding text or a GML object is a property of it, unless a feature follows.
+        {"<F/></gml:featureMember><x:m><gml:Envelope/>\n<F/></x:m><gml:featureMember><F/>",
+            "строка 3: элемент gml:Envelope в x:m принадлежит пространству имён GML, а ожидался объект прикладной "
+            "схемы"},
         {"<F/></gml:featureMember>\nsome text<gml:featureMember><F/>",
+            "строка 4: текст «some text» стоит между членами коллекции"},
+        {"<F/></gml:featureMember><x:m>\nsome text<F/></x:m><gml:featureMember><F/>",
             "строка 4: текст «some text» стоит между членами коллекции"},
         {"<F gml:id=\"F.1\"><a>1</a>\nstray</F>",
             "строка 4: таблица F, объект F.1: текст «stray» стоит вне значений "
@@ -100,6 +127,10 @@ TEST(Readers, RefuseWhatTheyCannotMap)
             "строка 4: таблица F, объект 0: LineString — вторая геометрия вне свойств объекта, а такая геометрия у "
             "таблицы одна"},
         {"<F><a>1</a>\n<y:b/></F>", "строка 4: префикс имени y:b не объявлен"},
+        {"<F/></gml:featureMember><gml:featureMember>\n<F gml:id=\"SurveyPoint.2147483648\"/>",
+            "строка 4: таблица F: число в идентификаторе SurveyPoint.2147483648 не помещается в 32 бита"},
+        {"<F/></gml:featureMember><gml:featureMember>\n<F fid=\"fid-4294967297\"/>",
+            "строка 4: таблица F: число в идентификаторе fid-4294967297 не помещается в 32 бита"},
         {"<F/></gml:featureMember>\n<gml:boundedBy><gml:Envelope srsName=\"" + QByteArray(257, 'x')
                 + "\"/></gml:boundedBy><gml:featureMember><F/>",
             "строка 4: srsName границ коллекции длиннее 256 символов, а так не называется ни одна система координат"},
@@ -145,15 +176,16 @@ TEST(RoundTrip, GeometriesComeBackEqualOrAreLeftOut)
         return QString("<gml:MultiGeometry>").repeated(depth - 1) + "<gml:Point/>"
             + QString("</gml:MultiGeometry>").repeated(depth - 1);
     };
-    features << XsdFeatureData {0, {"entities", fileContent(DORVELLXSD_TEST_DATA_DIR "/hostile/billion-laughs.xml")}}
-             << XsdFeatureData {0, {"bad attribute name", "<gml:Point s\001e=\"x\"/>"}}
-             << XsdFeatureData {0, {"bad target", QString("<gml:Point><?p") + QChar(0) + "?></gml:Point>"}}
-             << XsdFeatureData {0, {"998 levels", nested(998)}} << XsdFeatureData {0, {"997 levels", nested(997)}};
+    features << XsdFeatureData{101, {"entities", fileContent(DORVELLXSD_TEST_DATA_DIR "/hostile/billion-laughs.xml")}}
+             << XsdFeatureData{102, {"bad attribute name", "<gml:Point s\001e=\"x\"/>"}}
+             << XsdFeatureData{103, {"bad target", QString("<gml:Point><?p") + QChar(0) + "?></gml:Point>"}}
+             << XsdFeatureData{104, {"998 levels", nested(998)}} << XsdFeatureData{105, {"997 levels", nested(997)}};
     const QList<XsdTableData> back = writeAndReadBack({tableData("Shape", {"wkt", "Geometry"}, features)});
     ASSERT_EQ(back.size(), features.size());
     const int count = static_cast<int>(originals.size());
     EXPECT_EQ(describe(back.mid(count, 4)),
-        "Shape 0 {wkt=entities}\nShape 0 {wkt=bad attribute name}\nShape 0 {wkt=bad target}\nShape 0 {wkt=998 levels}");
+        "Shape 101 {wkt=entities}\nShape 102 {wkt=bad attribute name}\nShape 103 {wkt=bad target}\nShape 104 {wkt=998 "
+        "levels}");
     EXPECT_EQ(back.last().featureData().front().values.size(), 2) << "997 levels fit beneath the feature";
     for (int i = 0; i < count; ++i) {
         const XsdFeatureData data = back.at(i).featureData().front();

@@ -51,6 +51,9 @@ TEST_F(Writer, BuildsTheExactLayoutWithNothingOfWhatItRefused)
         {QString("bell\a"), QChar(0xD800) + QString("x"), QString(QChar(0xDC00)), QString(QChar(0xFFFE))})
         EXPECT_EQ(refusal(tableData("T", {"a"}, {{5, {value}}})), badValue + "a");
     EXPECT_EQ(refusal(tableData("T", {"a", "b"}, {{4, {"good"}}, {5, {"x", "\x1b"}}})), badValue + "b");
+    const std::string repeated = "Объект уже записан в документ, а его gml:id повторился бы. Таблица ";
+    EXPECT_EQ(refusal(tableData("Parcel", {"code"}, {{5, {"x"}}, {-3, {"y"}}})), repeated + "Parcel. Объект -3");
+    EXPECT_EQ(refusal(tableData("Road", {"name"}, {{6, {"x"}}, {6, {"y"}}})), repeated + "Road. Объект 6");
     // Names that are never written, and characters beyond the BMP, are fine.
     writer.writeTableData(tableData("Участок", {"не пишется?", "_a-b.c"}, {{3, {"", "🌲\t"}}}));
 

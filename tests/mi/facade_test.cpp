@@ -80,7 +80,7 @@ TEST_F(Facade, RecordsMoveThroughWriterReaderAndInsert)
     std::list<mi::XsdTableData> records;
     records.push_back(std::move(roads)); // roads owns nothing now and is only destroyed
     records.push_back(read("Road", "lanes = 4"));
-    records.front() = read("Road");
+    records.front() = read("Road", "lanes < 4"); // the others: a document holds a feature once
 
     mi::XsdXmlWriter writer;
     for (const mi::XsdTableData &record : records)
@@ -90,8 +90,8 @@ TEST_F(Facade, RecordsMoveThroughWriterReaderAndInsert)
     EXPECT_TRUE(reader.getDataFromLayers({}).empty()) << "nothing loaded yet";
     reader.initFromFile(path("дороги.gml"));
     EXPECT_EQ(reader.listTables(), Names{"Road"});
-    EXPECT_EQ(reader.getDataFromLayers({}).size(), 44u);
-    EXPECT_EQ(reader.getDataFromLayers({"ROAD", "Lake"}).size(), 44u);
+    EXPECT_EQ(reader.getDataFromLayers({}).size(), 40u);
+    EXPECT_EQ(reader.getDataFromLayers({"ROAD", "Lake"}).size(), 40u);
     EXPECT_TRUE(reader.getDataFromLayers({"Lake"}).empty());
 
     // The streaming pair writes the same text, and reads the features back in batches.
@@ -99,12 +99,12 @@ TEST_F(Facade, RecordsMoveThroughWriterReaderAndInsert)
     for (const mi::XsdTableData &record : records)
         streamWriter.writeTableData(record);
     streamWriter.commit();
-    EXPECT_EQ(streamWriter.featureCount(), 44);
+    EXPECT_EQ(streamWriter.featureCount(), 40);
     const auto content = [&](const char *name) { return fileContent(path(name)); };
     EXPECT_TRUE(!content("потоком.gml").isEmpty() && content("потоком.gml") == content("дороги.gml"));
     mi::XsdXmlStreamReader streamReader(path("потоком.gml"));
     size_t batches = 0;
-    while (!streamReader.readBatch(40, {"road"}).empty())
+    while (!streamReader.readBatch(30, {"road"}).empty())
         ++batches;
     EXPECT_TRUE(batches == 2 && streamReader.atEnd());
     EXPECT_EQ(streamReader.tablesSeen(), Names{"Road"});
@@ -113,7 +113,7 @@ TEST_F(Facade, RecordsMoveThroughWriterReaderAndInsert)
     ASSERT_TRUE(QFile::copy(DORVELLXSD_MI_ROAD_DIR "/empty.gpkg", QString::fromStdString(target)));
     mi::XsdGdalDataProvider targetProvider(target, false);
     EXPECT_TRUE(targetProvider.insertData({}).empty());
-    const std::map<std::string, int> expected = {{"Road", 44}};
+    const std::map<std::string, int> expected = {{"Road", 40}};
     EXPECT_EQ(targetProvider.insertData(records), expected);
     EXPECT_EQ(targetProvider.insertData(records), expected) << "the caller's records are intact";
 }

@@ -2,43 +2,13 @@
 
 #include "../message_p.h"
 #include "gdaltext_p.h"
+#include "gmltext_p.h"
 
 #include <QRegularExpression>
 
 #include <ogr_spatialref.h>
 
-#include <cmath>
-#include <limits>
-
 namespace pelmak {
-
-// Only the root's start tag counts: GDAL writes the srsName there and nowhere else. A plain
-// scan, since it runs once per imported geometry.
-QString geometrySrsName(const QString &gml)
-{
-    const QLatin1String attribute("srsName");
-    const int tagEnd = gml.indexOf(QLatin1Char('>'));
-    const int limit = tagEnd < 0 ? gml.size() : tagEnd;
-    for (int at = gml.indexOf(attribute); at > 0 && at < limit; at = gml.indexOf(attribute, at + attribute.size())) {
-        if (!gml.at(at - 1).isSpace())
-            continue;
-        int i = at + attribute.size();
-        while (i < limit && gml.at(i).isSpace())
-            ++i;
-        if (i == limit || gml.at(i) != QLatin1Char('='))
-            continue;
-        ++i;
-        while (i < limit && gml.at(i).isSpace())
-            ++i;
-        if (i == limit || (gml.at(i) != QLatin1Char('"') && gml.at(i) != QLatin1Char('\'')))
-            continue;
-        const int close = gml.indexOf(gml.at(i), i + 1);
-        if (close < 0 || close > limit)
-            return QString();
-        return gml.mid(i + 1, close - i - 1);
-    }
-    return QString();
-}
 
 namespace {
 
@@ -72,141 +42,6 @@ SrsName parseSrsName(const QString &srsName)
     return match.hasMatch() ? SrsName{match.captured(1).toInt(), false} : SrsName{};
 }
 
-enum class Coordinates { Finite, NotNumbers, NotFinite };
-struct CoordinateCheck
-{
-    Coordinates found = Coordinates::Finite;
-    QString token; ///< the first that is not a finite number
-};
-
-// The GML elements whose text is coordinates.
-bool holdsCoordinates(const QStringRef &name)
-{
-    static const char *const names[] = {"pos", "posList", "coordinates", "lowerCorner", "upperCorner", "X", "Y", "Z"};
-    for (const char *known : names) {
-        if (name == QLatin1String(known))
-            return true;
-    }
-    return false;
-}
-
-bool isDigit(QChar c)
-{
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
-/*
- * The end of the decimal number that starts at @p begin, as XML Schema writes one: sign, digits
- * with at most one point, exponent; null where none starts there. @p mayOverflow tells whether
- * it has an exponent or more digits than a double's range spans: any other such number is
- * neither too large nor too small for a double, without being converted. Raw characters, read
- * once, as every coordinate of every imported geometry passes here.
- */
-const QChar *decimalNumberEnd(const QChar *begin, const QChar *end, bool &mayOverflow)
-{
-    const QChar *c = begin;
-    if (c != end && (*c == QLatin1Char('+') || *c == QLatin1Char('-')))
-        ++c;
-    int digits = 0;
-    for (; c != end && isDigit(*c); ++c)
-        ++digits;
-    if (c != end && *c == QLatin1Char('.')) {
-        for (++c; c != end && isDigit(*c); ++c)
-            ++digits;
-    }
-    mayOverflow = digits > std::numeric_limits<double>::max_exponent10;
-    if (digits == 0)
-        return nullptr;
-    if (c != end && (*c == QLatin1Char('e') || *c == QLatin1Char('E'))) {
-        mayOverflow = true;
-        ++c;
-        if (c != end && (*c == QLatin1Char('+') || *c == QLatin1Char('-')))
-            ++c;
-        const QChar *const exponentStart = c;
-        while (c != end && isDigit(*c))
-            ++c;
-        if (c == exponentStart)
-            return nullptr;
-    }
-    return c;
-}
-
-bool isSeparator(QChar c)
-{
-    return c.isSpace() || c == QLatin1Char(',');
-}
-
-// The numbers in the characters of @p gml from @p from up to @p to.
-CoordinateCheck checkNumbers(const QString &gml, int from, int to)
-{
-    const QChar *const text = gml.constData();
-    for (int i = from; i < to;) {
-        if (isSeparator(text[i])) {
-            ++i;
-            continue;
-        }
-        bool mayOverflow = true;
-        // A number's characters are no separators: it is the whole token when one follows it.
-        const QChar *const numberEnd = decimalNumberEnd(text + i, text + to, mayOverflow);
-        int end = numberEnd ? static_cast<int>(numberEnd - text) : i;
-        if (!numberEnd || (end < to && !isSeparator(text[end]))) {
-            while (end < to && !isSeparator(text[end]))
-                ++end;
-            // GDAL would read "NaN", "INF" or a word as 0.
-            const QString token = gml.mid(i, end - i);
-            const QString word = token.toLower().remove(QLatin1Char('+')).remove(QLatin1Char('-'));
-            const bool spelledNotFinite = word == QLatin1String("nan") || word.startsWith(QLatin1String("inf"));
-            return {spelledNotFinite ? Coordinates::NotFinite : Coordinates::NotNumbers, token};
-        }
-        if (mayOverflow) {
-            const QStringRef token = gml.midRef(i, end - i);
-            bool ok = false;
-            const double value = token.toDouble(&ok);
-            if (!ok || !std::isfinite(value))
-                return {Coordinates::NotFinite, token.toString()};
-        }
-        i = end;
-    }
-    return {};
-}
-
-/*
- * GDAL reads any word in a coordinate list as 0 and an overflowing number as infinity: every
- * token of the coordinate elements must be a finite decimal number. Entity references in them
- * are refused as words, which is stricter than needed and never met in practice.
- */
-CoordinateCheck checkCoordinates(const QString &gml)
-{
-    QStringRef element;
-    for (int at = 0; at < gml.size();) {
-        const int open = gml.indexOf(QLatin1Char('<'), at);
-        const int textEnd = open < 0 ? gml.size() : open;
-        if (!element.isEmpty() && textEnd > at) {
-            const CoordinateCheck check = checkNumbers(gml, at, textEnd);
-            if (check.found != Coordinates::Finite)
-                return check;
-        }
-        if (open < 0)
-            break;
-        const int close = gml.indexOf(QLatin1Char('>'), open);
-        if (close < 0)
-            break;
-        const QStringRef tag = gml.midRef(open + 1, close - open - 1);
-        element.clear();
-        if (!tag.isEmpty() && tag.at(0).isLetter() && !tag.endsWith(QLatin1Char('/'))) {
-            int nameEnd = 0;
-            while (nameEnd < tag.size() && !tag.at(nameEnd).isSpace())
-                ++nameEnd;
-            const QStringRef name = tag.left(nameEnd);
-            const QStringRef localName = name.mid(name.indexOf(QLatin1Char(':')) + 1);
-            if (holdsCoordinates(localName))
-                element = localName;
-        }
-        at = close + 1;
-    }
-    return {};
-}
-
 /*
  * The layer's system, or null where it has none to carry geometries into: a local one, or the
  * placeholders of an undefined system (GeoPackage's srs_id 0 is a geographic system on an
@@ -223,6 +58,12 @@ SpatialReferencePtr definedSystem(const OGRSpatialReference *layer)
 }
 
 } // namespace
+
+QString geometryAttributeLabel(const QString &attribute)
+{
+    return attribute.isEmpty() ? formatMessage(messages::FeatureGeometryLabel)
+                               : formatMessage(messages::AttributeLabel, attribute);
+}
 
 const OGRSpatialReference *GmlSystems::system(int code)
 {
@@ -247,6 +88,11 @@ bool GmlSystems::northFirst(int code)
     return srs != nullptr && (srs->EPSGTreatsAsLatLong() || srs->EPSGTreatsAsNorthingEasting());
 }
 
+QString geometrySrsName(const QString &gml)
+{
+    return checkGmlText(gml).systems.value(0);
+}
+
 const OGRSpatialReference *GmlSystems::systemNamed(const QString &srsName)
 {
     const SrsName name = parseSrsName(srsName);
@@ -263,36 +109,117 @@ OGRGeometryUniquePtr GmlImport::geometryOf(const QString &gml, const GeometrySou
 {
     if (gml.isEmpty())
         return nullptr;
-    // Only a refusal names the feature.
-    const auto id = [&source] { return QString::number(source.id); };
-    const CoordinateCheck coordinates = checkCoordinates(gml);
-    if (coordinates.found == Coordinates::NotFinite)
-        throw logicError(formatMessage(messages::CoordinateNotFinite, source.table, id(), source.attribute));
-    OGRGeometryUniquePtr geometry(coordinates.found == Coordinates::Finite
-            ? OGRGeometryFactory::createFromGML(toGdalText(gml).constData())
-            : nullptr);
-    if (!geometry) {
-        const QString reason = coordinates.found == Coordinates::NotNumbers ? coordinates.token : lastGdalError();
-        throw logicError(formatMessage(messages::GeometryNotReadable, source.table, id(), source.attribute, reason));
+    const GmlTextCheck text = checkGmlText(gml);
+    switch (text.problem) {
+    case GmlTextCheck::Problem::None:
+        break;
+    case GmlTextCheck::Problem::NotXml:
+    case GmlTextCheck::Problem::NotNumber:
+        refuse(messages::GeometryNotReadable, source, text.detail);
+    case GmlTextCheck::Problem::NotFinite:
+        refuse(messages::CoordinateNotFinite, source);
+    case GmlTextCheck::Problem::Underflow:
+        refuse(messages::CoordinateUnderflows, source, text.detail);
     }
+    if (text.systems.size() > 1)
+        return geometryInParts(gml, text.systems, source);
+    // GDAL would read a coordinate list only up to a comment that splits it.
+    OGRGeometryUniquePtr geometry = read(text.inPieces ? gmlTextOf(gmlTree(gml).documentElement()) : gml, source);
+    carry(*geometry, text.systems.value(0), source);
+    return geometry;
+}
 
+OGRGeometryUniquePtr GmlImport::read(const QString &gml, const GeometrySource &source)
+{
+    OGRGeometryUniquePtr geometry(OGRGeometryFactory::createFromGML(toGdalText(gml).constData()));
+    if (!geometry)
+        refuse(messages::GeometryNotReadable, source, lastGdalError());
+    return geometry;
+}
+
+// Into the layer's system, from the one @p srsName names, with the coordinates put in its order.
+void GmlImport::carry(OGRGeometry &geometry, const QString &srsName, const GeometrySource &source)
+{
     // The geometries of one document mostly share one srsName.
-    const QString srsName = geometrySrsName(gml);
     if (!anyResolved || srsName != lastSrsName) {
         lastResolved = resolve(srsName);
         lastSrsName = srsName;
         anyResolved = true;
     }
     if (lastResolved.system == SystemKnown::No)
-        throw logicError(
-            formatMessage(messages::UnknownCoordinateSystem, source.table, id(), source.attribute, srsName));
+        refuse(messages::UnknownCoordinateSystem, source, srsName);
     if (lastResolved.system == SystemKnown::WithoutTransformation)
-        throw logicError(formatMessage(messages::NoTransformation, source.table, id(), source.attribute, srsName));
+        refuse(messages::NoTransformation, source, srsName);
     if (lastResolved.swap)
-        geometry->swapXY();
-    if (lastResolved.transformation != nullptr && geometry->transform(lastResolved.transformation) != OGRERR_NONE)
-        throw logicError(formatMessage(messages::NoTransformation, source.table, id(), source.attribute, srsName));
-    return geometry;
+        geometry.swapXY();
+    if (lastResolved.transformation != nullptr && geometry.transform(lastResolved.transformation) != OGRERR_NONE)
+        refuse(messages::NoTransformation, source, srsName);
+}
+
+/*
+ * A geometry whose parts name different systems meets in the layer's: each part that stands in one
+ * system is read and carried on its own, and the parts are put together as GDAL reads the whole.
+ * GDAL reads a member of a multi-geometry or a ring of a polygon as one part; other forms (the
+ * patches of a surface, the curves of a composite) it may join or split, so they are refused.
+ */
+OGRGeometryUniquePtr GmlImport::geometryInParts(
+    const QString &gml, const QStringList &partSystems, const GeometrySource &source)
+{
+    const auto refuseParts = [&] {
+        QStringList named = partSystems;
+        named.removeAll(QString());
+        refuse(messages::PartsInSeveralSystems, source, named.join(QStringLiteral(", ")));
+    };
+    if (!layerSystem)
+        refuseParts();
+    const QDomDocument tree = gmlTree(gml);
+    return partsOf(tree.documentElement(), QString(), source, refuseParts);
+}
+
+OGRGeometryUniquePtr GmlImport::partsOf(const QDomElement &element, const QString &inherited,
+    const GeometrySource &source, const std::function<void()> &refuseParts)
+{
+    const QString system = gmlSystemOf(element, inherited);
+    OGRGeometryUniquePtr whole = read(gmlTextOf(element), source);
+    if (isInOneSystem(element, system)) {
+        carry(*whole, system, source);
+        return whole;
+    }
+    const QVector<QDomElement> parts = gmlParts(element);
+    OGRGeometryUniquePtr joined(OGRGeometryFactory::createGeometry(whole->getGeometryType()));
+    auto *collection = dynamic_cast<OGRGeometryCollection *>(joined.get());
+    auto *polygon = dynamic_cast<OGRCurvePolygon *>(joined.get());
+    const bool linearRings = polygon && wkbFlatten(polygon->getGeometryType()) == wkbPolygon;
+    const int wholeParts = collection ? whole->toGeometryCollection()->getNumGeometries()
+        : polygon                     ? whole->toCurvePolygon()->getNumInteriorRings() + 1
+                                      : -1;
+    if (wholeParts != parts.size())
+        refuseParts();
+    for (const QDomElement &partElement : parts) {
+        OGRGeometryUniquePtr part = partsOf(partElement, system, source, refuseParts);
+        if (linearRings && part && wkbFlatten(part->getGeometryType()) == wkbLineString) // a Ring of curves
+            part.reset(OGRCurve::CastToLinearRing(part.release()->toCurve()));
+        auto *ring = dynamic_cast<OGRCurve *>(part.get());
+        const OGRErr added = collection ? collection->addGeometry(part.get())
+            : ring                      ? polygon->addRing(ring)
+                                        : OGRERR_UNSUPPORTED_GEOMETRY_TYPE;
+        if (added != OGRERR_NONE)
+            refuseParts();
+    }
+    return joined;
+}
+
+// Only a refusal names the feature.
+void GmlImport::refuse(const char *message, const GeometrySource &source)
+{
+    throw logicError(
+        formatMessage(message, source.table, QString::number(source.id), geometryAttributeLabel(source.attribute)));
+}
+
+void GmlImport::refuse(const char *message, const GeometrySource &source, const QString &detail)
+{
+    throw logicError(formatMessage(
+        message, source.table, QString::number(source.id), geometryAttributeLabel(source.attribute), detail));
 }
 
 GmlImport::Resolved GmlImport::resolve(const QString &srsName)

@@ -154,7 +154,7 @@ public:
                 geometry = value;
             } else if (!value.isEmpty() && value != geometry) {
                 throw logicError(formatMessage(messages::SecondGeometryNotStored, element.name,
-                    QString::number(record.id), attributes.at(i).name));
+                    QString::number(record.id), geometryAttributeLabel(attributes.at(i).name)));
             }
         }
         return feature;

@@ -211,14 +211,18 @@ public:
      * where the driver enforces them, its width and encoding: one that the field cannot hold
      * exactly is refused, never converted; an empty value sets a field that is not text null.
      * A geometry is refused when its text is not empty and not a GML geometry GDAL can read, or a
-     * coordinate is not a finite number. Its srsName (EPSG:n, urn:ogc:def:crs:EPSG::n,
-     * urn:x-ogc:def:crs:EPSG:v:n, http://www.opengis.net/def/crs/EPSG/0/n or
-     * http://www.opengis.net/gml/srs/epsg.xml#n) gives its system and axis order, as GDAL's GML
-     * reader takes them; the geometry is stored longitude (easting) first and carried into the
-     * layer's system. An srsName of another form or an unknown code is refused; a geometry without
-     * one is taken to be in the layer's system. A layer holds one geometry per feature: the first
-     * geometry attribute that is not empty gives it, and a later one that is neither empty nor the
-     * same text is refused.
+     * coordinate is not a number a double holds as written (not finite, or closer to zero than
+     * its normal numbers; gml:coordinates is read with its decimal, cs and ts separators). Its
+     * srsName (EPSG:n, urn:ogc:def:crs:EPSG::n, urn:x-ogc:def:crs:EPSG:v:n,
+     * http://www.opengis.net/def/crs/EPSG/0/n or http://www.opengis.net/gml/srs/epsg.xml#n) gives
+     * its system and axis order, as GDAL's GML reader takes them; the geometry is stored longitude
+     * (easting) first and carried into the layer's system. A part of a geometry (a Polygon in a
+     * MultiSurface) stands in the system it names or else in its geometry's; parts in different
+     * systems are carried one by one where they are members of a multi-geometry or rings of a
+     * polygon, and refused otherwise. An srsName of another form or an unknown code is refused; a
+     * geometry without one is taken to be in the layer's system. A layer holds one geometry per
+     * feature: the first geometry attribute that is not empty gives it, and a later one that is
+     * neither empty nor the same text is refused.
      *
      * Transactions: where the driver has them (supportsTransactions()) and the host holds none
      * open, the call is one transaction, committed at its end and rolled back on failure. Inside a

@@ -22,37 +22,31 @@ bool isSignedDecimal(const QStringRef &text)
     return true;
 }
 
-// 0 when the digits do not fit an int.
-int toIntOrZero(const QStringRef &digits)
-{
-    bool ok = false;
-    const int value = digits.toInt(&ok, 10);
-    return ok ? value : 0;
-}
-
 /*
  * The writer makes "<table>.<id>", so the number after the last full stop is the id, with its
- * sign. Identifiers from elsewhere give the first number that follows a word.
+ * sign. Identifiers from elsewhere give the first number that follows a word; those without a
+ * number give 0. The digits of the number, or none.
  */
-int featureId(const QString &gmlId)
+QStringRef idDigits(const QString &gmlId, QRegExp &loosePattern)
 {
     const int dot = gmlId.lastIndexOf(QLatin1Char('.'));
     if (dot >= 0) {
         const QStringRef suffix = gmlId.midRef(dot + 1);
         if (isSignedDecimal(suffix))
-            return toIntOrZero(suffix);
+            return suffix;
     }
-    QRegExp loosePattern(LooseIdentifierPattern);
-    if (loosePattern.indexIn(gmlId) >= 0) {
-        const QString digits = loosePattern.cap(1);
-        return toIntOrZero(QStringRef(&digits));
-    }
-    return 0;
+    const int match = loosePattern.indexIn(gmlId);
+    return match >= 0 ? gmlId.midRef(loosePattern.pos(1), loosePattern.cap(1).size()) : QStringRef();
 }
 
 bool isGmlNamespace(const QString *uri)
 {
     return uri && (*uri == GmlNamespaceUri || *uri == Gml32NamespaceUri);
+}
+
+bool isWfsNamespace(const QString *uri)
+{
+    return uri && (*uri == WfsNamespaceUri || *uri == Wfs20NamespaceUri);
 }
 
 // GML names its geometries, and its other objects, with a capital; its properties without.
@@ -113,6 +107,12 @@ bool hasAttribute(const XmlAttributes &attributes, QLatin1String name)
     return false;
 }
 
+// A feature a member names by reference is read where the document holds it; one outside is never fetched.
+bool isOutsideReference(const QString &reference)
+{
+    return !reference.isEmpty() && !reference.startsWith(QLatin1Char('#'));
+}
+
 qint64 lineOf(const QDomNode &node)
 {
     return qMax(0, node.lineNumber());
@@ -140,6 +140,7 @@ const NameMeanings::Meaning &NameMeanings::of(const QString &qualifiedName)
 {
     if (generation != scopes.generation()) {
         kept.clear(); // the namespaces they point to are gone
+        oldest = 0;
         generation = scopes.generation();
     }
     for (const auto &entry : kept) {
@@ -151,10 +152,15 @@ const NameMeanings::Meaning &NameMeanings::of(const QString &qualifiedName)
     meaning.gml = isGmlNamespace(meaning.namespaceUri);
     if (meaning.gml && !qualifiedName.startsWith(GmlPrefix))
         meaning.gmlSpelling = GmlPrefix + meaning.localName;
-    if (kept.size() == MaxKept)
-        kept.removeFirst();
-    kept.append({qualifiedName, meaning});
-    return kept.last().second;
+    if (kept.size() < MaxKept) {
+        kept.append({qualifiedName, meaning});
+        return kept.last().second;
+    }
+    // Replaced in turn, without moving the others: a feature may bring thousands of names.
+    const int slot = oldest;
+    oldest = (oldest + 1) % MaxKept;
+    kept[slot] = {qualifiedName, meaning};
+    return kept.at(slot).second;
 }
 
 const NameMeanings::Meaning &NameMeanings::ofDeclared(const QString &qualifiedName, qint64 line)
@@ -251,11 +257,14 @@ void FeatureMapper::startFeature(const QString &name, const XmlAttributes &attri
             gmlId = attributeValue;
         }
     }
-    if (gmlId.isNull())
-        gmlId = fid; // GML 2 names a feature by its fid
-    data.id = featureId(gmlId);
+    if (gmlId.isNull()) // GML 2 names a feature by its fid
+        gmlId = fid;
     featureName = names.of(name).localName; // its other attributes are no values
+    data.id = featureId();
     properties.resize(0);
+    namesTaken.clear();
+    namesIndexed = 0;
+    gmlProperties.resize(0);
     described = lastTable.name == featureName;
     geometry.reset();
     content = Content::Value;
@@ -265,6 +274,7 @@ void FeatureMapper::startProperty(const QString &name, const XmlAttributes &attr
 {
     const NameMeanings::Meaning &meaning = names.ofDeclared(name, line());
     propertyName = meaning.localName;
+    propertyIsGml = meaning.gml;
     propertyLine = line();
     value = QString();
     reference = QString();
@@ -315,8 +325,8 @@ void FeatureMapper::startGeometry(const QString &name, const XmlAttributes &attr
     geometryText.resize(0);
     geometry.emplace(1, 0, geometryText);
     XmlAttributes spelled = gmlSpelled(attributes);
-    if (!defaultSrsName.isEmpty() && !hasAttribute(spelled, SrsNameAttribute))
-        spelled.append({SrsNameAttribute, defaultSrsName});
+    if (!envelopeSrsName.isEmpty() && !hasAttribute(spelled, SrsNameAttribute))
+        spelled.append({SrsNameAttribute, envelopeSrsName});
     geometry->startElement(name, spelled);
 }
 
@@ -338,11 +348,11 @@ void FeatureMapper::endProperty()
         data.values.append(value);
         break;
     case Content::WrappedGeometry:
-        addAttribute(XsdAttribute::GeometryProperty, propertyName);
+        addAttribute(XsdAttribute::GeometryProperty, columnOf(propertyName));
         data.values.append(value);
         break;
     case Content::Value:
-        addAttribute(XsdAttribute::Plain, propertyName);
+        addAttribute(XsdAttribute::Plain, columnOf(propertyName));
         data.values.append(!value.isNull() ? value : !reference.isNull() ? reference : QStringLiteral(""));
         break;
     }
@@ -360,22 +370,99 @@ void FeatureMapper::addAttribute(XsdAttribute::Kind kind, const QString &name)
     const int index = properties.size();
     described = described && index < lastAttributes.size() && lastAttributes.at(index).kind == kind
         && lastAttributes.at(index).name == name;
-    if (!described) {
-        for (const auto &other : qAsConst(properties)) {
-            if (other.second != name)
-                continue;
-            const char *const reason = name.isEmpty() ? messages::SecondGeometry : messages::PropertyRepeated;
-            refuseAt(propertyLine, formatMessage(reason, featureName, featureLabel(), propertyName));
-        }
+    if (!described && isTaken(name)) {
+        const char *const reason = name.isEmpty() ? messages::SecondGeometry : messages::PropertyRepeated;
+        refuseAt(propertyLine, formatMessage(reason, featureName, featureLabel(), propertyName));
     }
+    if (propertyIsGml && name == propertyName) // a renamed one, or a geometry standing in the feature, is none
+        gmlProperties.append(properties.size());
     properties.append({kind, name});
+}
+
+/*
+ * GML's own properties (gml:name, gml:description) are columns named by their local names, as the
+ * application's are; where one of each bears the same name, GML's becomes the column "gml_<name>",
+ * so that neither is lost, whichever comes first.
+ */
+QString FeatureMapper::columnOf(const QString &name)
+{
+    int gmlIndex = -1;
+    for (const int index : qAsConst(gmlProperties)) {
+        if (properties.at(index).second == name)
+            gmlIndex = index;
+    }
+    if (propertyIsGml)
+        return gmlIndex < 0 && isTaken(name) ? GmlColumnPrefix + name : name;
+    if (gmlIndex >= 0)
+        renameGmlProperty(gmlIndex);
+    return name;
+}
+
+void FeatureMapper::renameGmlProperty(int index)
+{
+    QString &name = properties[index].second;
+    const QString column = GmlColumnPrefix + name;
+    if (isTaken(column))
+        refuseAt(propertyLine, formatMessage(messages::PropertyRepeated, featureName, featureLabel(), column));
+    if (index < namesIndexed) {
+        namesTaken.remove(name);
+        namesTaken.insert(column);
+    }
+    name = column;
+    described = false; // it was compared under its former name
+}
+
+/*
+ * Whether a property read before bears @p name. A few are searched faster than hashed; a feature
+ * of many properties (tens of thousands are met) is searched in a hash, so that it takes linear time.
+ */
+bool FeatureMapper::isTaken(const QString &name)
+{
+    constexpr int SearchedLimit = 32;
+    if (properties.size() < SearchedLimit) {
+        for (const auto &other : qAsConst(properties)) {
+            if (other.second == name)
+                return true;
+        }
+        return false;
+    }
+    for (; namesIndexed < properties.size(); ++namesIndexed)
+        namesTaken.insert(properties.at(namesIndexed).second);
+    return namesTaken.contains(name);
 }
 
 void FeatureMapper::endFeature()
 {
-    sameDescription = described && properties.size() == lastTable.complexType.attributes.size();
+    const QList<XsdAttribute> &lastAttributes = lastTable.complexType.attributes;
+    sameDescription = properties.size() == lastAttributes.size() && (described || isDescribedAsBefore());
     if (!sameDescription)
         lastTable = tableDescription(featureName, properties);
+}
+
+// The whole comparison, for a feature whose description a renamed property kept from the quick one.
+bool FeatureMapper::isDescribedAsBefore() const
+{
+    const QList<XsdAttribute> &lastAttributes = lastTable.complexType.attributes;
+    if (lastTable.name != featureName)
+        return false;
+    for (int i = 0; i < properties.size(); ++i) {
+        if (lastAttributes.at(i).kind != properties.at(i).first || lastAttributes.at(i).name != properties.at(i).second)
+            return false;
+    }
+    return true;
+}
+
+// A record's id has 32 bits: a number beyond them is refused, as it is in a data source's identifiers.
+int FeatureMapper::featureId()
+{
+    const QStringRef digits = idDigits(gmlId, loosePattern);
+    if (digits.isEmpty())
+        return 0;
+    bool fits = false;
+    const int id = digits.toInt(&fits, 10);
+    if (!fits)
+        refuseAt(line(), formatMessage(messages::IdentifierOutOfRange, featureName, gmlId));
+    return id;
 }
 
 QString FeatureMapper::featureLabel() const
@@ -386,29 +473,37 @@ QString FeatureMapper::featureLabel() const
 DocumentMapper::DocumentMapper(Consumer &featureConsumer, LineSource source)
     : consumer(featureConsumer)
     , line(source ? std::move(source) : LineSource([this] { return treeLine; }))
-    , features(scopes, [this] { return line(); })
+    , features(scopes, [this] { return currentLine(); })
 {
 }
 
 void DocumentMapper::startElement(const QString &name, const XmlAttributes &attributes)
 {
+    if (rootKind == Root::Unknown && (depth == 0 || !kept.isEmpty())) {
+        startRoot(name, attributes);
+        return;
+    }
     ++depth;
     scopes.enter(attributes);
     if (skipFrom > 0) {
-        if (inBounds && depth == MemberDepth + 1)
+        if (inBounds && depth == memberDepth() + 1)
             takeEnvelope(attributes);
         return;
     }
     if (inFeature)
         features.tokens().startElement(name, attributes);
-    else if (depth == MemberDepth)
+    else if (depth == memberDepth())
         startMember(name, attributes);
-    else if (depth == FeatureDepth)
+    else if (depth == featureDepth())
         startFeature(name, attributes);
 }
 
 void DocumentMapper::endElement()
 {
+    if (!kept.isEmpty()) {
+        keep({Token::Kind::End, {}, {}, {}, TextKind::Text, line()});
+        return;
+    }
     if (skipFrom > 0) {
         if (depth == skipFrom) {
             skipFrom = 0;
@@ -416,12 +511,17 @@ void DocumentMapper::endElement()
         }
     } else if (inFeature) {
         features.tokens().endElement();
-        if (depth == FeatureDepth) {
+        if (depth == featureDepth()) {
             inFeature = false;
             consumer.featureRead(features);
         }
-    } else if (depth == MemberDepth && memberFeatures == 0) {
-        refuseAt(memberLine, formatMessage(messages::MemberWithoutFeature, memberName));
+    } else if (collections.size() > 1 && depth == collections.last().depth) {
+        member = collections.last().outerMember;
+        features.setDefaultSrsName(collections.last().outerSrsName);
+        collections.removeLast();
+    } else if (depth == memberDepth() && member.features == 0 && member.byName
+        && isOutsideReference(member.reference)) {
+        refuseAt(member.line, formatMessage(messages::MemberRefersOutside, member.name, member.reference));
     }
     scopes.leave();
     --depth;
@@ -429,52 +529,188 @@ void DocumentMapper::endElement()
 
 void DocumentMapper::text(const QString &text, TextKind kind)
 {
+    if (!kept.isEmpty()) {
+        keep({Token::Kind::Text, {}, {}, text, kind, line()});
+        return;
+    }
     if (skipFrom > 0)
         return;
-    if (inFeature)
+    if (inFeature) {
         features.tokens().text(text, kind);
-    else if (depth > 0 && kind != TextKind::Blank && !isBlank(text))
-        refuseAt(line(), formatMessage(messages::TextBesideMembers, text.trimmed().left(40)));
+    } else if (depth > 0 && kind != TextKind::Blank && !isBlank(text)) {
+        const QString reason = formatMessage(messages::TextBesideMembers, text.trimmed().left(40));
+        if (depth != memberDepth() || member.features > 0 || member.byName)
+            refuseAt(currentLine(), reason);
+        holdsNoFeature(reason);
+    }
+}
+
+/*
+ * The member holds what no feature is: text, or a GML object. It is then a property of the
+ * collection, unless a feature follows, which is refused for it.
+ */
+void DocumentMapper::holdsNoFeature(const QString &reason)
+{
+    if (member.nonFeature.isEmpty()) {
+        member.nonFeature = reason;
+        member.nonFeatureLine = currentLine();
+    }
 }
 
 void DocumentMapper::comment(const QString &text)
 {
-    if (inFeature && skipFrom == 0)
+    if (!kept.isEmpty())
+        keep({Token::Kind::Comment, text, {}, {}, TextKind::Text, line()});
+    else if (inFeature && skipFrom == 0)
         features.tokens().comment(text);
 }
 
 void DocumentMapper::processingInstruction(const QString &target, const QString &data)
 {
-    if (inFeature && skipFrom == 0)
+    if (!kept.isEmpty())
+        keep({Token::Kind::Instruction, target, {}, data, TextKind::Text, line()});
+    else if (inFeature && skipFrom == 0)
         features.tokens().processingInstruction(target, data);
 }
 
-// GML's own properties of the collection, and a boundedBy of WFS, hold no features.
-void DocumentMapper::startMember(const QString &name, const XmlAttributes &)
+/*
+ * The root is the collection, unless it is a single feature, as a WFS's GetFeatureById gives one:
+ * an element with an identifier (gml:id, or GML 2's fid), outside the GML and WFS namespaces,
+ * whose name does not end in "Collection", and none of whose children is named a member ("member",
+ * "featureMember", "cityObjectMember", ... in any namespace). Until one such child shows, or the
+ * root ends, its tokens are kept: a feature is read whole, the content of a collection before its
+ * first member.
+ */
+void DocumentMapper::startRoot(const QString &name, const XmlAttributes &attributes)
 {
-    const NameMeanings::Meaning &meaning = names.ofDeclared(name, line());
+    if (!kept.isEmpty()) {
+        keep({Token::Kind::Start, name, attributes, {}, TextKind::Text, line()});
+        return;
+    }
+    scopes.enter(attributes);
+    const NameMeanings::Meaning &meaning = names.ofDeclared(name, currentLine());
+    const bool collectionByName = meaning.gml || isWfsNamespace(meaning.namespaceUri)
+        || meaning.localName.endsWith(CollectionSuffix, Qt::CaseInsensitive);
+    bool identified = false;
+    for (const auto &[attributeName, value] : attributes) {
+        identified = identified || attributeName == FidAttribute
+            || (NamespaceScopes::localName(attributeName) == IdLocalName
+                && isGmlNamespace(scopes.attributeNamespaceOf(attributeName)));
+    }
+    scopes.leave();
+    if (collectionByName || !identified) {
+        decideRoot(Root::Collection);
+        startElement(name, attributes);
+        return;
+    }
+    keep({Token::Kind::Start, name, attributes, {}, TextKind::Text, line()});
+}
+
+void DocumentMapper::keep(Token token)
+{
+    keptDepth += token.kind == Token::Kind::Start ? 1 : token.kind == Token::Kind::End ? -1 : 0;
+    const QStringRef local = NamespaceScopes::localName(token.name);
+    const bool namedMember = token.kind == Token::Kind::Start && keptDepth == 2
+        && (local.endsWith(MemberSuffix, Qt::CaseInsensitive) || local.endsWith(MembersSuffix, Qt::CaseInsensitive));
+    kept.append(std::move(token));
+    if (namedMember)
+        decideRoot(Root::Collection);
+    else if (keptDepth == 0)
+        decideRoot(Root::Feature);
+}
+
+// Tells the kept tokens again, now that the root is known, each with the line it came on.
+void DocumentMapper::decideRoot(Root kind)
+{
+    rootKind = kind;
+    if (kind == Root::Collection)
+        collections.append({1, {}, {}});
+    QVector<Token> tokens;
+    tokens.swap(kept);
+    replaying = true;
+    for (const Token &token : qAsConst(tokens)) {
+        replayLine = token.line;
+        switch (token.kind) {
+        case Token::Kind::Start:
+            startElement(token.name, token.attributes);
+            break;
+        case Token::Kind::End:
+            endElement();
+            break;
+        case Token::Kind::Text:
+            text(token.text, token.textKind);
+            break;
+        case Token::Kind::Comment:
+            comment(token.name);
+            break;
+        case Token::Kind::Instruction:
+            processingInstruction(token.name, token.text);
+            break;
+        }
+    }
+    replaying = false;
+}
+
+/*
+ * GML's own properties of the collection, and a boundedBy of WFS, hold no features. Any other child
+ * of the collection is a member, or a property of the collection, which shows as a member holding
+ * no feature (text, nothing, a reference, a GML object): GML lets a member leave its feature out.
+ * Only GML's members and WFS's hold nothing but features, by their names.
+ */
+void DocumentMapper::startMember(const QString &name, const XmlAttributes &attributes)
+{
+    const NameMeanings::Meaning &meaning = names.ofDeclared(name, currentLine());
     if (meaning.localName == BoundedByLocalName || (meaning.gml && !meaning.localName.startsWith(MemberLocalName))) {
         skipFrom = depth;
         inBounds = meaning.localName == BoundedByLocalName;
         return;
     }
-    memberName = name;
-    memberLine = line();
-    memberFeatures = 0;
+    member = Member();
+    member.name = name;
+    member.line = currentLine();
+    member.byName = meaning.gml || (isWfsNamespace(meaning.namespaceUri) && meaning.localName == WfsMemberLocalName);
+    for (const auto &[attributeName, value] : attributes) {
+        const QString *uri = scopes.attributeNamespaceOf(attributeName);
+        if (uri && *uri == XlinkNamespaceUri && NamespaceScopes::localName(attributeName) == HrefLocalName)
+            member.reference = value;
+    }
 }
 
 void DocumentMapper::startFeature(const QString &name, const XmlAttributes &attributes)
 {
-    ++memberFeatures;
-    const NameMeanings::Meaning &meaning = names.ofDeclared(name, line());
-    if (meaning.gml)
-        refuseAt(line(), formatMessage(messages::FeatureInGmlNamespace, name, memberName));
+    const NameMeanings::Meaning &meaning = names.ofDeclared(name, currentLine());
+    if (startCollection(meaning))
+        return;
+    if (meaning.gml) {
+        const QString reason = formatMessage(messages::FeatureInGmlNamespace, name, member.name);
+        if (member.features > 0 || member.byName)
+            refuseAt(currentLine(), reason);
+        holdsNoFeature(reason);
+        skipFrom = depth;
+        return;
+    }
+    if (!member.nonFeature.isEmpty())
+        refuseAt(member.nonFeatureLine, member.nonFeature);
+    ++member.features;
     if (!consumer.featureStarts(meaning.localName)) {
         skipFrom = depth;
         return;
     }
     inFeature = true;
     features.tokens().startElement(name, attributes);
+}
+
+// A collection of GML or WFS in a member, as WFS 2.0 gives each type's features: its members follow.
+bool DocumentMapper::startCollection(const NameMeanings::Meaning &meaning)
+{
+    if (!(meaning.gml || isWfsNamespace(meaning.namespaceUri)) || !meaning.localName.endsWith(CollectionSuffix))
+        return false;
+    if (!member.nonFeature.isEmpty())
+        refuseAt(member.nonFeatureLine, member.nonFeature);
+    ++member.features;
+    collections.append({depth, member, features.defaultSrsName()});
+    member = Member();
+    return true;
 }
 
 /*
@@ -487,8 +723,8 @@ void DocumentMapper::takeEnvelope(const XmlAttributes &attributes)
         if (name != SrsNameAttribute || value.isEmpty())
             continue;
         if (value.size() > MaxCollectionSrsNameLength)
-            refuseAt(
-                line(), formatMessage(messages::CollectionSrsNameTooLong, QString::number(MaxCollectionSrsNameLength)));
+            refuseAt(currentLine(),
+                formatMessage(messages::CollectionSrsNameTooLong, QString::number(MaxCollectionSrsNameLength)));
         features.setDefaultSrsName(value);
     }
 }

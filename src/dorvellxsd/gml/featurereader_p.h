@@ -9,8 +9,11 @@
 #include "../xml/domtreebuilder_p.h"
 #include "../xml/xmlnames_p.h"
 #include "../xml/xmlserializer_p.h"
+#include "gmldocument_p.h"
 
 #include <QDomElement>
+#include <QRegExp>
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
@@ -54,6 +57,7 @@ private:
     const NamespaceScopes &scopes;
     quint64 generation = 0;
     QVector<QPair<QString, Meaning>> kept;
+    int oldest = 0; ///< the entry replaced next once all are taken
 };
 
 /*
@@ -84,7 +88,8 @@ public:
     // Whether the last feature read has the description of the one before.
     bool describedAsBefore() const { return sameDescription; }
     // The srsName of the geometries that name none, from the collection's envelope.
-    void setDefaultSrsName(const QString &srsName) { defaultSrsName = srsName; }
+    void setDefaultSrsName(const QString &srsName) { envelopeSrsName = srsName; }
+    const QString &defaultSrsName() const { return envelopeSrsName; }
 
 private:
     enum class Content { Value, Geometry, WrappedGeometry, Ignored };
@@ -104,6 +109,11 @@ private:
     void endGeometry();
     XmlAttributes gmlSpelled(const XmlAttributes &attributes);
     void addAttribute(XsdAttribute::Kind kind, const QString &name);
+    bool isTaken(const QString &name);
+    QString columnOf(const QString &name);
+    void renameGmlProperty(int index);
+    bool isDescribedAsBefore() const;
+    int featureId();
     QString featureLabel() const;
     bool inGeometry() const;
 
@@ -113,19 +123,25 @@ private:
     BlankSettler settler{*this, BlankText::Values};
     XsdElement lastTable;
     bool sameDescription = false;
-    QString defaultSrsName;
+    QString envelopeSrsName;
+
+    QRegExp loosePattern{LooseIdentifierPattern};
 
     // The feature being read.
     XsdFeatureData data;
     QString gmlId;
     QString featureName;
     QVector<QPair<XsdAttribute::Kind, QString>> properties; ///< kind and name of those read
+    QSet<QString> namesTaken; ///< of the first namesIndexed properties, for a feature of many
+    int namesIndexed = 0;
+    QVector<int> gmlProperties; ///< the indexes of GML's own among them
     bool described = false;
     int depth = 0; ///< 1 inside the feature, 2 inside one of its properties
 
     // The property being read.
     Content content = Content::Value;
     QString propertyName;
+    bool propertyIsGml = false;
     qint64 propertyLine = 0;
     QString value;
     QString reference;
@@ -135,15 +151,18 @@ private:
 };
 
 /*
- * Tells the features of a whole document to a consumer, from the document's tokens. The
- * collection is the root element, whatever its name; each of its children is a member holding
- * one feature or several (gml:featureMember, gml:featureMembers, a WFS member, ...), except GML's
- * own properties of the collection and a boundedBy of any namespace, whose envelope's srsName
- * a geometry without one takes, as GDAL's GML driver reads it. Names are compared by
- * their namespace and local name, whatever the prefix: tables and properties are named by their
- * local names. A member without a feature, a feature in the GML namespace, text beside the
- * members or properties, a property holding other elements than one geometry, a property given
- * twice and a second geometry in a feature are refused with their line.
+ * Tells the features of a whole document to a consumer, from the document's tokens. The root
+ * element is the collection, or a single feature (see startRoot). Each child of a collection is a
+ * member holding one feature or several (gml:featureMember, gml:featureMembers, a WFS member,
+ * ...), or a collection of its own, as WFS 2.0 wraps the features of each type (wfs:member holding
+ * a wfs:FeatureCollection); GML's own properties of a collection and a boundedBy of any namespace
+ * hold none, and the envelope's srsName goes to the geometries of the collection without one, as
+ * GDAL's GML driver reads it. Names are compared by their namespace and local name, whatever the
+ * prefix: tables and properties are named by their local names. A member holding no feature is
+ * passed by (see startMember). A GML or WFS member referring to a feature outside the document, a
+ * feature in the GML namespace, text beside the members or properties, a property holding other
+ * elements than one geometry, a property given twice and a second geometry in a feature are
+ * refused with their line.
  */
 class DocumentMapper : public XmlTokenSink
 {
@@ -175,12 +194,51 @@ public:
     void read(const QDomElement &root);
 
 private:
-    // The nesting level of the members and of the features.
-    static constexpr int MemberDepth = 2;
-    static constexpr int FeatureDepth = 3;
+    enum class Root { Unknown, Collection, Feature };
 
+    // What a member of a collection has held so far.
+    struct Member
+    {
+        QString name;
+        qint64 line = 0;
+        int features = 0;
+        bool byName = false; ///< GML's or WFS's member, which holds features alone
+        QString reference;   ///< its xlink:href
+        QString nonFeature;  ///< why no feature may follow what it held before, or empty
+        qint64 nonFeatureLine = 0;
+    };
+
+    // A collection: the document's, or one in a member of another.
+    struct Collection
+    {
+        int depth;            ///< of its element; its members stand a level below, their features two
+        Member outerMember;   ///< the member it stands in, which goes on after it
+        QString outerSrsName; ///< the srsName of the geometries of the collection around it
+    };
+
+    // A token of a root that may be a feature, kept until that is known.
+    struct Token
+    {
+        enum class Kind { Start, End, Text, Comment, Instruction };
+        Kind kind;
+        QString name; ///< or a comment's text, or an instruction's target
+        XmlAttributes attributes;
+        QString text; ///< of a text, or an instruction's data
+        TextKind textKind = TextKind::Text;
+        qint64 line = 0;
+    };
+
+    int memberDepth() const { return collections.isEmpty() ? 0 : collections.last().depth + 1; }
+    int featureDepth() const { return memberDepth() + 1; }
+    qint64 currentLine() const { return replaying ? replayLine : line(); }
+
+    void startRoot(const QString &name, const XmlAttributes &attributes);
+    void keep(Token token);
+    void decideRoot(Root kind);
     void startMember(const QString &name, const XmlAttributes &attributes);
     void startFeature(const QString &name, const XmlAttributes &attributes);
+    bool startCollection(const NameMeanings::Meaning &meaning);
+    void holdsNoFeature(const QString &reason);
     void takeEnvelope(const XmlAttributes &attributes);
     void walk(const QDomElement &element);
 
@@ -193,9 +251,13 @@ private:
     int skipFrom = 0;      ///< the depth of the element whose content is passed by, or 0
     bool inBounds = false; ///< whether that element is the collection's boundedBy
     bool inFeature = false;
-    QString memberName;
-    qint64 memberLine = 0;
-    int memberFeatures = 0;
+    Root rootKind = Root::Unknown;
+    QVector<Collection> collections; ///< none when the root is a feature
+    Member member;                   ///< the member at hand
+    QVector<Token> kept;             ///< while the root is Unknown
+    int keptDepth = 0;
+    bool replaying = false;
+    qint64 replayLine = 0;
     qint64 treeLine = 0; ///< of the node a tree walk is at
 };
 

@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QTextCodec>
 
+#include <algorithm>
 #include <vector>
 
 namespace pelmak::gml {
@@ -117,6 +118,72 @@ void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &feature
                 throw logicError(formatMessage(
                     messages::InvalidValueCharacter, table.name, QString::number(feature.id), attribute.name));
         }
+    }
+}
+
+bool IdSet::insert(int id)
+{
+    const auto [range, low] = placeOf(id);
+    if (range.bitmap) {
+        quint64 &word = range.bitmap[low / 64];
+        const quint64 bit = quint64(1) << (low % 64);
+        const bool added = (word & bit) == 0;
+        word |= bit;
+        return added;
+    }
+    std::vector<quint16> &sorted = range.sorted;
+    if (sorted.empty() || low > sorted.back()) {
+        sorted.push_back(low);
+    } else {
+        const auto at = std::lower_bound(sorted.begin(), sorted.end(), low);
+        if (*at == low)
+            return false;
+        sorted.insert(at, low);
+    }
+    if (sorted.size() >= ArrayLimit) {
+        range.bitmap = std::make_unique<quint64[]>(BitmapWords);
+        for (const quint16 kept : sorted)
+            range.bitmap[kept / 64] |= quint64(1) << (kept % 64);
+        std::vector<quint16>().swap(sorted);
+    }
+    return true;
+}
+
+void IdSet::remove(int id)
+{
+    const auto [range, low] = placeOf(id);
+    if (range.bitmap) {
+        range.bitmap[low / 64] &= ~(quint64(1) << (low % 64));
+        return;
+    }
+    const auto at = std::lower_bound(range.sorted.begin(), range.sorted.end(), low);
+    if (at != range.sorted.end() && *at == low)
+        range.sorted.erase(at);
+}
+
+// The range @p id falls in, and its low half, its place there.
+std::pair<IdSet::Range &, quint16> IdSet::placeOf(int id)
+{
+    const auto value = static_cast<quint32>(id);
+    const quint32 high = value >> 16;
+    if (!lastRange || high != lastHigh) {
+        lastRange = &ranges[high]; // the map's elements stay where they are
+        lastHigh = high;
+    }
+    return {*lastRange, static_cast<quint16>(value)};
+}
+
+void WrittenIds::take(const QString &table, const QList<XsdFeatureData> &features)
+{
+    if (features.isEmpty())
+        return;
+    IdSet &ids = tables[table];
+    for (int i = 0; i < features.size(); ++i) {
+        if (ids.insert(features.at(i).id))
+            continue;
+        for (int taken = 0; taken < i; ++taken)
+            ids.remove(features.at(taken).id);
+        throw logicError(formatMessage(messages::FeatureIdRepeated, table, QString::number(features.at(i).id)));
     }
 }
 

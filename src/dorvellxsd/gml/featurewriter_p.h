@@ -16,6 +16,9 @@
 #include <QXmlStreamReader>
 
 #include <memory>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 class QFileDevice;
 class QTextEncoder;
@@ -29,6 +32,54 @@ namespace pelmak::gml {
 // Refuses, before anything is written, a table data whose names or values would make the
 // document ill-formed or unreadable to the library's own reader. @throws std::logic_error
 void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &features);
+
+/*
+ * A set of ids in two to four bytes per id, however they spread over the 32 bits, and a small
+ * record per range of 65,536 ids that holds any: a range keeps its ids as a sorted array of their
+ * low halves, and as a bitmap of 8 KiB once it holds 4,096. Consecutive ids, as data sources give
+ * them, cost one comparison each.
+ */
+class IdSet
+{
+public:
+    // Adds @p id; false when it was there already.
+    bool insert(int id);
+    void remove(int id);
+
+private:
+    static constexpr int BitmapWords = 65536 / 64;
+    static constexpr size_t ArrayLimit = 4096; ///< where the bitmap takes no more room than the array
+
+    struct Range
+    {
+        std::vector<quint16> sorted; ///< until the bitmap replaces it
+        std::unique_ptr<quint64[]> bitmap;
+    };
+
+    std::pair<Range &, quint16> placeOf(int id);
+
+    std::unordered_map<quint32, Range> ranges;
+    Range *lastRange = nullptr; ///< consecutive ids fall into the same range
+    quint32 lastHigh = 0;
+};
+
+/*
+ * The gml:ids a document holds, table by table: a feature is written once. A writer of tens of
+ * millions of features keeps them in an IdSet per table, not in a hash of every id.
+ */
+class WrittenIds
+{
+public:
+    /*
+     * Takes the ids of @p features as written into the table @p table, or, when one is written
+     * already or comes twice among them, refuses them all and takes none. @throws std::logic_error
+     */
+    void take(const QString &table, const QList<XsdFeatureData> &features);
+    void clear() { tables.clear(); }
+
+private:
+    std::unordered_map<QString, IdSet> tables;
+};
 
 // Refuses an identity whose namespace or location XML cannot carry. @throws std::logic_error
 void checkWritable(const XsdDocumentIdentity &identity);

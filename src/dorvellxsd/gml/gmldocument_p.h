@@ -33,6 +33,8 @@ inline QString exchangeNamespaceUri()
 
 inline constexpr QLatin1String GmlNamespaceUri = latin1("http://www.opengis.net/gml");
 inline constexpr QLatin1String Gml32NamespaceUri = latin1("http://www.opengis.net/gml/3.2");
+inline constexpr QLatin1String WfsNamespaceUri = latin1("http://www.opengis.net/wfs");
+inline constexpr QLatin1String Wfs20NamespaceUri = latin1("http://www.opengis.net/wfs/2.0");
 inline constexpr QLatin1String XlinkNamespaceUri = latin1("http://www.w3.org/1999/xlink");
 inline constexpr QLatin1String XsiNamespaceUri = latin1("http://www.w3.org/2001/XMLSchema-instance");
 
@@ -58,6 +60,12 @@ inline constexpr QLatin1String GmlPrefix = latin1("gml:");
 // The local names the readers look for, whatever their prefix. The members of a collection in
 // the GML namespace are featureMember and featureMembers.
 inline constexpr QLatin1String MemberLocalName = latin1("featureMember");
+inline constexpr QLatin1String WfsMemberLocalName = latin1("member");
+// How the names of collections and of their members end, in any namespace (gml:FeatureCollection,
+// wfs:FeatureCollection, ogr:featureMember, base:member, core:cityObjectMember, gml:featureMembers).
+inline constexpr QLatin1String CollectionSuffix = latin1("Collection");
+inline constexpr QLatin1String MemberSuffix = latin1("member");
+inline constexpr QLatin1String MembersSuffix = latin1("members");
 inline constexpr QLatin1String BoundedByLocalName = latin1("boundedBy");
 inline constexpr QLatin1String IdLocalName = latin1("id");
 inline constexpr QLatin1String HrefLocalName = latin1("href");
@@ -67,6 +75,8 @@ inline constexpr QLatin1String SrsNameAttribute = latin1("srsName");
 // Every geometry that names none gets the collection's srsName, so a long one would multiply a
 // small document into a large table data; real ones are a few dozen characters.
 inline constexpr int MaxCollectionSrsNameLength = 256;
+// Names the column of a property of GML's own (gml:name) whose local name the application's has too.
+inline constexpr QLatin1String GmlColumnPrefix = latin1("gml_");
 // GML 2 identifies a feature by this attribute of no namespace.
 inline constexpr QLatin1String FidAttribute = latin1("fid");
 

@@ -35,6 +35,7 @@ public:
     std::unique_ptr<gml::DocumentFile> file; ///< none after commit() or a failure
     bool rootStarted = false;
     QString pending; ///< text not yet written
+    gml::WrittenIds ids;
     qint64 featureCount = 0;
 
 private:
@@ -69,6 +70,7 @@ void XsdXmlStreamWriterPrivate::writeTableData(const XsdTableData &tableData)
     const XsdElement table = tableData.tableInfo();
     const QList<XsdFeatureData> features = tableData.featureData();
     gml::checkWritable(table, features);
+    ids.take(table.name, features);
     if (features.isEmpty())
         return;
 

@@ -49,9 +49,10 @@ public:
     /**
      * Writes one feature member per feature of @p tableData to the file.
      * @throws std::logic_error with the refusals of XsdXmlWriter::writeTableData (names,
-     *         characters), made before any byte of @p tableData is written, and the document
-     *         stays usable; also on a write failure, after which the document is lost; and
-     *         "Документ не инициализирован" after commit() or after a failure.
+     *         characters, a gml:id written before), made before any byte of @p tableData is
+     *         written, and the document stays usable; also on a write failure, after which the
+     *         document is lost; and "Документ не инициализирован" after commit() or after a
+     *         failure. The ids written take two to four bytes each, however they spread.
      */
     void writeTableData(const XsdTableData &tableData);
 

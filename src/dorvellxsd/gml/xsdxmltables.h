@@ -14,21 +14,31 @@ namespace pelmak {
  *
  * No schema is consulted: each feature gives a table data of its own, whose description is
  * built from the feature element alone. Names are told by their namespace, whatever the prefix,
- * and tables and attributes are named by local names. The root is the collection; each of its
- * children is a member holding one feature or several (gml:featureMember, gml:featureMembers, a
- * WFS member, ...), except GML's other properties of the collection and boundedBy. Each child of
- * a feature is an attribute: a GML geometry standing in the feature is the geometry with an empty
- * name; a property holding one GML geometry is a geometry of kind GeometryProperty named after
- * the property; any other property a plain attribute, whose value is its text, or the
- * xlink:href of an empty one. gml:boundedBy is left out. Geometries are given with GML's names
- * under the prefix "gml"; one without srsName gets the srsName of the collection's boundedBy
- * envelope, if it has one, as GDAL's GML driver reads it. The type names stay empty.
+ * and tables and attributes are named by local names. The root is the collection, unless it is a
+ * single feature, as a WFS's GetFeatureById gives one: an element with gml:id (or GML 2's fid),
+ * outside the GML and WFS namespaces, whose name does not end in "Collection" and none of whose
+ * children's names ends in "member" or "members". Each child of a collection is a member holding
+ * one feature or several (gml:featureMember, gml:featureMembers, a WFS member, ...), or a
+ * FeatureCollection of WFS or GML, as WFS 2.0 gives the features of each type, whose members
+ * follow; GML's other properties of a collection and boundedBy hold none, and so does a member
+ * holding no feature (empty, a reference to a feature of the document, text or a GML object, as a
+ * property of the collection such as base:metadata shows). Each child of a feature is an
+ * attribute: a GML geometry standing in the feature is the geometry with an empty name; a
+ * property holding one GML geometry is a geometry of kind GeometryProperty named after the
+ * property; any other property a plain attribute, whose value is its text, or the xlink:href of
+ * an empty one. A property of GML's own (gml:name, gml:description, ...) is named by its local
+ * name too, except in a feature that also has a property of the application with that local
+ * name: GML's is then named "gml_" and its local name (gml_name), whichever comes first, and the
+ * writer and the data source take that name as any other. gml:boundedBy is left out. Geometries
+ * are given with GML's names under the prefix "gml"; one without srsName gets the srsName of its
+ * collection's boundedBy envelope, if it has one, as GDAL's GML driver reads it. The type names
+ * stay empty.
  *
- * A document the mapping cannot take whole is refused (std::logic_error naming the line): a
- * member without a feature, a feature in the GML namespace, text beside members or properties,
- * a property holding other elements than one geometry, a property given twice, a second
- * geometry in one feature, an undeclared prefix, or an srsName of the collection's boundedBy
- * longer than 256 characters.
+ * A document the mapping cannot take whole is refused (std::logic_error naming the line): a GML
+ * or WFS member referring to a feature outside the document, a feature in the GML namespace,
+ * text or a GML object beside a feature, text beside members or properties, a property holding
+ * other elements than one geometry, a property given twice, a second geometry in one feature, an
+ * undeclared prefix, or an srsName of the collection's boundedBy longer than 256 characters.
  */
 class DORVELLXSD_EXPORT XsdXmlTables : public QDomDocument
 {
@@ -61,9 +71,11 @@ public:
      *
      * The id of a feature is the number after the last full stop of its gml:id, sign
      * included (Parcel.-5 gives -5); failing that, the first number that follows a word and
-     * one more character (fid-123 gives 123); failing that, or when the number does not fit
-     * an int, 0. A feature without gml:id is identified by its GML 2 fid in the same way.
-     * @throws std::logic_error when the document cannot be mapped (see above).
+     * one more character (fid-123 gives 123); failing that, 0. A feature without gml:id is
+     * identified by its GML 2 fid in the same way.
+     * @throws std::logic_error when the document cannot be mapped (see above), and when the
+     *         number of an identifier does not fit an int (32 bits), naming table, identifier
+     *         and line: it is not read as another id.
      */
     QList<XsdTableData> getDataFromLayers(const QStringList &tableNames) const;
 

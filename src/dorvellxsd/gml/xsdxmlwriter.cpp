@@ -12,8 +12,17 @@ namespace pelmak {
 class XsdXmlWriterPrivate
 {
 public:
+    void startDocument() { document = std::make_unique<QDomDocument>(gml::newExchangeDocument(identity)); }
+    // The ids go with the document they are written in.
+    void dropDocument()
+    {
+        document.reset();
+        ids.clear();
+    }
+
     std::unique_ptr<QDomDocument> document;
     XsdDocumentIdentity identity;
+    gml::WrittenIds ids; ///< of the document
 };
 
 XsdXmlWriter::XsdXmlWriter()
@@ -41,7 +50,8 @@ void XsdXmlWriter::setDocumentIdentity(const XsdDocumentIdentity &identity)
 
 void XsdXmlWriter::start()
 {
-    d->document = std::make_unique<QDomDocument>(gml::newExchangeDocument(d->identity));
+    d->dropDocument();
+    d->startDocument();
 }
 
 void XsdXmlWriter::writeTableData(const XsdTableData &tableData)
@@ -49,9 +59,10 @@ void XsdXmlWriter::writeTableData(const XsdTableData &tableData)
     const XsdElement table = tableData.tableInfo();
     const QList<XsdFeatureData> features = tableData.featureData();
     gml::checkWritable(table, features);
+    d->ids.take(table.name, features); // none while there is no document
 
     if (!d->document)
-        start();
+        d->startDocument();
     QDomElement root = d->document->documentElement();
     gml::FeatureMemberBuilder members(table);
     for (const XsdFeatureData &feature : features)
@@ -67,7 +78,7 @@ void XsdXmlWriter::writeToFile(const QString &path)
     QString pending;
     saveXmlDocument(*d->document, 1, pending, [&](QString &text) { file.write(text); });
     file.commit();
-    d->document.reset();
+    d->dropDocument();
 }
 
 } // namespace pelmak

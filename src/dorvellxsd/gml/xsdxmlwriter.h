@@ -69,10 +69,11 @@ public:
      * property element around it is written empty, unless an empty value leaves it out); a
      * feature with fewer values than attributes writes the missing ones as empty.
      * @throws std::logic_error when the table name, the name of a plain attribute that would be
-     *         written, or a plain value cannot appear in XML; nothing of @p tableData is
-     *         appended then. Names are held to what the reader (XsdXmlTables) reads back: the
-     *         name characters of XML 1.0 before its fifth edition, and a colon only between a
-     *         prefix and a local part.
+     *         written, or a plain value cannot appear in XML, and when a feature's gml:id (table
+     *         name and id) is in the document already or comes twice in @p tableData: a
+     *         document holds each feature once; nothing of @p tableData is appended then. Names are held to what the
+     * reader (XsdXmlTables) reads back: the name characters of XML 1.0 before its fifth edition, and a colon only
+     * between a prefix and a local part.
      */
     void writeTableData(const XsdTableData &tableData);
 

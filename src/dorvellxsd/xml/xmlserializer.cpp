@@ -1,5 +1,7 @@
 #include "xmlserializer_p.h"
 
+#include "plainelement_p.h"
+
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -340,249 +342,71 @@ void XmlElementTextWriter::finish(bool beforeText)
 
 namespace {
 
-bool isAsciiLetter(char16_t c)
-{
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-
-bool isPlainNameStart(char16_t c)
-{
-    return isAsciiLetter(c) || c == u'_';
-}
-
-bool isPlainNameChar(char16_t c)
-{
-    return isPlainNameStart(c) || (c >= u'0' && c <= u'9') || c == u'.' || c == u'-';
-}
-
-bool isBlank(char16_t c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n';
-}
-
-// A character that stands for itself in text and in a value, and is written back as it is.
-bool isPlainChar(char16_t c)
-{
-    if (c < 0x80)
-        return (c >= 0x20 && c != u'<' && c != u'&' && c != u'>' && c != 0x7F) || c == u'\t' || c == u'\n';
-    return c >= 0xA0 && !QChar::isSurrogate(c) && c < 0xFFFE;
-}
-
-bool isPlainValueChar(char16_t c)
-{
-    return isPlainChar(c) && c != u'"' && c != u'\'' && c != u'\t' && c != u'\n';
-}
-
-// Reads a fragment of the plainest form and writes it in the layout of XmlElementTextWriter.
+// Writes the tokens of a fragment of the plainest form in the layout of XmlElementTextWriter.
 class PlainElementLayout
 {
 public:
-    PlainElementLayout(const QString &fragment, int depth, int indentation, int maxDepth, QString &text)
-        : at(fragment.constData())
-        , end(fragment.constData() + fragment.size())
-        , baseDepth(depth)
+    PlainElementLayout(int fragmentDepth, int indentation, QString &text)
+        : baseDepth(fragmentDepth)
         , indent(indentation)
-        , depthLimit(maxDepth)
         , out(text)
     {
     }
 
-    bool layOut()
+    void startTag(QStringView name, const PlainAttributes &attributes)
     {
-        skipBlanks();
-        if (!startElement())
-            return false;
-        while (!open.isEmpty()) {
-            const bool first = startTagEnded;
-            startTagEnded = false;
-            if (!(first ? firstContent() : nextContent()))
-                return false;
+        if (startTagOpen) // this is the parent's first child
+            out += QLatin1String(">\n");
+        appendIndentation(baseDepth + depth);
+        out += QLatin1Char('<');
+        append(name);
+        for (const auto &[attributeName, value] : attributes) {
+            out += QLatin1Char(' ');
+            append(attributeName);
+            out += QLatin1String("=\"");
+            append(value);
+            out += QLatin1Char('"');
         }
-        skipBlanks();
-        return at == end;
+        ++depth;
+        startTagOpen = true;
+    }
+
+    void emptyElement()
+    {
+        out += QLatin1String("/>\n");
+        --depth;
+        startTagOpen = false;
+    }
+
+    void text(QStringView text)
+    {
+        out += QLatin1Char('>');
+        append(text);
+        startTagOpen = false;
+        afterText = true;
+    }
+
+    void endTag(QStringView name)
+    {
+        --depth;
+        if (!afterText)
+            appendIndentation(baseDepth + depth);
+        afterText = false;
+        out += QLatin1String("</");
+        append(name);
+        out += QLatin1String(">\n");
     }
 
 private:
-    bool atChar(char16_t c) const { return at != end && at->unicode() == c; }
-    bool atEndTag() const { return end - at >= 2 && at[0] == u'<' && at[1] == u'/'; }
-
-    void skipBlanks()
-    {
-        while (at != end && isBlank(at->unicode()))
-            ++at;
-    }
-
-    // Blanks, then @p c, which is passed over; false when it does not follow.
-    bool passAfterBlanks(char16_t c)
-    {
-        skipBlanks();
-        if (!atChar(c))
-            return false;
-        ++at;
-        return true;
-    }
-
-    // A name without a prefix or with one; false when there is none.
-    bool readName(QStringView &name)
-    {
-        const QChar *begin = at;
-        for (int part = 0; part < 2; ++part) {
-            if (at == end || !isPlainNameStart(at->unicode()))
-                return false;
-            while (at != end && isPlainNameChar(at->unicode()))
-                ++at;
-            if (!atChar(u':'))
-                break;
-            if (part == 0)
-                ++at;
-        }
-        name = QStringView(begin, at);
-        return !atChar(u':');
-    }
-
     void append(QStringView text) { out.append(text.data(), static_cast<int>(text.size())); }
     void appendIndentation(int level) { pelmak::appendIndentation(out, level, indent); }
 
-    // The start tag at hand: an empty element is written whole, any other is left open.
-    bool startElement()
-    {
-        if (!atChar(u'<') || open.size() >= depthLimit)
-            return false;
-        ++at;
-        QStringView name;
-        if (!readName(name) || !readAttributes())
-            return false;
-        appendIndentation(baseDepth + open.size());
-        out += QLatin1Char('<');
-        append(name);
-        writeAttributes();
-        if (atChar(u'/')) {
-            if (!(end - at >= 2 && at[1] == u'>'))
-                return false;
-            at += 2;
-            out += QLatin1String("/>\n");
-            return true;
-        }
-        ++at; // '>', as readAttributes saw
-        open.append(name);
-        startTagEnded = true;
-        return true;
-    }
-
-    bool readAttributes()
-    {
-        attributes.clear();
-        for (;;) {
-            const QChar *beforeBlanks = at;
-            skipBlanks();
-            if (atChar(u'/') || atChar(u'>'))
-                return sortedOnce();
-            if (at == beforeBlanks || attributes.size() >= MaxXmlAttributes)
-                return false;
-            QStringView name, value;
-            if (!readName(name) || isNamespaceDeclaration(name) || !passAfterBlanks(u'='))
-                return false;
-            skipBlanks();
-            if (!atChar(u'"') && !atChar(u'\''))
-                return false;
-            const char16_t quote = (at++)->unicode();
-            const QChar *valueBegin = at;
-            while (at != end && isPlainValueChar(at->unicode()))
-                ++at;
-            if (!atChar(quote))
-                return false;
-            value = QStringView(valueBegin, at++);
-            attributes.append({name, value});
-        }
-    }
-
-    static bool isNamespaceDeclaration(QStringView name)
-    {
-        return name == QLatin1String("xmlns") || name.startsWith(QLatin1String("xmlns:"));
-    }
-
-    // Sorted by name, as a tree holds them; a name given twice is left to the parser.
-    bool sortedOnce()
-    {
-        if (attributes.size() < 2)
-            return true;
-        std::sort(attributes.begin(), attributes.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
-        for (int i = 1; i < attributes.size(); ++i) {
-            if (attributes.at(i).first == attributes.at(i - 1).first)
-                return false;
-        }
-        return true;
-    }
-
-    void writeAttributes()
-    {
-        for (int i = 0; i < attributes.size(); ++i) {
-            out += QLatin1Char(' ');
-            append(attributes.at(i).first);
-            out += QLatin1String("=\"");
-            append(attributes.at(i).second);
-            out += QLatin1Char('"');
-        }
-    }
-
-    // What follows a start tag: text, nothing but blanks, or the first child element.
-    bool firstContent()
-    {
-        const QChar *textBegin = at;
-        skipBlanks();
-        if (atEndTag()) { // blanks alone are no child
-            out += QLatin1String("/>");
-            return endElement(false, true);
-        }
-        if (atChar(u'<')) {
-            out += QLatin1String(">\n");
-            return startElement();
-        }
-        while (at != end && isPlainChar(at->unicode()))
-            ++at;
-        if (!atEndTag())
-            return false; // text beside an element, or a character a parser must see
-        out += QLatin1Char('>');
-        out.append(textBegin, static_cast<int>(at - textBegin));
-        return endElement(true, false);
-    }
-
-    // What follows a child element: the next one, or the end of the parent.
-    bool nextContent()
-    {
-        skipBlanks();
-        if (atEndTag())
-            return endElement(false, false);
-        return atChar(u'<') && startElement();
-    }
-
-    bool endElement(bool afterText, bool empty)
-    {
-        at += 2;
-        QStringView name;
-        if (!readName(name) || name != open.last() || !passAfterBlanks(u'>'))
-            return false;
-        open.removeLast();
-        if (!empty) {
-            if (!afterText)
-                appendIndentation(baseDepth + open.size());
-            out += QLatin1String("</");
-            append(name);
-            out += QLatin1Char('>');
-        }
-        out += QLatin1Char('\n');
-        return true;
-    }
-
-    const QChar *at;
-    const QChar *const end;
     const int baseDepth;
     const int indent;
-    const int depthLimit;
     QString &out;
-    QVarLengthArray<QStringView, 16> open;
-    QVarLengthArray<std::pair<QStringView, QStringView>, 8> attributes;
-    bool startTagEnded = false; ///< the last start tag read was not of an empty element
+    int depth = 0;             ///< of the elements open
+    bool startTagOpen = false; ///< the last start tag still lacks its ">"
+    bool afterText = false;    ///< the element ending holds text
 };
 
 } // namespace
@@ -590,7 +414,8 @@ private:
 bool appendPlainElementText(const QString &fragment, int depth, int indent, int maxDepth, QString &out)
 {
     const int size = out.size();
-    if (PlainElementLayout(fragment, depth, indent, maxDepth, out).layOut())
+    PlainElementLayout layout(depth, indent, out);
+    if (readPlainElement(fragment, maxDepth, layout))
         return true;
     out.truncate(size);
     return false;

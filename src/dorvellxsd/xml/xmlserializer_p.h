@@ -89,11 +89,8 @@ private:
 
 /*
  * Appends to @p out what an XmlElementTextWriter at @p depth and @p indent writes for the tokens
- * of @p fragment, read without a parser, when the fragment is one element of the plainest form:
- * ASCII names, no references, comments, CDATA sections, processing instructions or namespace
- * declarations, no attribute named twice, no element holding both text and elements, no more than
- * @p maxDepth levels, no tab, line break or quote in an attribute value and no carriage return or
- * '>' anywhere else but in tags. GDAL writes its geometries in that form.
+ * of @p fragment, read without a parser, when the fragment is one element of the plainest form
+ * (see readPlainElement), in which GDAL writes its geometries.
  *
  * False, with @p out as it was, for any other fragment: the caller then reads it with a parser,
  * which also refuses what is no XML.

@@ -10,8 +10,6 @@
  <gml:featureMember><F gml:id="Plan.2024.17"/></gml:featureMember> <!-- 17 -->
  <gml:featureMember><F gml:id="Parcel.12abc"/></gml:featureMember> <!-- 12 -->
  <gml:featureMember><F gml:id="Parcel.-2147483648"/></gml:featureMember> <!-- -2147483648 -->
- <gml:featureMember><F gml:id="Parcel.2147483648"/></gml:featureMember> <!-- 0 -->
- <gml:featureMember><F gml:id="Parcel.99999999999"/></gml:featureMember> <!-- 0 -->
  <gml:featureMember><F gml:id="Parcel.x"/></gml:featureMember> <!-- 0 -->
  <gml:featureMember><F gml:id="Parcel."/></gml:featureMember> <!-- 0 -->
  <gml:featureMember><F gml:id="Parcel.-"/></gml:featureMember> <!-- 0 -->
