@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+// The tool's commands, as its --help lists them.
+inline const QStringList ToolCommands = {"tables", "layers", "export", "validate", "import", "demo"};
+
 // What one run of the tool printed and how it ended.
 struct ToolRun {
     int exitCode = -1;

@@ -144,7 +144,7 @@ TEST_F(Xsdexchange, HelpVersionAndWrongUsage)
     EXPECT_EQ(runTool({"--version"}).output, "xsdexchange (dorvellxsd) 0.1.0\n");
     const ToolRun help = runTool({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const QString command : {"tables", "layers", "export", "validate", "import", "demo"}) {
+    for (const QString &command : ToolCommands) {
         EXPECT_TRUE(help.output.contains("\n  " + command + " "));
         const ToolRun commandHelp = runTool({command, "--help"});
         EXPECT_EQ(commandHelp.exitCode, 0);

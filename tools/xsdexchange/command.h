@@ -22,6 +22,10 @@ class UsageError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;
+    explicit UsageError(const QString &message)
+        : std::runtime_error(message.toStdString())
+    {
+    }
 };
 
 // A step that did not do what it should; the text is shown as it is.
@@ -29,6 +33,10 @@ class StepFailure : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;
+    explicit StepFailure(const QString &message)
+        : std::runtime_error(message.toStdString())
+    {
+    }
 };
 
 /**

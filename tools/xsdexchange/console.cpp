@@ -40,13 +40,13 @@ QTextStream &err()
     return utf8Stream(stderr);
 }
 
-void printCounts(const QList<pelmak::XsdTableCount> &counts, const QString &what)
+void printCounts(const QList<pelmak::XsdTableCount> &counts, const char *what)
 {
     int width = 0;
     for (const pelmak::XsdTableCount &count : counts)
         width = std::max(width, static_cast<int>(count.table.size()));
     for (const pelmak::XsdTableCount &count : counts)
-        out() << "  " << count.table.leftJustified(width + 2) << count.features << ' ' << what << '\n';
+        out() << "  " << count.table.leftJustified(width + 2) << counted(count.features, what) << '\n';
     out() << Qt::flush;
 }
 
@@ -97,7 +97,7 @@ pelmak::XsdProgressHandler Interruption::handler(
 {
     return [&progress, text](const pelmak::XsdExchangeProgress &step) {
         if (interrupted)
-            throw StepFailure("interrupted");
+            throw StepFailure(Tool::tr("interrupted"));
         progress.show(text(step));
     };
 }

@@ -1,6 +1,8 @@
 #ifndef XSDEXCHANGE_CONSOLE_H
 #define XSDEXCHANGE_CONSOLE_H
 
+#include "translation.h"
+
 #include <dorvellxsd/exchange/xsdexchangeprogress.h>
 
 #include <QList>
@@ -15,8 +17,8 @@ namespace xsdexchange {
 QTextStream &out();
 QTextStream &err();
 
-/// Counts per table, one line each, the numbers aligned: "  NAME  COUNT WHAT".
-void printCounts(const QList<pelmak::XsdTableCount> &counts, const QString &what);
+/// Counts per table, one line each, the numbers aligned: "  NAME  COUNT WHAT", @p what worded for each count.
+void printCounts(const QList<pelmak::XsdTableCount> &counts, const char *what);
 
 /**
  * Progress of a long step, shown on one line of standard error and rewritten in place. It shows

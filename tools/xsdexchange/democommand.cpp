@@ -19,14 +19,14 @@
 namespace xsdexchange {
 namespace {
 
-const char Help[] =
+const char Help[] = QT_TRANSLATE_NOOP("xsdexchange",
     "Usage: xsdexchange demo [DIR]\n\n"
     "Runs the whole road on the bundled sample data of an imaginary settlement, in DIR\n"
     "or in a new temporary folder, which is kept: builds a GeoPackage from the sample\n"
     "GeoJSON files, reads the exchange schema, exports every table to a document,\n"
     "validates it, imports it into a new GeoPackage, compares the two data sources, and\n"
     "validates a deliberately broken copy of the document to show its diagnostics.\n"
-    "Exit status 0 only when every step did what it should.";
+    "Exit status 0 only when every step did what it should.");
 
 const int StepCount = 7;
 
@@ -41,7 +41,7 @@ public:
 
     void run()
     {
-        out() << "Working in " << work.absolutePath() << "\n" << Qt::endl;
+        out() << Tool::tr("Working in %1").arg(work.absolutePath()) << "\n" << Qt::endl;
         buildSource();
         showSchema();
         exportDocument();
@@ -49,7 +49,7 @@ public:
         importDocument();
         compareSources();
         validateBrokenCopy();
-        out() << "\nEvery step did what it should." << Qt::endl;
+        out() << '\n' << Tool::tr("Every step did what it should.") << Qt::endl;
     }
 
 private:
@@ -62,7 +62,7 @@ private:
 
     void buildSource()
     {
-        step(QStringLiteral("Source data: a GeoPackage from the sample GeoJSON files"));
+        step(Tool::tr("Source data: %1, a GeoPackage of the sample GeoJSON files").arg(SourceFile));
         copySchemaFiles();
         QFile::remove(path(SourceFile));
         const pelmak::XsdTables tables = pelmak::XsdSchemaAccess().readTables(path(SchemaFile));
@@ -73,15 +73,15 @@ private:
         const QStringList files = QDir(examples.filePath(QStringLiteral("data")))
                                       .entryList({QStringLiteral("*.geojson")}, QDir::Files, QDir::Name);
         if (files.isEmpty())
-            throw StepFailure("no sample data in " + examples.filePath(QStringLiteral("data")).toStdString());
+            throw StepFailure(Tool::tr("no sample data in %1").arg(examples.filePath(QStringLiteral("data"))));
         QList<pelmak::XsdTableCount> counts;
         for (const QString &file : files) {
             const pelmak::XsdElement table = tables.tableByName(QFileInfo(file).completeBaseName());
             if (table.name.isEmpty())
-                throw StepFailure("the sample schema has no table for " + file.toStdString());
+                throw StepFailure(Tool::tr("the sample schema has no table for %1").arg(file));
             counts.append({table.name, copyLayer(examples.filePath(QStringLiteral("data/") + file), table, *target)});
         }
-        printCounts(counts, QStringLiteral("features in ") + SourceFile);
+        printCounts(counts, QT_TRANSLATE_N_NOOP("xsdexchange", "%1 features copied"));
     }
 
     // The features of the one layer of @p file into a new layer of @p target, in the same system.
@@ -104,57 +104,57 @@ private:
         for (const QString &file : files) {
             QFile::remove(path(file));
             if (!QFile::copy(examples.filePath(file), path(file)))
-                throw StepFailure("cannot copy " + examples.filePath(file).toStdString() + " to " + work.absolutePath().toStdString());
+                throw StepFailure(Tool::tr("cannot copy %1 to %2").arg(examples.filePath(file), work.absolutePath()));
         }
     }
 
     void showSchema()
     {
-        step(QStringLiteral("Schema pelmak.xsd"));
+        step(Tool::tr("Schema %1").arg(SchemaFile));
         const pelmak::XsdTables tables = pelmak::XsdSchemaAccess().readTables(path(SchemaFile));
         QList<pelmak::XsdTableCount> counts;
         for (const QString &name : tables.tableNameList())
             counts.append({name, tables.attributes(name).size()});
         if (counts.isEmpty())
-            throw StepFailure("the sample schema declares no table");
-        printCounts(counts, QStringLiteral("attributes"));
+            throw StepFailure(Tool::tr("the sample schema declares no table"));
+        printCounts(counts, QT_TRANSLATE_N_NOOP("xsdexchange", "%1 attributes"));
     }
 
     void exportDocument()
     {
-        step(QStringLiteral("Export of every table to ") + DocumentFile);
+        step(Tool::tr("Export of every table to %1").arg(DocumentFile));
         pelmak::XsdExportRequest request;
         request.schemaPath = path(SchemaFile);
         request.source = path(SourceFile);
         request.documentPath = path(DocumentFile);
         exported = pelmak::XsdExport(request).run().written;
-        printCounts(exported, QStringLiteral("features written"));
+        printCounts(exported, FeaturesWritten);
     }
 
     void validateDocument()
     {
-        step(QStringLiteral("Validation of ") + DocumentFile);
+        step(Tool::tr("Validation of %1").arg(DocumentFile));
         const pelmak::XsdValidationReport report = validate(path(DocumentFile));
         printIndented(report);
         if (report.errorCount != 0 || !report.diagnostics.isEmpty())
-            throw StepFailure("the exported document is not valid");
+            throw StepFailure(Tool::tr("the exported document is not valid"));
     }
 
     void importDocument()
     {
-        step(QStringLiteral("Import into a new GeoPackage, ") + TargetFile);
+        step(Tool::tr("Import into a new GeoPackage, %1").arg(TargetFile));
         QFile::remove(path(TargetFile));
         pelmak::XsdImportRequest request;
         request.documentPath = path(DocumentFile);
         request.target = path(TargetFile);
         request.schemaPath = path(SchemaFile);
         request.create = true;
-        printCounts(pelmak::XsdImport(request).run().stored, QStringLiteral("features created"));
+        printCounts(pelmak::XsdImport(request).run().stored, FeaturesCreated);
     }
 
     void compareSources()
     {
-        step(QStringLiteral("Comparison of ") + SourceFile + QStringLiteral(" and ") + TargetFile);
+        step(Tool::tr("Comparison of %1 and %2").arg(SourceFile, TargetFile));
         const pelmak::XsdTables tables = pelmak::XsdSchemaAccess().readTables(path(SchemaFile));
         const pelmak::XsdGdalDataProvider source(path(SourceFile), true);
         const pelmak::XsdGdalDataProvider target(path(TargetFile), true);
@@ -163,13 +163,20 @@ private:
             const QList<pelmak::XsdFeatureData> before = source.getDataFromLayer(element, {}).featureData();
             const QList<pelmak::XsdFeatureData> after = target.getDataFromLayer(element, {}).featureData();
             const int differing = countDiffering(before, after);
-            out() << "  " << table.table.leftJustified(14) << before.size() << " and " << after.size()
-                  << " features, " << (differing == 0 ? QStringLiteral("all values equal")
-                                                      : QString::number(differing) + QStringLiteral(" differ"))
+            out() << "  " << table.table.leftJustified(14) << comparison(before.size(), after.size(), differing)
                   << Qt::endl;
             if (before.size() != after.size() || differing != 0)
-                throw StepFailure("the imported data differ from the source");
+                throw StepFailure(Tool::tr("the imported data differ from the source"));
         }
+    }
+
+    static QString comparison(int before, int after, int differing)
+    {
+        if (before != after)
+            return Tool::tr("%1 features in the source, %2 imported").arg(before).arg(after);
+        if (differing == 0)
+            return counted(before, QT_TRANSLATE_N_NOOP("xsdexchange", "%1 features, all values equal"));
+        return counted(differing, QT_TRANSLATE_N_NOOP("xsdexchange", "%1 features of %2 differ")).arg(before);
     }
 
     static int countDiffering(const QList<pelmak::XsdFeatureData> &before, const QList<pelmak::XsdFeatureData> &after)
@@ -184,10 +191,10 @@ private:
 
     void validateBrokenCopy()
     {
-        step(QStringLiteral("Validation of a broken copy, ") + BrokenFile);
+        step(Tool::tr("Validation of a broken copy, %1").arg(BrokenFile));
         QFile original(path(DocumentFile));
         if (!original.open(QIODevice::ReadOnly))
-            throw StepFailure("cannot read " + path(DocumentFile).toStdString());
+            throw StepFailure(Tool::tr("cannot read %1").arg(path(DocumentFile)));
         QString text = QString::fromUtf8(original.readAll());
         // A number of floors in words, and a parcel without its cadastral number.
         replaceFirst(text, QStringLiteral("(?<=<floors>)\\d+(?=</floors>)"), QStringLiteral("два"));
@@ -195,13 +202,13 @@ private:
 
         QFile broken(path(BrokenFile));
         if (!broken.open(QIODevice::WriteOnly | QIODevice::Truncate) || broken.write(text.toUtf8()) < 0)
-            throw StepFailure("cannot write " + path(BrokenFile).toStdString());
+            throw StepFailure(Tool::tr("cannot write %1").arg(path(BrokenFile)));
         broken.close();
 
         const pelmak::XsdValidationReport report = validate(path(BrokenFile));
         printIndented(report);
         if (report.errorCount == 0)
-            throw StepFailure("the broken copy passed validation");
+            throw StepFailure(Tool::tr("the broken copy passed validation"));
     }
 
     // Replaces the first match of @p pattern in @p text.
@@ -242,7 +249,7 @@ private:
 
 int demoCommand(const QStringList &arguments, const GdalOptions &)
 {
-    CommandLine commandLine(QString::fromUtf8(Help));
+    CommandLine commandLine(Tool::tr(Help));
     if (!commandLine.parse(arguments, 0, 1))
         return Success;
 
@@ -250,13 +257,13 @@ int demoCommand(const QStringList &arguments, const GdalOptions &)
     if (commandLine.positional().isEmpty()) {
         QTemporaryDir temporary(QDir::tempPath() + QStringLiteral("/xsdexchange-demo-XXXXXX"));
         if (!temporary.isValid())
-            throw StepFailure("cannot create a temporary folder");
+            throw StepFailure(Tool::tr("cannot create a temporary folder"));
         temporary.setAutoRemove(false);
         folder = temporary.path();
     } else {
         folder = commandLine.positional().first();
         if (!QDir().mkpath(folder))
-            throw StepFailure("cannot create the folder " + folder.toStdString());
+            throw StepFailure(Tool::tr("cannot create the folder %1").arg(folder));
     }
     Demo(folder).run();
     return Success;

@@ -2,15 +2,17 @@
 #include "console.h"
 #include "reports.h"
 #include "schemaaccess.h"
+#include "translation.h"
 
 #include <dorvellxsd/exchange/xsdexport.h>
 
 namespace xsdexchange {
 namespace {
 
-const char Help[] =
-    "Usage: xsdexchange export [--table NAME]... [--where FILTER] [--validate] [--catalog FILE]...\n"
-    "                          [--allow-network] SCHEMA.xsd SOURCE OUT.gml\n\n"
+const char Help[] = QT_TRANSLATE_NOOP("xsdexchange",
+    "Usage: xsdexchange export [--table NAME]... [--where FILTER] [--validate]\n"
+    "                          [--max-diagnostics N] [--catalog FILE]... [--allow-network]\n"
+    "                          SCHEMA.xsd SOURCE OUT.gml\n\n"
     "Reads the tables of the exchange schema from the layers of the data source and writes\n"
     "them to one exchange document, feature after feature, so its size is not bounded by\n"
     "memory; OUT.gml is replaced only once the document is complete, and may not be one of\n"
@@ -22,14 +24,13 @@ const char Help[] =
     "  --where FILTER   an attribute filter, applied to every table: the driver's SQL (for\n"
     "                   a database, the server's), so never pass text from untrusted users\n"
     "  --validate       validate the saved document against the schema, as 'validate' does\n"
-    "                   (the catalogs serve reading the schema and validating alike)\n";
+    "                   (the catalogs serve reading the schema and validating alike)\n");
 
 } // namespace
 
 int exportCommand(const QStringList &arguments, const GdalOptions &gdalOptions)
 {
-    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(MaxDiagnosticsHelp) + QLatin1Char('\n')
-        + QString::fromUtf8(SchemaAccessHelp));
+    CommandLine commandLine(Tool::tr(Help) + maxDiagnosticsHelp() + QLatin1Char('\n') + schemaAccessHelp());
     commandLine.addOption(QCommandLineOption(QStringLiteral("table"), QString(), QStringLiteral("name")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("where"), QString(), QStringLiteral("filter")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("validate")));
@@ -57,7 +58,8 @@ int exportCommand(const QStringList &arguments, const GdalOptions &gdalOptions)
         const Interruption interruption;
         pelmak::XsdExport exporter(request);
         exporter.setProgressHandler(interruption.handler(progress, [](const pelmak::XsdExchangeProgress &step) {
-            return QStringLiteral("%1 features written (%2)").arg(QString::number(step.features), step.table);
+            return counted(step.features, QT_TRANSLATE_N_NOOP("xsdexchange", "%1 features written (%2)"))
+                .arg(step.table);
         }));
         try {
             result = exporter.run();
@@ -69,10 +71,11 @@ int exportCommand(const QStringList &arguments, const GdalOptions &gdalOptions)
         }
     }
     for (const QString &table : result.tablesWithoutLayer)
-        err() << "xsdexchange export: the source has no layer for the table " << table << "; it is left out\n";
+        err() << "xsdexchange export: "
+              << Tool::tr("the source has no layer for the table %1; it is left out").arg(table) << '\n';
     err() << Qt::flush;
-    printCounts(result.written, QStringLiteral("features written"));
-    out() << "saved " << request.documentPath << Qt::endl;
+    printCounts(result.written, FeaturesWritten);
+    out() << Tool::tr("saved %1").arg(request.documentPath) << Qt::endl;
 
     if (!result.validation)
         return Success;

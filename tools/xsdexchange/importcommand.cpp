@@ -1,13 +1,14 @@
 #include "command.h"
 #include "console.h"
 #include "schemaaccess.h"
+#include "translation.h"
 
 #include <dorvellxsd/exchange/xsdimport.h>
 
 namespace xsdexchange {
 namespace {
 
-const char Help[] =
+const char Help[] = QT_TRANSLATE_NOOP("xsdexchange",
     "Usage: xsdexchange import [--table NAME]... [--append | --overwrite] [--create SCHEMA.xsd\n"
     "                          [-f DRIVER] [--catalog FILE]...] [--without-transaction]\n"
     "                          [--allow-dropping] [--allow-network] DOC.gml TARGET\n\n"
@@ -41,7 +42,7 @@ const char Help[] =
     "                        (Shapefile, GeoJSON): every layer and field is checked first, but\n"
     "                        a feature refused later leaves those before it stored\n"
     "  --allow-dropping      leave out the values the target has no place for, import the\n"
-    "                        rest, and print per table and attribute how many were dropped\n";
+    "                        rest, and print per table and attribute how many were dropped\n");
 
 // The library's refusal, and how the user of this tool lifts it.
 [[noreturn]] void refuseWithHint(const pelmak::XsdConsentNeeded &refusal)
@@ -62,7 +63,7 @@ pelmak::XsdImportRequest::ExistingFeatures existingFeatures(const CommandLine &c
     const bool append = commandLine.isSet(QStringLiteral("append"));
     const bool overwrite = commandLine.isSet(QStringLiteral("overwrite"));
     if (append && overwrite)
-        throw UsageError("--append and --overwrite exclude each other");
+        throw UsageError(Tool::tr("--append and --overwrite exclude each other"));
     using Existing = pelmak::XsdImportRequest::ExistingFeatures;
     return append ? Existing::Append : overwrite ? Existing::Overwrite : Existing::Refuse;
 }
@@ -71,7 +72,7 @@ pelmak::XsdImportRequest::ExistingFeatures existingFeatures(const CommandLine &c
 
 int importCommand(const QStringList &arguments, const GdalOptions &gdalOptions)
 {
-    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(SchemaAccessHelp));
+    CommandLine commandLine(Tool::tr(Help) + schemaAccessHelp());
     commandLine.addOption(QCommandLineOption(QStringLiteral("table"), QString(), QStringLiteral("name")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("create"), QString(), QStringLiteral("schema")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("without-transaction")));
@@ -106,20 +107,20 @@ int importCommand(const QStringList &arguments, const GdalOptions &gdalOptions)
         const Interruption interruption;
         pelmak::XsdImport importer(request);
         importer.setProgressHandler(interruption.handler(progress, [](const pelmak::XsdExchangeProgress &step) {
-            return QStringLiteral("%1 features inserted").arg(step.features);
+            return counted(step.features, QT_TRANSLATE_N_NOOP("xsdexchange", "%1 features inserted"));
         }));
         result = importer.run();
     } catch (const pelmak::XsdConsentNeeded &refusal) {
         refuseWithHint(refusal);
     }
     for (const QString &layer : result.createdLayers)
-        out() << "created layer " << layer << '\n';
+        out() << Tool::tr("created layer %1").arg(layer) << '\n';
     if (!result.dropped.isEmpty()) {
-        out() << "dropped, as the target has no place for them:\n";
+        out() << Tool::tr("dropped, as the target has no place for them:") << '\n';
         for (const pelmak::XsdDroppedValues &dropped : result.dropped)
             out() << "  " << dropped.describe() << '\n';
     }
-    printCounts(result.stored, QStringLiteral("features created"));
+    printCounts(result.stored, FeaturesCreated);
     return Success;
 }
 

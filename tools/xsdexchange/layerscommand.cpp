@@ -1,5 +1,6 @@
 #include "command.h"
 #include "console.h"
+#include "translation.h"
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
 
@@ -7,11 +8,12 @@ namespace xsdexchange {
 
 int layersCommand(const QStringList &arguments, const GdalOptions &gdalOptions)
 {
-    CommandLine commandLine(QStringLiteral("Usage: xsdexchange layers [--allow-network] SOURCE\n\n"
-                                           "Lists the layers of a GDAL/OGR data source (a file, a folder or a\n"
-                                           "connection string such as PG:\"dbname=gis\"), less those whose name\n"
-                                           "begins with STL_. What the source names (a schema, linked files)\n"
-                                           "is fetched from the network only with --allow-network."));
+    CommandLine commandLine(
+        Tool::tr("Usage: xsdexchange layers [--allow-network] SOURCE\n\n"
+                 "Lists the layers of a GDAL/OGR data source (a file, a folder or a\n"
+                 "connection string such as PG:\"dbname=gis\"), less those whose name\n"
+                 "begins with STL_. What the source names (a schema, linked files)\n"
+                 "is fetched from the network only with --allow-network."));
     commandLine.addOption(QCommandLineOption(QStringLiteral("allow-network")));
     if (!commandLine.parse(arguments, 1, 1))
         return Success;

@@ -2,16 +2,32 @@
 
 #include "command.h"
 #include "console.h"
+#include "translation.h"
 
 #include <dorvellxsd/validation/xsdxmlchecker.h>
 
 #include <QJsonObject>
 
 namespace xsdexchange {
+namespace {
 
-const char MaxDiagnosticsHelp[] =
-    "  --max-diagnostics N  show at most N diagnostics of each document and count the rest\n"
-    "                   (default 1000)";
+QString errorCount(int errors)
+{
+    if (errors == 0)
+        return Tool::tr("valid");
+    if (errors == 1)
+        return Tool::tr("1 error");
+    return counted(errors, QT_TRANSLATE_N_NOOP("xsdexchange", "%1 errors"));
+}
+
+} // namespace
+
+QString maxDiagnosticsHelp()
+{
+    return Tool::tr(
+        "  --max-diagnostics N  show at most N diagnostics of each document and count the rest\n"
+        "                   (default 1000)");
+}
 
 void printText(const pelmak::XsdValidationReport &report, const QString &indent)
 {
@@ -22,13 +38,11 @@ void printText(const pelmak::XsdValidationReport &report, const QString &indent)
             out() << " [" << diagnostic.feature << ']';
         out() << '\n';
     }
-    out() << indent << report.document << ": ";
-    if (report.errorCount == 0)
-        out() << "valid";
-    else
-        out() << report.errorCount << (report.errorCount == 1 ? " error" : " errors");
+    out() << indent << report.document << ": " << errorCount(report.errorCount);
     if (report.diagnosticsNotKept > 0)
-        out() << " (" << report.diagnosticsNotKept << " more diagnostics not shown)";
+        out() << ' '
+              << counted(
+                     report.diagnosticsNotKept, QT_TRANSLATE_N_NOOP("xsdexchange", "(%1 more diagnostics not shown)"));
     out() << '\n' << Qt::flush;
 }
 
@@ -63,7 +77,7 @@ int maxDiagnostics(const CommandLine &commandLine)
     bool ok = false;
     const int count = commandLine.value(QStringLiteral("max-diagnostics")).toInt(&ok);
     if (!ok || count < 0)
-        throw UsageError("--max-diagnostics needs a count of 0 or more");
+        throw UsageError(Tool::tr("--max-diagnostics needs a count of 0 or more"));
     return count;
 }
 
@@ -71,8 +85,9 @@ QString offlineHint(const std::exception &failure)
 {
     if (!QString::fromUtf8(failure.what()).contains(QLatin1String("://")))
         return {};
-    return QStringLiteral("remote schemas are not fetched without --allow-network: map their addresses to local "
-                          "files with --catalog FILE or XML_CATALOG_FILES");
+    return Tool::tr(
+        "remote schemas are not fetched without --allow-network: map their addresses to local files "
+        "with --catalog FILE or XML_CATALOG_FILES");
 }
 
 } // namespace xsdexchange

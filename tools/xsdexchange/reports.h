@@ -22,7 +22,7 @@ void addMaxDiagnosticsOption(CommandLine &commandLine);
 /// The number --max-diagnostics gives, or the library's default; UsageError for one that is no count.
 int maxDiagnostics(const CommandLine &commandLine);
 /// The help text of --max-diagnostics, without a final line break.
-extern const char MaxDiagnosticsHelp[];
+QString maxDiagnosticsHelp();
 
 /// Said after a schema load that failed because a remote schema may not be fetched.
 QString offlineHint(const std::exception &failure);

@@ -1,17 +1,24 @@
 #include "schemaaccess.h"
 
 #include "command.h"
+#include "translation.h"
 
 namespace xsdexchange {
 
-const char CatalogHelp[] =
-    "  --catalog FILE   resolve schema locations through this OASIS XML catalog (repeatable),\n"
-    "                   before those XML_CATALOG_FILES names (space-separated)";
-const char SchemaAccessHelp[] =
-    "  --catalog FILE   resolve schema locations through this OASIS XML catalog (repeatable),\n"
-    "                   before those XML_CATALOG_FILES names (space-separated)\n"
-    "  --allow-network  fetch schemas no catalog maps, and what data sources name, from the\n"
-    "                   network (off by default)";
+QString catalogHelp()
+{
+    return Tool::tr(
+        "  --catalog FILE   resolve schema locations through this OASIS XML catalog (repeatable),\n"
+        "                   before those XML_CATALOG_FILES names (space-separated)");
+}
+
+QString schemaAccessHelp()
+{
+    return catalogHelp() + QLatin1Char('\n')
+        + Tool::tr(
+            "  --allow-network  fetch schemas no catalog maps, and what data sources name, from the\n"
+            "                   network (off by default)");
+}
 
 void addCatalogOption(CommandLine &commandLine)
 {

@@ -16,9 +16,9 @@ void addSchemaAccessOptions(CommandLine &commandLine);
 pelmak::XsdSchemaAccess schemaAccess(const CommandLine &commandLine);
 
 /// The help text of --catalog, without a final line break.
-extern const char CatalogHelp[];
+QString catalogHelp();
 /// The help text of --catalog and --allow-network, without a final line break.
-extern const char SchemaAccessHelp[];
+QString schemaAccessHelp();
 
 } // namespace xsdexchange
 

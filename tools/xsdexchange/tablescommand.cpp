@@ -1,22 +1,23 @@
 #include "command.h"
 #include "console.h"
 #include "schemaaccess.h"
+#include "translation.h"
 
 namespace xsdexchange {
 namespace {
 
-const char Help[] =
+const char Help[] = QT_TRANSLATE_NOOP("xsdexchange",
     "Usage: xsdexchange tables [-v] [--catalog FILE]... SCHEMA.xsd\n\n"
     "Lists the tables that the exchange schema declares, sorted by name. A schema that\n"
     "declares none is a failure: the message says why each global element is not a table.\n"
     "Includes and imports are read from local files only, remote addresses through the\n"
     "catalogs.\n\n"
     "  -v, --verbose    also each table's attributes: name, kind, the XML Schema built-in type\n"
-    "                   a plain attribute's values have, minOccurs, user-facing name\n";
+    "                   a plain attribute's values have, minOccurs, user-facing name\n");
 
 QString kindName(pelmak::XsdAttribute::Kind kind)
 {
-    return kind == pelmak::XsdAttribute::Plain ? QStringLiteral("plain") : QStringLiteral("geometry");
+    return kind == pelmak::XsdAttribute::Plain ? Tool::tr("plain") : Tool::tr("geometry");
 }
 
 void printAttributes(const QList<pelmak::XsdAttribute> &attributes)
@@ -40,7 +41,7 @@ void printAttributes(const QList<pelmak::XsdAttribute> &attributes)
 
 int tablesCommand(const QStringList &arguments, const GdalOptions &)
 {
-    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(CatalogHelp));
+    CommandLine commandLine(Tool::tr(Help) + catalogHelp());
     commandLine.addOption(QCommandLineOption(QStringList{QStringLiteral("v"), QStringLiteral("verbose")}));
     addCatalogOption(commandLine);
     if (!commandLine.parse(arguments, 1, 1))

@@ -2,6 +2,7 @@
 #include "console.h"
 #include "reports.h"
 #include "schemaaccess.h"
+#include "translation.h"
 
 #include <dorvellxsd/validation/xsdxmlchecker.h>
 
@@ -13,9 +14,9 @@
 namespace xsdexchange {
 namespace {
 
-const char Help[] =
-    "Usage: xsdexchange validate [--format text|json|jsonl] [--max-diagnostics N] [--catalog FILE]...\n"
-    "                            [--allow-network] SCHEMA.xsd DOC.gml...\n\n"
+const char Help[] = QT_TRANSLATE_NOOP("xsdexchange",
+    "Usage: xsdexchange validate [--format text|json|jsonl] [--max-diagnostics N]\n"
+    "                            [--catalog FILE]... [--allow-network] SCHEMA.xsd DOC.gml...\n\n"
     "Checks each document against the schema. Every diagnostic is printed as\n"
     "DOC:LINE:COLUMN: TEXT, followed by [gml:id] of the feature it lies in, then a\n"
     "summary line per document. Exit status 0 when every document is valid, 1 when\n"
@@ -23,23 +24,22 @@ const char Help[] =
     "  --format json    one JSON array for all documents: per document an object with\n"
     "                   document, errors, diagnostics (line, column, message, feature)\n"
     "                   and diagnosticsNotShown\n"
-    "  --format jsonl   the same objects, one line each (JSON Lines)\n";
+    "  --format jsonl   the same objects, one line each (JSON Lines)\n");
 
 } // namespace
 
 int validateCommand(const QStringList &arguments, const GdalOptions &)
 {
-    CommandLine commandLine(QString::fromUtf8(Help) + QString::fromUtf8(MaxDiagnosticsHelp) + QLatin1Char('\n')
-        + QString::fromUtf8(SchemaAccessHelp));
-    commandLine.addOption(QCommandLineOption(QStringLiteral("format"), QString(), QStringLiteral("format"),
-                                             QStringLiteral("text")));
+    CommandLine commandLine(Tool::tr(Help) + maxDiagnosticsHelp() + QLatin1Char('\n') + schemaAccessHelp());
+    commandLine.addOption(
+        QCommandLineOption(QStringLiteral("format"), QString(), QStringLiteral("format"), QStringLiteral("text")));
     addMaxDiagnosticsOption(commandLine);
     addSchemaAccessOptions(commandLine);
     if (!commandLine.parse(arguments, 2, -1))
         return Success;
     const QString format = commandLine.value(QStringLiteral("format"));
     if (format != QLatin1String("text") && format != QLatin1String("json") && format != QLatin1String("jsonl"))
-        throw UsageError("unknown format '" + format.toStdString() + "': use text, json or jsonl");
+        throw UsageError(Tool::tr("unknown format '%1': use text, json or jsonl").arg(format));
     const int shown = maxDiagnostics(commandLine);
 
     QStringList documents = commandLine.positional();
@@ -59,7 +59,7 @@ int validateCommand(const QStringList &arguments, const GdalOptions &)
     for (const QString &document : documents) {
         if (!QFileInfo(document).isFile() || !QFileInfo(document).isReadable()) {
             out() << Qt::flush;
-            err() << "xsdexchange validate: cannot read " << document << Qt::endl;
+            err() << "xsdexchange validate: " << Tool::tr("cannot read %1").arg(document) << Qt::endl;
             status = Failure;
             continue;
         }
