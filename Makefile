@@ -10,7 +10,7 @@ DEMO_DIR ?= demo
 FULL_OPTIONS = -DDORVELLXSD_BUILD_TESTS=ON -UDORVELLXSD_BUILD_PYTHON
 DEMO_OPTIONS = -DDORVELLXSD_BUILD_TESTS=OFF -DDORVELLXSD_BUILD_PYTHON=OFF
 
-.PHONY: all deps configure build test demo package clean
+.PHONY: all deps configure build test demo docs package clean
 
 all: build
 
@@ -35,6 +35,10 @@ demo:
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target xsdexchange
 	$(BUILD_DIR)/bin/xsdexchange demo $(DEMO_DIR)
 	@echo "The tool is $(BUILD_DIR)/bin/xsdexchange; README.md shows what else it does."
+
+# The API reference of the public headers, in $(BUILD_DIR)/docs/html; a Doxygen warning fails it.
+docs: configure
+	cmake --build $(BUILD_DIR) --target docs
 
 # Debian packages of the library, its development files, the tool and the Python package,
 # written to $(BUILD_DIR)/packages; install them with `apt install ./$(BUILD_DIR)/packages/*.deb`.
