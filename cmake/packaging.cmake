@@ -6,7 +6,8 @@
 # Dependencies on other Debian packages are computed by dpkg-shlibdeps from the binaries.
 
 set(DORVELLXSD_SONAME_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
-set(DORVELLXSD_MAINTAINER "dorvellxsd developers <dorvellxsd@example.org>" CACHE STRING
+# The project, not a person: the address names no mailbox of anyone's.
+set(DORVELLXSD_MAINTAINER "dorvellxsd developers <dorvellxsd@users.noreply.invalid>" CACHE STRING
     "Maintainer field of the Debian packages")
 
 set(CPACK_PACKAGE_NAME dorvellxsd)
@@ -84,21 +85,33 @@ The Python package dorvellxsd: reads exchange schemas, exports data sources
 to exchange documents, validates and imports them, and iterates over or
 writes their features.")
 
-# Every package carries its copyright and changelog, as Debian's policy asks.
+# Every package carries its copyright and changelog, as Debian's policy asks. The copyright file
+# is the licence of LICENSE in Debian's machine-readable form, so the two cannot disagree.
 set(doc_source ${PROJECT_SOURCE_DIR}/cmake/debian)
 set(doc_build ${PROJECT_BINARY_DIR}/debian-doc)
-file(MAKE_DIRECTORY ${doc_build})
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+if(NOT licence MATCHES "^MIT License\n\nCopyright \\(c\\) ([^\n]+)\n\n(.+)$")
+    message(FATAL_ERROR "LICENSE does not begin with \"MIT License\" and its copyright line")
+endif()
+set(DORVELLXSD_COPYRIGHT "${CMAKE_MATCH_1}")
+# Each line indented by a space, an empty one written as " .".
+string(STRIP "${CMAKE_MATCH_2}" licence_text)
+string(REPLACE "\n\n" "\n.\n" licence_text "${licence_text}")
+string(REPLACE "\n" "\n " DORVELLXSD_LICENSE_TEXT " ${licence_text}")
+configure_file(${doc_source}/copyright.in ${doc_build}/copyright @ONLY)
+configure_file(${doc_source}/changelog.in ${doc_build}/changelog @ONLY)
 find_program(DORVELLXSD_GZIP gzip)
 if(DORVELLXSD_GZIP)
     add_custom_command(OUTPUT ${doc_build}/changelog.gz
-        COMMAND ${DORVELLXSD_GZIP} -9n -c ${doc_source}/changelog > ${doc_build}/changelog.gz
-        DEPENDS ${doc_source}/changelog)
+        COMMAND ${DORVELLXSD_GZIP} -9n -c ${doc_build}/changelog > ${doc_build}/changelog.gz
+        DEPENDS ${doc_build}/changelog)
     add_custom_target(dorvellxsd_debian_changelog ALL DEPENDS ${doc_build}/changelog.gz)
 endif()
 foreach(component IN LISTS CPACK_COMPONENTS_ALL)
     string(TOUPPER ${component} upper)
     set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/${CPACK_DEBIAN_${upper}_PACKAGE_NAME})
-    install(FILES ${doc_source}/copyright DESTINATION ${doc_dir} COMPONENT ${component})
+    install(FILES ${doc_build}/copyright DESTINATION ${doc_dir} COMPONENT ${component})
     install(FILES ${doc_build}/changelog.gz DESTINATION ${doc_dir} COMPONENT ${component} OPTIONAL)
 endforeach()
 

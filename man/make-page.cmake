@@ -1,4 +1,5 @@
-# Runs help2man over the tool and adds one subsection per command with that command's --help.
+# Runs help2man over the tool and adds one subsection per command with that command's --help, and
+# the examples, environment and files of xsdexchange.h2m.
 # Variables: TOOL, HELP2MAN, GZIP, PAGE (the page to write; PAGE.gz is written too), WORK_DIR.
 
 # The texts in English whatever the builder's locale.
@@ -35,6 +36,7 @@ file(WRITE ${WORK_DIR}/commands.h2m "${include}")
 get_filename_component(folder ${PAGE} DIRECTORY)
 file(MAKE_DIRECTORY ${folder})
 run(${HELP2MAN} --no-info --section=1 --include=${WORK_DIR}/commands.h2m
+    --include=${CMAKE_CURRENT_LIST_DIR}/xsdexchange.h2m
     "--name=move features between GDAL/OGR data sources and GML exchange documents"
     --output=${PAGE} ${TOOL})
 run(${GZIP} -9nf --keep ${PAGE})

@@ -1,9 +1,10 @@
-# Builds the Debian packages of the build tree, unpacks them into a fresh root with dpkg-deb and
-# uses them from there: the consumer builds against the development package, the tool runs its
-# demo, the Python package reads a schema. Each program must load the library of that root.
+# Builds the Debian packages of the build tree, has lintian check them, unpacks them into a fresh
+# root with dpkg-deb and uses them from there: the consumer builds against the development package,
+# the tool runs its demo, the Python package reads a schema. Each program must load the library of
+# that root.
 #
 # Variables: BUILD_DIR, WORK_DIR, CONSUMER_DIR, SCHEMA, EXPECTED_TABLES, PYTHON_TABLES (the tables
-#            read_schema gives), CXX, CPACK, DPKG_DEB, PYTHON, PYTHON_DIR (the package folder under the prefix), VERSION, SONAME_VERSION.
+#            read_schema gives), CXX, CPACK, DPKG_DEB, LINTIAN, PYTHON, PYTHON_DIR (the package folder under the prefix), VERSION, SONAME_VERSION.
 
 include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
@@ -15,6 +16,9 @@ endfunction()
 
 file(REMOVE_RECURSE ${WORK_DIR})
 run(${CPACK} -G DEB --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR}/packages)
+# Debian's own checks: the maintainer's address, the copyright file, the manual page...
+file(GLOB debs ${WORK_DIR}/packages/*.deb)
+run(${LINTIAN} --fail-on error ${debs})
 
 set(lib_package libdorvellxsd${SONAME_VERSION})
 set(root ${WORK_DIR}/root)
