@@ -1,7 +1,7 @@
 #include "xsdimport.h"
 
 #include "../gdal/datasourcefiles_p.h"
-#include "../gdal/gmlimport_p.h"
+#include "../gdal/geometryfromgml_p.h"
 #include "../message_p.h"
 #include "batchpipe_p.h"
 #include "droppedvalues_p.h"

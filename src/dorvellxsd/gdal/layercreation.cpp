@@ -7,7 +7,7 @@
 #include "datasourcefiles_p.h"
 #include "gdalconfig_p.h"
 #include "gdalerrors_p.h"
-#include "gmlimport_p.h"
+#include "geometryfromgml_p.h"
 #include "xsdgdaldataprovider_p.h"
 
 #include <QHash>

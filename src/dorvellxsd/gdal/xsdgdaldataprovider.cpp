@@ -5,7 +5,7 @@
 #include "fieldvalue_p.h"
 #include "gdalconfig_p.h"
 #include "gdalerrors_p.h"
-#include "gmlimport_p.h"
+#include "geometryfromgml_p.h"
 #include "layerreading_p.h"
 #include "xsdgdaldataprovider_p.h"
 
@@ -193,7 +193,7 @@ private:
     OGRLayer &layer;
     const XsdElement element;
     std::vector<std::optional<FieldTarget>> fields; ///< per attribute; none for a geometry
-    GmlImport geometries;
+    GeometryFromGml geometries;
 };
 
 /*

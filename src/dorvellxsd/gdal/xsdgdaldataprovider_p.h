@@ -5,7 +5,7 @@
 #ifndef DORVELLXSD_XSDGDALDATAPROVIDER_P_H
 #define DORVELLXSD_XSDGDALDATAPROVIDER_P_H
 
-#include "gmlimport_p.h"
+#include "geometryfromgml_p.h"
 #include "xsddatasourceoptions.h"
 
 #include "../schema/xsdtables.h"

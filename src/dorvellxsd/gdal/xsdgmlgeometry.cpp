@@ -2,7 +2,7 @@
 
 #include "../message_p.h"
 #include "gdalerrors_p.h"
-#include "gmlimport_p.h"
+#include "geometryfromgml_p.h"
 
 #include <ogr_spatialref.h>
 
@@ -13,7 +13,7 @@ class XsdGmlGeometryPrivate
 public:
     GmlSystems systems;
     // No system of its own: every geometry stays in the one its srsName names.
-    GmlImport import{nullptr, systems};
+    GeometryFromGml import{nullptr, systems};
 };
 
 namespace {

@@ -51,7 +51,7 @@ inline constexpr QLatin1String GmlNamespaceAttribute = latin1("xmlns:gml");
 inline constexpr QLatin1String DefaultNamespaceAttribute = latin1("xmlns");
 
 // GML 3.2 requires a gml:id on the collection too. Every feature's identifier holds a full stop,
-// and so does every geometry's (see GmlExport), so one without can be no other element's.
+// and so does every geometry's (see GeometryToGml), so one without can be no other element's.
 inline constexpr QLatin1String CollectionId = latin1("collection");
 
 // The prefix the writer gives GML, and the readers GML's names in the geometries they read.

@@ -1,4 +1,4 @@
-#include "gmlexport_p.h"
+#include "geometrytogml_p.h"
 
 #include "../gml/gmldocument_p.h"
 #include "../message_p.h"
@@ -34,13 +34,13 @@ bool isEmptyPoint(const OGRGeometry &geometry)
 
 } // namespace
 
-GmlExport::GmlExport(XsdTables::GmlVersion gmlVersion)
+GeometryToGml::GeometryToGml(XsdTables::GmlVersion gmlVersion)
     : withIds(gmlVersion == XsdTables::GmlVersion::Gml32)
 {
     options.SetNameValue("FORMAT", withIds ? "GML32" : "GML3");
 }
 
-QString GmlExport::gmlOf(OGRGeometry &geometry, const QString &table, int id) const
+QString GeometryToGml::gmlOf(OGRGeometry &geometry, const QString &table, int id) const
 {
     if (!hasEpsgCode(geometry.getSpatialReference()))
         geometry.assignSpatialReference(nullptr);

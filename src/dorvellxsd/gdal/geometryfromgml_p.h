@@ -2,8 +2,8 @@
  * This file is not part of the dorvellxsd API. It may change from version to version
  * without notice, or even be removed.
  */
-#ifndef DORVELLXSD_GMLIMPORT_P_H
-#define DORVELLXSD_GMLIMPORT_P_H
+#ifndef DORVELLXSD_GEOMETRYFROMGML_P_H
+#define DORVELLXSD_GEOMETRYFROMGML_P_H
 
 #include "gdalhandles_p.h"
 
@@ -65,11 +65,11 @@ private:
  * Polygon in a MultiSurface), which its coordinates stand in; one that names none stands in its
  * geometry's.
  */
-class GmlImport
+class GeometryFromGml
 {
 public:
     /// Imports into a layer of system @p layerSystem (null when the layer names none).
-    GmlImport(const OGRSpatialReference *layerSystem, GmlSystems &systems);
+    GeometryFromGml(const OGRSpatialReference *layerSystem, GmlSystems &systems);
 
     /**
      * The geometry that @p gml describes, null for empty text. Must run inside a GdalErrorScope.
