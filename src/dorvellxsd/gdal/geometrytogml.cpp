@@ -1,7 +1,7 @@
 #include "geometrytogml_p.h"
 
-#include "../gml/gmldocument_p.h"
 #include "../message_p.h"
+#include "../xml/gmlnames_p.h"
 #include "gdalhandles_p.h"
 #include "gdaltext_p.h"
 
@@ -45,7 +45,7 @@ QString GeometryToGml::gmlOf(OGRGeometry &geometry, const QString &table, int id
     if (!hasEpsgCode(geometry.getSpatialReference()))
         geometry.assignSpatialReference(nullptr);
     if (withIds) {
-        const QString gmlId = QString(gml::IdentifierPattern).arg(table, QString::number(id)) + GeometryIdSuffix;
+        const QString gmlId = QString(IdentifierPattern).arg(table, QString::number(id)) + GeometryIdSuffix;
         options.SetNameValue("GMLID", toGdalText(gmlId).constData());
     }
     const CplCharPtr gml(isEmptyPoint(geometry) ? nullptr : geometry.exportToGML(options.List()));

@@ -202,7 +202,7 @@ QDomDocument newExchangeDocument(const XsdDocumentIdentity &identity)
     QDomElement root = document.createElement(FeatureCollectionTag);
     root.setAttribute(XsiNamespaceAttribute, XsiNamespaceUri);
     setSchemaLocation(root, identity);
-    root.setAttribute(GmlNamespaceAttribute, gml32 ? Gml32NamespaceUri : GmlNamespaceUri);
+    root.setAttribute(GmlNamespaceAttribute, gml32 ? Gml32NamespaceUri : Gml311NamespaceUri);
     // Features of a schema without a target namespace belong to none.
     if (!identity.targetNamespace.isEmpty())
         root.setAttribute(DefaultNamespaceAttribute, identity.targetNamespace);

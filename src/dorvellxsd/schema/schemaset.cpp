@@ -14,9 +14,6 @@
 namespace pelmak {
 namespace {
 
-const QLatin1String XmlPrefix("xml");
-const QLatin1String XmlNamespaceUri("http://www.w3.org/XML/1998/namespace");
-
 // Far more than any real schema chains, few enough that the reader's recursion stays shallow.
 constexpr int MaxIncludeDepth = 64;
 
@@ -92,11 +89,6 @@ QString lineOf(const SchemaNode &node)
 }
 
 } // namespace
-
-bool isGmlNamespace(const QString &namespaceUri)
-{
-    return namespaceUri == Gml311NamespaceUri || namespaceUri == Gml32NamespaceUri;
-}
 
 const SchemaNode *SchemaNode::child(QLatin1String xmlSchemaName) const
 {
