@@ -4,7 +4,9 @@
 
 #include "../message_p.h"
 #include "../xml/domtreebuilder_p.h"
-#include "../xml/xmlserializer_p.h"
+#include "../xml/plainelementtext_p.h"
+#include "../xml/xmlelementtextwriter_p.h"
+#include "../xml/xmlescape_p.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
