@@ -210,16 +210,14 @@ OGRGeometryUniquePtr GeometryFromGml::partsOf(const QDomElement &element, const 
 }
 
 // Only a refusal names the feature.
-void GeometryFromGml::refuse(const char *message, const GeometrySource &source)
+void GeometryFromGml::refuse(messages::Refusal message, const GeometrySource &source)
 {
-    throw logicError(
-        formatMessage(message, source.table, QString::number(source.id), geometryAttributeLabel(source.attribute)));
+    throw failure(message, source.table, QString::number(source.id), geometryAttributeLabel(source.attribute));
 }
 
-void GeometryFromGml::refuse(const char *message, const GeometrySource &source, const QString &detail)
+void GeometryFromGml::refuse(messages::Refusal message, const GeometrySource &source, const QString &detail)
 {
-    throw logicError(formatMessage(
-        message, source.table, QString::number(source.id), geometryAttributeLabel(source.attribute), detail));
+    throw failure(message, source.table, QString::number(source.id), geometryAttributeLabel(source.attribute), detail);
 }
 
 GeometryFromGml::Resolved GeometryFromGml::resolve(const QString &srsName)

@@ -5,6 +5,7 @@
 #ifndef DORVELLXSD_GEOMETRYFROMGML_P_H
 #define DORVELLXSD_GEOMETRYFROMGML_P_H
 
+#include "../message_p.h"
 #include "gdalhandles_p.h"
 
 #include <QDomElement>
@@ -90,8 +91,8 @@ private:
     OGRGeometryUniquePtr partsOf(const QDomElement &element, const QString &inherited, const GeometrySource &source,
         const std::function<void()> &refuseParts);
 
-    [[noreturn]] static void refuse(const char *message, const GeometrySource &source);
-    [[noreturn]] static void refuse(const char *message, const GeometrySource &source, const QString &detail);
+    [[noreturn]] static void refuse(messages::Refusal message, const GeometrySource &source);
+    [[noreturn]] static void refuse(messages::Refusal message, const GeometrySource &source, const QString &detail);
 
     // What an srsName means for this layer, kept for the next geometry with the same srsName.
     enum class SystemKnown { No, WithoutTransformation, Yes };

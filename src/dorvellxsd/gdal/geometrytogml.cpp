@@ -51,7 +51,7 @@ QString GeometryToGml::gmlOf(OGRGeometry &geometry, const QString &table, int id
     const CplCharPtr gml(isEmptyPoint(geometry) ? nullptr : geometry.exportToGML(options.List()));
     if (!gml) {
         const QString reason = isEmptyPoint(geometry) ? QStringLiteral("POINT EMPTY") : lastGdalError();
-        throw logicError(formatMessage(messages::GeometryNotExported, table, QString::number(id), reason));
+        throw failure(messages::GeometryNotExported, table, QString::number(id), reason);
     }
     return fromGdalText(gml.get());
 }

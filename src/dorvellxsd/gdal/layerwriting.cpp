@@ -40,7 +40,7 @@ public:
             }
             const int index = definition.GetFieldIndex(toGdalText(attribute.name).constData());
             if (index < 0)
-                throw logicError(formatMessage(messages::FieldNotInLayer, element.name, attribute.name));
+                throw failure(messages::FieldNotInLayer, element.name, attribute.name);
             fields.emplace_back(FieldTarget(dataset, layer, index));
         }
     }
@@ -74,8 +74,8 @@ public:
                 setGeometry(*feature, value, record, attributes.at(i).name);
                 geometry = value;
             } else if (!value.isEmpty() && value != geometry) {
-                throw logicError(formatMessage(messages::SecondGeometryNotStored, element.name,
-                    QString::number(record.id), geometryAttributeLabel(attributes.at(i).name)));
+                throw failure(messages::SecondGeometryNotStored, element.name, QString::number(record.id),
+                    geometryAttributeLabel(attributes.at(i).name));
             }
         }
         return feature;
@@ -85,7 +85,7 @@ public:
     {
         errors.reset();
         if (layer.CreateFeature(&feature) != OGRERR_NONE)
-            throw logicError(refusal(id, errors));
+            throwFailure(messages::FeatureNotStored.kind, refusal(id, errors));
     }
 
 private:
@@ -93,8 +93,7 @@ private:
         const QString &name) const
     {
         if (!field.set(feature, value))
-            throw logicError(
-                formatMessage(messages::ValueNotStorable, element.name, QString::number(record.id), name, value));
+            throw failure(messages::ValueNotStorable, element.name, QString::number(record.id), name, value);
     }
 
     void setGeometry(OGRFeature &feature, const QString &gml, const XsdFeatureData &record, const QString &name)
@@ -102,7 +101,7 @@ private:
         // An empty value is no geometry.
         OGRGeometryUniquePtr geometry = geometries.geometryOf(gml, {element.name, record.id, name});
         if (geometry && feature.SetGeometryDirectly(geometry.release()) != OGRERR_NONE)
-            throw logicError(formatMessage(messages::GeometryNotStored, element.name, QString::number(record.id)));
+            throw failure(messages::GeometryNotStored, element.name, QString::number(record.id));
     }
 
     QString refusal(int id, const GdalErrorScope &errors) const

@@ -38,7 +38,7 @@ void XsdGdalDataProviderPrivate::open(const QString &sourcePath, bool sourceRead
     path = sourcePath;
     readOnly = sourceReadOnly;
     if (!dataset)
-        throw runtimeError(formatMessage(messages::CannotOpenDataSource, sourcePath, reason));
+        throw failure(messages::CannotOpenDataSource, sourcePath, reason);
 }
 
 /*
@@ -56,7 +56,7 @@ int XsdGdalDataProviderPrivate::rollBack()
     dataset.reset();
     try {
         open(path, readOnly);
-    } catch (const std::runtime_error &) {
+    } catch (const EnvironmentFailure &) {
         return result;
     }
     return OGRERR_NONE;
@@ -67,14 +67,16 @@ void XsdGdalDataProviderPrivate::commit(GdalErrorScope &errors)
     errors.reset();
     if (openDataset().CommitTransaction() != OGRERR_NONE) {
         const QString reason = errors.lastError();
-        throw logicError(reason.isEmpty() ? formatMessage(messages::CannotCommitTransaction, path) : reason);
+        if (reason.isEmpty())
+            throw failure(messages::CannotCommitTransaction, path);
+        throwFailure(messages::CannotCommitTransaction.kind, reason);
     }
 }
 
 GDALDataset &XsdGdalDataProviderPrivate::openDataset() const
 {
     if (!dataset)
-        throw logicError(formatMessage(messages::DataSourceNotOpen));
+        throw failure(messages::DataSourceNotOpen);
     return *dataset;
 }
 
@@ -82,7 +84,7 @@ OGRLayer &XsdGdalDataProviderPrivate::layer(const QString &name) const
 {
     OGRLayer *found = openDataset().GetLayerByName(toGdalText(name).constData());
     if (found == nullptr)
-        throw logicError(formatMessage(messages::NoLayerInformation, name));
+        throw failure(messages::NoLayerInformation, name);
     return *found;
 }
 
@@ -112,7 +114,7 @@ XsdGdalDataProvider::~XsdGdalDataProvider() = default;
 
 void XsdGdalDataProvider::openSourceFile(const QString &path, bool readOnly)
 {
-    d->open(path, readOnly);
+    environmentAsRuntimeError([&] { d->open(path, readOnly); });
 }
 
 QStringList XsdGdalDataProvider::layerNames() const

@@ -38,8 +38,7 @@ XsdWkbGeometry XsdGmlGeometry::toWkb(const QString &gml, const QString &table, i
     const GdalErrorScope errors;
     const OGRGeometryUniquePtr geometry = d->import.geometryOf(gml, {table, feature, attribute});
     if (!geometry)
-        throw logicError(formatMessage(
-            messages::GeometryNotReadable, table, QString::number(feature), attribute, errors.lastError()));
+        throw failure(messages::GeometryNotReadable, table, QString::number(feature), attribute, errors.lastError());
     XsdWkbGeometry result;
     result.wkb.resize(static_cast<int>(geometry->WkbSize()));
     geometry->exportToWkb(wkbNDR, reinterpret_cast<unsigned char *>(result.wkb.data()), wkbVariantIso);

@@ -61,7 +61,7 @@ QString lineText(qint64 line)
 
 [[noreturn]] void refuseAt(qint64 line, const QString &reason)
 {
-    throw logicError(formatMessage(messages::DocumentNotMapped, lineText(line), reason));
+    throw failure(messages::DocumentNotMapped, lineText(line), reason);
 }
 
 XsdElement tableDescription(const QString &featureName, const QVector<QPair<XsdAttribute::Kind, QString>> &attributes)

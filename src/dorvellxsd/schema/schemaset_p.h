@@ -5,6 +5,7 @@
 #ifndef DORVELLXSD_SCHEMASET_P_H
 #define DORVELLXSD_SCHEMASET_P_H
 
+#include "../message_p.h"
 #include "../xml/xmlnamespaces_p.h"
 
 #include <QHash>
@@ -144,7 +145,9 @@ public:
         const QString &value) const;
 
     [[noreturn]] static void refuse(const SchemaNode &node, const QString &reason);
-    [[noreturn]] static void refuseFile(const SchemaNode *reference, const QString &message);
+    template <FailureKind Kind>
+    [[noreturn]] static void refuseFile(
+        const SchemaNode *reference, FailureMessage<Kind> message, const QString &detail);
 
     QHash<QualifiedName, const SchemaNode *> elements;
     QHash<QualifiedName, const SchemaNode *> complexTypes;

@@ -514,7 +514,7 @@ XsdTables::GmlVersion TableReader::gmlVersion(const QString &path) const
     QSet<QString> namespaces = gmlNamespaces;
     namespaces.unite(schema.importedGml());
     if (namespaces.size() > 1)
-        throw logicError(formatMessage(messages::GmlVersionsMixed, path));
+        throw failure(messages::GmlVersionsMixed, path);
     if (namespaces.contains(Gml32NamespaceUri))
         return XsdTables::GmlVersion::Gml32;
     if (namespaces.contains(Gml311NamespaceUri))
