@@ -4,16 +4,31 @@
 #include <stdexcept>
 #include <string>
 
-// The message of the std::logic_error that call throws, or a note that it threw none.
-template <typename Call>
-std::string logicErrorOf(Call call)
+// The message of the Exception that call throws, or @p none.
+template <typename Exception, typename Call>
+std::string messageOf(Call call, const char *none)
 {
     try {
         call();
-    } catch (const std::logic_error &error) {
+    } catch (const Exception &error) {
         return error.what();
     }
-    return "(no std::logic_error thrown)";
+    return none;
+}
+
+// A refusal: the message of the std::logic_error that call throws, or a note that it threw none.
+template <typename Call>
+std::string logicErrorOf(Call call)
+{
+    return messageOf<std::logic_error>(call, "(no std::logic_error thrown)");
+}
+
+// A failure of the environment where the contract reports it as such (the classes added to the original
+// ones, the exchange services): the message of the std::runtime_error that call throws, or a note.
+template <typename Call>
+std::string runtimeErrorOf(Call call)
+{
+    return messageOf<std::runtime_error>(call, "(no std::runtime_error thrown)");
 }
 
 #endif

@@ -2,7 +2,9 @@
 #define DORVELLXSD_DORVELLXSD_MI_H
 
 // Every class of the standard-type facade, namespace pelmak::mi. Nothing here needs Qt, GDAL or
-// Xerces-C headers: strings are UTF-8 std::string, lists std::list, maps std::map.
+// Xerces-C headers: strings are UTF-8 std::string, lists std::list, maps std::map. Each class
+// throws what the class it wraps throws: a refused input as std::logic_error, a failure of the
+// environment as dorvellxsd.h says ("Errors").
 
 #include <dorvellxsd/mi/xsdhostrefusal.h>
 #include <dorvellxsd/mi/xsddiagnostic.h>

@@ -48,7 +48,7 @@ void setMessageLanguage(const QString &language)
     else if (language == QLatin1String("ru"))
         chosen = Language::Russian;
     else if (language != QLatin1String("en"))
-        throw logicError(formatMessage(messages::UnknownLanguage, language));
+        throw failure(messages::UnknownLanguage, language);
     if (chosen == Language::English)
         englishCatalogue(); // loaded before any thread reads it
     chosenLanguage.store(chosen);
@@ -99,14 +99,11 @@ QString formatMessage(const char *sourceText, const QString &arg1, const QString
     return translated(sourceText).arg(arg1, arg2, arg3, arg4, arg5);
 }
 
-std::logic_error logicError(const QString &message)
+void throwFailure(FailureKind kind, const QString &text)
 {
-    return std::logic_error(message.toStdString());
-}
-
-std::runtime_error runtimeError(const QString &message)
-{
-    return std::runtime_error(message.toStdString());
+    if (kind == FailureKind::Environment)
+        throw EnvironmentFailure(text.toStdString());
+    throw std::logic_error(text.toStdString());
 }
 
 } // namespace pelmak

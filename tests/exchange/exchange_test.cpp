@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 using namespace testsupport;
@@ -71,6 +72,18 @@ protected:
         request.schemaPath = path("pelmak.xsd");
         request.create = create;
         return request;
+    }
+
+    // An exchange document of the sample schema's namespace with @p members.
+    static QString writeDocument(const QString &name, const QByteArray &members)
+    {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gml:FeatureCollection "
+            "xmlns:gml=\"http://www.opengis.net/gml\" xmlns=\"urn:pelmak:exchange\">\n"
+            + members + "</gml:FeatureCollection>\n");
+        return file.fileName();
     }
 
     // The sample data exported once, every table.
@@ -191,20 +204,16 @@ TEST_F(Exchange, InterruptionLeavesEverythingAsItWas)
 // of the table have none.
 TEST_F(Exchange, ImportMakesLayersInTheSystemOfTheirGeometries)
 {
-    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gml:FeatureCollection "
-                      "xmlns:gml=\"http://www.opengis.net/gml\" xmlns=\"urn:pelmak:exchange\">\n";
+    QByteArray members;
     for (int i = 0; i < 700; ++i) {
         const QByteArray point = i < 600 ? QByteArray()
                                          : "<gml:Point srsName=\"urn:ogc:def:crs:EPSG::32637\"><gml:pos>412000 "
                                            "6190000</gml:pos></gml:Point>";
-        text += "<gml:featureMember><SurveyPoint gml:id=\"SurveyPoint." + QByteArray::number(i)
-            + "\"><pointNumber>" + QByteArray::number(i) + "</pointNumber><elevation>1</elevation>" + point
+        members += "<gml:featureMember><SurveyPoint gml:id=\"SurveyPoint." + QByteArray::number(i) + "\"><pointNumber>"
+            + QByteArray::number(i) + "</pointNumber><elevation>1</elevation>" + point
             + "</SurveyPoint></gml:featureMember>\n";
     }
-    const QString points = path("late-geometries.gml");
-    QFile file(points);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text + "</gml:FeatureCollection>\n") > 0);
-    file.close();
+    const QString points = writeDocument("late-geometries.gml", members);
 
     const QString target = path("late-geometries.gpkg");
     const XsdImportResult result = XsdImport(importOf(points, target, true)).run();
@@ -227,7 +236,6 @@ TEST_F(Exchange, ImportMakesLayersInTheSystemOfTheirGeometries)
         "Слой SurveyPoint после импорта хранит не столько объектов, сколько должен (100 вместо 700): драйвер "
         "сохранил не все");
     EXPECT_FALSE(QFileInfo::exists(flatGeobuf.target));
-
 }
 
 // The writer checks each feature against its table before writing any of a call's features, and cannot
@@ -255,4 +263,59 @@ TEST_F(Exchange, ExchangeWriterWritesOnlyWhatTheSchemaDescribes)
     writer.commit();
     EXPECT_EQ(writer.featureCount(), 1);
     EXPECT_TRUE(fileContent(written).contains("<Rightholder gml:id=\"Rightholder.1\">"));
+}
+
+// What the services meet is reported by its kind, whichever class below met it: a failure of the environment
+// as std::runtime_error, a refusal of an input as std::logic_error.
+TEST_F(Exchange, EnvironmentFailuresAreRuntimeErrorsAndRefusalsLogicErrors)
+{
+    // A foreign key of the target that SQLite checks only at commit, once every feature went in.
+    const QString constrained = path("constrained.gpkg");
+    {
+        const GDALDatasetUniquePtr dataset = createDataSource(constrained);
+        for (const char *statement : {"CREATE TABLE parent (id INTEGER PRIMARY KEY)",
+                 "CREATE TABLE register (fid INTEGER PRIMARY KEY, code TEXT,"
+                 " parent INTEGER REFERENCES parent (id) DEFERRABLE INITIALLY DEFERRED)",
+                 "INSERT INTO gpkg_contents (table_name, data_type, identifier)"
+                 " VALUES ('register', 'attributes', 'register')"})
+            dataset->ExecuteSQL(statement, nullptr, nullptr);
+    }
+    XsdImportRequest atCommit =
+        importOf(writeDocument("orphan.gml",
+                     "<gml:featureMember><register gml:id=\"register.1\"><code>a</code><parent>5</parent></register>"
+                     "</gml:featureMember>\n"),
+            constrained, false);
+    atCommit.gdalOptions = {{"OGR_SQLITE_PRAGMA", "foreign_keys=1"}};
+    const XsdImportRequest refusedValue = importOf(
+        writeDocument("many-lanes.gml",
+            "<gml:featureMember><Road gml:id=\"Road.1\"><name>n</name><roadClass>c</roadClass><lanes>many</lanes>"
+            "</Road></gml:featureMember>\n"),
+        path("many-lanes.gpkg"), true);
+    XsdExportRequest schemaMissing = exportOf(path("source.gpkg"), path("x.gml"));
+    schemaMissing.schemaPath = path("нет.xsd");
+    const QString noFolder = path("нет/x.gml");
+
+    const struct
+    {
+        const char *failure;
+        std::function<void()> run;
+        bool environment;
+        std::string message;
+    } cases[] = {
+        {"missing schema", [&] { XsdExport(schemaMissing).run(); }, true,
+            "Не могу открыть файл " + path("нет.xsd").toStdString()},
+        {"unreadable document", [&] { XsdImport(importOf(path("нет.gml"), path("new.gpkg"), true)).run(); }, true,
+            "Не могу открыть файл " + path("нет.gml").toStdString()},
+        {"missing output folder", [&] { XsdExport(exportOf(path("source.gpkg"), noFolder)).run(); }, true,
+            "Не могу открыть файл " + noFolder.toStdString() + " на запись"},
+        {"failed commit", [&] { XsdImport(atCommit).run(); }, true, "FOREIGN KEY constraint failed"},
+        {"refused value", [&] { XsdImport(refusedValue).run(); }, false,
+            "Значение «many» не может быть сохранено в поле lanes без искажения. Слой Road. Объект 1"},
+    };
+    for (const auto &met : cases) {
+        SCOPED_TRACE(met.failure);
+        const std::string message = met.environment ? runtimeErrorOf(met.run) : logicErrorOf(met.run);
+        EXPECT_NE(message.find(met.message), std::string::npos) << message;
+    }
+    EXPECT_EQ(readRows(constrained, "register").size(), 0u);
 }

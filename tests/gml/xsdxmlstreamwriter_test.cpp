@@ -120,7 +120,7 @@ TEST(XsdXmlStreamWriter, ReplacesTheFileOnlyOnCommit)
     const std::string notStarted = "Документ не инициализирован";
 
     for (const QString &unopenable : {folder.path(), folder.filePath("missing/out.gml")})
-        EXPECT_EQ(logicErrorOf([&] { XsdXmlStreamWriter writer(unopenable); }),
+        EXPECT_EQ(runtimeErrorOf([&] { XsdXmlStreamWriter writer(unopenable); }),
             "Не могу открыть файл " + unopenable.toStdString() + " на запись");
     {
         XsdXmlStreamWriter writer(target);
@@ -137,7 +137,7 @@ TEST(XsdXmlStreamWriter, ReplacesTheFileOnlyOnCommit)
 
     EXPECT_TRUE(holdsWithFileSizeLimit(1024 * 1024, [&] {
         XsdXmlStreamWriter writer(target);
-        const std::string failure = logicErrorOf([&] { writer.writeTableData(large); });
+        const std::string failure = runtimeErrorOf([&] { writer.writeTableData(large); });
         return failure.rfind("Не могу записать файл " + target.toStdString() + "\n", 0) == 0
             && logicErrorOf([&] { writer.writeTableData(large); }) == notStarted
             && logicErrorOf([&] { writer.commit(); }) == notStarted;

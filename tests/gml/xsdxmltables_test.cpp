@@ -147,6 +147,12 @@ TEST(Readers, RefuseWhatTheyCannotMap)
         tree.initFromFile(path);
         EXPECT_EQ(logicErrorOf([&] { tree.getDataFromLayers({}); }), expected);
     }
+    // A file gone since it was loaded leaves the tree's refusal without its line.
+    XsdXmlTables tree;
+    tree.initFromFile(writeFile(folder.filePath("gone.gml"), head + cases[1].first + tail));
+    ASSERT_TRUE(QFile::remove(folder.filePath("gone.gml")));
+    EXPECT_EQ(logicErrorOf([&] { tree.getDataFromLayers({}); }),
+        "Документ не читается как набор таблиц, строка ?: " + cases[1].second.substr(std::string("строка 3: ").size()));
 }
 
 // Geometries from GDAL come back equal, their reference system as srsName; those the reader would refuse

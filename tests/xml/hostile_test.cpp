@@ -86,8 +86,11 @@ TEST(Hostile, ReadersRefuseWhatTheyCannotReadAndKeepWhatTheyHad)
             XsdXmlStreamReader reader(path);
             while (!reader.readBatch(100).isEmpty()) {}
         };
-        for (const std::string &refusal : {logicErrorOf([&] { schema.initFromXsd(path); }),
-                 logicErrorOf([&] { document.initFromFile(path); }), logicErrorOf(readInBatches)}) {
+        // A file that cannot be opened is a failure of the environment, which the stream reader reports as such.
+        const bool unopened = message.rfind("Не могу открыть файл", 0) == 0;
+        for (const std::string &refusal :
+            {logicErrorOf([&] { schema.initFromXsd(path); }), logicErrorOf([&] { document.initFromFile(path); }),
+                unopened ? runtimeErrorOf(readInBatches) : logicErrorOf(readInBatches)}) {
             if (message == parseError)
                 EXPECT_TRUE(refusal.rfind(parseError, 0) == 0 && refusal.size() > parseError.size()) << refusal;
             else

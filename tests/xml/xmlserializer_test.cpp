@@ -1,4 +1,6 @@
 #include "domtreebuilder_p.h"
+#include "plainelementtext_p.h"
+#include "xmlelementtextwriter_p.h"
 #include "xmlserializer_p.h"
 
 #include <QXmlStreamReader>

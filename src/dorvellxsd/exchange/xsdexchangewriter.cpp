@@ -26,8 +26,8 @@ XsdFeatureData recordOf(const XsdElement &table, const XsdFeatureValues &feature
         const auto value = feature.values.constFind(attribute.name);
         const bool given = geometry ? feature.geometry.has_value() : value != feature.values.constEnd();
         if (!given && attribute.minOccurs > 0)
-            throw logicError(formatMessage(messages::RequiredValueMissing, table.name,
-                QString::number(feature.id), geometry ? formatMessage(messages::TheGeometry) : attribute.name));
+            throw failure(messages::RequiredValueMissing, table.name, QString::number(feature.id),
+                geometry ? formatMessage(messages::TheGeometry) : attribute.name);
         known += !geometry && given ? 1 : 0;
         geometryTaken = geometryTaken || geometry;
         record.values.append(!given ? QString() : geometry ? *feature.geometry : *value);
@@ -38,12 +38,11 @@ XsdFeatureData recordOf(const XsdElement &table, const XsdFeatureValues &feature
                 return attribute.kind == XsdAttribute::Plain && attribute.name == it.key();
             });
             if (!plain)
-                throw logicError(
-                    formatMessage(messages::NoSuchAttribute, table.name, QString::number(feature.id), it.key()));
+                throw failure(messages::NoSuchAttribute, table.name, QString::number(feature.id), it.key());
         }
     }
     if (feature.geometry && !geometryTaken)
-        throw logicError(formatMessage(messages::TableHasNoGeometry, table.name, QString::number(feature.id)));
+        throw failure(messages::TableHasNoGeometry, table.name, QString::number(feature.id));
     return record;
 }
 
@@ -61,7 +60,7 @@ public:
     std::unique_ptr<XsdXmlStreamWriter> openWriter(const QString &documentPath, const QString &schemaPath) const
     {
         if (isSameFile(documentPath, schemaPath))
-            throw logicError(formatMessage(messages::OutputIsInput, documentPath, schemaPath));
+            throw failure(messages::OutputIsInput, documentPath, schemaPath);
         return std::make_unique<XsdXmlStreamWriter>(documentPath, XsdDocumentIdentity::ofSchema(tables, schemaPath));
     }
 
@@ -86,7 +85,7 @@ void XsdExchangeWriter::write(const QString &tableName, const QList<XsdFeatureVa
 {
     const XsdElement table = d->tables.tableByName(tableName);
     if (table.name.isEmpty())
-        throw logicError(formatMessage(messages::TableNotInSchema, tableName));
+        throw failure(messages::TableNotInSchema, tableName);
     QList<XsdFeatureData> records;
     records.reserve(features.size());
     for (const XsdFeatureValues &feature : features)

@@ -33,14 +33,18 @@ struct DORVELLXSD_EXPORT XsdFeatureValues
  * without commit() leaves that file as it was.
  *
  * A writer is used by one thread at a time.
+ *
+ * Errors, as for every exchange service (see dorvellxsd.h): an input refused is a
+ * std::logic_error; a file that cannot be opened, read or written is a std::runtime_error.
  */
 class DORVELLXSD_EXPORT XsdExchangeWriter
 {
 public:
     /**
      * Reads the schema at @p schemaPath through @p access and opens the document at @p documentPath.
-     * @throws std::logic_error when the schema cannot be read or declares no table, the document
-     *         would replace the schema, or the file cannot be opened for writing.
+     * @throws std::logic_error when the schema is refused or declares no table, or the document
+     *         would replace the schema; std::runtime_error when the schema cannot be opened or read,
+     *         or the document cannot be opened for writing.
      */
     XsdExchangeWriter(const QString &documentPath, const QString &schemaPath, const XsdSchemaAccess &access = {});
     virtual ~XsdExchangeWriter();
@@ -51,11 +55,13 @@ public:
      * Writes @p features of the table named @p table (ignoring letter case), in their order.
      * @throws std::logic_error for a table the schema lacks, a feature refused as above (naming
      *         table, feature and attribute; none of @p features is then written), the refusals of
-     *         XsdXmlStreamWriter::writeTableData, and after commit().
+     *         XsdXmlStreamWriter::writeTableData, and after commit(); std::runtime_error when the
+     *         document cannot be written.
      */
     void write(const QString &table, const QList<XsdFeatureValues> &features);
 
-    /// Ends the document and puts it in place of the file at the path, as XsdXmlStreamWriter::commit.
+    /// Ends the document and puts it in place of the file at the path, and throws, as
+    /// XsdXmlStreamWriter::commit.
     void commit();
 
     /// Features written so far.

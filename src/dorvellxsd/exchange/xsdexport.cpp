@@ -94,6 +94,7 @@ public:
     QStringList tablesToExport(const XsdTables &tables, const XsdGdalDataProvider &source, XsdExportResult &result) const;
     std::vector<ExportPart> partsOf(const QStringList &names) const;
     void report(const QString &table, qint64 features, int tablesDone, int tableCount) const;
+    XsdExportResult run();
 
     const XsdExportRequest request;
     XsdProgressHandler progress;
@@ -105,7 +106,7 @@ void XsdExportPrivate::refuseOverwritingInputs(const XsdGdalDataProvider &source
     const QStringList inputs = QStringList{request.schemaPath} + source.fileList();
     for (const QString &input : inputs) {
         if (isSameFile(request.documentPath, input))
-            throw logicError(formatMessage(messages::OutputIsInput, request.documentPath, input));
+            throw failure(messages::OutputIsInput, request.documentPath, input);
     }
 }
 
@@ -118,7 +119,7 @@ QStringList XsdExportPrivate::tablesToExport(
     for (const QString &asked : every ? tables.tableNameList() : request.tables) {
         const QString table = tables.tableByName(asked).name;
         if (table.isEmpty())
-            throw logicError(formatMessage(messages::TableNotInSchema, asked));
+            throw failure(messages::TableNotInSchema, asked);
         if (names.contains(table) || result.tablesWithoutLayer.contains(table))
             continue;
         if (!source.describeLayer(table).name.isEmpty())
@@ -126,10 +127,10 @@ QStringList XsdExportPrivate::tablesToExport(
         else if (every)
             result.tablesWithoutLayer.append(table);
         else
-            throw logicError(formatMessage(messages::TableHasNoLayer, request.source, table));
+            throw failure(messages::TableHasNoLayer, request.source, table);
     }
     if (names.isEmpty())
-        throw logicError(formatMessage(messages::NoTableHasLayer, request.source));
+        throw failure(messages::NoTableHasLayer, request.source);
     return names;
 }
 
@@ -159,30 +160,17 @@ void XsdExportPrivate::report(const QString &table, qint64 features, int tablesD
         progress(XsdExchangeProgress{table, features, tablesDone, tableCount});
 }
 
-XsdExport::XsdExport(const XsdExportRequest &request)
-    : d(std::make_unique<XsdExportPrivate>(request))
+XsdExportResult XsdExportPrivate::run()
 {
-}
-
-XsdExport::~XsdExport() = default;
-
-void XsdExport::setProgressHandler(const XsdProgressHandler &handler)
-{
-    d->progress = handler;
-}
-
-XsdExportResult XsdExport::run()
-{
-    const XsdExportRequest &request = d->request;
     const XsdTables tables = request.access.readTables(request.schemaPath);
     XsdDataSourceOptions sourceOptions;
     sourceOptions.networkAccess = request.access.networkAccess;
     sourceOptions.gdalOptions = request.gdalOptions;
     XsdGdalDataProvider source(request.source, true, sourceOptions);
-    d->refuseOverwritingInputs(source);
+    refuseOverwritingInputs(source);
     XsdExportResult result;
-    const QStringList names = d->tablesToExport(tables, source, result);
-    const std::vector<ExportPart> parts = d->partsOf(names);
+    const QStringList names = tablesToExport(tables, source, result);
+    const std::vector<ExportPart> parts = partsOf(names);
 
     // The document is in the GML the schema imports: GML 3.2 wants a gml:id on every geometry.
     source.setGmlVersion(tables.gmlVersion());
@@ -222,11 +210,11 @@ XsdExportResult XsdExport::run()
             const qint64 size = batch->featureData().size();
             written += size;
             result.written[table].features += size;
-            d->report(names.at(table), written, table, names.size());
+            report(names.at(table), written, table, names.size());
             stream.giveBack(std::move(*batch));
         }
         if (part + 1 == parts.size() || parts[part + 1].table != parts[part].table)
-            d->report(names.at(table), written, table + 1, names.size());
+            report(names.at(table), written, table + 1, names.size());
     }
     writer.commit();
     if (request.validate) {
@@ -235,6 +223,23 @@ XsdExportResult XsdExport::run()
         result.validation = checker.validate(request.documentPath, request.maxDiagnostics);
     }
     return result;
+}
+
+XsdExport::XsdExport(const XsdExportRequest &request)
+    : d(std::make_unique<XsdExportPrivate>(request))
+{
+}
+
+XsdExport::~XsdExport() = default;
+
+void XsdExport::setProgressHandler(const XsdProgressHandler &handler)
+{
+    d->progress = handler;
+}
+
+XsdExportResult XsdExport::run()
+{
+    return environmentAsRuntimeError([this] { return d->run(); });
 }
 
 } // namespace pelmak

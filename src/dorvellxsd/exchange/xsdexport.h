@@ -67,6 +67,10 @@ struct DORVELLXSD_EXPORT XsdExportResult
  * handler, leaves that file as it was.
  *
  * An object runs one export; it is used by one thread at a time.
+ *
+ * Errors, as for every exchange service (see dorvellxsd.h): an input refused is a
+ * std::logic_error; a failure of the environment (a file or folder that cannot be opened, read or
+ * written, a lost connection, a full disk) is a std::runtime_error, whichever class below met it.
  */
 class DORVELLXSD_EXPORT XsdExport
 {
@@ -78,12 +82,13 @@ public:
 
     /**
      * Runs the export.
-     * @throws std::logic_error when the schema cannot be read or declares no table, the document
+     * @throws std::logic_error when the schema is refused or declares no table, the document
      *         would replace an input (the schema or one of the files GDAL reads for the source),
      *         a table named is not the schema's or has no layer, no table of the schema has one,
-     *         or a layer or value cannot be written, or the schema cannot be loaded for the
-     *         validation (the document is saved by then); std::runtime_error when the source
-     *         cannot be opened; and whatever the progress handler throws.
+     *         or a layer or value cannot be written, or the schema is refused for the validation
+     *         (the document is saved by then); std::runtime_error when the schema, the source or a
+     *         file either names cannot be opened or read, GDAL fails reading the source, or the
+     *         document cannot be written; and whatever the progress handler throws.
      */
     XsdExportResult run();
 

@@ -1,7 +1,7 @@
 #include "xsdimport.h"
 
 #include "../gdal/datasourcefiles_p.h"
-#include "../gdal/gmlimport_p.h"
+#include "../gdal/geometryfromgml_p.h"
 #include "../message_p.h"
 #include "batchpipe_p.h"
 #include "droppedvalues_p.h"
@@ -156,6 +156,7 @@ public:
     void createRemainingLayers();
     void undo() noexcept;
     void report(const QString &table, qint64 features) const;
+    XsdImportResult run();
 
     const XsdImportRequest request;
     XsdProgressHandler progress;
@@ -189,7 +190,7 @@ void XsdImportPrivate::refuseOverwritingInputs() const
     for (const QString &file : target->fileList()) {
         for (const QString &input : {request.documentPath, request.schemaPath}) {
             if (!input.isEmpty() && isSameFile(file, input))
-                throw logicError(formatMessage(messages::OutputIsInput, request.target, input));
+                throw failure(messages::OutputIsInput, request.target, input);
         }
     }
 }
@@ -206,7 +207,7 @@ DocumentReading XsdImportPrivate::readDocument() const
                 return batch;
             for (const QString &name : asked.tables) {
                 if (!containsIgnoringCase(reader->tablesSeen(), name))
-                    throw logicError(formatMessage(messages::DocumentLacksTable, asked.documentPath, name));
+                    throw failure(messages::DocumentLacksTable, asked.documentPath, name);
             }
             return std::nullopt;
         },
@@ -240,7 +241,7 @@ void XsdImportPrivate::prepareLayersFor(
             continue; // the provider refuses the table itself
         const XsdElement table = schema.tableByName(name);
         if (table.name.isEmpty())
-            throw logicError(formatMessage(messages::TableNotInSchema, name));
+            throw failure(messages::TableNotInSchema, name);
         createLayer(table, hasGeometry(table) ? document.firstSrsName(batch, name).value_or(QString()) : QString());
         featuresBefore.insert(name, 0);
         dropped.layerChanged(name);
@@ -273,8 +274,7 @@ void XsdImportPrivate::checkFeaturesKept(const QMap<QString, qint64> &stored) co
         const qint64 expected = featuresBefore.value(it.key()) + it.value();
         const qint64 held = target->featureCount(it.key());
         if (held != expected)
-            throw logicError(formatMessage(
-                messages::LayerLostFeatures, it.key(), QString::number(held), QString::number(expected)));
+            throw failure(messages::LayerLostFeatures, it.key(), QString::number(held), QString::number(expected));
     }
 }
 
@@ -284,7 +284,7 @@ void XsdImportPrivate::createRemainingLayers()
     for (const QString &name : request.tables.isEmpty() ? schema.tableNameList() : request.tables) {
         const XsdElement table = schema.tableByName(name);
         if (table.name.isEmpty())
-            throw logicError(formatMessage(messages::TableNotInSchema, name));
+            throw failure(messages::TableNotInSchema, name);
         if (!containsIgnoringCase(created, table.name) && target->describeLayer(table.name).name.isEmpty())
             createLayer(table, QString());
     }
@@ -378,6 +378,46 @@ void XsdImportPrivate::report(const QString &table, qint64 features) const
         progress(XsdExchangeProgress{table, features, 0, 0});
 }
 
+XsdImportResult XsdImportPrivate::run()
+{
+    if (request.create && request.schemaPath.isEmpty())
+        throw failure(messages::CreateNeedsSchema);
+    if (!request.schemaPath.isEmpty())
+        schema = request.access.readTables(request.schemaPath);
+    openTarget();
+    XsdImportResult result;
+    try {
+        refuseOverwritingInputs();
+        DroppedValues dropped([this](const QString &table) { return target->describeLayer(table); });
+        if (!target->supportsTransactions()) {
+            // A data source the import made goes whole on a failure.
+            if (!newSource && !request.allowWithoutTransaction)
+                throw XsdConsentNeeded(XsdConsentNeeded::WithoutTransaction,
+                    formatMessage(messages::TargetWithoutTransactions, request.target).toStdString());
+            if (!newSource)
+                checkBeforeWriting(dropped);
+        } else if (!target->beginTransaction()) {
+            throw failure(messages::CannotBeginTransaction, request.target);
+        } else {
+            transaction = transactionOpen = true;
+        }
+        const QMap<QString, qint64> stored = insertDocument(dropped);
+        checkFeaturesKept(stored);
+        if (transactionOpen) {
+            transactionOpen = false;
+            target->finishTransaction(); // rolls back itself when the commit fails
+        }
+        for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+            result.stored.append(XsdTableCount{it.key(), it.value()});
+        result.createdLayers = created;
+        result.dropped = dropped.dropped();
+    } catch (...) {
+        undo();
+        throw;
+    }
+    return result;
+}
+
 XsdImport::XsdImport(const XsdImportRequest &request)
     : d(std::make_unique<XsdImportPrivate>(request))
 {
@@ -392,43 +432,7 @@ void XsdImport::setProgressHandler(const XsdProgressHandler &handler)
 
 XsdImportResult XsdImport::run()
 {
-    const XsdImportRequest &request = d->request;
-    if (request.create && request.schemaPath.isEmpty())
-        throw logicError(formatMessage(messages::CreateNeedsSchema));
-    if (!request.schemaPath.isEmpty())
-        d->schema = request.access.readTables(request.schemaPath);
-    d->openTarget();
-    XsdImportResult result;
-    try {
-        d->refuseOverwritingInputs();
-        DroppedValues dropped([this](const QString &table) { return d->target->describeLayer(table); });
-        if (!d->target->supportsTransactions()) {
-            // A data source the import made goes whole on a failure.
-            if (!d->newSource && !request.allowWithoutTransaction)
-                throw XsdConsentNeeded(XsdConsentNeeded::WithoutTransaction,
-                    formatMessage(messages::TargetWithoutTransactions, request.target).toStdString());
-            if (!d->newSource)
-                d->checkBeforeWriting(dropped);
-        } else if (!d->target->beginTransaction()) {
-            throw runtimeError(formatMessage(messages::CannotBeginTransaction, request.target));
-        } else {
-            d->transaction = d->transactionOpen = true;
-        }
-        const QMap<QString, qint64> stored = d->insertDocument(dropped);
-        d->checkFeaturesKept(stored);
-        if (d->transactionOpen) {
-            d->transactionOpen = false;
-            d->target->finishTransaction(); // rolls back itself when the commit fails
-        }
-        for (auto it = stored.cbegin(); it != stored.cend(); ++it)
-            result.stored.append(XsdTableCount{it.key(), it.value()});
-        result.createdLayers = d->created;
-        result.dropped = dropped.dropped();
-    } catch (...) {
-        d->undo();
-        throw;
-    }
-    return result;
+    return environmentAsRuntimeError([this] { return d->run(); });
 }
 
 } // namespace pelmak

@@ -89,6 +89,11 @@ struct DORVELLXSD_EXPORT XsdImportResult
  * has no place for fails the import, once the whole document is counted, unless allowDropping.
  *
  * An object runs one import; it is used by one thread at a time.
+ *
+ * Errors, as for every exchange service (see dorvellxsd.h): an input refused is a
+ * std::logic_error; a failure of the environment (a file or folder that cannot be opened, read or
+ * written, a lost connection, a full disk, a write or a commit the target refuses with a reason
+ * of its own) is a std::runtime_error, whichever class below met it.
  */
 class DORVELLXSD_EXPORT XsdImport
 {
@@ -100,11 +105,13 @@ public:
 
     /**
      * Runs the import.
-     * @throws XsdConsentNeeded as above; std::logic_error when the document or schema cannot be
-     *         read, the target is one of the inputs, create lacks a schema, a table named is not in
-     *         the document, a layer, field, value or geometry cannot be stored (the provider's
-     *         messages), or the commit fails; std::runtime_error when the target cannot be opened
-     *         or created; and whatever the progress handler throws.
+     * @throws XsdConsentNeeded as above; std::logic_error when the document or schema is refused,
+     *         the target is one of the inputs, create lacks a schema, a table named is not in the
+     *         document, a layer, field, value or geometry cannot be stored (the provider's
+     *         messages) or the target kept fewer features than it was given; std::runtime_error
+     *         when the document or schema cannot be opened, the target cannot be opened or
+     *         created, a transaction cannot begin, GDAL refuses to store a feature or to create a
+     *         layer, or the commit fails; and whatever the progress handler throws.
      */
     XsdImportResult run();
 

@@ -23,23 +23,28 @@ QStringList XsdSchemaAccess::withEnvironmentCatalogs(const QStringList &catalogF
 XsdTables XsdSchemaAccess::readTables(const QString &schemaPath) const
 {
     XsdProvider provider;
-    provider.setCatalogFiles(catalogFiles);
-    provider.initFromXsd(schemaPath);
+    environmentAsRuntimeError([&] {
+        provider.setCatalogFiles(catalogFiles);
+        provider.initFromXsd(schemaPath);
+    });
     if (!provider.tables().tableNameList().isEmpty())
         return provider.tables();
     // Each global element says why it is not a table.
     QStringList reasons = provider.skippedDeclarations();
     if (reasons.isEmpty())
         reasons.append(formatMessage(messages::SchemaHasNoGlobalElement));
-    throw logicError(formatMessage(messages::SchemaDeclaresNoTable, schemaPath)
-        + QStringLiteral("\n  ") + reasons.join(QStringLiteral("\n  ")));
+    throwFailure(messages::SchemaDeclaresNoTable.kind,
+        formatMessage(messages::SchemaDeclaresNoTable, schemaPath) + QStringLiteral("\n  ")
+            + reasons.join(QStringLiteral("\n  ")));
 }
 
 void XsdSchemaAccess::loadGrammar(XsdXmlChecker &checker, const QString &schemaPath) const
 {
-    checker.setCatalogFiles(catalogFiles);
-    checker.setNetworkAccess(networkAccess);
-    checker.loadGrammar(schemaPath, {});
+    environmentAsRuntimeError([&] {
+        checker.setCatalogFiles(catalogFiles);
+        checker.setNetworkAccess(networkAccess);
+        checker.loadGrammar(schemaPath, {});
+    });
 }
 
 } // namespace pelmak

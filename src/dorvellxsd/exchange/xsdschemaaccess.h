@@ -15,6 +15,9 @@ class XsdXmlChecker;
  * Where the exchange services may read a schema and what it includes and imports from, and
  * whether they may reach the network: for a schema location no catalog maps, and for what a
  * data source's content names (a schema, a linked file).
+ *
+ * Errors, as for every exchange service (see dorvellxsd.h): a schema or catalog refused is a
+ * std::logic_error, one that cannot be opened, read or fetched a std::runtime_error.
  */
 struct DORVELLXSD_EXPORT XsdSchemaAccess
 {
@@ -31,15 +34,19 @@ struct DORVELLXSD_EXPORT XsdSchemaAccess
     /**
      * The tables of the exchange schema at @p schemaPath, its includes and imports read through
      * the catalogs (XsdProvider::setCatalogFiles).
-     * @throws std::logic_error as XsdProvider::initFromXsd, and when the schema declares no table:
-     *         the message then says why each global element is not one.
+     * @throws std::logic_error as XsdProvider::initFromXsd refuses, and when the schema declares
+     *         no table: the message then says why each global element is not one;
+     *         std::runtime_error when the schema, a file it includes or imports, or a catalog
+     *         cannot be opened or read.
      */
     XsdTables readTables(const QString &schemaPath) const;
 
     /**
      * Loads the schema at @p schemaPath into @p checker, which has none yet, through the catalogs
      * and with network access as set here.
-     * @throws std::logic_error as XsdXmlChecker::setCatalogFiles and loadGrammar do.
+     * @throws std::logic_error as XsdXmlChecker::setCatalogFiles and loadGrammar refuse;
+     *         std::runtime_error when the schema, what it imports, or a catalog cannot be opened,
+     *         read or fetched.
      */
     void loadGrammar(XsdXmlChecker &checker, const QString &schemaPath) const;
 };

@@ -376,10 +376,9 @@ XsdTypedValue XsdTypedValue::of(
         return value;
     const Refusal refusal = read(rule, collapsed, value);
     if (refusal == Refusal::NotOfType)
-        throw logicError(
-            formatMessage(messages::ValueNotOfType, table, QString::number(feature), attribute, text, valueType));
+        throw failure(messages::ValueNotOfType, table, QString::number(feature), attribute, text, valueType);
     if (refusal == Refusal::NotHeld)
-        throw logicError(formatMessage(messages::DateTimeNotHeld, table, QString::number(feature), attribute, text));
+        throw failure(messages::DateTimeNotHeld, table, QString::number(feature), attribute, text);
     return value;
 }
 
@@ -409,7 +408,7 @@ public:
     {
         Mapping mapping{schema.tableByName(described.name), {}};
         if (mapping.declared.name.isEmpty())
-            throw logicError(formatMessage(messages::TableNotInSchema, described.name));
+            throw failure(messages::TableNotInSchema, described.name);
         for (const XsdAttribute &attribute : described.complexType.attributes)
             mapping.positions.append(positionOf(mapping.declared, attribute));
         return mapping;
@@ -432,8 +431,8 @@ private:
                 || (described.name.isEmpty() && attribute.kind == XsdAttribute::Geometry))
                 return i;
         }
-        throw logicError(formatMessage(
-            messages::AttributeNotInSchema, table.name, described.name.isEmpty() ? GeometryAttribute : described.name));
+        throw failure(
+            messages::AttributeNotInSchema, table.name, described.name.isEmpty() ? GeometryAttribute : described.name);
     }
 };
 

@@ -84,7 +84,7 @@ QByteArray gdalSourceName(const QString &path, const XsdDataSourceOptions &optio
 void checkUsable(const XsdDataSourceOptions &options)
 {
     if (options.timeoutSeconds < 1)
-        throw logicError(formatMessage(messages::NetworkTimeoutNotPositive, QString::number(options.timeoutSeconds)));
+        throw failure(messages::NetworkTimeoutNotPositive, QString::number(options.timeoutSeconds));
 }
 
 } // namespace pelmak

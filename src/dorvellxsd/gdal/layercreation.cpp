@@ -7,7 +7,7 @@
 #include "datasourcefiles_p.h"
 #include "gdalconfig_p.h"
 #include "gdalerrors_p.h"
-#include "gmlimport_p.h"
+#include "geometryfromgml_p.h"
 #include "xsdgdaldataprovider_p.h"
 
 #include <QHash>
@@ -90,25 +90,36 @@ XsdGdalDataProvider::XsdGdalDataProvider(std::unique_ptr<XsdGdalDataProviderPriv
 {
 }
 
-std::unique_ptr<XsdGdalDataProvider> XsdGdalDataProvider::createDataSource(
+namespace {
+
+std::unique_ptr<XsdGdalDataProviderPrivate> createdDataSource(
     const QString &path, const QString &driverName, const XsdDataSourceOptions &options)
 {
-    checkUsable(options);
     const GdalConfigScope config(options);
     GdalErrorScope errors;
     GDALDriver *driver = GetGDALDriverManager()->GetDriverByName(toGdalText(driverName).constData());
     if (driver == nullptr || driver->GetMetadataItem(GDAL_DCAP_VECTOR) == nullptr
         || driver->GetMetadataItem(GDAL_DCAP_CREATE) == nullptr)
-        throw logicError(formatMessage(messages::NoDriverToCreate, driverName));
+        throw failure(messages::NoDriverToCreate, driverName);
     auto opened = std::make_unique<XsdGdalDataProviderPrivate>();
     opened->dataset.reset(driver->Create(toGdalText(path).constData(), 0, 0, 0, GDT_Unknown, nullptr));
     if (!opened->dataset)
-        throw runtimeError(formatMessage(messages::CannotCreateDataSource, path, driverName, errors.lastError()));
+        throw failure(messages::CannotCreateDataSource, path, driverName, errors.lastError());
     opened->path = path;
     opened->readOnly = false;
     opened->options = options;
     ++opened->generation;
-    return std::unique_ptr<XsdGdalDataProvider>(new XsdGdalDataProvider(std::move(opened)));
+    return opened;
+}
+
+} // namespace
+
+std::unique_ptr<XsdGdalDataProvider> XsdGdalDataProvider::createDataSource(
+    const QString &path, const QString &driverName, const XsdDataSourceOptions &options)
+{
+    checkUsable(options);
+    auto created = environmentAsRuntimeError([&] { return createdDataSource(path, driverName, options); });
+    return std::unique_ptr<XsdGdalDataProvider>(new XsdGdalDataProvider(std::move(created)));
 }
 
 XsdElement XsdGdalDataProvider::describeLayer(const QString &name) const
@@ -157,20 +168,25 @@ OGRSpatialReference *XsdGdalDataProviderPrivate::columnSystem(const QString &lay
         return nullptr;
     const OGRSpatialReference *system = systems.systemNamed(srsName);
     if (system == nullptr)
-        throw logicError(formatMessage(messages::LayerSystemUnknown, layer, srsName));
+        throw failure(messages::LayerSystemUnknown, layer, srsName);
     // GDAL clones the system it is given.
     return const_cast<OGRSpatialReference *>(system);
 }
 
 void XsdGdalDataProvider::createLayer(const XsdElement &table, const QString &srsName)
 {
-    const GdalConfigScope config(d->options);
+    environmentAsRuntimeError([&] { d->createLayer(table, srsName); });
+}
+
+void XsdGdalDataProviderPrivate::createLayer(const XsdElement &table, const QString &srsName)
+{
+    const GdalConfigScope config(options);
     GdalErrorScope errors;
-    GDALDataset &dataset = d->openDataset();
-    OGRSpatialReference *system = d->columnSystem(table.name, srsName);
-    OGRLayer *layer = dataset.CreateLayer(toGdalText(table.name).constData(), system, geometryTypeOf(table), nullptr);
+    GDALDataset &target = openDataset();
+    OGRSpatialReference *system = columnSystem(table.name, srsName);
+    OGRLayer *layer = target.CreateLayer(toGdalText(table.name).constData(), system, geometryTypeOf(table), nullptr);
     if (layer == nullptr)
-        throw runtimeError(formatMessage(messages::CannotCreateLayer, table.name, errors.lastError()));
+        throw failure(messages::CannotCreateLayer, table.name, errors.lastError());
     for (const XsdAttribute &attribute : table.complexType.attributes) {
         if (attribute.kind != XsdAttribute::Plain)
             continue;
@@ -179,7 +195,7 @@ void XsdGdalDataProvider::createLayer(const XsdElement &table, const QString &sr
         field.SetSubType(type.subType);
         errors.reset();
         if (layer->CreateField(&field) != OGRERR_NONE)
-            throw runtimeError(formatMessage(messages::CannotCreateField, table.name, attribute.name, errors.lastError()));
+            throw failure(messages::CannotCreateField, table.name, attribute.name, errors.lastError());
     }
 }
 
@@ -203,20 +219,25 @@ void XsdGdalDataProvider::deleteFeatures(const QString &name)
     for (const GIntBig id : ids) {
         errors.reset();
         if (layer.DeleteFeature(id) != OGRERR_NONE)
-            throw logicError(formatMessage(messages::CannotDeleteFeature, name, QString::number(id), errors.lastError()));
+            throw failure(messages::CannotDeleteFeature, name, QString::number(id), errors.lastError());
     }
 }
 
 void XsdGdalDataProvider::deleteLayer(const QString &name)
 {
-    const GdalConfigScope config(d->options);
+    environmentAsRuntimeError([&] { d->deleteLayer(name); });
+}
+
+void XsdGdalDataProviderPrivate::deleteLayer(const QString &name)
+{
+    const GdalConfigScope config(options);
     GdalErrorScope errors;
-    GDALDataset &dataset = d->openDataset();
-    for (int i = dataset.GetLayerCount() - 1; i >= 0; --i) {
-        if (fromGdalText(dataset.GetLayer(i)->GetName()).compare(name, Qt::CaseInsensitive) != 0)
+    GDALDataset &target = openDataset();
+    for (int i = target.GetLayerCount() - 1; i >= 0; --i) {
+        if (fromGdalText(target.GetLayer(i)->GetName()).compare(name, Qt::CaseInsensitive) != 0)
             continue;
-        if (dataset.DeleteLayer(i) != OGRERR_NONE)
-            throw runtimeError(formatMessage(messages::CannotDeleteLayer, name, errors.lastError()));
+        if (target.DeleteLayer(i) != OGRERR_NONE)
+            throw failure(messages::CannotDeleteLayer, name, errors.lastError());
         return;
     }
 }

@@ -5,7 +5,7 @@
 #ifndef DORVELLXSD_LAYERREADING_P_H
 #define DORVELLXSD_LAYERREADING_P_H
 
-#include "gmlexport_p.h"
+#include "geometrytogml_p.h"
 #include "xsddatasourceoptions.h"
 
 #include "../data/xsdfeaturedata.h"
@@ -48,7 +48,7 @@ private:
     OGRLayer *layer = nullptr;
     QVector<int> columns; ///< per attribute: its field, GeometryColumn or AbsentColumn
     bool withGeometry = false;
-    GmlExport gml;
+    GeometryToGml gml;
     OGRFeatureUniquePtr ahead;
 };
 

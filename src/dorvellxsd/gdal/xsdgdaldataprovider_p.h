@@ -5,7 +5,7 @@
 #ifndef DORVELLXSD_XSDGDALDATAPROVIDER_P_H
 #define DORVELLXSD_XSDGDALDATAPROVIDER_P_H
 
-#include "gmlimport_p.h"
+#include "geometryfromgml_p.h"
 #include "xsddatasourceoptions.h"
 
 #include "../schema/xsdtables.h"
@@ -30,6 +30,7 @@ public:
     GDALDataset &openDataset() const;
     OGRLayer &layer(const QString &name) const;
 
+    /// @throws EnvironmentFailure with GDAL's reason when the source cannot be opened.
     void open(const QString &sourcePath, bool sourceReadOnly);
     /// Rolls back, or discards the connection's state by opening the source again; 0 on success.
     int rollBack();
@@ -37,6 +38,8 @@ public:
     void commit(GdalErrorScope &errors);
     /// The system that @p srsName names for a new geometry column of @p layer, null for none.
     OGRSpatialReference *columnSystem(const QString &layer, const QString &srsName);
+    void createLayer(const XsdElement &table, const QString &srsName);
+    void deleteLayer(const QString &name);
 
     GDALDatasetUniquePtr dataset;
     QString path; ///< as the host named the open data source

@@ -20,7 +20,7 @@ constexpr int AbsentColumn = -2;
 OGRLayer &layerOf(const XsdGdalDataProviderPrivate &source, const XsdElement &element)
 {
     if (element.name.isEmpty() || element.type.isEmpty())
-        throw logicError(formatMessage(messages::InvalidLayerParameters));
+        throw failure(messages::InvalidLayerParameters);
     return source.layer(element.name);
 }
 
@@ -33,7 +33,7 @@ int fieldColumn(OGRFeatureDefn &definition, const XsdAttribute &attribute, const
         return index;
     if (attribute.minOccurs == 0)
         return AbsentColumn;
-    throw logicError(formatMessage(messages::FieldNotInLayer, table, attribute.name));
+    throw failure(messages::FieldNotInLayer, table, attribute.name);
 }
 
 QVector<int> fieldColumns(OGRFeatureDefn &definition, const XsdElement &table)
@@ -57,7 +57,7 @@ QString columnText(OGRFeature &feature, int column, const QString &geometry)
 int recordId(GIntBig fid, const QString &table)
 {
     if (fid < std::numeric_limits<int>::min() || fid > std::numeric_limits<int>::max())
-        throw logicError(formatMessage(messages::FeatureIdOutOfRange, table, QString::number(fid)));
+        throw failure(messages::FeatureIdOutOfRange, table, QString::number(fid));
     return static_cast<int>(fid);
 }
 
@@ -75,14 +75,15 @@ LayerReading::LayerReading(const XsdGdalDataProviderPrivate &source, const XsdEl
     // An empty filter also lifts one that an earlier read left on the layer.
     const QByteArray condition = toGdalText(filter);
     if (layer->SetAttributeFilter(filter.isEmpty() ? nullptr : condition.constData()) != OGRERR_NONE)
-        throw logicError(formatMessage(messages::InvalidFilter, filter, errors.lastError()));
+        throw failure(messages::InvalidFilter, filter, errors.lastError());
     // Some drivers (GeoPackage) check a filter only when the first feature is fetched.
     errors.reset();
     ahead.reset(layer->GetNextFeature());
     if (errors.failed()) {
         ahead.reset();
-        throw logicError(filter.isEmpty() ? formatMessage(messages::CannotReadLayer, table.name, errors.lastError())
-                                          : formatMessage(messages::InvalidFilter, filter, errors.lastError()));
+        if (filter.isEmpty())
+            throw failure(messages::CannotReadLayer, table.name, errors.lastError());
+        throw failure(messages::InvalidFilter, filter, errors.lastError());
     }
     columns = fieldColumns(*layer->GetLayerDefn(), table);
     withGeometry = columns.contains(GeometryColumn);
@@ -99,7 +100,7 @@ void LayerReading::readInto(QList<XsdFeatureData> &records, int maxFeatures)
             ahead.reset(layer->GetNextFeature());
             // A lost connection, for one, ends the layer as its end would.
             if (errors.failed())
-                throw logicError(formatMessage(messages::CannotReadLayer, table.name, errors.lastError()));
+                throw failure(messages::CannotReadLayer, table.name, errors.lastError());
         }
     } catch (...) {
         ahead.reset();
@@ -142,7 +143,8 @@ public:
 
 XsdGdalLayerReader::XsdGdalLayerReader(
     const XsdGdalDataProvider &provider, const XsdElement &element, const QString &filter)
-    : d(std::make_unique<XsdGdalLayerReaderPrivate>(*provider.d, element, filter))
+    : d(environmentAsRuntimeError(
+        [&] { return std::make_unique<XsdGdalLayerReaderPrivate>(*provider.d, element, filter); }))
 {
 }
 
@@ -151,12 +153,12 @@ XsdGdalLayerReader::~XsdGdalLayerReader() = default;
 XsdTableData XsdGdalLayerReader::readBatch(int maxFeatures)
 {
     if (maxFeatures <= 0)
-        throw logicError(formatMessage(messages::BatchSizeNotPositive, QString::number(maxFeatures)));
+        throw failure(messages::BatchSizeNotPositive, QString::number(maxFeatures));
     // The layer belonged to the data source the provider held when the reader began.
     if (!d->reading.atEnd() && (d->source.generation != d->generation || !d->source.dataset))
-        throw logicError(formatMessage(messages::LayerReaderSourceClosed, d->reading.element().name));
+        throw failure(messages::LayerReaderSourceClosed, d->reading.element().name);
     QList<XsdFeatureData> records;
-    d->reading.readInto(records, maxFeatures);
+    environmentAsRuntimeError([&] { d->reading.readInto(records, maxFeatures); });
     return XsdTableData(d->reading.element(), records);
 }
 

@@ -25,6 +25,9 @@ class XsdGdalLayerReaderPrivate;
  * thread at a time, as GDAL requires of one data source; readers of distinct providers may run on
  * distinct threads. Every GDAL call runs on the calling thread; the reader starts no thread and
  * leaves the thread's GDAL error handler and last error as it found them.
+ *
+ * Errors: a refusal is a std::logic_error, a failure of the data source while it reads a
+ * std::runtime_error (see dorvellxsd.h).
  */
 class DORVELLXSD_EXPORT XsdGdalLayerReader
 {
@@ -39,7 +42,9 @@ public:
      * meanwhile (getDataFromLayer or a second reader would move its read position). A reader whose
      * provider opened another source, or failed to, throws on its next batch.
      * @throws std::logic_error as getDataFromLayer does: an element without name or type, a
-     *         closed source, a missing layer or field of a required attribute, a filter GDAL refuses.
+     *         closed source, a missing layer or field of a required attribute, a filter GDAL refuses;
+     *         std::runtime_error "Ошибка чтения слоя %1\n%2" when GDAL fails to read the first
+     *         feature.
      */
     XsdGdalLayerReader(const XsdGdalDataProvider &provider, const XsdElement &element, const QString &filter);
     virtual ~XsdGdalLayerReader();
@@ -47,9 +52,10 @@ public:
     /**
      * The next features, at most @p maxFeatures, as one table data with the element as its
      * description; an empty feature list once the layer is exhausted.
-     * @throws std::logic_error when @p maxFeatures is not positive, on a read failure ("Ошибка
-     *         чтения слоя %1\n%2"), a feature identifier beyond 32 bits or a geometry GDAL cannot
-     *         write as GML; the reader is then at its end.
+     * @throws std::logic_error when @p maxFeatures is not positive, the provider opened another
+     *         source, a feature identifier is beyond 32 bits or a geometry GDAL cannot write as
+     *         GML; std::runtime_error on a read failure ("Ошибка чтения слоя %1\n%2"). The reader
+     *         is then at its end.
      */
     XsdTableData readBatch(int maxFeatures);
 

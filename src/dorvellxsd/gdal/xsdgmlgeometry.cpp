@@ -2,7 +2,7 @@
 
 #include "../message_p.h"
 #include "gdalerrors_p.h"
-#include "gmlimport_p.h"
+#include "geometryfromgml_p.h"
 
 #include <ogr_spatialref.h>
 
@@ -13,7 +13,7 @@ class XsdGmlGeometryPrivate
 public:
     GmlSystems systems;
     // No system of its own: every geometry stays in the one its srsName names.
-    GmlImport import{nullptr, systems};
+    GeometryFromGml import{nullptr, systems};
 };
 
 namespace {
@@ -38,8 +38,7 @@ XsdWkbGeometry XsdGmlGeometry::toWkb(const QString &gml, const QString &table, i
     const GdalErrorScope errors;
     const OGRGeometryUniquePtr geometry = d->import.geometryOf(gml, {table, feature, attribute});
     if (!geometry)
-        throw logicError(formatMessage(
-            messages::GeometryNotReadable, table, QString::number(feature), attribute, errors.lastError()));
+        throw failure(messages::GeometryNotReadable, table, QString::number(feature), attribute, errors.lastError());
     XsdWkbGeometry result;
     result.wkb.resize(static_cast<int>(geometry->WkbSize()));
     geometry->exportToWkb(wkbNDR, reinterpret_cast<unsigned char *>(result.wkb.data()), wkbVariantIso);

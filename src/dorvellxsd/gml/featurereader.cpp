@@ -39,16 +39,6 @@ QStringRef idDigits(const QString &gmlId, QRegExp &loosePattern)
     return match >= 0 ? gmlId.midRef(loosePattern.pos(1), loosePattern.cap(1).size()) : QStringRef();
 }
 
-bool isGmlNamespace(const QString *uri)
-{
-    return uri && (*uri == GmlNamespaceUri || *uri == Gml32NamespaceUri);
-}
-
-bool isWfsNamespace(const QString *uri)
-{
-    return uri && (*uri == WfsNamespaceUri || *uri == Wfs20NamespaceUri);
-}
-
 // GML names its geometries, and its other objects, with a capital; its properties without.
 bool isGmlObject(const NameMeanings::Meaning &name)
 {
@@ -71,7 +61,7 @@ QString lineText(qint64 line)
 
 [[noreturn]] void refuseAt(qint64 line, const QString &reason)
 {
-    throw logicError(formatMessage(messages::DocumentNotMapped, lineText(line), reason));
+    throw failure(messages::DocumentNotMapped, lineText(line), reason);
 }
 
 XsdElement tableDescription(const QString &featureName, const QVector<QPair<XsdAttribute::Kind, QString>> &attributes)
@@ -660,7 +650,8 @@ void DocumentMapper::decideRoot(Root kind)
 void DocumentMapper::startMember(const QString &name, const XmlAttributes &attributes)
 {
     const NameMeanings::Meaning &meaning = names.ofDeclared(name, currentLine());
-    if (meaning.localName == BoundedByLocalName || (meaning.gml && !meaning.localName.startsWith(MemberLocalName))) {
+    if (meaning.localName == BoundedByLocalName
+        || (meaning.gml && !meaning.localName.startsWith(FeatureMemberLocalName))) {
         skipFrom = depth;
         inBounds = meaning.localName == BoundedByLocalName;
         return;
@@ -668,7 +659,7 @@ void DocumentMapper::startMember(const QString &name, const XmlAttributes &attri
     member = Member();
     member.name = name;
     member.line = currentLine();
-    member.byName = meaning.gml || (isWfsNamespace(meaning.namespaceUri) && meaning.localName == WfsMemberLocalName);
+    member.byName = meaning.gml || (isWfsNamespace(meaning.namespaceUri) && meaning.localName == MemberLocalName);
     for (const auto &[attributeName, value] : attributes) {
         const QString *uri = scopes.attributeNamespaceOf(attributeName);
         if (uri && *uri == XlinkNamespaceUri && NamespaceScopes::localName(attributeName) == HrefLocalName)

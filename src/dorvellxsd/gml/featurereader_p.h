@@ -7,8 +7,8 @@
 
 #include "../data/xsdtabledata.h"
 #include "../xml/domtreebuilder_p.h"
+#include "../xml/xmlelementtextwriter_p.h"
 #include "../xml/xmlnames_p.h"
-#include "../xml/xmlserializer_p.h"
 #include "gmldocument_p.h"
 
 #include <QDomElement>

@@ -4,7 +4,9 @@
 
 #include "../message_p.h"
 #include "../xml/domtreebuilder_p.h"
-#include "../xml/xmlserializer_p.h"
+#include "../xml/plainelementtext_p.h"
+#include "../xml/xmlelementtextwriter_p.h"
+#include "../xml/xmlescape_p.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -86,7 +88,7 @@ std::unique_ptr<QFileDevice> openForWriting(const QString &path)
     else
         file = std::make_unique<QSaveFile>(path);
     if (!file->open(WriteMode))
-        throw logicError(formatMessage(messages::CannotOpenFileForWriting, path));
+        throw failure(messages::CannotOpenFileForWriting, path);
     return file;
 }
 
@@ -97,7 +99,7 @@ void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &feature
     if (features.isEmpty())
         return;
     if (!isReadableLocalName(table.name))
-        throw logicError(formatMessage(messages::InvalidTableName, table.name));
+        throw failure(messages::InvalidTableName, table.name);
 
     const QList<XsdAttribute> &attributes = table.complexType.attributes;
     std::vector<bool> validName;
@@ -112,11 +114,10 @@ void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &feature
             if (isBareGeometry(attribute) || isLeftOut(attribute, value))
                 continue;
             if (!validName[static_cast<size_t>(i)])
-                throw logicError(formatMessage(messages::InvalidAttributeName, attribute.name, table.name));
+                throw failure(messages::InvalidAttributeName, attribute.name, table.name);
             // A geometry's text is parsed, not written: what is no XML leaves its element empty.
             if (attribute.kind == XsdAttribute::Plain && !isXmlText(value))
-                throw logicError(formatMessage(
-                    messages::InvalidValueCharacter, table.name, QString::number(feature.id), attribute.name));
+                throw failure(messages::InvalidValueCharacter, table.name, QString::number(feature.id), attribute.name);
         }
     }
 }
@@ -183,15 +184,14 @@ void WrittenIds::take(const QString &table, const QList<XsdFeatureData> &feature
             continue;
         for (int taken = 0; taken < i; ++taken)
             ids.remove(features.at(taken).id);
-        throw logicError(formatMessage(messages::FeatureIdRepeated, table, QString::number(features.at(i).id)));
+        throw failure(messages::FeatureIdRepeated, table, QString::number(features.at(i).id));
     }
 }
 
 void checkWritable(const XsdDocumentIdentity &identity)
 {
     if (!isXmlText(identity.targetNamespace) || !isXmlText(identity.schemaLocation))
-        throw logicError(
-            formatMessage(messages::InvalidDocumentIdentity, identity.targetNamespace, identity.schemaLocation));
+        throw failure(messages::InvalidDocumentIdentity, identity.targetNamespace, identity.schemaLocation);
 }
 
 QDomDocument newExchangeDocument(const XsdDocumentIdentity &identity)
@@ -202,7 +202,7 @@ QDomDocument newExchangeDocument(const XsdDocumentIdentity &identity)
     QDomElement root = document.createElement(FeatureCollectionTag);
     root.setAttribute(XsiNamespaceAttribute, XsiNamespaceUri);
     setSchemaLocation(root, identity);
-    root.setAttribute(GmlNamespaceAttribute, gml32 ? Gml32NamespaceUri : GmlNamespaceUri);
+    root.setAttribute(GmlNamespaceAttribute, gml32 ? Gml32NamespaceUri : Gml311NamespaceUri);
     // Features of a schema without a target namespace belong to none.
     if (!identity.targetNamespace.isEmpty())
         root.setAttribute(DefaultNamespaceAttribute, identity.targetNamespace);
@@ -341,7 +341,7 @@ DocumentFile::~DocumentFile() = default;
 
 void DocumentFile::throwWriteError() const
 {
-    throw logicError(formatMessage(messages::CannotWriteFile, path, file->errorString()));
+    throw failure(messages::CannotWriteFile, path, file->errorString());
 }
 
 /*

@@ -5,9 +5,8 @@
 #ifndef DORVELLXSD_GMLDOCUMENT_P_H
 #define DORVELLXSD_GMLDOCUMENT_P_H
 
-#include "xsddocumentidentity.h"
-
-#include <QLatin1String>
+#include "../xml/gmlnames_p.h"
+#include "../xml/xmlnamespaces_p.h"
 
 /*
  * The names and values that make up an exchange document: a GML feature collection whose
@@ -15,28 +14,6 @@
  * names as literal qualified names; the readers tell them by namespace and local name.
  */
 namespace pelmak::gml {
-
-// QLatin1String's own constructor counts with strlen, which not every compiler runs at compile time.
-template <int Size>
-constexpr QLatin1String latin1(const char (&text)[Size])
-{
-    return QLatin1String(text, Size - 1);
-}
-
-// The namespace of the library's own exchange schema, the documents' default one, and that of the
-// schema attribute pelmak:username. It names this exchange format and nothing else, so it stays the
-// same from version to version of the library.
-inline QString exchangeNamespaceUri()
-{
-    return XsdDocumentIdentity().targetNamespace;
-}
-
-inline constexpr QLatin1String GmlNamespaceUri = latin1("http://www.opengis.net/gml");
-inline constexpr QLatin1String Gml32NamespaceUri = latin1("http://www.opengis.net/gml/3.2");
-inline constexpr QLatin1String WfsNamespaceUri = latin1("http://www.opengis.net/wfs");
-inline constexpr QLatin1String Wfs20NamespaceUri = latin1("http://www.opengis.net/wfs/2.0");
-inline constexpr QLatin1String XlinkNamespaceUri = latin1("http://www.w3.org/1999/xlink");
-inline constexpr QLatin1String XsiNamespaceUri = latin1("http://www.w3.org/2001/XMLSchema-instance");
 
 inline constexpr QLatin1String XmlDeclarationTarget = latin1("xml");
 inline constexpr QLatin1String XmlDeclarationContent = latin1("version=\"1.0\" encoding=\"UTF-8\"");
@@ -51,24 +28,20 @@ inline constexpr QLatin1String GmlNamespaceAttribute = latin1("xmlns:gml");
 inline constexpr QLatin1String DefaultNamespaceAttribute = latin1("xmlns");
 
 // GML 3.2 requires a gml:id on the collection too. Every feature's identifier holds a full stop,
-// and so does every geometry's (see GmlExport), so one without can be no other element's.
+// and so does every geometry's (see GeometryToGml), so one without can be no other element's.
 inline constexpr QLatin1String CollectionId = latin1("collection");
 
 // The prefix the writer gives GML, and the readers GML's names in the geometries they read.
 inline constexpr QLatin1String GmlPrefix = latin1("gml:");
 
-// The local names the readers look for, whatever their prefix. The members of a collection in
-// the GML namespace are featureMember and featureMembers.
-inline constexpr QLatin1String MemberLocalName = latin1("featureMember");
-inline constexpr QLatin1String WfsMemberLocalName = latin1("member");
+// The local names the readers look for, whatever their prefix, beside those of xml/gmlnames_p.h.
+inline constexpr QLatin1String BoundedByLocalName = latin1("boundedBy");
+inline constexpr QLatin1String HrefLocalName = latin1("href");
 // How the names of collections and of their members end, in any namespace (gml:FeatureCollection,
 // wfs:FeatureCollection, ogr:featureMember, base:member, core:cityObjectMember, gml:featureMembers).
 inline constexpr QLatin1String CollectionSuffix = latin1("Collection");
 inline constexpr QLatin1String MemberSuffix = latin1("member");
 inline constexpr QLatin1String MembersSuffix = latin1("members");
-inline constexpr QLatin1String BoundedByLocalName = latin1("boundedBy");
-inline constexpr QLatin1String IdLocalName = latin1("id");
-inline constexpr QLatin1String HrefLocalName = latin1("href");
 // A geometry's coordinate system, an attribute of no namespace; the envelope of a collection gives
 // the one of the geometries that name none.
 inline constexpr QLatin1String SrsNameAttribute = latin1("srsName");
@@ -77,11 +50,6 @@ inline constexpr QLatin1String SrsNameAttribute = latin1("srsName");
 inline constexpr int MaxCollectionSrsNameLength = 256;
 // Names the column of a property of GML's own (gml:name) whose local name the application's has too.
 inline constexpr QLatin1String GmlColumnPrefix = latin1("gml_");
-// GML 2 identifies a feature by this attribute of no namespace.
-inline constexpr QLatin1String FidAttribute = latin1("fid");
-
-// The identifier of a feature: table name, full stop, id.
-inline constexpr QLatin1String IdentifierPattern = latin1("%1.%2");
 // Identifiers that do not end in ".<id>" still give the first number after a word.
 inline constexpr QLatin1String LooseIdentifierPattern = latin1("\\w+.(\\d+)");
 

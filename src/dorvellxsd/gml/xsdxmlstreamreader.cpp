@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QSet>
 
+#include <exception>
+
 namespace pelmak {
 
 /*
@@ -24,7 +26,7 @@ public:
 
     QFile file;
     std::unique_ptr<XmlFileReader> reader; ///< none once the document is read or refused
-    QString failure;                       ///< why it was refused
+    std::exception_ptr refusal;            ///< why it was refused
     QStringList tablesSeen;
 
 private:
@@ -50,16 +52,16 @@ XsdXmlStreamReaderPrivate::XsdXmlStreamReaderPrivate(const QString &path)
 {
     // Binary, so that the parser applies the end-of-line rule of XML.
     if (!file.open(QIODevice::ReadOnly))
-        throw logicError(formatMessage(messages::CannotOpenFile, path));
+        throw failure(messages::CannotOpenFile, path);
     reader = std::make_unique<XmlFileReader>(file);
 }
 
 QList<XsdTableData> XsdXmlStreamReaderPrivate::readBatch(int maxFeatures, const QStringList &tableNames)
 {
-    if (!failure.isEmpty())
-        throw logicError(failure);
+    if (refusal)
+        std::rethrow_exception(refusal);
     if (maxFeatures < 1)
-        throw logicError(formatMessage(messages::BatchSizeNotPositive, QString::number(maxFeatures)));
+        throw failure(messages::BatchSizeNotPositive, QString::number(maxFeatures));
     if (!reader)
         return {};
     requested = tableNames;
@@ -67,8 +69,8 @@ QList<XsdTableData> XsdXmlStreamReaderPrivate::readBatch(int maxFeatures, const 
     featuresRead = 0;
     try {
         readUpTo(maxFeatures);
-    } catch (const std::logic_error &refusal) {
-        failure = QString::fromStdString(refusal.what());
+    } catch (const std::logic_error &) {
+        refusal = std::current_exception();
         close();
         throw;
     }
@@ -83,7 +85,7 @@ void XsdXmlStreamReaderPrivate::readUpTo(int maxFeatures)
     bool more = true;
     while (featuresRead < maxFeatures && (more = reader->readNext(mapper))) {}
     if (reader->hasError())
-        throw logicError(formatMessage(messages::CannotParseFile, reader->errorString()));
+        throw failure(messages::CannotParseFile, reader->errorString());
     if (!more)
         close();
 }
@@ -122,7 +124,7 @@ void XsdXmlStreamReaderPrivate::endRun()
 }
 
 XsdXmlStreamReader::XsdXmlStreamReader(const QString &path)
-    : d(std::make_unique<XsdXmlStreamReaderPrivate>(path))
+    : d(environmentAsRuntimeError([&] { return std::make_unique<XsdXmlStreamReaderPrivate>(path); }))
 {
 }
 

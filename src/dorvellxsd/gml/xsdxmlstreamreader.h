@@ -22,11 +22,14 @@ class XsdXmlStreamReaderPrivate;
  * is refused for whichever comes first.
  *
  * A reader is used from one thread at a time; distinct readers share nothing.
+ *
+ * Errors: a refusal of the document is a std::logic_error, a file that cannot be opened a
+ * std::runtime_error (see dorvellxsd.h).
  */
 class DORVELLXSD_EXPORT XsdXmlStreamReader
 {
 public:
-    /// Opens the exchange document at @p path. @throws std::logic_error "Не могу открыть файл %1".
+    /// Opens the exchange document at @p path. @throws std::runtime_error "Не могу открыть файл %1".
     explicit XsdXmlStreamReader(const QString &path);
     virtual ~XsdXmlStreamReader();
 

@@ -112,7 +112,7 @@ XsdXmlStreamWriter::XsdXmlStreamWriter(const QString &path, XsdTables::GmlVersio
 }
 
 XsdXmlStreamWriter::XsdXmlStreamWriter(const QString &path, const XsdDocumentIdentity &identity)
-    : d(std::make_unique<XsdXmlStreamWriterPrivate>(path, identity))
+    : d(environmentAsRuntimeError([&] { return std::make_unique<XsdXmlStreamWriterPrivate>(path, identity); }))
 {
 }
 
@@ -121,15 +121,15 @@ XsdXmlStreamWriter::~XsdXmlStreamWriter() = default;
 void XsdXmlStreamWriter::writeTableData(const XsdTableData &tableData)
 {
     if (!d->file)
-        throw logicError(formatMessage(messages::DocumentNotStarted));
-    d->writeTableData(tableData);
+        throw failure(messages::DocumentNotStarted);
+    environmentAsRuntimeError([&] { d->writeTableData(tableData); });
 }
 
 void XsdXmlStreamWriter::commit()
 {
     if (!d->file)
-        throw logicError(formatMessage(messages::DocumentNotStarted));
-    d->commit();
+        throw failure(messages::DocumentNotStarted);
+    environmentAsRuntimeError([&] { d->commit(); });
 }
 
 qint64 XsdXmlStreamWriter::featureCount() const

@@ -21,6 +21,9 @@ class XsdXmlStreamWriterPrivate;
  * for the same table data and document identity, byte for byte.
  *
  * A writer is used from one thread at a time; distinct writers share nothing.
+ *
+ * Errors: a refusal is a std::logic_error, a file that cannot be opened or written a
+ * std::runtime_error (see dorvellxsd.h).
  */
 class DORVELLXSD_EXPORT XsdXmlStreamWriter
 {
@@ -28,7 +31,7 @@ public:
     /**
      * Opens @p path for writing. A regular file is written beside the path and replaces it only
      * in commit(); a device or a named pipe is written to directly.
-     * @throws std::logic_error "Не могу открыть файл %1 на запись" when it cannot.
+     * @throws std::runtime_error "Не могу открыть файл %1 на запись" when it cannot.
      */
     explicit XsdXmlStreamWriter(const QString &path);
     /**
@@ -50,16 +53,18 @@ public:
      * Writes one feature member per feature of @p tableData to the file.
      * @throws std::logic_error with the refusals of XsdXmlWriter::writeTableData (names,
      *         characters, a gml:id written before), made before any byte of @p tableData is
-     *         written, and the document stays usable; also on a write failure, after which the
-     *         document is lost; and "Документ не инициализирован" after commit() or after a
-     *         failure. The ids written take two to four bytes each, however they spread.
+     *         written, and the document stays usable; and "Документ не инициализирован" after
+     *         commit() or after a failure; std::runtime_error "Не могу записать файл %1\n%2" on a
+     *         write failure, after which the document is lost. The ids written take two to four
+     *         bytes each, however they spread.
      */
     void writeTableData(const XsdTableData &tableData);
 
     /**
      * Ends the document and replaces the file at the path.
-     * @throws std::logic_error "Не могу записать файл %1\n%2" on failure (the earlier file
-     *         stays); after commit(), or after a failure, "Документ не инициализирован".
+     * @throws std::runtime_error "Не могу записать файл %1\n%2" on failure (the earlier file
+     *         stays); std::logic_error "Документ не инициализирован" after commit(), or after a
+     *         failure.
      */
     void commit();
 

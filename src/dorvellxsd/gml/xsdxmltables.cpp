@@ -47,7 +47,7 @@ public:
 /*
  * Our tree keeps no lines. When the mapping refuses a tree read from a file (@p path, whose root
  * the tree still has), the file read again as a stream refuses at the same place and names the
- * line.
+ * line; a file that cannot be read again any more leaves the refusal without one.
  */
 void mapTree(const QDomElement &root, const QString &path, const QDomElement &rootOfPath, TreeFeatures &features)
 {
@@ -58,8 +58,11 @@ void mapTree(const QDomElement &root, const QString &path, const QDomElement &ro
         mapper.read(root);
     } catch (const std::logic_error &) {
         if (!path.isEmpty() && root == rootOfPath) {
-            XsdXmlStreamReader stream(path);
-            while (!stream.readBatch(1024, features.requested).isEmpty()) {}
+            try {
+                XsdXmlStreamReader stream(path);
+                while (!stream.readBatch(1024, features.requested).isEmpty()) {}
+            } catch (const std::runtime_error &) {
+            }
         }
         throw;
     }
@@ -73,11 +76,11 @@ void XsdXmlTables::initFromFile(const QString &path)
     // Binary, so that the parser applies the end-of-line rule of XML: a raw carriage return
     // becomes a line feed, a "&#13;" stays a carriage return.
     if (!file.open(QIODevice::ReadOnly))
-        throw logicError(formatMessage(messages::CannotOpenFile, path));
+        throw failure(messages::CannotOpenFile, path);
     QDomDocument document;
     QString parserMessage;
     if (!readXmlFile(file, document, BlankText::Values, &parserMessage))
-        throw logicError(formatMessage(messages::CannotParseFile, parserMessage));
+        throw failure(messages::CannotParseFile, parserMessage);
     QDomDocument::operator=(document);
     sourcePath = path;
     sourceRoot = documentElement();

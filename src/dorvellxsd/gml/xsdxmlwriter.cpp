@@ -72,7 +72,7 @@ void XsdXmlWriter::writeTableData(const XsdTableData &tableData)
 void XsdXmlWriter::writeToFile(const QString &path)
 {
     if (!d->document)
-        throw logicError(formatMessage(messages::DocumentNotStarted));
+        throw failure(messages::DocumentNotStarted);
 
     gml::DocumentFile file(path);
     QString pending;

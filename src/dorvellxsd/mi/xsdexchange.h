@@ -20,7 +20,9 @@ class XsdExchangeWriter;
 }
 
 // The exchange services with standard types: pelmak::XsdSchemaAccess, XsdExport, XsdImport and
-// XsdExchangeWriter describe each member; texts are UTF-8, lists std::list.
+// XsdExchangeWriter describe each member; texts are UTF-8, lists std::list. As those, they throw a
+// refused input as std::logic_error and a failure of the environment (a file or folder that cannot
+// be opened, read or written, a lost connection, a failed write or commit) as std::runtime_error.
 namespace pelmak::mi {
 
 /// Chooses the language of the library's messages: "ru", "en", or "" for the locale's (pelmak::setMessageLanguage).
@@ -33,7 +35,8 @@ struct DORVELLXSD_EXPORT XsdSchemaAccess
 
     /// @p catalogFiles followed by those XML_CATALOG_FILES names.
     static std::list<std::string> withEnvironmentCatalogs(const std::list<std::string> &catalogFiles);
-    /// The tables of the exchange schema at @p schemaPath; throws std::logic_error, also when it declares none.
+    /// The tables of the exchange schema at @p schemaPath; throws std::logic_error when it is refused, also
+    /// when it declares none, std::runtime_error when it cannot be opened or read.
     XsdTables readTables(const std::string &schemaPath) const;
 };
 

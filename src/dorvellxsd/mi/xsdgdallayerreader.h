@@ -23,7 +23,8 @@ class DORVELLXSD_EXPORT XsdGdalLayerReader
 {
 public:
     /// Starts reading @p table's layer narrowed by the UTF-8 attribute @p filter (none when
-    /// empty), which the driver runs as its own SQL; throws std::logic_error as getDataFromLayer.
+    /// empty), which the driver runs as its own SQL; throws std::logic_error as getDataFromLayer
+    /// refuses, std::runtime_error when GDAL fails to read the layer (as readBatch does).
     XsdGdalLayerReader(const XsdGdalDataProvider &provider, const XsdElement &table, const std::string &filter);
     XsdGdalLayerReader(const XsdGdalLayerReader &) = delete;
     XsdGdalLayerReader &operator=(const XsdGdalLayerReader &) = delete;

@@ -17,7 +17,7 @@ class DORVELLXSD_EXPORT XsdXmlStreamReader
 {
 public:
     /// Opens the document at the UTF-8 @p path, to be decoded in the encoding it declares, as
-    /// pelmak::XsdXmlTables::initFromFile; throws std::logic_error when it cannot open it.
+    /// pelmak::XsdXmlTables::initFromFile; throws std::runtime_error when it cannot open it.
     explicit XsdXmlStreamReader(const std::string &path);
     XsdXmlStreamReader(const XsdXmlStreamReader &) = delete;
     XsdXmlStreamReader &operator=(const XsdXmlStreamReader &) = delete;

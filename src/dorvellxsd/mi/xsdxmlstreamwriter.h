@@ -18,7 +18,7 @@ namespace pelmak::mi {
 class DORVELLXSD_EXPORT XsdXmlStreamWriter
 {
 public:
-    /// Opens the UTF-8 @p path for writing; throws std::logic_error when it cannot.
+    /// Opens the UTF-8 @p path for writing; throws std::runtime_error when it cannot.
     explicit XsdXmlStreamWriter(const std::string &path);
     /// As above, for a document in GML 3.2 when @p gmlVersion is Gml32, GML 3.1.1 otherwise.
     XsdXmlStreamWriter(const std::string &path, XsdTables::GmlVersion gmlVersion);
@@ -30,10 +30,11 @@ public:
     /// Without a commit() the earlier file at the path is left untouched.
     virtual ~XsdXmlStreamWriter();
 
-    /// Writes the features of @p data; throws std::logic_error. @p data must not be a
-    /// moved-from handle.
+    /// Writes the features of @p data; throws std::logic_error for a refusal, std::runtime_error
+    /// when the file cannot be written. @p data must not be a moved-from handle.
     void writeTableData(const XsdTableData &data);
-    /// Ends the document and replaces the file at the path; throws std::logic_error.
+    /// Ends the document and replaces the file at the path; throws std::runtime_error when the
+    /// file cannot be written, std::logic_error after commit() or a failure.
     void commit();
     /// Features written so far.
     std::int64_t featureCount() const;

@@ -14,9 +14,6 @@
 namespace pelmak {
 namespace {
 
-const QLatin1String XmlPrefix("xml");
-const QLatin1String XmlNamespaceUri("http://www.w3.org/XML/1998/namespace");
-
 // Far more than any real schema chains, few enough that the reader's recursion stays shallow.
 constexpr int MaxIncludeDepth = 64;
 
@@ -93,11 +90,6 @@ QString lineOf(const SchemaNode &node)
 
 } // namespace
 
-bool isGmlNamespace(const QString &namespaceUri)
-{
-    return namespaceUri == Gml311NamespaceUri || namespaceUri == Gml32NamespaceUri;
-}
-
 const SchemaNode *SchemaNode::child(QLatin1String xmlSchemaName) const
 {
     for (const auto &node : children) {
@@ -117,15 +109,19 @@ SchemaSet::~SchemaSet() = default;
 
 void SchemaSet::refuse(const SchemaNode &node, const QString &reason)
 {
-    throw logicError(formatMessage(messages::SchemaDeclarationRefused, node.file->path, lineOf(node), reason));
+    throw failure(messages::SchemaDeclarationRefused, node.file->path, lineOf(node), reason);
 }
 
-// The schema a caller names fails with the bare message, a file the schema names where it names it.
-void SchemaSet::refuseFile(const SchemaNode *reference, const QString &message)
+// The schema a caller names fails with the bare message, a file the schema names where it names it:
+// either as a failure of the message's kind.
+template <FailureKind Kind>
+void SchemaSet::refuseFile(const SchemaNode *reference, FailureMessage<Kind> message, const QString &detail)
 {
     if (!reference)
-        throw logicError(message);
-    refuse(*reference, message);
+        throw failure(message, detail);
+    throwFailure(Kind,
+        formatMessage(messages::SchemaDeclarationRefused, reference->file->path, lineOf(*reference),
+            formatMessage(message, detail)));
 }
 
 void SchemaSet::load(const QString &path, const QString &address, const SchemaNode *reference,
@@ -136,7 +132,7 @@ void SchemaSet::load(const QString &path, const QString &address, const SchemaNo
     // file that cannot be opened, a file the schema names as what it is.
     if (!info.isFile()) {
         if (!reference || !info.exists())
-            refuseFile(reference, formatMessage(messages::CannotOpenFile, path));
+            refuseFile(reference, messages::CannotOpenFile, path);
         refuse(*reference, formatMessage(messages::SchemaFileNotRegular, path));
     }
     if (loaded.contains(info.canonicalFilePath()))
@@ -145,7 +141,7 @@ void SchemaSet::load(const QString &path, const QString &address, const SchemaNo
 
     QFile device(path);
     if (!device.open(QIODevice::ReadOnly))
-        refuseFile(reference, formatMessage(messages::CannotOpenFile, path));
+        refuseFile(reference, messages::CannotOpenFile, path);
     auto file = std::make_unique<SchemaFile>();
     file->path = path;
     file->address = address;
@@ -154,7 +150,7 @@ void SchemaSet::load(const QString &path, const QString &address, const SchemaNo
     if (!file->root) {
         // The parser's text names no file, which only matters for a file the schema names.
         const QString where = reference ? path + QLatin1String(": ") : QString();
-        refuseFile(reference, formatMessage(messages::CannotParseFile, where + parserMessage));
+        refuseFile(reference, messages::CannotParseFile, where + parserMessage);
     }
     const SchemaNode &root = *file->root;
     if (!root.is(xsd::Schema))

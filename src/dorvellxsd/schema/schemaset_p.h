@@ -5,7 +5,8 @@
 #ifndef DORVELLXSD_SCHEMASET_P_H
 #define DORVELLXSD_SCHEMASET_P_H
 
-#include "../gml/gmldocument_p.h"
+#include "../message_p.h"
+#include "../xml/xmlnamespaces_p.h"
 
 #include <QHash>
 #include <QSet>
@@ -21,45 +22,39 @@ namespace pelmak {
 
 class XmlCatalog;
 
-inline constexpr QLatin1String XmlSchemaNamespaceUri = gml::latin1("http://www.w3.org/2001/XMLSchema");
-inline constexpr QLatin1String Gml311NamespaceUri = gml::GmlNamespaceUri;
-inline constexpr QLatin1String Gml32NamespaceUri = gml::latin1("http://www.opengis.net/gml/3.2");
-
 // The names of XML Schema that the reader looks for.
 namespace xsd {
-inline constexpr QLatin1String Element = gml::latin1("element");
-inline constexpr QLatin1String ComplexType = gml::latin1("complexType");
-inline constexpr QLatin1String SimpleType = gml::latin1("simpleType");
-inline constexpr QLatin1String Group = gml::latin1("group");
-inline constexpr QLatin1String NameAttribute = gml::latin1("name");
-inline constexpr QLatin1String All = gml::latin1("all");
-inline constexpr QLatin1String AnyAttribute = gml::latin1("anyAttribute");
-inline constexpr QLatin1String Attribute = gml::latin1("attribute");
-inline constexpr QLatin1String AttributeGroup = gml::latin1("attributeGroup");
-inline constexpr QLatin1String Annotation = gml::latin1("annotation");
-inline constexpr QLatin1String Choice = gml::latin1("choice");
-inline constexpr QLatin1String ComplexContent = gml::latin1("complexContent");
-inline constexpr QLatin1String Extension = gml::latin1("extension");
-inline constexpr QLatin1String Import = gml::latin1("import");
-inline constexpr QLatin1String Include = gml::latin1("include");
-inline constexpr QLatin1String Override = gml::latin1("override");
-inline constexpr QLatin1String Redefine = gml::latin1("redefine");
-inline constexpr QLatin1String Restriction = gml::latin1("restriction");
-inline constexpr QLatin1String Schema = gml::latin1("schema");
-inline constexpr QLatin1String Sequence = gml::latin1("sequence");
-inline constexpr QLatin1String AbstractAttribute = gml::latin1("abstract");
-inline constexpr QLatin1String BaseAttribute = gml::latin1("base");
-inline constexpr QLatin1String MaxOccursAttribute = gml::latin1("maxOccurs");
-inline constexpr QLatin1String MinOccursAttribute = gml::latin1("minOccurs");
-inline constexpr QLatin1String NamespaceAttribute = gml::latin1("namespace");
-inline constexpr QLatin1String RefAttribute = gml::latin1("ref");
-inline constexpr QLatin1String SchemaLocationAttribute = gml::latin1("schemaLocation");
-inline constexpr QLatin1String SubstitutionGroupAttribute = gml::latin1("substitutionGroup");
-inline constexpr QLatin1String TargetNamespaceAttribute = gml::latin1("targetNamespace");
-inline constexpr QLatin1String TypeAttribute = gml::latin1("type");
+inline constexpr QLatin1String Element = latin1("element");
+inline constexpr QLatin1String ComplexType = latin1("complexType");
+inline constexpr QLatin1String SimpleType = latin1("simpleType");
+inline constexpr QLatin1String Group = latin1("group");
+inline constexpr QLatin1String NameAttribute = latin1("name");
+inline constexpr QLatin1String All = latin1("all");
+inline constexpr QLatin1String AnyAttribute = latin1("anyAttribute");
+inline constexpr QLatin1String Attribute = latin1("attribute");
+inline constexpr QLatin1String AttributeGroup = latin1("attributeGroup");
+inline constexpr QLatin1String Annotation = latin1("annotation");
+inline constexpr QLatin1String Choice = latin1("choice");
+inline constexpr QLatin1String ComplexContent = latin1("complexContent");
+inline constexpr QLatin1String Extension = latin1("extension");
+inline constexpr QLatin1String Import = latin1("import");
+inline constexpr QLatin1String Include = latin1("include");
+inline constexpr QLatin1String Override = latin1("override");
+inline constexpr QLatin1String Redefine = latin1("redefine");
+inline constexpr QLatin1String Restriction = latin1("restriction");
+inline constexpr QLatin1String Schema = latin1("schema");
+inline constexpr QLatin1String Sequence = latin1("sequence");
+inline constexpr QLatin1String AbstractAttribute = latin1("abstract");
+inline constexpr QLatin1String BaseAttribute = latin1("base");
+inline constexpr QLatin1String MaxOccursAttribute = latin1("maxOccurs");
+inline constexpr QLatin1String MinOccursAttribute = latin1("minOccurs");
+inline constexpr QLatin1String NamespaceAttribute = latin1("namespace");
+inline constexpr QLatin1String RefAttribute = latin1("ref");
+inline constexpr QLatin1String SchemaLocationAttribute = latin1("schemaLocation");
+inline constexpr QLatin1String SubstitutionGroupAttribute = latin1("substitutionGroup");
+inline constexpr QLatin1String TargetNamespaceAttribute = latin1("targetNamespace");
+inline constexpr QLatin1String TypeAttribute = latin1("type");
 } // namespace xsd
-
-bool isGmlNamespace(const QString &namespaceUri);
 
 // A name as XML Schema means it: a namespace and a local part, whatever prefix spelt it.
 struct QualifiedName
@@ -150,7 +145,9 @@ public:
         const QString &value) const;
 
     [[noreturn]] static void refuse(const SchemaNode &node, const QString &reason);
-    [[noreturn]] static void refuseFile(const SchemaNode *reference, const QString &message);
+    template <FailureKind Kind>
+    [[noreturn]] static void refuseFile(
+        const SchemaNode *reference, FailureMessage<Kind> message, const QString &detail);
 
     QHash<QualifiedName, const SchemaNode *> elements;
     QHash<QualifiedName, const SchemaNode *> complexTypes;

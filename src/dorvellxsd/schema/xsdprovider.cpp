@@ -4,6 +4,7 @@
 
 #include "../message_p.h"
 #include "../xml/xmlcatalog_p.h"
+#include "../xml/xmlnamespaces_p.h"
 
 #include <QDebug>
 
@@ -104,7 +105,7 @@ QString userName(const SchemaNode &declaration)
 {
     for (const QXmlStreamAttribute &attribute : declaration.attributes) {
         if (attribute.qualifiedName() == UserNameAttribute
-            || (attribute.name() == UserNameLocalName && attribute.namespaceUri() == gml::exchangeNamespaceUri()))
+            || (attribute.name() == UserNameLocalName && attribute.namespaceUri() == ExchangeNamespaceUri))
             return attribute.value().toString();
     }
     return {};
@@ -513,7 +514,7 @@ XsdTables::GmlVersion TableReader::gmlVersion(const QString &path) const
     QSet<QString> namespaces = gmlNamespaces;
     namespaces.unite(schema.importedGml());
     if (namespaces.size() > 1)
-        throw logicError(formatMessage(messages::GmlVersionsMixed, path));
+        throw failure(messages::GmlVersionsMixed, path);
     if (namespaces.contains(Gml32NamespaceUri))
         return XsdTables::GmlVersion::Gml32;
     if (namespaces.contains(Gml311NamespaceUri))

@@ -70,7 +70,7 @@ DocumentText::DocumentText(const QString &path)
     : file(path)
 {
     if (!file.open(QIODevice::ReadOnly)) {
-        wholeRefusal = Diagnostic{0, 0, formatMessage(messages::CannotOpenFile, path)};
+        wholeRefusal = wholeFileDiagnostic(messages::CannotOpenFile, path);
         return;
     }
     ahead = file.read(PieceSize);

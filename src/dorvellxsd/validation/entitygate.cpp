@@ -89,8 +89,8 @@ std::optional<Diagnostic> fileRefusal(const QString &path)
     if (!file.exists() || file.isFile())
         return std::nullopt;
     if (file.isDir())
-        return Diagnostic{0, 0, formatMessage(messages::CannotOpenFile, path)};
-    return Diagnostic{0, 0, formatMessage(messages::NotARegularFile, path)};
+        return wholeFileDiagnostic(messages::CannotOpenFile, path);
+    return wholeFileDiagnostic(messages::NotARegularFile, path);
 }
 
 std::unique_ptr<xercesc::InputSource> EntityGate::openSchemaFile(const QString &path)
@@ -113,22 +113,22 @@ std::unique_ptr<xercesc::InputSource> EntityGate::openSchema(const QString &addr
             return nullptr;
         }
         if (!file.open(QIODevice::ReadOnly)) {
-            refuse(Diagnostic{0, 0, formatMessage(messages::CannotOpenFile, name)});
+            refuse(wholeFileDiagnostic(messages::CannotOpenFile, name));
             return nullptr;
         }
         if (!readAtMost(file, MaxSchemaFileBytes, content)) {
             const QString limit = QString::number(MaxSchemaFileBytes);
-            refuse(Diagnostic{0, 0, formatMessage(messages::SchemaTooLarge, name, limit)});
+            refuse(wholeFileDiagnostic(messages::SchemaTooLarge, name, limit));
             return nullptr;
         }
     } else if (!isNetworkAddress(address)) {
-        refuse(Diagnostic{0, 0, formatMessage(messages::CannotOpenFile, address)});
+        refuse(wholeFileDiagnostic(messages::CannotOpenFile, address));
         return nullptr;
     } else if (!networkAllowed) {
-        refuse(Diagnostic{0, 0, formatMessage(messages::NetworkAccessOff, address)});
+        refuse(wholeFileDiagnostic(messages::NetworkAccessOff, address));
         return nullptr;
     } else if (QString error; !fetchSchema(address, content, error)) {
-        refuse(Diagnostic{0, 0, formatMessage(messages::SchemaFetchFailed, address, error)});
+        refuse(wholeFileDiagnostic(messages::SchemaFetchFailed, address, error));
         return nullptr;
     }
     if (auto refused = schemaTextRefusal(content, name)) {
@@ -145,7 +145,7 @@ xercesc::InputSource *EntityGate::resolveEntity(XMLResourceIdentifier *resource)
 
     if (!isSchema(*resource)) {
         // A DTD or an external entity: no schema the gate hands over declares a document type.
-        refuse(Diagnostic{0, 0, formatMessage(messages::DocumentTypeDeclared, fromXmlCh(resource->getBaseURI()))});
+        refuse(wholeFileDiagnostic(messages::DocumentTypeDeclared, fromXmlCh(resource->getBaseURI())));
         return emptySource(resource->getSystemId());
     }
     const QString location = fromXmlCh(resource->getSystemId());

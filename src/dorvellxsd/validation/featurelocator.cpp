@@ -1,6 +1,7 @@
 #include "featurelocator_p.h"
 
-#include "../gml/gmldocument_p.h"
+#include "../xml/gmlnames_p.h"
+#include "../xml/xmlnamespaces_p.h"
 #include "xerces_p.h"
 
 #include <QStringView>
@@ -10,32 +11,25 @@
 namespace pelmak {
 namespace {
 
-constexpr QLatin1String Wfs20NamespaceUri("http://www.opengis.net/wfs/2.0");
-
-bool isGmlNamespace(QStringView uri)
-{
-    return uri == gml::GmlNamespaceUri || uri == gml::Gml32NamespaceUri;
-}
-
 bool isMember(QStringView uri, QStringView localName)
 {
     if (uri == Wfs20NamespaceUri)
-        return localName == QLatin1String("member");
+        return localName == MemberLocalName;
     return isGmlNamespace(uri)
-        && (localName == gml::MemberLocalName || localName == QLatin1String("featureMembers")
-            || localName == QLatin1String("member"));
+        && (localName == FeatureMemberLocalName || localName == FeatureMembersLocalName
+            || localName == MemberLocalName);
 }
 
 bool isInnerCollection(QStringView uri, QStringView localName)
 {
-    return uri == Wfs20NamespaceUri && localName == QLatin1String("FeatureCollection");
+    return uri == Wfs20NamespaceUri && localName == FeatureCollectionLocalName;
 }
 
 QString featureName(const xercesc::Attributes &attributes)
 {
-    static const QString namespaces[] = {gml::GmlNamespaceUri, gml::Gml32NamespaceUri};
-    static const QString id = gml::IdLocalName;
-    static const QString fid = gml::FidAttribute;
+    static const QString namespaces[] = {Gml311NamespaceUri, Gml32NamespaceUri};
+    static const QString id = IdLocalName;
+    static const QString fid = FidAttribute;
     for (const QString &uri : namespaces) {
         if (const XMLCh *value = attributes.getValue(toXmlCh(uri), toXmlCh(id)))
             return fromXmlCh(value);

@@ -5,6 +5,8 @@
 #ifndef DORVELLXSD_PARSERERRORHANDLER_P_H
 #define DORVELLXSD_PARSERERRORHANDLER_P_H
 
+#include "../message_p.h"
+
 #include <QString>
 
 #include <xercesc/sax/HandlerBase.hpp>
@@ -27,7 +29,16 @@ struct Diagnostic
     XMLFileLoc column = 0;
     QString text;
     Severity severity = Severity::Error; ///< errors and fatal errors count, warnings do not
+    /// Where it keeps a schema from loading: whether the schema was refused or could not be read.
+    FailureKind failure = FailureKind::Refusal;
 };
+
+// A diagnostic about a whole file, which has no position in it, of the kind of @p message.
+template <FailureKind Kind, typename... Args>
+Diagnostic wholeFileDiagnostic(FailureMessage<Kind> message, const Args &...args)
+{
+    return Diagnostic{0, 0, formatMessage(message, args...), Severity::Error, Kind};
+}
 
 // A position of the parser as an int, the largest int for any beyond it.
 int toInt(XMLFileLoc position);

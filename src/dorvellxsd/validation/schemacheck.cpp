@@ -1,6 +1,7 @@
 #include "schemacheck_p.h"
 
 #include "../message_p.h"
+#include "../xml/xmlnamespaces_p.h"
 #include "patterncheck_p.h"
 
 #include <QHash>
@@ -72,8 +73,6 @@ std::optional<Diagnostic> prologRefusal(const QString &text, const QString &name
     }
 }
 
-const QString SchemaNamespace = QStringLiteral("http://www.w3.org/2001/XMLSchema");
-
 // Qt's reader stops at an XML 1.1 declaration; the markup it needs here reads alike in both.
 QByteArray asVersion10(QByteArray content)
 {
@@ -130,7 +129,7 @@ private:
 
     Scope enter(const QXmlStreamReader &reader, const Scope &above)
     {
-        if (reader.namespaceUri() != SchemaNamespace)
+        if (reader.namespaceUri() != XmlSchemaNamespaceUri)
             return above;
         const QStringRef name = reader.name();
         const auto attributes = reader.attributes();
@@ -200,7 +199,7 @@ std::optional<Diagnostic> patternRefusal(const QByteArray &content, const QStrin
 {
     QXmlStreamReader reader(asVersion10(content));
     while (!reader.atEnd()) {
-        if (reader.readNext() != QXmlStreamReader::StartElement || reader.namespaceUri() != SchemaNamespace
+        if (reader.readNext() != QXmlStreamReader::StartElement || reader.namespaceUri() != XmlSchemaNamespaceUri
             || reader.name() != QLatin1String("pattern"))
             continue;
         const QString pattern = reader.attributes().value(QLatin1String("value")).toString();

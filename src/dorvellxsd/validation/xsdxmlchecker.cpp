@@ -206,7 +206,7 @@ void XsdXmlChecker::Private::closeForDocuments()
 void XsdXmlChecker::Private::requireGrammar() const
 {
     if (!grammarLoaded)
-        throw logicError(formatMessage(messages::FileNotLoaded, QStringLiteral("XSD")));
+        throw failure(messages::FileNotLoaded, QStringLiteral("XSD"));
 }
 
 // Every refusal and diagnostic goes to the feature locator.
@@ -261,11 +261,14 @@ XsdXmlChecker::~XsdXmlChecker() = default;
 void XsdXmlChecker::loadGrammar(const QString &path, Callback callback)
 {
     if (d->grammarLoaded)
-        throw logicError(formatMessage(messages::SchemaAlreadyLoaded));
+        throw failure(messages::SchemaAlreadyLoaded);
 
     SchemaLoadErrors errors;
-    if (!d->loadSchema(path, errors))
-        throw logicError(loadFailureMessage(path, errors.first));
+    if (!d->loadSchema(path, errors)) {
+        // A schema that cannot be read or fetched fails as its reason does.
+        throwFailure(errors.first ? errors.first->failure : messages::CannotLoadSchema.kind,
+            loadFailureMessage(path, errors.first));
+    }
 
     d->closeForDocuments();
     d->callback = std::move(callback);
@@ -308,7 +311,7 @@ XsdValidationReport XsdXmlChecker::validate(const QString &path, int maxDiagnost
 {
     d->requireGrammar();
     if (maxDiagnostics < 0)
-        throw logicError(formatMessage(messages::DiagnosticLimitNegative, QString::number(maxDiagnostics)));
+        throw failure(messages::DiagnosticLimitNegative, QString::number(maxDiagnostics));
     XsdValidationReport report;
     report.document = path;
     report.errorCount = d->check(path, [&](const XsdDiagnostic &diagnostic) {

@@ -70,7 +70,15 @@ QByteArray withoutCatalogDoctype(QByteArray text)
 // A catalog that cannot be read at all, as opposed to catalogs that cannot be read together.
 struct CatalogUnreadable
 {
+    template <FailureKind Kind, typename... Args>
+    CatalogUnreadable(FailureMessage<Kind> why, const Args &...args)
+        : message(formatMessage(why, args...))
+        , kind(Kind)
+    {
+    }
+
     QString message;
+    FailureKind kind;
 };
 
 class CatalogLoader
@@ -88,22 +96,22 @@ public:
         const QString path = url.isLocalFile() ? url.toLocalFile() : location;
         const QFileInfo info(path);
         if (!info.isFile())
-            throw CatalogUnreadable{formatMessage(messages::CatalogMissing, path)};
+            throw CatalogUnreadable(messages::CatalogMissing, path);
         const QString canonical = info.canonicalFilePath();
         if (reading.contains(canonical))
-            throw logicError(formatMessage(messages::CatalogLoop, path));
+            throw failure(messages::CatalogLoop, path);
         if (const auto known = loaded.value(canonical))
             return known;
         if (++started > MaxCatalogs)
-            throw logicError(formatMessage(messages::TooManyCatalogs, path, QString::number(MaxCatalogs)));
+            throw failure(messages::TooManyCatalogs, path, QString::number(MaxCatalogs));
 
         QFile file(canonical);
         QByteArray text;
         if (!file.open(QIODevice::ReadOnly))
-            throw CatalogUnreadable{formatMessage(messages::CatalogMissing, path)};
+            throw CatalogUnreadable(messages::CatalogMissing, path);
         if (!readAtMost(file, MaxSchemaFileBytes, text)) {
             const QString tooLarge = formatMessage(messages::FileTooLarge, QString::number(MaxSchemaFileBytes));
-            throw CatalogUnreadable{formatMessage(messages::CatalogNotWellFormed, path, tooLarge)};
+            throw CatalogUnreadable(messages::CatalogNotWellFormed, path, tooLarge);
         }
         text = withoutCatalogDoctype(std::move(text));
         QBuffer content(&text);
@@ -111,7 +119,7 @@ public:
         QDomDocument document;
         QString error;
         if (!readXmlFile(content, document, BlankText::Drop, &error))
-            throw CatalogUnreadable{formatMessage(messages::CatalogNotWellFormed, path, error)};
+            throw CatalogUnreadable(messages::CatalogNotWellFormed, path, error);
 
         reading.append(canonical);
         auto catalog = std::make_shared<XmlCatalog::Catalog>();
@@ -195,7 +203,7 @@ XmlCatalog::XmlCatalog(const QStringList &files)
         try {
             catalogs.append(loader.load(file));
         } catch (const CatalogUnreadable &unreadable) {
-            throw logicError(unreadable.message);
+            throwFailure(unreadable.kind, unreadable.message);
         }
     }
 }

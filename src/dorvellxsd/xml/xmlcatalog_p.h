@@ -28,9 +28,9 @@ class XmlCatalog
 {
 public:
     XmlCatalog();
-    // @throws std::logic_error when a catalog given is missing, larger than MaxSchemaFileBytes or
-    //         not well-formed, when a catalog reaches itself again through nextCatalog, or when
-    //         more than MaxCatalogs catalogs are read.
+    // @throws EnvironmentFailure when a catalog given is missing or cannot be read; std::logic_error
+    //         when one is larger than MaxSchemaFileBytes or not well-formed, when a catalog reaches
+    //         itself again through nextCatalog, or when more than MaxCatalogs catalogs are read.
     explicit XmlCatalog(const QStringList &files);
     ~XmlCatalog();
     XmlCatalog(XmlCatalog &&) noexcept;

@@ -1,5 +1,7 @@
 #include "xmlnames_p.h"
 
+#include "xmlnamespaces_p.h"
+
 #include <QXmlStreamReader>
 
 namespace pelmak {
@@ -76,8 +78,7 @@ void NamespaceScopes::leave()
 
 const QString *NamespaceScopes::bound(const QStringRef &prefix) const
 {
-    static const QString xmlPrefix = QStringLiteral("xml");
-    static const QString xmlNamespace = QStringLiteral("http://www.w3.org/XML/1998/namespace");
+    static const QString xmlNamespace = XmlNamespaceUri;
     static const QString none;
     for (auto it = bindings.crbegin(); it != bindings.crend(); ++it) {
         if (it->prefix == prefix)
@@ -85,7 +86,7 @@ const QString *NamespaceScopes::bound(const QStringRef &prefix) const
     }
     if (prefix.isEmpty())
         return &none;
-    return prefix == xmlPrefix ? &xmlNamespace : nullptr;
+    return prefix == XmlPrefix ? &xmlNamespace : nullptr;
 }
 
 const QString *NamespaceScopes::namespaceOf(const QString &qualifiedName) const

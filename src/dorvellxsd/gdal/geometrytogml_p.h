@@ -2,8 +2,8 @@
  * This file is not part of the dorvellxsd API. It may change from version to version
  * without notice, or even be removed.
  */
-#ifndef DORVELLXSD_GMLEXPORT_P_H
-#define DORVELLXSD_GMLEXPORT_P_H
+#ifndef DORVELLXSD_GEOMETRYTOGML_P_H
+#define DORVELLXSD_GEOMETRYTOGML_P_H
 
 #include "../schema/xsdtables.h"
 
@@ -23,11 +23,11 @@ namespace pelmak {
  * (one table, one id), so these are too, in whatever batches and documents the features are
  * written; only a table that is itself named "<table>.<id>.geom" could meet them.
  */
-class GmlExport
+class GeometryToGml
 {
 public:
     /// Writes GML 3.2 for XsdTables::GmlVersion::Gml32, GML 3.1.1 for any other @p gmlVersion.
-    explicit GmlExport(XsdTables::GmlVersion gmlVersion);
+    explicit GeometryToGml(XsdTables::GmlVersion gmlVersion);
 
     /**
      * The GML 3 text of @p geometry, which the caller owns: a system that the text could not name

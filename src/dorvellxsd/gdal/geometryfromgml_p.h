@@ -2,9 +2,10 @@
  * This file is not part of the dorvellxsd API. It may change from version to version
  * without notice, or even be removed.
  */
-#ifndef DORVELLXSD_GMLIMPORT_P_H
-#define DORVELLXSD_GMLIMPORT_P_H
+#ifndef DORVELLXSD_GEOMETRYFROMGML_P_H
+#define DORVELLXSD_GEOMETRYFROMGML_P_H
 
+#include "../message_p.h"
 #include "gdalhandles_p.h"
 
 #include <QDomElement>
@@ -65,11 +66,11 @@ private:
  * Polygon in a MultiSurface), which its coordinates stand in; one that names none stands in its
  * geometry's.
  */
-class GmlImport
+class GeometryFromGml
 {
 public:
     /// Imports into a layer of system @p layerSystem (null when the layer names none).
-    GmlImport(const OGRSpatialReference *layerSystem, GmlSystems &systems);
+    GeometryFromGml(const OGRSpatialReference *layerSystem, GmlSystems &systems);
 
     /**
      * The geometry that @p gml describes, null for empty text. Must run inside a GdalErrorScope.
@@ -90,8 +91,8 @@ private:
     OGRGeometryUniquePtr partsOf(const QDomElement &element, const QString &inherited, const GeometrySource &source,
         const std::function<void()> &refuseParts);
 
-    [[noreturn]] static void refuse(const char *message, const GeometrySource &source);
-    [[noreturn]] static void refuse(const char *message, const GeometrySource &source, const QString &detail);
+    [[noreturn]] static void refuse(messages::Refusal message, const GeometrySource &source);
+    [[noreturn]] static void refuse(messages::Refusal message, const GeometrySource &source, const QString &detail);
 
     // What an srsName means for this layer, kept for the next geometry with the same srsName.
     enum class SystemKnown { No, WithoutTransformation, Yes };

@@ -1,7 +1,7 @@
-#include "gmlexport_p.h"
+#include "geometrytogml_p.h"
 
-#include "../gml/gmldocument_p.h"
 #include "../message_p.h"
+#include "../xml/gmlnames_p.h"
 #include "gdalhandles_p.h"
 #include "gdaltext_p.h"
 
@@ -34,24 +34,24 @@ bool isEmptyPoint(const OGRGeometry &geometry)
 
 } // namespace
 
-GmlExport::GmlExport(XsdTables::GmlVersion gmlVersion)
+GeometryToGml::GeometryToGml(XsdTables::GmlVersion gmlVersion)
     : withIds(gmlVersion == XsdTables::GmlVersion::Gml32)
 {
     options.SetNameValue("FORMAT", withIds ? "GML32" : "GML3");
 }
 
-QString GmlExport::gmlOf(OGRGeometry &geometry, const QString &table, int id) const
+QString GeometryToGml::gmlOf(OGRGeometry &geometry, const QString &table, int id) const
 {
     if (!hasEpsgCode(geometry.getSpatialReference()))
         geometry.assignSpatialReference(nullptr);
     if (withIds) {
-        const QString gmlId = QString(gml::IdentifierPattern).arg(table, QString::number(id)) + GeometryIdSuffix;
+        const QString gmlId = QString(IdentifierPattern).arg(table, QString::number(id)) + GeometryIdSuffix;
         options.SetNameValue("GMLID", toGdalText(gmlId).constData());
     }
     const CplCharPtr gml(isEmptyPoint(geometry) ? nullptr : geometry.exportToGML(options.List()));
     if (!gml) {
         const QString reason = isEmptyPoint(geometry) ? QStringLiteral("POINT EMPTY") : lastGdalError();
-        throw logicError(formatMessage(messages::GeometryNotExported, table, QString::number(id), reason));
+        throw failure(messages::GeometryNotExported, table, QString::number(id), reason);
     }
     return fromGdalText(gml.get());
 }

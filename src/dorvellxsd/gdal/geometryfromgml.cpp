@@ -1,4 +1,4 @@
-#include "gmlimport_p.h"
+#include "geometryfromgml_p.h"
 
 #include "../message_p.h"
 #include "gdaltext_p.h"
@@ -99,13 +99,13 @@ const OGRSpatialReference *GmlSystems::systemNamed(const QString &srsName)
     return name.code > 0 ? system(name.code) : nullptr;
 }
 
-GmlImport::GmlImport(const OGRSpatialReference *layer, GmlSystems &knownSystems)
+GeometryFromGml::GeometryFromGml(const OGRSpatialReference *layer, GmlSystems &knownSystems)
     : layerSystem(definedSystem(layer))
     , systems(knownSystems)
 {
 }
 
-OGRGeometryUniquePtr GmlImport::geometryOf(const QString &gml, const GeometrySource &source)
+OGRGeometryUniquePtr GeometryFromGml::geometryOf(const QString &gml, const GeometrySource &source)
 {
     if (gml.isEmpty())
         return nullptr;
@@ -129,7 +129,7 @@ OGRGeometryUniquePtr GmlImport::geometryOf(const QString &gml, const GeometrySou
     return geometry;
 }
 
-OGRGeometryUniquePtr GmlImport::read(const QString &gml, const GeometrySource &source)
+OGRGeometryUniquePtr GeometryFromGml::read(const QString &gml, const GeometrySource &source)
 {
     OGRGeometryUniquePtr geometry(OGRGeometryFactory::createFromGML(toGdalText(gml).constData()));
     if (!geometry)
@@ -138,7 +138,7 @@ OGRGeometryUniquePtr GmlImport::read(const QString &gml, const GeometrySource &s
 }
 
 // Into the layer's system, from the one @p srsName names, with the coordinates put in its order.
-void GmlImport::carry(OGRGeometry &geometry, const QString &srsName, const GeometrySource &source)
+void GeometryFromGml::carry(OGRGeometry &geometry, const QString &srsName, const GeometrySource &source)
 {
     // The geometries of one document mostly share one srsName.
     if (!anyResolved || srsName != lastSrsName) {
@@ -162,7 +162,7 @@ void GmlImport::carry(OGRGeometry &geometry, const QString &srsName, const Geome
  * GDAL reads a member of a multi-geometry or a ring of a polygon as one part; other forms (the
  * patches of a surface, the curves of a composite) it may join or split, so they are refused.
  */
-OGRGeometryUniquePtr GmlImport::geometryInParts(
+OGRGeometryUniquePtr GeometryFromGml::geometryInParts(
     const QString &gml, const QStringList &partSystems, const GeometrySource &source)
 {
     const auto refuseParts = [&] {
@@ -176,7 +176,7 @@ OGRGeometryUniquePtr GmlImport::geometryInParts(
     return partsOf(tree.documentElement(), QString(), source, refuseParts);
 }
 
-OGRGeometryUniquePtr GmlImport::partsOf(const QDomElement &element, const QString &inherited,
+OGRGeometryUniquePtr GeometryFromGml::partsOf(const QDomElement &element, const QString &inherited,
     const GeometrySource &source, const std::function<void()> &refuseParts)
 {
     const QString system = gmlSystemOf(element, inherited);
@@ -210,19 +210,17 @@ OGRGeometryUniquePtr GmlImport::partsOf(const QDomElement &element, const QStrin
 }
 
 // Only a refusal names the feature.
-void GmlImport::refuse(const char *message, const GeometrySource &source)
+void GeometryFromGml::refuse(messages::Refusal message, const GeometrySource &source)
 {
-    throw logicError(
-        formatMessage(message, source.table, QString::number(source.id), geometryAttributeLabel(source.attribute)));
+    throw failure(message, source.table, QString::number(source.id), geometryAttributeLabel(source.attribute));
 }
 
-void GmlImport::refuse(const char *message, const GeometrySource &source, const QString &detail)
+void GeometryFromGml::refuse(messages::Refusal message, const GeometrySource &source, const QString &detail)
 {
-    throw logicError(formatMessage(
-        message, source.table, QString::number(source.id), geometryAttributeLabel(source.attribute), detail));
+    throw failure(message, source.table, QString::number(source.id), geometryAttributeLabel(source.attribute), detail);
 }
 
-GmlImport::Resolved GmlImport::resolve(const QString &srsName)
+GeometryFromGml::Resolved GeometryFromGml::resolve(const QString &srsName)
 {
     // Without an srsName the coordinates are taken to be in the layer's system already.
     if (srsName.isEmpty())
@@ -240,7 +238,7 @@ GmlImport::Resolved GmlImport::resolve(const QString &srsName)
     return resolved;
 }
 
-OGRCoordinateTransformation *GmlImport::transformationFrom(int code, const OGRSpatialReference &system)
+OGRCoordinateTransformation *GeometryFromGml::transformationFrom(int code, const OGRSpatialReference &system)
 {
     auto known = transformations.find(code);
     if (known == transformations.end()) {
