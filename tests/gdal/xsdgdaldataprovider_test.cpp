@@ -392,7 +392,9 @@ TEST_F(GeoPackageTest, GeometriesAreCarriedIntoTheLayersSystemOrRefused)
         {"urn:x-ogc:def:crs:EPSG:6.11.2:4326"_q, latitudeFirst}, {"urn:x-ogc:def:crs:EPSG::4326"_q, latitudeFirst},
         {"urn:x-ogc:def:crs:EPSG:4326"_q, latitudeFirst},
         {"http://www.opengis.net/def/crs/EPSG/0/4326"_q, latitudeFirst}, {"EPSG:4326"_q, longitudeFirst},
-        {"http://www.opengis.net/gml/srs/epsg.xml#4326"_q, longitudeFirst}};
+        {"http://www.opengis.net/gml/srs/epsg.xml#4326"_q, longitudeFirst},
+        {"urn:ogc:def:crs:OGC:1.3:CRS84"_q, longitudeFirst},
+        {"http://www.opengis.net/def/crs/OGC/1.3/CRS84"_q, longitudeFirst}};
     std::vector<QStringList> moscow;
     for (const auto &[srsName, pos] : spellings)
         moscow.push_back({gml(pos, srsName)});

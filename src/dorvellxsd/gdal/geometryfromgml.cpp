@@ -34,7 +34,16 @@ SrsName parseSrsName(const QString &srsName)
         QStringLiteral(R"(^(?:EPSG:|https?://www\.opengis\.net/gml/srs/epsg\.xml#)(\d{1,9})$)"),
         QRegularExpression::CaseInsensitiveOption);
 
+    // OGC's CRS84 is WGS 84 with longitude first, whichever spelling names it.
+    static const QRegularExpression crs84(
+        QStringLiteral(
+            R"(^(?:urn:ogc:def:crs:OGC:(?:1\.3)?:CRS84|https?://www\.opengis\.net/def/crs/OGC/1\.3/CRS84)$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    constexpr int wgs84 = 4326;
+
     const QString name = srsName.trimmed();
+    if (crs84.match(name).hasMatch())
+        return {wgs84, false};
     QRegularExpressionMatch match = authorityOrder.match(name);
     if (match.hasMatch())
         return {match.captured(1).toInt(), true};
