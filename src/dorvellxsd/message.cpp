@@ -2,7 +2,6 @@
 
 #include <dorvellxsd/xsdlanguage.h>
 
-#include <QLocale>
 #include <QTranslator>
 
 #include <atomic>
@@ -38,13 +37,54 @@ QString translated(const char *sourceText)
     return english.isEmpty() ? QString::fromUtf8(sourceText) : english;
 }
 
+/*
+ * The language of the messages the locale asks for, by the rule of gettext: the locale of messages
+ * is the first of LC_ALL, LC_MESSAGES and LANG that is set; in the "C" and "POSIX" locales the
+ * messages are untranslated, whatever LANGUAGE says; otherwise LANGUAGE lists the languages in the
+ * order of preference, and the first one the library has is taken.
+ */
+// The part of @p text before the first of @p ends (QByteArray::left takes nothing for -1).
+QByteArray before(const QByteArray &text, const char *ends)
+{
+    int end = text.size();
+    for (const char *c = ends; *c != '\0'; ++c) {
+        const int at = text.indexOf(*c);
+        if (at >= 0 && at < end)
+            end = at;
+    }
+    return text.left(end);
+}
+
+Language localeLanguage()
+{
+    QByteArray locale;
+    for (const char *variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        locale = qgetenv(variable);
+        if (!locale.isEmpty())
+            break;
+    }
+    const QByteArray name = before(locale, ".@");
+    if (name.isEmpty() || name == "C" || name == "POSIX")
+        return Language::English;
+    const auto languageOf = [](const QByteArray &entry) {
+        const QByteArray language = before(entry, "_.@");
+        return language == "ru" ? Language::Russian : language == "en" ? Language::English : Language::Host;
+    };
+    for (const QByteArray &entry : qgetenv("LANGUAGE").split(':')) {
+        const Language language = languageOf(entry);
+        if (language != Language::Host)
+            return language;
+    }
+    return languageOf(name) == Language::Russian ? Language::Russian : Language::English;
+}
+
 } // namespace
 
 void setMessageLanguage(const QString &language)
 {
     Language chosen = Language::English;
     if (language.isEmpty())
-        chosen = QLocale::system().language() == QLocale::Russian ? Language::Russian : Language::English;
+        chosen = localeLanguage();
     else if (language == QLatin1String("ru"))
         chosen = Language::Russian;
     else if (language != QLatin1String("en"))

@@ -10,8 +10,10 @@ namespace pelmak {
 /**
  * Chooses the language of the library's messages, for the whole process: "ru" (the Russian
  * source texts) or "en" (the English catalogue built into the library); an empty @p language
- * takes it from the locale (LC_ALL, LC_MESSAGES, LANG): Russian in a Russian locale, English in
- * every other, "C" and "C.UTF-8" included.
+ * takes it from the locale as gettext does: the first of LC_ALL, LC_MESSAGES and LANG that is set
+ * names the locale; in "C", "C.UTF-8" and "POSIX" the messages are English; in any other the first
+ * of the languages LANGUAGE lists that is "ru" or "en" is taken, else Russian in a Russian locale and
+ * English in every other.
  *
  * Until a host calls this, every message passes through Qt's translation lookup
  * (QObject::tr), so that translators the host installs in its application replace the texts.

@@ -319,3 +319,25 @@ TEST_F(Exchange, EnvironmentFailuresAreRuntimeErrorsAndRefusalsLogicErrors)
     }
     EXPECT_EQ(readRows(constrained, "register").size(), 0u);
 }
+
+// Without a language chosen, messages follow the locale as gettext does: LANGUAGE ranks the languages,
+// except in the "C" locale, whose messages are untranslated.
+TEST(MessageLanguage, FollowsTheLocaleAsGettextDoes)
+{
+    const struct
+    {
+        const char *lcAll, *lcMessages, *lang, *language, *expected;
+    } locales[] = {{"C.UTF-8", "", "ru_RU.UTF-8", "ru", "en"}, {"POSIX", "", "", "ru", "en"},
+        {"", "", "ru_RU.UTF-8", "", "ru"}, {"", "ru_RU.UTF-8", "en_US.UTF-8", "", "ru"},
+        {"", "", "ru_RU.UTF-8", "en:ru", "en"}, {"", "", "de_DE.UTF-8", "de:ru", "ru"}, {"", "", "", "ru", "en"}};
+    for (const auto &locale : locales) {
+        SCOPED_TRACE(std::string(locale.lcAll) + "|" + locale.lcMessages + "|" + locale.lang + "|" + locale.language);
+        qputenv("LC_ALL", locale.lcAll);
+        qputenv("LC_MESSAGES", locale.lcMessages);
+        qputenv("LANG", locale.lang);
+        qputenv("LANGUAGE", locale.language);
+        setMessageLanguage();
+        EXPECT_EQ(messageLanguage().toStdString(), locale.expected);
+    }
+    setMessageLanguage(QStringLiteral("ru"));
+}
