@@ -20,7 +20,6 @@ copies instead.
 from __future__ import annotations
 
 import os
-import xml.parsers.expat
 from dataclasses import dataclass, field
 from itertools import groupby
 from typing import Any, Callable, Iterable, Iterator, NamedTuple, Optional, Sequence, Union
@@ -450,18 +449,6 @@ def _column(kind: str, values: list, index: Any) -> Any:
     return pandas.Series(values, index=index, dtype=object)
 
 
-def _check_geometry(feature: Feature) -> None:
-    """Refuses a geometry text that is not well-formed XML."""
-    # The document writer leaves out a geometry that is no XML; here it is refused instead.
-    if feature.geometry is None:
-        return
-    try:
-        xml.parsers.expat.ParserCreate().Parse(feature.geometry, True)
-    except xml.parsers.expat.ExpatError as error:
-        raise RefusedError(f"table {feature.table}, feature {feature.id}: the geometry is not "
-                           f"well-formed XML: {error}") from None
-
-
 def _check_values(feature: Feature) -> None:
     """Refuses a value that is not text: the writer writes the text it is given."""
     for attribute, value in feature.values.items():
@@ -513,7 +500,6 @@ class DocumentWriter:
             rows = []
             for feature in run:
                 _check_values(feature)
-                _check_geometry(feature)
                 rows.append((feature.id, dict(feature.values), feature.geometry))
             self._native.write(table, rows)
 

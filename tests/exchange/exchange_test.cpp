@@ -6,6 +6,7 @@
 #include <dorvellxsd/exchange/xsdexchangewriter.h>
 #include <dorvellxsd/exchange/xsdexport.h>
 #include <dorvellxsd/exchange/xsdimport.h>
+#include <dorvellxsd/xsdlanguage.h>
 
 #include <QDir>
 #include <QFile>
@@ -259,6 +260,14 @@ TEST_F(Exchange, ExchangeWriterWritesOnlyWhatTheSchemaDescribes)
         "Таблица Rightholder, объект 1: у таблицы нет геометрии");
     EXPECT_EQ(logicErrorOf([&] { writer.write("Rightholder", {missing}); }),
         "Таблица Rightholder, объект 1: нет значения name, а схема его требует");
+    const XsdFeatureValues unplaced{
+        2, {{"pointNumber", "2"}, {"elevation", "1"}, {"markType", "pin"}}, QStringLiteral("412000 6190000")};
+    EXPECT_EQ(
+        logicErrorOf([&] { writer.write("SurveyPoint", {unplaced}); })
+            .rfind(
+                "Геометрия не распознана. Слой SurveyPoint. Объект 2. Геометрия, стоящая в самом объекте вне свойств\n",
+                0),
+        0u);
     writer.write("rightholder", {holder});
     writer.commit();
     EXPECT_EQ(writer.featureCount(), 1);

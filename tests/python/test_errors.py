@@ -44,7 +44,7 @@ ACCEPTED = dorvellxsd.Feature("Rightholder", 1, {"holderId": "1", "name": "n", "
     (dorvellxsd.Feature("Road", 5, {"name": "n", "roadClass": "c", "lanes": "2"}),
      "Table Road, feature 5: no value for the geometry, which the schema requires"),
     (dorvellxsd.Feature("Road", 6, {"name": "n", "roadClass": "c", "lanes": "2"}, "<gml:Point>"),
-     "table Road, feature 6: the geometry is not well-formed XML"),
+     r"Geometry not recognised\. Layer Road\. Feature 6\."),
     (dorvellxsd.Feature("Rightholder", 7, {"holderId": "1", "name": "n", "kind": "k", "inn": "7"}, "<gml:Point/>"),
      "Table Rightholder, feature 7: the table has no geometry"),
     (dorvellxsd.Feature("Нет", 8, {}), "The schema declares no table Нет"),

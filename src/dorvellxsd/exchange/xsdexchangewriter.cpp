@@ -1,6 +1,8 @@
 #include "xsdexchangewriter.h"
 
 #include "../gdal/datasourcefiles_p.h"
+#include "../gdal/geometryfromgml_p.h"
+#include "../gdal/gmltext_p.h"
 #include "../message_p.h"
 
 #include <dorvellxsd/data/xsdtabledata.h>
@@ -11,6 +13,15 @@
 
 namespace pelmak {
 namespace {
+
+// The document writer would leave out a geometry whose text is no XML element without a word.
+void refuseUnwritableGeometry(const XsdElement &table, const XsdFeatureValues &feature, const XsdAttribute &attribute)
+{
+    const GmlTextCheck text = checkGmlText(*feature.geometry);
+    if (text.problem == GmlTextCheck::Problem::NotXml || feature.geometry->isEmpty())
+        throw failure(messages::GeometryNotReadable, table.name, QString::number(feature.id),
+            geometryAttributeLabel(attribute.kind == XsdAttribute::Geometry ? QString() : attribute.name), text.detail);
+}
 
 // The record of @p feature in @p table's attribute order; a value of no plain attribute, a
 // missing required value or a geometry the table has no place for is refused.
@@ -28,6 +39,8 @@ XsdFeatureData recordOf(const XsdElement &table, const XsdFeatureValues &feature
         if (!given && attribute.minOccurs > 0)
             throw failure(messages::RequiredValueMissing, table.name, QString::number(feature.id),
                 geometry ? formatMessage(messages::TheGeometry) : attribute.name);
+        if (geometry && given)
+            refuseUnwritableGeometry(table, feature, attribute);
         known += !geometry && given ? 1 : 0;
         geometryTaken = geometryTaken || geometry;
         record.values.append(!given ? QString() : geometry ? *feature.geometry : *value);
