@@ -237,6 +237,12 @@ TEST_F(Exchange, ImportMakesLayersInTheSystemOfTheirGeometries)
         "Слой SurveyPoint после импорта хранит не столько объектов, сколько должен (100 вместо 700): драйвер "
         "сохранил не все");
     EXPECT_FALSE(QFileInfo::exists(flatGeobuf.target));
+    // GeoJSON writes its features only as the file closes: they are counted in the file opened again.
+    XsdImportRequest geoJson = flatGeobuf;
+    geoJson.target = path("late-geometries.geojson");
+    geoJson.createDriver = "GeoJSON";
+    EXPECT_EQ(XsdImport(geoJson).run().stored.value(0).features, 700);
+    EXPECT_EQ(readRows(geoJson.target, "SurveyPoint").size(), 700u);
 }
 
 // The writer checks each feature against its table before writing any of a call's features, and cannot

@@ -144,7 +144,9 @@ public:
     {
     }
 
+    XsdDataSourceOptions dataSourceOptions() const;
     void openTarget();
+    void reopenTarget();
     void refuseOverwritingInputs() const;
     DocumentReading readDocument() const;
     void checkBeforeWriting(DroppedValues &dropped);
@@ -163,6 +165,7 @@ public:
 
     XsdTables schema;
     std::unique_ptr<XsdGdalDataProvider> target;
+    QStringList targetFiles; ///< of a target closed to be opened again
     bool newSource = false;
     bool transaction = false;     ///< the import runs in a transaction, which takes back what it made
     bool transactionOpen = false;
@@ -173,16 +176,34 @@ public:
     void checkFeaturesKept(const QMap<QString, qint64> &stored) const;
 };
 
-void XsdImportPrivate::openTarget()
+XsdDataSourceOptions XsdImportPrivate::dataSourceOptions() const
 {
     XsdDataSourceOptions options;
     options.networkAccess = request.access.networkAccess;
     options.gdalOptions = request.gdalOptions;
+    return options;
+}
+
+void XsdImportPrivate::openTarget()
+{
     newSource = request.create && isFilePath(request.target) && !QFileInfo::exists(request.target);
     if (newSource)
-        target = XsdGdalDataProvider::createDataSource(request.target, request.createDriver, options);
+        target = XsdGdalDataProvider::createDataSource(request.target, request.createDriver, dataSourceOptions());
     else
-        target = std::make_unique<XsdGdalDataProvider>(request.target, false, options);
+        target = std::make_unique<XsdGdalDataProvider>(request.target, false, dataSourceOptions());
+}
+
+/*
+ * Some drivers without transactions write a layer's features only as the data source closes
+ * (GeoJSON), so the features kept are counted in the target opened again: read-only where the
+ * import made it, since a failure then removes it whole and some drivers (FlatGeobuf) cannot
+ * update what they wrote.
+ */
+void XsdImportPrivate::reopenTarget()
+{
+    targetFiles = target->fileList();
+    target.reset();
+    target = std::make_unique<XsdGdalDataProvider>(request.target, newSource, dataSourceOptions());
 }
 
 void XsdImportPrivate::refuseOverwritingInputs() const
@@ -356,14 +377,14 @@ void XsdImportPrivate::undo() noexcept
         if (transactionOpen)
             target->rollbackTransaction();
         if (newSource) {
-            const QStringList files = target->fileList();
+            const QStringList files = target ? target->fileList() : targetFiles;
             target.reset();
             for (const QString &file : files)
                 QFile::remove(file);
             QDir().rmdir(request.target); // a folder the driver made for its files
             return;
         }
-        if (!transaction) {
+        if (!transaction && target) {
             for (const QString &layer : std::as_const(created))
                 target->deleteLayer(layer);
         }
@@ -402,6 +423,8 @@ XsdImportResult XsdImportPrivate::run()
             transaction = transactionOpen = true;
         }
         const QMap<QString, qint64> stored = insertDocument(dropped);
+        if (!transaction)
+            reopenTarget();
         checkFeaturesKept(stored);
         if (transactionOpen) {
             transactionOpen = false;
