@@ -360,20 +360,34 @@ bool coordinatesIn(const QDomElement &element, const QString &effective, const Q
     return true;
 }
 
-// Each element's text in one piece, as GDAL reads only the first.
+/*
+ * Each element's text in one piece, as GDAL reads only the first. Texts are joined here rather
+ * than by QDomNode::normalize, which never frees the nodes it merges.
+ */
 void joinTexts(QDomNode node)
 {
+    QDomText text;
     for (QDomNode child = node.firstChild(); !child.isNull();) {
         QDomNode next = child.nextSibling();
-        if (child.isComment() || child.isProcessingInstruction())
+        if (child.isComment() || child.isProcessingInstruction()) {
             node.removeChild(child);
-        else if (child.isCDATASection())
-            node.replaceChild(node.ownerDocument().createTextNode(child.nodeValue()), child);
-        else if (child.isElement())
-            joinTexts(child);
+        } else if (child.isText() || child.isCDATASection()) {
+            if (!text.isNull()) {
+                text.appendData(child.nodeValue());
+                node.removeChild(child);
+            } else if (child.isCDATASection()) {
+                text = node.ownerDocument().createTextNode(child.nodeValue());
+                node.replaceChild(text, child);
+            } else {
+                text = child.toText();
+            }
+        } else {
+            text.clear();
+            if (child.isElement())
+                joinTexts(child);
+        }
         child = next;
     }
-    node.normalize();
 }
 
 } // namespace
