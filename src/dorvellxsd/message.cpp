@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <optional>
 
 namespace pelmak {
 namespace {
@@ -37,12 +38,6 @@ QString translated(const char *sourceText)
     return english.isEmpty() ? QString::fromUtf8(sourceText) : english;
 }
 
-/*
- * The language of the messages the locale asks for, by the rule of gettext: the locale of messages
- * is the first of LC_ALL, LC_MESSAGES and LANG that is set; in the "C" and "POSIX" locales the
- * messages are untranslated, whatever LANGUAGE says; otherwise LANGUAGE lists the languages in the
- * order of preference, and the first one the library has is taken.
- */
 // The part of @p text before the first of @p ends (QByteArray::left takes nothing for -1).
 QByteArray before(const QByteArray &text, const char *ends)
 {
@@ -55,6 +50,23 @@ QByteArray before(const QByteArray &text, const char *ends)
     return text.left(end);
 }
 
+// The language of a locale or LANGUAGE entry ("ru_RU.UTF-8", "en"), where the library has it.
+std::optional<Language> catalogueLanguage(const QByteArray &entry)
+{
+    const QByteArray language = before(entry, "_.@");
+    if (language == "ru")
+        return Language::Russian;
+    if (language == "en")
+        return Language::English;
+    return std::nullopt;
+}
+
+/*
+ * The language of the messages the locale asks for, by the rule of gettext: the locale of messages
+ * is the first of LC_ALL, LC_MESSAGES and LANG that is set; in the "C" and "POSIX" locales the
+ * messages are untranslated, whatever LANGUAGE says; otherwise LANGUAGE lists the languages in the
+ * order of preference, and the first one the library has is taken.
+ */
 Language localeLanguage()
 {
     QByteArray locale;
@@ -66,16 +78,11 @@ Language localeLanguage()
     const QByteArray name = before(locale, ".@");
     if (name.isEmpty() || name == "C" || name == "POSIX")
         return Language::English;
-    const auto languageOf = [](const QByteArray &entry) {
-        const QByteArray language = before(entry, "_.@");
-        return language == "ru" ? Language::Russian : language == "en" ? Language::English : Language::Host;
-    };
     for (const QByteArray &entry : qgetenv("LANGUAGE").split(':')) {
-        const Language language = languageOf(entry);
-        if (language != Language::Host)
-            return language;
+        if (const std::optional<Language> language = catalogueLanguage(entry))
+            return *language;
     }
-    return languageOf(name) == Language::Russian ? Language::Russian : Language::English;
+    return catalogueLanguage(name).value_or(Language::English);
 }
 
 } // namespace
