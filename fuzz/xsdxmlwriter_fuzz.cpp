@@ -300,7 +300,11 @@ bool deservesRefusal(const XsdTableData &tableData)
     if (!isWritableName(table.name))
         return true;
     const QList<XsdAttribute> &attributes = table.complexType.attributes;
+    QSet<int> ids; // a gml:id is written once per document
     for (const XsdFeatureData &feature : features) {
+        if (ids.contains(feature.id))
+            return true;
+        ids.insert(feature.id);
         for (int i = 0; i < attributes.size(); ++i) {
             const XsdAttribute &attribute = attributes.at(i);
             const QString value = feature.values.value(i);
