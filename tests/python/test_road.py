@@ -105,16 +105,6 @@ def test_export_of_chosen_tables_with_a_filter(work, schema, source):
     assert len(features) < TABLES["Road"]
 
 
-def test_failed_export_leaves_the_earlier_file(work, schema, source):
-    # Road is written whole before the filter fails on Building, which has no lanes.
-    document = work / "прежняя выгрузка.gml"
-    document.write_bytes(b"earlier content")
-    with pytest.raises(dorvellxsd.DorvellxsdError):
-        dorvellxsd.export(schema, source, document, tables=["Road", "Building"], where="lanes >= 2")
-    assert document.read_bytes() == b"earlier content"
-    assert [p.name for p in work.iterdir() if p.name.startswith(document.name)] == [document.name]
-
-
 def test_import_of_chosen_tables_into_new_layers(work, schema, document):
     # Only the layers of the tables asked for are made; creating them needs the schema.
     target = work / "выбранные.gpkg"
