@@ -340,7 +340,8 @@ TEST_F(Exchange, EnvironmentFailuresAreRuntimeErrorsAndRefusalsLogicErrors)
 }
 
 // A failure in the last batch of a long document leaves no feature of the earlier batches: a data source the
-// import made goes whole, an existing one keeps what it held, a layer the import created goes again.
+// import made goes whole, an existing one keeps what it held, a layer the import created goes again (also
+// where the target has no transactions).
 TEST_F(Exchange, ImportIsAllOrNothingAcrossBatches)
 {
     const QString points = writeSurveyPoints("broken-at-the-end.gml", 2500, true);
@@ -364,6 +365,13 @@ TEST_F(Exchange, ImportIsAllOrNothingAcrossBatches)
         EXPECT_EQ(readRows(existing, "SurveyPoint"), before);
         EXPECT_EQ(openWithGdal(existing)->GetLayerCount(), 1);
     }
+    // Without a transaction, what was stored stays, but not the layers the import made.
+    const QString shapes = path("broken-shapes");
+    createLayer(*createDataSource(shapes, "ESRI Shapefile"), "Road", wkbLineString, {{"name"}});
+    XsdImportRequest request = importOf(points, shapes, true);
+    request.allowWithoutTransaction = true;
+    EXPECT_NE(logicErrorOf([&] { XsdImport(request).run(); }).find("SurveyPoint"), std::string::npos);
+    EXPECT_EQ(readRows(shapes, "SurveyPoint"), Rows{"no layer SurveyPoint"});
 }
 
 // Layers the import makes have a field of the type of each attribute, which stores the value exactly.
