@@ -22,22 +22,12 @@ namespace {
 
 const QStringList SampleTables = {"Building", "Parcel", "Rightholder", "Road", "SurveyPoint"};
 
-// A layer of a data source opened through GDAL alone; no layer where either is missing.
-struct GdalLayer
-{
-    GdalLayer(const QString &source, const char *name)
-        : dataset(GDALDataset::Open(source.toUtf8().constData(), GDAL_OF_VECTOR))
-        , layer(dataset ? dataset->GetLayerByName(name) : nullptr)
-    {
-    }
-    GDALDatasetUniquePtr dataset;
-    OGRLayer *layer;
-};
-
+// The features of a layer as GDAL counts them; -1 where the data source or the layer is missing.
 qint64 featureCount(const QString &source, const char *layerName)
 {
-    const GdalLayer opened(source, layerName);
-    return opened.layer ? opened.layer->GetFeatureCount() : -1;
+    const GDALDatasetUniquePtr dataset(GDALDataset::Open(source.toUtf8().constData(), GDAL_OF_VECTOR));
+    OGRLayer *layer = dataset ? dataset->GetLayerByName(layerName) : nullptr;
+    return layer ? layer->GetFeatureCount() : -1;
 }
 
 QString writeText(const QString &path, const QByteArray &text)
@@ -52,7 +42,7 @@ QByteArray fileContent(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A new data source of @p driver at @p target holding copies of the @p layers of @p source.
+// A new data source of @p driver at @p target holding copies of the @p layers of @p source (text in UTF-8).
 QString copyLayers(const QString &source, const QString &target, const char *driver, const QStringList &layers)
 {
     const GDALDatasetUniquePtr from(GDALDataset::Open(source.toUtf8().constData(), GDAL_OF_VECTOR));
