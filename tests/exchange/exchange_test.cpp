@@ -3,6 +3,7 @@
 
 #include "../gdal/gdaltestsupport.h"
 
+#include <dorvellxsd/exchange/xsdconsentneeded.h>
 #include <dorvellxsd/exchange/xsdexchangewriter.h>
 #include <dorvellxsd/exchange/xsdexport.h>
 #include <dorvellxsd/exchange/xsdimport.h>
@@ -87,6 +88,18 @@ protected:
         return file.fileName();
     }
 
+    // @p count survey points; with a broken last one, whose position has one coordinate.
+    static QString writeSurveyPoints(const QString &name, int count, bool lastBroken)
+    {
+        QByteArray members;
+        for (int i = 1; i <= count; ++i)
+            members += "<gml:featureMember><SurveyPoint gml:id=\"SurveyPoint." + QByteArray::number(i)
+                + "\"><pointNumber>" + QByteArray::number(i) + "</pointNumber><elevation>1</elevation><markType>pin"
+                  "</markType><gml:Point srsName=\"EPSG:32637\"><gml:pos>412000"
+                + (lastBroken && i == count ? "" : " 6190000") + "</gml:pos></gml:Point></SurveyPoint></gml:featureMember>\n";
+        return writeDocument(name, members);
+    }
+
     // The sample data exported once, every table.
     static QString document()
     {
@@ -102,8 +115,9 @@ protected:
 } // namespace
 
 // What GDAL opens for a source counts, not how it is spelt: a layer named in the connection string, a
-// Shapefile's .dbf, the file a VRT reads. The earlier file stays, and so does the schema.
-TEST_F(Exchange, ExportRefusesToReplaceAnyOfItsInputs)
+// Shapefile's .dbf, the file a VRT reads. The earlier file stays, and so does the schema; an import
+// refuses a target that is its document, before reading it.
+TEST_F(Exchange, NeitherRoadReplacesAnyOfItsInputs)
 {
     const QString gpkg = path("inputs.gpkg");
     ASSERT_TRUE(QFile::copy(path("source.gpkg"), gpkg));
@@ -115,8 +129,9 @@ TEST_F(Exchange, ExportRefusesToReplaceAnyOfItsInputs)
     }
     QFile vrt(path("road.vrt"));
     ASSERT_TRUE(vrt.open(QIODevice::WriteOnly));
-    vrt.write("<OGRVRTDataSource><OGRVRTLayer name=\"Road\"><SrcDataSource relativeToVRT=\"1\">shapes/Road.shp"
-              "</SrcDataSource></OGRVRTLayer></OGRVRTDataSource>");
+    vrt.write(
+        "<OGRVRTDataSource><OGRVRTLayer name=\"Road\"><SrcDataSource relativeToVRT=\"1\">shapes/Road.shp"
+        "</SrcDataSource></OGRVRTLayer></OGRVRTDataSource>");
     vrt.close();
 
     const struct
@@ -136,6 +151,8 @@ TEST_F(Exchange, ExportRefusesToReplaceAnyOfItsInputs)
         EXPECT_TRUE(message.contains(input.document) && message.contains("заменил бы")) << message.toStdString();
         EXPECT_EQ(fileContent(input.document), before);
     }
+    EXPECT_NE(
+        logicErrorOf([&] { XsdImport(importOf(gpkg, gpkg, false)).run(); }).find("заменил бы"), std::string::npos);
 }
 
 // Every table of the schema is looked up by name; those the source lacks are named, never skipped in
@@ -260,7 +277,9 @@ TEST_F(Exchange, ExchangeWriterWritesOnlyWhatTheSchemaDescribes)
     placed.geometry = QStringLiteral("<gml:Point><gml:pos>1 2</gml:pos></gml:Point>");
     XsdFeatureValues missing = holder;
     missing.values.remove("name");
-    EXPECT_EQ(logicErrorOf([&] { writer.write("Rightholder", {holder, extra}); }),
+    EXPECT_EQ(logicErrorOf([&] {
+        writer.write("Rightholder", {holder, extra});
+    }),
         "Таблица Rightholder, объект 1: у таблицы нет атрибута width");
     EXPECT_EQ(logicErrorOf([&] { writer.write("Rightholder", {placed}); }),
         "Таблица Rightholder, объект 1: у таблицы нет геометрии");
@@ -333,6 +352,213 @@ TEST_F(Exchange, EnvironmentFailuresAreRuntimeErrorsAndRefusalsLogicErrors)
         EXPECT_NE(message.find(met.message), std::string::npos) << message;
     }
     EXPECT_EQ(readRows(constrained, "register").size(), 0u);
+}
+
+// A failure in the last batch of a long document leaves no feature of the earlier batches: a data source the
+// import made goes whole, an existing one keeps what it held, a layer the import created goes again (also
+// where the target has no transactions).
+TEST_F(Exchange, ImportIsAllOrNothingAcrossBatches)
+{
+    const QString points = writeSurveyPoints("broken-at-the-end.gml", 2500, true);
+    const QString fresh = path("broken-fresh.gpkg");
+    EXPECT_NE(
+        logicErrorOf([&] { XsdImport(importOf(points, fresh, true)).run(); }).find("SurveyPoint"), std::string::npos);
+    EXPECT_FALSE(QFileInfo::exists(fresh));
+
+    const QString existing = path("broken-existing.gpkg");
+    {
+        const GDALDatasetUniquePtr dataset = createDataSource(existing);
+        addFeature(
+            createLayer(*dataset, "SurveyPoint", wkbPoint, {{"pointNumber"}, {"elevation"}, {"markType"}}, 32637),
+            {"0", "1", "pin"}, "POINT (1 2)");
+    }
+    const Rows before = readRows(existing, "SurveyPoint");
+    for (const bool concurrent : {false, true}) {
+        XsdImportRequest request = importOf(points, existing, true);
+        request.concurrent = concurrent;
+        EXPECT_NE(logicErrorOf([&] { XsdImport(request).run(); }).find("SurveyPoint"), std::string::npos);
+        EXPECT_EQ(readRows(existing, "SurveyPoint"), before);
+        EXPECT_EQ(openWithGdal(existing)->GetLayerCount(), 1);
+    }
+    // Without a transaction, what was stored stays, but not the layers the import made.
+    const QString shapes = path("broken-shapes");
+    createLayer(*createDataSource(shapes, "ESRI Shapefile"), "Road", wkbLineString, {{"name"}});
+    XsdImportRequest request = importOf(points, shapes, true);
+    request.allowWithoutTransaction = true;
+    EXPECT_NE(logicErrorOf([&] { XsdImport(request).run(); }).find("SurveyPoint"), std::string::npos);
+    EXPECT_EQ(readRows(shapes, "SurveyPoint"), Rows{"no layer SurveyPoint"});
+}
+
+// Layers the import makes have a field of the type of each attribute, which stores the value exactly.
+TEST_F(Exchange, ImportTypesTheFieldsOfTheLayersItMakes)
+{
+    const QString schema = DORVELLXSD_TEST_DATA_DIR "/xsd/value-types.xsd";
+    const QStringList fields{"count", "total", "flag", "day", "moment", "amount", "level", "share", "label"};
+    const std::vector<QStringList> features{
+        {"-3", "9000000000", "true", "2024-05-01", "2024-05-01T10:30:00", "12.5", "7", "-0.25", "a b"},
+        {"2147483647", "-9000000000", "1", "1999-12-31", "2024-05-01T10:30:00Z", "1000.0", "0", "3", ""}};
+    QByteArray members;
+    for (const QStringList &values : features) {
+        members += "<gml:featureMember><Sample>";
+        for (int i = 0; i < values.size(); ++i)
+            members += QString("<%1>%2</%1>").arg(fields[i], values[i]).toUtf8();
+        members += "</Sample></gml:featureMember>\n";
+    }
+    XsdImportRequest request = importOf(writeDocument("typed.gml", members), path("typed.gpkg"), true);
+    request.schemaPath = schema;
+    XsdImport(request).run();
+    const GDALDatasetUniquePtr dataset = openWithGdal(request.target);
+    const OGRFeatureDefn &layer = *dataset->GetLayerByName("Sample")->GetLayerDefn();
+    QStringList types;
+    for (int i = 0; i < layer.GetFieldCount(); ++i)
+        types.append(QString("%1 %2/%3")
+                         .arg(layer.GetFieldDefn(i)->GetNameRef(),
+                             OGRFieldDefn::GetFieldTypeName(layer.GetFieldDefn(i)->GetType()),
+                             OGRFieldDefn::GetFieldSubTypeName(layer.GetFieldDefn(i)->GetSubType())));
+    EXPECT_EQ(types.join(", "),
+        "count Integer/None, total Integer64/None, flag Integer/Boolean, day Date/None, moment DateTime/None, "
+        "amount Real/None, level Integer/None, rank Integer/None, share Real/None, codes String/None, "
+        "either String/None, sign String/None, label String/None, anything String/None");
+    EXPECT_EQ(readRows(request.target, "Sample"),
+        Rows({"count=-3;total=9000000000;flag=1;day=2024/05/01;moment=2024/05/01 10:30:00;amount=12.5;level=7;rank "
+              "null;share=-0.25;codes null;either null;sign null;label=a b;anything null;|",
+            "count=2147483647;total=-9000000000;flag=1;day=1999/12/31;moment=2024/05/01 10:30:00+00;amount=1000;"
+            "level=0;rank null;share=3;codes null;either null;sign null;label=;anything null;|"}));
+
+    // A system a document names by a file of the machine is not read: the layer would be in a system the
+    // document only points at.
+    QFile system(path("system.wkt"));
+    ASSERT_TRUE(system.open(QIODevice::WriteOnly) && system.write(SRS_WKT_WGS84_LAT_LONG) > 0);
+    system.close();
+    const QString points = writeDocument("file-system.gml",
+        "<gml:featureMember><SurveyPoint><pointNumber>1</pointNumber><gml:Point srsName=\"" + system.fileName().toUtf8()
+            + "\"><gml:pos>1 2</gml:pos></gml:Point></SurveyPoint></gml:featureMember>\n");
+    EXPECT_NE(logicErrorOf([&] {
+        XsdImport(importOf(points, path("file-system.gpkg"), true)).run();
+    }).find("неизвестна GDAL без обращения к сети и файлам"),
+        std::string::npos);
+}
+
+// A value the target has no place for fails the import, counted per table and attribute over the whole
+// document, nothing stored; allowed, the rest is stored. A second geometry that repeats the first loses nothing.
+TEST_F(Exchange, ImportDropsNoValueUnasked)
+{
+    const auto point = [](const char *position) {
+        return "<gml:Point srsName=\"EPSG:32637\"><gml:pos>" + QByteArray(position) + "</gml:pos></gml:Point>";
+    };
+    const QByteArray head = "<gml:featureMember><Road><lanes>";
+    const QString roads = writeDocument("dropping.gml",
+        head + "1</lanes><surface>a</surface>" + point("1 2") + "</Road></gml:featureMember>\n" + head
+            + "2</lanes><surface></surface></Road></gml:featureMember>\n" + head + "3</lanes><a>" + point("3 4")
+            + "</a><b>" + point("3 4") + "</b></Road></gml:featureMember>\n" + head + "4</lanes><a>" + point("5 6")
+            + "</a><b>" + point("7 8") + "</b></Road></gml:featureMember>\n");
+    const struct
+    {
+        const char *name;
+        OGRwkbGeometryType geometry;
+        QStringList dropped; // table.attribute:count:reason
+        Rows stored;
+    } cases[] = {
+        {"no-surface.gpkg", wkbPoint, {"Road.b:1:2", "Road.surface:2:0"},
+            {"lanes=1;|POINT (1 2)", "lanes=2;|", "lanes=3;|POINT (3 4)", "lanes=4;|POINT (5 6)"}},
+        {"no-geometry.gpkg", wkbNone, {"Road.a:2:1", "Road.b:2:1", "Road.geometry:1:1", "Road.surface:2:0"},
+            {"lanes=1;|", "lanes=2;|", "lanes=3;|", "lanes=4;|"}},
+    };
+    for (const auto &expected : cases) {
+        SCOPED_TRACE(expected.name);
+        XsdImportRequest request = importOf(roads, path(expected.name), false);
+        createLayer(*createDataSource(request.target), "Road", expected.geometry, {{"lanes", OFTInteger}}, 32637);
+        const std::string refusal = logicErrorOf([&] { XsdImport(request).run(); });
+        EXPECT_EQ(readRows(request.target, "Road"), Rows());
+
+        request.allowDropping = true;
+        QStringList dropped;
+        for (const XsdDroppedValues &values : XsdImport(request).run().dropped) {
+            dropped.append(
+                QString("%1.%2:%3:%4").arg(values.table, values.attribute).arg(values.count).arg(values.reason));
+            EXPECT_NE(refusal.find(values.describe().toStdString()), std::string::npos) << refusal;
+        }
+        EXPECT_EQ(dropped, expected.dropped);
+        EXPECT_EQ(readRows(request.target, "Road"), expected.stored);
+    }
+}
+
+// Into a target without transactions only with consent, and then only once every table has its layer; a layer
+// that holds features takes more, replaces them or refuses, as asked; a table the document lacks is refused.
+TEST_F(Exchange, ImportAsksBeforeWhatItCannotUndo)
+{
+    const QString shapes = path("shapes-target");
+    {
+        const GDALDatasetUniquePtr source = openWithGdal(path("source.gpkg"));
+        const GDALDatasetUniquePtr target = createDataSource(shapes, "ESRI Shapefile");
+        CPLStringList utf8;
+        utf8.AddString("ENCODING=UTF-8");
+        for (const char *layer : {"Road", "SurveyPoint"})
+            ASSERT_NE(target->CopyLayer(source->GetLayerByName(layer), layer, utf8.List()), nullptr);
+    }
+    const Rows roads = readRows(shapes, "Road");
+    XsdImportRequest request = importOf(document(), shapes, false);
+    request.tables = QStringList{"Road", "SurveyPoint", "Building"};
+    const auto consentOf = [&] {
+        try {
+            XsdImport(request).run();
+        } catch (const XsdConsentNeeded &needed) {
+            return int(needed.consent());
+        }
+        return -1;
+    };
+    EXPECT_EQ(consentOf(), XsdConsentNeeded::WithoutTransaction);
+    request.allowWithoutTransaction = true;
+    EXPECT_NE(logicErrorOf([&] { XsdImport(request).run(); }).find("Building"), std::string::npos);
+    EXPECT_EQ(readRows(shapes, "Road"), roads);
+
+    request.target = path("existing.gpkg");
+    ASSERT_TRUE(QFile::copy(path("source.gpkg"), request.target));
+    request.tables = QStringList{"Road"};
+    request.existingFeatures = XsdImportRequest::ExistingFeatures::Refuse;
+    EXPECT_EQ(consentOf(), XsdConsentNeeded::ExistingFeatures);
+    request.existingFeatures = XsdImportRequest::ExistingFeatures::Overwrite;
+    XsdImport(request).run();
+    EXPECT_EQ(readRows(request.target, "Road").size(), roads.size());
+    request.tables = QStringList{"Parcels"};
+    EXPECT_EQ(logicErrorOf([&] { XsdImport(request).run(); }),
+        "В документе " + document().toStdString() + " нет таблицы Parcels");
+}
+
+// A large GeoPackage table is read by two threads in ranges of ids, some empty: the document is the one a
+// single reader writes, and a feature the second thread cannot read fails the export, leaving the earlier file.
+TEST_F(Exchange, ConcurrentExportWritesTheDocumentOfASingleReader)
+{
+    const QString source = path("many-points.gpkg");
+    {
+        const GDALDatasetUniquePtr dataset = createDataSource(source);
+        OGRLayer *layer =
+            createLayer(*dataset, "SurveyPoint", wkbPoint, {{"pointNumber"}, {"elevation"}, {"markType"}}, 32637);
+        ASSERT_EQ(dataset->StartTransaction(), OGRERR_NONE);
+        for (int i = 1; i <= 60000; ++i) {
+            if (i <= 25000 || i > 35000)
+                addFeature(layer, {std::to_string(i), "1", "pin"}, "POINT (412000 6190000)", i);
+        }
+        ASSERT_EQ(dataset->CommitTransaction(), OGRERR_NONE);
+    }
+    XsdExportRequest concurrent = exportOf(source, path("many-points.gml"), {"SurveyPoint"});
+    concurrent.concurrent = true;
+    EXPECT_EQ(XsdExport(concurrent).run().written.at(0).features, 50000);
+    XsdExportRequest single = exportOf(source, path("many-points-single.gml"), {"SurveyPoint"});
+    single.filter = "fid > 0";
+    XsdExport(single).run();
+    const QByteArray document = fileContent(concurrent.documentPath);
+    EXPECT_TRUE(document == fileContent(single.documentPath));
+
+    {
+        const GDALDatasetUniquePtr dataset = openWithGdal(source, GDAL_OF_VECTOR | GDAL_OF_UPDATE);
+        OGRLayer *layer = dataset->GetLayerByName("SurveyPoint");
+        const OGRFeatureUniquePtr point(layer->GetFeature(20000));
+        point->SetGeometry(std::make_unique<OGRPoint>().get()); // empty: no GML carries it
+        ASSERT_EQ(layer->SetFeature(point.get()), OGRERR_NONE);
+    }
+    EXPECT_NE(logicErrorOf([&] { XsdExport(concurrent).run(); }).find("20000"), std::string::npos);
+    EXPECT_TRUE(fileContent(concurrent.documentPath) == document);
 }
 
 // Without a language chosen, messages follow the locale as gettext does: LANGUAGE ranks the languages,

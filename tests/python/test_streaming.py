@@ -16,11 +16,6 @@ def test_features_are_the_same_in_any_batch_size(document):
     assert len(one_batch) == sum(TABLES.values())
     # 7 divides no table's size, so batches straddle the tables.
     assert list(dorvellxsd.read_features(document, batch_size=7)) == one_batch
-    assert list(dorvellxsd.read_features(document, batch_size=1)) == one_batch
-
-    parcel = next(f for f in one_batch if f.table == "Parcel" and f.id == 5)
-    assert parcel.values["address"] == "д. Берёзовка, улица Ленина, уч. 5"
-    assert parcel.geometry.startswith("<gml:Polygon")
     assert all(f.geometry is None for f in one_batch if f.table == "Rightholder")
     assert {f.table for f in dorvellxsd.read_features(document, tables=["Road"])} == {"Road"}
 
@@ -70,7 +65,8 @@ def broken(work, document):
     return path
 
 
-def test_validation_names_the_feature_of_each_diagnostic(schema, broken):
+def test_validation_names_the_feature_of_each_diagnostic(schema, document, broken):
+    assert list(dorvellxsd.iter_validate(schema, document)) == []
     result = dorvellxsd.validate(schema, broken)
     assert not result.valid and result.error_count == len(result.diagnostics) == 2
     assert [d.feature for d in result.diagnostics] == ["Parcel.5", "Road.2"]
@@ -79,10 +75,6 @@ def test_validation_names_the_feature_of_each_diagnostic(schema, broken):
     diagnostics = dorvellxsd.iter_validate(schema, broken, catalog=[])
     assert next(diagnostics) == result.diagnostics[0]
     assert list(diagnostics) == result.diagnostics[1:]
-
-
-def test_valid_document_has_no_diagnostics(schema, document):
-    assert list(dorvellxsd.iter_validate(schema, document)) == []
 
 
 @pytest.mark.parametrize("version, address", [

@@ -58,14 +58,3 @@ TEST(XsdTables, NamesSortByUtf16CodeUnitsWithDuplicates)
                                        table("Zeta", "T"), table("_x", "T"), table("10", "T"), table("Zeta", "T")});
     EXPECT_EQ(tables.tableNameList(), (QStringList{"10", "Zeta", "Zeta", "_x", "zeta", "Ёлка", "Дом", "ёж"}));
 }
-
-TEST(XsdTables, CopiesAreIndependent)
-{
-    XsdElement original = table("Roads", "RoadType", {"name"});
-    XsdTables tables = tablesOf({original});
-    original.complexType.attributes[0].name = "changed";
-    const XsdTables copy = tables;
-    tables.clear();
-    EXPECT_TRUE(tables.tableByName("Roads").name.isEmpty());
-    EXPECT_EQ(copy.attributeList("Roads"), QStringList{"name"});
-}
