@@ -125,6 +125,7 @@ public:
 
     // The global element declarations of the main schema's namespace, includes in their place.
     const QVector<const SchemaNode *> &featureCandidates() const { return candidates; }
+    int complexTypeCount() const { return complexTypes.size(); }
     // The namespaces of GML that the schema imports.
     const QSet<QString> &importedGml() const { return gmlImports; }
     // The target namespace of the schema the caller named; empty when it has none.

@@ -6,6 +6,7 @@
 #include "../xml/xmlcatalog_p.h"
 #include "../xml/xmlnamespaces_p.h"
 
+#include <QDebug>
 
 #include <cstring>
 
@@ -546,6 +547,8 @@ void XsdProvider::initFromXsd(const QString &path)
     tables.setGmlVersion(reader.gmlVersion(path));
     tables.setTargetNamespace(schema.targetNamespace());
 
+    qDebug() << schema.featureCandidates().size() << schema.complexTypeCount() << "tables"
+             << tables.tableNameList().size();
     currentTables = std::move(tables);
     skipped = std::move(notTables);
 }
