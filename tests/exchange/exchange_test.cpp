@@ -254,6 +254,18 @@ TEST_F(Exchange, ImportMakesLayersInTheSystemOfTheirGeometries)
         "Слой SurveyPoint после импорта хранит не столько объектов, сколько должен (100 вместо 700): драйвер "
         "сохранил не все");
     EXPECT_FALSE(QFileInfo::exists(flatGeobuf.target));
+    // A folder of Shapefiles goes whole, the files its data source does not list too.
+    XsdImportRequest shapefiles =
+        importOf(writeDocument("street.gml",
+                     "<gml:featureMember><Road gml:id=\"Road.1\"><name>улица</name>"
+                     "<roadClass>c</roadClass><lanes>2</lanes><gml:LineString srsName=\"EPSG:32637\">"
+                     "<gml:posList>0 0 1 1</gml:posList></gml:LineString></Road>"
+                     "</gml:featureMember>\n"),
+            path("roads-shp"), true);
+    shapefiles.createDriver = "ESRI Shapefile";
+    shapefiles.tables = QStringList{"Road"};
+    EXPECT_NE(logicErrorOf([&] { XsdImport(shapefiles).run(); }).find("улица"), std::string::npos);
+    EXPECT_FALSE(QFileInfo::exists(shapefiles.target));
     // GeoJSON writes its features only as the file closes: they are counted in the file opened again.
     XsdImportRequest geoJson = flatGeobuf;
     geoJson.target = path("late-geometries.geojson");

@@ -379,9 +379,16 @@ void XsdImportPrivate::undo() noexcept
         if (newSource) {
             const QStringList files = target ? target->fileList() : targetFiles;
             target.reset();
-            for (const QString &file : files)
-                QFile::remove(file);
-            QDir().rmdir(request.target); // a folder the driver made for its files
+            // A folder the driver made for its files goes with all it holds: the file list of a
+            // Shapefile folder names no .prj of a layer that failed.
+            if (QFileInfo(request.target).isDir()) {
+                QDir(request.target).removeRecursively();
+                return;
+            }
+            for (const QString &file : files) {
+                if (!file.isEmpty())
+                    QFile::remove(file);
+            }
             return;
         }
         if (!transaction && target) {
