@@ -47,26 +47,6 @@ void sql(const QString &connection, const std::string &statement)
 
 } // namespace
 
-// Batches of any size join up to what getDataFromLayer reads from the server, filtered or not.
-TEST_F(PostgisTest, BatchesJoinUpToTheWholeTable)
-{
-    sql(connection,
-        "DROP TABLE IF EXISTS wells; CREATE TABLE wells (fid serial PRIMARY KEY, depth integer,"
-        " name text, geom geometry(Point, 4326)); INSERT INTO wells (depth, name, geom) SELECT n, 'well ' || n,"
-        " CASE WHEN n % 5 = 0 THEN NULL ELSE ST_SetSRID(ST_MakePoint(n, n / 2.0), 4326) END"
-        " FROM generate_series(1, 60) AS n");
-    const XsdGdalDataProvider provider(connection, true);
-    const XsdElement wells = describeTable("wells"_q, {"depth"_q, "name"_q});
-    const Records all = readInBatchesAndWhole(provider, wells, {});
-    ASSERT_EQ(all.size(), 60U);
-    EXPECT_EQ(all.at(1),
-        std::make_pair(2,
-            QStringList{"2"_q, "well 2"_q,
-                "<gml:Point srsName=\"urn:ogc:def:crs:EPSG::4326\"><gml:pos>1 2</gml:pos></gml:Point>"_q}));
-    EXPECT_EQ(all.at(4).second.last(), QString());
-    EXPECT_EQ(readInBatchesAndWhole(provider, wells, "depth > 50 OR name = 'well 3'"_q).size(), 11U);
-}
-
 // The host brackets several imports in a transaction of its own; its roll-back after a failure in
 // the last batch, or after a commit the server refuses, leaves the table as it was.
 TEST_F(PostgisTest, ImportsInTheHostsTransactionStandOrFallWithIt)

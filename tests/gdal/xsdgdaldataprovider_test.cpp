@@ -65,16 +65,6 @@ QString fileText(const QString &path)
     return QString::fromUtf8(file.readAll());
 }
 
-// Every gml:id of the document, in document order.
-QStringList gmlIds(const QString &document)
-{
-    QStringList ids;
-    for (auto matches = QRegularExpression(R"re(gml:id="([^"]*)")re").globalMatch(fileText(document));
-         matches.hasNext();)
-        ids.append(matches.next().captured(1));
-    return ids;
-}
-
 // The validator's diagnostics of @p document, offline through @p catalog, as "line:column: text".
 QStringList diagnostics(const QString &schema, const QString &catalog, const QString &document)
 {
@@ -553,61 +543,6 @@ TEST_F(GeoPackageTest, FailedImportLeavesEveryLayerAsItWas)
     }
 }
 
-// The whole road in GML 3.1.1 and in GML 3.2: features exported to an exchange document and imported
-// back into their layer come back with the same values and coordinates, whatever the axis order of the
-// layer's system. EPSG 0 is GeoPackage's undefined geographic system (srs_id 0), -1 its undefined
-// Cartesian one (srs_id -1). In GML 3.2 every geometry element, members of collections included, has
-// a gml:id unique in the document, and the document is valid against the official schemas.
-TEST_F(GeoPackageTest, ExportDocumentImportKeepsEveryCoordinate)
-{
-    using Version = XsdTables::GmlVersion;
-    const QString catalog = DORVELLXSD_SHARED_DATA_DIR "/catalog.xml";
-    const bool officialSchemas = QFileInfo::exists(catalog);
-    if (!officialSchemas)
-        std::cout << "shared catalog not found at " << catalog.toStdString() << ": GML 3.2 not validated\n";
-    const QString schema = DORVELLXSD_TEST_DATA_DIR "/offline/parcels-gml32.xsd";
-    const QStringList gml32Ids{"collection", "parcels.1", "parcels.1.geom", "parcels.2", "parcels.2.geom", "parcels.3",
-        "parcels.3.geom", "parcels.4", "parcels.4.geom", "parcels.4.geom.0", "parcels.4.geom.1", "parcels.5"};
-    const QStringList gml311Ids{"parcels.1", "parcels.2", "parcels.3", "parcels.4", "parcels.5"};
-    for (const Version version : {Version::Gml311, Version::Gml32}) {
-        for (const int epsg : {4326, 32637, 3006, 0, -1}) {
-            SCOPED_TRACE(epsg);
-            SCOPED_TRACE(static_cast<int>(version));
-            const QString name = "%1-%2"_q.arg(static_cast<int>(version)).arg(epsg);
-            const QString file = path(name + ".gpkg"), document = path(name + ".gml");
-            {
-                GDALDatasetUniquePtr dataset = createDataSource(file);
-                OGRLayer *layer = createLayer(*dataset, "parcels", wkbUnknown, {{"wkt"}}, epsg);
-                for (const char *wkt :
-                    {"POINT (37.5 55.75)", "LINESTRING (30.25 60.5,31 61,32 61.5)",
-                        "POLYGON ((500000 6500000,500100 6500000,500100 6500200,500000 6500000))",
-                        "MULTIPOLYGON (((1 2,3 2,3 4,1 2)),((5 6,7 6,7 8,5 6),(5.5 6.2,6 6.2,6 6.5,5.5 6.2)))", "none"})
-                    addFeature(layer, {wkt}, wkt);
-                for (const char *table : {"gpkg_geometry_columns", "gpkg_contents"})
-                    if (epsg < 0)
-                        execute(*dataset, std::string("UPDATE ") + table + " SET srs_id = -1");
-            }
-            XsdGdalDataProvider source(file, true);
-            source.setGmlVersion(version);
-            XsdXmlWriter writer;
-            writer.setGmlVersion(version);
-            writer.writeTableData(source.getDataFromLayer(describeTable("parcels"_q, {"wkt"_q}), {}));
-            writer.writeToFile(document);
-            EXPECT_EQ(gmlIds(document), version == Version::Gml32 ? gml32Ids : gml311Ids);
-            if (version == Version::Gml32 && officialSchemas) {
-                EXPECT_EQ(diagnostics(schema, catalog, document), QStringList());
-            }
-            XsdXmlTables tables;
-            tables.initFromFile(document);
-            const QList<XsdTableData> imported = tables.getDataFromLayers({"parcels"_q});
-            EXPECT_EQ(XsdGdalDataProvider(file, false).insertData(imported).value("parcels"_q), 5);
-            const Rows rows = readRows(file, "parcels");
-            ASSERT_EQ(rows.size(), 10U);
-            EXPECT_EQ(Rows(rows.begin() + 5, rows.end()), Rows(rows.begin(), rows.begin() + 5));
-        }
-    }
-}
-
 // A geometry the schema types with a GML property type goes out wrapped in its property (each property
 // the feature's geometry), empty where the feature has none, left out where the property is optional,
 // and the document validates. (The stream writer writes the same text, the layer reader reads through
@@ -769,51 +704,4 @@ TEST_F(GeoPackageTest, EveryOperationLeavesTheHostsGdalStateAsItWas)
     CPLSetThreadLocalConfigOption("GDAL_HTTP_PROXY", nullptr);
     CPLPopErrorHandler();
     EXPECT_EQ(readRows(file, "register").size(), 4U) << "one insert went in";
-}
-
-// The host brackets several imports in a transaction of its own: insertData neither commits nor
-// rolls back inside it; the host's commit keeps every batch, and its roll-back after a failure in
-// the last batch, or at the commit, leaves the layer as it was.
-TEST_F(GeoPackageTest, ImportsInTheHostsTransactionStandOrFallWithIt)
-{
-    const QString file = sample();
-    const XsdElement registry = describeTable("register"_q, {"cadastre"_q, "status"_q});
-    const auto batch = [&](const QString &prefix) {
-        return QList<XsdTableData>{tableData(registry, {{prefix + "-1"_q, "x"_q}, {prefix + "-2"_q, "x"_q}})};
-    };
-    XsdGdalDataProvider provider(file, false);
-    enum Fault { None, Driver, Refused, Commit };
-    for (const Fault fault : {None, Driver, Refused, Commit}) {
-        SCOPED_TRACE(fault);
-        const Rows before = readRows(file, "register");
-        ASSERT_TRUE(provider.beginTransaction());
-        EXPECT_EQ(provider.insertData(batch("a%1"_q.arg(fault))).value("register"_q), 2);
-        EXPECT_EQ(provider.insertData(batch("b%1"_q.arg(fault))).value("register"_q), 2);
-        EXPECT_EQ(readRows(file, "register"), before) << "nothing committed yet";
-        QList<XsdTableData> last = batch("c%1"_q.arg(fault));
-        if (fault == Driver)
-            last.append(tableData(registry, {{"old-1"_q, "x"_q}}));
-        if (fault == Refused)
-            last.append(tableData(describeTable("register"_q, {"нет"_q}), {{"x"_q}}));
-        if (fault == Driver || fault == Refused) {
-            EXPECT_NE(logicErrorOf([&] { provider.insertData(last); }), "(no std::logic_error thrown)");
-            EXPECT_EQ(provider.rollbackTransaction(), 0);
-        } else {
-            EXPECT_EQ(provider.insertData(last).value("register"_q), 2);
-            // A reader in a transaction of its own keeps the commit from taking the file.
-            const GDALDatasetUniquePtr holder = fault == Commit ? openWithGdal(file) : nullptr;
-            if (holder) {
-                EXPECT_EQ(holder->StartTransaction(FALSE), OGRERR_NONE);
-                EXPECT_TRUE(OGRFeatureUniquePtr(holder->GetLayerByName("register")->GetNextFeature()));
-            }
-            const int committed = provider.commitTransaction();
-            EXPECT_EQ(committed != 0, fault == Commit);
-            if (committed != 0) {
-                EXPECT_EQ(provider.rollbackTransaction(), 0);
-            }
-        }
-        EXPECT_EQ(readRows(file, "register").size(), before.size() + (fault == None ? 6 : 0));
-    }
-    EXPECT_EQ(provider.insertData(batch("after"_q)).value("register"_q), 2) << "the provider goes on working";
-    EXPECT_EQ(readRows(file, "register").size(), 11U);
 }

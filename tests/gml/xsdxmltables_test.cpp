@@ -206,24 +206,3 @@ TEST(RoundTrip, GeometriesComeBackEqualOrAreLeftOut)
             original.getSpatialReference() != nullptr);
     }
 }
-
-// Values (in a 10 MB one, Qt's own serialiser takes minutes) and the names the reader's parser knows (XML 1.0
-// before its fifth edition, without a prefix) come back exactly, over 100,000 attributes too.
-TEST(RoundTrip, PlainValuesAndNamesComeBackExactlyAsWritten)
-{
-    const QStringList values {"", "   ", "\t", "\n", "  leading and trailing  ", "line one\nline two",
-        "carriage\rreturn", "windows\r\nline\r\n", "& < > \" ' ]]>", "&amp; <![CDATA[ x ]]> <!-- not a comment -->",
-        "Участок № 5 🌲", QString("Ж€🌲").repeated(400000)}; // the last spans pieces the reader reads
-    QStringList names{"xy", "ёлка_1-2.3·"};
-    QStringList bulk {QString("&<>\"]]> \r\n\tx").repeated(1024 * 1024)};
-    while (bulk.size() < 100000)
-        bulk.append(QString("<%1 & %1>").arg(bulk.size()));
-    while (names.size() < bulk.size())
-        names.append("a" + QString::number(names.size()));
-    const QList<XsdTableData> written{
-        tableData("Участок", names.mid(0, values.size()), {{7, values}}), tableData("Wide", names, {{8, bulk}})};
-    const QList<XsdTableData> back = writeAndReadBack(written);
-    ASSERT_EQ(back.size(), 2);
-    EXPECT_EQ(describe({back.front()}), describe({written.front()}));
-    EXPECT_TRUE(describe({back.back()}) == describe({written.back()})) << "the 10 MB value or an attribute changed";
-}

@@ -155,38 +155,6 @@ TEST_F(Facade, Utf8PathsAndASecondGrammarAfterAFailedOne)
     EXPECT_EQ(diagnostics, 0);
 }
 
-TEST_F(Facade, ExceptionsReachTheHostWithTheWrappedMessage)
-{
-    const std::string missing = path("нет.xml");
-    EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdProvider().initFromXsd(missing); }),
-        "Не могу открыть файл " + missing);
-    EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdProvider().setCatalogFiles({missing}); }),
-        "Каталог XML " + missing + " не найден");
-    EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlTables().initFromFile(missing); }),
-        "Не могу открыть файл " + missing);
-    EXPECT_EQ(
-        messageOf<std::runtime_error>([&] { mi::XsdXmlStreamReader{missing}; }), "Не могу открыть файл " + missing);
-    EXPECT_EQ(messageOf<std::runtime_error>([&] { mi::XsdXmlStreamWriter{path("нет/нет.gml")}; }),
-        "Не могу открыть файл " + path("нет/нет.gml") + " на запись");
-    EXPECT_EQ(messageOf<std::runtime_error>([&] {
-        mi::XsdGdalDataProvider(missing, true);
-    }).rfind("Не могу открыть источник данных " + missing + "\n", 0),
-        0u);
-    EXPECT_EQ(
-        messageOf<std::logic_error>([&] { mi::XsdXmlWriter().writeToFile(missing); }), "Документ не инициализирован");
-    EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlChecker().checkXmlFile(missing); }), "Не загружен файл XSD");
-    EXPECT_EQ(messageOf<std::logic_error>([&] {
-        mi::XsdGdalLayerReader(mi::XsdGdalDataProvider(Source, true), provider.tables().tableByName("Lake"), "");
-    }),
-        "Неверные параметры по передаваемому слою");
-    EXPECT_EQ(messageOf<std::logic_error>([&] { mi::XsdXmlChecker().setCatalogFiles({missing}); }),
-        "Каталог XML " + missing + " не найден");
-    std::list<mi::XsdTableData> records;
-    records.push_back(read("Road"));
-    mi::XsdGdalDataProvider readOnly(Source, true);
-    EXPECT_NE(messageOf<std::logic_error>([&] { readOnly.insertData(records); }), "(nothing thrown)");
-}
-
 // The GML version of a schema reaches the provider, its layer readers and both writers, which then write the same
 // GML 3.2 document, every geometry with its gml:id, naming the schema's namespace and file.
 TEST_F(Facade, GmlVersionOfTheSchemaReachesProviderReadersAndWriters)
