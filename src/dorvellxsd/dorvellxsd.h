@@ -25,6 +25,7 @@
 #include <dorvellxsd/schema/xsdcomplextype.h>
 #include <dorvellxsd/schema/xsdelement.h>
 #include <dorvellxsd/schema/xsdprovider.h>
+#include <dorvellxsd/schema/xsdrelatedtables.h>
 #include <dorvellxsd/schema/xsdtables.h>
 
 #include <dorvellxsd/data/xsdfeaturedata.h>
