@@ -36,6 +36,13 @@ struct DORVELLXSD_EXPORT XsdImportRequest
      * or the new data source, again.
      */
     bool create = false;
+    /**
+     * Read the document into the related tables of its schema (XsdSchemaAccess::readRelatedTables)
+     * rather than into flat tables: a feature with everything it nests and repeats, in its table
+     * and their child tables. Needs schemaPath. The tables named are feature tables; each brings
+     * its child tables along.
+     */
+    bool related = false;
     QString createDriver = QStringLiteral("GPKG"); ///< GDAL's name of the driver of a new data source
     /**
      * Import into an existing target whose driver has no transactions; a failure then leaves what

@@ -2,6 +2,7 @@
 #define DORVELLXSD_XSDSCHEMAACCESS_H
 
 #include <dorvellxsd/dorvellxsd_export.h>
+#include <dorvellxsd/schema/xsdrelatedtables.h>
 #include <dorvellxsd/schema/xsdtables.h>
 
 #include <QString>
@@ -40,6 +41,14 @@ struct DORVELLXSD_EXPORT XsdSchemaAccess
      *         cannot be opened or read.
      */
     XsdTables readTables(const QString &schemaPath) const;
+    /**
+     * The relational reading of the application schema at @p schemaPath (XsdRelatedTables): the
+     * schema loaded as loadGrammar loads it, through the catalogs.
+     * @throws std::logic_error when the validating parser refuses the schema, when it redefines
+     *         or overrides, or declares no concrete feature type; std::runtime_error when the
+     *         schema, what it imports, or a catalog cannot be opened, read or fetched.
+     */
+    XsdRelatedTables readRelatedTables(const QString &schemaPath) const;
 
     /**
      * Loads the schema at @p schemaPath into @p checker, which has none yet, through the catalogs
