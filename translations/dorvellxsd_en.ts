@@ -4,6 +4,18 @@
 <context>
     <name>QObject</name>
     <message>
+        <source>Схема %1 переопределяет схему %2 (xs:redefine): её типы не читаются в связанные таблицы</source>
+        <translation>Schema %1 redefines schema %2 (xs:redefine): its types are not read into related tables</translation>
+    </message>
+    <message>
+        <source>Не могу объявить связь таблиц %1 и %2: %3</source>
+        <translation>Cannot declare the relationship of tables %1 and %2: %3</translation>
+    </message>
+    <message>
+        <source>Для чтения документа в связанные таблицы нужна схема документа</source>
+        <translation>Reading the document into related tables needs the document's schema</translation>
+    </message>
+    <message>
         <source>Схема не объявляет ни одного конкретного типа объектов в пространстве имён %1</source>
         <translation>The schema declares no concrete feature type in namespace %1</translation>
     </message>

@@ -128,6 +128,8 @@ inline constexpr Refusal NetworkTimeoutNotPositive{
 // Related tables of a schema
 inline constexpr Refusal SchemaDeclaresNoFeatureType{
     QT_TRANSLATE_NOOP("QObject", "Схема не объявляет ни одного конкретного типа объектов в пространстве имён %1")};
+inline constexpr Refusal RelatedTablesOfRedefinition{QT_TRANSLATE_NOOP(
+    "QObject", "Схема %1 переопределяет схему %2 (xs:redefine): её типы не читаются в связанные таблицы")};
 inline constexpr char ColumnKeptAsXml[] = QT_TRANSLATE_NOOP("QObject", "%1.%2 хранит XML как есть: %3");
 inline constexpr char KeptOpenContent[] = QT_TRANSLATE_NOOP("QObject", "схема допускает здесь любые элементы");
 inline constexpr char KeptMixedContent[] = QT_TRANSLATE_NOOP("QObject", "текст перемежается с элементами");
@@ -146,6 +148,10 @@ inline constexpr Refusal NoTableHasLayer{
 inline constexpr Refusal OutputIsInput{QT_TRANSLATE_NOOP("QObject", "Результат %1 заменил бы входной файл %2")};
 inline constexpr Refusal DocumentLacksTable{QT_TRANSLATE_NOOP("QObject", "В документе %1 нет таблицы %2")};
 inline constexpr Refusal CreateNeedsSchema{QT_TRANSLATE_NOOP("QObject", "Для создания слоёв нужна схема документа")};
+inline constexpr Environment CannotAddRelationship{
+    QT_TRANSLATE_NOOP("QObject", "Не могу объявить связь таблиц %1 и %2: %3")};
+inline constexpr Refusal RelatedNeedsSchema{
+    QT_TRANSLATE_NOOP("QObject", "Для чтения документа в связанные таблицы нужна схема документа")};
 inline constexpr Refusal TargetWithoutTransactions{QT_TRANSLATE_NOOP(
     "QObject", "У драйвера источника данных %1 нет транзакций: при сбое объекты, записанные до него, останутся")};
 inline constexpr Environment CannotBeginTransaction{

@@ -2,9 +2,9 @@
 // starts for this test (postgis-cluster.sh); rows are checked through connections of their own.
 
 #include "gdaltestsupport.h"
+#include "postgissupport.h"
 
 #include <QProcess>
-#include <QSettings>
 
 #include <cpl_conv.h>
 
@@ -12,33 +12,6 @@ using namespace pelmak;
 using namespace testsupport;
 
 namespace {
-
-// A value of the fixture's state file: CONNECTION (GDAL's "PG:" text), BINDIR, CLUSTER_DIR, or
-// SKIP, the reason why there is no server.
-QString clusterValue(const char *key, const QString &fallback = {})
-{
-    const QSettings state(QStringLiteral(DORVELLXSD_POSTGIS_STATE), QSettings::IniFormat);
-    return state.value(QLatin1String(key), fallback).toString();
-}
-
-// Each test runs on the server's connection string; without a server it is skipped, or failed where
-// DORVELLXSD_REQUIRE_POSTGIS=1 requires one.
-class PostgisTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        const QString why =
-            "no PostGIS server: "_q + clusterValue("SKIP", "run through ctest, whose postgis fixture starts one"_q);
-        if (!connection.isEmpty())
-            return;
-        if (qEnvironmentVariableIntValue("DORVELLXSD_REQUIRE_POSTGIS") == 1)
-            FAIL() << why.toStdString() << " (DORVELLXSD_REQUIRE_POSTGIS=1 requires it)";
-        GTEST_SKIP() << why.toStdString();
-    }
-
-    const QString connection = clusterValue("CONNECTION");
-};
 
 void sql(const QString &connection, const std::string &statement)
 {

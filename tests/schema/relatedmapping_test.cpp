@@ -4,7 +4,9 @@
 #include <dorvellxsd/schema/xsdrelatedtables.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -100,6 +102,24 @@ TEST(RelatedMapping, MapsEachKindOfContent)
     EXPECT_EQ(schema.fragments,
         QStringList({"Parcel.extension_any хранит XML как есть: схема допускает здесь любые элементы",
             "Parcel.partOf_within хранит XML как есть: тип содержит сам себя"}));
+
+    // A redefinition changes the types the tables would be read from.
+    QTemporaryDir folder;
+    QFile redefining(folder.filePath("redefining.xsd"));
+    ASSERT_TRUE(redefining.open(QIODevice::WriteOnly));
+    redefining.write(
+        "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\"urn:test:parcels\">"
+        "<xs:redefine schemaLocation=\"" DORVELLXSD_TEST_DATA_DIR "/xsd/related/parcels.xsd\"/></xs:schema>");
+    redefining.close();
+    try {
+        offline().readRelatedTables(redefining.fileName());
+        ADD_FAILURE() << "a redefinition read";
+    } catch (const std::logic_error &refusal) {
+        EXPECT_EQ(std::string(refusal.what()),
+            "Схема " + redefining.fileName().toStdString()
+                + " переопределяет схему " DORVELLXSD_TEST_DATA_DIR
+                  "/xsd/related/parcels.xsd (xs:redefine): её типы не читаются в связанные таблицы");
+    }
 }
 
 // Published application schemas: each gives its tables, within the name limit, the same on

@@ -1,9 +1,9 @@
 // The tool's import against a real PostgreSQL server with PostGIS, started by the postgis fixture
 // of CTest; rows are counted through a connection of the test's own.
 
+#include "../gdal/postgissupport.h"
 #include "tool_p.h"
 
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gdal_priv.h>
@@ -12,12 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString clusterValue(const char *key, const QString &fallback = {})
-{
-    const QSettings state(QStringLiteral(DORVELLXSD_POSTGIS_STATE), QSettings::IniFormat);
-    return state.value(QLatin1String(key), fallback).toString();
-}
 
 GDALDatasetUniquePtr connect(const QString &connection)
 {
@@ -34,14 +28,10 @@ qint64 rowCount(const QString &connection, const char *table)
 } // namespace
 
 // A failure in the last batch, or one the server raises only at commit, leaves the table as it was.
-TEST(XsdexchangePostgis, ImportIsAllOrNothing)
+using XsdexchangePostgis = testsupport::PostgisTest;
+
+TEST_F(XsdexchangePostgis, ImportIsAllOrNothing)
 {
-    const QString connection = clusterValue("CONNECTION");
-    const std::string why = "no PostGIS server: " + clusterValue("SKIP", "run through ctest").toStdString();
-    if (connection.isEmpty() && qEnvironmentVariableIntValue("DORVELLXSD_REQUIRE_POSTGIS") == 1)
-        FAIL() << why << " (DORVELLXSD_REQUIRE_POSTGIS=1 requires it)";
-    if (connection.isEmpty())
-        GTEST_SKIP() << why;
     GDALAllRegister();
     QTemporaryDir folder;
     const QString schema = QStringLiteral(DORVELLXSD_SOURCE_DIR "/examples/pelmak.xsd");

@@ -44,6 +44,10 @@ XsdRelatedTables XsdSchemaAccess::readRelatedTables(const QString &schemaPath) c
 {
     XsdXmlChecker checker;
     loadGrammar(checker, schemaPath);
+    // A redefinition changes types in place: their columns would not be those of their namespace.
+    const QString redefined = SchemaComponents::redefinedBy(checker);
+    if (!redefined.isEmpty())
+        throw failure(messages::RelatedTablesOfRedefinition, schemaPath, redefined);
     return environmentAsRuntimeError(
         [&] { return relatedTablesOf(SchemaComponents::of(checker), featureNamespacesOf(schemaPath)); });
 }

@@ -223,6 +223,28 @@ void XsdGdalDataProvider::deleteFeatures(const QString &name)
     }
 }
 
+bool XsdGdalDataProvider::addRelationship(
+    const QString &parent, const QString &parentKey, const QString &child, const QString &childKey)
+{
+    return environmentAsRuntimeError([&] {
+        const GdalConfigScope config(d->options);
+        GdalErrorScope errors;
+        GDALDataset &target = d->openDataset();
+        if (!target.TestCapability(GDsCAddRelationship))
+            return false;
+        auto relationship = std::make_unique<GDALRelationship>(toGdalText(child).toStdString(),
+            toGdalText(parent).toStdString(), toGdalText(child).toStdString(), GRC_ONE_TO_MANY);
+        relationship->SetLeftTableFields({toGdalText(parentKey).toStdString()});
+        relationship->SetRightTableFields({toGdalText(childKey).toStdString()});
+        relationship->SetType(GRT_COMPOSITE);
+        std::string reason;
+        if (!target.AddRelationship(std::move(relationship), reason))
+            throw failure(messages::CannotAddRelationship, parent, child,
+                reason.empty() ? errors.lastError() : QString::fromStdString(reason));
+        return true;
+    });
+}
+
 void XsdGdalDataProvider::deleteLayer(const QString &name)
 {
     environmentAsRuntimeError([&] { d->deleteLayer(name); });

@@ -123,6 +123,16 @@ public:
      */
     void deleteFeatures(const QString &name);
 
+    /**
+     * Declares that the rows of layer @p child belong, through its field @p childKey, to those of
+     * layer @p parent whose field @p parentKey holds the same value (one to many), where the
+     * driver keeps such relationships, so that desktop applications show them.
+     * @return false, with nothing declared, where the driver keeps none.
+     * @throws std::runtime_error with GDAL's reason when the driver keeps them and refuses this one.
+     */
+    bool addRelationship(
+        const QString &parent, const QString &parentKey, const QString &child, const QString &childKey);
+
     /// Removes the layer named @p name (ignoring letter case); nothing where there is none.
     /// @throws std::runtime_error with GDAL's reason when the driver cannot remove it.
     void deleteLayer(const QString &name);

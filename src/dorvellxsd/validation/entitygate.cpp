@@ -152,6 +152,8 @@ xercesc::InputSource *EntityGate::resolveEntity(XMLResourceIdentifier *resource)
     if (location.isEmpty())
         return nullptr; // an import that names no location: the parser then loads nothing
     const QString address = catalog.locate(location, fromXmlCh(resource->getBaseURI()));
+    if (resource->getResourceIdentifierType() == XMLResourceIdentifier::SchemaRedefine && redefined.isEmpty())
+        redefined = QUrl(address).isLocalFile() ? QUrl(address).toLocalFile() : address;
     // Under the address it would be read from, the parser finds the file if it has read it.
     if (isLoadedAlready(*resource))
         return emptySource(toXmlCh(address));
@@ -179,6 +181,7 @@ void EntityGate::startLoading()
 {
     loading = true;
     refusal.reset();
+    redefined.clear();
 }
 
 void EntityGate::closeForDocuments()

@@ -47,6 +47,8 @@ public:
 
     // The first refusal of the current schema load.
     std::optional<Diagnostic> refusal;
+    // The first schema the current load reached through xs:redefine, by its address.
+    QString redefined;
 
 private:
     // The schema at @p address (a URL the catalogs have mapped), or null with the refusal noted.

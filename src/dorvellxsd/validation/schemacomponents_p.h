@@ -5,6 +5,8 @@
 #ifndef DORVELLXSD_SCHEMACOMPONENTS_P_H
 #define DORVELLXSD_SCHEMACOMPONENTS_P_H
 
+#include <QString>
+
 #include <xercesc/framework/psvi/XSModel.hpp>
 
 namespace pelmak {
@@ -21,6 +23,8 @@ class SchemaComponents
 public:
     // @throws std::logic_error when the checker has no schema loaded.
     static xercesc::XSModel &of(XsdXmlChecker &checker);
+    // The first schema the checker's schema reached through xs:redefine, or empty.
+    static QString redefinedBy(const XsdXmlChecker &checker);
 };
 
 } // namespace pelmak

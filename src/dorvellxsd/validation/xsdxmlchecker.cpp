@@ -288,6 +288,11 @@ xercesc::XSModel &SchemaComponents::of(XsdXmlChecker &checker)
     return *checker.d->grammars.getXSModel(changed);
 }
 
+QString SchemaComponents::redefinedBy(const XsdXmlChecker &checker)
+{
+    return checker.d->entityGate.redefined;
+}
+
 void XsdXmlChecker::setCatalogFiles(const QStringList &paths)
 {
     d->entityGate.catalog = XmlCatalog(paths);
