@@ -60,6 +60,44 @@ private:
     int oldest = 0; ///< the entry replaced next once all are taken
 };
 
+// Whether @p name is one of GML's objects (a geometry), which GML names with a capital, not a property.
+bool isGmlObject(const NameMeanings::Meaning &name);
+
+/*
+ * Writes a GML geometry element from its tokens as the readers hand geometries over: GML's names
+ * and attributes under the prefix "gml", whatever prefix the document binds to GML, in the layout
+ * of XmlElementTextWriter, and with the collection's srsName where the geometry names none.
+ */
+class GeometryTextWriter : public XmlTokenSink
+{
+public:
+    explicit GeometryTextWriter(const NamespaceScopes &scopes);
+
+    // Starts the geometry element; @p defaultSrsName goes to it where it names no srsName itself.
+    void start(const QString &name, const XmlAttributes &attributes, const QString &defaultSrsName);
+    // Whether a geometry started and its end tag has not come yet.
+    bool isOpen() const { return writer.has_value(); }
+    void reset() { writer.reset(); }
+    // The text of the geometry whose end tag came last, in a string of its own size.
+    QString written() const { return QString(out.constData(), out.size()); }
+
+    // The geometry's content, its own end tag last.
+    void startElement(const QString &name, const XmlAttributes &attributes) override;
+    void endElement() override;
+    void text(const QString &text, TextKind kind) override;
+    void comment(const QString &text) override;
+    void processingInstruction(const QString &target, const QString &data) override;
+
+private:
+    XmlAttributes gmlSpelled(const XmlAttributes &attributes);
+
+    const NamespaceScopes &scopes;
+    NameMeanings names;
+    QString out; ///< its storage serves every geometry
+    std::optional<XmlElementTextWriter> writer;
+    int depth = 0; ///< of the element being written, below the geometry element
+};
+
 /*
  * Reads one feature element after the other from its tokens, between its start and its end tag.
  * Whitespace-only texts are settled as a tree holds them, so that a reader of tokens and a reader
@@ -105,9 +143,6 @@ private:
     void startPropertyChild(const QString &name, const XmlAttributes &attributes);
     void endProperty();
     void endFeature();
-    void startGeometry(const QString &name, const XmlAttributes &attributes);
-    void endGeometry();
-    XmlAttributes gmlSpelled(const XmlAttributes &attributes);
     void addAttribute(XsdAttribute::Kind kind, const QString &name);
     bool isTaken(const QString &name);
     QString columnOf(const QString &name);
@@ -145,9 +180,7 @@ private:
     qint64 propertyLine = 0;
     QString value;
     QString reference;
-    int geometryDepth = 0;                        ///< of the geometry element
-    QString geometryText;                         ///< its storage serves every geometry
-    std::optional<XmlElementTextWriter> geometry; ///< of the geometry being read
+    GeometryTextWriter geometry{scopes};
 };
 
 /*
