@@ -39,25 +39,6 @@ QStringRef idDigits(const QString &gmlId, QRegExp &loosePattern)
     return match >= 0 ? gmlId.midRef(loosePattern.pos(1), loosePattern.cap(1).size()) : QStringRef();
 }
 
-bool isBlank(const QString &text)
-{
-    for (const QChar c : text) {
-        if (!c.isSpace())
-            return false;
-    }
-    return true;
-}
-
-QString lineText(qint64 line)
-{
-    return line > 0 ? QString::number(line) : QStringLiteral("?");
-}
-
-[[noreturn]] void refuseAt(qint64 line, const QString &reason)
-{
-    throw failure(messages::DocumentNotMapped, lineText(line), reason);
-}
-
 XsdElement tableDescription(const QString &featureName, const QVector<QPair<XsdAttribute::Kind, QString>> &attributes)
 {
     XsdElement table;
@@ -91,18 +72,64 @@ bool hasAttribute(const XmlAttributes &attributes, QLatin1String name)
     return false;
 }
 
+qint64 lineOf(const QDomNode &node)
+{
+    return qMax(0, node.lineNumber());
+}
+
+QString lineText(qint64 line)
+{
+    return line > 0 ? QString::number(line) : QStringLiteral("?");
+}
+
+} // namespace
+
+bool isBlank(const QString &text)
+{
+    for (const QChar c : text) {
+        if (!c.isSpace())
+            return false;
+    }
+    return true;
+}
+
+void refuseAt(qint64 line, const QString &reason)
+{
+    throw failure(messages::DocumentNotMapped, lineText(line), reason);
+}
+
 // A feature a member names by reference is read where the document holds it; one outside is never fetched.
 bool isOutsideReference(const QString &reference)
 {
     return !reference.isEmpty() && !reference.startsWith(QLatin1Char('#'));
 }
 
-qint64 lineOf(const QDomNode &node)
+QString xlinkReference(const NamespaceScopes &scopes, const XmlAttributes &attributes)
 {
-    return qMax(0, node.lineNumber());
+    QString reference;
+    for (const auto &[name, value] : attributes) {
+        if (NamespaceScopes::localName(name) != HrefLocalName)
+            continue;
+        const QString *uri = scopes.attributeNamespaceOf(name);
+        if (uri && *uri == XlinkNamespaceUri)
+            reference = value;
+    }
+    return reference;
 }
 
-} // namespace
+QString envelopeSrsName(const XmlAttributes &attributes, qint64 line)
+{
+    QString srsName;
+    for (const auto &[name, value] : attributes) {
+        if (name != SrsNameAttribute || value.isEmpty())
+            continue;
+        if (value.size() > MaxCollectionSrsNameLength)
+            refuseAt(
+                line, formatMessage(messages::CollectionSrsNameTooLong, QString::number(MaxCollectionSrsNameLength)));
+        srsName = value;
+    }
+    return srsName;
+}
 
 // GML names its geometries, and its other objects, with a capital; its properties without.
 bool isGmlObject(const NameMeanings::Meaning &name)
@@ -337,13 +364,7 @@ void FeatureMapper::startProperty(const QString &name, const XmlAttributes &attr
     }
     // The envelope of the geometry is the geometry's to give.
     content = meaning.gml && meaning.localName == BoundedByLocalName ? Content::Ignored : Content::Value;
-    for (const auto &[attributeName, attributeValue] : attributes) {
-        if (NamespaceScopes::localName(attributeName) == HrefLocalName) {
-            const QString *uri = scopes.attributeNamespaceOf(attributeName);
-            if (uri && *uri == XlinkNamespaceUri)
-                reference = attributeValue;
-        }
-    }
+    reference = xlinkReference(scopes, attributes);
 }
 
 void FeatureMapper::startPropertyChild(const QString &name, const XmlAttributes &attributes)
@@ -689,11 +710,7 @@ void DocumentMapper::startMember(const QString &name, const XmlAttributes &attri
     member.name = name;
     member.line = currentLine();
     member.byName = meaning.gml || (isWfsNamespace(meaning.namespaceUri) && meaning.localName == MemberLocalName);
-    for (const auto &[attributeName, value] : attributes) {
-        const QString *uri = scopes.attributeNamespaceOf(attributeName);
-        if (uri && *uri == XlinkNamespaceUri && NamespaceScopes::localName(attributeName) == HrefLocalName)
-            member.reference = value;
-    }
+    member.reference = xlinkReference(scopes, attributes);
 }
 
 void DocumentMapper::startFeature(const QString &name, const XmlAttributes &attributes)
@@ -739,14 +756,9 @@ bool DocumentMapper::startCollection(const NameMeanings::Meaning &meaning)
  */
 void DocumentMapper::takeEnvelope(const XmlAttributes &attributes)
 {
-    for (const auto &[name, value] : attributes) {
-        if (name != SrsNameAttribute || value.isEmpty())
-            continue;
-        if (value.size() > MaxCollectionSrsNameLength)
-            refuseAt(currentLine(),
-                formatMessage(messages::CollectionSrsNameTooLong, QString::number(MaxCollectionSrsNameLength)));
-        features.setDefaultSrsName(value);
-    }
+    const QString srsName = envelopeSrsName(attributes, currentLine());
+    if (!srsName.isEmpty())
+        features.setDefaultSrsName(srsName);
 }
 
 void DocumentMapper::read(const QDomElement &root)

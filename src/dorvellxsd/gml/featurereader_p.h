@@ -32,6 +32,20 @@ bool isRequested(const QString &tableName, const QStringList &tableNames);
 // The line a token ends on, as far as the reader knows it; 0 when it does not.
 using LineSource = std::function<qint64()>;
 
+// Whether @p text holds nothing but white space: no value, where it stands between elements.
+bool isBlank(const QString &text);
+// Refuses the document for @p reason, found at @p line (0 when unknown).
+[[noreturn]] void refuseAt(qint64 line, const QString &reason);
+// Whether a member's reference names a feature outside the document, which is never fetched.
+bool isOutsideReference(const QString &reference);
+// The xlink:href among an element's @p attributes; null when there is none.
+QString xlinkReference(const NamespaceScopes &scopes, const XmlAttributes &attributes);
+/*
+ * The srsName among the @p attributes of a collection's envelope, which the geometries that name
+ * none take (see DocumentMapper); empty when it names none. One too long is refused at @p line.
+ */
+QString envelopeSrsName(const XmlAttributes &attributes, qint64 line);
+
 /*
  * A qualified name as the mapping sees it: the namespace its prefix stands for where it stands,
  * and its local part. Names repeat, so the answers are kept while the declarations stay.
