@@ -80,6 +80,38 @@
         <translation>the text “%1” stands between the members of the collection</translation>
     </message>
     <message>
+        <source>таблица %1, объект %2: элемент %3 не соответствует ни одному столбцу и ни одной подчинённой таблице</source>
+        <translation>table %1, feature %2: the element %3 maps to no column and no child table</translation>
+    </message>
+    <message>
+        <source>таблица %1, объект %2: атрибут %3 элемента %4 не соответствует ни одному столбцу</source>
+        <translation>table %1, feature %2: the attribute %3 of the element %4 maps to no column</translation>
+    </message>
+    <message>
+        <source>элемент %1 в %2 не является объектом ни одной из таблиц</source>
+        <translation>the element %1 in %2 is a feature of none of the tables</translation>
+    </message>
+    <message>
+        <source>корневой элемент %1 не является ни коллекцией объектов, ни объектом одной из таблиц</source>
+        <translation>the root element %1 is neither a feature collection nor a feature of one of the tables</translation>
+    </message>
+    <message>
+        <source>Связанная таблица %1 описана неверно: %2</source>
+        <translation>The related table %1 is described wrongly: %2</translation>
+    </message>
+    <message>
+        <source>у её типа %1 атрибутов, а столбцов %2</source>
+        <translation>its type has %1 attributes, but it has %2 columns</translation>
+    </message>
+    <message>
+        <source>не задано, откуда читаются её строки: rowElement у таблицы объектов; parentPath и родительская таблица, стоящая в списке раньше, у подчинённой</source>
+        <translation>where its rows are read from is not given: rowElement for a feature table; parentPath and a parent table earlier in the list for a child table</translation>
+    </message>
+    <message>
+        <source>%1 читается ещё одним столбцом или таблицей</source>
+        <translation>%1 is read by another column or table too</translation>
+    </message>
+    <message>
         <source>таблица %1, объект %2: текст «%3» стоит вне значений свойств</source>
         <translation>table %1, feature %2: the text “%3” stands outside the values of the properties</translation>
     </message>

@@ -36,6 +36,7 @@
 #include <dorvellxsd/gdal/xsdgmlgeometry.h>
 
 #include <dorvellxsd/gml/xsddocumentidentity.h>
+#include <dorvellxsd/gml/xsdrelatedstreamreader.h>
 #include <dorvellxsd/gml/xsdxmlstreamreader.h>
 #include <dorvellxsd/gml/xsdxmlstreamwriter.h>
 #include <dorvellxsd/gml/xsdxmltables.h>

@@ -80,6 +80,22 @@ inline constexpr char IdentifierOutOfRange[] =
     QT_TRANSLATE_NOOP("QObject", "таблица %1: число в идентификаторе %2 не помещается в 32 бита");
 inline constexpr char SecondGeometry[] = QT_TRANSLATE_NOOP(
     "QObject", "таблица %1, объект %2: %3 — вторая геометрия вне свойств объекта, а такая геометрия у таблицы одна");
+// Reading documents into related tables: what the tables do not map
+inline constexpr char ElementNotMapped[] = QT_TRANSLATE_NOOP(
+    "QObject", "таблица %1, объект %2: элемент %3 не соответствует ни одному столбцу и ни одной подчинённой таблице");
+inline constexpr char AttributeNotMapped[] =
+    QT_TRANSLATE_NOOP("QObject", "таблица %1, объект %2: атрибут %3 элемента %4 не соответствует ни одному столбцу");
+inline constexpr char ElementNotAFeature[] =
+    QT_TRANSLATE_NOOP("QObject", "элемент %1 в %2 не является объектом ни одной из таблиц");
+inline constexpr char RootNotCollection[] =
+    QT_TRANSLATE_NOOP("QObject", "корневой элемент %1 не является ни коллекцией объектов, ни объектом одной из таблиц");
+// Related tables that contradict themselves: %2 of RelatedTableInvalid is one of the reasons after it
+inline constexpr Refusal RelatedTableInvalid{QT_TRANSLATE_NOOP("QObject", "Связанная таблица %1 описана неверно: %2")};
+inline constexpr char RelatedColumnsCount[] = QT_TRANSLATE_NOOP("QObject", "у её типа %1 атрибутов, а столбцов %2");
+inline constexpr char RelatedRowUnplaced[] = QT_TRANSLATE_NOOP("QObject",
+    "не задано, откуда читаются её строки: rowElement у таблицы объектов; parentPath и родительская таблица, "
+    "стоящая в списке раньше, у подчинённой");
+inline constexpr char RelatedPlaceTaken[] = QT_TRANSLATE_NOOP("QObject", "%1 читается ещё одним столбцом или таблицей");
 // Reasons that fill the %1 of CannotParseFile when a document is refused before it is parsed
 inline constexpr char DoctypeNotAllowed[] = QT_TRANSLATE_NOOP("QObject",
     "объявление DOCTYPE в строке %1 не допускается: документ не может объявлять сущности и ссылаться на DTD");

@@ -39,31 +39,6 @@ QStringRef idDigits(const QString &gmlId, QRegExp &loosePattern)
     return match >= 0 ? gmlId.midRef(loosePattern.pos(1), loosePattern.cap(1).size()) : QStringRef();
 }
 
-// GML names its geometries, and its other objects, with a capital; its properties without.
-bool isGmlObject(const NameMeanings::Meaning &name)
-{
-    return name.gml && !name.localName.isEmpty() && name.localName.at(0).isUpper();
-}
-
-bool isBlank(const QString &text)
-{
-    for (const QChar c : text) {
-        if (!c.isSpace())
-            return false;
-    }
-    return true;
-}
-
-QString lineText(qint64 line)
-{
-    return line > 0 ? QString::number(line) : QStringLiteral("?");
-}
-
-[[noreturn]] void refuseAt(qint64 line, const QString &reason)
-{
-    throw failure(messages::DocumentNotMapped, lineText(line), reason);
-}
-
 XsdElement tableDescription(const QString &featureName, const QVector<QPair<XsdAttribute::Kind, QString>> &attributes)
 {
     XsdElement table;
@@ -97,18 +72,70 @@ bool hasAttribute(const XmlAttributes &attributes, QLatin1String name)
     return false;
 }
 
+qint64 lineOf(const QDomNode &node)
+{
+    return qMax(0, node.lineNumber());
+}
+
+QString lineText(qint64 line)
+{
+    return line > 0 ? QString::number(line) : QStringLiteral("?");
+}
+
+} // namespace
+
+bool isBlank(const QString &text)
+{
+    for (const QChar c : text) {
+        if (!c.isSpace())
+            return false;
+    }
+    return true;
+}
+
+void refuseAt(qint64 line, const QString &reason)
+{
+    throw failure(messages::DocumentNotMapped, lineText(line), reason);
+}
+
 // A feature a member names by reference is read where the document holds it; one outside is never fetched.
 bool isOutsideReference(const QString &reference)
 {
     return !reference.isEmpty() && !reference.startsWith(QLatin1Char('#'));
 }
 
-qint64 lineOf(const QDomNode &node)
+QString xlinkReference(const NamespaceScopes &scopes, const XmlAttributes &attributes)
 {
-    return qMax(0, node.lineNumber());
+    QString reference;
+    for (const auto &[name, value] : attributes) {
+        if (NamespaceScopes::localName(name) != HrefLocalName)
+            continue;
+        const QString *uri = scopes.attributeNamespaceOf(name);
+        if (uri && *uri == XlinkNamespaceUri)
+            reference = value;
+    }
+    return reference;
 }
 
-} // namespace
+QString envelopeSrsName(const XmlAttributes &attributes, qint64 line)
+{
+    QString srsName;
+    for (const auto &[name, value] : attributes) {
+        if (name != SrsNameAttribute || value.isEmpty())
+            continue;
+        if (value.size() > MaxCollectionSrsNameLength)
+            refuseAt(
+                line, formatMessage(messages::CollectionSrsNameTooLong, QString::number(MaxCollectionSrsNameLength)));
+        srsName = value;
+    }
+    return srsName;
+}
+
+// GML names its geometries, and its other objects, with a capital; its properties without.
+bool isGmlObject(const NameMeanings::Meaning &name)
+{
+    return name.gml && !name.localName.isEmpty() && name.localName.at(0).isUpper();
+}
 
 bool isRequested(const QString &tableName, const QStringList &tableNames)
 {
@@ -161,6 +188,67 @@ const NameMeanings::Meaning &NameMeanings::ofDeclared(const QString &qualifiedNa
     return meaning;
 }
 
+GeometryTextWriter::GeometryTextWriter(const NamespaceScopes &inScope)
+    : scopes(inScope)
+    , names(inScope)
+{
+}
+
+void GeometryTextWriter::start(const QString &name, const XmlAttributes &attributes, const QString &defaultSrsName)
+{
+    depth = 0;
+    out.resize(0);
+    writer.emplace(1, 0, out);
+    XmlAttributes spelled = gmlSpelled(attributes);
+    if (!defaultSrsName.isEmpty() && !hasAttribute(spelled, SrsNameAttribute))
+        spelled.append({SrsNameAttribute, defaultSrsName});
+    writer->startElement(names.of(name).gmlSpelling, spelled);
+}
+
+void GeometryTextWriter::startElement(const QString &name, const XmlAttributes &attributes)
+{
+    ++depth;
+    writer->startElement(names.of(name).gmlSpelling, gmlSpelled(attributes));
+}
+
+void GeometryTextWriter::endElement()
+{
+    writer->endElement();
+    if (depth-- > 0)
+        return;
+    writer->finish();
+    writer.reset();
+}
+
+void GeometryTextWriter::text(const QString &text, TextKind kind)
+{
+    writer->text(text, kind);
+}
+
+void GeometryTextWriter::comment(const QString &text)
+{
+    writer->comment(text);
+}
+
+void GeometryTextWriter::processingInstruction(const QString &target, const QString &data)
+{
+    writer->processingInstruction(target, data);
+}
+
+// GML's attributes (gml:id) under the prefix the geometry's element names take.
+XmlAttributes GeometryTextWriter::gmlSpelled(const XmlAttributes &attributes)
+{
+    XmlAttributes spelled = attributes; // shared until a name changes
+    for (int i = 0; i < attributes.size(); ++i) {
+        const QString &name = attributes.at(i).first;
+        if (!name.contains(QLatin1Char(':')) || name.startsWith(GmlPrefix) || name.startsWith(QLatin1String("xmlns")))
+            continue;
+        if (isGmlNamespace(scopes.attributeNamespaceOf(name)))
+            spelled[i].first = GmlPrefix + NamespaceScopes::localName(name);
+    }
+    return spelled;
+}
+
 FeatureMapper::FeatureMapper(const NamespaceScopes &inScope, LineSource lineOfToken)
     : scopes(inScope)
     , names(inScope)
@@ -172,7 +260,7 @@ FeatureMapper::~FeatureMapper() = default;
 
 bool FeatureMapper::inGeometry() const
 {
-    return geometry && depth >= geometryDepth;
+    return geometry.isOpen();
 }
 
 void FeatureMapper::startElement(const QString &name, const XmlAttributes &attributes)
@@ -180,8 +268,8 @@ void FeatureMapper::startElement(const QString &name, const XmlAttributes &attri
     ++depth;
     if (depth == 1)
         startFeature(name, attributes);
-    else if (geometry && depth > geometryDepth)
-        geometry->startElement(names.of(name).gmlSpelling, gmlSpelled(attributes));
+    else if (geometry.isOpen())
+        geometry.startElement(name, attributes);
     else if (depth == 2)
         startProperty(name, attributes);
     else if (depth == 3 && content != Content::Ignored)
@@ -190,11 +278,12 @@ void FeatureMapper::startElement(const QString &name, const XmlAttributes &attri
 
 void FeatureMapper::endElement()
 {
-    if (geometry && depth > geometryDepth) {
-        geometry->endElement();
-    } else {
-        if (geometry && depth == geometryDepth)
-            endGeometry();
+    if (geometry.isOpen()) {
+        geometry.endElement();
+        if (!geometry.isOpen())
+            value = geometry.written();
+    }
+    if (!geometry.isOpen()) {
         if (depth == 2)
             endProperty();
         else if (depth == 1)
@@ -207,7 +296,7 @@ void FeatureMapper::endElement()
 void FeatureMapper::text(const QString &text, TextKind kind)
 {
     if (inGeometry()) {
-        geometry->text(text, kind);
+        geometry.text(text, kind);
     } else if (depth == 1 || (depth == 2 && content == Content::WrappedGeometry)) {
         if (!isBlank(text))
             refuseAt(line(),
@@ -223,13 +312,13 @@ void FeatureMapper::text(const QString &text, TextKind kind)
 void FeatureMapper::comment(const QString &text)
 {
     if (inGeometry())
-        geometry->comment(text);
+        geometry.comment(text);
 }
 
 void FeatureMapper::processingInstruction(const QString &target, const QString &text)
 {
     if (inGeometry())
-        geometry->processingInstruction(target, text);
+        geometry.processingInstruction(target, text);
 }
 
 void FeatureMapper::startFeature(const QString &name, const XmlAttributes &attributes)
@@ -270,18 +359,12 @@ void FeatureMapper::startProperty(const QString &name, const XmlAttributes &attr
     reference = QString();
     if (isGmlObject(meaning)) {
         content = Content::Geometry;
-        startGeometry(meaning.gmlSpelling, attributes);
+        geometry.start(name, attributes, envelopeSrsName);
         return;
     }
     // The envelope of the geometry is the geometry's to give.
     content = meaning.gml && meaning.localName == BoundedByLocalName ? Content::Ignored : Content::Value;
-    for (const auto &[attributeName, attributeValue] : attributes) {
-        if (NamespaceScopes::localName(attributeName) == HrefLocalName) {
-            const QString *uri = scopes.attributeNamespaceOf(attributeName);
-            if (uri && *uri == XlinkNamespaceUri)
-                reference = attributeValue;
-        }
-    }
+    reference = xlinkReference(scopes, attributes);
 }
 
 void FeatureMapper::startPropertyChild(const QString &name, const XmlAttributes &attributes)
@@ -289,43 +372,10 @@ void FeatureMapper::startPropertyChild(const QString &name, const XmlAttributes 
     const NameMeanings::Meaning &meaning = names.ofDeclared(name, line());
     if (content == Content::Value && value.isNull() && isGmlObject(meaning)) {
         content = Content::WrappedGeometry;
-        startGeometry(meaning.gmlSpelling, attributes);
+        geometry.start(name, attributes, envelopeSrsName);
         return;
     }
     refuseAt(line(), formatMessage(messages::PropertyNotAValue, featureName, featureLabel(), propertyName, name));
-}
-
-// GML's attributes (gml:id) under the prefix the geometry's element names take.
-XmlAttributes FeatureMapper::gmlSpelled(const XmlAttributes &attributes)
-{
-    XmlAttributes spelled = attributes; // shared until a name changes
-    for (int i = 0; i < attributes.size(); ++i) {
-        const QString &name = attributes.at(i).first;
-        if (!name.contains(QLatin1Char(':')) || name.startsWith(GmlPrefix) || name.startsWith(QLatin1String("xmlns")))
-            continue;
-        if (isGmlNamespace(scopes.attributeNamespaceOf(name)))
-            spelled[i].first = GmlPrefix + NamespaceScopes::localName(name);
-    }
-    return spelled;
-}
-
-void FeatureMapper::startGeometry(const QString &name, const XmlAttributes &attributes)
-{
-    geometryDepth = depth;
-    geometryText.resize(0);
-    geometry.emplace(1, 0, geometryText);
-    XmlAttributes spelled = gmlSpelled(attributes);
-    if (!envelopeSrsName.isEmpty() && !hasAttribute(spelled, SrsNameAttribute))
-        spelled.append({SrsNameAttribute, envelopeSrsName});
-    geometry->startElement(name, spelled);
-}
-
-void FeatureMapper::endGeometry()
-{
-    geometry->endElement();
-    geometry->finish();
-    geometry.reset();
-    value = QString(geometryText.constData(), geometryText.size()); // a copy of its size
 }
 
 void FeatureMapper::endProperty()
@@ -660,11 +710,7 @@ void DocumentMapper::startMember(const QString &name, const XmlAttributes &attri
     member.name = name;
     member.line = currentLine();
     member.byName = meaning.gml || (isWfsNamespace(meaning.namespaceUri) && meaning.localName == MemberLocalName);
-    for (const auto &[attributeName, value] : attributes) {
-        const QString *uri = scopes.attributeNamespaceOf(attributeName);
-        if (uri && *uri == XlinkNamespaceUri && NamespaceScopes::localName(attributeName) == HrefLocalName)
-            member.reference = value;
-    }
+    member.reference = xlinkReference(scopes, attributes);
 }
 
 void DocumentMapper::startFeature(const QString &name, const XmlAttributes &attributes)
@@ -710,14 +756,9 @@ bool DocumentMapper::startCollection(const NameMeanings::Meaning &meaning)
  */
 void DocumentMapper::takeEnvelope(const XmlAttributes &attributes)
 {
-    for (const auto &[name, value] : attributes) {
-        if (name != SrsNameAttribute || value.isEmpty())
-            continue;
-        if (value.size() > MaxCollectionSrsNameLength)
-            refuseAt(currentLine(),
-                formatMessage(messages::CollectionSrsNameTooLong, QString::number(MaxCollectionSrsNameLength)));
-        features.setDefaultSrsName(value);
-    }
+    const QString srsName = envelopeSrsName(attributes, currentLine());
+    if (!srsName.isEmpty())
+        features.setDefaultSrsName(srsName);
 }
 
 void DocumentMapper::read(const QDomElement &root)

@@ -32,6 +32,20 @@ bool isRequested(const QString &tableName, const QStringList &tableNames);
 // The line a token ends on, as far as the reader knows it; 0 when it does not.
 using LineSource = std::function<qint64()>;
 
+// Whether @p text holds nothing but white space: no value, where it stands between elements.
+bool isBlank(const QString &text);
+// Refuses the document for @p reason, found at @p line (0 when unknown).
+[[noreturn]] void refuseAt(qint64 line, const QString &reason);
+// Whether a member's reference names a feature outside the document, which is never fetched.
+bool isOutsideReference(const QString &reference);
+// The xlink:href among an element's @p attributes; null when there is none.
+QString xlinkReference(const NamespaceScopes &scopes, const XmlAttributes &attributes);
+/*
+ * The srsName among the @p attributes of a collection's envelope, which the geometries that name
+ * none take (see DocumentMapper); empty when it names none. One too long is refused at @p line.
+ */
+QString envelopeSrsName(const XmlAttributes &attributes, qint64 line);
+
 /*
  * A qualified name as the mapping sees it: the namespace its prefix stands for where it stands,
  * and its local part. Names repeat, so the answers are kept while the declarations stay.
@@ -58,6 +72,44 @@ private:
     quint64 generation = 0;
     QVector<QPair<QString, Meaning>> kept;
     int oldest = 0; ///< the entry replaced next once all are taken
+};
+
+// Whether @p name is one of GML's objects (a geometry), which GML names with a capital, not a property.
+bool isGmlObject(const NameMeanings::Meaning &name);
+
+/*
+ * Writes a GML geometry element from its tokens as the readers hand geometries over: GML's names
+ * and attributes under the prefix "gml", whatever prefix the document binds to GML, in the layout
+ * of XmlElementTextWriter, and with the collection's srsName where the geometry names none.
+ */
+class GeometryTextWriter : public XmlTokenSink
+{
+public:
+    explicit GeometryTextWriter(const NamespaceScopes &scopes);
+
+    // Starts the geometry element; @p defaultSrsName goes to it where it names no srsName itself.
+    void start(const QString &name, const XmlAttributes &attributes, const QString &defaultSrsName);
+    // Whether a geometry started and its end tag has not come yet.
+    bool isOpen() const { return writer.has_value(); }
+    void reset() { writer.reset(); }
+    // The text of the geometry whose end tag came last, in a string of its own size.
+    QString written() const { return QString(out.constData(), out.size()); }
+
+    // The geometry's content, its own end tag last.
+    void startElement(const QString &name, const XmlAttributes &attributes) override;
+    void endElement() override;
+    void text(const QString &text, TextKind kind) override;
+    void comment(const QString &text) override;
+    void processingInstruction(const QString &target, const QString &data) override;
+
+private:
+    XmlAttributes gmlSpelled(const XmlAttributes &attributes);
+
+    const NamespaceScopes &scopes;
+    NameMeanings names;
+    QString out; ///< its storage serves every geometry
+    std::optional<XmlElementTextWriter> writer;
+    int depth = 0; ///< of the element being written, below the geometry element
 };
 
 /*
@@ -105,9 +157,6 @@ private:
     void startPropertyChild(const QString &name, const XmlAttributes &attributes);
     void endProperty();
     void endFeature();
-    void startGeometry(const QString &name, const XmlAttributes &attributes);
-    void endGeometry();
-    XmlAttributes gmlSpelled(const XmlAttributes &attributes);
     void addAttribute(XsdAttribute::Kind kind, const QString &name);
     bool isTaken(const QString &name);
     QString columnOf(const QString &name);
@@ -145,9 +194,7 @@ private:
     qint64 propertyLine = 0;
     QString value;
     QString reference;
-    int geometryDepth = 0;                        ///< of the geometry element
-    QString geometryText;                         ///< its storage serves every geometry
-    std::optional<XmlElementTextWriter> geometry; ///< of the geometry being read
+    GeometryTextWriter geometry{scopes};
 };
 
 /*

@@ -42,6 +42,10 @@ inline constexpr QLatin1String HrefLocalName = latin1("href");
 inline constexpr QLatin1String CollectionSuffix = latin1("Collection");
 inline constexpr QLatin1String MemberSuffix = latin1("member");
 inline constexpr QLatin1String MembersSuffix = latin1("members");
+// Attributes of the XML Schema instance namespace that steer validation and hold no value.
+inline constexpr QLatin1String XsiSchemaLocationLocalName = latin1("schemaLocation");
+inline constexpr QLatin1String XsiNoNamespaceSchemaLocationLocalName = latin1("noNamespaceSchemaLocation");
+inline constexpr QLatin1String XsiTypeLocalName = latin1("type");
 // A geometry's coordinate system, an attribute of no namespace; the envelope of a collection gives
 // the one of the geometries that name none.
 inline constexpr QLatin1String SrsNameAttribute = latin1("srsName");

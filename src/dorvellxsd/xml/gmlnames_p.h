@@ -19,6 +19,8 @@ inline constexpr QLatin1String FeatureMemberLocalName = latin1("featureMember");
 inline constexpr QLatin1String FeatureMembersLocalName = latin1("featureMembers");
 inline constexpr QLatin1String MemberLocalName = latin1("member");
 inline constexpr QLatin1String FeatureCollectionLocalName = latin1("FeatureCollection");
+// What WFS 2.0 gives beside the features asked for, in a collection of their own.
+inline constexpr QLatin1String AdditionalObjectsLocalName = latin1("additionalObjects");
 // gml:id, in GML 3.1.1 and 3.2; GML 2 identifies a feature by fid, an attribute of no namespace.
 inline constexpr QLatin1String IdLocalName = latin1("id");
 inline constexpr QLatin1String FidAttribute = latin1("fid");

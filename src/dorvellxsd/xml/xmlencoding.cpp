@@ -221,4 +221,9 @@ int XmlDecoder::firstInvalidUtf8(const QByteArray &piece, bool last)
     return last && utf8Pending > 0 ? size : -1;
 }
 
+std::unique_ptr<QTextDecoder> makeUtf8Decoder()
+{
+    return std::unique_ptr<QTextDecoder>(QTextCodec::codecForMib(Utf8Mib)->makeDecoder());
+}
+
 } // namespace pelmak

@@ -15,6 +15,9 @@ class QTextDecoder;
 
 namespace pelmak {
 
+// A decoder of UTF-8 that reads a text as Qt's parser does, a byte order mark skipped.
+std::unique_ptr<QTextDecoder> makeUtf8Decoder();
+
 /*
  * Decodes the bytes of an XML file, piece after piece, in the encoding the file says it is in,
  * as XML 1.0 reads it: a UTF-8 or UTF-16 byte order mark, otherwise the encoding named in an XML

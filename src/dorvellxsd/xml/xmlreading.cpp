@@ -3,6 +3,7 @@
 #include "../message_p.h"
 
 #include <QIODevice>
+#include <QTextDecoder>
 
 #include <algorithm>
 #include <cstring>
@@ -399,11 +400,39 @@ bool XmlFileText::feed(QXmlStreamReader &parser)
         return refuse(parser, refusal);
     if (bytes.isEmpty())
         return false;
+    if (keptDecoder) // what the parser decodes, the bytes of UTF-8 or its own UTF-8 of the text
+        kept += keptDecoder->toUnicode(decoder->isUtf8() ? bytes : text.toUtf8());
     if (decoder->isUtf8())
         parser.addData(bytes);
     else
         parser.addData(text);
     return true;
+}
+
+void XmlFileText::keepText()
+{
+    keptDecoder = makeUtf8Decoder();
+}
+
+QString XmlFileText::keptText(qint64 from, qint64 to) const
+{
+    return kept.mid(static_cast<int>(from - keptFrom), static_cast<int>(to - from));
+}
+
+qint64 XmlFileText::lastKeptBefore(qint64 offset, QChar c) const
+{
+    const int at = kept.lastIndexOf(c, static_cast<int>(offset - keptFrom) - 1);
+    return at < 0 ? -1 : keptFrom + at;
+}
+
+// Dropped only once half of what is kept is dead, so that each character is moved a bounded number of times.
+void XmlFileText::releaseTextBefore(qint64 offset)
+{
+    const qint64 dead = offset - keptFrom;
+    if (dead <= 0 || dead < kept.size() / 2)
+        return;
+    kept.remove(0, static_cast<int>(dead));
+    keptFrom = offset;
 }
 
 // Why the text is refused where its valid part, @p validUtf8, ends.
@@ -414,6 +443,23 @@ QString XmlFileText::invalidBytesAfter(const QByteArray &validUtf8)
     if (!refusal.isEmpty())
         return refusal;
     return formatMessage(messages::BytesNotInEncoding, QString::number(guard.lineNumber()), decoder->name());
+}
+
+// A start tag holds no "<" after its first character: no attribute value may hold one.
+qint64 XmlFileReader::startTagOffset() const
+{
+    return text.lastKeptBefore(reader.characterOffset(), QLatin1Char('<'));
+}
+
+/*
+ * The parser reads text up to the "<" of the markup that follows it, which the text's token then
+ * ends after: what is kept starts one character before the token read last. A token the text ran
+ * out within is read again once more comes, from where it started: nothing is released for it.
+ */
+void XmlFileReader::releaseText()
+{
+    if (!reader.hasError())
+        text.releaseTextBefore(reader.characterOffset() - 1);
 }
 
 XmlFileReader::XmlFileReader(QIODevice &device, qint64 maxBytes)

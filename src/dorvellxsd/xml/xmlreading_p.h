@@ -18,6 +18,7 @@
 #include <memory>
 
 class QIODevice;
+class QTextDecoder;
 
 namespace pelmak {
 
@@ -143,6 +144,19 @@ public:
     // Gives @p parser the next piece of the text: a MoreText. A refusal raises an error on it.
     bool feed(QXmlStreamReader &parser);
 
+    /*
+     * Keeps the text given to the parser, from the first piece on, so that parts of it can be taken
+     * as the document writes them. Offsets count characters as QXmlStreamReader::characterOffset
+     * does: from the first one after a byte order mark.
+     */
+    void keepText();
+    // The text from @p from to @p to; what lies before the last release is gone.
+    QString keptText(qint64 from, qint64 to) const;
+    // The last character kept before @p offset that is @p c, or -1.
+    qint64 lastKeptBefore(qint64 offset, QChar c) const;
+    // The text before @p offset is needed no more.
+    void releaseTextBefore(qint64 offset);
+
 private:
     bool refuse(QXmlStreamReader &parser, const QString &reason);
     QString invalidBytesAfter(const QByteArray &validUtf8);
@@ -152,6 +166,10 @@ private:
     qint64 bytesRead = 0;
     std::unique_ptr<XmlDecoder> decoder; ///< made from the first piece
     XmlMarkupGuard guard;
+    // The text kept, decoded as the parser decodes the UTF-8 it is given, and the offset it starts at.
+    std::unique_ptr<QTextDecoder> keptDecoder;
+    QString kept;
+    qint64 keptFrom = 0;
 };
 
 // Reads the tokens of an XML file, as an XmlFileText gives it.
@@ -169,6 +187,18 @@ public:
     QString errorString() const { return reader.errorString(); }
     // The line the last token read ends on.
     qint64 lineNumber() const { return reader.lineNumber(); }
+
+    /*
+     * Keeps the text of the document, before any is read, so that an element can be taken as the
+     * document writes it: from where its start tag starts to where its end tag ends.
+     */
+    void keepText() { text.keepText(); }
+    // Where the start tag read last starts.
+    qint64 startTagOffset() const;
+    // The document's text from @p offset to the end of the last token read.
+    QString textSince(qint64 offset) const { return text.keptText(offset, reader.characterOffset()); }
+    // The text before the token read last is needed no more.
+    void releaseText();
 
 private:
     XmlFileText text;
