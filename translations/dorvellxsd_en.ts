@@ -4,6 +4,38 @@
 <context>
     <name>QObject</name>
     <message>
+        <source>Схема не объявляет ни одного конкретного типа объектов в пространстве имён %1</source>
+        <translation>The schema declares no concrete feature type in namespace %1</translation>
+    </message>
+    <message>
+        <source>%1.%2 хранит XML как есть: %3</source>
+        <translation>%1.%2 keeps the XML as written: %3</translation>
+    </message>
+    <message>
+        <source>схема допускает здесь любые элементы</source>
+        <translation>the schema admits any element here</translation>
+    </message>
+    <message>
+        <source>текст перемежается с элементами</source>
+        <translation>text is mixed with elements</translation>
+    </message>
+    <message>
+        <source>тип содержит сам себя</source>
+        <translation>the type contains itself</translation>
+    </message>
+    <message>
+        <source>вложенность типов данных слишком глубока</source>
+        <translation>data types nest too deep</translation>
+    </message>
+    <message>
+        <source>выбор между геометрией и значениями</source>
+        <translation>a choice between a geometry and values</translation>
+    </message>
+    <message>
+        <source>здесь допускаются элементы нескольких типов</source>
+        <translation>elements of several types are admitted here</translation>
+    </message>
+    <message>
         <source>Не могу открыть файл %1</source>
         <translation>Cannot open file %1</translation>
     </message>

@@ -125,6 +125,17 @@ inline constexpr Environment CannotCommitTransaction{
 inline constexpr Refusal NetworkTimeoutNotPositive{
     QT_TRANSLATE_NOOP("QObject", "Предел ожидания сети должен быть не меньше секунды, а не %1")};
 
+// Related tables of a schema
+inline constexpr Refusal SchemaDeclaresNoFeatureType{
+    QT_TRANSLATE_NOOP("QObject", "Схема не объявляет ни одного конкретного типа объектов в пространстве имён %1")};
+inline constexpr char ColumnKeptAsXml[] = QT_TRANSLATE_NOOP("QObject", "%1.%2 хранит XML как есть: %3");
+inline constexpr char KeptOpenContent[] = QT_TRANSLATE_NOOP("QObject", "схема допускает здесь любые элементы");
+inline constexpr char KeptMixedContent[] = QT_TRANSLATE_NOOP("QObject", "текст перемежается с элементами");
+inline constexpr char KeptRecursion[] = QT_TRANSLATE_NOOP("QObject", "тип содержит сам себя");
+inline constexpr char KeptTooDeep[] = QT_TRANSLATE_NOOP("QObject", "вложенность типов данных слишком глубока");
+inline constexpr char KeptGeometryOrValue[] = QT_TRANSLATE_NOOP("QObject", "выбор между геометрией и значениями");
+inline constexpr char KeptSubstitutes[] = QT_TRANSLATE_NOOP("QObject", "здесь допускаются элементы нескольких типов");
+
 // Exchange services
 inline constexpr Refusal SchemaDeclaresNoTable{QT_TRANSLATE_NOOP("QObject", "Схема %1 не объявляет ни одной таблицы")};
 inline constexpr char SchemaHasNoGlobalElement[] = QT_TRANSLATE_NOOP("QObject", "в ней нет глобальных элементов");

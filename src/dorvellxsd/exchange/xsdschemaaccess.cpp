@@ -1,6 +1,8 @@
 #include "xsdschemaaccess.h"
 
 #include "../message_p.h"
+#include "../schema/relatedmapping_p.h"
+#include "../validation/schemacomponents_p.h"
 
 #include <dorvellxsd/schema/xsdprovider.h>
 #include <dorvellxsd/validation/xsdxmlchecker.h>
@@ -36,6 +38,14 @@ XsdTables XsdSchemaAccess::readTables(const QString &schemaPath) const
     throwFailure(messages::SchemaDeclaresNoTable.kind,
         formatMessage(messages::SchemaDeclaresNoTable, schemaPath) + QStringLiteral("\n  ")
             + reasons.join(QStringLiteral("\n  ")));
+}
+
+XsdRelatedTables XsdSchemaAccess::readRelatedTables(const QString &schemaPath) const
+{
+    XsdXmlChecker checker;
+    loadGrammar(checker, schemaPath);
+    return environmentAsRuntimeError(
+        [&] { return relatedTablesOf(SchemaComponents::of(checker), featureNamespacesOf(schemaPath)); });
 }
 
 void XsdSchemaAccess::loadGrammar(XsdXmlChecker &checker, const QString &schemaPath) const

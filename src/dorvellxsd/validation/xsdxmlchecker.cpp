@@ -5,10 +5,12 @@
 #include "documenttext_p.h"
 #include "entitygate_p.h"
 #include "parsererrorhandler_p.h"
+#include "schemacomponents_p.h"
 #include "xerces_p.h"
 
 #include <QScopeGuard>
 
+#include <xercesc/framework/XMLGrammarPoolImpl.hpp>
 #include <xercesc/internal/MemoryManagerImpl.hpp>
 #include <xercesc/parsers/SAX2XMLReaderImpl.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
@@ -31,9 +33,10 @@ using xercesc::XMLUni;
  * The reader is the one XMLReaderFactory makes, created as its own type for the entity resolver
  * that sees which kind of resource the parser asks for.
  */
-std::unique_ptr<xercesc::SAX2XMLReaderImpl> createValidatingReader(xercesc::MemoryManager &memory)
+std::unique_ptr<xercesc::SAX2XMLReaderImpl> createValidatingReader(
+    xercesc::MemoryManager &memory, xercesc::XMLGrammarPool &grammars)
 {
-    auto reader = std::make_unique<xercesc::SAX2XMLReaderImpl>(&memory);
+    auto reader = std::make_unique<xercesc::SAX2XMLReaderImpl>(&memory, &grammars);
     reader->setFeature(XMLUni::fgSAX2CoreValidation, true);
     reader->setFeature(XMLUni::fgXercesDynamic, false);
     reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, true);
@@ -131,7 +134,9 @@ public:
     ParserErrorHandler errorHandler;
     EntityGate entityGate;
     DocumentGuard documentGuard;
-    std::unique_ptr<xercesc::SAX2XMLReaderImpl> parser = createValidatingReader(memory);
+    // The pool is the parser's, held here so that the schema's components can be read from it.
+    xercesc::XMLGrammarPoolImpl grammars{&memory};
+    std::unique_ptr<xercesc::SAX2XMLReaderImpl> parser = createValidatingReader(memory, grammars);
     bool grammarLoaded = false;
     Callback callback;                // of loadGrammar()
     DocumentText *document = nullptr; // the one being checked
@@ -274,6 +279,13 @@ void XsdXmlChecker::loadGrammar(const QString &path, Callback callback)
     d->callback = std::move(callback);
     d->parser->setErrorHandler(&d->errorHandler);
     d->grammarLoaded = true;
+}
+
+xercesc::XSModel &SchemaComponents::of(XsdXmlChecker &checker)
+{
+    checker.d->requireGrammar();
+    bool changed = false;
+    return *checker.d->grammars.getXSModel(changed);
 }
 
 void XsdXmlChecker::setCatalogFiles(const QStringList &paths)

@@ -113,6 +113,7 @@ public:
 
 private:
     Q_DISABLE_COPY(XsdXmlChecker)
+    friend class SchemaComponents;
     class Private;
     std::unique_ptr<Private> const d;
 };
