@@ -147,6 +147,44 @@ std::vector<TableRow> describeSchema(const std::string &schema, const std::vecto
     return rows;
 }
 
+// Names in Clark notation, "{namespace}local", as the library gives them.
+using RelatedColumnRow = std::tuple<std::string, int, std::vector<std::string>, std::string, std::string, std::string>;
+using RelatedTableRow =
+    std::tuple<std::string, std::vector<RelatedColumnRow>, std::string, std::vector<std::string>, std::string>;
+using RelatedTablesRow = std::tuple<std::vector<RelatedTableRow>, std::vector<std::string>, std::string>;
+
+std::vector<std::string> toStdVector(const QStringList &texts)
+{
+    std::vector<std::string> converted;
+    for (const QString &text : texts)
+        converted.push_back(text.toStdString());
+    return converted;
+}
+
+RelatedTableRow relatedTableRow(const pelmak::XsdRelatedTable &table)
+{
+    const QList<pelmak::XsdAttribute> &attributes = table.element.complexType.attributes;
+    std::vector<RelatedColumnRow> columns;
+    for (int i = 0; i < table.columns.size(); ++i) {
+        const pelmak::XsdRelatedColumn &column = table.columns.at(i);
+        const pelmak::XsdAttribute attribute = attributes.value(i);
+        columns.emplace_back(attribute.name.toStdString(), static_cast<int>(column.role), toStdVector(column.path),
+            column.attribute.toStdString(), attribute.valueType.toStdString(), attribute.geometryType.toStdString());
+    }
+    return {table.element.name.toStdString(), std::move(columns), table.parent.toStdString(),
+        toStdVector(table.parentPath), table.rowElement.toStdString()};
+}
+
+RelatedTablesRow describeRelatedTables(const std::string &schema, const std::vector<std::string> &catalog)
+{
+    const QuietCall quiet;
+    const pelmak::XsdRelatedTables related = schemaAccess(catalog, false).readRelatedTables(toQString(schema));
+    std::vector<RelatedTableRow> tables;
+    for (const pelmak::XsdRelatedTable &table : related.tables)
+        tables.push_back(relatedTableRow(table));
+    return {std::move(tables), toStdVector(related.fragments), related.targetNamespace.toStdString()};
+}
+
 // ---- validation ------------------------------------------------------------------------------
 
 using DiagnosticRow = std::tuple<int, int, std::string, std::optional<std::string>>;
@@ -206,7 +244,7 @@ std::optional<ReportRow> exportDocument(const std::string &schema, const std::st
 }
 
 std::map<std::string, qint64> importDocument(const std::string &document, const std::string &target,
-    const std::vector<std::string> &tables, bool create, const std::string &schema, bool allowPartial,
+    const std::vector<std::string> &tables, bool create, bool related, const std::string &schema, bool allowPartial,
     bool allowDropping, const std::vector<std::string> &catalog, bool allowNetwork)
 {
     const QuietCall quiet;
@@ -216,6 +254,7 @@ std::map<std::string, qint64> importDocument(const std::string &document, const 
     request.tables = toQStringList(tables);
     request.schemaPath = toQString(schema);
     request.create = create;
+    request.related = related;
     request.allowWithoutTransaction = allowPartial;
     request.allowDropping = allowDropping;
     request.access = schemaAccess(catalog, allowNetwork);
@@ -541,6 +580,9 @@ PYBIND11_MODULE(_core, m)
         "Chooses the language of messages: 'ru' or 'en'; '' follows the locale.");
     m.def("describe_schema", &describeSchema, py::arg("schema"), py::arg("catalog"),
         "Tables of the schema: (name, type, [(attribute, kind, min_occurs, annotation, value_type)]).");
+    m.def("describe_related_tables", &describeRelatedTables, py::arg("schema"), py::arg("catalog"),
+        "Related tables of the schema, parents first: ([(name, [(column, role, path, attribute, value_type,"
+        " geometry_type)], parent, parent_path, row_element)], fragments, target_namespace).");
     m.def("export_document", &exportDocument, py::arg("schema"), py::arg("source"), py::arg("output"),
         py::arg("tables"), py::arg("where"), py::arg("catalog"), py::arg("allow_network"), py::arg("validate"),
         py::arg("max_diagnostics"), py::arg("progress"),
@@ -551,8 +593,8 @@ PYBIND11_MODULE(_core, m)
         "Validates the document, schema locations resolved through the catalog files and reaching the network"
         " only with allow_network: (error count, [(line, column, message, feature)], diagnostics not kept).");
     m.def("import_document", &importDocument, py::arg("document"), py::arg("target"), py::arg("tables"),
-        py::arg("create"), py::arg("schema"), py::arg("allow_partial"), py::arg("allow_dropping"), py::arg("catalog"),
-        py::arg("allow_network"),
+        py::arg("create"), py::arg("related"), py::arg("schema"), py::arg("allow_partial"), py::arg("allow_dropping"),
+        py::arg("catalog"), py::arg("allow_network"),
         "Inserts the document's features into the target in one transaction, or without one where"
         " allow_partial; the count per table.");
 

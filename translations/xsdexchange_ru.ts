@@ -230,8 +230,9 @@ GML 3.1.1. Выводит число записанных объектов по 
     </message>
     <message>
         <source>Usage: xsdexchange import [--table NAME]... [--append | --overwrite] [--create SCHEMA.xsd
-                          [-f DRIVER] [--catalog FILE]...] [--without-transaction]
-                          [--allow-dropping] [--allow-network] DOC.gml TARGET
+                          [-f DRIVER] [--catalog FILE]...] [--schema SCHEMA.xsd
+                          [--related]] [--without-transaction] [--allow-dropping]
+                          [--allow-network] DOC.gml TARGET
 
 Inserts the features of the exchange document into the layers of the target data
 source (a file, a folder or a connection string such as PG:&quot;dbname=gis&quot;), all in one
@@ -258,6 +259,11 @@ tool exits with status 2, naming each table, attribute and number of values.
                         other) and a geometry column in the system of the table&apos;s first
                         geometry, of the type the schema declares; a failed import
                         removes them again
+  --schema SCHEMA.xsd   the document&apos;s schema, when no --create names it
+  --related             read the document into the related tables of its schema (see
+                        &apos;xsdexchange tables --related&apos;): each feature with what it nests
+                        and repeats, in its table and their child tables; --table names
+                        feature tables, each with its child tables; needs --schema
   -f, --format DRIVER   the GDAL driver of a new data source (default GPKG; also SQLite,
                         FlatGeobuf, GeoJSON, &quot;ESRI Shapefile&quot;); a data source the import
                         makes needs no transaction, as a failure removes it whole
@@ -269,6 +275,7 @@ tool exits with status 2, naming each table, attribute and number of values.
 </source>
         <translation>Использование: xsdexchange import [--table ИМЯ]... [--append | --overwrite]
                                   [--create СХЕМА.xsd [-f ДРАЙВЕР] [--catalog ФАЙЛ]...]
+                                  [--schema СХЕМА.xsd [--related]]
                                   [--without-transaction] [--allow-dropping]
                                   [--allow-network] ДОКУМЕНТ.gml ЦЕЛЬ
 
@@ -297,6 +304,12 @@ tool exits with status 2, naming each table, attribute and number of values.
                         и время, текст для остальных), и со столбцом геометрии в системе
                         координат первой геометрии таблицы, того типа, что объявляет
                         схема; неудачный импорт удаляет их снова
+  --schema СХЕМА.xsd    схема документа, если её не называет --create
+  --related             читать документ в связанные таблицы его схемы (см.
+                        «xsdexchange tables --related»): каждый объект со всем, что
+                        в нём вложено и повторяется, — в его таблицу и её дочерние;
+                        --table называет таблицы объектов, каждую вместе с дочерними;
+                        нужен --schema
   -f, --format ДРАЙВЕР  драйвер GDAL нового источника данных (по умолчанию GPKG; также
                         SQLite, FlatGeobuf, GeoJSON, &quot;ESRI Shapefile&quot;); источнику
                         данных, созданному импортом, транзакция не нужна: при сбое
@@ -312,6 +325,14 @@ tool exits with status 2, naming each table, attribute and number of values.
     <message>
         <source>--append and --overwrite exclude each other</source>
         <translation>--append и --overwrite исключают друг друга</translation>
+    </message>
+    <message>
+        <source>--schema and --create name different schemas</source>
+        <translation>--schema и --create называют разные схемы</translation>
+    </message>
+    <message>
+        <source>--related needs --schema</source>
+        <translation>для --related нужен --schema</translation>
     </message>
     <message numerus="yes">
         <source>%1 features inserted</source>
@@ -469,7 +490,7 @@ Exit status: 0 success, 1 invalid documents (validate), 2 wrong usage or failure
                    ссылаются источники данных (по умолчанию выключено)</translation>
     </message>
     <message>
-        <source>Usage: xsdexchange tables [-v] [--catalog FILE]... SCHEMA.xsd
+        <source>Usage: xsdexchange tables [-v] [--related] [--catalog FILE]... SCHEMA.xsd
 
 Lists the tables that the exchange schema declares, sorted by name. A schema that
 declares none is a failure: the message says why each global element is not a table.
@@ -478,8 +499,15 @@ catalogs.
 
   -v, --verbose    also each table&apos;s attributes: name, kind, the XML Schema built-in type
                    a plain attribute&apos;s values have, minOccurs, user-facing name
+  --related        the related tables of an application schema instead: a table per
+                   concrete feature type, its nested data types in prefixed columns, and
+                   a child table per property that may repeat, each child under its
+                   parent and indented; with -v each table&apos;s key, its parent and the
+                   path it repeats at, its columns (name, role, value or geometry type,
+                   where the value stands below the row&apos;s element), and at the end what
+                   is kept as XML text
 </source>
-        <translation>Использование: xsdexchange tables [-v] [--catalog ФАЙЛ]... СХЕМА.xsd
+        <translation>Использование: xsdexchange tables [-v] [--related] [--catalog ФАЙЛ]... СХЕМА.xsd
 
 Перечисляет таблицы, которые объявляет схема обмена, в порядке имён. Схема без таблиц
 считается ошибкой: сообщение объясняет, почему каждый глобальный элемент не таблица.
@@ -488,6 +516,14 @@ catalogs.
 
   -v, --verbose    также атрибуты каждой таблицы: имя, вид, встроенный тип XML Schema
                    значений простого атрибута, minOccurs, имя для пользователя
+  --related        вместо этого связанные таблицы прикладной схемы: таблица на каждый
+                   конкретный тип объектов, его вложенные типы данных — в столбцах
+                   с префиксами, дочерняя таблица на каждое свойство, которое может
+                   повторяться, каждая дочерняя — под родительской, с отступом; с -v
+                   также ключ каждой таблицы, её родитель и путь, на котором она
+                   повторяется, её столбцы (имя, роль, тип значения или геометрии,
+                   где значение стоит под элементом строки) и в конце — что хранится
+                   XML-текстом
 </translation>
     </message>
     <message>
@@ -497,6 +533,38 @@ catalogs.
     <message>
         <source>geometry</source>
         <translation>геометрия</translation>
+    </message>
+    <message>
+        <source>value</source>
+        <translation>значение</translation>
+    </message>
+    <message>
+        <source>fragment</source>
+        <translation>фрагмент</translation>
+    </message>
+    <message>
+        <source>key</source>
+        <translation>ключ</translation>
+    </message>
+    <message>
+        <source>parent key</source>
+        <translation>ключ родителя</translation>
+    </message>
+    <message>
+        <source>position</source>
+        <translation>позиция</translation>
+    </message>
+    <message>
+        <source>key: %1</source>
+        <translation>ключ: %1</translation>
+    </message>
+    <message>
+        <source>parent: %1, repeated at %2</source>
+        <translation>родитель: %1, повторяется в %2</translation>
+    </message>
+    <message>
+        <source>kept as XML text:</source>
+        <translation>хранится XML-текстом:</translation>
     </message>
     <message numerus="yes">
         <source>%1 features written</source>

@@ -8,7 +8,7 @@ message unchanged. GDAL's drivers are registered on import unless the host has d
 
 Arguments of a wrong type raise TypeError, worded by the library. A schema a function needs
 is its first argument; every option is a keyword, in one order across functions: schema, tables,
-where, create, allow_partial, allow_dropping, validate, catalog, allow_network, max_diagnostics,
+where, create, related, allow_partial, allow_dropping, validate, catalog, allow_network, max_diagnostics,
 progress, batch_size.
 
 Documents and layers are read and written a batch of features at a time, so memory does not
@@ -29,8 +29,9 @@ from . import _core
 
 __all__ = [
     "Attribute", "DataSourceError", "Diagnostic", "DocumentWriter", "DorvellxsdError", "Feature",
-    "FeatureReader", "Geometry", "RefusedError", "Table", "ValidationResult", "export", "import_document",
-    "iter_validate", "read_features", "read_schema", "set_language", "to_geodataframe", "validate",
+    "FeatureReader", "Geometry", "RefusedError", "RelatedColumn", "RelatedTable", "RelatedTables", "Table",
+    "ValidationResult", "export", "import_document", "iter_validate", "read_features", "read_related_tables",
+    "read_schema", "set_language", "to_geodataframe", "validate",
 ]
 
 __version__: str = _core.__version__
@@ -74,6 +75,57 @@ class Table:
     def geometry(self) -> Optional[Attribute]:
         """The geometry attribute, or None for a table without geometry."""
         return next((a for a in self.attributes if a.kind == "geometry"), None)
+
+
+# The roles of a related column (pelmak::XsdRelatedColumn::Role), by their values.
+_ROLES = ("value", "geometry", "fragment", "key", "parent_key", "position")
+
+
+@dataclass(frozen=True)
+class RelatedColumn:
+    """One column of a related table and where its value stands below the element a row is read
+    from: down ``path`` (element names, outermost first; empty for that element itself), in the
+    text of the last one or in its XML ``attribute``. Names are in Clark notation,
+    "{namespace}local". ``role`` is "value", "geometry" (GML text), "fragment" (the element kept
+    whole as XML text), "key" (the row's key), "parent_key" (the key of its parent's row) or
+    "position" (among the rows of one parent row, from 1). ``value_type`` is the XML Schema
+    built-in type of a value, ``geometry_type`` the GML elements a geometry may be ("Point",
+    "Polygon|MultiSurface"); None where they do not apply."""
+
+    name: str
+    role: str
+    path: tuple[str, ...]
+    attribute: Optional[str]
+    value_type: Optional[str]
+    geometry_type: Optional[str]
+
+
+@dataclass(frozen=True)
+class RelatedTable:
+    """A table of the relational reading of a schema: a feature type's (``parent`` None), or a
+    child table of what repeats in a row of ``parent``, at ``parent_path`` below the parent's row
+    element. ``row_element`` is the element each row is read from."""
+
+    name: str
+    columns: tuple[RelatedColumn, ...]
+    parent: Optional[str]
+    parent_path: tuple[str, ...]
+    row_element: str
+
+    @property
+    def key(self) -> Optional[RelatedColumn]:
+        """The column of the row's own key."""
+        return next((c for c in self.columns if c.role == "key"), None)
+
+
+@dataclass(frozen=True)
+class RelatedTables:
+    """The related tables of a schema, parents before their children; what the reading keeps as
+    XML text rather than in typed columns, a line each; the schema's target namespace."""
+
+    tables: tuple[RelatedTable, ...]
+    fragments: tuple[str, ...]
+    target_namespace: Optional[str]
 
 
 @dataclass(frozen=True)
@@ -227,6 +279,26 @@ def read_schema(path: PathArg, *, catalog: Catalog = None) -> list[Table]:
     ]
 
 
+def read_related_tables(path: PathArg, *, catalog: Catalog = None) -> RelatedTables:
+    """Reads an application schema (INSPIRE, a cadastre's) into related tables: a table per
+    concrete feature type with its single values, nested data types flattened into prefixed
+    columns, and a child table per property that may repeat, nested as the properties nest.
+    The schema is loaded as :func:`validate` loads it, its imports through ``catalog``, never
+    from the network.
+
+    Raises RefusedError for a schema the validating parser refuses or that declares no concrete
+    feature type, DataSourceError for one that cannot be read.
+    """
+    tables, fragments, namespace = _core.describe_related_tables(_path(path, "path"), _catalog_files(catalog))
+    return RelatedTables(
+        tuple(RelatedTable(name, tuple(RelatedColumn(column, _ROLES[role], tuple(steps), attribute or None,
+                                                     value_type or None, geometry_type or None)
+                                       for column, role, steps, attribute, value_type, geometry_type in columns),
+                           parent or None, tuple(parent_path), row_element)
+              for name, columns, parent, parent_path, row_element in tables),
+        tuple(fragments), namespace or None)
+
+
 def export(schema: PathArg, source: PathArg, output: PathArg, *, tables: Optional[Iterable[str]] = None,
            where: Optional[str] = None, validate: bool = False, catalog: Catalog = None,
            allow_network: bool = False, max_diagnostics: int = DEFAULT_MAX_DIAGNOSTICS,
@@ -254,7 +326,7 @@ def export(schema: PathArg, source: PathArg, output: PathArg, *, tables: Optiona
 
 
 def import_document(document: PathArg, target: PathArg, *, schema: Optional[PathArg] = None,
-                    tables: Optional[Iterable[str]] = None, create: bool = False,
+                    tables: Optional[Iterable[str]] = None, create: bool = False, related: bool = False,
                     allow_partial: bool = False, allow_dropping: bool = False, catalog: Catalog = None,
                     allow_network: bool = False) -> dict[str, int]:
     """Inserts the features of an exchange document into a data source, in one transaction.
@@ -268,6 +340,11 @@ def import_document(document: PathArg, target: PathArg, *, schema: Optional[Path
     and time, text for any other), and a geometry column in the system of the table's first
     geometry. Returns the number of features created per table. On failure nothing is inserted,
     and the layers (or the GeoPackage) the call created are removed again.
+
+    With ``related``, which needs the ``schema`` too, the document is read into the related tables
+    of the schema (:func:`read_related_tables`): each feature with what it nests and repeats, in
+    its table and their child tables; ``tables`` then names feature tables, each bringing its
+    child tables along.
 
     A value the target has no place for (a field its layer lacks, a geometry where it has no
     geometry column) is refused, naming each table and attribute, unless ``allow_dropping``.
@@ -283,7 +360,8 @@ def import_document(document: PathArg, target: PathArg, *, schema: Optional[Path
     transactions.
     """
     return _core.import_document(_path(document, "document"), _path(target, "target"), _names(tables),
-                                 _boolean(create, "create"), _optional_path(schema, "schema"),
+                                 _boolean(create, "create"), _boolean(related, "related"),
+                                 _optional_path(schema, "schema"),
                                  _boolean(allow_partial, "allow_partial"), _boolean(allow_dropping, "allow_dropping"),
                                  _catalog_files(catalog), _boolean(allow_network, "allow_network"))
 

@@ -6,14 +6,15 @@
 // throws what the class it wraps throws: a refused input as std::logic_error, a failure of the
 // environment as dorvellxsd.h says ("Errors").
 
-#include <dorvellxsd/mi/xsdhostrefusal.h>
 #include <dorvellxsd/mi/xsddiagnostic.h>
 #include <dorvellxsd/mi/xsddocumentidentity.h>
 #include <dorvellxsd/mi/xsdelement.h>
 #include <dorvellxsd/mi/xsdexchange.h>
 #include <dorvellxsd/mi/xsdgdaldataprovider.h>
 #include <dorvellxsd/mi/xsdgdallayerreader.h>
+#include <dorvellxsd/mi/xsdhostrefusal.h>
 #include <dorvellxsd/mi/xsdprovider.h>
+#include <dorvellxsd/mi/xsdrelatedtables.h>
 #include <dorvellxsd/mi/xsdtabledata.h>
 #include <dorvellxsd/mi/xsdtables.h>
 #include <dorvellxsd/mi/xsdtypedfeatures.h>

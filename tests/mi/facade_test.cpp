@@ -9,6 +9,9 @@
 #include <gdal.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 using namespace pelmak;
 using Names = std::list<std::string>;
 
@@ -192,4 +195,55 @@ TEST_F(Facade, GmlVersionOfTheSchemaReachesProviderReadersAndWriters)
     EXPECT_EQ(whole.count("<Road gml:id=\"Road."), features);
     const QRegularExpression geometryWithId("<gml:(LineString|MultiCurve) gml:id=\"Road\\.\\d+\\.geom\"");
     EXPECT_EQ(QString::fromUtf8(whole).count(geometryWithId), features);
+}
+
+// The related tables reach a host without Qt whole (each column's role, path, attribute and type, each table's
+// parent), and so does the import's related flag.
+TEST_F(Facade, RelatedTablesReadAndImportedInto)
+{
+    const std::string catalog = DORVELLXSD_SHARED_DATA_DIR "/catalog.xml",
+                      data = DORVELLXSD_TEST_DATA_DIR "/xsd/related/";
+    if (!QFileInfo::exists(QString::fromStdString(catalog)))
+        GTEST_SKIP() << "shared catalog not found at " << catalog;
+    const mi::XsdSchemaAccess access{{catalog}};
+    const mi::XsdRelatedTables related = access.readRelatedTables(data + "parcels.xsd");
+    EXPECT_EQ(related.targetNamespace, "urn:test:parcels");
+    EXPECT_EQ(related.fragments.size(), 2u);
+    using Role = mi::XsdRelatedColumn::Role;
+    const std::string p = "{urn:test:parcels}";
+    const struct
+    {
+        std::string table, parent, column;
+        Role role;
+        Names path;
+        std::string attribute, type;
+    } expected[] = {
+        {"Parcel", "", "inspireId_localId", Role::Value, {p + "inspireId", p + "Identifier", p + "localId"}, "",
+            "string"},
+        {"Parcel", "", "geometry", Role::Geometry, {p + "geometry"}, "", "MultiSurface"},
+        {"Parcel_unit", "Parcel", "unit_href", Role::Value, {}, "{http://www.w3.org/1999/xlink}href", "anyURI"},
+        {"Parcel_owner_contact", "Parcel_owner", "parent_id", Role::ParentKey, {}, "", "string"},
+    };
+    for (const auto &row : expected) {
+        SCOPED_TRACE(row.table + "." + row.column);
+        const auto table = std::find_if(
+            related.tables.begin(), related.tables.end(), [&](const auto &t) { return t.name == row.table; });
+        ASSERT_NE(table, related.tables.end());
+        EXPECT_EQ(table->parent, row.parent);
+        const auto column = std::find_if(
+            table->columns.begin(), table->columns.end(), [&](const auto &c) { return c.name == row.column; });
+        ASSERT_NE(column, table->columns.end());
+        EXPECT_EQ(std::tie(column->role, column->path, column->attribute), std::tie(row.role, row.path, row.attribute));
+        EXPECT_EQ(column->valueType + column->geometryType, row.type);
+    }
+
+    mi::XsdImportRequest request;
+    request.documentPath = data + "two-parcels.gml";
+    request.target = path("related.gpkg");
+    request.schemaPath = data + "parcels.xsd";
+    request.create = request.related = true;
+    request.access = access;
+    const std::list<mi::XsdTableCount> stored = mi::XsdImport(request).run().stored;
+    EXPECT_TRUE(std::any_of(stored.begin(), stored.end(),
+        [](const auto &count) { return count.table == "Parcel_owner_contact" && count.features == 2; }));
 }

@@ -54,6 +54,15 @@ def document(work, schema, source) -> pathlib.Path:
     return path
 
 
+def shared_catalog() -> pathlib.Path:
+    """The catalog of the shared reference data, which maps the official schemas' addresses to
+    local copies; skips the test where it is missing."""
+    catalog = pathlib.Path(os.environ.get("DORVELLXSD_SHARED_DATA_DIR", "shared data unknown")) / "catalog.xml"
+    if not catalog.is_file():
+        pytest.skip(f"no shared catalog at {catalog}")
+    return catalog
+
+
 def ogr2ogr(*arguments) -> None:
     subprocess.run([os.environ.get("DORVELLXSD_OGR2OGR", "ogr2ogr"), *map(str, arguments)], check=True)
 

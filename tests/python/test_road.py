@@ -8,7 +8,7 @@ import subprocess
 import pytest
 
 import dorvellxsd
-from conftest import TABLES
+from conftest import TABLES, shared_catalog
 
 
 def test_schema_describes_tables_and_attributes(schema):
@@ -61,7 +61,7 @@ def test_export_validate_import_and_export_again(work, schema, source):
 @pytest.mark.parametrize("schema_name", ["pelmak.xsd", "pelmak-gml32.xsd"])
 def test_the_tool_and_the_module_give_the_same_results(work, source, schema_name):
     # One service behind both hosts: the same document, the same validation, the same import.
-    schema, catalog = work / schema_name, _shared_catalog()
+    schema, catalog = work / schema_name, shared_catalog()
     tool = lambda *arguments: subprocess.run([os.environ["DORVELLXSD_TOOL"], "--lang", "en", *map(str, arguments)],
                                              capture_output=True, text=True)
     by_tool, by_module = work / f"tool-{schema_name}.gml", work / f"module-{schema_name}.gml"
@@ -84,13 +84,6 @@ def test_the_tool_and_the_module_give_the_same_results(work, source, schema_name
     for target, document in zip(targets, again):
         dorvellxsd.export(schema, target, document)
     assert again[0].read_bytes() == again[1].read_bytes() == by_tool.read_bytes()
-
-
-def _shared_catalog() -> pathlib.Path:
-    catalog = pathlib.Path(os.environ.get("DORVELLXSD_SHARED_DATA_DIR", "shared data unknown")) / "catalog.xml"
-    if not catalog.is_file():
-        pytest.skip(f"no shared catalog at {catalog}")
-    return catalog
 
 
 def test_export_of_chosen_tables_with_a_filter(work, schema, source):

@@ -8,7 +8,7 @@ import re
 import pytest
 
 import dorvellxsd
-from conftest import TABLES
+from conftest import TABLES, shared_catalog
 
 
 def test_features_are_the_same_in_any_batch_size(document):
@@ -89,9 +89,6 @@ def test_schema_importing_gml_by_its_address_loads_through_a_catalog(version, ad
     with pytest.raises(dorvellxsd.RefusedError, match=re.escape(address) + ".*network access is off"):
         dorvellxsd.validate(schema, document)
 
-    catalog = pathlib.Path(os.environ.get("DORVELLXSD_SHARED_DATA_DIR", "shared data unknown")) / "catalog.xml"
-    if not catalog.is_file():
-        pytest.skip(f"no shared catalog at {catalog}")
-    result = dorvellxsd.validate(schema, document, catalog=catalog)
+    result = dorvellxsd.validate(schema, document, catalog=shared_catalog())
     assert result.error_count == len(result.diagnostics) == 1
     assert result.diagnostics[0].feature == "Well.2"

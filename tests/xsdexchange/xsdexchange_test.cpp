@@ -98,7 +98,8 @@ TEST_F(Xsdexchange, HelpVersionAndWrongUsage)
     }
     const QList<QStringList> wrongUsages = {{}, {"frobnicate"}, {"tables"}, {"tables", "a.xsd", "b.xsd"},
         {"export", "--no-such-option", "a", "b", "c"}, {"validate", "--format", "xml", "a.xsd", "b.gml"},
-        {"--lang", "de", "tables", "a.xsd"}};
+        {"--lang", "de", "tables", "a.xsd"}, {"import", "--related", "a.gml", "b.gpkg"},
+        {"import", "--schema", "a.xsd", "--create", "b.xsd", "a.gml", "b.gpkg"}};
     for (const QStringList &arguments : wrongUsages) {
         const ToolRun run = runTool(arguments);
         SCOPED_TRACE(arguments.join(' ').toStdString());
@@ -270,4 +271,31 @@ TEST(XsdexchangeSchemaAccess, ReadsSchemaPartsThroughCatalogs)
     qputenv("XML_CATALOG_FILES", (folder + "rewrite.xml").toUtf8());
     EXPECT_EQ(runTool({"tables", folder + "main.xsd"}).output, "Well\n");
     qunsetenv("XML_CATALOG_FILES");
+}
+
+// An application schema's related tables, each child under its parent, with -v where each column's value stands in
+// local names; a document read into them, through --create's schema and then --schema's.
+TEST(XsdexchangeSchemaAccess, RelatedTablesListedAndImportedInto)
+{
+    const QString catalog = DORVELLXSD_SHARED_DATA_DIR "/catalog.xml";
+    if (!QFileInfo::exists(catalog))
+        GTEST_SKIP() << "shared catalog not found at " << catalog.toStdString();
+    const QString schema = DORVELLXSD_TEST_DATA_DIR "/xsd/related/parcels.xsd";
+    EXPECT_EQ(runTool({"tables", "--related", "--catalog", catalog, schema}).output,
+        "Parcel\n  Parcel_unit\n  Parcel_owner\n    Parcel_owner_contact\n  Parcel_referencePoint\nZone\n");
+    const QString verbose = runTool({"tables", "--related", "-v", "--catalog", catalog, schema}).output;
+    for (const char *expected : {"\n  key: gml_id\n", "  inspireId/Identifier/localId\n", "  @xlink:href\n",
+             "\n      parent: Parcel_owner, repeated at Owner/contact\n", "\n\nkept as XML text:\n  Parcel."})
+        EXPECT_TRUE(verbose.contains(expected)) << expected << '\n' << verbose.toStdString();
+
+    QTemporaryDir folder;
+    const QString document = DORVELLXSD_TEST_DATA_DIR "/xsd/related/two-parcels.gml",
+                  target = folder.filePath("p.gpkg");
+    const ToolRun created =
+        runTool({"import", "--create", schema, "--related", "--catalog", catalog, document, target});
+    EXPECT_EQ(created.exitCode, 0) << created.errors.toStdString();
+    const ToolRun appended =
+        runTool({"import", "--append", "--schema", schema, "--related", "--catalog", catalog, document, target});
+    EXPECT_EQ(appended.exitCode, 0) << appended.errors.toStdString();
+    EXPECT_EQ(featureCount(target, "Parcel_owner_contact"), 4);
 }

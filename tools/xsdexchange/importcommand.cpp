@@ -10,8 +10,9 @@ namespace {
 
 const char Help[] = QT_TRANSLATE_NOOP("xsdexchange",
     "Usage: xsdexchange import [--table NAME]... [--append | --overwrite] [--create SCHEMA.xsd\n"
-    "                          [-f DRIVER] [--catalog FILE]...] [--without-transaction]\n"
-    "                          [--allow-dropping] [--allow-network] DOC.gml TARGET\n\n"
+    "                          [-f DRIVER] [--catalog FILE]...] [--schema SCHEMA.xsd\n"
+    "                          [--related]] [--without-transaction] [--allow-dropping]\n"
+    "                          [--allow-network] DOC.gml TARGET\n\n"
     "Inserts the features of the exchange document into the layers of the target data\n"
     "source (a file, a folder or a connection string such as PG:\"dbname=gis\"), all in one\n"
     "transaction: either every feature is stored or none is. The document is read as it is\n"
@@ -35,6 +36,11 @@ const char Help[] = QT_TRANSLATE_NOOP("xsdexchange",
     "                        other) and a geometry column in the system of the table's first\n"
     "                        geometry, of the type the schema declares; a failed import\n"
     "                        removes them again\n"
+    "  --schema SCHEMA.xsd   the document's schema, when no --create names it\n"
+    "  --related             read the document into the related tables of its schema (see\n"
+    "                        'xsdexchange tables --related'): each feature with what it nests\n"
+    "                        and repeats, in its table and their child tables; --table names\n"
+    "                        feature tables, each with its child tables; needs --schema\n"
     "  -f, --format DRIVER   the GDAL driver of a new data source (default GPKG; also SQLite,\n"
     "                        FlatGeobuf, GeoJSON, \"ESRI Shapefile\"); a data source the import\n"
     "                        makes needs no transaction, as a failure removes it whole\n"
@@ -68,6 +74,18 @@ pelmak::XsdImportRequest::ExistingFeatures existingFeatures(const CommandLine &c
     return append ? Existing::Append : overwrite ? Existing::Overwrite : Existing::Refuse;
 }
 
+// The document's schema, which --create names too.
+QString schemaPath(const CommandLine &commandLine)
+{
+    const QString schema = commandLine.value(QStringLiteral("schema"));
+    const QString created = commandLine.value(QStringLiteral("create"));
+    if (!schema.isEmpty() && !created.isEmpty() && schema != created)
+        throw UsageError(Tool::tr("--schema and --create name different schemas"));
+    if (commandLine.isSet(QStringLiteral("related")) && schema.isEmpty() && created.isEmpty())
+        throw UsageError(Tool::tr("--related needs --schema"));
+    return schema.isEmpty() ? created : schema;
+}
+
 } // namespace
 
 int importCommand(const QStringList &arguments, const GdalOptions &gdalOptions)
@@ -75,13 +93,14 @@ int importCommand(const QStringList &arguments, const GdalOptions &gdalOptions)
     CommandLine commandLine(Tool::tr(Help) + schemaAccessHelp());
     commandLine.addOption(QCommandLineOption(QStringLiteral("table"), QString(), QStringLiteral("name")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("create"), QString(), QStringLiteral("schema")));
+    commandLine.addOption(QCommandLineOption(QStringLiteral("schema"), QString(), QStringLiteral("schema")));
+    commandLine.addOption(QCommandLineOption(QStringLiteral("related")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("without-transaction")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("allow-dropping")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("append")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("overwrite")));
-    commandLine.addOption(QCommandLineOption(
-        QStringList{QStringLiteral("f"), QStringLiteral("format")}, QString(), QStringLiteral("driver"),
-        QStringLiteral("GPKG")));
+    commandLine.addOption(QCommandLineOption(QStringList{QStringLiteral("f"), QStringLiteral("format")}, QString(),
+        QStringLiteral("driver"), QStringLiteral("GPKG")));
     addSchemaAccessOptions(commandLine);
     if (!commandLine.parse(arguments, 2, 2))
         return Success;
@@ -91,8 +110,9 @@ int importCommand(const QStringList &arguments, const GdalOptions &gdalOptions)
     request.documentPath = positional[0];
     request.target = positional[1];
     request.tables = commandLine.values(QStringLiteral("table"));
-    request.schemaPath = commandLine.value(QStringLiteral("create"));
+    request.schemaPath = schemaPath(commandLine);
     request.create = commandLine.isSet(QStringLiteral("create"));
+    request.related = commandLine.isSet(QStringLiteral("related"));
     request.allowWithoutTransaction = commandLine.isSet(QStringLiteral("without-transaction"));
     request.allowDropping = commandLine.isSet(QStringLiteral("allow-dropping"));
     request.existingFeatures = existingFeatures(commandLine);

@@ -1,5 +1,6 @@
 #include "command.h"
 #include "console.h"
+#include "relatedtables.h"
 #include "schemaaccess.h"
 #include "translation.h"
 
@@ -7,13 +8,20 @@ namespace xsdexchange {
 namespace {
 
 const char Help[] = QT_TRANSLATE_NOOP("xsdexchange",
-    "Usage: xsdexchange tables [-v] [--catalog FILE]... SCHEMA.xsd\n\n"
+    "Usage: xsdexchange tables [-v] [--related] [--catalog FILE]... SCHEMA.xsd\n\n"
     "Lists the tables that the exchange schema declares, sorted by name. A schema that\n"
     "declares none is a failure: the message says why each global element is not a table.\n"
     "Includes and imports are read from local files only, remote addresses through the\n"
     "catalogs.\n\n"
     "  -v, --verbose    also each table's attributes: name, kind, the XML Schema built-in type\n"
-    "                   a plain attribute's values have, minOccurs, user-facing name\n");
+    "                   a plain attribute's values have, minOccurs, user-facing name\n"
+    "  --related        the related tables of an application schema instead: a table per\n"
+    "                   concrete feature type, its nested data types in prefixed columns, and\n"
+    "                   a child table per property that may repeat, each child under its\n"
+    "                   parent and indented; with -v each table's key, its parent and the\n"
+    "                   path it repeats at, its columns (name, role, value or geometry type,\n"
+    "                   where the value stands below the row's element), and at the end what\n"
+    "                   is kept as XML text\n");
 
 QString kindName(pelmak::XsdAttribute::Kind kind)
 {
@@ -43,12 +51,19 @@ int tablesCommand(const QStringList &arguments, const GdalOptions &)
 {
     CommandLine commandLine(Tool::tr(Help) + catalogHelp());
     commandLine.addOption(QCommandLineOption(QStringList{QStringLiteral("v"), QStringLiteral("verbose")}));
+    commandLine.addOption(QCommandLineOption(QStringLiteral("related")));
     addCatalogOption(commandLine);
     if (!commandLine.parse(arguments, 1, 1))
         return Success;
 
     const pelmak::XsdSchemaAccess access{
         pelmak::XsdSchemaAccess::withEnvironmentCatalogs(commandLine.values(QStringLiteral("catalog")))};
+    if (commandLine.isSet(QStringLiteral("related"))) {
+        printRelatedTables(
+            access.readRelatedTables(commandLine.positional().first()), commandLine.isSet(QStringLiteral("verbose")));
+        out() << Qt::flush;
+        return Success;
+    }
     const pelmak::XsdTables tables = access.readTables(commandLine.positional().first());
     for (const QString &name : tables.tableNameList()) {
         out() << name << '\n';

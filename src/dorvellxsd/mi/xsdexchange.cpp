@@ -49,6 +49,11 @@ XsdTables XsdSchemaAccess::readTables(const std::string &schemaPath) const
     return XsdTables(toQt(*this).readTables(toQString(schemaPath)));
 }
 
+XsdRelatedTables XsdSchemaAccess::readRelatedTables(const std::string &schemaPath) const
+{
+    return XsdRelatedTables(toQt(*this).readRelatedTables(toQString(schemaPath)));
+}
+
 XsdExport::XsdExport(const XsdExportRequest &request)
 {
     pelmak::XsdExportRequest qt;
@@ -90,6 +95,7 @@ XsdImport::XsdImport(const XsdImportRequest &request)
     qt.tables = toQStringList(request.tables);
     qt.schemaPath = toQString(request.schemaPath);
     qt.create = request.create;
+    qt.related = request.related;
     qt.createDriver = toQString(request.createDriver);
     qt.allowWithoutTransaction = request.allowWithoutTransaction;
     qt.existingFeatures = static_cast<pelmak::XsdImportRequest::ExistingFeatures>(request.existingFeatures);

@@ -2,6 +2,7 @@
 #define DORVELLXSD_MI_XSDEXCHANGE_H
 
 #include <dorvellxsd/exchange/xsdconsentneeded.h>
+#include <dorvellxsd/mi/xsdrelatedtables.h>
 #include <dorvellxsd/mi/xsdtables.h>
 #include <dorvellxsd/mi/xsdvalidationreport.h>
 
@@ -17,7 +18,7 @@ namespace pelmak {
 class XsdExport;
 class XsdImport;
 class XsdExchangeWriter;
-}
+} // namespace pelmak
 
 // The exchange services with standard types: pelmak::XsdSchemaAccess, XsdExport, XsdImport and
 // XsdExchangeWriter describe each member; texts are UTF-8, lists std::list. As those, they throw a
@@ -38,6 +39,9 @@ struct DORVELLXSD_EXPORT XsdSchemaAccess
     /// The tables of the exchange schema at @p schemaPath; throws std::logic_error when it is refused, also
     /// when it declares none, std::runtime_error when it cannot be opened or read.
     XsdTables readTables(const std::string &schemaPath) const;
+    /// The relational reading of the application schema at @p schemaPath; throws as
+    /// pelmak::XsdSchemaAccess::readRelatedTables.
+    XsdRelatedTables readRelatedTables(const std::string &schemaPath) const;
 };
 
 struct DORVELLXSD_EXPORT XsdTableCount
@@ -101,6 +105,7 @@ struct DORVELLXSD_EXPORT XsdImportRequest
     std::list<std::string> tables;
     std::string schemaPath;
     bool create = false;
+    bool related = false; ///< into the related tables of the schema at schemaPath
     std::string createDriver = "GPKG";
     bool allowWithoutTransaction = false;
     enum class ExistingFeatures { Append, Overwrite, Refuse };
