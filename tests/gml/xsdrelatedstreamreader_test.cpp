@@ -146,6 +146,10 @@ TEST(XsdRelatedStreamReader, ReadsFeaturesIntoTheirTablesAndChildTablesOrRefuses
     const QString empty = "|||||||||||";
     XsdRelatedTables keyOnly;
     keyOnly.tables = {relatedTable("Parcel", {}, {}, T + "Parcel", {{"id", Role::Key, {}, GmlId}})};
+    XsdRelatedTables kept;
+    kept.tables = {relatedTable("Parcel", {}, {}, T + "Parcel",
+        {{"id", Role::Key, {}, GmlId}, {"extra", Role::Fragment, {T + "extra"}},
+            {"open", Role::Fragment, {T + "open", "*"}}})};
     XsdRelatedTables unplaced = parcelTables();
     unplaced.tables[1].parent = "Nowhere";
 
@@ -165,6 +169,10 @@ TEST(XsdRelatedStreamReader, ReadsFeaturesIntoTheirTablesAndChildTablesOrRefuses
                        "</gml:featureMembers>"),
             keyOnly, 10, "Parcel 1: Parcel.1\nParcel 2: a\nParcel 3: Parcel.3"},
         {"a feature alone", "<t:Parcel " + Namespaces + " gml:id=\"P\"/>", keyOnly, 1, "Parcel 1: P"},
+        {"a kept element repeated, and content left open",
+            collection(member("<t:extra>1</t:extra><t:extra>2</t:extra><t:open><base:A/></t:open>")), kept, 1,
+            "Parcel 1: P1|<t:extra xmlns:t=\"urn:t\">1</t:extra><t:extra xmlns:t=\"urn:t\">2</t:extra>|"
+            "<base:A xmlns:base=\"urn:base:3\"/>"},
         {"an element no column maps", collection(member("<t:code>A</t:code>\n<t:unknown/>")), parcelTables(), 1,
             "Документ не читается как набор таблиц, строка 4: таблица Parcel, объект P1: элемент t:unknown не "
             "соответствует ни одному столбцу и ни одной подчинённой таблице"},

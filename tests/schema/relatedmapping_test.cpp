@@ -122,7 +122,7 @@ TEST(RelatedMapping, MapsEachKindOfContent)
     }
 }
 
-// Published application schemas: each gives its tables, within the name limit, the same on
+// Published application schemas: each gives its tables, named within the limit, the same on
 // every reading; a schema whose feature types are all abstract gives none and says so.
 TEST(RelatedMapping, ReadsPublishedSchemas)
 {
@@ -142,8 +142,10 @@ TEST(RelatedMapping, ReadsPublishedSchemas)
         for (int i = 0; i < first.tables.size(); ++i) {
             EXPECT_EQ(first.tables.at(i).element.name, second.tables.at(i).element.name);
             EXPECT_LE(first.tables.at(i).element.name.toUtf8().size(), 63);
-            for (const XsdAttribute &column : first.tables.at(i).element.complexType.attributes)
+            for (const XsdAttribute &column : first.tables.at(i).element.complexType.attributes) {
                 EXPECT_LE(column.name.toUtf8().size(), 63);
+                EXPECT_FALSE(column.name.isEmpty()) << first.tables.at(i).element.name.toStdString();
+            }
         }
     }
     try {

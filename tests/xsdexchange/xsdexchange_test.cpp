@@ -25,6 +25,7 @@ const QStringList SampleTables = {"Building", "Parcel", "Rightholder", "Road", "
 // The features of a layer as GDAL counts them; -1 where the data source or the layer is missing.
 qint64 featureCount(const QString &source, const char *layerName)
 {
+    GDALAllRegister();
     const GDALDatasetUniquePtr dataset(GDALDataset::Open(source.toUtf8().constData(), GDAL_OF_VECTOR));
     OGRLayer *layer = dataset ? dataset->GetLayerByName(layerName) : nullptr;
     return layer ? layer->GetFeatureCount() : -1;

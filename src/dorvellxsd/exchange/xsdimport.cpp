@@ -7,6 +7,7 @@
 #include "droppedvalues_p.h"
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
+#include <dorvellxsd/gml/xsdrelatedstreamreader.h>
 #include <dorvellxsd/gml/xsdxmlstreamreader.h>
 
 #include <QDir>
@@ -148,7 +149,10 @@ public:
     void openTarget();
     void reopenTarget();
     void refuseOverwritingInputs() const;
+    QStringList tablesAsked() const;
     DocumentReading readDocument() const;
+    DocumentReading readRelatedDocument() const;
+    void declareRelationships();
     void checkBeforeWriting(DroppedValues &dropped);
     QMap<QString, qint64> insertDocument(DroppedValues &dropped);
     void prepareLayersFor(const QList<XsdTableData> &batch, DocumentReading &document, DroppedValues &dropped,
@@ -164,6 +168,7 @@ public:
     XsdProgressHandler progress;
 
     XsdTables schema;
+    XsdRelatedTables related; ///< where the document is read into the related tables of its schema
     std::unique_ptr<XsdGdalDataProvider> target;
     QStringList targetFiles; ///< of a target closed to be opened again
     bool newSource = false;
@@ -216,9 +221,33 @@ void XsdImportPrivate::refuseOverwritingInputs() const
     }
 }
 
+/*
+ * The tables named, or none for all; a feature table of the related tables brings its child
+ * tables, and theirs, along.
+ */
+QStringList XsdImportPrivate::tablesAsked() const
+{
+    if (!request.related || request.tables.isEmpty())
+        return request.tables;
+    QStringList names;
+    for (const XsdRelatedTable &table : related.tables) {
+        if (table.isFeatureTable() ? containsIgnoringCase(request.tables, table.element.name)
+                                   : containsIgnoringCase(names, table.parent))
+            names.append(table.element.name);
+    }
+    for (const QString &name : request.tables) {
+        const XsdRelatedTable *table = related.table(name);
+        if (!table || !table->isFeatureTable())
+            throw failure(messages::TableNotInSchema, name);
+    }
+    return names;
+}
+
 // The batches of the tables asked for; a table asked for and never met is refused at the end.
 DocumentReading XsdImportPrivate::readDocument() const
 {
+    if (request.related)
+        return readRelatedDocument();
     auto reader = std::make_shared<XsdXmlStreamReader>(request.documentPath);
     const XsdImportRequest &asked = request;
     return DocumentReading(std::make_unique<DocumentBatches>(
@@ -233,6 +262,56 @@ DocumentReading XsdImportPrivate::readDocument() const
             return std::nullopt;
         },
         request.concurrent, WaitingBatches));
+}
+
+// The rows of the related tables asked for, a feature with all its child rows in one batch.
+DocumentReading XsdImportPrivate::readRelatedDocument() const
+{
+    auto reader = std::make_shared<XsdRelatedStreamReader>(request.documentPath, related);
+    const QStringList asked = tablesAsked();
+    const XsdImportRequest &importRequest = request;
+    return DocumentReading(std::make_unique<DocumentBatches>(
+        [reader, asked, &importRequest]() -> std::optional<QList<XsdTableData>> {
+            while (!reader->atEnd()) {
+                QList<XsdTableData> batch = reader->readBatch(BatchSize);
+                if (!asked.isEmpty()) {
+                    batch.erase(std::remove_if(batch.begin(), batch.end(),
+                                    [&](const XsdTableData &data) {
+                                        return !containsIgnoringCase(asked, data.tableInfo().name);
+                                    }),
+                        batch.end());
+                }
+                if (!batch.isEmpty())
+                    return batch;
+            }
+            for (const QString &name : importRequest.tables) {
+                if (!containsIgnoringCase(reader->tablesSeen(), name))
+                    throw failure(messages::DocumentLacksTable, importRequest.documentPath, name);
+            }
+            return std::nullopt;
+        },
+        request.concurrent, WaitingBatches));
+}
+
+/*
+ * Each child table's rows belong to those of its parent: declared where the driver keeps such
+ * relationships, for the layers the import made (those that were there may declare them already).
+ */
+void XsdImportPrivate::declareRelationships()
+{
+    for (const XsdRelatedTable &child : related.tables) {
+        const XsdRelatedTable *parent = related.table(child.parent);
+        if (child.isFeatureTable() || !parent || !containsIgnoringCase(created, child.element.name))
+            continue;
+        const int parentKey = parent->columnOf(XsdRelatedColumn::Key);
+        const int childKey = child.columnOf(XsdRelatedColumn::ParentKey);
+        if (parentKey < 0 || childKey < 0)
+            continue;
+        if (!target->addRelationship(parent->element.name,
+                parent->element.complexType.attributes.at(parentKey).name, child.element.name,
+                child.element.complexType.attributes.at(childKey).name))
+            return; // the driver keeps none
+    }
 }
 
 void XsdImportPrivate::createLayer(const XsdElement &table, const QString &srsName)
@@ -302,7 +381,8 @@ void XsdImportPrivate::checkFeaturesKept(const QMap<QString, qint64> &stored) co
 // Layers for the tables asked for (or every table of the schema) that the document did not hold.
 void XsdImportPrivate::createRemainingLayers()
 {
-    for (const QString &name : request.tables.isEmpty() ? schema.tableNameList() : request.tables) {
+    const QStringList asked = tablesAsked();
+    for (const QString &name : asked.isEmpty() ? schema.tableNameList() : asked) {
         const XsdElement table = schema.tableByName(name);
         if (table.name.isEmpty())
             throw failure(messages::TableNotInSchema, name);
@@ -410,8 +490,15 @@ XsdImportResult XsdImportPrivate::run()
 {
     if (request.create && request.schemaPath.isEmpty())
         throw failure(messages::CreateNeedsSchema);
-    if (!request.schemaPath.isEmpty())
+    if (request.related && request.schemaPath.isEmpty())
+        throw failure(messages::RelatedNeedsSchema);
+    if (request.related) {
+        related = request.access.readRelatedTables(request.schemaPath);
+        schema = related.layers();
+        tablesAsked(); // refuses a name that is no feature table before the target is touched
+    } else if (!request.schemaPath.isEmpty()) {
         schema = request.access.readTables(request.schemaPath);
+    }
     openTarget();
     XsdImportResult result;
     try {
@@ -430,6 +517,8 @@ XsdImportResult XsdImportPrivate::run()
             transaction = transactionOpen = true;
         }
         const QMap<QString, qint64> stored = insertDocument(dropped);
+        if (request.related)
+            declareRelationships();
         if (!transaction)
             reopenTarget();
         checkFeaturesKept(stored);

@@ -228,7 +228,9 @@ int RelatedFeatureReader::startRow(int node, int parentRow)
 void RelatedFeatureReader::enter(int node, int row, const QString &name, const XmlAttributes &attributes)
 {
     const RelatedPaths::Node &at = paths.node(node);
-    if (at.single && std::exchange(lastVisit[node], featureRows.at(row).serial) == featureRows.at(row).serial)
+    // A kept element that repeats keeps each occurrence (endFragment).
+    if (at.single && at.fragmentColumn < 0
+        && std::exchange(lastVisit[node], featureRows.at(row).serial) == featureRows.at(row).serial)
         refuse(messages::PropertyRepeated, row, name);
     takeAttributes(at, row, name, attributes);
     if (at.rowStart)
@@ -328,8 +330,8 @@ void RelatedFeatureReader::endFragment()
 {
     capturing = false;
     declarations.leave();
-    setValue(captureRow, captureColumn, declarations.addedTo(document->textSince(captureStart), 1 + captureName.size()),
-        captureName);
+    featureRows[captureRow].data.values[captureColumn] +=
+        declarations.addedTo(document->textSince(captureStart), 1 + captureName.size());
 }
 
 /*

@@ -1,6 +1,7 @@
 #include "relatedpaths_p.h"
 
 #include "../message_p.h"
+#include "../schema/relatedmapping_p.h"
 
 #include <utility>
 
@@ -31,7 +32,10 @@ int NameIndex::find(const QString &name) const
     if (found != exact.constEnd())
         return *found;
     const int byLocal = byLocalName.value(localPartOf(name), -1);
-    return byLocal == Ambiguous ? -1 : byLocal;
+    if (byLocal != -1)
+        return byLocal == Ambiguous ? -1 : byLocal;
+    // Content the schema leaves open takes any element no other name takes.
+    return exact.value(QString::fromLatin1(AnyElementStep), -1);
 }
 
 RelatedPaths::RelatedPaths(const XsdRelatedTables &relatedTables)

@@ -25,7 +25,10 @@ public:
     bool insert(const QString &name, int target);
     // The target of @p name exactly as written, or -1.
     int exactly(const QString &name) const { return exact.value(name, -1); }
-    // The target of @p name, or -1, also when several names share its local part and none is it.
+    /*
+     * The target of @p name, else of the one name of its local part, else of the step that stands
+     * for any element; -1, also when several names share its local part and none is it.
+     */
     int find(const QString &name) const;
     bool isEmpty() const { return exact.isEmpty(); }
 

@@ -39,6 +39,9 @@ using Role = XsdRelatedColumn::Role;
 constexpr int MaxNesting = 8;
 // The widest a repetition may be and still be read as single values.
 constexpr XMLSize_t Once = 1;
+// Up to so many elements that may stand at one place are each kept in a column of their own; more
+// share one column that takes whichever stands there.
+constexpr int MaxSubstituteColumns = 8;
 
 QString text(const XMLCh *chars)
 {
@@ -58,6 +61,18 @@ QString clarkName(const XSObject *object)
 QString joined(const QString &prefix, const QString &name)
 {
     return prefix.isEmpty() ? name : prefix + QLatin1Char('_') + name;
+}
+
+/*
+ * The name of a column read at @p path, wanted as @p name: an object whose columns take no name
+ * of their own in the row of its repeated property still names the value it holds itself.
+ */
+QString columnName(const QStringList &path, const QString &name)
+{
+    if (!name.isEmpty() || path.isEmpty())
+        return name;
+    const QString &last = path.constLast();
+    return last.mid(last.indexOf(QLatin1Char('}')) + 1);
 }
 
 // The XML Schema built-in type that @p type is or derives from; text for lists and unions.
@@ -382,6 +397,12 @@ void Mapping::mapElement(const Place &place, XSElementDeclaration *declared, boo
         mapGeometry(geometryPlace(place, column), column, names);
         return;
     }
+    if (forms.size() > 1 && forms.size() <= MaxSubstituteColumns) {
+        for (const XSElementDeclaration *form : forms)
+            addFragment(place, place.path + QStringList{clarkName(form)},
+                form == element ? name : joined(name, text(form->getName())), Kept::Substitutes);
+        return;
+    }
     if (forms.size() != 1) {
         addFragment(place, place.path + QStringList{QString::fromLatin1(AnyElementStep)}, name, Kept::Substitutes);
         return;
@@ -510,7 +531,7 @@ void Mapping::addColumn(int table, const QString &name, Role role, const QString
     const QString &valueType)
 {
     XsdAttribute column;
-    column.name = uniqueName(columnNames[table], name);
+    column.name = uniqueName(columnNames[table], columnName(path, name));
     column.valueType = valueType.isEmpty() && role != Role::Geometry ? QStringLiteral("string") : valueType;
     column.minOccurs = 0;
     XsdRelatedTable &target = result.tables[table];

@@ -1,0 +1,23 @@
+// Documents of complex schemas published by others, imported into related tables of a real
+// PostGIS server, each into a schema of its own: every value a document holds is in a cell.
+
+#include "../gdal/postgissupport.h"
+#include "relatedimportsupport.h"
+
+using namespace testsupport;
+using namespace pelmak;
+
+using RelatedImportPostgis = PostgisTest;
+
+TEST_F(RelatedImportPostgis, StoresEveryValueOfPublishedDocuments)
+{
+    if (!QFileInfo::exists(sharedData()))
+        GTEST_SKIP() << "published documents not found at " << sharedData().toStdString();
+    int n = 0;
+    for (const RelatedSample &sample : relatedSamples()) {
+        const std::string schema = "related" + std::to_string(++n);
+        execute(*openWithGdal(connection, GDAL_OF_VECTOR | GDAL_OF_UPDATE),
+            "DROP SCHEMA IF EXISTS " + schema + " CASCADE; CREATE SCHEMA " + schema);
+        expectStoredOrRefused(sample, connection + " active_schema=" + QString::fromStdString(schema));
+    }
+}

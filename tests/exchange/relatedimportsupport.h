@@ -1,0 +1,237 @@
+#ifndef DORVELLXSD_TESTS_RELATEDIMPORTSUPPORT_H
+#define DORVELLXSD_TESTS_RELATEDIMPORTSUPPORT_H
+
+// Counting what a complex document holds and what its related tables store, so that an import
+// can be checked to have lost nothing: the leaf values, attributes and geometries of each feature
+// against the non-empty cells of its rows.
+
+#include "../gdal/gdaltestsupport.h"
+
+#include <dorvellxsd/exchange/xsdimport.h>
+#include <dorvellxsd/exchange/xsdschemaaccess.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QXmlStreamReader>
+
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+inline QString sharedData()
+{
+    return QStringLiteral(DORVELLXSD_SHARED_DATA_DIR);
+}
+
+struct RelatedSample
+{
+    QString document;
+    QString schema;
+};
+
+// Every published document with the schema it is read with.
+inline QList<RelatedSample> relatedSamples()
+{
+    const QString shared = sharedData();
+    QList<RelatedSample> samples;
+    const QDir examples(shared + "/inspire-examples");
+    for (const QString &theme : examples.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QDir folder(examples.filePath(theme));
+        for (const QString &file : folder.entryList({"*.xml", "*.gml"}, QDir::Files, QDir::Name))
+            samples.append({folder.filePath(file), folder.filePath("validate.xsd")});
+    }
+    const QString realWorld = shared + "/realworld/";
+    for (const char *level : {"0", "1", "2"})
+        samples.append({realWorld + "deegree-cite/feature/dataset-sf" + level + ".xml",
+            realWorld + "deegree-cite/schema/cite-gmlsf" + level + ".xsd"});
+    samples.append({realWorld + "deegree-custom/feature/CustomProperties.xml",
+        realWorld + "deegree-custom/schema/CustomProperties.xsd"});
+    samples.append(
+        {realWorld + "deegree-export/expectedExport-gml31.xml", realWorld + "deegree-export/testdata/schema/Philosopher.xsd"});
+    return samples;
+}
+
+/*
+ * Why a published document is refused, a part of the message naming where, or empty for one
+ * that is stored whole: content its schema does not declare (invalid documents, or a feature of a
+ * namespace the schema only imports), a value the target cannot hold exactly, a geometry GDAL
+ * cannot read.
+ */
+inline QString expectedRefusal(const RelatedSample &sample)
+{
+    static const QHash<QString, QString> refusals{
+        {"016-ad-passed.xml", "строка 317: таблица Address_locator_name"},
+        {"004-au3-passed.xml", "au:NUTS"},
+        {"010-cp-passed.xml", "gml:MultiSurface повторяется"},
+        {"014-gn3-passed.xml", "атрибут type элемента gn:NamedPlace"},
+        {"inspire.gml", "«4.573170731707317»"},
+        {"inspire2.gml", "«4.573170731707317»"},
+        {"019-tn-ro-passed.xml", "net:NetworkConnection в gml:featureMember"},
+        {"dataset-sf0.xml", "«2006-10-25Z»"},
+        {"dataset-sf1.xml", "Объект 2. Атрибут geometryProperty"},
+        {"dataset-sf2.xml", "Объект 18. Атрибут geometryProperty"},
+    };
+    return refusals.value(QFileInfo(sample.document).fileName());
+}
+
+inline pelmak::XsdSchemaAccess offlineAccess()
+{
+    return pelmak::XsdSchemaAccess{{sharedData() + "/realworld/catalog.xml", sharedData() + "/catalog.xml"}};
+}
+
+// Imports @p sample into new layers of @p target, the whole related layout created.
+inline pelmak::XsdRelatedTables importRelated(const RelatedSample &sample, const QString &target)
+{
+    pelmak::XsdImportRequest request;
+    request.documentPath = sample.document;
+    request.schemaPath = sample.schema;
+    request.target = target;
+    request.create = true;
+    request.related = true;
+    request.access = offlineAccess();
+    pelmak::XsdImport(request).run();
+    return request.access.readRelatedTables(sample.schema);
+}
+
+inline int storedValues(GDALDataset &dataset, const pelmak::XsdRelatedTables &tables);
+inline int documentValues(const QString &path, const pelmak::XsdRelatedTables &tables);
+
+// Imports @p sample into @p target: afterwards every value it holds is in a cell, or it is refused as expectedRefusal says.
+inline void expectStoredOrRefused(const RelatedSample &sample, const QString &target)
+{
+    SCOPED_TRACE(sample.document.toStdString());
+    const QString refusal = expectedRefusal(sample);
+    try {
+        const pelmak::XsdRelatedTables tables = importRelated(sample, target);
+        EXPECT_TRUE(refusal.isEmpty()) << "stored, though expected to be refused for " << refusal.toStdString();
+        const GDALDatasetUniquePtr stored = openWithGdal(target);
+        EXPECT_EQ(storedValues(*stored, tables), documentValues(sample.document, tables));
+    } catch (const std::logic_error &error) {
+        EXPECT_FALSE(refusal.isEmpty()) << error.what();
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(refusal)) << error.what();
+    }
+}
+
+inline bool isGmlGeometry(const QXmlStreamReader &reader)
+{
+    static const QSet<QString> geometries{"Point", "LineString", "Polygon", "MultiPoint", "MultiLineString",
+        "MultiCurve", "MultiSurface", "MultiPolygon", "Surface", "Curve", "CompositeCurve", "CompositeSurface",
+        "OrientableCurve", "LinearRing", "MultiGeometry", "Solid", "MultiSolid", "CompositeSolid", "Envelope"};
+    return reader.namespaceUri().startsWith(QLatin1String("http://www.opengis.net/gml"))
+        && geometries.contains(reader.name().toString());
+}
+
+inline bool isMachinery(const QXmlStreamAttribute &attribute)
+{
+    static const QSet<QString> xsi{"schemaLocation", "noNamespaceSchemaLocation", "type"};
+    return attribute.namespaceUri() == QLatin1String("http://www.w3.org/2001/XMLSchema-instance")
+        && xsi.contains(attribute.name().toString());
+}
+
+/*
+ * The values of the element @p reader is at, itself included: its attributes, its text where it
+ * has no child element, or 1 for a GML geometry whatever it holds. The reader ends at its end.
+ */
+inline int valuesOfElement(QXmlStreamReader &reader, bool ownAttributes = true)
+{
+    if (isGmlGeometry(reader)) {
+        reader.skipCurrentElement();
+        return 1;
+    }
+    int values = 0;
+    if (ownAttributes) {
+        for (const QXmlStreamAttribute &attribute : reader.attributes())
+            values += isMachinery(attribute) ? 0 : 1;
+    }
+    bool children = false;
+    QString text;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isEndElement())
+            break;
+        if (reader.isCharacters())
+            text += reader.text();
+        if (reader.isStartElement()) {
+            children = true;
+            values += valuesOfElement(reader);
+        }
+    }
+    return values + (!children && !text.trimmed().isEmpty() ? 1 : 0);
+}
+
+inline int valuesOfFragment(const QString &fragment)
+{
+    QXmlStreamReader reader("<fragment>" + fragment + "</fragment>");
+    reader.readNextStartElement();
+    const int values = valuesOfElement(reader);
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString() << " in " << fragment.toStdString();
+    return values;
+}
+
+// The values of every feature of the document, but the feature's own gml:id (its row's key).
+inline int documentValues(const QString &path, const pelmak::XsdRelatedTables &tables)
+{
+    QSet<QString> features;
+    for (const pelmak::XsdRelatedTable &table : tables.tables) {
+        if (table.isFeatureTable())
+            features.insert(table.rowElement.mid(table.rowElement.indexOf('}') + 1));
+    }
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader reader(&file);
+    int values = 0;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (!reader.isStartElement() || !features.contains(reader.name().toString()))
+            continue;
+        for (const QXmlStreamAttribute &attribute : reader.attributes()) {
+            const bool key = attribute.name() == QLatin1String("id") && attribute.prefix() == QLatin1String("gml");
+            values += key || isMachinery(attribute) ? 0 : 1;
+        }
+        values += valuesOfElement(reader, false);
+    }
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    return values;
+}
+
+// The non-empty cells of every table, a fragment counted for the values it holds; keys and
+// positions are the layout's, not the document's.
+inline int storedValues(GDALDataset &dataset, const pelmak::XsdRelatedTables &tables)
+{
+    using Role = pelmak::XsdRelatedColumn::Role;
+    int values = 0;
+    for (const pelmak::XsdRelatedTable &table : tables.tables) {
+        OGRLayer *layer = dataset.GetLayerByName(table.element.name.toUtf8().constData());
+        if (layer == nullptr)
+            continue; // no rows: the import made it empty or not at all
+        for (const auto &feature : *layer) {
+            for (int i = 0; i < table.columns.size(); ++i) {
+                const Role role = table.columns.at(i).role;
+                if (role == Role::Geometry) {
+                    values += feature->GetGeometryRef() != nullptr ? 1 : 0;
+                    continue;
+                }
+                const int field = feature->GetFieldIndex(table.element.complexType.attributes.at(i).name.toUtf8());
+                if (role == Role::Key || role == Role::ParentKey || role == Role::Position || field < 0
+                    || !feature->IsFieldSetAndNotNull(field))
+                    continue;
+                const QString cell = QString::fromUtf8(feature->GetFieldAsString(field));
+                if (role == Role::Fragment)
+                    values += valuesOfFragment(cell);
+                else
+                    values += cell.isEmpty() ? 0 : 1;
+            }
+        }
+    }
+    return values;
+}
+
+} // namespace testsupport
+
+#endif
