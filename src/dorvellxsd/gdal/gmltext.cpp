@@ -395,7 +395,8 @@ void joinTexts(QDomNode node)
 GmlTextCheck checkGmlText(const QString &gml)
 {
     GmlTextScan plain;
-    if (readPlainElement(gml, MaxXmlDepth, plain))
+    // The scan reads names as written, as the parser's path does: declarations change nothing.
+    if (readPlainElement(gml, MaxXmlDepth, plain, true))
         return plain.check;
     GmlTextScan parsed;
     QXmlStreamReader reader(gml);

@@ -73,10 +73,11 @@ template <typename Sink>
 class PlainElementReader
 {
 public:
-    PlainElementReader(const QString &fragment, int maxDepth, Sink &elementSink)
+    PlainElementReader(const QString &fragment, int maxDepth, Sink &elementSink, bool withDeclarations)
         : at(fragment.constData())
         , end(fragment.constData() + fragment.size())
         , depthLimit(maxDepth)
+        , declarationsTold(withDeclarations)
         , sink(elementSink)
     {
     }
@@ -168,7 +169,7 @@ private:
             if (at == beforeBlanks || attributes.size() >= MaxXmlAttributes)
                 return false;
             QStringView name;
-            if (!readName(name) || isNamespaceDeclaration(name) || !passAfterBlanks(u'='))
+            if (!readName(name) || (!declarationsTold && isNamespaceDeclaration(name)) || !passAfterBlanks(u'='))
                 return false;
             skipBlanks();
             if (!atChar(u'"') && !atChar(u'\''))
@@ -240,6 +241,7 @@ private:
     const QChar *at;
     const QChar *const end;
     const int depthLimit;
+    const bool declarationsTold;
     Sink &sink;
     QVarLengthArray<QStringView, 16> open;
     PlainAttributes attributes;
@@ -262,13 +264,16 @@ private:
  * (its one content) and sink.endTag(QStringView name), or its child elements and sink.endTag(name).
  * A template, as the writer's layout runs it for every geometry of an export.
  *
+ * A namespace declaration is another form, unless @p withDeclarations: then it is told among the
+ * attributes, to a sink that reads names as written whatever they are bound to.
+ *
  * False as soon as the fragment shows any other form, after @p sink was told what came before:
  * the caller then reads it with a parser, which also refuses what is no XML.
  */
 template <typename Sink>
-bool readPlainElement(const QString &fragment, int maxDepth, Sink &sink)
+bool readPlainElement(const QString &fragment, int maxDepth, Sink &sink, bool withDeclarations = false)
 {
-    return plain::PlainElementReader<Sink>(fragment, maxDepth, sink).read();
+    return plain::PlainElementReader<Sink>(fragment, maxDepth, sink, withDeclarations).read();
 }
 
 } // namespace pelmak
