@@ -69,15 +69,20 @@ QStringList generatedDocuments(const QTemporaryDir &folder)
 
 } // namespace
 
-// Every document of the test data, and generated ones, gives in batches of any size the features
-// and tables of the tree reader, or its refusal; only consecutive features of one layout share a
-// table data.
+// Every document of the test data, the published complex ones where they are, and generated ones,
+// gives in batches of any size the features and tables of the tree reader, or its refusal; only
+// consecutive features of one layout share a table data.
 TEST(XsdXmlStreamReader, GivesWhatTheTreeReaderGives)
 {
     QTemporaryDir folder;
     QStringList paths = generatedDocuments(folder);
-    for (const char *data : {"/gml", "/exchange", "/hostile"}) {
-        QDirIterator files(DORVELLXSD_TEST_DATA_DIR + QString(data), QDir::Files, QDirIterator::Subdirectories);
+    const QString shared = DORVELLXSD_SHARED_DATA_DIR;
+    const std::pair<QString, QStringList> folders[] = {{DORVELLXSD_TEST_DATA_DIR "/gml", {}},
+        {DORVELLXSD_TEST_DATA_DIR "/exchange", {}}, {DORVELLXSD_TEST_DATA_DIR "/hostile", {}},
+        {shared + "/inspire-examples", {"*.xml", "*.gml"}}, {shared + "/realworld/deegree-cite/feature", {}},
+        {shared + "/realworld/deegree-custom/feature", {}}, {shared + "/realworld/deegree-export", {"*.xml"}}};
+    for (const auto &[folderPath, filters] : folders) {
+        QDirIterator files(folderPath, filters, QDir::Files, QDirIterator::Subdirectories);
         while (files.hasNext())
             paths.append(files.next());
     }
