@@ -270,7 +270,7 @@ TEST_F(GeoPackageTest, InsertsEveryRecordAndCountsThemPerTableName)
 }
 
 // Every value goes in exactly as written or not at all: GDAL alone would store a word as 0, an
-// overflowing integer as its limit, a partial date as its year, a real of 16 digits changed.
+// overflowing integer as its limit, a partial date as its year, a real of 17 digits changed.
 TEST_F(GeoPackageTest, ValuesGoInExactlyOrAreRefusedWithTableFeatureAndField)
 {
     const QString file = path("typed.gpkg"_q);
@@ -312,7 +312,7 @@ TEST_F(GeoPackageTest, ValuesGoInExactlyOrAreRefusedWithTableFeatureAndField)
 
     const std::pair<const char *, const char *> refused[] = {{"i", "два"}, {"i", "2147483648"},
         {"i", "99999999999999999999"}, {"i", "1.5"}, {"i16", "40000"}, {"b", "2"}, {"b", "yes"}, {"b", "TRUE"},
-        {"i64", "99999999999999999999"}, {"i64", "1.0"}, {"r", "1,5"}, {"r", "nan"}, {"r", "0.1234567890123456"},
+        {"i64", "99999999999999999999"}, {"i64", "1.0"}, {"r", "1,5"}, {"r", "nan"}, {"r", "0.12345678901234567"},
         {"f", "1e39"}, {"d", "1996-xyz"}, {"d", "1996-02-30"}, {"d", "03.05.1996"}, {"d", "1996-05-03T10:00"},
         {"dt", "1996-05-03 25:00"}, {"dt", "1996-13-01 10:00"}, {"dt", "1996-05-03T10:20+14:30"},
         {"dt", "1996-05-03T10:20+03:60"}, {"dt", "0001-01-01T00:00+00:01"}};
@@ -325,6 +325,14 @@ TEST_F(GeoPackageTest, ValuesGoInExactlyOrAreRefusedWithTableFeatureAndField)
                 QString::fromUtf8(value), QString::fromUtf8(field)),
             true);
     }
+    // A GeoPackage keeps a double whole: the shortest decimal of one goes in and comes out, though
+    // GDAL writes no more than 15 digits of it.
+    QStringList precise = empty;
+    precise[names.indexOf("r"_q)] = "0.1234567890123456"_q;
+    provider.insertData({tableData(typed, {precise})});
+    EXPECT_EQ(XsdGdalDataProvider(file, true).getDataFromLayer(typed, {}).featureData().last().values.at(
+                  names.indexOf("r"_q)),
+        "0.1234567890123456"_q);
 }
 
 // A Shapefile recodes text into its encoding and cuts it at the field's width, and GDAL shortens

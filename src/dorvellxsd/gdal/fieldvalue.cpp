@@ -4,6 +4,7 @@
 #include "gdaltext_p.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <QRegularExpression>
 
 #include <cpl_string.h>
@@ -99,24 +100,66 @@ float secondsOf(const QTime &time)
     return static_cast<float>(time.second()) + static_cast<float>(time.msec()) / 1000.0F;
 }
 
-// Every decimal of at most DBL_DIG significant digits comes back unchanged from the nearest
-// double, as GDAL writes reals with as many; a longer one could come back changed.
-bool fitsDouble(const QString &value)
+// A decimal number's significant digits and the power of ten of the first, its sign aside.
+struct SignificantDigits
 {
     QString digits;
-    for (const QChar c : value) {
-        if (c == QLatin1Char('e') || c == QLatin1Char('E'))
-            break;
-        if (c.isDigit())
-            digits += c;
+    int exponent = 0;
+    bool operator==(const SignificantDigits &other) const
+    {
+        return digits == other.digits && exponent == other.exponent;
     }
+};
+
+SignificantDigits significantDigits(const QString &number)
+{
+    SignificantDigits result;
+    int pointAt = -1;
+    int i = 0;
+    for (; i < number.size() && number.at(i) != QLatin1Char('e') && number.at(i) != QLatin1Char('E'); ++i) {
+        const QChar c = number.at(i);
+        if (c == QLatin1Char('.'))
+            pointAt = result.digits.size();
+        else if (c.isDigit())
+            result.digits += c;
+    }
+    const int integerDigits = pointAt < 0 ? result.digits.size() : pointAt;
     int first = 0;
-    int last = digits.size() - 1;
-    while (first <= last && digits.at(first) == QLatin1Char('0'))
+    while (first < result.digits.size() && result.digits.at(first) == QLatin1Char('0'))
         ++first;
-    while (last >= first && digits.at(last) == QLatin1Char('0'))
+    int last = result.digits.size() - 1;
+    while (last >= first && result.digits.at(last) == QLatin1Char('0'))
         --last;
-    return last - first + 1 <= DBL_DIG;
+    result.digits = result.digits.mid(first, last - first + 1);
+    result.exponent = integerDigits - first - 1 + (i < number.size() ? number.mid(i + 1).toInt() : 0);
+    return result;
+}
+
+/*
+ * Whether the nearest double to the decimal @p value gives @p value back. A driver that writes
+ * reals as text writes DBL_DIG significant digits, which give back every decimal of as many; one
+ * that keeps the double's bits (@p bitsKept) gives back the double, whose shortest decimal must
+ * then be @p value.
+ */
+bool fitsDouble(const QString &value, double number, bool bitsKept)
+{
+    const SignificantDigits digits = significantDigits(value);
+    if (digits.digits.size() <= DBL_DIG)
+        return true;
+    return bitsKept && significantDigits(QString::number(number, 'g', QLocale::FloatingPointShortest)) == digits;
+}
+
+// Drivers that store a real as the eight bytes of its double.
+bool keepsDoubleBits(GDALDataset &dataset)
+{
+    const GDALDriver *driver = dataset.GetDriver();
+    if (driver == nullptr)
+        return false;
+    for (const char *name : {"GPKG", "SQLite", "FlatGeobuf", "OpenFileGDB", "Memory"}) {
+        if (EQUAL(driver->GetDescription(), name))
+            return true;
+    }
+    return false;
 }
 
 // The ISO 8601 form XML Schema's date, time and dateTime take; GDAL's own text uses slashes.
@@ -174,7 +217,14 @@ QString fieldText(OGRFeature &feature, int index)
     const bool dateOrTime = type == OFTDate || type == OFTTime || type == OFTDateTime;
     if (dateOrTime && feature.IsFieldSetAndNotNull(index))
         return isoDateTimeText(feature, index, type);
-    return fromGdalText(feature.GetFieldAsString(index));
+    const QString text = fromGdalText(feature.GetFieldAsString(index));
+    // GDAL writes DBL_DIG digits, which do not give back every double a driver may hold.
+    if (type == OFTReal && feature.IsFieldSetAndNotNull(index)) {
+        const double number = feature.GetFieldAsDouble(index);
+        if (std::isfinite(number) && text.toDouble() != number)
+            return QString::number(number, 'g', QLocale::FloatingPointShortest);
+    }
+    return text;
 }
 
 FieldTarget::FieldTarget(GDALDataset &dataset, OGRLayer &layer, int fieldIndex)
@@ -187,6 +237,7 @@ FieldTarget::FieldTarget(GDALDataset &dataset, OGRLayer &layer, int fieldIndex)
     const char *fileEncoding = shapefileEncoding(dataset, layer);
     widthInBytes = fileEncoding != nullptr;
     encoding = fileEncoding;
+    doubleBitsKept = keepsDoubleBits(dataset);
 }
 
 bool FieldTarget::set(OGRFeature &feature, const QString &value) const
@@ -280,7 +331,8 @@ bool FieldTarget::setReal(OGRFeature &feature, const QString &value) const
 {
     bool ok = false;
     const double number = value.toDouble(&ok);
-    if (!ok || !std::isfinite(number) || !fitsDouble(value) || (subType == OFSTFloat32 && std::fabs(number) > FLT_MAX))
+    if (!ok || !std::isfinite(number) || !fitsDouble(value, number, doubleBitsKept && subType != OFSTFloat32)
+        || (subType == OFSTFloat32 && std::fabs(number) > FLT_MAX))
         return false;
     feature.SetField(index, number);
     return true;

@@ -18,7 +18,8 @@ class OGRLayer;
 namespace pelmak {
 
 // The value of a field as an exchange document carries it: dates and times in the ISO 8601 form
-// of XML Schema, everything else as GDAL writes it.
+// of XML Schema, a real whose double GDAL's text does not give back in its shortest decimal,
+// everything else as GDAL writes it.
 QString fieldText(OGRFeature &feature, int index);
 
 /*
@@ -58,6 +59,7 @@ private:
     int width;
     bool widthInBytes;   ///< the driver cuts values at the width, counted in bytes of the file
     QByteArray encoding; ///< the file's encoding where GDAL recodes text into one, else empty
+    bool doubleBitsKept; ///< the driver stores a real's double whole, not as text
 };
 
 } // namespace pelmak
