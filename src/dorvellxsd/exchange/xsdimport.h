@@ -40,7 +40,8 @@ struct DORVELLXSD_EXPORT XsdImportRequest
      * Read the document into the related tables of its schema (XsdSchemaAccess::readRelatedTables)
      * rather than into flat tables: a feature with everything it nests and repeats, in its table
      * and their child tables. Needs schemaPath. The tables named are feature tables; each brings
-     * its child tables along.
+     * its child tables along. Each child table whose layer the import makes is declared to its
+     * parent where the driver keeps relationships (XsdGdalDataProvider::addRelationship).
      */
     bool related = false;
     QString createDriver = QStringLiteral("GPKG"); ///< GDAL's name of the driver of a new data source
