@@ -52,8 +52,8 @@ inline QList<RelatedSample> relatedSamples()
             realWorld + "deegree-cite/schema/cite-gmlsf" + level + ".xsd"});
     samples.append({realWorld + "deegree-custom/feature/CustomProperties.xml",
         realWorld + "deegree-custom/schema/CustomProperties.xsd"});
-    samples.append(
-        {realWorld + "deegree-export/expectedExport-gml31.xml", realWorld + "deegree-export/testdata/schema/Philosopher.xsd"});
+    samples.append({realWorld + "deegree-export/expectedExport-gml31.xml",
+        realWorld + "deegree-export/testdata/schema/Philosopher.xsd"});
     return samples;
 }
 

@@ -330,9 +330,8 @@ TEST_F(GeoPackageTest, ValuesGoInExactlyOrAreRefusedWithTableFeatureAndField)
     QStringList precise = empty;
     precise[names.indexOf("r"_q)] = "0.1234567890123456"_q;
     provider.insertData({tableData(typed, {precise})});
-    EXPECT_EQ(XsdGdalDataProvider(file, true).getDataFromLayer(typed, {}).featureData().last().values.at(
-                  names.indexOf("r"_q)),
-        "0.1234567890123456"_q);
+    const XsdFeatureData last = XsdGdalDataProvider(file, true).getDataFromLayer(typed, {}).featureData().last();
+    EXPECT_EQ(last.values.at(names.indexOf("r"_q)), "0.1234567890123456"_q);
 }
 
 // A Shapefile recodes text into its encoding and cuts it at the field's width, and GDAL shortens

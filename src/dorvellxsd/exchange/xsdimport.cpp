@@ -307,9 +307,8 @@ void XsdImportPrivate::declareRelationships()
         const int childKey = child.columnOf(XsdRelatedColumn::ParentKey);
         if (parentKey < 0 || childKey < 0)
             continue;
-        if (!target->addRelationship(parent->element.name,
-                parent->element.complexType.attributes.at(parentKey).name, child.element.name,
-                child.element.complexType.attributes.at(childKey).name))
+        if (!target->addRelationship(parent->element.name, parent->element.complexType.attributes.at(parentKey).name,
+                child.element.name, child.element.complexType.attributes.at(childKey).name))
             return; // the driver keeps none
     }
 }
