@@ -332,6 +332,14 @@ TEST_F(GeoPackageTest, ValuesGoInExactlyOrAreRefusedWithTableFeatureAndField)
     provider.insertData({tableData(typed, {precise})});
     const XsdFeatureData last = XsdGdalDataProvider(file, true).getDataFromLayer(typed, {}).featureData().last();
     EXPECT_EQ(last.values.at(names.indexOf("r"_q)), "0.1234567890123456"_q);
+
+    // Asked to, a value that is not there is null, text too, and empty text stays empty.
+    provider.setAbsentValuesNull(true);
+    QStringList emptyText = empty;
+    emptyText[names.indexOf("s"_q)] = ""_q;
+    provider.insertData({tableData(typed, {empty, emptyText})});
+    const Rows rows = readRows(file, "typed");
+    EXPECT_EQ(Rows(rows.end() - 2, rows.end()), (Rows{nulls + "dt null;s null;|", nulls + "dt null;s=;|"}));
 }
 
 // A Shapefile recodes text into its encoding and cuts it at the field's width, and GDAL shortens

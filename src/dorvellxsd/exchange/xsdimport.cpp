@@ -196,6 +196,8 @@ void XsdImportPrivate::openTarget()
         target = XsdGdalDataProvider::createDataSource(request.target, request.createDriver, dataSourceOptions());
     else
         target = std::make_unique<XsdGdalDataProvider>(request.target, false, dataSourceOptions());
+    // A related table's reading tells what the document does not hold from what it holds empty.
+    target->setAbsentValuesNull(request.related);
 }
 
 /*

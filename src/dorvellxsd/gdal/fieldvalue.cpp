@@ -264,6 +264,11 @@ bool FieldTarget::set(OGRFeature &feature, const QString &value) const
     }
 }
 
+void FieldTarget::setNull(OGRFeature &feature) const
+{
+    feature.SetFieldNull(index);
+}
+
 bool FieldTarget::checksWidth() const
 {
     return widthInBytes && width > 0;

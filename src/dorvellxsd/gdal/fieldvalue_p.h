@@ -40,6 +40,7 @@ public:
      * @return false, with nothing set, when the field cannot hold @p value exactly.
      */
     bool set(OGRFeature &feature, const QString &value) const;
+    void setNull(OGRFeature &feature) const;
 
 private:
     bool setText(OGRFeature &feature, const QString &value) const;

@@ -27,10 +27,12 @@ namespace {
 class FeatureWriter
 {
 public:
-    FeatureWriter(GDALDataset &dataset, OGRLayer &target, const XsdElement &table, GmlSystems &systems)
+    FeatureWriter(
+        GDALDataset &dataset, OGRLayer &target, const XsdElement &table, GmlSystems &systems, bool absentNull)
         : layer(target)
         , element(table)
         , geometries(target.GetSpatialRef(), systems)
+        , absentValuesNull(absentNull)
     {
         OGRFeatureDefn &definition = *layer.GetLayerDefn();
         for (const XsdAttribute &attribute : element.complexType.attributes) {
@@ -92,7 +94,9 @@ private:
     void setField(OGRFeature &feature, const FieldTarget &field, const QString &value, const XsdFeatureData &record,
         const QString &name) const
     {
-        if (!field.set(feature, value))
+        if (value.isNull() && absentValuesNull)
+            field.setNull(feature);
+        else if (!field.set(feature, value))
             throw failure(messages::ValueNotStorable, element.name, QString::number(record.id), name, value);
     }
 
@@ -114,6 +118,7 @@ private:
     const XsdElement element;
     std::vector<std::optional<FieldTarget>> fields; ///< per attribute; none for a geometry
     GeometryFromGml geometries;
+    const bool absentValuesNull;
 };
 
 /*
@@ -145,8 +150,8 @@ private:
             if (writer->writes(element))
                 return writer;
         }
-        writers.push_back(
-            std::make_unique<FeatureWriter>(source.openDataset(), source.layer(element.name), element, source.systems));
+        writers.push_back(std::make_unique<FeatureWriter>(
+            source.openDataset(), source.layer(element.name), element, source.systems, source.absentValuesNull));
         sameName.push_back(writers.back().get());
         return writers.back().get();
     }

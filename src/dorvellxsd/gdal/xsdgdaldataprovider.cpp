@@ -190,6 +190,11 @@ void XsdGdalDataProvider::setKeepFeatureIds(bool keep)
     d->keepFeatureIds = keep;
 }
 
+void XsdGdalDataProvider::setAbsentValuesNull(bool absentNull)
+{
+    d->absentValuesNull = absentNull;
+}
+
 void XsdGdalDataProvider::setGmlVersion(XsdTables::GmlVersion version)
 {
     d->gmlVersion = version;

@@ -182,6 +182,13 @@ public:
     void setKeepFeatureIds(bool keep);
 
     /**
+     * Whether insertData() sets a field null where a record's value is null (QString()), which
+     * a related table's reading gives for what the document does not hold; an empty value ("")
+     * stays empty text. Default no: a record's missing values are empty, as a flat table has them.
+     */
+    void setAbsentValuesNull(bool absentNull);
+
+    /**
      * The GML in which getDataFromLayer() and the layer readers made from now on write
      * geometries: GML 3.2 for XsdTables::GmlVersion::Gml32, with a gml:id on every geometry
      * element ("<table>.<id>.geom" on the top one, that followed by ".<n>" on the n-th member of

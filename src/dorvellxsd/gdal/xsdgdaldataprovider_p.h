@@ -49,6 +49,7 @@ public:
     std::uint64_t generation = 0;
     XsdTables::GmlVersion gmlVersion = XsdTables::GmlVersion::Gml311; ///< of the geometries read
     bool keepFeatureIds = false; ///< new features take their records' ids
+    bool absentValuesNull = false; ///< a record's null value sets its field null, text too
     /// The systems that srsNames named so far: an import in many calls looks each up once.
     GmlSystems systems;
 };
