@@ -113,6 +113,8 @@ RelatedFeatureReader::RelatedFeatureReader(
     , positions(relatedPaths.tables().size(), 0)
     , featuresOf(relatedPaths.tables().size(), 0)
 {
+    for (const XsdRelatedTable &table : relatedPaths.tables())
+        emptyRows.append(QVector<QString>(table.columns.size()).toList());
 }
 
 RelatedFeatureReader::~RelatedFeatureReader() = default;
@@ -217,8 +219,7 @@ int RelatedFeatureReader::startRow(int node, int parentRow)
     row.position = parentRow < 0 ? ++featuresOf[row.table] : ++positions[row.table];
     row.serial = ++serials;
     row.data.id = featuresRead;
-    for (int column = paths.tables().at(row.table).columns.size(); column > 0; --column)
-        row.data.values.append(QString());
+    row.data.values = emptyRows.at(row.table);
     for (const int child : paths.childTables(row.table))
         positions[child] = 0;
     featureRows.append(row);
