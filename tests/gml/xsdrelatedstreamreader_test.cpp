@@ -169,9 +169,11 @@ TEST(XsdRelatedStreamReader, ReadsFeaturesIntoTheirTablesAndChildTablesOrRefuses
                        "</gml:featureMembers>"),
             keyOnly, 10, "Parcel 1: Parcel.1\nParcel 2: a\nParcel 3: Parcel.3"},
         {"a feature alone", "<t:Parcel " + Namespaces + " gml:id=\"P\"/>", keyOnly, 1, "Parcel 1: P"},
-        {"a kept element repeated, and content left open",
-            collection(member("<t:extra>1</t:extra><t:extra>2</t:extra><t:open><base:A/></t:open>")), kept, 1,
-            "Parcel 1: P1|<t:extra xmlns:t=\"urn:t\">1</t:extra><t:extra xmlns:t=\"urn:t\">2</t:extra>|"
+        {"a kept element repeated, and content left open, after a byte order mark and characters beyond 16 bits",
+            "\xEF\xBB\xBF"
+                + collection(member("<t:extra>🌲</t:extra><t:extra>2</t:extra><t:open><base:A/></t:open>")),
+            kept, 1,
+            "Parcel 1: P1|<t:extra xmlns:t=\"urn:t\">🌲</t:extra><t:extra xmlns:t=\"urn:t\">2</t:extra>|"
             "<base:A xmlns:base=\"urn:base:3\"/>"},
         {"an element no column maps", collection(member("<t:code>A</t:code>\n<t:unknown/>")), parcelTables(), 1,
             "Документ не читается как набор таблиц, строка 4: таблица Parcel, объект P1: элемент t:unknown не "
