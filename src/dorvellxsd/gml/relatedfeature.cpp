@@ -11,13 +11,6 @@
 namespace pelmak::gml {
 namespace {
 
-constexpr QLatin1String Xmlns("xmlns");
-
-bool isNamespaceDeclaration(const QString &name)
-{
-    return name.startsWith(Xmlns) && (name.size() == Xmlns.size() || name.at(Xmlns.size()) == QLatin1Char(':'));
-}
-
 QString prefixOf(const QString &qualifiedName)
 {
     const int colon = qualifiedName.indexOf(QLatin1Char(':'));
@@ -69,7 +62,7 @@ void StandAloneDeclarations::enter(const XmlAttributes &attributes)
     QStringList prefixes;
     for (const auto &attribute : attributes) {
         if (isNamespaceDeclaration(attribute.first))
-            prefixes.append(attribute.first.mid(Xmlns.size() + 1));
+            prefixes.append(attribute.first.mid(DefaultNamespaceAttribute.size() + 1));
     }
     declared.push_back(prefixes);
 }
@@ -98,7 +91,7 @@ QString StandAloneDeclarations::addedTo(const QString &text, int nameEnd) const
 {
     QString attributes;
     for (const auto &[prefix, uri] : needed)
-        appendAttribute(attributes, prefix.isEmpty() ? QString(Xmlns) : Xmlns + QLatin1Char(':') + prefix, uri);
+        appendAttribute(attributes, prefix.isEmpty() ? QString(DefaultNamespaceAttribute) : DefaultNamespaceAttribute + QLatin1Char(':') + prefix, uri);
     return QString(text).insert(nameEnd, attributes);
 }
 

@@ -6,6 +6,7 @@
 #define DORVELLXSD_PLAINELEMENT_P_H
 
 #include "xmllimits_p.h"
+#include "xmlnames_p.h"
 
 #include <QString>
 #include <QStringView>
@@ -62,11 +63,6 @@ inline bool isPlainChar(char16_t c)
 inline bool isPlainValueChar(char16_t c)
 {
     return isPlainChar(c) && c != u'"' && c != u'\'' && c != u'\t' && c != u'\n';
-}
-
-inline bool isNamespaceDeclaration(QStringView name)
-{
-    return name == QLatin1String("xmlns") || name.startsWith(QLatin1String("xmlns:"));
 }
 
 template <typename Sink>

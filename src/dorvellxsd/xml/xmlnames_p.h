@@ -8,11 +8,18 @@
 #include <QPair>
 #include <QSet>
 #include <QString>
+#include <QStringView>
 #include <QVector>
 
 #include <vector>
 
 namespace pelmak {
+
+// Whether an attribute named @p name declares a namespace: "xmlns", or "xmlns:" and a prefix.
+inline bool isNamespaceDeclaration(QStringView name)
+{
+    return name == QLatin1String("xmlns") || name.startsWith(QLatin1String("xmlns:"));
+}
 
 /*
  * Whether an element named @p name comes back from the library's readers under that very name.

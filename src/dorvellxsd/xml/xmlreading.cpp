@@ -16,11 +16,6 @@ QString lineOf(const QXmlStreamReader &reader)
     return QString::number(reader.lineNumber());
 }
 
-bool isNamespaceDeclaration(const QStringRef &name)
-{
-    return name == QLatin1String("xmlns") || name.startsWith(QLatin1String("xmlns:"));
-}
-
 bool isNamespaceDeclaration(const char *nameStart, int length)
 {
     return (length == 5 && std::memcmp(nameStart, "xmlns", 5) == 0)
