@@ -68,9 +68,10 @@ const pelmak::XsdRelatedTables &tables()
                                {"extra", Role::Fragment, {T + QStringLiteral("extra")}, {}},
                                {"open", Role::Fragment, {T + QStringLiteral("open"), QStringLiteral("*")}, {}}}),
             table("Parcel_owner", "Parcel", {T + QStringLiteral("owner"), T + QStringLiteral("Owner")},
-                T + QStringLiteral("Owner"), childKeys + QList<Column>{{"name", Role::Value, {T + QStringLiteral("name")}, {}}}),
-            table("Parcel_owner_contact", "Parcel_owner", {T + QStringLiteral("contact")}, T + QStringLiteral("contact"),
-                childKeys + QList<Column>{{"contact", Role::Value, {}, {}}})};
+                T + QStringLiteral("Owner"),
+                childKeys + QList<Column>{{"name", Role::Value, {T + QStringLiteral("name")}, {}}}),
+            table("Parcel_owner_contact", "Parcel_owner", {T + QStringLiteral("contact")},
+                T + QStringLiteral("contact"), childKeys + QList<Column>{{"contact", Role::Value, {}, {}}})};
         return made;
     }();
     return related;

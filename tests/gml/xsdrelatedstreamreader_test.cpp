@@ -170,8 +170,7 @@ TEST(XsdRelatedStreamReader, ReadsFeaturesIntoTheirTablesAndChildTablesOrRefuses
             keyOnly, 10, "Parcel 1: Parcel.1\nParcel 2: a\nParcel 3: Parcel.3"},
         {"a feature alone", "<t:Parcel " + Namespaces + " gml:id=\"P\"/>", keyOnly, 1, "Parcel 1: P"},
         {"a kept element repeated, and content left open, after a byte order mark and characters beyond 16 bits",
-            "\xEF\xBB\xBF"
-                + collection(member("<t:extra>🌲</t:extra><t:extra>2</t:extra><t:open><base:A/></t:open>")),
+            "\xEF\xBB\xBF" + collection(member("<t:extra>🌲</t:extra><t:extra>2</t:extra><t:open><base:A/></t:open>")),
             kept, 1,
             "Parcel 1: P1|<t:extra xmlns:t=\"urn:t\">🌲</t:extra><t:extra xmlns:t=\"urn:t\">2</t:extra>|"
             "<base:A xmlns:base=\"urn:base:3\"/>"},

@@ -27,8 +27,7 @@ namespace {
 class FeatureWriter
 {
 public:
-    FeatureWriter(
-        GDALDataset &dataset, OGRLayer &target, const XsdElement &table, GmlSystems &systems, bool absentNull)
+    FeatureWriter(GDALDataset &dataset, OGRLayer &target, const XsdElement &table, GmlSystems &systems, bool absentNull)
         : layer(target)
         , element(table)
         , geometries(target.GetSpatialRef(), systems)

@@ -91,7 +91,10 @@ QString StandAloneDeclarations::addedTo(const QString &text, int nameEnd) const
 {
     QString attributes;
     for (const auto &[prefix, uri] : needed)
-        appendAttribute(attributes, prefix.isEmpty() ? QString(DefaultNamespaceAttribute) : DefaultNamespaceAttribute + QLatin1Char(':') + prefix, uri);
+        appendAttribute(attributes,
+            prefix.isEmpty() ? QString(DefaultNamespaceAttribute)
+                             : DefaultNamespaceAttribute + QLatin1Char(':') + prefix,
+            uri);
     return QString(text).insert(nameEnd, attributes);
 }
 

@@ -147,9 +147,9 @@ private:
     XmlFileReader *document = nullptr;
     QString defaultSrsName;
 
-    QVector<int> lastVisit;  ///< per node, the serial of the last row its element was met in
-    QVector<int> positions;  ///< per table, of the rows read below the last row of its parent
-    QVector<int> featuresOf; ///< per feature table, the rows read in the document
+    QVector<int> lastVisit;         ///< per node, the serial of the last row its element was met in
+    QVector<int> positions;         ///< per table, of the rows read below the last row of its parent
+    QVector<int> featuresOf;        ///< per feature table, the rows read in the document
     QVector<QStringList> emptyRows; ///< per table, a row of null values, shared until written
     int serials = 0;
     int featuresRead = 0;
