@@ -299,4 +299,12 @@ TEST(XsdexchangeSchemaAccess, RelatedTablesListedAndImportedInto)
         runTool({"import", "--append", "--schema", schema, "--related", "--catalog", catalog, document, target});
     EXPECT_EQ(appended.exitCode, 0) << appended.errors.toStdString();
     EXPECT_EQ(featureCount(target, "Parcel_owner_contact"), 4);
+    // A feature table asked for brings its child tables along.
+    const QString parcels = folder.filePath("parcels.gpkg");
+    EXPECT_EQ(runTool({"import", "--create", schema, "--related", "--table", "parcel", "--catalog", catalog, document,
+                          parcels})
+                  .exitCode,
+        0);
+    EXPECT_EQ(featureCount(parcels, "Parcel_owner_contact"), 2);
+    EXPECT_EQ(featureCount(parcels, "Zone"), -1);
 }

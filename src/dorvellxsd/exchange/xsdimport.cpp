@@ -74,6 +74,15 @@ bool containsIgnoringCase(const QStringList &names, const QString &name)
     return names.contains(name, Qt::CaseInsensitive);
 }
 
+// A table asked for that the document, read to its end, never held.
+void refuseTablesNotSeen(const XsdImportRequest &request, const QStringList &tablesSeen)
+{
+    for (const QString &name : request.tables) {
+        if (!containsIgnoringCase(tablesSeen, name))
+            throw failure(messages::DocumentLacksTable, request.documentPath, name);
+    }
+}
+
 /*
  * The document's batches, with a look ahead for the system of a table's first geometry: a layer
  * is made before its first feature is stored, and the first features of a table may have none.
@@ -257,10 +266,7 @@ DocumentReading XsdImportPrivate::readDocument() const
             QList<XsdTableData> batch = reader->readBatch(BatchSize, asked.tables);
             if (!batch.isEmpty())
                 return batch;
-            for (const QString &name : asked.tables) {
-                if (!containsIgnoringCase(reader->tablesSeen(), name))
-                    throw failure(messages::DocumentLacksTable, asked.documentPath, name);
-            }
+            refuseTablesNotSeen(asked, reader->tablesSeen());
             return std::nullopt;
         },
         request.concurrent, WaitingBatches));
@@ -286,10 +292,7 @@ DocumentReading XsdImportPrivate::readRelatedDocument() const
                 if (!batch.isEmpty())
                     return batch;
             }
-            for (const QString &name : importRequest.tables) {
-                if (!containsIgnoringCase(reader->tablesSeen(), name))
-                    throw failure(messages::DocumentLacksTable, importRequest.documentPath, name);
-            }
+            refuseTablesNotSeen(importRequest, reader->tablesSeen());
             return std::nullopt;
         },
         request.concurrent, WaitingBatches));
