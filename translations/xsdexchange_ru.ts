@@ -555,6 +555,10 @@ catalogs.
         <translation>позиция</translation>
     </message>
     <message>
+        <source>link</source>
+        <translation>ссылка</translation>
+    </message>
+    <message>
         <source>key: %1</source>
         <translation>ключ: %1</translation>
     </message>

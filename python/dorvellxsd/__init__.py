@@ -78,7 +78,7 @@ class Table:
 
 
 # The roles of a related column (pelmak::XsdRelatedColumn::Role), by their values.
-_ROLES = ("value", "geometry", "fragment", "key", "parent_key", "position")
+_ROLES = ("value", "geometry", "fragment", "key", "parent_key", "position", "link")
 
 
 @dataclass(frozen=True)
@@ -87,8 +87,9 @@ class RelatedColumn:
     from: down ``path`` (element names, outermost first; empty for that element itself), in the
     text of the last one or in its XML ``attribute``. Names are in Clark notation,
     "{namespace}local". ``role`` is "value", "geometry" (GML text), "fragment" (the element kept
-    whole as XML text), "key" (the row's key), "parent_key" (the key of its parent's row) or
-    "position" (among the rows of one parent row, from 1). ``value_type`` is the XML Schema
+    whole as XML text), "key" (the row's key), "parent_key" (the key of its parent's row),
+    "position" (among the rows of one parent row, from 1) or "link" (the key of the row a feature
+    inline at ``path`` starts in its own table). ``value_type`` is the XML Schema
     built-in type of a value, ``geometry_type`` the GML elements a geometry may be ("Point",
     "Polygon|MultiSurface"); None where they do not apply."""
 

@@ -137,11 +137,29 @@ inline bool isMachinery(const QXmlStreamAttribute &attribute)
         && xsi.contains(attribute.name().toString());
 }
 
+// The local names of the feature elements of @p tables: their gml:id is a row's key, no value.
+inline QSet<QString> featureNames(const pelmak::XsdRelatedTables &tables)
+{
+    QSet<QString> features;
+    for (const pelmak::XsdRelatedTable &table : tables.tables) {
+        if (table.isFeatureTable())
+            features.insert(table.rowElement.mid(table.rowElement.indexOf('}') + 1));
+    }
+    return features;
+}
+
+inline bool isKeyOf(const QXmlStreamReader &reader, const QXmlStreamAttribute &attribute, const QSet<QString> &features)
+{
+    return attribute.name() == QLatin1String("id") && attribute.prefix() == QLatin1String("gml")
+        && features.contains(reader.name().toString());
+}
+
 /*
- * The values of the element @p reader is at, itself included: its attributes, its text where it
- * has no child element, or 1 for a GML geometry whatever it holds. The reader ends at its end.
+ * The values of the element @p reader is at, itself included: its attributes but a feature's
+ * gml:id, its text where it has no child element, or 1 for a GML geometry whatever it holds. The
+ * reader ends at its end.
  */
-inline int valuesOfElement(QXmlStreamReader &reader, bool ownAttributes = true)
+inline int valuesOfElement(QXmlStreamReader &reader, const QSet<QString> &features, bool ownAttributes = true)
 {
     if (isGmlGeometry(reader)) {
         reader.skipCurrentElement();
@@ -150,7 +168,7 @@ inline int valuesOfElement(QXmlStreamReader &reader, bool ownAttributes = true)
     int values = 0;
     if (ownAttributes) {
         for (const QXmlStreamAttribute &attribute : reader.attributes())
-            values += isMachinery(attribute) ? 0 : 1;
+            values += isMachinery(attribute) || isKeyOf(reader, attribute, features) ? 0 : 1;
     }
     bool children = false;
     QString text;
@@ -162,29 +180,25 @@ inline int valuesOfElement(QXmlStreamReader &reader, bool ownAttributes = true)
             text += reader.text();
         if (reader.isStartElement()) {
             children = true;
-            values += valuesOfElement(reader);
+            values += valuesOfElement(reader, features);
         }
     }
     return values + (!children && !text.trimmed().isEmpty() ? 1 : 0);
 }
 
-inline int valuesOfFragment(const QString &fragment)
+inline int valuesOfFragment(const QString &fragment, const QSet<QString> &features)
 {
     QXmlStreamReader reader("<fragment>" + fragment + "</fragment>");
     reader.readNextStartElement();
-    const int values = valuesOfElement(reader);
+    const int values = valuesOfElement(reader, features);
     EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString() << " in " << fragment.toStdString();
     return values;
 }
 
-// The values of every feature of the document, but the feature's own gml:id (its row's key).
+// The values of every feature of the document, but the features' own gml:id (their rows' keys).
 inline int documentValues(const QString &path, const pelmak::XsdRelatedTables &tables)
 {
-    QSet<QString> features;
-    for (const pelmak::XsdRelatedTable &table : tables.tables) {
-        if (table.isFeatureTable())
-            features.insert(table.rowElement.mid(table.rowElement.indexOf('}') + 1));
-    }
+    const QSet<QString> features = featureNames(tables);
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));
     QXmlStreamReader reader(&file);
@@ -193,21 +207,18 @@ inline int documentValues(const QString &path, const pelmak::XsdRelatedTables &t
         reader.readNext();
         if (!reader.isStartElement() || !features.contains(reader.name().toString()))
             continue;
-        for (const QXmlStreamAttribute &attribute : reader.attributes()) {
-            const bool key = attribute.name() == QLatin1String("id") && attribute.prefix() == QLatin1String("gml");
-            values += key || isMachinery(attribute) ? 0 : 1;
-        }
-        values += valuesOfElement(reader, false);
+        values += valuesOfElement(reader, features);
     }
     EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
     return values;
 }
 
-// The non-empty cells of every table, a fragment counted for the values it holds; keys and
+// The non-empty cells of every table, a fragment counted for the values it holds; keys, links and
 // positions are the layout's, not the document's.
 inline int storedValues(GDALDataset &dataset, const pelmak::XsdRelatedTables &tables)
 {
     using Role = pelmak::XsdRelatedColumn::Role;
+    const QSet<QString> features = featureNames(tables);
     int values = 0;
     for (const pelmak::XsdRelatedTable &table : tables.tables) {
         OGRLayer *layer = dataset.GetLayerByName(table.element.name.toUtf8().constData());
@@ -221,12 +232,12 @@ inline int storedValues(GDALDataset &dataset, const pelmak::XsdRelatedTables &ta
                     continue;
                 }
                 const int field = feature->GetFieldIndex(table.element.complexType.attributes.at(i).name.toUtf8());
-                if (role == Role::Key || role == Role::ParentKey || role == Role::Position || field < 0
+                if (role == Role::Key || role == Role::ParentKey || role == Role::Position || role == Role::Link || field < 0
                     || !feature->IsFieldSetAndNotNull(field))
                     continue;
                 const QString cell = QString::fromUtf8(feature->GetFieldAsString(field));
                 if (role == Role::Fragment)
-                    values += valuesOfFragment(cell);
+                    values += valuesOfFragment(cell, features);
                 else
                     values += cell.isEmpty() ? 0 : 1;
             }

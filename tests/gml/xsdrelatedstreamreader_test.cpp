@@ -150,6 +150,10 @@ TEST(XsdRelatedStreamReader, ReadsFeaturesIntoTheirTablesAndChildTablesOrRefuses
     kept.tables = {relatedTable("Parcel", {}, {}, T + "Parcel",
         {{"id", Role::Key, {}, GmlId}, {"extra", Role::Fragment, {T + "extra"}},
             {"open", Role::Fragment, {T + "open", "*"}}})};
+    XsdRelatedTables linked;
+    linked.tables = {relatedTable("Parcel", {}, {}, T + "Parcel",
+                         {{"id", Role::Key, {}, GmlId}, {"zone", Role::Link, {T + "zone", T + "Zone"}}}),
+        relatedTable("Zone", {}, {}, T + "Zone", {{"id", Role::Key, {}, GmlId}, {"label", Role::Value, {T + "label"}}})};
     XsdRelatedTables unplaced = parcelTables();
     unplaced.tables[1].parent = "Nowhere";
 
@@ -174,6 +178,11 @@ TEST(XsdRelatedStreamReader, ReadsFeaturesIntoTheirTablesAndChildTablesOrRefuses
             kept, 1,
             "Parcel 1: P1|<t:extra xmlns:t=\"urn:t\">🌲</t:extra><t:extra xmlns:t=\"urn:t\">2</t:extra>|"
             "<base:A xmlns:base=\"urn:base:3\"/>"},
+        {"features inline in a property, rows of their own table",
+            collection(member("<t:zone><t:Zone gml:id=\"Z1\"><t:label>a</t:label></t:Zone></t:zone>")
+                + "<gml:featureMember><t:Parcel><t:zone><t:Zone><t:label>b</t:label></t:Zone></t:zone></t:Parcel>"
+                  "</gml:featureMember>"),
+            linked, 1, "Parcel 1: P1|Z1\nZone 1: Z1|a\n--\nParcel 2: Parcel.2|Zone.2\nZone 2: Zone.2|b"},
         {"an element no column maps", collection(member("<t:code>A</t:code>\n<t:unknown/>")), parcelTables(), 1,
             "Документ не читается как набор таблиц, строка 4: таблица Parcel, объект P1: элемент t:unknown не "
             "соответствует ни одному столбцу и ни одной подчинённой таблице"},

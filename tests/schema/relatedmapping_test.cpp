@@ -78,6 +78,7 @@ TEST(RelatedMapping, MapsEachKindOfContent)
         {parcel, "extension_any", "extension_any 2 string extension/*"},
         {parcel, "partOf_code", "partOf_code 0 string partOf/Section/code"},
         {parcel, "partOf_within", "partOf_within 2 string partOf/Section/within/Section/*"},
+        {parcel, "zone", "zone 6 string zone/Zone"},
         {schema.tables.at(1), "unit_href", "unit_href 0 anyURI  href"},
         {schema.tables.at(2), "id", "id 3 string"},
         {schema.tables.at(2), "share", "share 0 decimal Owner/share"},

@@ -93,6 +93,8 @@ QString roleName(Role role)
         return Tool::tr("parent key");
     case Role::Position:
         return Tool::tr("position");
+    case Role::Link:
+        return Tool::tr("link");
     }
     return QString::number(role);
 }

@@ -139,7 +139,12 @@ void RelatedFeatureReader::startElement(const QString &name, const XmlAttributes
     const int node = parentNode.children.find(names.ofElement(name, line()));
     if (node < 0)
         refuse(messages::ElementNotMapped, parent.row, name);
-    enter(node, paths.node(node).rowStart ? startRow(node, parent.row) : parent.row, name, attributes);
+    const int parentRow = parent.row;
+    const int link = paths.linkColumn(parent.node, node);
+    const int row = paths.node(node).rowStart ? startRow(node, parentRow) : parentRow;
+    enter(node, row, name, attributes);
+    if (link >= 0)
+        setValue(parentRow, link, featureRows.at(row).key, name);
 }
 
 void RelatedFeatureReader::endElement()
@@ -212,7 +217,8 @@ int RelatedFeatureReader::startRow(int node, int parentRow)
     Row row;
     row.table = paths.node(node).table;
     row.parent = parentRow;
-    row.position = parentRow < 0 ? ++featuresOf[row.table] : ++positions[row.table];
+    // A feature inline in another counts among the rows of its table, as the features in members do.
+    row.position = paths.tables().at(row.table).isFeatureTable() ? ++featuresOf[row.table] : ++positions[row.table];
     row.serial = ++serials;
     row.data.id = featuresRead;
     row.data.values = emptyRows.at(row.table);
@@ -271,8 +277,8 @@ void RelatedFeatureReader::setKey(int index)
         row.key = values.at(columns.key);
     const QString position = QString::number(row.position);
     if (row.key.isEmpty()) {
-        const QString &above =
-            row.parent < 0 ? paths.tables().at(row.table).element.name : featureRows.at(row.parent).key;
+        const XsdRelatedTable &table = paths.tables().at(row.table);
+        const QString &above = table.isFeatureTable() ? table.element.name : featureRows.at(row.parent).key;
         row.key = QString(IdentifierPattern).arg(above, position);
     }
     if (columns.key >= 0)

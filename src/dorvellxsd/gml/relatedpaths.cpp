@@ -60,6 +60,8 @@ RelatedPaths::RelatedPaths(const XsdRelatedTables &relatedTables)
         rowColumnsOf[table] = {described.columnOf(XsdRelatedColumn::Key),
             described.columnOf(XsdRelatedColumn::ParentKey), described.columnOf(XsdRelatedColumn::Position)};
     }
+    for (const auto &[table, column] : qAsConst(pendingLinks))
+        addLink(table, column);
     for (const Node &node : qAsConst(nodes))
         checkWholeElement(node);
 }
@@ -101,6 +103,10 @@ void RelatedPaths::addColumn(int table, int column)
     if (described.role == XsdRelatedColumn::ParentKey || described.role == XsdRelatedColumn::Position
         || (described.role == XsdRelatedColumn::Key && !attribute))
         return; // the reading gives these
+    if (described.role == XsdRelatedColumn::Link) {
+        pendingLinks.append({table, column}); // once every feature table has its element
+        return;
+    }
     Node &node = nodes[nodeAt(rowNodes.at(table), described.path, table, true)];
     bool placed = false;
     if (attribute)
@@ -114,6 +120,19 @@ void RelatedPaths::addColumn(int table, int column)
     fragments = fragments || described.role == XsdRelatedColumn::Fragment;
     if (!placed)
         refusePlace(table, described.path, described.attribute);
+}
+
+// The element at the end of a link's path starts a row of the feature table it names.
+void RelatedPaths::addLink(int table, int column)
+{
+    const QStringList &path = related.tables.at(table).columns.at(column).path;
+    const int feature = path.isEmpty() ? -1 : features.exactly(path.last());
+    if (feature < 0)
+        refuse(table, formatMessage(messages::RelatedRowUnplaced));
+    const int above = nodeAt(rowNodes.at(table), path.mid(0, path.size() - 1), table, true);
+    if (!nodes[above].children.insert(path.last(), feature))
+        refusePlace(table, path);
+    links.insert({above, feature}, column);
 }
 
 // The node at @p path below @p from, made where missing; @p single when a column goes through it.

@@ -79,12 +79,15 @@ public:
     const RowColumns &rowColumns(int table) const { return rowColumnsOf.at(table); }
     // Whether a column keeps an element as the document writes it.
     bool hasFragments() const { return fragments; }
+    // The column of the row at node @p parent that takes the key of an inline feature's row at node @p child, or -1.
+    int linkColumn(int parent, int child) const { return links.value({parent, child}, -1); }
 
 private:
     void addFeatureTable(int table);
     void addChildTable(int table);
     void addColumn(int table, int column);
     int nodeAt(int from, const QStringList &path, int table, bool single);
+    void addLink(int table, int column);
     int newNode(int table);
     void checkWholeElement(const Node &node) const;
     [[noreturn]] void refuse(int table, const QString &reason) const;
@@ -97,6 +100,8 @@ private:
     QVector<QVector<int>> children;   ///< per table
     QVector<RowColumns> rowColumnsOf; ///< per table
     bool fragments = false;
+    QVector<QPair<int, int>> pendingLinks;  ///< tables and their link columns
+    QHash<QPair<int, int>, int> links;      ///< by the nodes of the parent and the inline feature
 };
 
 } // namespace pelmak::gml

@@ -20,7 +20,15 @@ namespace pelmak::mi {
 struct DORVELLXSD_EXPORT XsdRelatedColumn
 {
     /// The roles of pelmak::XsdRelatedColumn, with the same values.
-    enum class Role : std::int32_t { Value = 0, Geometry = 1, Fragment = 2, Key = 3, ParentKey = 4, Position = 5 };
+    enum class Role : std::int32_t {
+        Value = 0,
+        Geometry = 1,
+        Fragment = 2,
+        Key = 3,
+        ParentKey = 4,
+        Position = 5,
+        Link = 6
+    };
 
     std::string name; ///< the attribute's name, the layer's field
     Role role = Role::Value;

@@ -181,6 +181,7 @@ private:
     XSTypeDefinition *collectionType = nullptr;
     XSTypeDefinition *geometryType = nullptr;
     QHash<const XSElementDeclaration *, QList<XSElementDeclaration *>> substitutes;
+    QSet<const XSElementDeclaration *> featureTables; ///< the feature elements that have a table
     QSet<QString> tableNames;
     QList<QSet<QString>> columnNames;
     QList<bool> hasGeometry;
@@ -204,7 +205,9 @@ Mapping::Mapping(xercesc::XSModel &schema, const QStringList &namespaces)
     collectionType = gmlType("AbstractFeatureCollectionType");
     geometryType = gmlType("AbstractGeometryType");
     collectSubstitutes();
-    for (XSElementDeclaration *feature : featureElements(namespaces))
+    const QList<XSElementDeclaration *> features = featureElements(namespaces);
+    featureTables = QSet<const XSElementDeclaration *>(features.cbegin(), features.cend());
+    for (XSElementDeclaration *feature : features)
         mapFeature(feature);
     if (result.tables.isEmpty())
         throw failure(messages::SchemaDeclaresNoFeatureType, namespaces.join(QStringLiteral(", ")));
@@ -405,6 +408,11 @@ void Mapping::mapElement(const Place &place, XSElementDeclaration *declared, boo
     }
     if (forms.size() != 1) {
         addFragment(place, place.path + QStringList{QString::fromLatin1(AnyElementStep)}, name, Kept::Substitutes);
+        return;
+    }
+    if (!repeated && featureTables.contains(element)) {
+        // A feature inline goes into its own table; the property holds the key of its row.
+        addColumn(place.table, name, Role::Link, place.path + QStringList{clarkName(element)});
         return;
     }
     if (!repeated) {

@@ -37,6 +37,9 @@ public:
         Key = 3,
         ParentKey = 4, ///< the key of the row of the parent table this row belongs to
         Position = 5,  ///< the row's position among those of one parent row, from 1, in document order
+        /// the key of the row that a feature inline at path (the last step naming it) starts in
+        /// the table of its own: its gml:id, or its table's name, a full stop and its position
+        Link = 6,
     };
 
     Role role = Value;
