@@ -232,8 +232,8 @@ inline int storedValues(GDALDataset &dataset, const pelmak::XsdRelatedTables &ta
                     continue;
                 }
                 const int field = feature->GetFieldIndex(table.element.complexType.attributes.at(i).name.toUtf8());
-                if (role == Role::Key || role == Role::ParentKey || role == Role::Position || role == Role::Link || field < 0
-                    || !feature->IsFieldSetAndNotNull(field))
+                if (role == Role::Key || role == Role::ParentKey || role == Role::Position || role == Role::Link
+                    || field < 0 || !feature->IsFieldSetAndNotNull(field))
                     continue;
                 const QString cell = QString::fromUtf8(feature->GetFieldAsString(field));
                 if (role == Role::Fragment)

@@ -153,7 +153,8 @@ TEST(XsdRelatedStreamReader, ReadsFeaturesIntoTheirTablesAndChildTablesOrRefuses
     XsdRelatedTables linked;
     linked.tables = {relatedTable("Parcel", {}, {}, T + "Parcel",
                          {{"id", Role::Key, {}, GmlId}, {"zone", Role::Link, {T + "zone", T + "Zone"}}}),
-        relatedTable("Zone", {}, {}, T + "Zone", {{"id", Role::Key, {}, GmlId}, {"label", Role::Value, {T + "label"}}})};
+        relatedTable(
+            "Zone", {}, {}, T + "Zone", {{"id", Role::Key, {}, GmlId}, {"label", Role::Value, {T + "label"}}})};
     XsdRelatedTables unplaced = parcelTables();
     unplaced.tables[1].parent = "Nowhere";
 

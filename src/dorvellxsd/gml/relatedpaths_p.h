@@ -100,8 +100,8 @@ private:
     QVector<QVector<int>> children;   ///< per table
     QVector<RowColumns> rowColumnsOf; ///< per table
     bool fragments = false;
-    QVector<QPair<int, int>> pendingLinks;  ///< tables and their link columns
-    QHash<QPair<int, int>, int> links;      ///< by the nodes of the parent and the inline feature
+    QVector<QPair<int, int>> pendingLinks; ///< tables and their link columns
+    QHash<QPair<int, int>, int> links;     ///< by the nodes of the parent and the inline feature
 };
 
 } // namespace pelmak::gml

@@ -28,9 +28,9 @@ public:
     virtual ~XsdRelatedColumn();
 
     enum Role : std::int32_t {
-        Value = 0,     ///< the text of the element at path, or its attribute
-        Geometry = 1,  ///< the GML geometry element inside the element at path, as GML text
-        Fragment = 2,  ///< the element at path kept whole, as the XML text written in the document
+        Value = 0,    ///< the text of the element at path, or its attribute
+        Geometry = 1, ///< the GML geometry element inside the element at path, as GML text
+        Fragment = 2, ///< the element at path kept whole, as the XML text written in the document
         /// the row's own key: a feature's gml:id (attribute names it), or, for a feature without
         /// one, its table's name, a full stop and its position among the table's rows in the
         /// document; a child row's parent key, a full stop and its position
