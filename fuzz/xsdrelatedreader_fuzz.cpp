@@ -50,7 +50,8 @@ pelmak::XsdRelatedTable table(const char *name, const char *parent, const QStrin
 }
 
 // A parcel: a key, a flattened value with an attribute, a voidable note, a geometry, a kept
-// element, open content; repeated owners, each with repeated contacts.
+// element, open content, a zone inline; repeated owners, each with repeated contacts. A zone may
+// hold a parcel inline in turn.
 const pelmak::XsdRelatedTables &tables()
 {
     static const pelmak::XsdRelatedTables related = [] {
@@ -66,12 +67,16 @@ const pelmak::XsdRelatedTables &tables()
                                {"note", Role::Value, {T + QStringLiteral("note")}, {}},
                                {"geometry", Role::Geometry, {T + QStringLiteral("geometry")}, {}},
                                {"extra", Role::Fragment, {T + QStringLiteral("extra")}, {}},
-                               {"open", Role::Fragment, {T + QStringLiteral("open"), QStringLiteral("*")}, {}}}),
+                               {"open", Role::Fragment, {T + QStringLiteral("open"), QStringLiteral("*")}, {}},
+                               {"zone", Role::Link, {T + QStringLiteral("zone"), T + QStringLiteral("Zone")}, {}}}),
             table("Parcel_owner", "Parcel", {T + QStringLiteral("owner"), T + QStringLiteral("Owner")},
                 T + QStringLiteral("Owner"),
                 childKeys + QList<Column>{{"name", Role::Value, {T + QStringLiteral("name")}, {}}}),
             table("Parcel_owner_contact", "Parcel_owner", {T + QStringLiteral("contact")},
-                T + QStringLiteral("contact"), childKeys + QList<Column>{{"contact", Role::Value, {}, {}}})};
+                T + QStringLiteral("contact"), childKeys + QList<Column>{{"contact", Role::Value, {}, {}}}),
+            table("Zone", "", {}, T + QStringLiteral("Zone"),
+                {{"gml_id", Role::Key, {}, QStringLiteral("{http://www.opengis.net/gml/3.2}id")},
+                    {"parcel", Role::Link, {T + QStringLiteral("parcel"), T + QStringLiteral("Parcel")}, {}}})};
         return made;
     }();
     return related;

@@ -8,6 +8,7 @@
    <t:geometry><gml:Point gml:id="g" srsName="EPSG:4326"><gml:pos>55 37</gml:pos></gml:Point></t:geometry>
    <t:extra a="1">Ж &amp; <t:x/><!-- c --></t:extra>
    <t:open><t:Any k="v"/></t:open>
+   <t:zone><t:Zone gml:id="Z1"><t:parcel><t:Parcel><t:code>B</t:code></t:Parcel></t:parcel></t:Zone></t:zone>
   </t:Parcel>
  </gml:featureMember>
  <gml:featureMember><t:Parcel/></gml:featureMember>
