@@ -274,6 +274,40 @@ TEST_F(Exchange, ImportMakesLayersInTheSystemOfTheirGeometries)
     EXPECT_EQ(readRows(geoJson.target, "SurveyPoint").size(), 700u);
 }
 
+// A data source the import makes keeps the features' ids as their identifiers, so that an export gives them
+// back; where a layer cannot take them all (two ids of one number), the layers number the features.
+TEST_F(Exchange, NewGeoPackageKeepsTheDocumentsIdentifiers)
+{
+    const auto identifiers = [](const QString &target) {
+        std::vector<GIntBig> fids;
+        const GDALDatasetUniquePtr dataset = openWithGdal(target);
+        for (const auto &feature : *dataset->GetLayerByName("Road"))
+            fids.push_back(feature->GetFID());
+        std::sort(fids.begin(), fids.end());
+        return fids;
+    };
+    const auto roads = [](const QList<QByteArray> &ids) {
+        QByteArray members;
+        for (const QByteArray &id : ids)
+            members += "<gml:featureMember><Road" + (id.isEmpty() ? QByteArray() : " gml:id=\"" + id + "\"")
+                + "><name>n</name><roadClass>c</roadClass><lanes>2</lanes></Road></gml:featureMember>\n";
+        return members;
+    };
+    const std::pair<QList<QByteArray>, std::vector<GIntBig>> cases[] = {
+        {{"Road.7", "Road.0", "Road.3"}, {0, 3, 7}},
+        {{"a1", "b1"}, {1, 2}},
+        {{"", "Road.5", "Road.0"}, {1, 2, 3}},
+    };
+    int n = 0;
+    for (const auto &[ids, expected] : cases) {
+        const QString target = path("ids" + QString::number(++n) + ".gpkg");
+        XsdImportRequest request = importOf(writeDocument("ids.gml", roads(ids)), target, true);
+        request.tables = QStringList{"Road"};
+        XsdImport(request).run();
+        EXPECT_EQ(identifiers(target), expected) << ids.join(' ').toStdString();
+    }
+}
+
 // The writer checks each feature against its table before writing any of a call's features, and cannot
 // replace the schema it reads.
 TEST_F(Exchange, ExchangeWriterWritesOnlyWhatTheSchemaDescribes)

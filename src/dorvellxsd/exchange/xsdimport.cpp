@@ -34,6 +34,19 @@ constexpr int LookAheadBatches = 64;
 
 using DocumentBatches = BatchStream<QList<XsdTableData>>;
 
+// A document whose features' ids cannot all be a new layer's identifiers: two of one number (a feature
+// without an id has 0).
+struct IdentifiersNotKept
+{
+};
+
+// Drivers that take the identifiers they are given and number the rest after the largest.
+bool keepsIdentifiersGiven(const QString &driver)
+{
+    return driver.compare(QLatin1String("GPKG"), Qt::CaseInsensitive) == 0
+        || driver.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0;
+}
+
 /*
  * Whether @p name is a file path rather than a data source name with a driver prefix, such as
  * "PG:dbname=gis": only a file path may name a data source the import creates.
@@ -149,8 +162,9 @@ std::string XsdConsentNeeded::messageWithOption(const std::string &option, const
 class XsdImportPrivate
 {
 public:
-    explicit XsdImportPrivate(const XsdImportRequest &asked)
+    XsdImportPrivate(const XsdImportRequest &asked, bool identifiersMayBeKept)
         : request(asked)
+        , mayKeepIdentifiers(identifiersMayBeKept)
     {
     }
 
@@ -173,7 +187,10 @@ public:
     void report(const QString &table, qint64 features) const;
     XsdImportResult run();
 
+    void keepIdentifiers(const QList<XsdTableData> &batch);
+
     const XsdImportRequest request;
+    const bool mayKeepIdentifiers;
     XsdProgressHandler progress;
 
     XsdTables schema;
@@ -186,6 +203,8 @@ public:
     QStringList created;
     QStringList prepared;                 ///< the tables whose layers were made or checked
     QHash<QString, qint64> featuresBefore; ///< of each prepared layer, once the import began with it
+    bool keepingIdentifiers = false;       ///< the features keep their ids as the new layers' identifiers
+    QHash<QString, QSet<int>> identifiers; ///< kept, per table
 
     void checkFeaturesKept(const QMap<QString, qint64> &stored) const;
 };
@@ -207,6 +226,11 @@ void XsdImportPrivate::openTarget()
         target = std::make_unique<XsdGdalDataProvider>(request.target, false, dataSourceOptions());
     // A related table's reading tells what the document does not hold from what it holds empty.
     target->setAbsentValuesNull(request.related);
+    // The features of an exchange document, <Table>.<n>, come back with their ids from a data
+    // source the import makes, where its driver takes them (related tables keep them in gml_id).
+    keepingIdentifiers =
+        mayKeepIdentifiers && newSource && !request.related && keepsIdentifiersGiven(request.createDriver);
+    target->setKeepFeatureIds(keepingIdentifiers);
 }
 
 /*
@@ -437,6 +461,8 @@ QMap<QString, qint64> XsdImportPrivate::insertDocument(DroppedValues &dropped)
         const QList<XsdTableData> fitted = dropped.fit(*batch);
         // Once a value would be dropped unasked, the rest of the document is only counted.
         if (!dropped.any() || request.allowDropping) {
+            if (keepingIdentifiers)
+                keepIdentifiers(fitted);
             const QMap<QString, int> counts = target->insertData(fitted);
             for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
                 stored[it.key()] += it.value();
@@ -451,6 +477,19 @@ QMap<QString, qint64> XsdImportPrivate::insertDocument(DroppedValues &dropped)
     if (request.create)
         createRemainingLayers();
     return stored;
+}
+
+// Each feature's id is its table's once; otherwise the import starts again, the layers numbering them.
+void XsdImportPrivate::keepIdentifiers(const QList<XsdTableData> &batch)
+{
+    for (const XsdTableData &data : batch) {
+        QSet<int> &kept = identifiers[data.tableInfo().name];
+        for (const XsdFeatureData &feature : data.featureData()) {
+            if (feature.id < 0 || kept.contains(feature.id))
+                throw IdentifiersNotKept();
+            kept.insert(feature.id);
+        }
+    }
 }
 
 // What the import made goes again: a new data source whole, else the layers it created, where no
@@ -542,7 +581,7 @@ XsdImportResult XsdImportPrivate::run()
 }
 
 XsdImport::XsdImport(const XsdImportRequest &request)
-    : d(std::make_unique<XsdImportPrivate>(request))
+    : d(std::make_unique<XsdImportPrivate>(request, true))
 {
 }
 
@@ -555,7 +594,16 @@ void XsdImport::setProgressHandler(const XsdProgressHandler &handler)
 
 XsdImportResult XsdImport::run()
 {
-    return environmentAsRuntimeError([this] { return d->run(); });
+    return environmentAsRuntimeError([this] {
+        try {
+            return d->run();
+        } catch (const IdentifiersNotKept &) {
+            // Everything the first run made is gone again (run undoes it on any failure).
+            XsdImportPrivate numbered(d->request, false);
+            numbered.progress = d->progress;
+            return numbered.run();
+        }
+    });
 }
 
 } // namespace pelmak

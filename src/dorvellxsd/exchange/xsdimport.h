@@ -33,7 +33,9 @@ struct DORVELLXSD_EXPORT XsdImportRequest
      * there): a typed field per attribute (XsdGdalDataProvider::createLayer) and a geometry column
      * in the system the table's first geometry in the document names. Needs schemaPath. Where the
      * driver has transactions they are made inside the import's, and any failure removes them,
-     * or the new data source, again.
+     * or the new data source, again. A new GeoPackage or SQLite file keeps the features' ids as
+     * their identifiers, unless two features of one table have ids of one number: the import then
+     * runs again, the layers numbering the features.
      */
     bool create = false;
     /**
