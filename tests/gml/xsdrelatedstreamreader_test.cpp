@@ -219,6 +219,10 @@ TEST(XsdRelatedStreamReader, ReadsFeaturesIntoTheirTablesAndChildTablesOrRefuses
     EXPECT_EQ(logicErrorOf([&] { reader.readBatch(0); }), "Размер пакета объектов должен быть положительным, а не 0");
     EXPECT_EQ(reader.readBatch(1).size(), 4);
     EXPECT_EQ(reader.tablesSeen(), QStringList{"Parcel"});
+    XsdRelatedStreamReader withInline(
+        writeFile(folder.filePath("inline.gml"), collection(member("<t:zone><t:Zone/></t:zone>"))), linked);
+    withInline.readBatch(1);
+    EXPECT_EQ(withInline.tablesSeen(), QStringList({"Parcel", "Zone"})) << "a feature inline is seen too";
     EXPECT_FALSE(reader.atEnd());
 }
 

@@ -78,6 +78,7 @@ private:
     void startCollection(const QString &name);
     void startFeature(const QString &name, const XmlAttributes &attributes, int node);
     void endFeature();
+    void see(int table);
     void endLevel();
     void takeEnvelope(const XmlAttributes &attributes);
     void readUpTo(int maxFeatures);
@@ -269,19 +270,26 @@ void XsdRelatedStreamReaderPrivate::startFeature(const QString &name, const XmlA
     featureDepth = depth;
     if (!levels.isEmpty())
         ++levels.last().features;
-    const int table = paths.node(node).table;
+    see(paths.node(node).table);
+    features.tokens().startElement(name, attributes);
+}
+
+void XsdRelatedStreamReaderPrivate::see(int table)
+{
     if (!tablesKnown.contains(table)) {
         tablesKnown.insert(table);
         tablesSeen.append(paths.tables().at(table).element.name);
     }
-    features.tokens().startElement(name, attributes);
 }
 
 void XsdRelatedStreamReaderPrivate::endFeature()
 {
     featureDepth = 0;
-    for (const gml::RelatedFeatureReader::Row &row : features.rows())
+    for (const gml::RelatedFeatureReader::Row &row : features.rows()) {
         batch[row.table].append(row.data);
+        if (paths.tables().at(row.table).isFeatureTable())
+            see(row.table); // a feature inline in another
+    }
     ++featuresRead;
     ++featuresInDocument;
 }

@@ -63,7 +63,8 @@ public:
     QList<XsdTableData> readBatch(int maxFeatures);
     /// Whether the whole document was read, or its reading refused.
     bool atEnd() const;
-    /// Every feature table met so far, each once, in order of first appearance.
+    /// Every feature table met so far, each once, in order of first appearance, inline features'
+    /// tables too.
     QStringList tablesSeen() const;
 
 private:
