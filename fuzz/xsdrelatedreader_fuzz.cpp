@@ -1,16 +1,13 @@
 // Feeds arbitrary bytes to the related reader as a document of fixed related tables: every
 // refusal is a std::logic_error, every row has a value per column, every fragment and geometry
 // stands alone as XML, and the rows do not depend on the size of the batches.
+#include "fuzzsupport.h"
+
 #include <dorvellxsd/gml/xsdrelatedstreamreader.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QXmlStreamReader>
 
-#include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <stdexcept>
 
 namespace {
@@ -82,13 +79,6 @@ const pelmak::XsdRelatedTables &tables()
     return related;
 }
 
-const QString &inputPath()
-{
-    static const QTemporaryDir folder;
-    static const QString path = QDir(folder.path()).filePath(QStringLiteral("input.gml"));
-    return path;
-}
-
 bool standsAlone(const QString &text)
 {
     QXmlStreamReader reader(text);
@@ -98,24 +88,21 @@ bool standsAlone(const QString &text)
 }
 
 // Every row as one string, checked on the way; the refusal's text where the document is refused.
-QStringList rows(int batchSize, std::string &refusal)
+QStringList rows(const QString &path, int batchSize, std::string &refusal)
 {
     QStringList read;
     try {
-        pelmak::XsdRelatedStreamReader reader(inputPath(), tables());
+        pelmak::XsdRelatedStreamReader reader(path, tables());
         for (QList<pelmak::XsdTableData> batch; !(batch = reader.readBatch(batchSize)).isEmpty();) {
             for (const pelmak::XsdTableData &data : batch) {
                 const pelmak::XsdRelatedTable *described = tables().table(data.tableInfo().name);
-                if (described == nullptr)
-                    std::abort();
+                FUZZ_REQUIRE(described != nullptr);
                 for (const pelmak::XsdFeatureData &row : data.featureData()) {
-                    if (row.values.size() != described->columns.size())
-                        std::abort();
+                    FUZZ_REQUIRE(row.values.size() == described->columns.size());
                     for (int i = 0; i < row.values.size(); ++i) {
                         const Role role = described->columns.at(i).role;
-                        if ((role == Role::Fragment || role == Role::Geometry) && !row.values.at(i).isEmpty()
-                            && !standsAlone(QStringLiteral("<f>") + row.values.at(i) + QStringLiteral("</f>")))
-                            std::abort();
+                        FUZZ_REQUIRE((role != Role::Fragment && role != Role::Geometry) || row.values.at(i).isEmpty()
+                            || standsAlone(QStringLiteral("<f>") + row.values.at(i) + QStringLiteral("</f>")));
                     }
                     read.append(data.tableInfo().name + QString::number(row.id) + row.values.join(QChar(0)));
                 }
@@ -131,20 +118,16 @@ QStringList rows(int batchSize, std::string &refusal)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    QFile file(inputPath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        std::abort();
-    file.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size));
-    file.close();
+    const QString path = fuzzsupport::writeTemporaryFile(
+        QStringLiteral("input.gml"), QByteArray(reinterpret_cast<const char *>(data), static_cast<int>(size)));
 
     std::string oneByOne;
     std::string allAtOnce;
     // A batch holds its rows table by table: only the order of the rows may differ.
-    QStringList small = rows(1, oneByOne);
-    QStringList large = rows(1000, allAtOnce);
+    QStringList small = rows(path, 1, oneByOne);
+    QStringList large = rows(path, 1000, allAtOnce);
     small.sort();
     large.sort();
-    if (oneByOne != allAtOnce || (oneByOne.empty() && small != large))
-        std::abort();
+    FUZZ_REQUIRE(oneByOne == allAtOnce && (!oneByOne.empty() || small == large));
     return 0;
 }

@@ -98,6 +98,14 @@ void refuseAt(qint64 line, const QString &reason)
     throw failure(messages::DocumentNotMapped, lineText(line), reason);
 }
 
+void startBatch(const std::exception_ptr &refusal, int maxFeatures)
+{
+    if (refusal)
+        std::rethrow_exception(refusal);
+    if (maxFeatures < 1)
+        throw failure(messages::BatchSizeNotPositive, QString::number(maxFeatures));
+}
+
 // A feature a member names by reference is read where the document holds it; one outside is never fetched.
 bool isOutsideReference(const QString &reference)
 {

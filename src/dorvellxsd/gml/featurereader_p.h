@@ -16,8 +16,10 @@
 #include <QSet>
 #include <QStringList>
 
+#include <exception>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 
 /*
  * What the document readers share: how a document's elements are told apart by their meaning
@@ -36,6 +38,22 @@ using LineSource = std::function<qint64()>;
 bool isBlank(const QString &text);
 // Refuses the document for @p reason, found at @p line (0 when unknown).
 [[noreturn]] void refuseAt(qint64 line, const QString &reason);
+
+// Before a batch of a stream reader: a document refused stays refused, and a batch takes a feature at least.
+void startBatch(const std::exception_ptr &refusal, int maxFeatures);
+
+// Runs @p read; a refusal it meets is kept in @p refusal, the document closed by @p close, and thrown on.
+template <typename Read, typename Close>
+void readKeepingRefusal(std::exception_ptr &refusal, Read &&read, Close &&close)
+{
+    try {
+        read();
+    } catch (const std::logic_error &) {
+        refusal = std::current_exception();
+        close();
+        throw;
+    }
+}
 // Whether a member's reference names a feature outside the document, which is never fetched.
 bool isOutsideReference(const QString &reference);
 // The xlink:href among an element's @p attributes; null when there is none.

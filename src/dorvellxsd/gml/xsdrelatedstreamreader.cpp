@@ -119,20 +119,12 @@ XsdRelatedStreamReaderPrivate::XsdRelatedStreamReaderPrivate(const QString &path
 
 QList<XsdTableData> XsdRelatedStreamReaderPrivate::readBatch(int maxFeatures)
 {
-    if (refusal)
-        std::rethrow_exception(refusal);
-    if (maxFeatures < 1)
-        throw failure(messages::BatchSizeNotPositive, QString::number(maxFeatures));
+    gml::startBatch(refusal, maxFeatures);
     if (!reader)
         return {};
     featuresRead = 0;
-    try {
-        readUpTo(maxFeatures);
-    } catch (const std::logic_error &) {
-        refusal = std::current_exception();
-        close();
-        throw;
-    }
+    gml::readKeepingRefusal(
+        refusal, [&] { readUpTo(maxFeatures); }, [this] { close(); });
     QList<XsdTableData> result;
     for (int table = 0; table < batch.size(); ++table) {
         if (!batch.at(table).isEmpty())

@@ -58,22 +58,14 @@ XsdXmlStreamReaderPrivate::XsdXmlStreamReaderPrivate(const QString &path)
 
 QList<XsdTableData> XsdXmlStreamReaderPrivate::readBatch(int maxFeatures, const QStringList &tableNames)
 {
-    if (refusal)
-        std::rethrow_exception(refusal);
-    if (maxFeatures < 1)
-        throw failure(messages::BatchSizeNotPositive, QString::number(maxFeatures));
+    gml::startBatch(refusal, maxFeatures);
     if (!reader)
         return {};
     requested = tableNames;
     batch.clear();
     featuresRead = 0;
-    try {
-        readUpTo(maxFeatures);
-    } catch (const std::logic_error &) {
-        refusal = std::current_exception();
-        close();
-        throw;
-    }
+    gml::readKeepingRefusal(
+        refusal, [&] { readUpTo(maxFeatures); }, [this] { close(); });
     endRun();
     QList<XsdTableData> result;
     result.swap(batch);
