@@ -175,10 +175,15 @@ RelatedTableRow relatedTableRow(const pelmak::XsdRelatedTable &table)
         toStdVector(table.parentPath), table.rowElement.toStdString()};
 }
 
-RelatedTablesRow describeRelatedTables(const std::string &schema, const std::vector<std::string> &catalog)
+RelatedTablesRow describeRelatedTables(
+    const std::string &schema, const std::vector<std::string> &catalog, bool severalGeometries)
 {
     const QuietCall quiet;
-    const pelmak::XsdRelatedTables related = schemaAccess(catalog, false).readRelatedTables(toQString(schema));
+    const pelmak::XsdRelatedTables related =
+        schemaAccess(catalog, false)
+            .readRelatedTables(toQString(schema),
+                severalGeometries ? pelmak::XsdRelatedTables::GeometryColumns::OnePerProperty
+                                  : pelmak::XsdRelatedTables::GeometryColumns::OnePerTable);
     std::vector<RelatedTableRow> tables;
     for (const pelmak::XsdRelatedTable &table : related.tables)
         tables.push_back(relatedTableRow(table));
@@ -581,6 +586,7 @@ PYBIND11_MODULE(_core, m)
     m.def("describe_schema", &describeSchema, py::arg("schema"), py::arg("catalog"),
         "Tables of the schema: (name, type, [(attribute, kind, min_occurs, annotation, value_type)]).");
     m.def("describe_related_tables", &describeRelatedTables, py::arg("schema"), py::arg("catalog"),
+        py::arg("several_geometries"),
         "Related tables of the schema, parents first: ([(name, [(column, role, path, attribute, value_type,"
         " geometry_type)], parent, parent_path, row_element)], fragments, target_namespace).");
     m.def("export_document", &exportDocument, py::arg("schema"), py::arg("source"), py::arg("output"),

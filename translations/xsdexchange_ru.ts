@@ -263,7 +263,10 @@ tool exits with status 2, naming each table, attribute and number of values.
   --related             read the document into the related tables of its schema (see
                         &apos;xsdexchange tables --related&apos;): each feature with what it nests
                         and repeats, in its table and their child tables; --table names
-                        feature tables, each with its child tables; needs --schema
+                        feature tables, each with its child tables; needs --schema.
+                        Where the target&apos;s tables take several geometry columns
+                        (PostgreSQL, SQLite), every geometry property that occurs once
+                        keeps a column in its feature&apos;s table
   -f, --format DRIVER   the GDAL driver of a new data source (default GPKG; also SQLite,
                         FlatGeobuf, GeoJSON, &quot;ESRI Shapefile&quot;); a data source the import
                         makes needs no transaction, as a failure removes it whole
@@ -309,7 +312,9 @@ tool exits with status 2, naming each table, attribute and number of values.
                         «xsdexchange tables --related»): каждый объект со всем, что
                         в нём вложено и повторяется, — в его таблицу и её дочерние;
                         --table называет таблицы объектов, каждую вместе с дочерними;
-                        нужен --schema
+                        нужен --schema. Где таблицы цели вмещают несколько столбцов
+                        геометрии (PostgreSQL, SQLite), каждое свойство-геометрия,
+                        встречающееся один раз, получает столбец в таблице своего объекта
   -f, --format ДРАЙВЕР  драйвер GDAL нового источника данных (по умолчанию GPKG; также
                         SQLite, FlatGeobuf, GeoJSON, &quot;ESRI Shapefile&quot;); источнику
                         данных, созданному импортом, транзакция не нужна: при сбое
@@ -490,7 +495,8 @@ Exit status: 0 success, 1 invalid documents (validate), 2 wrong usage or failure
                    ссылаются источники данных (по умолчанию выключено)</translation>
     </message>
     <message>
-        <source>Usage: xsdexchange tables [-v] [--related] [--catalog FILE]... SCHEMA.xsd
+        <source>Usage: xsdexchange tables [-v] [--related [--several-geometries]] [--catalog FILE]...
+                          SCHEMA.xsd
 
 Lists the tables that the exchange schema declares, sorted by name. A schema that
 declares none is a failure: the message says why each global element is not a table.
@@ -506,8 +512,14 @@ catalogs.
                    path it repeats at, its columns (name, role, value or geometry type,
                    where the value stands below the row&apos;s element), and at the end what
                    is kept as XML text
+  --several-geometries
+                   the related tables as a target whose tables take several geometry
+                   columns (PostgreSQL, SQLite) holds them: every geometry property that
+                   occurs once in a column of its feature&apos;s table, not a second one in
+                   a child table of its own
 </source>
-        <translation>Использование: xsdexchange tables [-v] [--related] [--catalog ФАЙЛ]... СХЕМА.xsd
+        <translation>Использование: xsdexchange tables [-v] [--related [--several-geometries]]
+                          [--catalog ФАЙЛ]... СХЕМА.xsd
 
 Перечисляет таблицы, которые объявляет схема обмена, в порядке имён. Схема без таблиц
 считается ошибкой: сообщение объясняет, почему каждый глобальный элемент не таблица.
@@ -524,6 +536,11 @@ catalogs.
                    повторяется, её столбцы (имя, роль, тип значения или геометрии,
                    где значение стоит под элементом строки) и в конце — что хранится
                    XML-текстом
+  --several-geometries
+                   связанные таблицы так, как их хранит цель, таблицы которой вмещают
+                   несколько столбцов геометрии (PostgreSQL, SQLite): каждое
+                   свойство-геометрия, встречающееся один раз, — в столбце таблицы своего
+                   объекта, а не вторая — в отдельной дочерней таблице
 </translation>
     </message>
     <message>

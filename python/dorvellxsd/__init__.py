@@ -280,17 +280,21 @@ def read_schema(path: PathArg, *, catalog: Catalog = None) -> list[Table]:
     ]
 
 
-def read_related_tables(path: PathArg, *, catalog: Catalog = None) -> RelatedTables:
+def read_related_tables(path: PathArg, *, catalog: Catalog = None,
+                        several_geometries: bool = False) -> RelatedTables:
     """Reads an application schema (INSPIRE, a cadastre's) into related tables: a table per
     concrete feature type with its single values, nested data types flattened into prefixed
     columns, and a child table per property that may repeat, nested as the properties nest.
     The schema is loaded as :func:`validate` loads it, its imports through ``catalog``, never
-    from the network.
+    from the network. With ``several_geometries``, the tables as a target whose tables take
+    several geometry columns (PostgreSQL, SQLite) holds them: every geometry property that occurs
+    once in a column of its feature's table, where otherwise a second goes into a child table.
 
     Raises RefusedError for a schema the validating parser refuses or that declares no concrete
     feature type, DataSourceError for one that cannot be read.
     """
-    tables, fragments, namespace = _core.describe_related_tables(_path(path, "path"), _catalog_files(catalog))
+    tables, fragments, namespace = _core.describe_related_tables(_path(path, "path"), _catalog_files(catalog),
+                                                                  _boolean(several_geometries, "several_geometries"))
     return RelatedTables(
         tuple(RelatedTable(name, tuple(RelatedColumn(column, _ROLES[role], tuple(steps), attribute or None,
                                                      value_type or None, geometry_type or None)

@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace testsupport {
 
 inline QString sharedData()
@@ -54,6 +56,9 @@ inline QList<RelatedSample> relatedSamples()
         realWorld + "deegree-custom/schema/CustomProperties.xsd"});
     samples.append({realWorld + "deegree-export/expectedExport-gml31.xml",
         realWorld + "deegree-export/testdata/schema/Philosopher.xsd"});
+    // Ours: a feature with two geometry properties.
+    const QString ours = DORVELLXSD_TEST_DATA_DIR "/xsd/related/";
+    samples.append({ours + "two-parcels.gml", ours + "parcels.xsd"});
     return samples;
 }
 
@@ -84,8 +89,10 @@ inline pelmak::XsdSchemaAccess offlineAccess()
     return pelmak::XsdSchemaAccess{{sharedData() + "/realworld/catalog.xml", sharedData() + "/catalog.xml"}};
 }
 
-// Imports @p sample into new layers of @p target, the whole related layout created.
-inline pelmak::XsdRelatedTables importRelated(const RelatedSample &sample, const QString &target)
+// Imports @p sample into new layers of @p target, the whole related layout created; the layout
+// expected of the target is read with @p geometries.
+inline pelmak::XsdRelatedTables importRelated(
+    const RelatedSample &sample, const QString &target, pelmak::XsdRelatedTables::GeometryColumns geometries)
 {
     pelmak::XsdImportRequest request;
     request.documentPath = sample.document;
@@ -95,7 +102,7 @@ inline pelmak::XsdRelatedTables importRelated(const RelatedSample &sample, const
     request.related = true;
     request.access = offlineAccess();
     pelmak::XsdImport(request).run();
-    return request.access.readRelatedTables(sample.schema);
+    return request.access.readRelatedTables(sample.schema, geometries);
 }
 
 inline int storedValues(GDALDataset &dataset, const pelmak::XsdRelatedTables &tables);
@@ -105,13 +112,14 @@ inline int documentValues(const QString &path, const pelmak::XsdRelatedTables &t
  * Imports @p sample into @p target: afterwards every value it holds is in a cell, or it is refused
  * as expectedRefusal says, or as @p targetRefusals says for this target, by file name.
  */
-inline void expectStoredOrRefused(
-    const RelatedSample &sample, const QString &target, const QHash<QString, QString> &targetRefusals = {})
+inline void expectStoredOrRefused(const RelatedSample &sample, const QString &target,
+    const QHash<QString, QString> &targetRefusals = {},
+    pelmak::XsdRelatedTables::GeometryColumns geometries = pelmak::XsdRelatedTables::GeometryColumns::OnePerTable)
 {
     SCOPED_TRACE(sample.document.toStdString());
     const QString refusal = expectedRefusal(sample, targetRefusals);
     try {
-        const pelmak::XsdRelatedTables tables = importRelated(sample, target);
+        const pelmak::XsdRelatedTables tables = importRelated(sample, target, geometries);
         EXPECT_TRUE(refusal.isEmpty()) << "stored, though expected to be refused for " << refusal.toStdString();
         const GDALDatasetUniquePtr stored = openWithGdal(target);
         EXPECT_EQ(storedValues(*stored, tables), documentValues(sample.document, tables));
@@ -224,14 +232,21 @@ inline int storedValues(GDALDataset &dataset, const pelmak::XsdRelatedTables &ta
         OGRLayer *layer = dataset.GetLayerByName(table.element.name.toUtf8().constData());
         if (layer == nullptr)
             continue; // no rows: the import made it empty or not at all
+        const auto isGeometry = [](const pelmak::XsdRelatedColumn &column) { return column.role == Role::Geometry; };
+        const auto geometryColumns = std::count_if(table.columns.cbegin(), table.columns.cend(), isGeometry);
         for (const auto &feature : *layer) {
             for (int i = 0; i < table.columns.size(); ++i) {
                 const Role role = table.columns.at(i).role;
+                const QByteArray name = table.element.complexType.attributes.at(i).name.toUtf8();
                 if (role == Role::Geometry) {
-                    values += feature->GetGeometryRef() != nullptr ? 1 : 0;
+                    // The one geometry column of a table is named as its driver names it.
+                    int column = feature->GetGeomFieldIndex(name);
+                    if (column < 0 && geometryColumns == 1)
+                        column = 0;
+                    values += column >= 0 && feature->GetGeomFieldRef(column) != nullptr ? 1 : 0;
                     continue;
                 }
-                const int field = feature->GetFieldIndex(table.element.complexType.attributes.at(i).name.toUtf8());
+                const int field = feature->GetFieldIndex(name);
                 if (role == Role::Key || role == Role::ParentKey || role == Role::Position || role == Role::Link
                     || field < 0 || !feature->IsFieldSetAndNotNull(field))
                     continue;

@@ -24,6 +24,8 @@ def test_related_tables_and_the_import_into_them(work):
     href = next(column for column in tables["Parcel_unit"].columns if column.attribute == XLINK + "href")
     assert (href.role, href.path, href.value_type) == ("value", (), "anyURI")
     assert related.fragments and related.target_namespace == "urn:test:parcels"
+    several = dorvellxsd.read_related_tables(RELATED / "parcels.xsd", catalog=catalog, several_geometries=True)
+    assert "Parcel_referencePoint" in tables and "Parcel_referencePoint" not in {t.name for t in several.tables}
 
     target = work / "связанные.gpkg"
     counts = dorvellxsd.import_document(RELATED / "two-parcels.gml", target, schema=RELATED / "parcels.xsd",

@@ -91,6 +91,11 @@ TEST(RelatedMapping, MapsEachKindOfContent)
     for (const auto &column : columns)
         EXPECT_EQ(describe(column.table, column.column), column.expected);
     EXPECT_EQ(schema.tables.at(3).parentPath.join('|'), "{urn:test:parcels}Owner|{urn:test:parcels}contact");
+    // Where tables take several geometry columns, the second stays in its feature's table.
+    const XsdRelatedTables several = offline().readRelatedTables(
+        DORVELLXSD_TEST_DATA_DIR "/xsd/related/parcels.xsd", XsdRelatedTables::GeometryColumns::OnePerProperty);
+    EXPECT_EQ(several.table("Parcel_referencePoint"), nullptr);
+    EXPECT_EQ(describe(several.tables.at(0), "referencePoint"), "referencePoint 1 Point referencePoint");
     EXPECT_EQ(schema.tables.at(1).columnOf(XsdRelatedColumn::Key), -1) << "a key without children to use it";
 
     QStringList names;

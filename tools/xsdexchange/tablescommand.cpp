@@ -8,7 +8,8 @@ namespace xsdexchange {
 namespace {
 
 const char Help[] = QT_TRANSLATE_NOOP("xsdexchange",
-    "Usage: xsdexchange tables [-v] [--related] [--catalog FILE]... SCHEMA.xsd\n\n"
+    "Usage: xsdexchange tables [-v] [--related [--several-geometries]] [--catalog FILE]...\n"
+    "                          SCHEMA.xsd\n\n"
     "Lists the tables that the exchange schema declares, sorted by name. A schema that\n"
     "declares none is a failure: the message says why each global element is not a table.\n"
     "Includes and imports are read from local files only, remote addresses through the\n"
@@ -21,7 +22,12 @@ const char Help[] = QT_TRANSLATE_NOOP("xsdexchange",
     "                   parent and indented; with -v each table's key, its parent and the\n"
     "                   path it repeats at, its columns (name, role, value or geometry type,\n"
     "                   where the value stands below the row's element), and at the end what\n"
-    "                   is kept as XML text\n");
+    "                   is kept as XML text\n"
+    "  --several-geometries\n"
+    "                   the related tables as a target whose tables take several geometry\n"
+    "                   columns (PostgreSQL, SQLite) holds them: every geometry property that\n"
+    "                   occurs once in a column of its feature's table, not a second one in\n"
+    "                   a child table of its own\n");
 
 QString kindName(pelmak::XsdAttribute::Kind kind)
 {
@@ -52,6 +58,7 @@ int tablesCommand(const QStringList &arguments, const GdalOptions &)
     CommandLine commandLine(Tool::tr(Help) + catalogHelp());
     commandLine.addOption(QCommandLineOption(QStringList{QStringLiteral("v"), QStringLiteral("verbose")}));
     commandLine.addOption(QCommandLineOption(QStringLiteral("related")));
+    commandLine.addOption(QCommandLineOption(QStringLiteral("several-geometries")));
     addCatalogOption(commandLine);
     if (!commandLine.parse(arguments, 1, 1))
         return Success;
@@ -59,8 +66,11 @@ int tablesCommand(const QStringList &arguments, const GdalOptions &)
     const pelmak::XsdSchemaAccess access{
         pelmak::XsdSchemaAccess::withEnvironmentCatalogs(commandLine.values(QStringLiteral("catalog")))};
     if (commandLine.isSet(QStringLiteral("related"))) {
-        printRelatedTables(
-            access.readRelatedTables(commandLine.positional().first()), commandLine.isSet(QStringLiteral("verbose")));
+        const auto geometries = commandLine.isSet(QStringLiteral("several-geometries"))
+            ? pelmak::XsdRelatedTables::GeometryColumns::OnePerProperty
+            : pelmak::XsdRelatedTables::GeometryColumns::OnePerTable;
+        printRelatedTables(access.readRelatedTables(commandLine.positional().first(), geometries),
+            commandLine.isSet(QStringLiteral("verbose")));
         out() << Qt::flush;
         return Success;
     }

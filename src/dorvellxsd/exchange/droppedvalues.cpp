@@ -2,6 +2,7 @@
 
 #include "../message_p.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace pelmak {
@@ -44,6 +45,17 @@ bool hasGeometryColumn(const XsdElement &layer)
             return true;
     }
     return false;
+}
+
+// Whether @p layer has several geometry columns, one of them named @p name: a property's own.
+bool hasOwnGeometryColumn(const XsdElement &layer, const QString &name)
+{
+    const QList<XsdAttribute> &fields = layer.complexType.attributes;
+    const auto named = [&name](const XsdAttribute &field) {
+        return isGeometry(field) && field.name.compare(name, Qt::CaseInsensitive) == 0;
+    };
+    return std::count_if(fields.cbegin(), fields.cend(), isGeometry) > 1
+        && std::any_of(fields.cbegin(), fields.cend(), named);
 }
 
 // The Russian count of values, in the form its number asks for.
@@ -110,6 +122,10 @@ DroppedValues::Dropped DroppedValues::findDropped(const XsdElement &table)
     for (int i = 0; i < attributes.size(); ++i) {
         const XsdAttribute &attribute = attributes.at(i);
         std::optional<Reason> reason;
+        if (isGeometry(attribute) && hasOwnGeometryColumn(layer, attribute.name)) {
+            dropped.kept.complexType.attributes.append(attribute);
+            continue;
+        }
         if (!isGeometry(attribute) && !hasField(layer, attribute.name))
             reason = XsdDroppedValues::NoField;
         else if (isGeometry(attribute) && !hasGeometryColumn(layer))

@@ -170,6 +170,7 @@ public:
 
     XsdDataSourceOptions dataSourceOptions() const;
     void openTarget();
+    void readRelatedTables();
     void reopenTarget();
     void refuseOverwritingInputs() const;
     QStringList tablesAsked() const;
@@ -231,6 +232,19 @@ void XsdImportPrivate::openTarget()
     keepingIdentifiers =
         mayKeepIdentifiers && newSource && !request.related && keepsIdentifiersGiven(request.createDriver);
     target->setKeepFeatureIds(keepingIdentifiers);
+}
+
+// The related tables of the schema as the target holds them: where its tables take several
+// geometry columns, every geometry property that occurs once keeps one.
+void XsdImportPrivate::readRelatedTables()
+{
+    const bool severalGeometries = target->takesSeveralGeometryColumns();
+    related = request.access.readRelatedTables(request.schemaPath,
+        severalGeometries ? XsdRelatedTables::GeometryColumns::OnePerProperty
+                          : XsdRelatedTables::GeometryColumns::OnePerTable);
+    target->setGeometryColumnPerAttribute(severalGeometries);
+    schema = related.layers();
+    tablesAsked(); // refuses a name that is no feature table before anything is written
 }
 
 /*
@@ -535,17 +549,14 @@ XsdImportResult XsdImportPrivate::run()
         throw failure(messages::CreateNeedsSchema);
     if (request.related && request.schemaPath.isEmpty())
         throw failure(messages::RelatedNeedsSchema);
-    if (request.related) {
-        related = request.access.readRelatedTables(request.schemaPath);
-        schema = related.layers();
-        tablesAsked(); // refuses a name that is no feature table before the target is touched
-    } else if (!request.schemaPath.isEmpty()) {
+    if (!request.related && !request.schemaPath.isEmpty())
         schema = request.access.readTables(request.schemaPath);
-    }
     openTarget();
     XsdImportResult result;
     try {
         refuseOverwritingInputs();
+        if (request.related)
+            readRelatedTables();
         DroppedValues dropped([this](const QString &table) { return target->describeLayer(table); });
         if (!target->supportsTransactions()) {
             // A data source the import made goes whole on a failure.

@@ -40,7 +40,8 @@ XsdTables XsdSchemaAccess::readTables(const QString &schemaPath) const
             + reasons.join(QStringLiteral("\n  ")));
 }
 
-XsdRelatedTables XsdSchemaAccess::readRelatedTables(const QString &schemaPath) const
+XsdRelatedTables XsdSchemaAccess::readRelatedTables(
+    const QString &schemaPath, XsdRelatedTables::GeometryColumns geometries) const
 {
     XsdXmlChecker checker;
     loadGrammar(checker, schemaPath);
@@ -49,7 +50,7 @@ XsdRelatedTables XsdSchemaAccess::readRelatedTables(const QString &schemaPath) c
     if (!redefined.isEmpty())
         throw failure(messages::RelatedTablesOfRedefinition, schemaPath, redefined);
     return environmentAsRuntimeError(
-        [&] { return relatedTablesOf(SchemaComponents::of(checker), featureNamespacesOf(schemaPath)); });
+        [&] { return relatedTablesOf(SchemaComponents::of(checker), featureNamespacesOf(schemaPath), geometries); });
 }
 
 void XsdSchemaAccess::loadGrammar(XsdXmlChecker &checker, const QString &schemaPath) const

@@ -43,12 +43,14 @@ struct DORVELLXSD_EXPORT XsdSchemaAccess
     XsdTables readTables(const QString &schemaPath) const;
     /**
      * The relational reading of the application schema at @p schemaPath (XsdRelatedTables): the
-     * schema loaded as loadGrammar loads it, through the catalogs.
+     * schema loaded as loadGrammar loads it, through the catalogs; @p geometries says where the
+     * geometry properties of a feature go beyond its table's first.
      * @throws std::logic_error when the validating parser refuses the schema, when it redefines
      *         or overrides, or declares no concrete feature type; std::runtime_error when the
      *         schema, what it imports, or a catalog cannot be opened, read or fetched.
      */
-    XsdRelatedTables readRelatedTables(const QString &schemaPath) const;
+    XsdRelatedTables readRelatedTables(const QString &schemaPath,
+        XsdRelatedTables::GeometryColumns geometries = XsdRelatedTables::GeometryColumns::OnePerTable) const;
 
     /**
      * Loads the schema at @p schemaPath into @p checker, which has none yet, through the catalogs

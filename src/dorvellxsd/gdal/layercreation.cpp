@@ -63,22 +63,24 @@ OGRwkbGeometryType typeOfElement(const QString &element)
     return types.value(element, wkbUnknown);
 }
 
-/*
- * The geometry column's type: the one type every element the table's first geometry admits gives
- * (XsdAttribute::geometryType), any where they differ, none without a geometry.
- */
+// The one type every element @p geometry admits gives (XsdAttribute::geometryType), any where they differ.
+OGRwkbGeometryType geometryTypeOf(const XsdAttribute &geometry)
+{
+    const QStringList elements = geometry.geometryType.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+    OGRwkbGeometryType type = elements.isEmpty() ? wkbUnknown : typeOfElement(elements.first());
+    for (const QString &element : elements) {
+        if (typeOfElement(element) != type)
+            type = wkbUnknown;
+    }
+    return type;
+}
+
+// The type of the table's one geometry column: that of its first geometry; none without one.
 OGRwkbGeometryType geometryTypeOf(const XsdElement &table)
 {
     for (const XsdAttribute &attribute : table.complexType.attributes) {
-        if (attribute.kind == XsdAttribute::Plain)
-            continue;
-        const QStringList elements = attribute.geometryType.split(QLatin1Char('|'), Qt::SkipEmptyParts);
-        OGRwkbGeometryType type = elements.isEmpty() ? wkbUnknown : typeOfElement(elements.first());
-        for (const QString &element : elements) {
-            if (typeOfElement(element) != type)
-                type = wkbUnknown;
-        }
-        return type;
+        if (attribute.kind != XsdAttribute::Plain)
+            return geometryTypeOf(attribute);
     }
     return wkbNone;
 }
@@ -184,9 +186,19 @@ void XsdGdalDataProviderPrivate::createLayer(const XsdElement &table, const QStr
     GdalErrorScope errors;
     GDALDataset &target = openDataset();
     OGRSpatialReference *system = columnSystem(table.name, srsName);
-    OGRLayer *layer = target.CreateLayer(toGdalText(table.name).constData(), system, geometryTypeOf(table), nullptr);
+    OGRLayer *layer = target.CreateLayer(toGdalText(table.name).constData(), system,
+        geometryColumnPerAttribute ? wkbNone : geometryTypeOf(table), nullptr);
     if (layer == nullptr)
         throw failure(messages::CannotCreateLayer, table.name, errors.lastError());
+    for (const XsdAttribute &attribute : table.complexType.attributes) {
+        if (attribute.kind == XsdAttribute::Plain || !geometryColumnPerAttribute)
+            continue;
+        OGRGeomFieldDefn column(toGdalText(attribute.name).constData(), geometryTypeOf(attribute));
+        column.SetSpatialRef(system);
+        errors.reset();
+        if (layer->CreateGeomField(&column) != OGRERR_NONE)
+            throw failure(messages::CannotCreateField, table.name, attribute.name, errors.lastError());
+    }
     for (const XsdAttribute &attribute : table.complexType.attributes) {
         if (attribute.kind != XsdAttribute::Plain)
             continue;

@@ -12,6 +12,7 @@
 
 #include <ogrsf_frmts.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -27,23 +28,32 @@ namespace {
 class FeatureWriter
 {
 public:
-    FeatureWriter(GDALDataset &dataset, OGRLayer &target, const XsdElement &table, GmlSystems &systems, bool absentNull)
+    FeatureWriter(GDALDataset &dataset, OGRLayer &target, const XsdElement &table, GmlSystems &systems,
+        const XsdGdalDataProviderPrivate &settings)
         : layer(target)
         , element(table)
-        , geometries(target.GetSpatialRef(), systems)
-        , absentValuesNull(absentNull)
+        , absentValuesNull(settings.absentValuesNull)
+        , geometryPerAttribute(settings.geometryColumnPerAttribute)
     {
         OGRFeatureDefn &definition = *layer.GetLayerDefn();
         for (const XsdAttribute &attribute : element.complexType.attributes) {
             if (attribute.kind != XsdAttribute::Plain) {
                 fields.emplace_back();
+                geometryFields.push_back(geometryFieldOf(definition, attribute));
                 continue;
             }
             const int index = definition.GetFieldIndex(toGdalText(attribute.name).constData());
             if (index < 0)
                 throw failure(messages::FieldNotInLayer, element.name, attribute.name);
             fields.emplace_back(FieldTarget(dataset, layer, index));
+            geometryFields.push_back(-1);
         }
+        // Each geometry column takes geometries into its own system; a flat table's one into the layer's.
+        if (!geometryPerAttribute)
+            readings.push_back(std::make_unique<GeometryFromGml>(layer.GetSpatialRef(), systems));
+        for (int i = 0; geometryPerAttribute && i < definition.GetGeomFieldCount(); ++i)
+            readings.push_back(
+                std::make_unique<GeometryFromGml>(definition.GetGeomFieldDefn(i)->GetSpatialRef(), systems));
     }
 
     // Whether records of table go where this writer puts them, in the same columns.
@@ -65,14 +75,14 @@ public:
     {
         OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer.GetLayerDefn()));
         const QList<XsdAttribute> &attributes = element.complexType.attributes;
-        QString geometry; // the feature's one geometry, which each geometry attribute may repeat
+        QString geometry; // a flat table's one geometry, which each geometry attribute may repeat
         for (int i = 0; i < attributes.size(); ++i) {
             // A short record is read as if its missing values were empty.
             const QString value = i < record.values.size() ? record.values.at(i) : QString();
             if (fields[size_t(i)]) {
                 setField(*feature, *fields[size_t(i)], value, record, attributes.at(i).name);
-            } else if (geometry.isEmpty()) {
-                setGeometry(*feature, value, record, attributes.at(i).name);
+            } else if (geometryPerAttribute || geometry.isEmpty()) {
+                setGeometry(*feature, geometryFields[size_t(i)], value, record, attributes.at(i).name);
                 geometry = value;
             } else if (!value.isEmpty() && value != geometry) {
                 throw failure(messages::SecondGeometryNotStored, element.name, QString::number(record.id),
@@ -99,12 +109,33 @@ private:
             throw failure(messages::ValueNotStorable, element.name, QString::number(record.id), name, value);
     }
 
-    void setGeometry(OGRFeature &feature, const QString &gml, const XsdFeatureData &record, const QString &name)
+    void setGeometry(
+        OGRFeature &feature, int field, const QString &gml, const XsdFeatureData &record, const QString &name)
     {
         // An empty value is no geometry.
-        OGRGeometryUniquePtr geometry = geometries.geometryOf(gml, {element.name, record.id, name});
-        if (geometry && feature.SetGeometryDirectly(geometry.release()) != OGRERR_NONE)
+        OGRGeometryUniquePtr geometry = readings[size_t(field)]->geometryOf(gml, {element.name, record.id, name});
+        if (geometry && feature.SetGeomFieldDirectly(field, geometry.release()) != OGRERR_NONE)
             throw failure(messages::GeometryNotStored, element.name, QString::number(record.id));
+    }
+
+    /*
+     * The geometry column of @p attribute: the layer's one for a flat table; the column of its
+     * name where each geometry attribute has its own, or the one column of a layer that has one
+     * for the table's one geometry attribute.
+     */
+    int geometryFieldOf(const OGRFeatureDefn &definition, const XsdAttribute &attribute) const
+    {
+        if (!geometryPerAttribute)
+            return 0;
+        const int index = definition.GetGeomFieldIndex(toGdalText(attribute.name).constData());
+        if (index >= 0)
+            return index;
+        const auto isGeometry = [](const XsdAttribute &each) { return each.kind != XsdAttribute::Plain; };
+        const QList<XsdAttribute> &attributes = element.complexType.attributes;
+        if (definition.GetGeomFieldCount() == 1
+            && std::count_if(attributes.cbegin(), attributes.cend(), isGeometry) == 1)
+            return 0;
+        throw failure(messages::FieldNotInLayer, element.name, attribute.name);
     }
 
     QString refusal(int id, const GdalErrorScope &errors) const
@@ -115,9 +146,11 @@ private:
 
     OGRLayer &layer;
     const XsdElement element;
-    std::vector<std::optional<FieldTarget>> fields; ///< per attribute; none for a geometry
-    GeometryFromGml geometries;
     const bool absentValuesNull;
+    const bool geometryPerAttribute;
+    std::vector<std::optional<FieldTarget>> fields;         ///< per attribute; none for a geometry
+    std::vector<int> geometryFields;                        ///< per attribute; -1 for a plain one
+    std::vector<std::unique_ptr<GeometryFromGml>> readings; ///< per geometry column
 };
 
 /*
@@ -150,7 +183,7 @@ private:
                 return writer;
         }
         writers.push_back(std::make_unique<FeatureWriter>(
-            source.openDataset(), source.layer(element.name), element, source.systems, source.absentValuesNull));
+            source.openDataset(), source.layer(element.name), element, source.systems, source));
         sameName.push_back(writers.back().get());
         return writers.back().get();
     }

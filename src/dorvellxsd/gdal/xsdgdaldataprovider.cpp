@@ -195,6 +195,17 @@ void XsdGdalDataProvider::setAbsentValuesNull(bool absentNull)
     d->absentValuesNull = absentNull;
 }
 
+bool XsdGdalDataProvider::takesSeveralGeometryColumns() const
+{
+    GdalErrorScope errors;
+    return d->openDataset().TestCapability(ODsCCreateGeomFieldAfterCreateLayer) != FALSE;
+}
+
+void XsdGdalDataProvider::setGeometryColumnPerAttribute(bool perAttribute)
+{
+    d->geometryColumnPerAttribute = perAttribute;
+}
+
 void XsdGdalDataProvider::setGmlVersion(XsdTables::GmlVersion version)
 {
     d->gmlVersion = version;

@@ -103,7 +103,8 @@ public:
      * (in any spelling insertData() takes; none when empty), of the type that every GML element
      * the first geometry attribute admits gives (XsdAttribute::geometryType: Point, LineString,
      * Polygon and their multiple kinds, MultiCurve and MultiSurface as lines and polygons), of any
-     * type where they differ.
+     * type where they differ. With setGeometryColumnPerAttribute(), each geometry attribute gets
+     * a geometry column of its own, named as it and typed by what it admits.
      * @throws std::logic_error for an srsName that names no system GDAL knows offline;
      *         std::runtime_error with GDAL's reason when the layer or a field cannot be created.
      */
@@ -187,6 +188,23 @@ public:
      * stays empty text. Default no: a record's missing values are empty, as a flat table has them.
      */
     void setAbsentValuesNull(bool absentNull);
+
+    /**
+     * True when a table of the data source may hold several geometry columns (PostgreSQL,
+     * SQLite, Memory; not GeoPackage, Shapefile or FlatGeobuf).
+     * @throws std::logic_error when the provider is closed.
+     */
+    bool takesSeveralGeometryColumns() const;
+
+    /**
+     * Whether createLayer() gives each geometry attribute a geometry column of its own, named as
+     * the attribute, and insertData() puts each geometry attribute's value into the column of its
+     * name (a layer with one geometry column takes its table's one geometry attribute whatever
+     * the column's name). Default no: every geometry attribute of a table names the one geometry
+     * of its features, as a flat table has it. For the related tables of
+     * XsdRelatedTables::GeometryColumns::OnePerProperty, on a data source that takes several.
+     */
+    void setGeometryColumnPerAttribute(bool perAttribute);
 
     /**
      * The GML in which getDataFromLayer() and the layer readers made from now on write

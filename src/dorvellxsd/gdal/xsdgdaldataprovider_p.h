@@ -50,6 +50,7 @@ public:
     XsdTables::GmlVersion gmlVersion = XsdTables::GmlVersion::Gml311; ///< of the geometries read
     bool keepFeatureIds = false; ///< new features take their records' ids
     bool absentValuesNull = false; ///< a record's null value sets its field null, text too
+    bool geometryColumnPerAttribute = false; ///< each geometry attribute has a column of its name
     /// The systems that srsNames named so far: an import in many calls looks each up once.
     GmlSystems systems;
 };

@@ -49,9 +49,11 @@ XsdTables XsdSchemaAccess::readTables(const std::string &schemaPath) const
     return XsdTables(toQt(*this).readTables(toQString(schemaPath)));
 }
 
-XsdRelatedTables XsdSchemaAccess::readRelatedTables(const std::string &schemaPath) const
+XsdRelatedTables XsdSchemaAccess::readRelatedTables(
+    const std::string &schemaPath, XsdRelatedTables::GeometryColumns geometries) const
 {
-    return XsdRelatedTables(toQt(*this).readRelatedTables(toQString(schemaPath)));
+    return XsdRelatedTables(toQt(*this).readRelatedTables(
+        toQString(schemaPath), static_cast<pelmak::XsdRelatedTables::GeometryColumns>(geometries)));
 }
 
 XsdExport::XsdExport(const XsdExportRequest &request)

@@ -41,7 +41,8 @@ struct DORVELLXSD_EXPORT XsdSchemaAccess
     XsdTables readTables(const std::string &schemaPath) const;
     /// The relational reading of the application schema at @p schemaPath; throws as
     /// pelmak::XsdSchemaAccess::readRelatedTables.
-    XsdRelatedTables readRelatedTables(const std::string &schemaPath) const;
+    XsdRelatedTables readRelatedTables(const std::string &schemaPath,
+        XsdRelatedTables::GeometryColumns geometries = XsdRelatedTables::GeometryColumns::OnePerTable) const;
 };
 
 struct DORVELLXSD_EXPORT XsdTableCount

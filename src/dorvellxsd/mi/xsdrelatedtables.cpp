@@ -30,6 +30,7 @@ XsdRelatedTable toMiTable(const pelmak::XsdRelatedTable &table)
 XsdRelatedTables::XsdRelatedTables(const pelmak::XsdRelatedTables &related)
     : gmlVersion(toMiGmlVersion(related.gmlVersion))
     , targetNamespace(toStdString(related.targetNamespace))
+    , geometryColumns(static_cast<GeometryColumns>(related.geometryColumns))
     , fragments(toStdList(related.fragments))
 {
     for (const pelmak::XsdRelatedTable &table : related.tables)

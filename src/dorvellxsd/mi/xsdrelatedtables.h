@@ -51,9 +51,13 @@ struct DORVELLXSD_EXPORT XsdRelatedTable
 /// The relational reading of an application schema, as pelmak::XsdRelatedTables.
 struct DORVELLXSD_EXPORT XsdRelatedTables
 {
+    /// The layouts of pelmak::XsdRelatedTables::GeometryColumns, with the same values.
+    enum class GeometryColumns : std::int32_t { OnePerTable = 0, OnePerProperty = 1 };
+
     std::list<XsdRelatedTable> tables; ///< parents before their children
     XsdTables::GmlVersion gmlVersion = XsdTables::GmlVersion::Unknown;
     std::string targetNamespace;
+    GeometryColumns geometryColumns = GeometryColumns::OnePerTable;
     std::list<std::string> fragments; ///< what is kept as XML text, a line each
 
     XsdRelatedTables() = default;

@@ -147,7 +147,7 @@ struct Place
 class Mapping
 {
 public:
-    Mapping(xercesc::XSModel &schema, const QStringList &namespaces);
+    Mapping(xercesc::XSModel &schema, const QStringList &namespaces, XsdRelatedTables::GeometryColumns geometries);
 
     XsdRelatedTables result;
 
@@ -188,9 +188,10 @@ private:
     QList<bool> hasChildren;
 };
 
-Mapping::Mapping(xercesc::XSModel &schema, const QStringList &namespaces)
+Mapping::Mapping(xercesc::XSModel &schema, const QStringList &namespaces, XsdRelatedTables::GeometryColumns geometries)
     : model(schema)
 {
+    result.geometryColumns = geometries;
     for (const QString candidate : {Gml32NamespaceUri, Gml311NamespaceUri}) {
         if (model.getNamespaceItem(reinterpret_cast<const XMLCh *>(candidate.utf16())) != nullptr) {
             gml = candidate;
@@ -492,10 +493,10 @@ void Mapping::mapAttributes(const Place &place, XSComplexTypeDefinition *type, c
     }
 }
 
-// A table takes one geometry; a second goes into a table of its own, a row per occurrence.
+// Where tables take one geometry, a second goes into a table of its own, a row per occurrence.
 Place Mapping::geometryPlace(const Place &place, const QString &name)
 {
-    if (!hasGeometry.at(place.table))
+    if (!hasGeometry.at(place.table) || result.geometryColumns == XsdRelatedTables::GeometryColumns::OnePerProperty)
         return place;
     const int table = addTable(joined(result.tables.at(place.table).element.name, name),
         place.path.value(place.path.size() - 1), place.table, place.path);
@@ -585,9 +586,10 @@ QString Mapping::uniqueName(QSet<QString> &taken, const QString &wanted) const
 
 } // namespace
 
-XsdRelatedTables relatedTablesOf(xercesc::XSModel &model, const QStringList &namespaces)
+XsdRelatedTables relatedTablesOf(
+    xercesc::XSModel &model, const QStringList &namespaces, XsdRelatedTables::GeometryColumns geometries)
 {
-    return Mapping(model, namespaces).result;
+    return Mapping(model, namespaces, geometries).result;
 }
 
 QStringList featureNamespacesOf(const QString &path)

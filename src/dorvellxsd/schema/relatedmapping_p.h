@@ -24,7 +24,8 @@ inline constexpr char AnyElementStep[] = "*";
  * @p namespaces (the schema's own, or, for a schema without one, those it imports), with the
  * tables its content needs. See XsdRelatedTables for what becomes of each kind of content.
  */
-XsdRelatedTables relatedTablesOf(xercesc::XSModel &model, const QStringList &namespaces);
+XsdRelatedTables relatedTablesOf(
+    xercesc::XSModel &model, const QStringList &namespaces, XsdRelatedTables::GeometryColumns geometries);
 
 /*
  * The namespaces whose feature elements the schema at @p path declares as its own: its target

@@ -95,10 +95,21 @@ public:
     XsdRelatedTables &operator=(XsdRelatedTables &&) = default;
     virtual ~XsdRelatedTables();
 
+    /// Where the geometry properties of a feature go beyond its table's first.
+    enum class GeometryColumns : std::int32_t {
+        /// One geometry column per table, as every data source takes: a second geometry property
+        /// goes, with its attributes, into a child table of its own, a row per occurrence.
+        OnePerTable = 0,
+        /// A geometry column per property that occurs at most once, for data sources whose
+        /// tables take several (XsdGdalDataProvider::takesSeveralGeometryColumns).
+        OnePerProperty = 1,
+    };
+
     /// Parents before their children, feature tables in the order of their element names.
     QList<XsdRelatedTable> tables;
     XsdTables::GmlVersion gmlVersion = XsdTables::GmlVersion::Unknown;
     QString targetNamespace;
+    GeometryColumns geometryColumns = GeometryColumns::OnePerTable;
     /// What the reading keeps as XML text rather than in typed columns, a line each: the table,
     /// the column and why.
     QStringList fragments;

@@ -27,6 +27,7 @@
    <p:geometry><gml:MultiSurface gml:id="P2.geom" srsName="EPSG:4326"><gml:surfaceMember><gml:Polygon gml:id="P2.p">
     <gml:exterior><gml:LinearRing><gml:posList>54 37 54 38 55 38 54 37</gml:posList></gml:LinearRing></gml:exterior>
    </gml:Polygon></gml:surfaceMember></gml:MultiSurface></p:geometry>
+   <p:referencePoint><gml:Point gml:id="P2.ref" srsName="EPSG:4326"><gml:pos>54.5 37.5</gml:pos></gml:Point></p:referencePoint>
   </p:Parcel>
  </gml:featureMember>
 </gml:FeatureCollection>
