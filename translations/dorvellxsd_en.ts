@@ -4,6 +4,28 @@
 <context>
     <name>QObject</name>
     <message>
+        <source>Строка %2 таблицы %1 принадлежит строке %3 таблицы %4, а такой строки нет</source>
+        <translation>Row %2 of table %1 belongs to row %3 of table %4, and there is no such row</translation>
+    </message>
+    <message>
+        <source>Столбец %2 таблицы %1 (путь %3) нельзя записать обратно в документ</source>
+        <translation>Column %2 of table %1 (path %3) cannot be written back into a document</translation>
+    </message>
+    <message>
+        <source>В таблице %1 нет строки %2, объекта внутри другого объекта</source>
+        <translation>Table %1 has no row %2, the feature inline in another</translation>
+    </message>
+    <message>
+        <source>Документ %1 не соответствует схеме и не записан:
+%2</source>
+        <translation>Document %1 does not conform to its schema and was not written:
+%2</translation>
+    </message>
+    <message>
+        <source>строка %1, объект %2: %3</source>
+        <translation>line %1, feature %2: %3</translation>
+    </message>
+    <message>
         <source>Схема %1 переопределяет схему %2 (xs:redefine): её типы не читаются в связанные таблицы</source>
         <translation>Schema %1 redefines schema %2 (xs:redefine): its types are not read into related tables</translation>
     </message>

@@ -173,7 +173,7 @@ Exit status 0 only when every step did what it should.</source>
         <translation>не могу создать папку %1</translation>
     </message>
     <message>
-        <source>Usage: xsdexchange export [--table NAME]... [--where FILTER] [--validate]
+        <source>Usage: xsdexchange export [--table NAME]... [--where FILTER | --related] [--validate]
                           [--max-diagnostics N] [--catalog FILE]... [--allow-network]
                           SCHEMA.xsd SOURCE OUT.gml
 
@@ -190,8 +190,14 @@ that the source has no layer for is named on standard error.
                    a database, the server&apos;s), so never pass text from untrusted users
   --validate       validate the saved document against the schema, as &apos;validate&apos; does
                    (the catalogs serve reading the schema and validating alike)
+  --related        write the related tables of the schema, as &apos;import --related&apos; made
+                   them, back as its features: each with what it nests and repeats, in
+                   the order of its schema; --table names feature tables. With
+                   --validate a document the schema does not take is refused before it
+                   replaces OUT.gml
 </source>
-        <translation>Использование: xsdexchange export [--table ИМЯ]... [--where ФИЛЬТР] [--validate]
+        <translation>Использование: xsdexchange export [--table ИМЯ]... [--where ФИЛЬТР | --related]
+                                  [--validate]
                                   [--max-diagnostics N] [--catalog ФАЙЛ]...
                                   [--allow-network] СХЕМА.xsd ИСТОЧНИК РЕЗУЛЬТАТ.gml
 
@@ -210,6 +216,11 @@ GML 3.1.1. Выводит число записанных объектов по 
                    от недоверенных пользователей
   --validate       проверить сохранённый документ по схеме, как это делает validate
                    (каталоги служат и чтению схемы, и проверке)
+  --related        записать связанные таблицы схемы, какими их сделал import --related,
+                   обратно объектами схемы: каждый со всем, что в нём вложено
+                   и повторяется, в порядке его схемы; --table называет таблицы
+                   объектов. С --validate документ, который схема не принимает,
+                   отвергается, прежде чем заменить РЕЗУЛЬТАТ.gml
 </translation>
     </message>
     <message numerus="yes">
@@ -338,6 +349,10 @@ tool exits with status 2, naming each table, attribute and number of values.
     <message>
         <source>--related needs --schema</source>
         <translation>для --related нужен --schema</translation>
+    </message>
+    <message>
+        <source>--related takes no --where</source>
+        <translation>--related не принимает --where</translation>
     </message>
     <message numerus="yes">
         <source>%1 features inserted</source>

@@ -146,6 +146,15 @@ inline constexpr Refusal SchemaDeclaresNoFeatureType{
     QT_TRANSLATE_NOOP("QObject", "Схема не объявляет ни одного конкретного типа объектов в пространстве имён %1")};
 inline constexpr Refusal RelatedTablesOfRedefinition{QT_TRANSLATE_NOOP(
     "QObject", "Схема %1 переопределяет схему %2 (xs:redefine): её типы не читаются в связанные таблицы")};
+inline constexpr Refusal RelatedRowWithoutParent{
+    QT_TRANSLATE_NOOP("QObject", "Строка %2 таблицы %1 принадлежит строке %3 таблицы %4, а такой строки нет")};
+inline constexpr Refusal RelatedColumnNotWritable{
+    QT_TRANSLATE_NOOP("QObject", "Столбец %2 таблицы %1 (путь %3) нельзя записать обратно в документ")};
+inline constexpr Refusal InlineFeatureMissing{
+    QT_TRANSLATE_NOOP("QObject", "В таблице %1 нет строки %2, объекта внутри другого объекта")};
+inline constexpr Refusal RelatedDocumentInvalid{
+    QT_TRANSLATE_NOOP("QObject", "Документ %1 не соответствует схеме и не записан:\n%2")};
+inline constexpr char InvalidityLine[] = QT_TRANSLATE_NOOP("QObject", "строка %1, объект %2: %3");
 inline constexpr char ColumnKeptAsXml[] = QT_TRANSLATE_NOOP("QObject", "%1.%2 хранит XML как есть: %3");
 inline constexpr char KeptOpenContent[] = QT_TRANSLATE_NOOP("QObject", "схема допускает здесь любые элементы");
 inline constexpr char KeptMixedContent[] = QT_TRANSLATE_NOOP("QObject", "текст перемежается с элементами");

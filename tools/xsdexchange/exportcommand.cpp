@@ -10,7 +10,7 @@ namespace xsdexchange {
 namespace {
 
 const char Help[] = QT_TRANSLATE_NOOP("xsdexchange",
-    "Usage: xsdexchange export [--table NAME]... [--where FILTER] [--validate]\n"
+    "Usage: xsdexchange export [--table NAME]... [--where FILTER | --related] [--validate]\n"
     "                          [--max-diagnostics N] [--catalog FILE]... [--allow-network]\n"
     "                          SCHEMA.xsd SOURCE OUT.gml\n\n"
     "Reads the tables of the exchange schema from the layers of the data source and writes\n"
@@ -24,7 +24,12 @@ const char Help[] = QT_TRANSLATE_NOOP("xsdexchange",
     "  --where FILTER   an attribute filter, applied to every table: the driver's SQL (for\n"
     "                   a database, the server's), so never pass text from untrusted users\n"
     "  --validate       validate the saved document against the schema, as 'validate' does\n"
-    "                   (the catalogs serve reading the schema and validating alike)\n");
+    "                   (the catalogs serve reading the schema and validating alike)\n"
+    "  --related        write the related tables of the schema, as 'import --related' made\n"
+    "                   them, back as its features: each with what it nests and repeats, in\n"
+    "                   the order of its schema; --table names feature tables. With\n"
+    "                   --validate a document the schema does not take is refused before it\n"
+    "                   replaces OUT.gml\n");
 
 } // namespace
 
@@ -34,6 +39,7 @@ int exportCommand(const QStringList &arguments, const GdalOptions &gdalOptions)
     commandLine.addOption(QCommandLineOption(QStringLiteral("table"), QString(), QStringLiteral("name")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("where"), QString(), QStringLiteral("filter")));
     commandLine.addOption(QCommandLineOption(QStringLiteral("validate")));
+    commandLine.addOption(QCommandLineOption(QStringLiteral("related")));
     addMaxDiagnosticsOption(commandLine);
     addSchemaAccessOptions(commandLine);
     if (!commandLine.parse(arguments, 3, 3))
@@ -50,6 +56,9 @@ int exportCommand(const QStringList &arguments, const GdalOptions &gdalOptions)
     request.gdalOptions = gdalOptions;
     request.concurrent = true;
     request.validate = commandLine.isSet(QStringLiteral("validate"));
+    request.related = commandLine.isSet(QStringLiteral("related"));
+    if (request.related && !request.filter.isEmpty())
+        throw UsageError(Tool::tr("--related takes no --where"));
     request.maxDiagnostics = maxDiagnostics(commandLine);
 
     pelmak::XsdExportResult result;

@@ -3,6 +3,7 @@
 #include "../gdal/datasourcefiles_p.h"
 #include "../message_p.h"
 #include "batchpipe_p.h"
+#include "relatedexport_p.h"
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
 #include <dorvellxsd/gdal/xsdgdallayerreader.h>
@@ -16,10 +17,6 @@
 
 namespace pelmak {
 namespace {
-
-// Features per batch: large enough that handing a batch between threads costs nothing, small
-// enough that the batches waiting take a few megabytes.
-constexpr int BatchSize = 1024;
 
 // Features in each range of ids of a table that two threads read by turns: enough that starting
 // a range costs nothing, few enough that both threads start at once on a table of any size.
@@ -63,7 +60,7 @@ public:
         if (!reader)
             reader = std::make_unique<XsdGdalLayerReader>(
                 source, tables.tableByName(parts[part].table), parts[part].filter);
-        XsdTableData batch = reader->readBatch(BatchSize);
+        XsdTableData batch = reader->readBatch(ExportBatchSize);
         if (batch.featureData().isEmpty()) {
             reader.reset();
             part += step;
@@ -162,10 +159,15 @@ void XsdExportPrivate::report(const QString &table, qint64 features, int tablesD
 
 XsdExportResult XsdExportPrivate::run()
 {
-    const XsdTables tables = request.access.readTables(request.schemaPath);
     XsdDataSourceOptions sourceOptions;
     sourceOptions.networkAccess = request.access.networkAccess;
     sourceOptions.gdalOptions = request.gdalOptions;
+    if (request.related) {
+        XsdGdalDataProvider source(request.source, true, sourceOptions);
+        refuseOverwritingInputs(source);
+        return exportRelated(request, source, progress);
+    }
+    const XsdTables tables = request.access.readTables(request.schemaPath);
     XsdGdalDataProvider source(request.source, true, sourceOptions);
     refuseOverwritingInputs(source);
     XsdExportResult result;

@@ -46,8 +46,19 @@ struct DORVELLXSD_EXPORT XsdExportRequest
      */
     bool concurrent = false;
     /// Validate the saved document against the schema (through access), keeping the first
-    /// maxDiagnostics diagnostics (XsdXmlChecker::validate).
+    /// maxDiagnostics diagnostics (XsdXmlChecker::validate). With related, a document the schema
+    /// does not take is refused before it replaces anything, its first diagnostics quoted.
     bool validate = false;
+    /**
+     * Write the related tables of the schema (XsdSchemaAccess::readRelatedTables, in the layout
+     * the source's tables take) as the import with XsdImportRequest::related made them: each
+     * feature of the feature tables, named by tables or all with a layer, with its nested data
+     * types, attributes, geometries and kept fragments where its content model has them, and the
+     * rows of its child tables, in their positions, where the repeated elements stand. Features
+     * come in the order of their tables' identifiers. XsdExportResult::written counts the rows
+     * of every table; filter and concurrent do not apply.
+     */
+    bool related = false;
     int maxDiagnostics = XsdXmlChecker::DefaultMaxDiagnostics;
 };
 

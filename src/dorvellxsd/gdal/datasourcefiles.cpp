@@ -1,6 +1,7 @@
 #include "datasourcefiles_p.h"
 
 #include "gdalerrors_p.h"
+#include "gdalhandles_p.h"
 
 #include <ogrsf_frmts.h>
 
@@ -48,8 +49,7 @@ QStringList idRangeFilters(const QString &path, const QString &layerName, qint64
     const CPLString sql = "SELECT MIN(" + column + "), MAX(" + column
         + "), (SELECT type FROM sqlite_master WHERE name = '" + CPLString(layer->GetName()).replaceAll('\'', "''")
         + "') FROM " + CPLQuotedSQLIdentifier(layer->GetName());
-    const auto release = [&dataset](OGRLayer *result) { dataset->ReleaseResultSet(result); };
-    const std::unique_ptr<OGRLayer, decltype(release)> result(dataset->ExecuteSQL(sql, nullptr, nullptr), release);
+    const ResultSetPtr result(dataset->ExecuteSQL(sql, nullptr, nullptr), ResultSetRelease{dataset.get()});
     const OGRFeatureUniquePtr row(result ? result->GetNextFeature() : nullptr);
     if (!row || !row->IsFieldSetAndNotNull(0) || !row->IsFieldSetAndNotNull(1)
         || !EQUAL(row->GetFieldAsString(2), "table"))

@@ -162,6 +162,16 @@ bool keepsDoubleBits(GDALDataset &dataset)
     return false;
 }
 
+/*
+ * Drivers whose date and time columns hold instants (PostgreSQL's timestamp with time zone): a
+ * time of day without a zone would be read in the server's zone and come back with one.
+ */
+bool needsZone(GDALDataset &dataset, OGRFieldType type)
+{
+    const GDALDriver *driver = dataset.GetDriver();
+    return type == OFTDateTime && driver != nullptr && EQUAL(driver->GetDescription(), "PostgreSQL");
+}
+
 // The ISO 8601 form XML Schema's date, time and dateTime take; GDAL's own text uses slashes.
 QString isoDateTimeText(OGRFeature &feature, int index, OGRFieldType type)
 {
@@ -213,13 +223,15 @@ bool setInUtc(OGRFeature &feature, int index, OGRFieldType type, const DateTimeT
 
 QString fieldText(OGRFeature &feature, int index)
 {
+    if (!feature.IsFieldSetAndNotNull(index))
+        return QString(); // null, where a related table's empty text is ""
     const OGRFieldType type = feature.GetFieldDefnRef(index)->GetType();
     const bool dateOrTime = type == OFTDate || type == OFTTime || type == OFTDateTime;
-    if (dateOrTime && feature.IsFieldSetAndNotNull(index))
+    if (dateOrTime)
         return isoDateTimeText(feature, index, type);
     const QString text = fromGdalText(feature.GetFieldAsString(index));
     // GDAL writes DBL_DIG digits, which do not give back every double a driver may hold.
-    if (type == OFTReal && feature.IsFieldSetAndNotNull(index)) {
+    if (type == OFTReal) {
         const double number = feature.GetFieldAsDouble(index);
         if (std::isfinite(number) && text.toDouble() != number)
             return QString::number(number, 'g', QLocale::FloatingPointShortest);
@@ -238,6 +250,7 @@ FieldTarget::FieldTarget(GDALDataset &dataset, OGRLayer &layer, int fieldIndex)
     widthInBytes = fileEncoding != nullptr;
     encoding = fileEncoding;
     doubleBitsKept = keepsDoubleBits(dataset);
+    zoneNeeded = needsZone(dataset, type);
 }
 
 bool FieldTarget::set(OGRFeature &feature, const QString &value) const
@@ -346,7 +359,7 @@ bool FieldTarget::setReal(OGRFeature &feature, const QString &value) const
 bool FieldTarget::setDateTime(OGRFeature &feature, const QString &value) const
 {
     const std::optional<DateTimeText> text = parseDateTime(value, type);
-    if (!text)
+    if (!text || (zoneNeeded && !text->zoneMinutes))
         return false;
     if (text->zoneMinutes && *text->zoneMinutes % MinutesPerZoneStep != 0)
         return setInUtc(feature, index, type, *text);

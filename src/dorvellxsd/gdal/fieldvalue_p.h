@@ -19,7 +19,7 @@ namespace pelmak {
 
 // The value of a field as an exchange document carries it: dates and times in the ISO 8601 form
 // of XML Schema, a real whose double GDAL's text does not give back in its shortest decimal,
-// everything else as GDAL writes it.
+// everything else as GDAL writes it; a null string for a field that is unset or null.
 QString fieldText(OGRFeature &feature, int index);
 
 /*
@@ -61,6 +61,7 @@ private:
     bool widthInBytes;   ///< the driver cuts values at the width, counted in bytes of the file
     QByteArray encoding; ///< the file's encoding where GDAL recodes text into one, else empty
     bool doubleBitsKept; ///< the driver stores a real's double whole, not as text
+    bool zoneNeeded;     ///< the column holds instants: a date and time without a zone is none
 };
 
 } // namespace pelmak

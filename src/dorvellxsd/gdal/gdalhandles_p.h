@@ -9,6 +9,7 @@
 // OGRGeometryUniquePtr, CPLStringList); these are the ones it leaves to its callers.
 
 #include <cpl_conv.h>
+#include <gdal_priv.h>
 #include <ogr_spatialref.h>
 
 #include <memory>
@@ -37,6 +38,14 @@ struct CoordinateTransformationDestroy
     }
 };
 using CoordinateTransformationPtr = std::unique_ptr<OGRCoordinateTransformation, CoordinateTransformationDestroy>;
+
+// The layer of an SQL statement's result goes back to the data set that ran it.
+struct ResultSetRelease
+{
+    GDALDataset *dataset;
+    void operator()(OGRLayer *rows) const noexcept { dataset->ReleaseResultSet(rows); }
+};
+using ResultSetPtr = std::unique_ptr<OGRLayer, ResultSetRelease>;
 
 } // namespace pelmak
 

@@ -275,6 +275,7 @@ private:
     explicit XsdGdalDataProvider(std::unique_ptr<XsdGdalDataProviderPrivate> opened);
     Q_DISABLE_COPY(XsdGdalDataProvider)
     friend class XsdGdalLayerReader;
+    friend class XsdGdalRelatedReader;
     std::unique_ptr<XsdGdalDataProviderPrivate> const d;
 };
 

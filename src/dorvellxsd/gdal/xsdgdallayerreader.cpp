@@ -7,7 +7,11 @@
 #include "layerreading_p.h"
 #include "xsdgdaldataprovider_p.h"
 
+#include <QVarLengthArray>
+
+#include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace pelmak {
 
@@ -45,11 +49,21 @@ QVector<int> fieldColumns(OGRFeatureDefn &definition, const XsdElement &table)
     return columns;
 }
 
-QString columnText(OGRFeature &feature, int column, const QString &geometry)
+/*
+ * The geometry column of each geometry attribute: the column of its name where the layer has
+ * several, else the layer's one, which every geometry attribute then names.
+ */
+QVector<int> geometryColumnsOf(OGRFeatureDefn &definition, const XsdElement &table)
 {
-    if (column == GeometryColumn)
-        return geometry;
-    return column == AbsentColumn ? QString() : fieldText(feature, column);
+    QVector<int> geometries;
+    geometries.reserve(table.complexType.attributes.size());
+    for (const XsdAttribute &attribute : table.complexType.attributes) {
+        const int named = definition.GetGeomFieldCount() > 1
+            ? definition.GetGeomFieldIndex(toGdalText(attribute.name).constData())
+            : 0;
+        geometries.append(attribute.kind == XsdAttribute::Plain ? -1 : std::max(named, 0));
+    }
+    return geometries;
 }
 
 // A record keeps a feature's identifier whole or not at all: cut to 32 bits, two features of a
@@ -76,6 +90,23 @@ LayerReading::LayerReading(const XsdGdalDataProviderPrivate &source, const XsdEl
     const QByteArray condition = toGdalText(filter);
     if (layer->SetAttributeFilter(filter.isEmpty() ? nullptr : condition.constData()) != OGRERR_NONE)
         throw failure(messages::InvalidFilter, filter, errors.lastError());
+    fetchFirst(errors, filter);
+}
+
+LayerReading::LayerReading(const XsdGdalDataProviderPrivate &source, const XsdElement &element, ResultSetPtr rows)
+    : table(element)
+    , options(source.options)
+    , result(std::move(rows))
+    , layer(result.get())
+    , gml(source.gmlVersion)
+{
+    const GdalConfigScope config(options);
+    GdalErrorScope errors;
+    fetchFirst(errors, {});
+}
+
+void LayerReading::fetchFirst(GdalErrorScope &errors, const QString &filter)
+{
     // Some drivers (GeoPackage) check a filter only when the first feature is fetched.
     errors.reset();
     ahead.reset(layer->GetNextFeature());
@@ -86,7 +117,7 @@ LayerReading::LayerReading(const XsdGdalDataProviderPrivate &source, const XsdEl
         throw failure(messages::InvalidFilter, filter, errors.lastError());
     }
     columns = fieldColumns(*layer->GetLayerDefn(), table);
-    withGeometry = columns.contains(GeometryColumn);
+    geometryColumns = geometryColumnsOf(*layer->GetLayerDefn(), table);
 }
 
 void LayerReading::readInto(QList<XsdFeatureData> &records, int maxFeatures)
@@ -113,16 +144,29 @@ XsdFeatureData LayerReading::recordOf(OGRFeature &feature) const
     XsdFeatureData record;
     record.id = recordId(feature.GetFID(), table.name);
     record.values.reserve(columns.size());
-    // Every geometry value of a record is the feature's one geometry, written once.
-    QString geometry;
-    if (withGeometry) {
-        const OGRGeometryUniquePtr own(feature.StealGeometry());
-        if (own)
-            geometry = gml.gmlOf(*own, table.name, record.id);
+    // Each geometry column is written once, however many geometry attributes name it.
+    QVarLengthArray<std::optional<QString>, 2> geometries(feature.GetGeomFieldCount());
+    for (int i = 0; i < columns.size(); ++i) {
+        const int geometry = geometryColumns.at(i);
+        if (geometry < 0) {
+            record.values.append(columns.at(i) == AbsentColumn ? QString() : fieldText(feature, columns.at(i)));
+            continue;
+        }
+        if (geometry < geometries.size() && !geometries[geometry]) {
+            const OGRGeometryUniquePtr own(feature.StealGeometry(geometry));
+            geometries[geometry] = own ? gml.gmlOf(*own, geometryIdLabel(geometry), record.id) : QString();
+        }
+        record.values.append(geometry < geometries.size() ? *geometries[geometry] : QString());
     }
-    for (const int column : columns)
-        record.values.append(columnText(feature, column, geometry));
     return record;
+}
+
+// What a geometry's gml:id starts with: the table's name, and the column's where it has several.
+QString LayerReading::geometryIdLabel(int column) const
+{
+    if (column == 0)
+        return table.name;
+    return table.name + QLatin1Char('_') + fromGdalText(layer->GetLayerDefn()->GetGeomFieldDefn(column)->GetNameRef());
 }
 
 class XsdGdalLayerReaderPrivate
@@ -152,14 +196,20 @@ XsdGdalLayerReader::~XsdGdalLayerReader() = default;
 
 XsdTableData XsdGdalLayerReader::readBatch(int maxFeatures)
 {
+    return d->reading.readBatch(d->source, d->generation, maxFeatures);
+}
+
+XsdTableData LayerReading::readBatch(
+    const XsdGdalDataProviderPrivate &source, std::uint64_t generation, int maxFeatures)
+{
     if (maxFeatures <= 0)
         throw failure(messages::BatchSizeNotPositive, QString::number(maxFeatures));
     // The layer belonged to the data source the provider held when the reader began.
-    if (!d->reading.atEnd() && (d->source.generation != d->generation || !d->source.dataset))
-        throw failure(messages::LayerReaderSourceClosed, d->reading.element().name);
+    if (!atEnd() && (source.generation != generation || !source.dataset))
+        throw failure(messages::LayerReaderSourceClosed, table.name);
     QList<XsdFeatureData> records;
-    environmentAsRuntimeError([&] { d->reading.readInto(records, maxFeatures); });
-    return XsdTableData(d->reading.element(), records);
+    environmentAsRuntimeError([&] { readInto(records, maxFeatures); });
+    return XsdTableData(table, records);
 }
 
 bool XsdGdalLayerReader::atEnd() const

@@ -142,6 +142,7 @@ struct Place
     QString prefix;
     bool optional;
     QList<const XSTypeDefinition *> open;
+    bool optionalHere = false; ///< may be missing from the content of the element path ends at
 };
 
 class Mapping
@@ -173,6 +174,7 @@ private:
         const QString &valueType = {});
     void addFragment(const Place &place, const QStringList &path, const QString &name, Kept why);
     void dropUnusedKeys();
+    static QString stepKey(int table, const QStringList &path);
     QString uniqueName(QSet<QString> &taken, const QString &wanted) const;
 
     xercesc::XSModel &model;
@@ -186,6 +188,7 @@ private:
     QList<QSet<QString>> columnNames;
     QList<bool> hasGeometry;
     QList<bool> hasChildren;
+    QSet<QString> requiredSteps; ///< stepKey of every element its parent's content requires
 };
 
 Mapping::Mapping(xercesc::XSModel &schema, const QStringList &namespaces, XsdRelatedTables::GeometryColumns geometries)
@@ -336,6 +339,7 @@ void Mapping::mapParticle(const Place &place, XSParticle *particle, XMLSize_t fa
         return;
     Place inner = place;
     inner.optional = place.optional || particle->getMinOccurs() == 0;
+    inner.optionalHere = place.optionalHere || particle->getMinOccurs() == 0;
     const bool repeated = repeats(particle, factor);
     switch (particle->getTermType()) {
     case XSParticle::TERM_ELEMENT:
@@ -354,7 +358,7 @@ void Mapping::mapParticle(const Place &place, XSParticle *particle, XMLSize_t fa
     xercesc::XSParticleList *parts = group->getParticles();
     const bool choice = group->getCompositor() == XSModelGroup::COMPOSITOR_CHOICE;
     if (choice && parts && parts->size() > 1)
-        inner.optional = true;
+        inner.optional = inner.optionalHere = true;
     const XMLSize_t count = parts ? parts->size() : 0;
     // A choice between a geometry and values has no one column: each alternative is kept whole.
     if (choice && count > 1 && geometryNames(particle).isEmpty()) {
@@ -420,6 +424,9 @@ void Mapping::mapElement(const Place &place, XSElementDeclaration *declared, boo
         Place inner = place;
         inner.path.append(clarkName(element));
         inner.prefix = name;
+        inner.optionalHere = false;
+        if (!place.optionalHere)
+            requiredSteps.insert(stepKey(place.table, inner.path));
         mapContent(inner, element->getTypeDefinition(), element->getNillable(), name);
         return;
     }
@@ -520,8 +527,10 @@ int Mapping::addTable(const QString &name, const QString &rowElement, int parent
     table.element.complexType.name = table.element.name;
     table.rowElement = rowElement;
     table.parentPath = parentPath;
-    if (parent >= 0)
+    if (parent >= 0) {
         table.parent = result.tables.at(parent).element.name;
+        table.parentColumn = result.tables.at(parent).columns.size();
+    }
     result.tables.append(table);
     columnNames.append(QSet<QString>());
     hasGeometry.append(false);
@@ -549,7 +558,14 @@ void Mapping::addColumn(int table, const QString &name, Role role, const QString
     where.role = role;
     where.path = path;
     where.attribute = attribute;
+    for (int steps = 1; steps <= path.size(); ++steps)
+        where.requiredSteps.append(requiredSteps.contains(stepKey(table, path.mid(0, steps))));
     target.columns.append(where);
+}
+
+QString Mapping::stepKey(int table, const QStringList &path)
+{
+    return QString::number(table) + QLatin1Char('\n') + path.join(QLatin1Char('\n'));
 }
 
 void Mapping::addFragment(const Place &place, const QStringList &path, const QString &name, Kept why)

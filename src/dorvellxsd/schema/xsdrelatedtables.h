@@ -45,6 +45,10 @@ public:
     Role role = Value;
     QStringList path;  ///< child elements from the row's element, outermost first; empty: the row's element
     QString attribute; ///< the XML attribute holding the value, or empty for the element's text
+    /// For each step of path, whether its element stands wherever the one above it does (its
+    /// minOccurs is above 0, and no choice or optional group holds it): a writer writes it, empty
+    /// where nothing below it has a value.
+    QList<bool> requiredSteps;
 };
 
 /**
@@ -73,6 +77,9 @@ public:
     QString parent;
     /// For a child table: the elements from the parent row's element to the repeated one.
     QStringList parentPath;
+    /// For a child table: how many of the parent's columns stand before it in the parent's
+    /// content, which writes its rows after their elements and before those of the others.
+    int parentColumn = -1;
 
     bool isFeatureTable() const { return parent.isEmpty(); }
     /// The index of the column of @p role (the first of them), or -1.

@@ -1,0 +1,198 @@
+#include "xsdgdalrelatedreader.h"
+
+#include "../message_p.h"
+#include "gdalconfig_p.h"
+#include "gdalerrors_p.h"
+#include "gdalhandles_p.h"
+#include "gdaltext_p.h"
+#include "layerreading_p.h"
+#include "xsdgdaldataprovider.h"
+#include "xsdgdaldataprovider_p.h"
+
+#include <vector>
+
+namespace pelmak {
+namespace {
+
+using Role = XsdRelatedColumn::Role;
+
+// One table on the way from the table read up to its feature table, as the query names it.
+struct Level
+{
+    const XsdRelatedTable *table;
+    OGRLayer *layer;
+    CPLString alias; ///< t0 for the table read, t1 for its parent, ...
+};
+
+CPLString fieldOf(const Level &level, int column);
+
+// The layer's own name of the field of @p table's column of @p role.
+CPLString fieldOf(const Level &level, Role role)
+{
+    return fieldOf(level, level.table->columnOf(role));
+}
+
+CPLString fieldOf(const Level &level, int column)
+{
+    const QString name = column >= 0 ? level.table->element.complexType.attributes.at(column).name : QString();
+    const int field = level.layer->GetLayerDefn()->GetFieldIndex(toGdalText(name).constData());
+    if (column < 0 || field < 0)
+        throw failure(messages::FieldNotInLayer, level.table->element.name, name);
+    return level.alias + "." + CPLQuotedSQLIdentifier(level.layer->GetLayerDefn()->GetFieldDefn(field)->GetNameRef());
+}
+
+CPLString fidOf(const Level &level)
+{
+    const char *fid = level.layer->GetFIDColumn();
+    return level.alias + "." + (*fid == '\0' ? CPLString("rowid") : CPLQuotedSQLIdentifier(fid));
+}
+
+CPLString tableOf(const Level &level)
+{
+    return CPLQuotedSQLIdentifier(level.layer->GetName()) + " " + level.alias;
+}
+
+// The drivers whose own SQL joins; the others' tables are joined by GDAL's SQLite dialect.
+const char *dialectOf(GDALDataset &dataset)
+{
+    const CPLString driver = dataset.GetDriver() ? dataset.GetDriver()->GetDescription() : "";
+    return EQUAL(driver, "GPKG") || EQUAL(driver, "SQLite") || EQUAL(driver, "PostgreSQL") ? nullptr : "SQLITE";
+}
+
+ResultSetPtr runQuery(const XsdGdalDataProviderPrivate &source, const CPLString &query)
+{
+    GdalErrorScope errors;
+    GDALDataset &dataset = source.openDataset();
+    ResultSetPtr rows(dataset.ExecuteSQL(query, nullptr, dialectOf(dataset)), ResultSetRelease{&dataset});
+    if (!rows)
+        throw failure(messages::CannotReadLayer, fromGdalText(query), errors.lastError());
+    return rows;
+}
+
+} // namespace
+
+class XsdGdalRelatedReaderPrivate
+{
+public:
+    XsdGdalRelatedReaderPrivate(
+        const XsdGdalDataProviderPrivate &provider, const XsdRelatedTables &tables, const QString &table);
+
+    const XsdGdalDataProviderPrivate &source;
+    const std::uint64_t generation;
+    std::unique_ptr<LayerReading> reading;
+
+private:
+    std::vector<Level> levelsOf(const XsdRelatedTables &tables, const QString &table) const;
+    CPLString rowsQuery(const std::vector<Level> &levels) const;
+    void refuseOrphans(const std::vector<Level> &levels) const;
+    ResultSetPtr run(const CPLString &query) const;
+};
+
+XsdGdalRelatedReaderPrivate::XsdGdalRelatedReaderPrivate(
+    const XsdGdalDataProviderPrivate &provider, const XsdRelatedTables &tables, const QString &table)
+    : source(provider)
+    , generation(provider.generation)
+{
+    const GdalConfigScope config(source.options);
+    const std::vector<Level> levels = levelsOf(tables, table);
+    if (levels.size() > 1)
+        refuseOrphans(levels);
+    reading = std::make_unique<LayerReading>(source, levels.front().table->element, run(rowsQuery(levels)));
+}
+
+std::vector<Level> XsdGdalRelatedReaderPrivate::levelsOf(const XsdRelatedTables &tables, const QString &table) const
+{
+    std::vector<Level> levels;
+    const XsdRelatedTable *level = tables.table(table);
+    if (level == nullptr)
+        throw failure(messages::TableNotInSchema, table);
+    for (; level != nullptr; level = level->isFeatureTable() ? nullptr : tables.table(level->parent))
+        levels.push_back(
+            {level, &source.layer(level->element.name), "t" + CPLString().Printf("%d", int(levels.size()))});
+    return levels;
+}
+
+/*
+ * The rows of the first level, joined up to the feature table and ordered by its identifiers,
+ * then by position from the feature table's children down.
+ */
+CPLString XsdGdalRelatedReaderPrivate::rowsQuery(const std::vector<Level> &levels) const
+{
+    CPLString query = "SELECT " + levels.front().alias + ".* FROM " + tableOf(levels.front());
+    for (size_t i = 1; i < levels.size(); ++i)
+        query += " JOIN " + tableOf(levels[i]) + " ON " + fieldOf(levels[i - 1], Role::ParentKey) + " = "
+            + fieldOf(levels[i], Role::Key);
+    query += " ORDER BY " + fidOf(levels.back());
+    for (size_t i = levels.size() - 1; i-- > 0;)
+        query += ", " + fieldOf(levels[i], Role::Position);
+    return query;
+}
+
+// A row whose parent is missing would silently drop out of the join.
+void XsdGdalRelatedReaderPrivate::refuseOrphans(const std::vector<Level> &levels) const
+{
+    const Level &child = levels[0];
+    const Level &parent = levels[1];
+    const CPLString parentKey = fieldOf(parent, Role::Key);
+    // The row's identifier as a value of its own: a driver would take the column as the result's.
+    const ResultSetPtr orphans = run("SELECT " + fidOf(child) + " + 0 AS orphan_row, " + fieldOf(child, Role::ParentKey)
+        + " AS orphan_parent FROM " + tableOf(child) + " LEFT JOIN " + tableOf(parent) + " ON "
+        + fieldOf(child, Role::ParentKey) + " = " + parentKey + " WHERE " + parentKey + " IS NULL LIMIT 1");
+    const OGRFeatureUniquePtr orphan(orphans->GetNextFeature());
+    if (orphan)
+        throw failure(messages::RelatedRowWithoutParent, child.table->element.name,
+            fromGdalText(orphan->GetFieldAsString("orphan_row")),
+            fromGdalText(orphan->GetFieldAsString("orphan_parent")), parent.table->element.name);
+}
+
+ResultSetPtr XsdGdalRelatedReaderPrivate::run(const CPLString &query) const
+{
+    return runQuery(source, query);
+}
+
+XsdGdalRelatedReader::XsdGdalRelatedReader(
+    const XsdGdalDataProvider &provider, const XsdRelatedTables &tables, const QString &table)
+    : d(environmentAsRuntimeError(
+        [&] { return std::make_unique<XsdGdalRelatedReaderPrivate>(*provider.d, tables, table); }))
+{
+}
+
+XsdGdalRelatedReader::~XsdGdalRelatedReader() = default;
+
+QSet<QString> XsdGdalRelatedReader::inlineKeys(
+    const XsdGdalDataProvider &provider, const XsdRelatedTables &tables, const QString &table)
+{
+    return environmentAsRuntimeError([&] {
+        const XsdGdalDataProviderPrivate &source = *provider.d;
+        const GdalConfigScope config(source.options);
+        const XsdRelatedTable *inlined = tables.table(table);
+        QSet<QString> keys;
+        for (const XsdRelatedTable &linking : tables.tables) {
+            OGRLayer *layer = source.openDataset().GetLayerByName(toGdalText(linking.element.name).constData());
+            for (int i = 0; layer != nullptr && inlined != nullptr && i < linking.columns.size(); ++i) {
+                const XsdRelatedColumn &column = linking.columns.at(i);
+                if (column.role != Role::Link || column.path.value(column.path.size() - 1) != inlined->rowElement)
+                    continue;
+                const Level level{&linking, layer, "t0"};
+                const ResultSetPtr links = runQuery(source,
+                    "SELECT DISTINCT " + fieldOf(level, i) + " FROM " + tableOf(level) + " WHERE " + fieldOf(level, i)
+                        + " IS NOT NULL");
+                for (OGRFeatureUniquePtr link(links->GetNextFeature()); link; link.reset(links->GetNextFeature()))
+                    keys.insert(fromGdalText(link->GetFieldAsString(0)));
+            }
+        }
+        return keys;
+    });
+}
+
+XsdTableData XsdGdalRelatedReader::readBatch(int maxFeatures)
+{
+    return d->reading->readBatch(d->source, d->generation, maxFeatures);
+}
+
+bool XsdGdalRelatedReader::atEnd() const
+{
+    return d->reading->atEnd();
+}
+
+} // namespace pelmak

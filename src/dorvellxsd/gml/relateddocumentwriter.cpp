@@ -1,0 +1,277 @@
+#include "relateddocumentwriter_p.h"
+
+#include "../message_p.h"
+#include "../schema/relatedmapping_p.h"
+#include "../xml/xmlescape_p.h"
+#include "../xml/xmlnamespaces_p.h"
+
+#include <QSet>
+
+namespace pelmak::gml {
+
+using Role = XsdRelatedColumn::Role;
+
+namespace {
+
+QString namespaceOf(const QString &clarkName)
+{
+    return clarkName.startsWith(QLatin1Char('{')) ? clarkName.mid(1, clarkName.indexOf(QLatin1Char('}')) - 1)
+                                                  : QString();
+}
+
+const QString NilAttribute = QLatin1Char('{') + XsiNamespaceUri + QLatin1String("}nil");
+
+// A boolean as XML Schema spells it canonically, where a data source gives 1 or 0.
+QString booleanText(const QString &value)
+{
+    if (value == QLatin1String("1"))
+        return QStringLiteral("true");
+    return value == QLatin1String("0") ? QStringLiteral("false") : value;
+}
+
+QString localNameOf(const QString &clarkName)
+{
+    return clarkName.mid(clarkName.indexOf(QLatin1Char('}')) + 1);
+}
+
+} // namespace
+
+/*
+ * What an element of the template holds, in the order of the content model: its attributes, its
+ * text, a geometry, a fragment kept whole, a child element, or the rows of a child table.
+ */
+struct RelatedDocumentWriter::Item
+{
+    enum Kind { Attribute, Text, Geometry, Fragment, Link, Element, Rows };
+    Kind kind;
+    int column = -1; ///< the row's column, for all but Element and Rows
+    int index = -1;  ///< Element: the child node; Rows: the child table; Link: the feature's table
+};
+
+struct RelatedDocumentWriter::Node
+{
+    QString name;          ///< Clark notation
+    QString tag;           ///< as written
+    bool required = false; ///< stands wherever the element above it does
+    int nilColumn = -1;    ///< the column of its xsi:nil, whose true leaves it empty
+    std::vector<Item> items;
+    std::vector<Node> children;
+};
+
+struct RelatedDocumentWriter::Template
+{
+    Node row;     ///< the row's element
+    int key = -1; ///< the column whose value the child rows name as their parent
+};
+
+RelatedDocumentWriter::RelatedDocumentWriter(const XsdRelatedTables &tables, const QHash<QString, QString> &prefixes)
+    : related(tables)
+    , prefixOf(prefixes)
+{
+    templates.reserve(size_t(tables.tables.size()));
+    for (int i = 0; i < tables.tables.size(); ++i)
+        templates.push_back(templateOf(i));
+}
+
+RelatedDocumentWriter::~RelatedDocumentWriter() = default;
+
+QStringList RelatedDocumentWriter::namespacesOf(const XsdRelatedTables &tables)
+{
+    QSet<QString> found;
+    const auto add = [&found](const QString &clarkName) {
+        const QString uri = namespaceOf(clarkName);
+        if (!uri.isEmpty())
+            found.insert(uri);
+    };
+    for (const XsdRelatedTable &table : tables.tables) {
+        add(table.rowElement);
+        for (const QString &step : table.parentPath)
+            add(step);
+        for (const XsdRelatedColumn &column : table.columns) {
+            for (const QString &step : column.path)
+                add(step);
+            add(column.attribute);
+        }
+    }
+    QStringList sorted(found.cbegin(), found.cend());
+    sorted.sort();
+    return sorted;
+}
+
+QString RelatedDocumentWriter::tagOf(const QString &clarkName) const
+{
+    const QString uri = namespaceOf(clarkName);
+    if (uri.isEmpty())
+        return clarkName;
+    return prefixOf.value(uri) + QLatin1Char(':') + localNameOf(clarkName);
+}
+
+/*
+ * The elements of a table's rows, built from its columns' paths in the order of the schema's
+ * content model: consecutive columns below the same element share it, and each child table's
+ * rows stand where its repeated element stands among its parent's columns.
+ */
+RelatedDocumentWriter::Template RelatedDocumentWriter::templateOf(int table) const
+{
+    const XsdRelatedTable &own = related.tables.at(table);
+    Template result;
+    result.row.name = own.rowElement;
+    result.row.tag = tagOf(own.rowElement);
+    result.key = own.columnOf(Role::Key);
+    const auto placeChildTables = [&](int beforeColumn) {
+        for (int child = table + 1; child < related.tables.size(); ++child) {
+            const XsdRelatedTable &candidate = related.tables.at(child);
+            if (candidate.parent == own.element.name && candidate.parentColumn == beforeColumn)
+                place(result.row, candidate.parentPath.mid(0, candidate.parentPath.size() - 1), {}, 0,
+                    Item{Item::Rows, -1, child});
+        }
+    };
+    for (int i = 0; i < own.columns.size(); ++i) {
+        placeChildTables(i);
+        const XsdRelatedColumn &column = own.columns.at(i);
+        const QStringList above = column.path.mid(0, column.path.size() - 1);
+        if (above.contains(QLatin1String(AnyElementStep))
+            || (column.role != Role::Fragment && column.path.contains(QLatin1String(AnyElementStep)))
+            || (column.role == Role::Link && featureTableOf(column.path.value(column.path.size() - 1)) < 0))
+            throw failure(messages::RelatedColumnNotWritable, own.element.name,
+                own.element.complexType.attributes.at(i).name, column.path.join(QLatin1Char('/')));
+        switch (column.role) {
+        case Role::ParentKey:
+        case Role::Position:
+            continue; // the layout's, not the document's
+        case Role::Key:
+            if (!column.attribute.isEmpty())
+                place(result.row, column.path, column.requiredSteps, 0, Item{Item::Attribute, i});
+            continue;
+        case Role::Fragment:
+            // The column holds the kept element itself: it stands in the element above it.
+            place(result.row, above, column.requiredSteps, 0, Item{Item::Fragment, i});
+            continue;
+        case Role::Geometry:
+            place(result.row, column.path, column.requiredSteps, 0, Item{Item::Geometry, i});
+            continue;
+        case Role::Link:
+            place(result.row, above, column.requiredSteps, 0,
+                Item{Item::Link, i, featureTableOf(column.path.value(column.path.size() - 1))});
+            continue;
+        case Role::Value:
+            Node &at = place(result.row, column.path, column.requiredSteps, 0,
+                Item{column.attribute.isEmpty() ? Item::Text : Item::Attribute, i});
+            if (column.attribute == NilAttribute)
+                at.nilColumn = i;
+            continue;
+        }
+    }
+    placeChildTables(own.columns.size());
+    return result;
+}
+
+int RelatedDocumentWriter::featureTableOf(const QString &element) const
+{
+    for (int i = 0; i < related.tables.size(); ++i) {
+        if (related.tables.at(i).isFeatureTable() && related.tables.at(i).rowElement == element)
+            return i;
+    }
+    return -1;
+}
+
+// Puts @p item below @p node at @p path, the elements on the way made where they are not yet; the element it went into.
+RelatedDocumentWriter::Node &RelatedDocumentWriter::place(
+    Node &node, const QStringList &path, const QList<bool> &required, int depth, Item item) const
+{
+    if (depth == path.size()) {
+        node.items.push_back(item);
+        return node;
+    }
+    const QString &step = path.at(depth);
+    // Only the element just written may take more: a later one of the same name is another.
+    if (!node.items.empty() && node.items.back().kind == Item::Element
+        && node.children.at(size_t(node.items.back().index)).name == step) {
+        return place(node.children[size_t(node.items.back().index)], path, required, depth + 1, item);
+    }
+    Node child;
+    child.name = step;
+    child.tag = tagOf(step);
+    child.required = required.value(depth);
+    node.children.push_back(child);
+    node.items.push_back(Item{Item::Element, -1, int(node.children.size() - 1)});
+    return place(node.children.back(), path, required, depth + 1, item);
+}
+
+void RelatedDocumentWriter::appendFeature(int table, const XsdFeatureData &row, Rows &rows, QString &out) const
+{
+    appendNode(templates.at(size_t(table)).row, table, row, rows, out, true);
+}
+
+/*
+ * Appends the element of @p node where anything below it has a value, or where @p written says
+ * it stands anyway (a row's own element, or an element its parent requires), and says whether
+ * anything below it has a value. Elements that must stand are written empty where nothing below
+ * them has one.
+ */
+bool RelatedDocumentWriter::appendNode(
+    const Node &node, int table, const XsdFeatureData &row, Rows &rows, QString &out, bool written) const
+{
+    const QList<XsdAttribute> &columns = related.tables.at(table).element.complexType.attributes;
+    QString attributes;
+    QString content;
+    bool hasValue = false;
+    for (const Item &item : node.items) {
+        QString value = item.column >= 0 ? row.values.value(item.column) : QString();
+        if (item.column >= 0 && columns.at(item.column).valueType == QLatin1String("boolean"))
+            value = booleanText(value);
+        hasValue = hasValue || !value.isNull();
+        switch (item.kind) {
+        case Item::Attribute:
+            if (!value.isNull())
+                appendAttribute(attributes, tagOf(related.tables.at(table).columns.at(item.column).attribute), value);
+            break;
+        case Item::Text:
+            appendXmlContent(content, value);
+            break;
+        case Item::Geometry:
+        case Item::Fragment:
+            content += value; // whole elements, written as they were read
+            break;
+        case Item::Link:
+            if (!value.isNull())
+                rows.appendInline(item.index, value, content);
+            break;
+        case Item::Element: {
+            // A nil element holds nothing, not even what it requires.
+            const Node &child = node.children.at(size_t(item.index));
+            const bool nil =
+                node.nilColumn >= 0 && booleanText(row.values.value(node.nilColumn)) == QLatin1String("true");
+            hasValue = appendNode(child, table, row, rows, content, child.required && !nil) || hasValue;
+            break;
+        }
+        case Item::Rows: {
+            const int before = content.size();
+            appendRows(item, table, row, rows, content);
+            hasValue = hasValue || content.size() != before;
+            break;
+        }
+        }
+    }
+    if (hasValue || written) {
+        out += QLatin1Char('<') + node.tag + attributes;
+        if (content.isEmpty())
+            out += QLatin1String("/>");
+        else
+            out += QLatin1Char('>') + content + QLatin1String("</") + node.tag + QLatin1Char('>');
+    }
+    return hasValue;
+}
+
+void RelatedDocumentWriter::appendRows(
+    const Item &item, int table, const XsdFeatureData &row, Rows &rows, QString &out) const
+{
+    const int key = templates.at(size_t(table)).key;
+    if (key < 0)
+        return; // a table whose rows have no children
+    const QString parentKey = row.values.value(key);
+    while (const XsdFeatureData *child = rows.nextChild(item.index, parentKey))
+        appendNode(templates.at(size_t(item.index)).row, item.index, *child, rows, out, true);
+}
+
+} // namespace pelmak::gml
