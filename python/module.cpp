@@ -219,7 +219,7 @@ using Progress = std::function<void(const std::string &, int, int)>;
 
 std::optional<ReportRow> exportDocument(const std::string &schema, const std::string &source, const std::string &output,
     const std::vector<std::string> &tables, const std::string &filter, const std::vector<std::string> &catalog,
-    bool allowNetwork, bool validate, int maxDiagnostics, const Progress &progress)
+    bool allowNetwork, bool validate, int maxDiagnostics, bool related, const Progress &progress)
 {
     const QuietCall quiet;
     pelmak::XsdExportRequest request;
@@ -232,6 +232,7 @@ std::optional<ReportRow> exportDocument(const std::string &schema, const std::st
     request.concurrent = true;
     request.validate = validate;
     request.maxDiagnostics = maxDiagnostics;
+    request.related = related;
     pelmak::XsdExport exporter(request);
     int tablesDone = 0;
     exporter.setProgressHandler([&](const pelmak::XsdExchangeProgress &step) {
@@ -591,7 +592,7 @@ PYBIND11_MODULE(_core, m)
         " geometry_type)], parent, parent_path, row_element)], fragments, target_namespace).");
     m.def("export_document", &exportDocument, py::arg("schema"), py::arg("source"), py::arg("output"),
         py::arg("tables"), py::arg("where"), py::arg("catalog"), py::arg("allow_network"), py::arg("validate"),
-        py::arg("max_diagnostics"), py::arg("progress"),
+        py::arg("max_diagnostics"), py::arg("related"), py::arg("progress"),
         "Writes the tables of the source to one exchange document; progress(table, done, total); the validation"
         " report where asked for.");
     m.def("validate_document", &validateDocument, py::arg("schema"), py::arg("document"), py::arg("catalog"),

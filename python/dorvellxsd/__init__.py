@@ -307,7 +307,8 @@ def read_related_tables(path: PathArg, *, catalog: Catalog = None,
 def export(schema: PathArg, source: PathArg, output: PathArg, *, tables: Optional[Iterable[str]] = None,
            where: Optional[str] = None, validate: bool = False, catalog: Catalog = None,
            allow_network: bool = False, max_diagnostics: int = DEFAULT_MAX_DIAGNOSTICS,
-           progress: Optional[Callable[[str, int, int], None]] = None) -> Optional[ValidationResult]:
+           progress: Optional[Callable[[str, int, int], None]] = None,
+           related: bool = False) -> Optional[ValidationResult]:
     """Writes tables of a data source into one exchange document at ``output``.
 
     ``tables``: the tables to write, each declared by the schema (names ignore letter case, and a
@@ -318,7 +319,10 @@ def export(schema: PathArg, source: PathArg, output: PathArg, *, tables: Optiona
     and an export that fails leaves the earlier file as it was. With ``validate`` the saved
     document is checked against the schema (with ``catalog``, ``allow_network`` and
     ``max_diagnostics``, as :func:`validate` does) and the result returned; otherwise None.
-    Ctrl-C stops the export between batches, leaving the earlier file.
+    Ctrl-C stops the export between batches, leaving the earlier file. With ``related``, the
+    related tables that ``import_document(related=True)`` made are written back as the features of
+    the schema (``tables`` then names feature tables, ``where`` does not apply); with ``validate``
+    a document the schema does not take is refused before it replaces the earlier file.
 
     Raises DataSourceError when the source cannot be opened, RefusedError for anything the
     library refuses (an unknown table, a value it cannot write, an unwritable output).
@@ -326,7 +330,8 @@ def export(schema: PathArg, source: PathArg, output: PathArg, *, tables: Optiona
     report = _core.export_document(_path(schema, "schema"), _path(source, "source"), _path(output, "output"),
                                    _names(tables), _text(where, "where"), _catalog_files(catalog),
                                    _boolean(allow_network, "allow_network"), _boolean(validate, "validate"),
-                                   _integer(max_diagnostics, "max_diagnostics"), progress)
+                                   _integer(max_diagnostics, "max_diagnostics"), _boolean(related, "related"),
+                                   progress)
     return _result(report) if report is not None else None
 
 

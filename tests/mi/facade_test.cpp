@@ -198,7 +198,7 @@ TEST_F(Facade, GmlVersionOfTheSchemaReachesProviderReadersAndWriters)
 }
 
 // The related tables reach a host without Qt whole (each column's role, path, attribute and type, each table's
-// parent), and so does the import's related flag.
+// parent), and so do the import's and the export's related flags.
 TEST_F(Facade, RelatedTablesReadAndImportedInto)
 {
     const std::string catalog = DORVELLXSD_SHARED_DATA_DIR "/catalog.xml",
@@ -246,4 +246,14 @@ TEST_F(Facade, RelatedTablesReadAndImportedInto)
     const std::list<mi::XsdTableCount> stored = mi::XsdImport(request).run().stored;
     EXPECT_TRUE(std::any_of(stored.begin(), stored.end(),
         [](const auto &count) { return count.table == "Parcel_owner_contact" && count.features == 2; }));
+
+    mi::XsdExportRequest back;
+    back.schemaPath = request.schemaPath;
+    back.source = request.target;
+    back.documentPath = path("related.gml");
+    back.related = back.validate = true;
+    back.access = access;
+    const mi::XsdExportResult written = mi::XsdExport(back).run();
+    ASSERT_TRUE(written.validation.has_value());
+    EXPECT_EQ(written.validation->errorCount, 0);
 }

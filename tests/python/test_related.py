@@ -32,3 +32,7 @@ def test_related_tables_and_the_import_into_them(work):
                                         create=True, related=True, catalog=catalog)
     assert counts["Parcel"] == 2 and counts["Parcel_owner_contact"] == 2
     assert feature_count(target, "Parcel_owner") == 2
+
+    document = work / "обратно.gml"
+    report = dorvellxsd.export(RELATED / "parcels.xsd", target, document, related=True, validate=True, catalog=catalog)
+    assert report.error_count == 0 and document.read_text().count("<p:Parcel ") == 2

@@ -69,6 +69,7 @@ XsdExport::XsdExport(const XsdExportRequest &request)
     qt.gdalOptions = request.gdalOptions;
     qt.concurrent = request.concurrent;
     qt.validate = request.validate;
+    qt.related = request.related;
     qt.maxDiagnostics = request.maxDiagnostics;
     impl = std::make_unique<pelmak::XsdExport>(qt);
 }

@@ -75,6 +75,7 @@ struct DORVELLXSD_EXPORT XsdExportRequest
     bool concurrent = false;
     bool validate = false;
     int maxDiagnostics = 1000;
+    bool related = false; ///< pelmak::XsdExportRequest::related
 };
 
 struct DORVELLXSD_EXPORT XsdExportResult
