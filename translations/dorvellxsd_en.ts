@@ -12,6 +12,10 @@
         <translation>Column %2 of table %1 (path %3) cannot be written back into a document</translation>
     </message>
     <message>
+        <source>Таблица %1, строка %2, столбец %3: значение не XML-элементы, которые можно вставить в документ</source>
+        <translation>Table %1, row %2, column %3: the value is not XML elements that can stand in a document</translation>
+    </message>
+    <message>
         <source>В таблице %1 нет строки %2, объекта внутри другого объекта</source>
         <translation>Table %1 has no row %2, the feature inline in another</translation>
     </message>

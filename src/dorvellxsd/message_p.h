@@ -150,6 +150,8 @@ inline constexpr Refusal RelatedRowWithoutParent{
     QT_TRANSLATE_NOOP("QObject", "Строка %2 таблицы %1 принадлежит строке %3 таблицы %4, а такой строки нет")};
 inline constexpr Refusal RelatedColumnNotWritable{
     QT_TRANSLATE_NOOP("QObject", "Столбец %2 таблицы %1 (путь %3) нельзя записать обратно в документ")};
+inline constexpr Refusal FragmentNotWritable{QT_TRANSLATE_NOOP(
+    "QObject", "Таблица %1, строка %2, столбец %3: значение не XML-элементы, которые можно вставить в документ")};
 inline constexpr Refusal InlineFeatureMissing{
     QT_TRANSLATE_NOOP("QObject", "В таблице %1 нет строки %2, объекта внутри другого объекта")};
 inline constexpr Refusal RelatedDocumentInvalid{

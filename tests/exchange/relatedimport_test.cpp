@@ -50,7 +50,9 @@ TEST(RelatedExport, RefusesTablesTheSchemaDoesNotTake)
         {"UPDATE Parcel SET area = NULL WHERE gml_id = 'P2'", "объект P2"},
         {"INSERT INTO Parcel_owner (parent_id, position, id, name, share) VALUES ('P9', 1, 'P9.1', 'X', 1)",
             "Строка 3 таблицы Parcel_owner принадлежит строке P9 таблицы Parcel"},
-    };
+        {"UPDATE Parcel SET extension_any = '</gml:featureMember><x>' WHERE gml_id = 'P2'",
+            "Таблица Parcel, строка 2, столбец extension_any"},
+    }; // each refused before the edits above it are found
     for (const auto &edit : cases) {
         SCOPED_TRACE(edit.edit);
         execute(*openWithGdal(target, GDAL_OF_VECTOR | GDAL_OF_UPDATE), edit.edit);

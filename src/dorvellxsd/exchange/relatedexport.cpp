@@ -60,6 +60,8 @@ public:
     {
     }
 
+    const XsdGdalRelatedReader &rowReader() const { return reader; }
+
     // The next row, where it belongs to the parent row keyed @p key (any, for a feature table).
     const XsdFeatureData *nextOf(const QString &key)
     {
@@ -334,17 +336,19 @@ void RelatedExport::writeTable(int table, gml::DocumentFile &file, QString &text
         if (++written % ExportBatchSize == 0 && progress)
             progress(XsdExchangeProgress{own.element.name, written, tablesDone, tableCount});
     }
-    // Every row had its parent: a row left over stood where its parent's did not lead.
+    // Every row had its parent: a row left over stood where its parent's did not lead, and one
+    // without a parent row was left out of its table's join.
     for (const int member : family) {
         RowStream *stream = below.streams[size_t(member)].get();
         if (stream == nullptr)
             continue;
-        if (const XsdFeatureData *row = stream->left()) {
-            const XsdRelatedTable &rowTable = tables.tables.at(member);
+        const XsdRelatedTable &rowTable = tables.tables.at(member);
+        if (const XsdFeatureData *row = stream->left())
             throw failure(messages::RelatedRowWithoutParent, rowTable.element.name, QString::number(row->id),
                 row->values.value(rowTable.columnOf(Role::ParentKey)), rowTable.parent);
-        }
-        result.written.append(XsdTableCount{tables.tables.at(member).element.name, stream->rowsTaken()});
+        if (member != table && stream->rowsTaken() < source.featureCount(rowTable.element.name))
+            stream->rowReader().refuseRowWithoutParent(tables, rowTable.element.name);
+        result.written.append(XsdTableCount{rowTable.element.name, stream->rowsTaken()});
     }
 }
 

@@ -81,10 +81,11 @@ public:
     const std::uint64_t generation;
     std::unique_ptr<LayerReading> reading;
 
+    void refuseRowWithoutParent(const XsdRelatedTables &tables, const QString &table) const;
+
 private:
     std::vector<Level> levelsOf(const XsdRelatedTables &tables, const QString &table) const;
     CPLString rowsQuery(const std::vector<Level> &levels) const;
-    void refuseOrphans(const std::vector<Level> &levels) const;
     ResultSetPtr run(const CPLString &query) const;
 };
 
@@ -95,8 +96,6 @@ XsdGdalRelatedReaderPrivate::XsdGdalRelatedReaderPrivate(
 {
     const GdalConfigScope config(source.options);
     const std::vector<Level> levels = levelsOf(tables, table);
-    if (levels.size() > 1)
-        refuseOrphans(levels);
     reading = std::make_unique<LayerReading>(source, levels.front().table->element, run(rowsQuery(levels)));
 }
 
@@ -128,9 +127,12 @@ CPLString XsdGdalRelatedReaderPrivate::rowsQuery(const std::vector<Level> &level
     return query;
 }
 
-// A row whose parent is missing would silently drop out of the join.
-void XsdGdalRelatedReaderPrivate::refuseOrphans(const std::vector<Level> &levels) const
+void XsdGdalRelatedReaderPrivate::refuseRowWithoutParent(const XsdRelatedTables &tables, const QString &table) const
 {
+    const GdalConfigScope config(source.options);
+    const std::vector<Level> levels = levelsOf(tables, table);
+    if (levels.size() < 2)
+        return;
     const Level &child = levels[0];
     const Level &parent = levels[1];
     const CPLString parentKey = fieldOf(parent, Role::Key);
@@ -158,6 +160,11 @@ XsdGdalRelatedReader::XsdGdalRelatedReader(
 }
 
 XsdGdalRelatedReader::~XsdGdalRelatedReader() = default;
+
+void XsdGdalRelatedReader::refuseRowWithoutParent(const XsdRelatedTables &tables, const QString &table) const
+{
+    environmentAsRuntimeError([&] { d->refuseRowWithoutParent(tables, table); });
+}
 
 QSet<QString> XsdGdalRelatedReader::inlineKeys(
     const XsdGdalDataProvider &provider, const XsdRelatedTables &tables, const QString &table)

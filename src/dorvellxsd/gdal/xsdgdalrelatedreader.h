@@ -21,7 +21,8 @@ class XsdGdalRelatedReaderPrivate;
  * by side and joined to their parents without holding them: a feature table by its identifiers
  * (the order the import stored the features in); a child table joined to its parent, and so on
  * up to its feature table, by that table's identifiers and then by position at each level. A
- * child row whose parent row the data source lacks cannot be placed and is refused.
+ * child row whose parent row the data source lacks drops out of the join
+ * (refuseRowWithoutParent() names it).
  *
  * Values and geometries come as XsdGdalLayerReader gives them, a value per column of the
  * table's element (XsdRelatedTable::element), in the provider's GML version. Where a table has
@@ -40,8 +41,7 @@ public:
      * source. The provider must outlive the reader.
      * @throws std::logic_error when @p table is none of @p tables, a table on its way up to its
      *         feature table has no layer, or a layer lacks a key, parent key or position column;
-     *         when a row of the table has no parent row ("строка %2 таблицы %1 ..."); or as
-     *         XsdGdalLayerReader refuses; std::runtime_error when GDAL fails to run the query.
+     *         or as XsdGdalLayerReader refuses; std::runtime_error when GDAL fails to run the query.
      */
     XsdGdalRelatedReader(const XsdGdalDataProvider &provider, const XsdRelatedTables &tables, const QString &table);
     virtual ~XsdGdalRelatedReader();
@@ -54,6 +54,15 @@ public:
      */
     static QSet<QString> inlineKeys(
         const XsdGdalDataProvider &provider, const XsdRelatedTables &tables, const QString &table);
+
+    /**
+     * Refuses the first row of the table @p table of @p tables, where it is a child table, whose
+     * parent row the data source lacks: the join leaves such rows out. For a reader whose table
+     * gave fewer rows than its layer holds.
+     * @throws std::logic_error naming the table, the row and its parent's key
+     *         ("Строка %2 таблицы %1 принадлежит строке %3 таблицы %4, а такой строки нет").
+     */
+    void refuseRowWithoutParent(const XsdRelatedTables &tables, const QString &table) const;
 
     /// The next rows, at most @p maxFeatures; an empty list once the table is exhausted.
     XsdTableData readBatch(int maxFeatures);

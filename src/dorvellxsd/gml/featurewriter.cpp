@@ -30,22 +30,6 @@ bool isXmlChar(uint c)
         || inRange(c, 0x10000, 0x10FFFF);
 }
 
-// Every code point is an XML character; a surrogate without its partner is no character at all.
-bool isXmlText(const QString &text)
-{
-    const int size = text.size();
-    for (int i = 0; i < size; ++i) {
-        uint c = text.at(i).unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < size && text.at(i + 1).isLowSurrogate())
-            c = QChar::surrogateToUcs4(static_cast<char16_t>(c), text.at(++i).unicode());
-        else if (QChar::isSurrogate(c))
-            return false;
-        if (!isXmlChar(c))
-            return false;
-    }
-    return true;
-}
-
 // A geometry that stands in the feature itself, with no element of the attribute's name.
 bool isBareGeometry(const XsdAttribute &attribute)
 {
@@ -93,6 +77,21 @@ std::unique_ptr<QFileDevice> openForWriting(const QString &path)
 }
 
 } // namespace
+
+bool isXmlText(const QString &text)
+{
+    const int size = text.size();
+    for (int i = 0; i < size; ++i) {
+        uint c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < size && text.at(i + 1).isLowSurrogate())
+            c = QChar::surrogateToUcs4(static_cast<char16_t>(c), text.at(++i).unicode());
+        else if (QChar::isSurrogate(c))
+            return false;
+        if (!isXmlChar(c))
+            return false;
+    }
+    return true;
+}
 
 void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &features)
 {

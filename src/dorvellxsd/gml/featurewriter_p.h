@@ -29,6 +29,9 @@ class QTextEncoder;
  */
 namespace pelmak::gml {
 
+// Whether every code point of @p text is an XML character; a surrogate without its partner is none.
+bool isXmlText(const QString &text);
+
 // Refuses, before anything is written, a table data whose names or values would make the
 // document ill-formed or unreadable to the library's own reader. @throws std::logic_error
 void checkWritable(const XsdElement &table, const QList<XsdFeatureData> &features);

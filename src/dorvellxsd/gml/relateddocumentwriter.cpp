@@ -4,8 +4,10 @@
 #include "../schema/relatedmapping_p.h"
 #include "../xml/xmlescape_p.h"
 #include "../xml/xmlnamespaces_p.h"
+#include "featurewriter_p.h"
 
 #include <QSet>
+#include <QXmlStreamReader>
 
 namespace pelmak::gml {
 
@@ -27,6 +29,35 @@ QString booleanText(const QString &value)
     if (value == QLatin1String("1"))
         return QStringLiteral("true");
     return value == QLatin1String("0") ? QStringLiteral("false") : value;
+}
+
+/*
+ * Whether @p xml is whole elements, one after another, that stand in a document as they are:
+ * well-formed, every prefix declared, nothing but white space between them.
+ */
+bool isStandaloneElements(const QString &xml)
+{
+    QXmlStreamReader reader(QStringLiteral("<kept>") + xml + QStringLiteral("</kept>"));
+    reader.readNextStartElement();
+    for (int depth = 1; depth > 0 && !reader.atEnd();) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            ++depth;
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        case QXmlStreamReader::Characters:
+            if (depth == 1 && !reader.isWhitespace())
+                return false;
+            break;
+        default:
+            break;
+        }
+    }
+    while (!reader.atEnd())
+        reader.readNext();
+    return !reader.hasError();
 }
 
 QString localNameOf(const QString &clarkName)
@@ -221,6 +252,9 @@ bool RelatedDocumentWriter::appendNode(
         if (item.column >= 0 && columns.at(item.column).valueType == QLatin1String("boolean"))
             value = booleanText(value);
         hasValue = hasValue || !value.isNull();
+        if (!value.isNull() && !isWritable(item.kind, value))
+            throw failure(item.kind == Item::Fragment ? messages::FragmentNotWritable : messages::InvalidValueCharacter,
+                related.tables.at(table).element.name, QString::number(row.id), columns.at(item.column).name);
         switch (item.kind) {
         case Item::Attribute:
             if (!value.isNull())
@@ -261,6 +295,21 @@ bool RelatedDocumentWriter::appendNode(
             out += QLatin1Char('>') + content + QLatin1String("</") + node.tag + QLatin1Char('>');
     }
     return hasValue;
+}
+
+// Text is escaped as it is written; a fragment goes in as it is, so it must stand as XML.
+bool RelatedDocumentWriter::isWritable(int kind, const QString &value)
+{
+    switch (kind) {
+    case Item::Text:
+    case Item::Attribute:
+    case Item::Link:
+        return isXmlText(value);
+    case Item::Fragment:
+        return isXmlText(value) && isStandaloneElements(value);
+    default:
+        return true; // GDAL's own GML
+    }
 }
 
 void RelatedDocumentWriter::appendRows(

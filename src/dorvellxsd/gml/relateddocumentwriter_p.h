@@ -69,6 +69,7 @@ private:
         const Node &node, int table, const XsdFeatureData &row, Rows &rows, QString &out, bool written) const;
     void appendRows(const Item &item, int table, const XsdFeatureData &row, Rows &rows, QString &out) const;
     QString tagOf(const QString &clarkName) const;
+    static bool isWritable(int kind, const QString &value);
 
     const XsdRelatedTables &related;
     const QHash<QString, QString> prefixOf;
