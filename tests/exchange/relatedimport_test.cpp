@@ -31,13 +31,7 @@ TEST(RelatedExport, RefusesTablesTheSchemaDoesNotTake)
         DORVELLXSD_TEST_DATA_DIR "/xsd/related/two-parcels.gml", DORVELLXSD_TEST_DATA_DIR "/xsd/related/parcels.xsd"};
     const QString target = folder.filePath("parcels.gpkg");
     importRelated(parcels, target, XsdRelatedTables::GeometryColumns::OnePerTable);
-    XsdExportRequest request;
-    request.schemaPath = parcels.schema;
-    request.source = target;
-    request.documentPath = folder.filePath("parcels.gml");
-    request.related = true;
-    request.validate = true;
-    request.access = offlineAccess();
+    const XsdExportRequest request = relatedExport(parcels, target, folder.filePath("parcels.gml"));
     QFile earlier(request.documentPath);
     ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
     earlier.close();

@@ -93,6 +93,20 @@ inline pelmak::XsdSchemaAccess offlineAccess()
     return pelmak::XsdSchemaAccess{{sharedData() + "/realworld/catalog.xml", sharedData() + "/catalog.xml"}};
 }
 
+// The validated export of the related tables that @p sample was imported into at @p source.
+inline pelmak::XsdExportRequest relatedExport(
+    const RelatedSample &sample, const QString &source, const QString &document)
+{
+    pelmak::XsdExportRequest request;
+    request.schemaPath = sample.schema;
+    request.source = source;
+    request.documentPath = document;
+    request.related = true;
+    request.validate = true;
+    request.access = offlineAccess();
+    return request;
+}
+
 // Imports @p sample into new layers of @p target, the whole related layout created; the layout
 // expected of the target is read with @p geometries.
 inline pelmak::XsdRelatedTables importRelated(
@@ -133,6 +147,26 @@ inline void expectStoredOrRefused(const RelatedSample &sample, const QString &ta
         EXPECT_FALSE(refusal.isEmpty()) << error.what();
         EXPECT_TRUE(QString::fromUtf8(error.what()).contains(refusal)) << error.what();
     }
+}
+
+/*
+ * Reads the content of the element @p reader is at to its end and gives its text; @p child reads
+ * each child element, from its start to its end.
+ */
+template <typename Child>
+QString readContent(QXmlStreamReader &reader, Child child)
+{
+    QString text;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isEndElement())
+            break;
+        if (reader.isCharacters())
+            text += reader.text();
+        if (reader.isStartElement())
+            child();
+    }
+    return text;
 }
 
 inline bool isGmlGeometry(const QXmlStreamReader &reader)
@@ -185,18 +219,10 @@ inline int valuesOfElement(QXmlStreamReader &reader, const QSet<QString> &featur
             values += isMachinery(attribute) || isKeyOf(reader, attribute, features) ? 0 : 1;
     }
     bool children = false;
-    QString text;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isEndElement())
-            break;
-        if (reader.isCharacters())
-            text += reader.text();
-        if (reader.isStartElement()) {
-            children = true;
-            values += valuesOfElement(reader, features);
-        }
-    }
+    const QString text = readContent(reader, [&] {
+        children = true;
+        values += valuesOfElement(reader, features);
+    });
     return values + (!children && !text.trimmed().isEmpty() ? 1 : 0);
 }
 
@@ -324,17 +350,7 @@ inline QString canonicalElement(QXmlStreamReader &reader, const QSet<QString> &f
     }
     attributes.sort();
     QString children;
-    QString text;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isEndElement())
-            break;
-        if (reader.isCharacters())
-            text += reader.text();
-        if (reader.isStartElement())
-            children += canonicalElement(reader, features);
-    }
-    text = text.trimmed();
+    QString text = readContent(reader, [&] { children += canonicalElement(reader, features); }).trimmed();
     bool number = false;
     const double value = text.toDouble(&number);
     if (number)
@@ -382,13 +398,7 @@ inline void expectRoundTrip(const RelatedSample &sample, const QString &target, 
     if (notReturned.contains(QFileInfo(sample.document).fileName()))
         return;
     QTemporaryDir folder;
-    pelmak::XsdExportRequest request;
-    request.schemaPath = sample.schema;
-    request.source = target;
-    request.documentPath = folder.filePath("round-trip.gml");
-    request.related = true;
-    request.validate = true;
-    request.access = offlineAccess();
+    const pelmak::XsdExportRequest request = relatedExport(sample, target, folder.filePath("round-trip.gml"));
     try {
         pelmak::XsdExport(request).run();
     } catch (const std::exception &error) {
