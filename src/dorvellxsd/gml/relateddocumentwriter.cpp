@@ -74,9 +74,19 @@ QString localNameOf(const QString &clarkName)
 struct RelatedDocumentWriter::Item
 {
     enum Kind { Attribute, Text, Geometry, Fragment, Link, Element, Rows };
+
+    Item(Kind itemKind, int itemColumn, int itemIndex = -1)
+        : kind(itemKind)
+        , column(itemColumn)
+        , index(itemIndex)
+    {
+    }
+
     Kind kind;
     int column = -1; ///< the row's column, for all but Element and Rows
     int index = -1;  ///< Element: the child node; Rows: the child table; Link: the feature's table
+    QString attribute;    ///< an Attribute's name as written
+    bool boolean = false; ///< the column holds booleans, written as true and false
 };
 
 struct RelatedDocumentWriter::Node
@@ -153,7 +163,7 @@ RelatedDocumentWriter::Template RelatedDocumentWriter::templateOf(int table) con
         for (int child = table + 1; child < related.tables.size(); ++child) {
             const XsdRelatedTable &candidate = related.tables.at(child);
             if (candidate.parent == own.element.name && candidate.parentColumn == beforeColumn)
-                place(result.row, candidate.parentPath.mid(0, candidate.parentPath.size() - 1), {}, 0,
+                place(table, result.row, candidate.parentPath.mid(0, candidate.parentPath.size() - 1), {}, 0,
                     Item{Item::Rows, -1, child});
         }
     };
@@ -172,21 +182,21 @@ RelatedDocumentWriter::Template RelatedDocumentWriter::templateOf(int table) con
             continue; // the layout's, not the document's
         case Role::Key:
             if (!column.attribute.isEmpty())
-                place(result.row, column.path, column.requiredSteps, 0, Item{Item::Attribute, i});
+                place(table, result.row, column.path, column.requiredSteps, 0, Item{Item::Attribute, i});
             continue;
         case Role::Fragment:
             // The column holds the kept element itself: it stands in the element above it.
-            place(result.row, above, column.requiredSteps, 0, Item{Item::Fragment, i});
+            place(table, result.row, above, column.requiredSteps, 0, Item{Item::Fragment, i});
             continue;
         case Role::Geometry:
-            place(result.row, column.path, column.requiredSteps, 0, Item{Item::Geometry, i});
+            place(table, result.row, column.path, column.requiredSteps, 0, Item{Item::Geometry, i});
             continue;
         case Role::Link:
-            place(result.row, above, column.requiredSteps, 0,
+            place(table, result.row, above, column.requiredSteps, 0,
                 Item{Item::Link, i, featureTableOf(column.path.value(column.path.size() - 1))});
             continue;
         case Role::Value:
-            Node &at = place(result.row, column.path, column.requiredSteps, 0,
+            Node &at = place(table, result.row, column.path, column.requiredSteps, 0,
                 Item{column.attribute.isEmpty() ? Item::Text : Item::Attribute, i});
             if (column.attribute == NilAttribute)
                 at.nilColumn = i;
@@ -208,9 +218,15 @@ int RelatedDocumentWriter::featureTableOf(const QString &element) const
 
 // Puts @p item below @p node at @p path, the elements on the way made where they are not yet; the element it went into.
 RelatedDocumentWriter::Node &RelatedDocumentWriter::place(
-    Node &node, const QStringList &path, const QList<bool> &required, int depth, Item item) const
+    int table, Node &node, const QStringList &path, const QList<bool> &required, int depth, Item item) const
 {
     if (depth == path.size()) {
+        if (item.column >= 0) {
+            const XsdRelatedTable &own = related.tables.at(table);
+            item.boolean = own.element.complexType.attributes.at(item.column).valueType == QLatin1String("boolean");
+            if (item.kind == Item::Attribute)
+                item.attribute = tagOf(own.columns.at(item.column).attribute);
+        }
         node.items.push_back(item);
         return node;
     }
@@ -218,7 +234,7 @@ RelatedDocumentWriter::Node &RelatedDocumentWriter::place(
     // Only the element just written may take more: a later one of the same name is another.
     if (!node.items.empty() && node.items.back().kind == Item::Element
         && node.children.at(size_t(node.items.back().index)).name == step) {
-        return place(node.children[size_t(node.items.back().index)], path, required, depth + 1, item);
+        return place(table, node.children[size_t(node.items.back().index)], path, required, depth + 1, item);
     }
     Node child;
     child.name = step;
@@ -226,7 +242,7 @@ RelatedDocumentWriter::Node &RelatedDocumentWriter::place(
     child.required = required.value(depth);
     node.children.push_back(child);
     node.items.push_back(Item{Item::Element, -1, int(node.children.size() - 1)});
-    return place(node.children.back(), path, required, depth + 1, item);
+    return place(table, node.children.back(), path, required, depth + 1, item);
 }
 
 void RelatedDocumentWriter::appendFeature(int table, const XsdFeatureData &row, Rows &rows, QString &out) const
@@ -238,63 +254,83 @@ void RelatedDocumentWriter::appendFeature(int table, const XsdFeatureData &row, 
  * Appends the element of @p node where anything below it has a value, or where @p written says
  * it stands anyway (a row's own element, or an element its parent requires), and says whether
  * anything below it has a value. Elements that must stand are written empty where nothing below
- * them has one.
+ * them has one. The element goes straight into @p out and is taken back where it holds nothing.
  */
 bool RelatedDocumentWriter::appendNode(
     const Node &node, int table, const XsdFeatureData &row, Rows &rows, QString &out, bool written) const
 {
-    const QList<XsdAttribute> &columns = related.tables.at(table).element.complexType.attributes;
-    QString attributes;
-    QString content;
+    const int start = out.size();
+    out += QLatin1Char('<');
+    out += node.tag;
     bool hasValue = false;
     for (const Item &item : node.items) {
-        QString value = item.column >= 0 ? row.values.value(item.column) : QString();
-        if (item.column >= 0 && columns.at(item.column).valueType == QLatin1String("boolean"))
-            value = booleanText(value);
-        hasValue = hasValue || !value.isNull();
-        if (!value.isNull() && !isWritable(item.kind, value))
-            throw failure(item.kind == Item::Fragment ? messages::FragmentNotWritable : messages::InvalidValueCharacter,
-                related.tables.at(table).element.name, QString::number(row.id), columns.at(item.column).name);
+        if (item.kind != Item::Attribute)
+            continue;
+        const QString value = valueOf(item, table, row);
+        if (!value.isNull()) {
+            hasValue = true;
+            appendAttribute(out, item.attribute, value);
+        }
+    }
+    out += QLatin1Char('>');
+    const int content = out.size();
+    // A nil element holds nothing, not even what it requires.
+    const bool nil = node.nilColumn >= 0 && booleanText(row.values.value(node.nilColumn)) == QLatin1String("true");
+    for (const Item &item : node.items) {
         switch (item.kind) {
         case Item::Attribute:
-            if (!value.isNull())
-                appendAttribute(attributes, tagOf(related.tables.at(table).columns.at(item.column).attribute), value);
             break;
         case Item::Text:
-            appendXmlContent(content, value);
-            break;
         case Item::Geometry:
         case Item::Fragment:
-            content += value; // whole elements, written as they were read
+        case Item::Link: {
+            const QString value = valueOf(item, table, row);
+            hasValue = hasValue || !value.isNull();
+            if (item.kind == Item::Text)
+                appendXmlContent(out, value);
+            else if (item.kind != Item::Link)
+                out += value; // whole elements, written as they were read
+            else if (!value.isNull())
+                rows.appendInline(item.index, value, out);
             break;
-        case Item::Link:
-            if (!value.isNull())
-                rows.appendInline(item.index, value, content);
-            break;
+        }
         case Item::Element: {
-            // A nil element holds nothing, not even what it requires.
             const Node &child = node.children.at(size_t(item.index));
-            const bool nil =
-                node.nilColumn >= 0 && booleanText(row.values.value(node.nilColumn)) == QLatin1String("true");
-            hasValue = appendNode(child, table, row, rows, content, child.required && !nil) || hasValue;
+            hasValue = appendNode(child, table, row, rows, out, child.required && !nil) || hasValue;
             break;
         }
         case Item::Rows: {
-            const int before = content.size();
-            appendRows(item, table, row, rows, content);
-            hasValue = hasValue || content.size() != before;
+            const int before = out.size();
+            appendRows(item, table, row, rows, out);
+            hasValue = hasValue || out.size() != before;
             break;
         }
         }
     }
-    if (hasValue || written) {
-        out += QLatin1Char('<') + node.tag + attributes;
-        if (content.isEmpty())
-            out += QLatin1String("/>");
-        else
-            out += QLatin1Char('>') + content + QLatin1String("</") + node.tag + QLatin1Char('>');
+    if (!hasValue && !written) {
+        out.truncate(start);
+        return false;
+    }
+    if (out.size() == content) {
+        out.chop(1);
+        out += QLatin1String("/>");
+    } else {
+        out += QLatin1String("</");
+        out += node.tag;
+        out += QLatin1Char('>');
     }
     return hasValue;
+}
+
+// The value of @p item in @p row as it is written. @throws std::logic_error where it cannot be.
+QString RelatedDocumentWriter::valueOf(const Item &item, int table, const XsdFeatureData &row) const
+{
+    const QString value = item.boolean ? booleanText(row.values.value(item.column)) : row.values.value(item.column);
+    if (!value.isNull() && !isWritable(item.kind, value))
+        throw failure(item.kind == Item::Fragment ? messages::FragmentNotWritable : messages::InvalidValueCharacter,
+            related.tables.at(table).element.name, QString::number(row.id),
+            related.tables.at(table).element.complexType.attributes.at(item.column).name);
+    return value;
 }
 
 // Text is escaped as it is written; a fragment goes in as it is, so it must stand as XML.

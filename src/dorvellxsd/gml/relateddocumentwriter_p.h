@@ -64,7 +64,9 @@ private:
 
     Template templateOf(int table) const;
     int featureTableOf(const QString &element) const;
-    Node &place(Node &node, const QStringList &path, const QList<bool> &required, int depth, Item item) const;
+    Node &place(
+        int table, Node &node, const QStringList &path, const QList<bool> &required, int depth, Item item) const;
+    QString valueOf(const Item &item, int table, const XsdFeatureData &row) const;
     bool appendNode(
         const Node &node, int table, const XsdFeatureData &row, Rows &rows, QString &out, bool written) const;
     void appendRows(const Item &item, int table, const XsdFeatureData &row, Rows &rows, QString &out) const;
