@@ -6,6 +6,7 @@
 #include "../message_p.h"
 #include "../xml/xmlescape_p.h"
 #include "../xml/xmlnamespaces_p.h"
+#include "batchpipe_p.h"
 
 #include <dorvellxsd/gdal/xsdgdaldataprovider.h>
 #include <dorvellxsd/gdal/xsdgdallayerreader.h>
@@ -34,6 +35,9 @@ using gml::FeatureMemberTag;
 using gml::XmlDeclarationContent;
 using gml::XmlDeclarationTarget;
 
+// Batches of each table a reading thread may have ready before the writer takes them.
+constexpr std::size_t WaitingBatches = 4;
+
 // Diagnostics a refused document's message quotes.
 constexpr int QuotedDiagnostics = 10;
 
@@ -47,6 +51,9 @@ int indexOf(const XsdRelatedTables &tables, const QString &name)
     return -1;
 }
 
+// The batches of the tables below one feature table, and of the feature table itself.
+using TableBatches = InterleavedBatches<XsdTableData>;
+
 /*
  * The rows of one table in the order they are written, handed out one at a time: a row stays
  * valid until the next one of its table is asked for.
@@ -54,50 +61,66 @@ int indexOf(const XsdRelatedTables &tables, const QString &name)
 class RowStream
 {
 public:
-    RowStream(const XsdGdalDataProvider &source, const XsdRelatedTables &tables, const XsdRelatedTable &table)
-        : reader(source, tables, table.element.name)
+    RowStream(TableBatches &tableBatches, std::size_t tableIndex, const XsdRelatedTable &table)
+        : batches(tableBatches)
+        , index(tableIndex)
         , parentKey(table.columnOf(Role::ParentKey))
     {
     }
-
-    const XsdGdalRelatedReader &rowReader() const { return reader; }
 
     // The next row, where it belongs to the parent row keyed @p key (any, for a feature table).
     const XsdFeatureData *nextOf(const QString &key)
     {
         if (taken) {
             taken = false;
-            ++index;
+            ++next;
         }
-        if (index >= rows.size() && !reader.atEnd()) {
-            rows = reader.readBatch(ExportBatchSize).featureData();
-            index = 0;
+        if (next >= rows.size() && !atEnd) {
+            std::optional<XsdTableData> batch = batches.next(index);
+            atEnd = !batch;
+            rows = batch ? batch->featureData() : QList<XsdFeatureData>();
+            next = 0;
         }
-        if (index >= rows.size() || (parentKey >= 0 && rows.at(index).values.value(parentKey) != key))
+        if (next >= rows.size() || (parentKey >= 0 && rows.at(next).values.value(parentKey) != key))
             return nullptr;
         taken = true;
         ++count;
-        return &rows.at(index);
+        return &rows.at(next);
     }
 
     // The row no parent took, where one is left.
-    const XsdFeatureData *left()
+    const XsdFeatureData *left() const
     {
         if (taken)
             return nullptr;
-        return index < rows.size() ? &rows.at(index) : nullptr;
+        return next < rows.size() ? &rows.at(next) : nullptr;
     }
 
     qint64 rowsTaken() const { return count; }
 
 private:
-    XsdGdalRelatedReader reader;
+    TableBatches &batches;
+    const std::size_t index;
     const int parentKey;
     QList<XsdFeatureData> rows;
-    int index = 0;
+    int next = 0;
     bool taken = false;
+    bool atEnd = false;
     qint64 count = 0;
 };
+
+// The batches of the table @p table of @p tables, read from @p source on first asking.
+TableBatches::Next batchesOf(const XsdGdalDataProvider &source, const XsdRelatedTables &tables, const QString &table)
+{
+    auto reader = std::make_shared<std::unique_ptr<XsdGdalRelatedReader>>();
+    return [&source, &tables, table, reader]() -> std::optional<XsdTableData> {
+        if (!*reader)
+            *reader = std::make_unique<XsdGdalRelatedReader>(source, tables, table);
+        if ((*reader)->atEnd())
+            return std::nullopt;
+        return (*reader)->readBatch(ExportBatchSize);
+    };
+}
 
 /*
  * The prefix of each namespace the tables use: GML's, XLink's and XML Schema instance's as GML
@@ -154,9 +177,11 @@ QString documentStart(const XsdRelatedTables &tables, const QHash<QString, QStri
 class RelatedExport
 {
 public:
-    RelatedExport(const XsdExportRequest &asked, XsdGdalDataProvider &provider, const XsdProgressHandler &handler)
+    RelatedExport(const XsdExportRequest &asked, XsdGdalDataProvider &provider, const XsdDataSourceOptions &options,
+        const XsdProgressHandler &handler)
         : request(asked)
         , source(provider)
+        , sourceOptions(options)
         , progress(handler)
         , tables(request.access.readRelatedTables(request.schemaPath,
               source.takesSeveralGeometryColumns() ? XsdRelatedTables::GeometryColumns::OnePerProperty
@@ -176,8 +201,12 @@ private:
     void writeTable(int table, gml::DocumentFile &file, QString &text, XsdExportResult &result);
     void validate(const QString &written, XsdExportResult &result) const;
 
+    const XsdGdalDataProvider &reading();
+
     const XsdExportRequest &request;
     XsdGdalDataProvider &source;
+    const XsdDataSourceOptions sourceOptions;
+    std::unique_ptr<XsdGdalDataProvider> ownSource; ///< what a reading thread reads
     const XsdProgressHandler &progress;
     const XsdRelatedTables tables;
     const QHash<QString, QString> prefixes;
@@ -243,6 +272,21 @@ private:
     QHash<QPair<int, QString>, Pending> rows;
 };
 
+/*
+ * The source the tables' rows are read from: a data source of their own where a thread reads
+ * them (GDAL's data sets are one thread's at a time), else the export's.
+ */
+const XsdGdalDataProvider &RelatedExport::reading()
+{
+    if (!request.concurrent)
+        return source;
+    if (!ownSource) {
+        ownSource = std::make_unique<XsdGdalDataProvider>(request.source, true, sourceOptions);
+        ownSource->setGmlVersion(tables.gmlVersion);
+    }
+    return *ownSource;
+}
+
 // The feature tables to write, asked for or all those with a layer, in the tables' order.
 QList<int> RelatedExport::featureTables(XsdExportResult &result) const
 {
@@ -306,18 +350,22 @@ void RelatedExport::appendInline(int table, const QString &key, QString &out)
 // The features of one feature table, each with the rows of the tables below it.
 void RelatedExport::writeTable(int table, gml::DocumentFile &file, QString &text, XsdExportResult &result)
 {
-    StreamedRows below(*this, tables.tables.size());
     QList<int> family{table};
     for (int i = table + 1; i < tables.tables.size(); ++i) {
         const XsdRelatedTable &child = tables.tables.at(i);
-        if (child.isFeatureTable() || !family.contains(indexOf(tables, child.parent)))
-            continue;
-        family.append(i);
-        if (!source.describeLayer(child.element.name).name.isEmpty())
-            below.streams[size_t(i)] = std::make_unique<RowStream>(source, tables, child);
+        if (!child.isFeatureTable() && family.contains(indexOf(tables, child.parent))
+            && !source.describeLayer(child.element.name).name.isEmpty())
+            family.append(i);
     }
+    std::vector<TableBatches::Next> producers;
+    for (const int member : family)
+        producers.push_back(batchesOf(reading(), tables, tables.tables.at(member).element.name));
+    TableBatches batches(std::move(producers), request.concurrent, WaitingBatches);
+    StreamedRows below(*this, tables.tables.size());
+    for (int i = 0; i < family.size(); ++i)
+        below.streams[size_t(family.at(i))] =
+            std::make_unique<RowStream>(batches, size_t(i), tables.tables.at(family.at(i)));
     const XsdRelatedTable &own = tables.tables.at(table);
-    below.streams[size_t(table)] = std::make_unique<RowStream>(source, tables, own);
     // A feature inline in another is written there; its rows below it are passed by here.
     const QSet<QString> inlined = XsdGdalRelatedReader::inlineKeys(source, tables, own.element.name);
     const int key = own.columnOf(Role::Key);
@@ -347,7 +395,7 @@ void RelatedExport::writeTable(int table, gml::DocumentFile &file, QString &text
             throw failure(messages::RelatedRowWithoutParent, rowTable.element.name, QString::number(row->id),
                 row->values.value(rowTable.columnOf(Role::ParentKey)), rowTable.parent);
         if (member != table && stream->rowsTaken() < source.featureCount(rowTable.element.name))
-            stream->rowReader().refuseRowWithoutParent(tables, rowTable.element.name);
+            XsdGdalRelatedReader::refuseRowWithoutParent(source, tables, rowTable.element.name);
         result.written.append(XsdTableCount{rowTable.element.name, stream->rowsTaken()});
     }
 }
@@ -407,10 +455,10 @@ XsdExportResult RelatedExport::run()
 
 } // namespace
 
-XsdExportResult exportRelated(
-    const XsdExportRequest &request, XsdGdalDataProvider &source, const XsdProgressHandler &progress)
+XsdExportResult exportRelated(const XsdExportRequest &request, XsdGdalDataProvider &source,
+    const XsdDataSourceOptions &sourceOptions, const XsdProgressHandler &progress)
 {
-    return RelatedExport(request, source, progress).run();
+    return RelatedExport(request, source, sourceOptions, progress).run();
 }
 
 } // namespace pelmak

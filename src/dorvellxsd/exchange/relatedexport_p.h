@@ -7,6 +7,8 @@
 
 #include "xsdexport.h"
 
+#include <dorvellxsd/gdal/xsddatasourceoptions.h>
+
 namespace pelmak {
 
 class XsdGdalDataProvider;
@@ -16,11 +18,13 @@ class XsdGdalDataProvider;
 inline constexpr int ExportBatchSize = 1024;
 
 /*
- * Writes the features of the related tables of @p request's schema from @p source into the
- * request's document (XsdExportRequest::related), reporting to @p progress.
+ * Writes the features of the related tables of @p request's schema from @p source, opened with
+ * @p sourceOptions, into the request's document (XsdExportRequest::related), reporting to
+ * @p progress. With XsdExportRequest::concurrent, a thread of its own reads the rows from the
+ * source opened once more.
  */
-XsdExportResult exportRelated(
-    const XsdExportRequest &request, XsdGdalDataProvider &source, const XsdProgressHandler &progress);
+XsdExportResult exportRelated(const XsdExportRequest &request, XsdGdalDataProvider &source,
+    const XsdDataSourceOptions &sourceOptions, const XsdProgressHandler &progress);
 
 } // namespace pelmak
 

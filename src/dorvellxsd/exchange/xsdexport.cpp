@@ -165,7 +165,7 @@ XsdExportResult XsdExportPrivate::run()
     if (request.related) {
         XsdGdalDataProvider source(request.source, true, sourceOptions);
         refuseOverwritingInputs(source);
-        return exportRelated(request, source, progress);
+        return exportRelated(request, source, sourceOptions, progress);
     }
     const XsdTables tables = request.access.readTables(request.schemaPath);
     XsdGdalDataProvider source(request.source, true, sourceOptions);

@@ -69,37 +69,9 @@ ResultSetPtr runQuery(const XsdGdalDataProviderPrivate &source, const CPLString 
     return rows;
 }
 
-} // namespace
-
-class XsdGdalRelatedReaderPrivate
-{
-public:
-    XsdGdalRelatedReaderPrivate(
-        const XsdGdalDataProviderPrivate &provider, const XsdRelatedTables &tables, const QString &table);
-
-    const XsdGdalDataProviderPrivate &source;
-    const std::uint64_t generation;
-    std::unique_ptr<LayerReading> reading;
-
-    void refuseRowWithoutParent(const XsdRelatedTables &tables, const QString &table) const;
-
-private:
-    std::vector<Level> levelsOf(const XsdRelatedTables &tables, const QString &table) const;
-    CPLString rowsQuery(const std::vector<Level> &levels) const;
-    ResultSetPtr run(const CPLString &query) const;
-};
-
-XsdGdalRelatedReaderPrivate::XsdGdalRelatedReaderPrivate(
-    const XsdGdalDataProviderPrivate &provider, const XsdRelatedTables &tables, const QString &table)
-    : source(provider)
-    , generation(provider.generation)
-{
-    const GdalConfigScope config(source.options);
-    const std::vector<Level> levels = levelsOf(tables, table);
-    reading = std::make_unique<LayerReading>(source, levels.front().table->element, run(rowsQuery(levels)));
-}
-
-std::vector<Level> XsdGdalRelatedReaderPrivate::levelsOf(const XsdRelatedTables &tables, const QString &table) const
+// The table @p table of @p tables and those above it, up to its feature table.
+std::vector<Level> levelsOf(
+    const XsdGdalDataProviderPrivate &source, const XsdRelatedTables &tables, const QString &table)
 {
     std::vector<Level> levels;
     const XsdRelatedTable *level = tables.table(table);
@@ -115,7 +87,7 @@ std::vector<Level> XsdGdalRelatedReaderPrivate::levelsOf(const XsdRelatedTables 
  * The rows of the first level, joined up to the feature table and ordered by its identifiers,
  * then by position from the feature table's children down.
  */
-CPLString XsdGdalRelatedReaderPrivate::rowsQuery(const std::vector<Level> &levels) const
+CPLString rowsQuery(const std::vector<Level> &levels)
 {
     CPLString query = "SELECT " + levels.front().alias + ".* FROM " + tableOf(levels.front());
     for (size_t i = 1; i < levels.size(); ++i)
@@ -127,30 +99,26 @@ CPLString XsdGdalRelatedReaderPrivate::rowsQuery(const std::vector<Level> &level
     return query;
 }
 
-void XsdGdalRelatedReaderPrivate::refuseRowWithoutParent(const XsdRelatedTables &tables, const QString &table) const
-{
-    const GdalConfigScope config(source.options);
-    const std::vector<Level> levels = levelsOf(tables, table);
-    if (levels.size() < 2)
-        return;
-    const Level &child = levels[0];
-    const Level &parent = levels[1];
-    const CPLString parentKey = fieldOf(parent, Role::Key);
-    // The row's identifier as a value of its own: a driver would take the column as the result's.
-    const ResultSetPtr orphans = run("SELECT " + fidOf(child) + " + 0 AS orphan_row, " + fieldOf(child, Role::ParentKey)
-        + " AS orphan_parent FROM " + tableOf(child) + " LEFT JOIN " + tableOf(parent) + " ON "
-        + fieldOf(child, Role::ParentKey) + " = " + parentKey + " WHERE " + parentKey + " IS NULL LIMIT 1");
-    const OGRFeatureUniquePtr orphan(orphans->GetNextFeature());
-    if (orphan)
-        throw failure(messages::RelatedRowWithoutParent, child.table->element.name,
-            fromGdalText(orphan->GetFieldAsString("orphan_row")),
-            fromGdalText(orphan->GetFieldAsString("orphan_parent")), parent.table->element.name);
-}
+} // namespace
 
-ResultSetPtr XsdGdalRelatedReaderPrivate::run(const CPLString &query) const
+class XsdGdalRelatedReaderPrivate
 {
-    return runQuery(source, query);
-}
+public:
+    XsdGdalRelatedReaderPrivate(
+        const XsdGdalDataProviderPrivate &provider, const XsdRelatedTables &tables, const QString &table)
+        : source(provider)
+        , generation(provider.generation)
+    {
+        const GdalConfigScope config(source.options);
+        const std::vector<Level> levels = levelsOf(source, tables, table);
+        reading =
+            std::make_unique<LayerReading>(source, levels.front().table->element, runQuery(source, rowsQuery(levels)));
+    }
+
+    const XsdGdalDataProviderPrivate &source;
+    const std::uint64_t generation;
+    std::unique_ptr<LayerReading> reading;
+};
 
 XsdGdalRelatedReader::XsdGdalRelatedReader(
     const XsdGdalDataProvider &provider, const XsdRelatedTables &tables, const QString &table)
@@ -161,9 +129,28 @@ XsdGdalRelatedReader::XsdGdalRelatedReader(
 
 XsdGdalRelatedReader::~XsdGdalRelatedReader() = default;
 
-void XsdGdalRelatedReader::refuseRowWithoutParent(const XsdRelatedTables &tables, const QString &table) const
+void XsdGdalRelatedReader::refuseRowWithoutParent(
+    const XsdGdalDataProvider &provider, const XsdRelatedTables &tables, const QString &table)
 {
-    environmentAsRuntimeError([&] { d->refuseRowWithoutParent(tables, table); });
+    environmentAsRuntimeError([&] {
+        const XsdGdalDataProviderPrivate &source = *provider.d;
+        const GdalConfigScope config(source.options);
+        const std::vector<Level> levels = levelsOf(source, tables, table);
+        if (levels.size() < 2)
+            return;
+        const Level &child = levels[0];
+        const CPLString parentKey = fieldOf(levels[1], Role::Key);
+        // The row's identifier as a value of its own: a driver would take the column as the result's.
+        const ResultSetPtr orphans = runQuery(source,
+            "SELECT " + fidOf(child) + " + 0 AS orphan_row, " + fieldOf(child, Role::ParentKey)
+                + " AS orphan_parent FROM " + tableOf(child) + " LEFT JOIN " + tableOf(levels[1]) + " ON "
+                + fieldOf(child, Role::ParentKey) + " = " + parentKey + " WHERE " + parentKey + " IS NULL LIMIT 1");
+        const OGRFeatureUniquePtr orphan(orphans->GetNextFeature());
+        if (orphan)
+            throw failure(messages::RelatedRowWithoutParent, child.table->element.name,
+                fromGdalText(orphan->GetFieldAsString("orphan_row")),
+                fromGdalText(orphan->GetFieldAsString("orphan_parent")), levels[1].table->element.name);
+    });
 }
 
 QSet<QString> XsdGdalRelatedReader::inlineKeys(

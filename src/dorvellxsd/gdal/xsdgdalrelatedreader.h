@@ -57,12 +57,13 @@ public:
 
     /**
      * Refuses the first row of the table @p table of @p tables, where it is a child table, whose
-     * parent row the data source lacks: the join leaves such rows out. For a reader whose table
-     * gave fewer rows than its layer holds.
+     * parent row @p provider's data source lacks: the join leaves such rows out. For a reader
+     * whose table gave fewer rows than its layer holds.
      * @throws std::logic_error naming the table, the row and its parent's key
      *         ("Строка %2 таблицы %1 принадлежит строке %3 таблицы %4, а такой строки нет").
      */
-    void refuseRowWithoutParent(const XsdRelatedTables &tables, const QString &table) const;
+    static void refuseRowWithoutParent(
+        const XsdGdalDataProvider &provider, const XsdRelatedTables &tables, const QString &table);
 
     /// The next rows, at most @p maxFeatures; an empty list once the table is exhausted.
     XsdTableData readBatch(int maxFeatures);
