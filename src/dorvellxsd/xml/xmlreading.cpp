@@ -70,8 +70,8 @@ bool XmlTokenizer::readAttributes(XmlAttributes &attributes)
             refuse(tooManyNamespaceDeclarations(lineOf(reader)));
             return false;
         }
-        const QString name = exactCopy(qualifiedName);
-        if (!names.isReadableName(name)) {
+        const QString name = names.attributeName(qualifiedName);
+        if (name.isNull()) {
             refuse(formatMessage(messages::AttributeNameNotAllowed, lineOf(reader)));
             return false;
         }
