@@ -40,7 +40,13 @@ QString exactCopy(const QStringRef &text)
 
 QString XmlNameCache::elementName(const QStringRef &name)
 {
-    return shared(elementNames, MaxElementNames, name);
+    const auto found = elementNames.constFind(QStringView(name.unicode(), name.size()));
+    if (found != elementNames.constEnd())
+        return *found;
+    const QString made = exactCopy(name);
+    if (elementNames.size() < MaxElementNames)
+        elementNames.insert(made, made);
+    return made;
 }
 
 QString XmlNameCache::whitespace(const QStringRef &text)

@@ -5,6 +5,7 @@
 #ifndef DORVELLXSD_XMLNAMES_P_H
 #define DORVELLXSD_XMLNAMES_P_H
 
+#include <QHash>
 #include <QPair>
 #include <QSet>
 #include <QString>
@@ -55,11 +56,12 @@ public:
     QString whitespace(const QStringRef &text);
 
 private:
-    // A linear search stays cheaper than the allocation it spares.
+    // A linear search stays cheaper than the allocation it spares; element names, met at every
+    // start tag, are hashed.
     static constexpr int MaxElementNames = 64;
     static constexpr int MaxAttributeNames = 64;
     static constexpr int MaxBlanks = 16;
-    QVector<QString> elementNames;
+    QHash<QStringView, QString> elementNames; ///< each key views its own value
     QVector<QString> attributeNames; ///< readable ones
     QVector<QString> blanks;
     QSet<QString> readableNames;
