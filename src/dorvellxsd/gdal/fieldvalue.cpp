@@ -44,51 +44,107 @@ struct DateTimeText
     std::optional<int> zoneMinutes;
 };
 
-// The zone of Z, +hh, +hhmm or +hh:mm; none when it is beyond what XML Schema allows.
-std::optional<int> zoneMinutes(const QRegularExpressionMatch &match, int zoneGroup)
+// A date and time's parts as written, each empty where the value gives none.
+struct DateTimeParts
 {
-    if (match.captured(zoneGroup) == QLatin1String("Z"))
-        return 0;
-    const int hours = match.captured(zoneGroup + 2).toInt(), minutes = match.captured(zoneGroup + 3).toInt();
-    const int offset = hours * 60 + minutes;
-    if (minutes > 59 || offset > MaxZoneMinutes)
+    QStringView year, month, day, hour, minute, second, fraction;
+    QStringView zone, zoneSign, zoneHours, zoneMinutes; ///< Z, or the offset's
+};
+
+/*
+ * The form nearly every value has, 2005-12-24T09:11:32 with a fraction of a second, Z or an
+ * offset +hh:mm, in ASCII digits: read without the expression, which finds the same parts in it.
+ */
+std::optional<DateTimeParts> commonDateTimeParts(QStringView value)
+{
+    const auto is = [&value](int at, char16_t c) { return at < value.size() && value.at(at) == c; };
+    const auto digits = [&value](int at, int count) {
+        for (int i = at; i < at + count; ++i) {
+            if (i >= value.size() || value.at(i) < u'0' || value.at(i) > u'9')
+                return false;
+        }
+        return true;
+    };
+    if (!(digits(0, 4) && is(4, u'-') && digits(5, 2) && is(7, u'-') && digits(8, 2) && is(10, u'T') && digits(11, 2)
+            && is(13, u':') && digits(14, 2) && is(16, u':') && digits(17, 2)))
         return std::nullopt;
-    return match.captured(zoneGroup + 1) == QLatin1String("-") ? -offset : offset;
+    DateTimeParts parts{value.mid(0, 4), value.mid(5, 2), value.mid(8, 2), value.mid(11, 2), value.mid(14, 2),
+        value.mid(17, 2), {}, {}, {}, {}, {}};
+    int at = 19;
+    if (is(at, u'.')) {
+        int fractionDigits = 0;
+        while (fractionDigits < 3 && digits(at + 1 + fractionDigits, 1))
+            ++fractionDigits;
+        parts.fraction = value.mid(at + 1, fractionDigits);
+        at += 1 + fractionDigits;
+    }
+    if (is(at, u'Z')) {
+        parts.zone = value.mid(at++, 1);
+    } else if ((is(at, u'+') || is(at, u'-')) && digits(at + 1, 2) && is(at + 3, u':') && digits(at + 4, 2)) {
+        parts.zone = value.mid(at, 6);
+        parts.zoneSign = value.mid(at, 1);
+        parts.zoneHours = value.mid(at + 1, 2);
+        parts.zoneMinutes = value.mid(at + 4, 2);
+        at += 6;
+    }
+    return at == value.size() && !(parts.fraction.isEmpty() && is(19, u'.')) ? std::optional(parts) : std::nullopt;
 }
 
-// Dates as GDAL reads them back, and the ISO 8601 forms: the date, the time to the
-// millisecond, and both with a time zone. None when @p value is not one of them, or not one
-// that @p type holds.
-std::optional<DateTimeText> parseDateTime(const QString &value, OGRFieldType type)
+// Dates as GDAL reads them back, and the ISO 8601 forms: the date, the time to the millisecond,
+// and both with a time zone. The parts point into @p value.
+std::optional<DateTimeParts> dateTimeParts(const QString &value)
 {
+    if (std::optional<DateTimeParts> common = commonDateTimeParts(value))
+        return common;
     static const QRegularExpression dateTime(
         QStringLiteral(R"(^(?:(\d{4})[-/](\d{2})[-/](\d{2}))?)"
                        R"((?:(?:^|[T ])(\d{2}):(\d{2})(?::(\d{2})(?:\.(\d{1,3}))?)?)"
                        R"((Z|([+-])(\d{2})(?::?(\d{2}))?)?)?$)"));
-    constexpr int YearGroup = 1, HourGroup = 4, FractionGroup = 7, ZoneGroup = 8;
     const QRegularExpressionMatch match = dateTime.match(value);
     if (!match.hasMatch())
         return std::nullopt;
-    const bool hasDate = match.capturedLength(YearGroup) > 0, hasTime = match.capturedLength(HourGroup) > 0;
+    const auto part = [&match](int group) { return match.capturedView(group); };
+    return DateTimeParts{
+        part(1), part(2), part(3), part(4), part(5), part(6), part(7), part(8), part(9), part(10), part(11)};
+}
+
+// The zone of Z, +hh, +hhmm or +hh:mm; none when it is beyond what XML Schema allows.
+std::optional<int> zoneMinutes(const DateTimeParts &parts)
+{
+    if (parts.zone == QLatin1String("Z"))
+        return 0;
+    const int hours = parts.zoneHours.toInt(), minutes = parts.zoneMinutes.toInt();
+    const int offset = hours * 60 + minutes;
+    if (minutes > 59 || offset > MaxZoneMinutes)
+        return std::nullopt;
+    return parts.zoneSign == QLatin1String("-") ? -offset : offset;
+}
+
+// None when @p value is not one of the forms dateTimeParts reads, or not one that @p type holds.
+std::optional<DateTimeText> parseDateTime(const QString &value, OGRFieldType type)
+{
+    const std::optional<DateTimeParts> parts = dateTimeParts(value);
+    if (!parts)
+        return std::nullopt;
+    const bool hasDate = !parts->year.isEmpty(), hasTime = !parts->hour.isEmpty();
     const bool formFits = type == OFTDate ? hasDate && !hasTime : type == OFTTime ? hasTime && !hasDate : hasDate;
     if (!formFits)
         return std::nullopt;
-    const auto number = [&](int group) { return match.captured(group).toInt(); };
     DateTimeText text;
     if (hasDate) {
-        text.date = QDate(number(YearGroup), number(YearGroup + 1), number(YearGroup + 2));
+        text.date = QDate(parts->year.toInt(), parts->month.toInt(), parts->day.toInt());
         if (!text.date.isValid())
             return std::nullopt;
     }
     if (hasTime) {
-        const QString fraction = match.captured(FractionGroup);
-        const int milliseconds = fraction.isEmpty() ? 0 : fraction.leftJustified(3, QLatin1Char('0')).toInt();
-        text.time = QTime(number(HourGroup), number(HourGroup + 1), number(HourGroup + 2), milliseconds);
+        const int milliseconds =
+            parts->fraction.isEmpty() ? 0 : parts->fraction.toString().leftJustified(3, QLatin1Char('0')).toInt();
+        text.time = QTime(parts->hour.toInt(), parts->minute.toInt(), parts->second.toInt(), milliseconds);
         if (!text.time.isValid())
             return std::nullopt;
     }
-    if (match.capturedLength(ZoneGroup) > 0) {
-        text.zoneMinutes = zoneMinutes(match, ZoneGroup);
+    if (!parts->zone.isEmpty()) {
+        text.zoneMinutes = zoneMinutes(*parts);
         if (!text.zoneMinutes)
             return std::nullopt;
     }
@@ -143,6 +199,8 @@ SignificantDigits significantDigits(const QString &number)
  */
 bool fitsDouble(const QString &value, double number, bool bitsKept)
 {
+    if (value.size() <= DBL_DIG) // as many characters hold no more digits
+        return true;
     const SignificantDigits digits = significantDigits(value);
     if (digits.digits.size() <= DBL_DIG)
         return true;

@@ -3,6 +3,7 @@
 #include "../message_p.h"
 #include "gdaltext_p.h"
 #include "gmltext_p.h"
+#include "plaingmlgeometry_p.h"
 
 #include <QRegularExpression>
 
@@ -118,6 +119,12 @@ OGRGeometryUniquePtr GeometryFromGml::geometryOf(const QString &gml, const Geome
 {
     if (gml.isEmpty())
         return nullptr;
+    // Most geometries are of the plainest forms, which need neither the checks nor GDAL's parser.
+    PlainGmlGeometry plain = plainGmlGeometry(gml);
+    if (plain.geometry) {
+        carry(*plain.geometry, plain.srsName, source);
+        return std::move(plain.geometry);
+    }
     const GmlTextCheck text = checkGmlText(gml);
     switch (text.problem) {
     case GmlTextCheck::Problem::None:

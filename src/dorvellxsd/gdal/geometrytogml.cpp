@@ -45,7 +45,7 @@ QString GeometryToGml::gmlOf(OGRGeometry &geometry, const QString &table, int id
     if (!hasEpsgCode(geometry.getSpatialReference()))
         geometry.assignSpatialReference(nullptr);
     if (withIds) {
-        const QString gmlId = QString(IdentifierPattern).arg(table, QString::number(id)) + GeometryIdSuffix;
+        const QString gmlId = identifier(table, QString::number(id)) + GeometryIdSuffix;
         options.SetNameValue("GMLID", toGdalText(gmlId).constData());
     }
     const CplCharPtr gml(isEmptyPoint(geometry) ? nullptr : geometry.exportToGML(options.List()));

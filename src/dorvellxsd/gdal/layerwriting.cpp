@@ -76,9 +76,11 @@ public:
         OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer.GetLayerDefn()));
         const QList<XsdAttribute> &attributes = element.complexType.attributes;
         QString geometry; // a flat table's one geometry, which each geometry attribute may repeat
+        static const QString missing;
         for (int i = 0; i < attributes.size(); ++i) {
-            // A short record is read as if its missing values were empty.
-            const QString value = i < record.values.size() ? record.values.at(i) : QString();
+            // A short record is read as if its missing values were empty. Not copied: the record
+            // was made on another thread, and counting a reference writes to its memory.
+            const QString &value = i < record.values.size() ? record.values.at(i) : missing;
             if (fields[size_t(i)]) {
                 setField(*feature, *fields[size_t(i)], value, record, attributes.at(i).name);
             } else if (geometryPerAttribute || geometry.isEmpty()) {

@@ -112,6 +112,8 @@ public:
     void reset() { writer.reset(); }
     // The text of the geometry whose end tag came last, in a string of its own size.
     QString written() const { return QString(out.constData(), out.size()); }
+    // The same text, for a caller that copies it anyway.
+    QStringView writtenView() const { return out; }
 
     // The geometry's content, its own end tag last.
     void startElement(const QString &name, const XmlAttributes &attributes) override;

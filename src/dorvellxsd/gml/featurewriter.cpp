@@ -215,7 +215,7 @@ FeatureMemberBuilder::FeatureMemberBuilder(const XsdElement &featureTable)
     : table(featureTable)
     , memberTag(FeatureMemberTag)
     , idName(IdAttribute)
-    , idPrefix(QString(IdentifierPattern).arg(table.name, QString()))
+    , idPrefix(identifier(table.name, QString()))
 {
 }
 

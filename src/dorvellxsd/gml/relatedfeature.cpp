@@ -26,16 +26,16 @@ ClarkNames::ClarkNames(const NamespaceScopes &inScope)
 
 const QString &ClarkNames::ofElement(const QString &qualifiedName, qint64 line)
 {
-    return of(elements, qualifiedName, scopes.namespaceOf(qualifiedName), line);
+    return of(elements, qualifiedName, &NamespaceScopes::namespaceOf, line);
 }
 
 const QString &ClarkNames::ofAttribute(const QString &qualifiedName, qint64 line)
 {
-    return of(attributes, qualifiedName, scopes.attributeNamespaceOf(qualifiedName), line);
+    return of(attributes, qualifiedName, &NamespaceScopes::attributeNamespaceOf, line);
 }
 
-const QString &ClarkNames::of(
-    QHash<QString, QString> &made, const QString &qualifiedName, const QString *uri, qint64 line)
+const QString &ClarkNames::of(QHash<QString, QString> &made, const QString &qualifiedName,
+    const QString *(NamespaceScopes::*namespaceOf)(const QString &) const, qint64 line)
 {
     if (generation != scopes.generation() || made.size() > MaxKept) {
         elements.clear(); // the namespaces they stand for may be gone
@@ -45,6 +45,7 @@ const QString &ClarkNames::of(
     const auto found = made.constFind(qualifiedName);
     if (found != made.constEnd())
         return *found;
+    const QString *uri = (scopes.*namespaceOf)(qualifiedName);
     if (!uri)
         refuseAt(line, formatMessage(messages::PrefixNotDeclared, qualifiedName));
     const QString local = NamespaceScopes::localName(qualifiedName).toString();
@@ -87,7 +88,8 @@ void StandAloneDeclarations::use(const QString &prefix, const QString &uri)
     needed.append({prefix, uri});
 }
 
-QString StandAloneDeclarations::addedTo(const QString &text, int nameEnd) const
+// Copied once, into a string of its own size: a geometry's text may be long.
+QString StandAloneDeclarations::addedTo(QStringView text, int nameEnd) const
 {
     QString attributes;
     for (const auto &[prefix, uri] : needed)
@@ -95,7 +97,12 @@ QString StandAloneDeclarations::addedTo(const QString &text, int nameEnd) const
             prefix.isEmpty() ? QString(DefaultNamespaceAttribute)
                              : DefaultNamespaceAttribute + QLatin1Char(':') + prefix,
             uri);
-    return QString(text).insert(nameEnd, attributes);
+    QString whole;
+    whole.reserve(static_cast<int>(text.size()) + attributes.size());
+    whole.append(text.data(), nameEnd);
+    whole += attributes;
+    whole.append(text.data() + nameEnd, static_cast<int>(text.size()) - nameEnd);
+    return whole;
 }
 
 RelatedFeatureReader::RelatedFeatureReader(
@@ -275,11 +282,11 @@ void RelatedFeatureReader::setKey(int index)
     QStringList &values = row.data.values;
     if (columns.key >= 0)
         row.key = values.at(columns.key);
-    const QString position = QString::number(row.position);
+    const QString position = positionText(row.position);
     if (row.key.isEmpty()) {
         const XsdRelatedTable &table = paths.tables().at(row.table);
         const QString &above = table.isFeatureTable() ? table.element.name : featureRows.at(row.parent).key;
-        row.key = QString(IdentifierPattern).arg(above, position);
+        row.key = identifier(above, position);
     }
     if (columns.key >= 0)
         values[columns.key] = row.key;
@@ -287,6 +294,17 @@ void RelatedFeatureReader::setKey(int index)
         values[columns.parentKey] = featureRows.at(row.parent).key;
     if (columns.position >= 0)
         values[columns.position] = position;
+}
+
+// Most child rows are among the first few below their parent: their positions are written once.
+QString RelatedFeatureReader::positionText(int position)
+{
+    constexpr int MaxKept = 64;
+    if (position < 0 || position >= MaxKept)
+        return QString::number(position);
+    while (positionTexts.size() <= position)
+        positionTexts.append(QString::number(positionTexts.size()));
+    return positionTexts.at(position);
 }
 
 void RelatedFeatureReader::setValue(int row, int column, const QString &value, const QString &name)
@@ -313,7 +331,7 @@ void RelatedFeatureReader::startGeometry(const QString &name, const XmlAttribute
 void RelatedFeatureReader::endGeometry()
 {
     featureRows[geometryRow].data.values[geometryColumn] =
-        declarations.addedTo(geometry.written(), 1 + geometryName.size());
+        declarations.addedTo(geometry.writtenView(), 1 + geometryName.size());
 }
 
 void RelatedFeatureReader::startFragment(const QString &name, const XmlAttributes &attributes, int row, int column)

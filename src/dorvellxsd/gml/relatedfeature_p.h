@@ -37,7 +37,9 @@ public:
     const QString &ofAttribute(const QString &qualifiedName, qint64 line);
 
 private:
-    const QString &of(QHash<QString, QString> &made, const QString &qualifiedName, const QString *uri, qint64 line);
+    // @p namespaceOf is asked only for a name not made yet: most names are.
+    const QString &of(QHash<QString, QString> &made, const QString &qualifiedName,
+        const QString *(NamespaceScopes::*namespaceOf)(const QString &) const, qint64 line);
 
     static constexpr int MaxKept = 1024; ///< so that a document of ever new names cannot grow them without end
     const NamespaceScopes &scopes;
@@ -62,7 +64,7 @@ public:
     // The text uses @p prefix ("" for the default namespace), bound to @p uri where it is used.
     void use(const QString &prefix, const QString &uri);
     // @p text, whose start tag's name ends at @p nameEnd, with the declarations it needs.
-    QString addedTo(const QString &text, int nameEnd) const;
+    QString addedTo(QStringView text, int nameEnd) const;
 
 private:
     QVector<QPair<QString, QString>> needed; ///< prefix and namespace, each prefix once
@@ -127,6 +129,7 @@ private:
     void takeAttributes(
         const RelatedPaths::Node &node, int row, const QString &element, const XmlAttributes &attributes);
     void setKey(int row);
+    QString positionText(int position);
     void setValue(int row, int column, const QString &value, const QString &name);
     void startGeometry(const QString &name, const XmlAttributes &attributes, const Open &container);
     void endGeometry();
@@ -151,6 +154,7 @@ private:
     QVector<int> positions;         ///< per table, of the rows read below the last row of its parent
     QVector<int> featuresOf;        ///< per feature table, the rows read in the document
     QVector<QStringList> emptyRows; ///< per table, a row of null values, shared until written
+    QStringList positionTexts;      ///< of the first positions, shared by the rows at them
     int serials = 0;
     int featuresRead = 0;
 

@@ -7,6 +7,8 @@
 
 #include "latin1_p.h"
 
+#include <QString>
+
 /*
  * The local names of GML that the document readers and the validator look for, whatever their
  * prefix, and the identifier the writers give each feature and its geometry.
@@ -25,8 +27,11 @@ inline constexpr QLatin1String AdditionalObjectsLocalName = latin1("additionalOb
 inline constexpr QLatin1String IdLocalName = latin1("id");
 inline constexpr QLatin1String FidAttribute = latin1("fid");
 
-// The identifier of a feature: table name, full stop, id.
-inline constexpr QLatin1String IdentifierPattern = latin1("%1.%2");
+// The identifier of a feature: table name, full stop, id. Made for every row a reading keys.
+inline QString identifier(const QString &table, const QString &id)
+{
+    return table + QLatin1Char('.') + id;
+}
 
 } // namespace pelmak
 

@@ -8,17 +8,27 @@ namespace pelmak {
 namespace {
 
 // The entry of known equal to text, or a new string, kept while known has room.
-QString shared(QVector<QString> &known, int capacity, const QStringRef &text)
+const QString *findShared(const QVector<QString> &known, const QStringRef &text)
 {
     // Most entries differ in length (indentations always do): that test costs no call.
     for (const QString &entry : known) {
         if (entry.size() == text.size() && entry == text)
-            return entry;
+            return &entry;
     }
-    const QString made = exactCopy(text);
+    return nullptr;
+}
+
+QString keptShared(QVector<QString> &known, int capacity, const QString &made)
+{
     if (known.size() < capacity)
         known.append(made);
     return made;
+}
+
+QString shared(QVector<QString> &known, int capacity, const QStringRef &text)
+{
+    const QString *found = findShared(known, text);
+    return found ? *found : keptShared(known, capacity, exactCopy(text));
 }
 
 } // namespace
@@ -30,7 +40,13 @@ QString exactCopy(const QStringRef &text)
 
 QString XmlNameCache::elementName(const QStringRef &name)
 {
-    return shared(elementNames, MaxElementNames, name);
+    const auto found = elementNames.constFind(QStringView(name.unicode(), name.size()));
+    if (found != elementNames.constEnd())
+        return *found;
+    const QString made = exactCopy(name);
+    if (elementNames.size() < MaxElementNames)
+        elementNames.insert(made, made);
+    return made;
 }
 
 QString XmlNameCache::whitespace(const QStringRef &text)
@@ -40,6 +56,14 @@ QString XmlNameCache::whitespace(const QStringRef &text)
 
 // The parser checks the characters of element names but not those of attribute names and
 // processing instruction targets, and would let a control character through.
+QString XmlNameCache::attributeName(const QStringRef &name)
+{
+    if (const QString *found = findShared(attributeNames, name))
+        return *found;
+    const QString made = exactCopy(name);
+    return isReadableXmlName(made) ? keptShared(attributeNames, MaxAttributeNames, made) : QString();
+}
+
 bool XmlNameCache::isReadableName(const QString &name)
 {
     if (readableNames.contains(name))

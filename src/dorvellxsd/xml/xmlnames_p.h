@@ -5,6 +5,7 @@
 #ifndef DORVELLXSD_XMLNAMES_P_H
 #define DORVELLXSD_XMLNAMES_P_H
 
+#include <QHash>
 #include <QPair>
 #include <QSet>
 #include <QString>
@@ -48,15 +49,20 @@ class XmlNameCache
 {
 public:
     QString elementName(const QStringRef &name);
-    bool isReadableName(const QString &name); ///< of an attribute or a processing instruction
+    // The attribute's name, shared like an element's; null when it is no readable name.
+    QString attributeName(const QStringRef &name);
+    bool isReadableName(const QString &name); ///< of a processing instruction's target
     // The indentation of a document takes few forms too.
     QString whitespace(const QStringRef &text);
 
 private:
-    // A linear search stays cheaper than the allocation it spares.
+    // A linear search stays cheaper than the allocation it spares; element names, met at every
+    // start tag, are hashed.
     static constexpr int MaxElementNames = 64;
+    static constexpr int MaxAttributeNames = 64;
     static constexpr int MaxBlanks = 16;
-    QVector<QString> elementNames;
+    QHash<QStringView, QString> elementNames; ///< each key views its own value
+    QVector<QString> attributeNames; ///< readable ones
     QVector<QString> blanks;
     QSet<QString> readableNames;
 };

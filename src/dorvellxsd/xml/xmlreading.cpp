@@ -54,8 +54,9 @@ void XmlTokenizer::refuse(const QString &reason)
 }
 
 // The start tag's attributes; false, with the parser stopped, when they cannot be read.
-bool XmlTokenizer::readAttributes(XmlAttributes &attributes)
+bool XmlTokenizer::readAttributes()
 {
+    attributes.clear();                                   // keeps its storage unless a sink kept the last ones
     const QXmlStreamAttributes all = reader.attributes(); // a const copy: iterating the temporary would detach it
     // Texts that did not pass an XmlMarkupGuard (a schema's, a fragment's) are held to the same bounds here.
     if (all.size() > MaxXmlAttributes) {
@@ -70,8 +71,8 @@ bool XmlTokenizer::readAttributes(XmlAttributes &attributes)
             refuse(tooManyNamespaceDeclarations(lineOf(reader)));
             return false;
         }
-        const QString name = exactCopy(qualifiedName);
-        if (!names.isReadableName(name)) {
+        const QString name = names.attributeName(qualifiedName);
+        if (name.isNull()) {
             refuse(formatMessage(messages::AttributeNameNotAllowed, lineOf(reader)));
             return false;
         }
@@ -114,8 +115,7 @@ bool XmlTokenizer::readNext(XmlTokenSink &sink)
             refuse(formatMessage(messages::NestingTooDeep, lineOf(reader), QString::number(maxDepth)));
             break;
         }
-        XmlAttributes attributes;
-        if (readAttributes(attributes))
+        if (readAttributes())
             sink.startElement(names.elementName(reader.qualifiedName()), attributes);
         break;
     }

@@ -72,7 +72,7 @@ public:
     bool readAll(XmlTokenSink &sink, QString *errorMessage);
 
 private:
-    bool readAttributes(XmlAttributes &attributes);
+    bool readAttributes();
     void refuse(const QString &reason);
 
     QXmlStreamReader &reader;
@@ -80,6 +80,7 @@ private:
     XmlNameCache &names;
     const MoreText moreText;
     int depth = 0;
+    XmlAttributes attributes; ///< of the start tag read last; its storage serves the next one
 };
 
 /*
