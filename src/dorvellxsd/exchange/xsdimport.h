@@ -43,7 +43,10 @@ struct DORVELLXSD_EXPORT XsdImportRequest
      * rather than into flat tables: a feature with everything it nests and repeats, in its table
      * and their child tables. Needs schemaPath. The tables named are feature tables; each brings
      * its child tables along. Each child table whose layer the import makes is declared to its
-     * parent where the driver keeps relationships (XsdGdalDataProvider::addRelationship).
+     * parent where the driver keeps relationships (XsdGdalDataProvider::addRelationship). The
+     * layout follows the target: where its tables take several geometry columns
+     * (XsdGdalDataProvider::takesSeveralGeometryColumns), every geometry property that occurs once
+     * keeps a column in its feature's table (XsdRelatedTables::GeometryColumns::OnePerProperty).
      */
     bool related = false;
     QString createDriver = QStringLiteral("GPKG"); ///< GDAL's name of the driver of a new data source

@@ -9,7 +9,6 @@
 
 #include <QVarLengthArray>
 
-#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -49,6 +48,9 @@ QVector<int> fieldColumns(OGRFeatureDefn &definition, const XsdElement &table)
     return columns;
 }
 
+// The geometry column of an attribute the layer has no column for: its value is empty.
+constexpr int AbsentGeometry = std::numeric_limits<int>::max();
+
 /*
  * The geometry column of each geometry attribute: the column of its name where the layer has
  * several, else the layer's one, which every geometry attribute then names.
@@ -61,7 +63,7 @@ QVector<int> geometryColumnsOf(OGRFeatureDefn &definition, const XsdElement &tab
         const int named = definition.GetGeomFieldCount() > 1
             ? definition.GetGeomFieldIndex(toGdalText(attribute.name).constData())
             : 0;
-        geometries.append(attribute.kind == XsdAttribute::Plain ? -1 : std::max(named, 0));
+        geometries.append(attribute.kind == XsdAttribute::Plain ? -1 : named >= 0 ? named : AbsentGeometry);
     }
     return geometries;
 }
