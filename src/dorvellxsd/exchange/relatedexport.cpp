@@ -71,6 +71,17 @@ public:
     // The next row, where it belongs to the parent row keyed @p key (any, for a feature table).
     const XsdFeatureData *nextOf(const QString &key)
     {
+        const XsdFeatureData *row = peekOf(key);
+        if (row != nullptr) {
+            taken = true;
+            ++count;
+        }
+        return row;
+    }
+
+    // The row nextOf() would give, left where it is.
+    const XsdFeatureData *peekOf(const QString &key)
+    {
         if (taken) {
             taken = false;
             ++next;
@@ -83,8 +94,6 @@ public:
         }
         if (next >= rows.size() || (parentKey >= 0 && rows.at(next).values.value(parentKey) != key))
             return nullptr;
-        taken = true;
-        ++count;
         return &rows.at(next);
     }
 
@@ -231,6 +240,11 @@ public:
         return streams[size_t(table)] ? streams[size_t(table)]->nextOf(parentKey) : nullptr;
     }
 
+    const XsdFeatureData *peekChild(int table, const QString &parentKey) override
+    {
+        return streams[size_t(table)] ? streams[size_t(table)]->peekOf(parentKey) : nullptr;
+    }
+
     void appendInline(int table, const QString &key, QString &out) override { exporter.appendInline(table, key, out); }
 
     RelatedExport &exporter;
@@ -251,12 +265,20 @@ public:
 
     const XsdFeatureData *nextChild(int table, const QString &parentKey) override
     {
+        const XsdFeatureData *row = peekChild(table, parentKey);
+        if (row != nullptr)
+            ++rows[qMakePair(table, parentKey)].next;
+        return row;
+    }
+
+    const XsdFeatureData *peekChild(int table, const QString &parentKey) override
+    {
         Pending &pending = rows[qMakePair(table, parentKey)];
         if (!pending.loaded) {
             pending.rows = exporter.rowsWhere(table, Role::ParentKey, parentKey);
             pending.loaded = true;
         }
-        return pending.next < pending.rows.size() ? &pending.rows.at(pending.next++) : nullptr;
+        return pending.next < pending.rows.size() ? &pending.rows.at(pending.next) : nullptr;
     }
 
     void appendInline(int table, const QString &key, QString &out) override { exporter.appendInline(table, key, out); }

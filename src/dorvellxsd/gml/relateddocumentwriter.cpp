@@ -101,8 +101,12 @@ struct RelatedDocumentWriter::Node
 
 struct RelatedDocumentWriter::Template
 {
-    Node row;     ///< the row's element
-    int key = -1; ///< the column whose value the child rows name as their parent
+    Node row;          ///< the row's element
+    int key = -1;      ///< the column whose value the child rows name as their parent
+    int position = -1; ///< the column of the row's position among its parent's
+    /// Per child table that stands for a repeated group, the group's tables, whose rows are
+    /// written in the order of their positions.
+    QHash<int, QVector<int>> groups;
 };
 
 RelatedDocumentWriter::RelatedDocumentWriter(const XsdRelatedTables &tables, const QHash<QString, QString> &prefixes)
@@ -159,10 +163,16 @@ RelatedDocumentWriter::Template RelatedDocumentWriter::templateOf(int table) con
     result.row.name = own.rowElement;
     result.row.tag = tagOf(own.rowElement);
     result.key = own.columnOf(Role::Key);
+    result.position = own.columnOf(Role::Position);
     const auto placeChildTables = [&](int beforeColumn) {
         for (int child = table + 1; child < related.tables.size(); ++child) {
             const XsdRelatedTable &candidate = related.tables.at(child);
-            if (candidate.parent == own.element.name && candidate.parentColumn == beforeColumn)
+            if (candidate.parent != own.element.name || candidate.parentColumn != beforeColumn)
+                continue;
+            // A repeated group's tables stand where its first one does.
+            const int first = candidate.positionGroup.isEmpty() ? child : indexOfTable(candidate.positionGroup);
+            result.groups[first].append(child);
+            if (first == child)
                 place(table, result.row, candidate.parentPath.mid(0, candidate.parentPath.size() - 1), {}, 0,
                     Item{Item::Rows, -1, child});
         }
@@ -205,6 +215,15 @@ RelatedDocumentWriter::Template RelatedDocumentWriter::templateOf(int table) con
     }
     placeChildTables(own.columns.size());
     return result;
+}
+
+int RelatedDocumentWriter::indexOfTable(const QString &name) const
+{
+    for (int i = 0; i < related.tables.size(); ++i) {
+        if (related.tables.at(i).element.name == name)
+            return i;
+    }
+    return -1;
 }
 
 int RelatedDocumentWriter::featureTableOf(const QString &element) const
@@ -351,12 +370,29 @@ bool RelatedDocumentWriter::isWritable(int kind, const QString &value)
 void RelatedDocumentWriter::appendRows(
     const Item &item, int table, const XsdFeatureData &row, Rows &rows, QString &out) const
 {
-    const int key = templates.at(size_t(table)).key;
-    if (key < 0)
+    const Template &own = templates.at(size_t(table));
+    if (own.key < 0)
         return; // a table whose rows have no children
-    const QString parentKey = row.values.value(key);
-    while (const XsdFeatureData *child = rows.nextChild(item.index, parentKey))
-        appendNode(templates.at(size_t(item.index)).row, item.index, *child, rows, out, true);
+    const QString parentKey = row.values.value(own.key);
+    const QVector<int> members = own.groups.value(item.index, {item.index});
+    // The rows of a repeated group's tables interleave as their positions say.
+    while (true) {
+        int next = -1;
+        qlonglong nextPosition = 0;
+        for (const int member : members) {
+            const XsdFeatureData *candidate = rows.peekChild(member, parentKey);
+            if (candidate == nullptr)
+                continue;
+            const qlonglong position = candidate->values.value(templates.at(size_t(member)).position).toLongLong();
+            if (next < 0 || position < nextPosition) {
+                next = member;
+                nextPosition = position;
+            }
+        }
+        if (next < 0)
+            return;
+        appendNode(templates.at(size_t(next)).row, next, *rows.nextChild(next, parentKey), rows, out, true);
+    }
 }
 
 } // namespace pelmak::gml

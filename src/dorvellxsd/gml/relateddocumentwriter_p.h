@@ -36,6 +36,8 @@ public:
          * valid until the next of its table is asked for.
          */
         virtual const XsdFeatureData *nextChild(int table, const QString &parentKey) = 0;
+        // The row nextChild() would give, left where it is.
+        virtual const XsdFeatureData *peekChild(int table, const QString &parentKey) = 0;
         // Appends the feature of table @p table keyed @p key, which stands inline in another.
         virtual void appendInline(int table, const QString &key, QString &out) = 0;
     };
@@ -64,6 +66,7 @@ private:
 
     Template templateOf(int table) const;
     int featureTableOf(const QString &element) const;
+    int indexOfTable(const QString &name) const;
     Node &place(
         int table, Node &node, const QStringList &path, const QList<bool> &required, int depth, Item item) const;
     QString valueOf(const Item &item, int table, const XsdFeatureData &row) const;

@@ -116,8 +116,16 @@ RelatedFeatureReader::RelatedFeatureReader(
     , positions(relatedPaths.tables().size(), 0)
     , featuresOf(relatedPaths.tables().size(), 0)
 {
-    for (const XsdRelatedTable &table : relatedPaths.tables())
-        emptyRows.append(QVector<QString>(table.columns.size()).toList());
+    const QList<XsdRelatedTable> &tables = relatedPaths.tables();
+    for (int i = 0; i < tables.size(); ++i) {
+        emptyRows.append(QVector<QString>(tables.at(i).columns.size()).toList());
+        // The tables of one repeated group count positions on their first table's counter.
+        counterOf.append(i);
+        for (int first = 0; !tables.at(i).positionGroup.isEmpty() && first < i; ++first) {
+            if (tables.at(first).element.name == tables.at(i).positionGroup)
+                counterOf[i] = first;
+        }
+    }
 }
 
 RelatedFeatureReader::~RelatedFeatureReader() = default;
@@ -225,12 +233,13 @@ int RelatedFeatureReader::startRow(int node, int parentRow)
     row.table = paths.node(node).table;
     row.parent = parentRow;
     // A feature inline in another counts among the rows of its table, as the features in members do.
-    row.position = paths.tables().at(row.table).isFeatureTable() ? ++featuresOf[row.table] : ++positions[row.table];
+    row.position =
+        paths.tables().at(row.table).isFeatureTable() ? ++featuresOf[row.table] : ++positions[counterOf[row.table]];
     row.serial = ++serials;
     row.data.id = featuresRead;
     row.data.values = emptyRows.at(row.table);
     for (const int child : paths.childTables(row.table))
-        positions[child] = 0;
+        positions[counterOf[child]] = 0;
     featureRows.append(row);
     return featureRows.size() - 1;
 }

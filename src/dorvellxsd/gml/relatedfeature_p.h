@@ -152,6 +152,7 @@ private:
 
     QVector<int> lastVisit;         ///< per node, the serial of the last row its element was met in
     QVector<int> positions;         ///< per table, of the rows read below the last row of its parent
+    QVector<int> counterOf;         ///< per table, whose positions its rows count on (its group's first)
     QVector<int> featuresOf;        ///< per feature table, the rows read in the document
     QVector<QStringList> emptyRows; ///< per table, a row of null values, shared until written
     QStringList positionTexts;      ///< of the first positions, shared by the rows at them

@@ -16,7 +16,7 @@ XsdRelatedColumn toMiColumn(const pelmak::XsdRelatedColumn &column, const pelmak
 XsdRelatedTable toMiTable(const pelmak::XsdRelatedTable &table)
 {
     XsdRelatedTable converted{toStdString(table.element.name), {}, toStdString(table.rowElement),
-        toStdString(table.parent), toStdList(table.parentPath)};
+        toStdString(table.parent), toStdList(table.parentPath), table.parentColumn, toStdString(table.positionGroup)};
     // A column per attribute, in the same order; a hand-made table short of attributes still shows
     // every column, unnamed.
     const QList<pelmak::XsdAttribute> &attributes = table.element.complexType.attributes;

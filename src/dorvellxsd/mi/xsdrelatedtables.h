@@ -46,6 +46,8 @@ struct DORVELLXSD_EXPORT XsdRelatedTable
     std::string rowElement;              ///< the element a row is read from
     std::string parent;                  ///< the parent table's name; empty for a feature table
     std::list<std::string> parentPath;   ///< for a child table: the elements down to the repeated one
+    int parentColumn = -1;               ///< pelmak::XsdRelatedTable::parentColumn
+    std::string positionGroup;           ///< pelmak::XsdRelatedTable::positionGroup
 };
 
 /// The relational reading of an application schema, as pelmak::XsdRelatedTables.

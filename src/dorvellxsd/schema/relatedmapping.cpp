@@ -143,6 +143,7 @@ struct Place
     bool optional;
     QList<const XSTypeDefinition *> open;
     bool optionalHere = false; ///< may be missing from the content of the element path ends at
+    int group = -1;            ///< the repeated group of several elements the content stands in
 };
 
 class Mapping
@@ -189,6 +190,7 @@ private:
     QList<bool> hasGeometry;
     QList<bool> hasChildren;
     QSet<QString> requiredSteps; ///< stepKey of every element its parent's content requires
+    QList<int> groupFirstTables; ///< per repeated group, the first child table made from it
 };
 
 Mapping::Mapping(xercesc::XSModel &schema, const QStringList &namespaces, XsdRelatedTables::GeometryColumns geometries)
@@ -356,6 +358,12 @@ void Mapping::mapParticle(const Place &place, XSParticle *particle, XMLSize_t fa
     }
     XSModelGroup *group = particle->getModelGroupTerm();
     xercesc::XSParticleList *parts = group->getParticles();
+    // The elements of a group that repeats go into child tables whose rows count their positions
+    // together, so that the order the group interleaves them in survives.
+    if (repeated && parts && parts->size() > 1 && inner.group < 0) {
+        inner.group = groupFirstTables.size();
+        groupFirstTables.append(-1);
+    }
     const bool choice = group->getCompositor() == XSModelGroup::COMPOSITOR_CHOICE;
     if (choice && parts && parts->size() > 1)
         inner.optional = inner.optionalHere = true;
@@ -433,6 +441,12 @@ void Mapping::mapElement(const Place &place, XSElementDeclaration *declared, boo
     const QString parentName = result.tables.at(place.table).element.name;
     const int child = addTable(
         joined(parentName, name), clarkName(element), place.table, place.path + QStringList{clarkName(element)});
+    if (place.group >= 0) {
+        int &first = groupFirstTables[place.group];
+        if (first < 0)
+            first = child;
+        result.tables[child].positionGroup = result.tables.at(first).element.name;
+    }
     const Place inner{child, {}, {}, false, place.open};
     mapContent(inner, element->getTypeDefinition(), element->getNillable(), local);
 }

@@ -36,7 +36,9 @@ public:
         /// document; a child row's parent key, a full stop and its position
         Key = 3,
         ParentKey = 4, ///< the key of the row of the parent table this row belongs to
-        Position = 5,  ///< the row's position among those of one parent row, from 1, in document order
+        /// the row's position among those of one parent row, from 1, in document order; the rows
+        /// of the tables of one repeated group (XsdRelatedTable::positionGroup) count together
+        Position = 5,
         /// the key of the row that a feature inline at path (the last step naming it) starts in
         /// the table of its own: its gml:id, or its table's name, a full stop and its position
         Link = 6,
@@ -80,6 +82,10 @@ public:
     /// For a child table: how many of the parent's columns stand before it in the parent's
     /// content, which writes its rows after their elements and before those of the others.
     int parentColumn = -1;
+    /// For a child table made from an element of a group of several elements that repeats (a
+    /// sequence or choice with maxOccurs above 1): the name of the group's first table, whose
+    /// rows and this table's count their positions together; empty for any other table.
+    QString positionGroup;
 
     bool isFeatureTable() const { return parent.isEmpty(); }
     /// The index of the column of @p role (the first of them), or -1.
