@@ -26,8 +26,8 @@
 %2</translation>
     </message>
     <message>
-        <source>строка %1, объект %2: %3</source>
-        <translation>line %1, feature %2: %3</translation>
+        <source>строка %1, объект %2 таблицы %3: %4</source>
+        <translation>line %1, feature %2 of table %3: %4</translation>
     </message>
     <message>
         <source>Схема %1 переопределяет схему %2 (xs:redefine): её типы не читаются в связанные таблицы</source>

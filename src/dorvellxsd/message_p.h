@@ -156,7 +156,7 @@ inline constexpr Refusal InlineFeatureMissing{
     QT_TRANSLATE_NOOP("QObject", "В таблице %1 нет строки %2, объекта внутри другого объекта")};
 inline constexpr Refusal RelatedDocumentInvalid{
     QT_TRANSLATE_NOOP("QObject", "Документ %1 не соответствует схеме и не записан:\n%2")};
-inline constexpr char InvalidityLine[] = QT_TRANSLATE_NOOP("QObject", "строка %1, объект %2: %3");
+inline constexpr char InvalidityLine[] = QT_TRANSLATE_NOOP("QObject", "строка %1, объект %2 таблицы %3: %4");
 inline constexpr char ColumnKeptAsXml[] = QT_TRANSLATE_NOOP("QObject", "%1.%2 хранит XML как есть: %3");
 inline constexpr char KeptOpenContent[] = QT_TRANSLATE_NOOP("QObject", "схема допускает здесь любые элементы");
 inline constexpr char KeptMixedContent[] = QT_TRANSLATE_NOOP("QObject", "текст перемежается с элементами");

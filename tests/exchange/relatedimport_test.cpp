@@ -41,7 +41,7 @@ TEST(RelatedExport, RefusesTablesTheSchemaDoesNotTake)
         const char *edit;
         const char *refusal;
     } cases[] = {
-        {"UPDATE Parcel SET area = NULL WHERE gml_id = 'P2'", "объект P2"},
+        {"UPDATE Parcel SET area = NULL WHERE gml_id = 'P2'", "объект P2 таблицы Parcel"},
         {"INSERT INTO Parcel_owner (parent_id, position, id, name, share) VALUES ('P9', 1, 'P9.1', 'X', 1)",
             "Строка 3 таблицы Parcel_owner принадлежит строке P9 таблицы Parcel"},
         {"UPDATE Parcel SET extension_any = '</gml:featureMember><x>' WHERE gml_id = 'P2'",

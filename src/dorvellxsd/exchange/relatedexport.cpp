@@ -209,6 +209,7 @@ private:
     QList<int> featureTables(XsdExportResult &result) const;
     void writeTable(int table, gml::DocumentFile &file, QString &text, XsdExportResult &result);
     void validate(const QString &written, XsdExportResult &result) const;
+    QString tableOfFeature(const QString &key) const;
 
     const XsdGdalDataProvider &reading();
 
@@ -436,9 +437,19 @@ void RelatedExport::validate(const QString &path, XsdExportResult &result) const
     QStringList lines;
     for (const XsdDiagnostic &diagnostic : report.diagnostics.mid(0, QuotedDiagnostics))
         lines.append(QStringLiteral("  ")
-            + formatMessage(
-                messages::InvalidityLine, QString::number(diagnostic.line), diagnostic.feature, diagnostic.message));
+            + formatMessage(messages::InvalidityLine, QString::number(diagnostic.line), diagnostic.feature,
+                tableOfFeature(diagnostic.feature), diagnostic.message));
     throw failure(messages::RelatedDocumentInvalid, request.documentPath, lines.join(QLatin1Char('\n')));
+}
+
+// The feature table whose row is keyed @p key, for a refusal to name; empty where none is.
+QString RelatedExport::tableOfFeature(const QString &key) const
+{
+    for (int i = 0; !key.isEmpty() && i < tables.tables.size(); ++i) {
+        if (tables.tables.at(i).isFeatureTable() && !rowsWhere(i, Role::Key, key).isEmpty())
+            return tables.tables.at(i).element.name;
+    }
+    return {};
 }
 
 XsdExportResult RelatedExport::run()
