@@ -41,16 +41,6 @@ constexpr std::size_t WaitingBatches = 4;
 // Diagnostics a refused document's message quotes.
 constexpr int QuotedDiagnostics = 10;
 
-// The index of the table named @p name (ignoring case) among @p tables, or -1.
-int indexOf(const XsdRelatedTables &tables, const QString &name)
-{
-    for (int i = 0; i < tables.tables.size(); ++i) {
-        if (tables.tables.at(i).element.name.compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
-}
-
 // The batches of the tables below one feature table, and of the feature table itself.
 using TableBatches = InterleavedBatches<XsdTableData>;
 
@@ -315,7 +305,7 @@ QList<int> RelatedExport::featureTables(XsdExportResult &result) const
 {
     QList<int> chosen;
     for (const QString &asked : request.tables) {
-        const int index = indexOf(tables, asked);
+        const int index = tables.indexOf(asked);
         if (index < 0 || !tables.tables.at(index).isFeatureTable())
             throw failure(messages::TableNotInSchema, asked);
         if (source.describeLayer(tables.tables.at(index).element.name).name.isEmpty())
@@ -376,7 +366,7 @@ void RelatedExport::writeTable(int table, gml::DocumentFile &file, QString &text
     QList<int> family{table};
     for (int i = table + 1; i < tables.tables.size(); ++i) {
         const XsdRelatedTable &child = tables.tables.at(i);
-        if (!child.isFeatureTable() && family.contains(indexOf(tables, child.parent))
+        if (!child.isFeatureTable() && family.contains(tables.indexOf(child.parent))
             && !source.describeLayer(child.element.name).name.isEmpty())
             family.append(i);
     }

@@ -170,7 +170,7 @@ RelatedDocumentWriter::Template RelatedDocumentWriter::templateOf(int table) con
             if (candidate.parent != own.element.name || candidate.parentColumn != beforeColumn)
                 continue;
             // A repeated group's tables stand where its first one does.
-            const int first = candidate.positionGroup.isEmpty() ? child : indexOfTable(candidate.positionGroup);
+            const int first = candidate.positionGroup.isEmpty() ? child : related.indexOf(candidate.positionGroup);
             result.groups[first].append(child);
             if (first == child)
                 place(table, result.row, candidate.parentPath.mid(0, candidate.parentPath.size() - 1), {}, 0,
@@ -215,15 +215,6 @@ RelatedDocumentWriter::Template RelatedDocumentWriter::templateOf(int table) con
     }
     placeChildTables(own.columns.size());
     return result;
-}
-
-int RelatedDocumentWriter::indexOfTable(const QString &name) const
-{
-    for (int i = 0; i < related.tables.size(); ++i) {
-        if (related.tables.at(i).element.name == name)
-            return i;
-    }
-    return -1;
 }
 
 int RelatedDocumentWriter::featureTableOf(const QString &element) const

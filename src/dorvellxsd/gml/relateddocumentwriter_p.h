@@ -66,7 +66,6 @@ private:
 
     Template templateOf(int table) const;
     int featureTableOf(const QString &element) const;
-    int indexOfTable(const QString &name) const;
     Node &place(
         int table, Node &node, const QStringList &path, const QList<bool> &required, int depth, Item item) const;
     QString valueOf(const Item &item, int table, const XsdFeatureData &row) const;

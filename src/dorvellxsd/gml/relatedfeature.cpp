@@ -120,11 +120,8 @@ RelatedFeatureReader::RelatedFeatureReader(
     for (int i = 0; i < tables.size(); ++i) {
         emptyRows.append(QVector<QString>(tables.at(i).columns.size()).toList());
         // The tables of one repeated group count positions on their first table's counter.
-        counterOf.append(i);
-        for (int first = 0; !tables.at(i).positionGroup.isEmpty() && first < i; ++first) {
-            if (tables.at(first).element.name == tables.at(i).positionGroup)
-                counterOf[i] = first;
-        }
+        const QString &group = tables.at(i).positionGroup;
+        counterOf.append(group.isEmpty() ? i : relatedPaths.tableIndex(group));
     }
 }
 

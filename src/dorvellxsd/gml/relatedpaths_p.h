@@ -70,6 +70,8 @@ public:
     explicit RelatedPaths(const XsdRelatedTables &relatedTables);
 
     const QList<XsdRelatedTable> &tables() const { return related.tables; }
+    // The index of the table named @p name, or -1.
+    int tableIndex(const QString &name) const { return related.indexOf(name); }
     const Node &node(int index) const { return nodes.at(index); }
     int nodeCount() const { return nodes.size(); }
     // The node of the feature element named @p clarkName, or -1 for no feature of the tables.

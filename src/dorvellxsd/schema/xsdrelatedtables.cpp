@@ -17,11 +17,17 @@ int XsdRelatedTable::columnOf(XsdRelatedColumn::Role role) const
 
 const XsdRelatedTable *XsdRelatedTables::table(const QString &name) const
 {
-    for (const XsdRelatedTable &candidate : tables) {
-        if (candidate.element.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &candidate;
+    const int index = indexOf(name);
+    return index < 0 ? nullptr : &tables.at(index);
+}
+
+int XsdRelatedTables::indexOf(const QString &name) const
+{
+    for (int i = 0; i < tables.size(); ++i) {
+        if (tables.at(i).element.name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
     }
-    return nullptr;
+    return -1;
 }
 
 XsdTables XsdRelatedTables::layers() const

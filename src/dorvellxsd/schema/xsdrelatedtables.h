@@ -129,6 +129,8 @@ public:
 
     /// The table named @p name (ignoring case), or null.
     const XsdRelatedTable *table(const QString &name) const;
+    /// The index in tables of the table named @p name (ignoring case), or -1.
+    int indexOf(const QString &name) const;
     /// The tables as flat table descriptions, for the layers that hold them.
     XsdTables layers() const;
 };
